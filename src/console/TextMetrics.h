@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstdint>
+
+class TFont;
+
+// The text metrics that the console reads of a font, in pixels.
+struct TextMetrics {
+    int height = 0;
+    int ascent = 0;
+    int descent = 0;
+    int externalLeading = 0;
+    int aveCharWidth = 0;
+    int maxCharWidth = 0;
+    int overhang = 0;
+    // Windows' pitch-and-family byte: bit 0 set means variable pitch; bits 4-7
+    // hold the family (0x10 roman, 0x20 swiss, 0x30 modern, 0x40 script,
+    // 0x50 decorative, 0 unspecified).
+    std::uint8_t pitchAndFamily = 0;
+};
+
+constexpr std::uint8_t FF_ROMAN = 0x10;
+constexpr std::uint8_t FF_SWISS = 0x20;
+constexpr std::uint8_t FF_MODERN = 0x30;
+constexpr std::uint8_t FF_SCRIPT = 0x40;
+constexpr std::uint8_t FF_DECORATIVE = 0x50;
+constexpr std::uint8_t TMPF_VARIABLE_PITCH = 0x01;
+
+// Measures fonts on the screen. The console family asks it instead of the
+// platform, so the grid and its attributes work without a display.
+class FontMeasurer {
+public:
+    virtual ~FontMeasurer() = default;
+    virtual TextMetrics Measure(const TFont& font) const = 0;
+};

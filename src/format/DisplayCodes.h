@@ -1,0 +1,19 @@
+#pragma once
+
+// The control bytes of a display file that this program writes or recognises.
+// Every other byte is text.
+namespace DisplayCode {
+
+// 0x0F, background digit, foreground digit: the text after it takes these colours.
+constexpr char ColourCommand = 0x0F;
+// Clears the screen on the boot loader; the preview starts every rendering cleared.
+constexpr char ClearScreen = 0x0C;
+// 0x18, an LSS16 image file name, then everything up to and including the next LF.
+constexpr char ImageReference = 0x18;
+// Returns from graphics to text mode.
+constexpr char GraphicsOff = 0x19;
+
+constexpr char CR = 0x0D;
+constexpr char LF = 0x0A;
+
+}
