@@ -1,0 +1,283 @@
+#include "ConsoleWidget.h"
+
+#include "Console.h"
+#include "QtCanvas.h"
+#include "format/Cp437.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QScrollBar>
+
+// A posted console message. It clears its waiting slot when Qt deletes it,
+// after delivery or removal, so the slot always names the one waiting copy.
+class ConsoleWidget::MessageEvent : public QEvent {
+public:
+    MessageEvent(ConsoleMessage message, int first, int second, MessageEvent** slot)
+        : QEvent(static_cast<QEvent::Type>(message))
+        , first(first)
+        , second(second)
+        , m_slot(slot)
+    {
+    }
+    ~MessageEvent() override
+    {
+        if (*m_slot == this)
+            *m_slot = nullptr;
+    }
+
+    const int first;
+    const int second;
+
+private:
+    MessageEvent** m_slot;
+};
+
+namespace {
+
+QRect ToQRect(const PixelRect& rect) { return QRect(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top); }
+
+bool IsConsoleMessage(QEvent::Type type)
+{
+    return type == static_cast<QEvent::Type>(ConsoleMessage::WM_CONSOLETRACK)
+        || type == static_cast<QEvent::Type>(ConsoleMessage::WM_CONSOLESCROLL);
+}
+
+ScrollAction ActionOf(int sliderAction)
+{
+    switch (sliderAction) {
+    case QAbstractSlider::SliderSingleStepSub: return ScrollAction::LineUp;
+    case QAbstractSlider::SliderSingleStepAdd: return ScrollAction::LineDown;
+    case QAbstractSlider::SliderPageStepSub: return ScrollAction::PageUp;
+    case QAbstractSlider::SliderPageStepAdd: return ScrollAction::PageDown;
+    case QAbstractSlider::SliderToMinimum: return ScrollAction::Top;
+    case QAbstractSlider::SliderToMaximum: return ScrollAction::Bottom;
+    case QAbstractSlider::SliderMove: return ScrollAction::ThumbTrack;
+    default: return ScrollAction::EndScroll;
+    }
+}
+
+}
+
+ConsoleWidget::ConsoleWidget(TConsole& console, QWidget* parent)
+    : QAbstractScrollArea(parent)
+    , m_console(console)
+{
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setFrameShape(QFrame::NoFrame);
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_InputMethodEnabled, false);
+    // The console paints every pixel of its client area itself.
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    viewport()->setAutoFillBackground(false);
+    connect(horizontalScrollBar(), &QAbstractSlider::actionTriggered, this,
+        [this](int action) { ScrollBarAction(ScrollAxis::Horizontal, action); });
+    connect(verticalScrollBar(), &QAbstractSlider::actionTriggered, this,
+        [this](int action) { ScrollBarAction(ScrollAxis::Vertical, action); });
+    m_console.AttachWindow(this);
+}
+
+ConsoleWidget::~ConsoleWidget()
+{
+    // While the waiting slots still exist.
+    QCoreApplication::removePostedEvents(this);
+    m_console.AttachWindow(nullptr);
+}
+
+QSize ConsoleWidget::SizeForWholeGrid() const
+{
+    const CellPair cell = m_console.CellSize();
+    return QSize(m_console.Cols() * cell.x + verticalScrollBar()->sizeHint().width(),
+        m_console.Rows() * cell.y + horizontalScrollBar()->sizeHint().height());
+}
+
+PixelRect ConsoleWidget::ClientRect() const { return { 0, 0, viewport()->width(), viewport()->height() }; }
+
+void ConsoleWidget::Invalidate(const PixelRect& rect)
+{
+    if (rect.IsEmpty())
+        return;
+    m_dirty += ToQRect(rect);
+    viewport()->update(ToQRect(rect));
+}
+
+void ConsoleWidget::InvalidateAll()
+{
+    m_dirty = viewport()->rect();
+    viewport()->update();
+}
+
+void ConsoleWidget::UpdateNow()
+{
+    if (m_dirty.isEmpty() || !viewport()->isVisible())
+        return;
+    viewport()->repaint(m_dirty);
+}
+
+void ConsoleWidget::ScrollPixels(int dx, int dy, const PixelRect& clip)
+{
+    viewport()->scroll(dx, dy, ToQRect(clip));
+    m_dirty.translate(dx, dy);
+}
+
+void ConsoleWidget::SetScrollRange(ScrollAxis axis, int maximum)
+{
+    const CellPair visible = m_console.ClientCells();
+    QScrollBar* bar = axis == ScrollAxis::Horizontal ? horizontalScrollBar() : verticalScrollBar();
+    bar->setRange(0, maximum);
+    bar->setPageStep(std::max(1, axis == ScrollAxis::Horizontal ? visible.x / 2 : visible.y));
+}
+
+void ConsoleWidget::SetScrollPosition(ScrollAxis axis, int position)
+{
+    QScrollBar* bar = axis == ScrollAxis::Horizontal ? horizontalScrollBar() : verticalScrollBar();
+    bar->setSliderPosition(position);
+    bar->setValue(position);
+}
+
+void ConsoleWidget::ScrollBarAction(ScrollAxis axis, int action)
+{
+    QScrollBar* bar = axis == ScrollAxis::Horizontal ? horizontalScrollBar() : verticalScrollBar();
+    m_console.DoScroll(axis, ActionOf(action), static_cast<qint16>(bar->sliderPosition()));
+    // The bar applies its own idea of the position after this signal; make
+    // it the console's.
+    const CellPair origin = m_console.Origin();
+    bar->setSliderPosition(axis == ScrollAxis::Horizontal ? origin.x : origin.y);
+}
+
+void ConsoleWidget::scrollContentsBy(int, int)
+{
+    // The console moves the pixels itself when its origin changes.
+}
+
+ConsoleWidget::MessageEvent*& ConsoleWidget::WaitingSlot(ConsoleMessage message)
+{
+    return message == ConsoleMessage::WM_CONSOLETRACK ? m_waitingTrack : m_waitingScroll;
+}
+
+void ConsoleWidget::PostMessage(ConsoleMessage message, int first, int second)
+{
+    MessageEvent*& slot = WaitingSlot(message);
+    auto* event = new MessageEvent(message, first, second, &slot);
+    slot = event;
+    QCoreApplication::postEvent(this, event);
+}
+
+std::optional<std::pair<int, int>> ConsoleWidget::FindMessage(ConsoleMessage message, bool remove)
+{
+    MessageEvent*& slot = WaitingSlot(message);
+    if (!slot)
+        return std::nullopt;
+    std::pair<int, int> parameters { slot->first, slot->second };
+    if (remove)
+        QCoreApplication::removePostedEvents(this, static_cast<int>(message));
+    return parameters;
+}
+
+bool ConsoleWidget::event(QEvent* event)
+{
+    if (!IsConsoleMessage(event->type()))
+        return QAbstractScrollArea::event(event);
+    auto* message = static_cast<MessageEvent*>(event);
+    WaitingSlot(static_cast<ConsoleMessage>(event->type())) = nullptr;
+    m_console.MessageArrived(static_cast<ConsoleMessage>(event->type()), message->first, message->second);
+    return true;
+}
+
+void ConsoleWidget::ShowCaret(const PixelRect& rect)
+{
+    if (m_caret)
+        viewport()->update(*m_caret);
+    m_caret = ToQRect(rect);
+    viewport()->update(*m_caret);
+}
+
+void ConsoleWidget::HideCaret()
+{
+    if (m_caret)
+        viewport()->update(*m_caret);
+    m_caret.reset();
+}
+
+void ConsoleWidget::TakeFocus() { setFocus(Qt::OtherFocusReason); }
+
+void ConsoleWidget::Beep() { QApplication::beep(); }
+
+void ConsoleWidget::ProcessPendingEvents() { QCoreApplication::processEvents(); }
+
+bool ConsoleWidget::RunEventsUntil(const std::function<bool()>& done)
+{
+    QEventLoop loop;
+    m_readLoop = &loop;
+    // A typed key quits the loop; anything else that ends it is the
+    // application quitting.
+    while (!done()) {
+        loop.exec();
+        if (!done())
+            break;
+    }
+    m_readLoop = nullptr;
+    return done();
+}
+
+void ConsoleWidget::paintEvent(QPaintEvent* event)
+{
+    m_dirty -= event->region();
+    QPainter painter(viewport());
+    QtCanvas canvas(painter, event->rect(), palette());
+    m_console.PaintGrid(canvas);
+    painter.resetTransform();
+    if (m_caret) {
+        // Inverted, as a desktop caret is.
+        painter.setCompositionMode(QPainter::CompositionMode_Difference);
+        painter.fillRect(*m_caret, Qt::white);
+    }
+}
+
+void ConsoleWidget::resizeEvent(QResizeEvent* event)
+{
+    QAbstractScrollArea::resizeEvent(event);
+    m_console.WindowResized();
+}
+
+void ConsoleWidget::showEvent(QShowEvent* event)
+{
+    QAbstractScrollArea::showEvent(event);
+    if (m_created)
+        return;
+    m_created = true;
+    m_console.WindowCreated();
+}
+
+void ConsoleWidget::focusInEvent(QFocusEvent* event)
+{
+    m_console.FocusGained();
+    QAbstractScrollArea::focusInEvent(event);
+}
+
+void ConsoleWidget::focusOutEvent(QFocusEvent* event)
+{
+    QAbstractScrollArea::focusOutEvent(event);
+    m_console.FocusLost();
+}
+
+void ConsoleWidget::keyPressEvent(QKeyEvent* event)
+{
+    m_console.KeyDown(event->key(), event->modifiers() == Qt::ControlModifier);
+    for (QChar character : event->text()) {
+        const int byte = Cp437::FromUnicode(character.unicode());
+        if (byte > 0)
+            m_console.CharacterTyped(static_cast<char>(byte));
+    }
+    if (m_readLoop && m_console.KeyCount() > 0)
+        m_readLoop->quit();
+    event->accept();
+}
+
+void ConsoleWidget::mousePressEvent(QMouseEvent* event)
+{
+    setFocus(Qt::MouseFocusReason);
+    QAbstractScrollArea::mousePressEvent(event);
+}

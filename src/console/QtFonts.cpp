@@ -1,0 +1,113 @@
+#include "QtFonts.h"
+
+#include "Font.h"
+#include "format/Cp437.h"
+
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QFontMetrics>
+#include <QHash>
+
+namespace {
+
+bool IsPcScreenFace(const QString& name)
+{
+    return name.compare(u"Terminal", Qt::CaseInsensitive) == 0 || name.compare(u"Fixedsys", Qt::CaseInsensitive) == 0;
+}
+
+const QString& PcScreenFamily()
+{
+    static const QString family = [] {
+        for (const char* candidate : { "DejaVu Sans Mono", "Consolas", "Menlo", "Liberation Mono" }) {
+            if (QFontDatabase::hasFamily(QString::fromLatin1(candidate)))
+                return QString::fromLatin1(candidate);
+        }
+        return QFontDatabase::systemFont(QFontDatabase::FixedFont).family();
+    }();
+    return family;
+}
+
+QString CacheKey(const FontDescription& description)
+{
+    return QStringLiteral("%1|%2|%3|%4|%5")
+        .arg(description.name)
+        .arg(description.height)
+        .arg(description.style.toInt())
+        .arg(static_cast<int>(description.pitch))
+        .arg(description.charset);
+}
+
+std::uint8_t FamilyOf(QFont::StyleHint hint)
+{
+    switch (hint) {
+    case QFont::Serif: return FF_ROMAN;
+    case QFont::SansSerif: return FF_SWISS;
+    case QFont::TypeWriter:
+    case QFont::Monospace: return FF_MODERN;
+    case QFont::Cursive: return FF_SCRIPT;
+    case QFont::Decorative:
+    case QFont::Fantasy: return FF_DECORATIVE;
+    default: return 0;
+    }
+}
+
+}
+
+QFont PlatformFont(const TFont& font)
+{
+    QFont result(IsPcScreenFace(font.Name()) ? PcScreenFamily() : font.Name());
+    if (font.Pitch() == TFontPitch::Fixed || IsPcScreenFace(font.Name()))
+        result.setStyleHint(QFont::TypeWriter);
+    result.setPixelSize(std::max(1, font.Height()));
+    result.setBold(font.Style() & fsBold);
+    result.setItalic(font.Style() & fsItalic);
+    result.setUnderline(font.Style() & fsUnderline);
+    result.setStrikeOut(font.Style() & fsStrikeOut);
+    result.setKerning(false);
+    return result;
+}
+
+QColor ResolveColour(TColor colour, const QPalette& palette)
+{
+    if (!IsSystemColour(colour))
+        return QColor(RedOf(colour), GreenOf(colour), BlueOf(colour));
+    switch (SystemColourIndex(colour)) {
+    case 5: return palette.color(QPalette::Base);        // window background
+    case 8: return palette.color(QPalette::Text);        // window text
+    case 13: return palette.color(QPalette::Highlight);  // highlight
+    case 14: return palette.color(QPalette::HighlightedText);
+    case 15: return palette.color(QPalette::Button);     // button face
+    case 18: return palette.color(QPalette::ButtonText); // button text
+    default: return palette.color(QPalette::Window);
+    }
+}
+
+TextMetrics QtFontMeasurer::Measure(const TFont& font) const
+{
+    static QHash<QString, TextMetrics> cache;
+    const QString key = CacheKey(font.Handle());
+    if (auto found = cache.constFind(key); found != cache.constEnd())
+        return *found;
+
+    const QFont platform = PlatformFont(font);
+    const QFontMetrics metrics(platform);
+    const bool fixedPitch = QFontInfo(platform).fixedPitch();
+    TextMetrics result;
+    result.height = metrics.height();
+    result.ascent = metrics.ascent();
+    result.descent = metrics.descent();
+    result.externalLeading = std::max(0, metrics.leading());
+    result.aveCharWidth = fixedPitch ? metrics.horizontalAdvance(QLatin1Char('0')) : metrics.averageCharWidth();
+    for (int byte = 0x20; byte < 0x100; ++byte)
+        result.maxCharWidth = std::max(result.maxCharWidth,
+            metrics.horizontalAdvance(QChar(Cp437::ToUnicode(static_cast<std::uint8_t>(byte)))));
+    result.pitchAndFamily = fixedPitch ? FF_MODERN : (TMPF_VARIABLE_PITCH | FamilyOf(platform.styleHint()));
+    cache.insert(key, result);
+    return result;
+}
+
+const QtFontMeasurer& QtFontMeasurer::Instance()
+{
+    static const QtFontMeasurer measurer;
+    return measurer;
+}
