@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QByteArray>
+
+// What opening a display file does to its bytes, shared by every reader.
+namespace DisplayFile {
+
+// Each CR LF pair stays; every other CR and every other LF becomes CR LF
+// (so LF CR is two line breaks).
+QByteArray NormaliseLineBreaks(QByteArrayView bytes);
+
+// The offset of the first 0x00 byte, or -1. The editor cannot hold NUL, so
+// such a file is refused rather than cut short.
+qsizetype FirstNul(QByteArrayView bytes);
+
+}

@@ -1,0 +1,28 @@
+#include "PreviewConsole.h"
+
+#include "console/ColorConsole.h"
+#include "format/Palette.h"
+
+void LoadPreviewConsole(TColorConsole& console)
+{
+    console.SetOptions(coCheckBreak | coLazyWrite | coStdOutput);
+    console.SetLineBreak(TConsoleLineBreak::CRLF);
+    TFixedFont stored;
+    stored.SetName(QStringLiteral("Courier"));
+    stored.SetHeight(13);
+    stored.SetPitch(TFontPitch::Fixed);
+    stored.SetCharset(ANSI_CHARSET);
+    stored.SetColor(console.Font().Color());
+    stored.SetBkColor(clBlack);
+    console.SetFont(stored);
+    console.Clear();
+}
+
+void SetPreviewFont(TFixedFont& font)
+{
+    font.SetName(QStringLiteral("Terminal"));
+    font.SetCharset(OEM_CHARSET);
+    font.SetSize(10);
+    font.SetBkColor(Palette[DefaultBackgroundDigit]);
+    font.SetColor(Palette[DefaultForegroundDigit]);
+}

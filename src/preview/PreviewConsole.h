@@ -1,0 +1,14 @@
+#pragma once
+
+class TColorConsole;
+class TFixedFont;
+
+// The preview console as the preview window describes it: 80 × 25, CR LF
+// line breaks, lazy writing, Ctrl+C to the break hook, and serving the
+// standard output stream (which must not be served already). Ends, as
+// loading does, with a Clear.
+void LoadPreviewConsole(TColorConsole& console);
+
+// The preview's font before any rendering: the PC screen face in the OEM
+// character set at 10 points, light grey on black.
+void SetPreviewFont(TFixedFont& font);

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QByteArray>
+
+class TColorConsole;
+
+// The text without its image-reference lines: each from its 0x18 through
+// the next LF, both included. Bytes before a 0x18 stay and join the line
+// that follows; a 0x18 line without LF runs to the end of the text.
+QByteArray StripImageLines(QByteArrayView text);
+
+// Renders a display file into the preview console as the boot loader shows
+// it: the console is cleared (in the colours the font still has), colour
+// commands set the font's colours and are never shown, image-reference lines
+// are removed, and every other byte goes to the console one at a time
+// through the standard output stream, which the console must be serving.
+// The console font keeps the colours of the last colour command afterwards.
+void RenderDisplayFile(TColorConsole& console, QByteArrayView editorText);

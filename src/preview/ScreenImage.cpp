@@ -1,0 +1,17 @@
+#include "ScreenImage.h"
+
+#include "console/ColorConsole.h"
+#include "console/QtCanvas.h"
+
+#include <QPainter>
+
+QImage PaintScreen(TColorConsole& console)
+{
+    const CellPair cell = console.CellSize();
+    QImage image(console.Cols() * cell.x, console.Rows() * cell.y, QImage::Format_RGB32);
+    image.fill(Qt::black);
+    QPainter painter(&image);
+    QtCanvas canvas(painter, image.rect(), QPalette());
+    console.PaintGrid(canvas);
+    return image;
+}

@@ -1,0 +1,8 @@
+#pragma once
+
+#include <QImage>
+
+class TColorConsole;
+
+// The console's own painting of its whole grid, one cell per character.
+QImage PaintScreen(TColorConsole& console);

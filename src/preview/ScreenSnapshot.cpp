@@ -1,0 +1,99 @@
+#include "ScreenSnapshot.h"
+
+#include "console/ColorConsole.h"
+#include "format/Cp437.h"
+#include "format/Palette.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace {
+
+char DigitOf(TColor colour)
+{
+    const std::optional<int> digit = PaletteDigitOf(colour);
+    return digit ? HexDigits[*digit] : '?';
+}
+
+QJsonArray Strings(const QList<QByteArray>& rows, QString (*convert)(const QByteArray&))
+{
+    QJsonArray array;
+    for (const QByteArray& row : rows)
+        array.append(convert(row));
+    return array;
+}
+
+QByteArray Sgr(TColor foreground, TColor background)
+{
+    return QStringLiteral("\x1b[38;2;%1;%2;%3;48;2;%4;%5;%6m")
+        .arg(RedOf(foreground))
+        .arg(GreenOf(foreground))
+        .arg(BlueOf(foreground))
+        .arg(RedOf(background))
+        .arg(GreenOf(background))
+        .arg(BlueOf(background))
+        .toLatin1();
+}
+
+TColor ColourOf(char digit)
+{
+    const std::optional<int> value = HexDigitValue(digit);
+    return value ? Palette[*value] : Palette[DefaultForegroundDigit];
+}
+
+}
+
+ScreenSnapshot ScreenSnapshot::Of(const TColorConsole& console)
+{
+    ScreenSnapshot snapshot;
+    snapshot.cols = console.Cols();
+    snapshot.rows = console.Rows();
+    snapshot.cursorColumn = console.Cursor().x;
+    snapshot.cursorRow = console.Cursor().y;
+    for (int row = 0; row < console.Rows(); ++row) {
+        snapshot.bytes.append(console.ScreenRow(row));
+        QByteArray foreground, background;
+        for (int column = 0; column < console.Cols(); ++column) {
+            const TAttr& attr = console.CellAttr(column, row);
+            foreground += DigitOf(attr.Color());
+            background += DigitOf(attr.BkColor());
+        }
+        snapshot.foreground.append(foreground);
+        snapshot.background.append(background);
+    }
+    return snapshot;
+}
+
+QByteArray ScreenSnapshot::ToJson() const
+{
+    QJsonObject object;
+    object.insert(u"cols", cols);
+    object.insert(u"rows", rows);
+    object.insert(u"cursor", QJsonArray { cursorColumn, cursorRow });
+    object.insert(u"bytes", Strings(bytes, [](const QByteArray& row) { return QString::fromLatin1(row.toHex()); }));
+    object.insert(u"fg", Strings(foreground, [](const QByteArray& row) { return QString::fromLatin1(row); }));
+    object.insert(u"bg", Strings(background, [](const QByteArray& row) { return QString::fromLatin1(row); }));
+    object.insert(u"text", Strings(bytes, [](const QByteArray& row) { return Cp437::DecodeCells(row); }));
+    return QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n';
+}
+
+QByteArray ScreenSnapshot::ToAnsi() const
+{
+    QByteArray out;
+    for (int row = 0; row < rows; ++row) {
+        char lastForeground = 0, lastBackground = 0;
+        for (int column = 0; column < cols; ++column) {
+            const char foreground = this->foreground[row][column];
+            const char background = this->background[row][column];
+            if (foreground != lastForeground || background != lastBackground) {
+                out += Sgr(ColourOf(foreground), ColourOf(background));
+                lastForeground = foreground;
+                lastBackground = background;
+            }
+            out += Cp437::CellsToUtf8(bytes[row].mid(column, 1));
+        }
+        out += "\x1b[0m\n";
+    }
+    return out;
+}

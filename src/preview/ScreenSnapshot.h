@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+
+class TColorConsole;
+
+// The screen as the user sees it (top row first, after any scrolling): the
+// byte of every cell and its palette digits. A colour outside the palette
+// shows as '?'.
+struct ScreenSnapshot {
+    int cols = 0;
+    int rows = 0;
+    int cursorColumn = 0;
+    int cursorRow = 0;
+    QList<QByteArray> bytes;
+    QList<QByteArray> foreground; // one digit 0-f per cell
+    QList<QByteArray> background;
+
+    static ScreenSnapshot Of(const TColorConsole& console);
+
+    // {"cols":80,"rows":25,"cursor":[c,r],"bytes":[hex rows],"fg":[...],"bg":[...],"text":[UTF-8 rows]}
+    QByteArray ToJson() const;
+    // 24-bit colour escape sequences and UTF-8 glyphs, a line per row.
+    QByteArray ToAnsi() const;
+};

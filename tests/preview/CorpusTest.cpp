@@ -1,0 +1,64 @@
+// Renders the real display files of the shared corpus, when it is present.
+#include "ConsoleInvariants.h"
+#include "console/QtFonts.h"
+#include "format/DisplayFile.h"
+#include "preview/PreviewConsole.h"
+#include "preview/Rendering.h"
+#include "preview/ScreenSnapshot.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QDir Corpus() { return QDir(qEnvironmentVariable("GLIMRA_SHARED") + QStringLiteral("/corpus")); }
+
+QByteArray Read(const QString& name)
+{
+    QFile file(Corpus().filePath(name));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+}
+
+TEST(Corpus, EveryFileRendersWithConsistentAttributes)
+{
+    const QStringList files = Corpus().entryList(QDir::Files);
+    if (files.isEmpty())
+        GTEST_SKIP() << "no shared corpus here";
+    TColorConsole console(QtFontMeasurer::Instance());
+    LoadPreviewConsole(console);
+    SetPreviewFont(console.Font());
+    int rendered = 0;
+    for (const QString& name : files) {
+        const QByteArray bytes = Read(name);
+        if (name.endsWith(".tsv") || DisplayFile::FirstNul(bytes) >= 0)
+            continue;
+        RenderDisplayFile(console, DisplayFile::NormaliseLineBreaks(bytes));
+        EXPECT_EQ(AttributeInvariantViolation(console), "") << name.toStdString();
+        ++rendered;
+    }
+    EXPECT_GE(rendered, 15);
+}
+
+TEST(Corpus, KnoppixHelpScreenShowsItsTitleBar)
+{
+    const QByteArray bytes = Read(QStringLiteral("knoppix761__f2"));
+    if (bytes.isEmpty())
+        GTEST_SKIP() << "no shared corpus here";
+    TColorConsole console(QtFontMeasurer::Instance());
+    LoadPreviewConsole(console);
+    SetPreviewFont(console.Font());
+    RenderDisplayFile(console, DisplayFile::NormaliseLineBreaks(bytes));
+    const ScreenSnapshot screen = ScreenSnapshot::Of(console);
+    int row = 0;
+    while (row < 25 && !screen.bytes[row].contains("KNOPPIX V7.6.1 BOOT OPTIONS"))
+        ++row;
+    ASSERT_LT(row, 25);
+    const int title = screen.bytes[row].indexOf("KNOPPIX");
+    EXPECT_EQ(screen.background[row][title], '1');
+    EXPECT_EQ(screen.foreground[row][title], 'e');
+    EXPECT_EQ(static_cast<unsigned char>(screen.bytes[row - 1][1]), 0xDA); // the box's corner above
+}

@@ -1,0 +1,104 @@
+#include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct CliRun {
+    int exitCode;
+    QByteArray out;
+    QByteArray err;
+};
+
+CliRun RenderCli(const QStringList& arguments, const QByteArray& standardInput = {})
+{
+    QProcess process;
+    process.start(QStringLiteral(GLIMRA_RENDER_PATH), arguments);
+    process.write(standardInput);
+    process.closeWriteChannel();
+    process.waitForFinished(30000);
+    return { process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError() };
+}
+
+class RenderCliTest : public ::testing::Test {
+protected:
+    QString File(const QByteArray& bytes, const QString& name = QStringLiteral("screen.msg"))
+    {
+        QFile file(directory.filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return file.fileName();
+    }
+    QTemporaryDir directory;
+};
+
+}
+
+TEST_F(RenderCliTest, JsonDescribesCellsColoursAndCursor)
+{
+    const CliRun run = RenderCli({ File("\x0c\x0f" "1eHi\nthere") });
+    ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+    const QJsonObject screen = QJsonDocument::fromJson(run.out).object();
+    EXPECT_EQ(screen["cols"].toInt(), 80);
+    EXPECT_EQ(screen["rows"].toInt(), 25);
+    EXPECT_EQ(screen["cursor"].toArray(), (QJsonArray { 5, 1 }));
+    ASSERT_EQ(screen["bytes"].toArray().size(), 25);
+    EXPECT_TRUE(screen["bytes"].toArray()[0].toString().startsWith("48692020"));
+    EXPECT_EQ(screen["bytes"].toArray()[0].toString().size(), 160);
+    EXPECT_TRUE(screen["fg"].toArray()[1].toString().startsWith("eeeee"));
+    EXPECT_TRUE(screen["bg"].toArray()[1].toString().startsWith("11111"));
+    EXPECT_EQ(screen["bg"].toArray()[0].toString().size(), 80);
+    // The lone LF of the file became a line break, as Open makes it.
+    EXPECT_TRUE(screen["text"].toArray()[1].toString().startsWith("there "));
+}
+
+TEST_F(RenderCliTest, AnsiHasAColouredLinePerRow)
+{
+    const CliRun run = RenderCli({ "--format", "ansi", File("\x0f" "4f\xc9\xcd\xbb") });
+    ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+    EXPECT_TRUE(run.out.startsWith(QString::fromUtf8("\x1b[38;2;255;255;255;48;2;170;0;0m╔═╗").toUtf8()));
+    EXPECT_EQ(run.out.count("\x1b[0m\n"), 25);
+}
+
+TEST_F(RenderCliTest, PngIsTheConsolesOwnPainting)
+{
+    const QString output = directory.filePath("screen.png");
+    const CliRun run = RenderCli({ "--format", "png", "--output", output, File("\x0f" "1e\xdb") });
+    ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+    EXPECT_TRUE(run.out.isEmpty());
+    const QImage image(output);
+    ASSERT_FALSE(image.isNull());
+    EXPECT_EQ(image.width() % 80, 0);
+    EXPECT_EQ(image.height() % 25, 0);
+    const int cellWidth = image.width() / 80, cellHeight = image.height() / 25;
+    EXPECT_EQ(image.pixelColor(cellWidth / 2, cellHeight / 2), QColor(0xFF, 0xFF, 0x55)); // full block in yellow
+    EXPECT_EQ(image.pixelColor(cellWidth * 3, cellHeight / 2), QColor(0, 0, 0)); // cleared in black
+}
+
+TEST_F(RenderCliTest, ReadsStandardInput)
+{
+    const CliRun run = RenderCli({ "-" }, "from stdin");
+    ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+    EXPECT_TRUE(run.out.contains("\"text\":[\"from stdin "));
+}
+
+TEST_F(RenderCliTest, RefusesNulMissingFilesAndBadArguments)
+{
+    const CliRun nul = RenderCli({ File(QByteArray("abc\0def", 7)) });
+    EXPECT_EQ(nul.exitCode, 1);
+    EXPECT_TRUE(nul.err.contains("NUL byte at offset 3")) << nul.err.constData();
+    EXPECT_TRUE(nul.out.isEmpty());
+
+    const CliRun missing = RenderCli({ directory.filePath("absent.msg") });
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_TRUE(missing.err.contains("cannot open")) << missing.err.constData();
+
+    EXPECT_EQ(RenderCli({}).exitCode, 2);
+    EXPECT_EQ(RenderCli({ "--format", "bmp", File("x") }).exitCode, 2);
+    EXPECT_EQ(RenderCli({ File("x"), File("y", "second.msg") }).exitCode, 2);
+}

@@ -1,0 +1,167 @@
+#include "ConsoleInvariants.h"
+#include "FakeMeasurer.h"
+#include "console/ColorConsole.h"
+#include "format/Palette.h"
+#include "preview/PreviewConsole.h"
+#include "preview/Rendering.h"
+#include "preview/ScreenSnapshot.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+class RenderingTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        LoadPreviewConsole(console);
+        SetPreviewFont(console.Font());
+    }
+
+    ScreenSnapshot Render(const QByteArray& text)
+    {
+        RenderDisplayFile(console, text);
+        EXPECT_EQ(AttributeInvariantViolation(console), "");
+        return ScreenSnapshot::Of(console);
+    }
+
+    static std::string Row(const ScreenSnapshot& screen, int row)
+    {
+        std::string text = screen.bytes[row].toStdString();
+        return text.substr(0, text.find_last_not_of(' ') + 1);
+    }
+
+    FakeMeasurer measurer;
+    TColorConsole console { measurer };
+};
+
+struct Cell {
+    int column, row;
+    char foreground, background;
+};
+
+struct Case {
+    const char* name;
+    QByteArray text;
+    std::vector<std::string> rows;
+    std::vector<Cell> cells;
+};
+
+}
+
+TEST_F(RenderingTest, RendersAsTheBootLoaderShows)
+{
+    const Case cases[] = {
+        { "empty", "", {}, { { 0, 0, '7', '0' }, { 79, 24, '7', '0' } } },
+        { "plain text", "Hello", { "Hello" }, { { 0, 0, '7', '0' }, { 4, 0, '7', '0' } } },
+        { "colour command", "\x0f" "1eHi", { "Hi" }, { { 0, 0, 'e', '1' }, { 1, 0, 'e', '1' }, { 2, 0, '7', '0' } } },
+        { "clear screen is not obeyed", "\x0cHello", { "Hello" }, {} },
+        { "graphics off is not obeyed", "A\x19" "B", { "AB" }, {} },
+        { "command in the foreground place", "\x0f" "0\x0f" "17X", { "X" }, { { 0, 0, '7', '1' } } },
+        { "command in the background place", "\x0f\x0f" "17X", { "7X" }, { { 0, 0, '1', '0' }, { 1, 0, '1', '0' } } },
+        { "image line on its own line", "AB\r\n\x18splash.lss\r\nCD", { "AB", "CD" }, {} },
+        { "image line after text joins the lines", "AB\x18splash.lss\r\nCD", { "ABCD" }, {} },
+        { "image line first", "\x18logo.16\r\nHi\r\nthere", { "Hi", "there" }, {} },
+        { "image line without LF runs to the end", "Hi\r\n\x18logo.16", { "Hi" }, {} },
+        { "image line after colours", "\x0f" "1eHi\r\n\x18x.lss\r\n", { "Hi" }, { { 0, 0, 'e', '1' } } },
+        { "bright background is not blinking", "\x0f" "c7X", { "X" }, { { 0, 0, '7', 'c' } } },
+        { "capital letters are no digits", "\x0f" "A1x", { "x" }, { { 0, 0, '1', '0' } } },
+        { "other control bytes are hidden", "a\x10\x11\x1a\x1b" "b", { "ab" }, {} },
+        { "80 columns then a line break leave an empty row",
+            QByteArray(80, '=') + "\r\nnext", { std::string(80, '='), "", "next" }, {} },
+        { "lone LF moves down in the same column", "ab\ncd", { "ab", "  cd" }, {} },
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.name);
+        const ScreenSnapshot screen = Render(test.text);
+        for (int row = 0; row < 25; ++row)
+            EXPECT_EQ(Row(screen, row), row < static_cast<int>(test.rows.size()) ? test.rows[row] : "") << row;
+        for (const Cell& cell : test.cells) {
+            EXPECT_EQ(screen.foreground[cell.row][cell.column], cell.foreground) << cell.column << "," << cell.row;
+            EXPECT_EQ(screen.background[cell.row][cell.column], cell.background) << cell.column << "," << cell.row;
+        }
+    }
+}
+
+TEST_F(RenderingTest, TextStartsTopLeftAndEachByteIsWrittenOnce)
+{
+    const ScreenSnapshot screen = Render("A");
+    EXPECT_EQ(Row(screen, 0), "A");
+    EXPECT_EQ(screen.cursorColumn, 1);
+    EXPECT_EQ(screen.cursorRow, 0);
+}
+
+TEST_F(RenderingTest, TheLastCommandsColoursStayForTheNextClear)
+{
+    Render("\x0f" "1eHi");
+    EXPECT_EQ(console.Font().BkColor(), Palette[1]);
+    const ScreenSnapshot screen = Render("X");
+    EXPECT_EQ(screen.background[10][10], '1') << "cleared in the previous rendering's background";
+    EXPECT_EQ(screen.foreground[0][0], '7');
+    EXPECT_EQ(screen.background[0][0], '0');
+}
+
+TEST_F(RenderingTest, FirstRenderingClearsInBlack)
+{
+    const ScreenSnapshot screen = Render("X");
+    EXPECT_EQ(screen.background[24][79], '0');
+}
+
+TEST_F(RenderingTest, TextEndingInACommandLeavesTheDefaultColours)
+{
+    Render("\x0f" "1eHi\x0f");
+    EXPECT_EQ(console.Font().Color(), Palette[7]);
+    EXPECT_EQ(console.Font().BkColor(), Palette[0]);
+}
+
+TEST_F(RenderingTest, MoreThanTwentyFiveRowsScrollToTheLastOnes)
+{
+    QByteArray text;
+    for (int line = 0; line < 40; ++line)
+        text += "line " + QByteArray::number(line) + "\r\n";
+    text += "end";
+    const ScreenSnapshot screen = Render(text);
+    EXPECT_EQ(Row(screen, 0), "line 16");
+    EXPECT_EQ(Row(screen, 23), "line 39");
+    EXPECT_EQ(Row(screen, 24), "end");
+}
+
+TEST_F(RenderingTest, TextsBeyondSixtyFourKibibytesRenderToTheirEnd)
+{
+    for (qsizetype length : { 65535, 65536, 70000 }) {
+        QByteArray text;
+        while (text.size() < length - 5)
+            text += "\x0f" "2aabcdefgh\r\n";
+        text.truncate(length - 5);
+        text += "\r\nEND";
+        text = text.right(length);
+        ASSERT_EQ(text.size(), length);
+        const ScreenSnapshot screen = Render(text);
+        EXPECT_EQ(Row(screen, 24), "END") << length;
+    }
+}
+
+TEST_F(RenderingTest, StripImageLinesRemovesFromMarkerThroughLineFeed)
+{
+    EXPECT_EQ(StripImageLines("a\x18x\r\nb\x18y\nc\x18z"), QByteArray("abc"));
+    EXPECT_EQ(StripImageLines("no images"), QByteArray("no images"));
+    EXPECT_EQ(StripImageLines("\x18\n\x18\n"), QByteArray());
+}
+
+TEST_F(RenderingTest, JsonAndAnsiDescribeTheScreen)
+{
+    const ScreenSnapshot screen = Render("\x0f" "1eA\xc9");
+    const QByteArray json = screen.ToJson();
+    EXPECT_TRUE(json.startsWith("{\"bg\":[\"11"));
+    EXPECT_TRUE(json.contains("\"bytes\":[\"41c92020"));
+    EXPECT_TRUE(json.contains("\"cursor\":[2,0]"));
+    EXPECT_TRUE(json.contains("\"fg\":[\"ee7"));
+    EXPECT_TRUE(json.contains(QString::fromUtf8("\"text\":[\"A╔  ").toUtf8()));
+    const QByteArray ansi = screen.ToAnsi();
+    EXPECT_TRUE(ansi.startsWith("\x1b[38;2;255;255;85;48;2;0;0;170mA"));
+    EXPECT_TRUE(ansi.contains(QString::fromUtf8("A╔\x1b[38;2;170;170;170;48;2;0;0;0m").toUtf8()));
+    EXPECT_EQ(ansi.count('\n'), 25);
+    EXPECT_TRUE(ansi.endsWith("\x1b[0m\n"));
+}
