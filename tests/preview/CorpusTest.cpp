@@ -13,7 +13,7 @@
 
 namespace {
 
-QDir Corpus() { return QDir(qEnvironmentVariable("GLIMRA_SHARED") + QStringLiteral("/corpus")); }
+QDir Corpus() { return QDir(QStringLiteral(GLIMRA_SHARED_DIR "/corpus")); }
 
 QByteArray Read(const QString& name)
 {
