@@ -1,11 +1,9 @@
 #include "QtCanvas.h"
 
-#include "Font.h"
 #include "QtFonts.h"
 #include "format/Cp437.h"
 
 #include <QGlyphRun>
-#include <QHash>
 #include <QPainter>
 
 #include <memory>
@@ -13,6 +11,10 @@
 namespace {
 
 QRect ToQRect(const PixelRect& rect) { return QRect(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top); }
+
+// Enough for every glyph in a few dozen colour pairs; a display file rarely
+// uses more, and a full cache simply starts again.
+constexpr qsizetype MostCellImages = 8192;
 
 }
 
@@ -42,7 +44,7 @@ void QtCanvas::FillRect(const PixelRect& rect, TColor colour)
         m_painter.fillRect(ToQRect(rect), ResolveColour(colour, m_palette));
 }
 
-const QtCanvas::GlyphSet& QtCanvas::GlyphsFor(const TFont& font)
+QtCanvas::GlyphSet& QtCanvas::GlyphsFor(const TFont& font)
 {
     static QHash<QString, std::shared_ptr<GlyphSet>> cache;
     const FontDescription& handle = font.Handle();
@@ -52,17 +54,22 @@ const QtCanvas::GlyphSet& QtCanvas::GlyphsFor(const TFont& font)
         slot = std::make_shared<GlyphSet>();
         slot->font = PlatformFont(font);
         slot->raw = QRawFont::fromFont(slot->font);
-        QString glyphs;
-        for (int byte = 0; byte < 256; ++byte)
-            glyphs += QChar(Cp437::ToUnicode(static_cast<std::uint8_t>(byte)));
-        QList<quint32> indexes = slot->raw.glyphIndexesForString(glyphs);
-        for (int byte = 0; byte < 256 && byte < indexes.size(); ++byte)
-            slot->index[byte] = indexes[byte];
+        for (int byte = 1; byte < 256; ++byte) {
+            const QList<quint32> index
+                = slot->raw.glyphIndexesForString(QString(QChar(Cp437::ToUnicode(static_cast<std::uint8_t>(byte)))));
+            slot->index[byte] = index.isEmpty() ? 0 : index.front();
+        }
     }
     return *slot;
 }
 
-void QtCanvas::SelectFont(const TFont& font) { m_glyphs = &GlyphsFor(font); }
+void QtCanvas::SelectFont(const TFont& font)
+{
+    if (m_glyphs && font.Handle() == m_selected)
+        return;
+    m_glyphs = &GlyphsFor(font);
+    m_selected = font.Handle();
+}
 
 void QtCanvas::SetTextColours(TColor foreground, TColor background)
 {
@@ -70,47 +77,48 @@ void QtCanvas::SetTextColours(TColor foreground, TColor background)
     m_background = ResolveColour(background, m_palette);
 }
 
+const QImage& QtCanvas::CellImage(std::uint8_t byte, const QRect& geometry)
+{
+    if (m_glyphs->cellGeometry != geometry || m_glyphs->cells.size() >= MostCellImages) {
+        m_glyphs->cells.clear();
+        m_glyphs->cellGeometry = geometry;
+    }
+    const quint64 key = quint64(byte) | quint64(m_foreground.rgb() & 0xFFFFFF) << 8
+        | quint64(m_background.rgb() & 0xFFFFFF) << 32;
+    auto found = m_glyphs->cells.find(key);
+    if (found != m_glyphs->cells.end())
+        return *found;
+
+    QImage image(geometry.size(), QImage::Format_RGB32);
+    image.fill(m_background);
+    QPainter painter(&image);
+    painter.setPen(m_foreground);
+    const QPointF origin = geometry.topLeft();
+    if (m_glyphs->index[byte] != 0) {
+        QGlyphRun glyph;
+        glyph.setRawFont(m_glyphs->raw);
+        glyph.setGlyphIndexes({ m_glyphs->index[byte] });
+        glyph.setPositions({ origin });
+        glyph.setUnderline(m_glyphs->font.underline());
+        glyph.setStrikeOut(m_glyphs->font.strikeOut());
+        painter.drawGlyphRun(QPointF(0, 0), glyph);
+    } else {
+        painter.setFont(m_glyphs->font);
+        painter.drawText(origin, QString(QChar(Cp437::ToUnicode(byte))));
+    }
+    painter.end();
+    return *m_glyphs->cells.insert(key, image);
+}
+
 void QtCanvas::DrawRun(int x, int baseline, QByteArrayView cells, int advance, const PixelRect& box)
 {
-    const QRect boxRect = ToQRect(box);
-    m_painter.fillRect(boxRect, m_background);
-    if (!m_glyphs)
+    m_painter.fillRect(ToQRect(box), m_background);
+    if (!m_glyphs || advance <= 0)
         return;
-    QList<quint32> indexes;
-    QList<QPointF> positions;
-    indexes.reserve(cells.size());
-    positions.reserve(cells.size());
-    bool missing = false;
+    const QRect geometry(x - box.left, baseline - box.top, advance, box.bottom - box.top);
     for (qsizetype i = 0; i < cells.size(); ++i) {
         const auto byte = static_cast<std::uint8_t>(cells[i]);
-        if (byte == ' ')
-            continue;
-        if (m_glyphs->index[byte] == 0) {
-            missing = true;
-            continue;
-        }
-        indexes.append(m_glyphs->index[byte]);
-        positions.append(QPointF(x + i * advance, baseline));
+        if (byte != ' ')
+            m_painter.drawImage(QPoint(box.left + static_cast<int>(i) * advance, box.top), CellImage(byte, geometry));
     }
-    m_painter.save();
-    m_painter.setClipRect(boxRect, Qt::IntersectClip);
-    m_painter.setPen(m_foreground);
-    if (!indexes.isEmpty()) {
-        QGlyphRun run;
-        run.setRawFont(m_glyphs->raw);
-        run.setGlyphIndexes(indexes);
-        run.setPositions(positions);
-        run.setUnderline(m_glyphs->font.underline());
-        run.setStrikeOut(m_glyphs->font.strikeOut());
-        m_painter.drawGlyphRun(QPointF(0, 0), run);
-    }
-    if (missing) {
-        m_painter.setFont(m_glyphs->font);
-        for (qsizetype i = 0; i < cells.size(); ++i) {
-            const auto byte = static_cast<std::uint8_t>(cells[i]);
-            if (byte != ' ' && m_glyphs->index[byte] == 0)
-                m_painter.drawText(QPointF(x + i * advance, baseline), QString(QChar(Cp437::ToUnicode(byte))));
-        }
-    }
-    m_painter.restore();
 }

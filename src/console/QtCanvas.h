@@ -1,9 +1,12 @@
 #pragma once
 
 #include "ConsoleCanvas.h"
+#include "Font.h"
 
 #include <QColor>
 #include <QFont>
+#include <QHash>
+#include <QImage>
 #include <QPalette>
 #include <QRawFont>
 #include <QRect>
@@ -13,8 +16,11 @@
 class QPainter;
 
 // A console canvas over a QPainter. Every glyph is placed at exactly one
-// cell per character, whatever the font's own advances; glyphs the font
-// lacks are drawn through Qt's font fallback at their cell.
+// cell per character, whatever the font's own advances, and is clipped to
+// its cell. Cells are drawn from images of glyph on background, made once
+// per glyph and colour pair: copying them is far cheaper than blending
+// glyph outlines at every repaint. Glyphs the font lacks come from Qt's font
+// fallback.
 class QtCanvas : public ConsoleCanvas {
 public:
     // clip is the area to repaint, in client coordinates.
@@ -27,21 +33,27 @@ public:
     void SetTextColours(TColor foreground, TColor background) override;
     void DrawRun(int x, int baseline, QByteArrayView cells, int advance, const PixelRect& box) override;
 
-    // The glyphs of one font for the 256 byte values.
+    // The glyphs of one font for the 256 byte values, and its cell images.
     struct GlyphSet {
         QFont font;
         QRawFont raw;
-        std::array<quint32, 256> index {};
+        std::array<quint32, 256> index {}; // 0: the font lacks the glyph
+        // Cell images for one cell geometry, keyed by byte and colours.
+        QRect cellGeometry; // size, and the glyph origin as its top-left
+        QHash<quint64, QImage> cells;
     };
-    static const GlyphSet& GlyphsFor(const TFont& font);
+    static GlyphSet& GlyphsFor(const TFont& font);
 
 private:
+    const QImage& CellImage(std::uint8_t byte, const QRect& geometry);
+
     QPainter& m_painter;
     QRect m_clip;
     QPalette m_palette;
     int m_originX = 0;
     int m_originY = 0;
-    const GlyphSet* m_glyphs = nullptr;
+    GlyphSet* m_glyphs = nullptr;
+    FontDescription m_selected;
     QColor m_foreground;
     QColor m_background;
 };

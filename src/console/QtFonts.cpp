@@ -93,14 +93,19 @@ TextMetrics QtFontMeasurer::Measure(const TFont& font) const
     const QFontMetrics metrics(platform);
     const bool fixedPitch = QFontInfo(platform).fixedPitch();
     TextMetrics result;
-    result.height = metrics.height();
     result.ascent = metrics.ascent();
     result.descent = metrics.descent();
+    for (int byte = 0x20; byte < 0x100; ++byte) {
+        const QChar glyph(Cp437::ToUnicode(static_cast<std::uint8_t>(byte)));
+        result.maxCharWidth = std::max(result.maxCharWidth, metrics.horizontalAdvance(glyph));
+        // Line and block glyphs reach the full height of the PC's cell.
+        const QRect ink = metrics.boundingRect(glyph);
+        result.ascent = std::max(result.ascent, -ink.top());
+        result.descent = std::max(result.descent, ink.bottom() + 1);
+    }
+    result.height = result.ascent + result.descent;
     result.externalLeading = std::max(0, metrics.leading());
     result.aveCharWidth = fixedPitch ? metrics.horizontalAdvance(QLatin1Char('0')) : metrics.averageCharWidth();
-    for (int byte = 0x20; byte < 0x100; ++byte)
-        result.maxCharWidth = std::max(result.maxCharWidth,
-            metrics.horizontalAdvance(QChar(Cp437::ToUnicode(static_cast<std::uint8_t>(byte)))));
     result.pitchAndFamily = fixedPitch ? FF_MODERN : (TMPF_VARIABLE_PITCH | FamilyOf(platform.styleHint()));
     cache.insert(key, result);
     return result;

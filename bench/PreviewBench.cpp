@@ -1,0 +1,124 @@
+// The whole preview path: one byte per write-and-flush through std::cout
+// into the colour console under lazy writing, and a full repaint of a screen
+// whose every cell differs in colour from its neighbours.
+#include "console/ColorConsole.h"
+#include "console/ConsoleWidget.h"
+#include "console/QtCanvas.h"
+#include "preview/Preview.h"
+#include "preview/PreviewConsole.h"
+#include "preview/Rendering.h"
+#include "preview/ScreenImage.h"
+
+#include <QApplication>
+#include <QPainter>
+
+#include <benchmark/benchmark.h>
+
+#include "console/QtFonts.h"
+#include "format/Palette.h"
+
+namespace {
+
+// 1 MiB of text lines with a colour command every 8 bytes.
+const QByteArray& ColourfulMebibyte()
+{
+    static const QByteArray text = [] {
+        QByteArray result;
+        int digit = 0;
+        while (result.size() < (1 << 20)) {
+            result += '\x0f';
+            result += HexDigits[digit % 16];
+            result += HexDigits[(digit * 7 + 3) % 16];
+            result += (digit % 9 == 8) ? "ab\r\n" : "abcde";
+            ++digit;
+        }
+        result.truncate(1 << 20);
+        return result;
+    }();
+    return text;
+}
+
+void BM_RenderWithoutWindow(benchmark::State& state)
+{
+    TColorConsole console(QtFontMeasurer::Instance());
+    LoadPreviewConsole(console);
+    SetPreviewFont(console.Font());
+    for (auto _ : state)
+        RenderDisplayFile(console, ColourfulMebibyte());
+    console.SetOptions(console.Options() & ~TConsoleOptions(coStdOutput));
+    state.SetBytesProcessed(state.iterations() * ColourfulMebibyte().size());
+}
+
+void BM_RenderInPreviewWindow(benchmark::State& state)
+{
+    TPreviewFR preview;
+    preview.SetTextSource([] { return ColourfulMebibyte(); });
+    preview.show();
+    QApplication::processEvents();
+    for (auto _ : state) {
+        preview.Button1Click();
+        QApplication::processEvents(); // the lazy repaint and scrolls
+    }
+    state.SetBytesProcessed(state.iterations() * ColourfulMebibyte().size());
+}
+
+// Every cell differs from its right and lower neighbours in both colours.
+void FillCheckered(TColorConsole& console)
+{
+    for (int row = 0; row < 25; ++row) {
+        for (int column = 0; column < 80; ++column) {
+            console.Font().SetColor(Palette[(column + row) % 16]);
+            console.Font().SetBkColor(Palette[(column + 2 * row + 5) % 8]);
+            console.WriteChar(static_cast<char>(0xB0 + column % 16));
+        }
+    }
+}
+
+void BM_FullRepaintToImage(benchmark::State& state)
+{
+    TColorConsole console(QtFontMeasurer::Instance());
+    console.SetRows(26); // room for the wrap after the last cell
+    SetPreviewFont(console.Font());
+    console.RemeasureFont();
+    FillCheckered(console);
+    const CellPair cell = console.CellSize();
+    QImage image(80 * cell.x, 25 * cell.y, QImage::Format_RGB32);
+    for (auto _ : state) {
+        QPainter painter(&image);
+        QtCanvas canvas(painter, image.rect(), QPalette());
+        console.PaintGrid(canvas);
+    }
+}
+
+void BM_FullRepaintOfTheWidget(benchmark::State& state)
+{
+    TColorConsole console(QtFontMeasurer::Instance());
+    console.SetRows(26);
+    SetPreviewFont(console.Font());
+    ConsoleWidget widget(console);
+    widget.resize(widget.SizeForWholeGrid());
+    widget.show();
+    QApplication::processEvents();
+    FillCheckered(console);
+    QApplication::processEvents();
+    for (auto _ : state)
+        widget.viewport()->repaint();
+}
+
+}
+
+BENCHMARK(BM_RenderWithoutWindow)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RenderInPreviewWindow)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FullRepaintToImage)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FullRepaintOfTheWidget)->Unit(benchmark::kMicrosecond);
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
