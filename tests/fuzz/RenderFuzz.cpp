@@ -1,0 +1,62 @@
+// Feeds arbitrary bytes through the loader and the preview rendering and
+// checks what must always hold: a refused NUL, CR LF-only line breaks after
+// loading, the cursor inside the grid, and every cell naming a live
+// attribute whose count equals its cells.
+#include "ConsoleInvariants.h"
+#include "FakeMeasurer.h"
+#include "format/DisplayFile.h"
+#include "preview/PreviewConsole.h"
+#include "preview/Rendering.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+void Require(bool condition, const char* what)
+{
+    if (!condition) {
+        std::fprintf(stderr, "invariant broken: %s\n", what);
+        std::abort();
+    }
+}
+
+bool OnlyCrLfBreaks(const QByteArray& text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n'))
+            return false;
+        if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r'))
+            return false;
+    }
+    return true;
+}
+
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    static FakeMeasurer measurer;
+    static TColorConsole* console = [] {
+        auto* created = new TColorConsole(measurer);
+        LoadPreviewConsole(*created);
+        SetPreviewFont(created->Font());
+        return created;
+    }();
+
+    const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    if (DisplayFile::FirstNul(bytes) >= 0) {
+        Require(bytes.contains('\0'), "a NUL reported where there is none");
+        return 0;
+    }
+    const QByteArray text = DisplayFile::NormaliseLineBreaks(bytes);
+    Require(OnlyCrLfBreaks(text), "a lone CR or LF after loading");
+    RenderDisplayFile(*console, text);
+    const CellPair cursor = console->Cursor();
+    Require(cursor.x >= 0 && cursor.x < console->Cols() && cursor.y >= 0 && cursor.y < console->Rows(),
+        "cursor outside the grid");
+    const std::string violation = AttributeInvariantViolation(*console);
+    if (!violation.empty())
+        Require(false, violation.c_str());
+    return 0;
+}
