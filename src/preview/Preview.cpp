@@ -3,6 +3,7 @@
 #include "PreviewConsole.h"
 #include "Rendering.h"
 #include "console/ConsoleWidget.h"
+#include "console/ErrorBox.h"
 #include "console/QtFonts.h"
 
 #include <QCloseEvent>
@@ -13,6 +14,7 @@ TPreviewFR::TPreviewFR(QWidget* parent)
     , m_console(QtFontMeasurer::Instance())
 {
     setWindowTitle(tr("Preview"));
+    setAttribute(Qt::WA_QuitOnClose, false);
     move(192, 107);
     setBackgroundRole(QPalette::Button);
     setAutoFillBackground(true);
@@ -21,7 +23,7 @@ TPreviewFR::TPreviewFR(QWidget* parent)
     Terminal1 = new ConsoleWidget(m_console, this);
     Button1 = new QPushButton(tr("Refresh"), this);
     Button2 = new QPushButton(tr("Close"), this);
-    connect(Button1, &QPushButton::clicked, this, &TPreviewFR::Button1Click);
+    connect(Button1, &QPushButton::clicked, this, [this] { RunCommand(this, [this] { Button1Click(); }); });
     connect(Button2, &QPushButton::clicked, this, &TPreviewFR::Button2Click);
     setTabOrder(Button1, Button2);
     FormCreate();

@@ -1,0 +1,56 @@
+#include "About.h"
+
+#include "ProgramIcon.h"
+
+#include <QFrame>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+
+TAboutBox::TAboutBox(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+{
+    setWindowTitle(QStringLiteral("About"));
+    setAttribute(Qt::WA_QuitOnClose, false);
+    setFixedSize(298, 213);
+
+    auto* panel = new QFrame(this);
+    panel->setObjectName(QStringLiteral("Panel1"));
+    panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    panel->setLineWidth(2);
+    panel->setGeometry(8, 8, 281, 161);
+
+    auto* icon = new QLabel(panel);
+    icon->setObjectName(QStringLiteral("ProgramIcon"));
+    icon->setPixmap(ProgramIcon().pixmap(64, 64));
+    icon->setGeometry(8, 8, 64, 64);
+
+    ProductName = new QLabel(QStringLiteral("Glimra"), panel);
+    ProductName->move(88, 16);
+    QFont bold = ProductName->font();
+    bold.setBold(true);
+    ProductName->setFont(bold);
+    Version = new QLabel(QStringLiteral("Version 1.0.1"), panel);
+    Version->move(88, 40);
+
+    auto* credit = new QLabel(QStringLiteral("An editor for boot loader display files."), panel);
+    credit->move(8, 80);
+    auto* thanks = new QLabel(QStringLiteral("Built with Qt; the PC screen's glyphs come from the DejaVu fonts."), panel);
+    thanks->setWordWrap(true);
+    thanks->setGeometry(8, 104, 173 + 90, 40);
+    for (QLabel* label : { ProductName, Version, credit })
+        label->adjustSize();
+
+    OKButton = new QPushButton(QStringLiteral("OK"), this);
+    OKButton->setGeometry(111, 180, 75, 25);
+    OKButton->setDefault(true);
+    connect(OKButton, &QPushButton::clicked, this, &TAboutBox::OKButtonClick);
+}
+
+void TAboutBox::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}

@@ -1,0 +1,26 @@
+#include "CaretCoordinates.h"
+
+#include "format/DisplayCodes.h"
+
+CaretColumns ColumnsOf(const QByteArray& line, int bytesBefore, const std::function<void(const QByteArray&)>& window)
+{
+    CaretColumns columns;
+    columns.editor = bytesBefore + 1;
+    int discount = 0;
+    for (int k = 1; k <= columns.editor - 3; ++k) {
+        const QByteArray examined = line.mid(k - 1, 3);
+        if (window)
+            window(examined);
+        if (examined.contains(DisplayCode::ColourCommand))
+            ++discount;
+    }
+    columns.preview = columns.editor - discount;
+    return columns;
+}
+
+QString ColumnCaption(const CaretColumns& columns)
+{
+    return QStringLiteral("X: %1 (%2)").arg(columns.preview).arg(columns.editor);
+}
+
+QString LineCaption(int lineIndex) { return QStringLiteral("Y: %1").arg(lineIndex); }

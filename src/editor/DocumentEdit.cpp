@@ -1,0 +1,91 @@
+#include "DocumentEdit.h"
+
+#include "format/Cp437.h"
+
+#include <QInputMethodEvent>
+#include <QMimeData>
+#include <QTextBlock>
+#include <QTextLayout>
+
+DocumentEdit::DocumentEdit(QWidget* parent)
+    : QPlainTextEdit(parent)
+{
+    setTabChangesFocus(true);
+    setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+}
+
+QByteArray DocumentEdit::Bytes() const { return Cp437::EncodeDocument(toPlainText()).bytes; }
+
+void DocumentEdit::SetBytes(QByteArrayView bytes) { setPlainText(Cp437::DecodeDocument(bytes)); }
+
+DocumentEdit::VisualLine DocumentEdit::LineAt(int position) const
+{
+    const QTextBlock block = document()->findBlock(position);
+    VisualLine line;
+    line.start = block.position();
+    QString text = block.text();
+    if (const QTextLayout* layout = block.layout(); layout && layout->lineCount() > 0) {
+        const QTextLine visual = layout->lineForTextPosition(position - block.position());
+        if (visual.isValid()) {
+            line.index = block.firstLineNumber() + visual.lineNumber();
+            line.start += visual.textStart();
+            text = text.mid(visual.textStart(), visual.textLength());
+        }
+    } else {
+        line.index = block.firstLineNumber();
+    }
+    line.bytes = Cp437::EncodeDocument(text).bytes;
+    return line;
+}
+
+QString DocumentEdit::Representable(const QString& text)
+{
+    const Cp437::EncodedText encoded = Cp437::EncodeDocument(text);
+    if (encoded.unmappable.isEmpty())
+        return text;
+    emit Replaced(encoded.unmappable);
+    return Cp437::DecodeDocument(encoded.bytes);
+}
+
+void DocumentEdit::keyPressEvent(QKeyEvent* event)
+{
+    emit KeyDown();
+    const QString typed = event->text();
+    if (!typed.isEmpty() && typed.front().isPrint() && !isReadOnly()) {
+        const QString representable = Representable(typed);
+        if (representable != typed) {
+            insertPlainText(representable);
+            event->accept();
+            return;
+        }
+    }
+    QPlainTextEdit::keyPressEvent(event);
+}
+
+void DocumentEdit::keyReleaseEvent(QKeyEvent* event)
+{
+    QPlainTextEdit::keyReleaseEvent(event);
+    emit KeyUp();
+}
+
+void DocumentEdit::inputMethodEvent(QInputMethodEvent* event)
+{
+    const QString committed = event->commitString();
+    if (!committed.isEmpty()) {
+        const QString representable = Representable(committed);
+        if (representable != committed)
+            event->setCommitString(representable, event->replacementStart(), event->replacementLength());
+    }
+    QPlainTextEdit::inputMethodEvent(event);
+}
+
+bool DocumentEdit::canInsertFromMimeData(const QMimeData* source) const { return source->hasText(); }
+
+void DocumentEdit::insertFromMimeData(const QMimeData* source)
+{
+    if (source->hasText())
+        insertPlainText(Representable(source->text()));
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QPlainTextEdit>
+
+// The document control. It holds the display file's bytes as the PC screen
+// shows them (code page 437; a CR LF pair is a line break, a lone CR or LF
+// a glyph), so the bytes it gives back are exactly the bytes it was given.
+// Typed, pasted or dropped characters that have no code page 437 code are
+// replaced by '?' and reported, never dropped silently.
+class DocumentEdit : public QPlainTextEdit {
+    Q_OBJECT
+
+public:
+    explicit DocumentEdit(QWidget* parent = nullptr);
+
+    QByteArray Bytes() const;
+    // Replaces the whole text; the undo history starts afresh.
+    void SetBytes(QByteArrayView bytes);
+    // The bytes of one visual line (as the control wraps it) and where it
+    // starts, for a character position.
+    struct VisualLine {
+        int index = 0;      // line number in the control's own layout
+        int start = 0;      // character position of its first character
+        QByteArray bytes;   // its text without a line break
+    };
+    VisualLine LineAt(int position) const;
+
+signals:
+    void KeyDown();
+    void KeyUp();
+    // Characters without a code page 437 code were replaced by '?'.
+    void Replaced(const QString& characters);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    void insertFromMimeData(const QMimeData* source) override;
+    bool canInsertFromMimeData(const QMimeData* source) const override;
+
+private:
+    // The text with every character that has no byte replaced by '?'.
+    QString Representable(const QString& text);
+};

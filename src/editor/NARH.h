@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QDialog>
+
+class QPlainTextEdit;
+
+// The help window, "Not A Real Help": one read-only text, closed with its
+// close box, shown modally and kept for the next time.
+class TNARHForm : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit TNARHForm(QWidget* parent = nullptr);
+
+    static QString HelpText();
+
+    QPlainTextEdit* Help_file;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+};
