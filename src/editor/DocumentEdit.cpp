@@ -17,7 +17,9 @@ DocumentEdit::DocumentEdit(QWidget* parent)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 }
 
-QByteArray DocumentEdit::Bytes() const { return Cp437::EncodeDocument(toPlainText()).bytes; }
+// Raw text: plain text would turn byte 0xFF, the non-breaking space, into
+// an ordinary space.
+QByteArray DocumentEdit::Bytes() const { return Cp437::EncodeDocument(document()->toRawText()).bytes; }
 
 void DocumentEdit::SetBytes(QByteArrayView bytes) { setPlainText(Cp437::DecodeDocument(bytes)); }
 
@@ -80,6 +82,13 @@ void DocumentEdit::inputMethodEvent(QInputMethodEvent* event)
             event->setCommitString(representable, event->replacementStart(), event->replacementLength());
     }
     QPlainTextEdit::inputMethodEvent(event);
+}
+
+QMimeData* DocumentEdit::createMimeDataFromSelection() const
+{
+    auto* data = new QMimeData;
+    data->setText(textCursor().selectedText().replace(QChar::ParagraphSeparator, QLatin1Char('\n')));
+    return data;
 }
 
 bool DocumentEdit::canInsertFromMimeData(const QMimeData* source) const { return source->hasText(); }

@@ -88,7 +88,10 @@ void TGlavna::ConnectWindows(TNARHForm& help, TAboutBox& about, TPreviewFR& prev
     m_about = &about;
     m_preview = &preview;
     preview.SetTextSource([this] { return Editor->Bytes(); });
-    connect(&preview, &TPreviewFR::FormClose, this, [this] { Editor->setFocus(); });
+    connect(&preview, &TPreviewFR::FormClose, this, [this] {
+        activateWindow();
+        Editor->setFocus();
+    });
 }
 
 void TGlavna::CreateControls()
@@ -147,7 +150,8 @@ void TGlavna::CreateControls()
     debugy = new QLabel(QStringLiteral("debugy"), form);
     debugy->setGeometry(776, 312, 81, 33);
     debugy->hide();
-    TempM = new QPlainTextEdit(QStringLiteral("TempM"), form);
+    TempM = new DocumentEdit(form);
+    TempM->setPlainText(QStringLiteral("TempM"));
     TempM->setGeometry(792, 368, 49, 17);
     TempM->hide();
 
@@ -323,9 +327,10 @@ void TGlavna::tastaturaClick()
     tastatura->setTextCursor(pick);
     tastatura->copy();
     TempM->paste();
-    if (TempM->toPlainText() == u" ")
+    const QString picked = TempM->document()->toRawText();
+    if (picked == u" ")
         return;
-    InsertText(TempM->toPlainText());
+    InsertText(picked);
     Editor->setFocus();
 }
 

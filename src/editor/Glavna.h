@@ -44,7 +44,7 @@ public:
     QLabel* kooX;
     QLabel* kooY;
     QLabel* debugy;
-    QPlainTextEdit* TempM;
+    DocumentEdit* TempM;
     QLabel* About;
     QMenu* PopupMenu1;
     QAction* Save1;

@@ -9,6 +9,7 @@
 
 #include <QCloseEvent>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMenu>
 #include <QMessageBox>
 
@@ -42,7 +43,8 @@ std::optional<QString> AcceptedName(QFileDialog& dialog)
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     const QString name = dialog.selectedFiles().front();
-    dialog.selectFile(name);
+    dialog.setDirectory(QFileInfo(name).absolutePath());
+    dialog.selectFile(QFileInfo(name).fileName());
     return name;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "QtPrinters.h"
+
 #include <QApplication>
 #include <QImage>
 #include <QWidget>

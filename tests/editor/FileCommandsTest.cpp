@@ -1,0 +1,283 @@
+#include "EditorFixture.h"
+#include "ModalAnswers.h"
+#include "editor/FindReplaceDialog.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMenu>
+#include <QRadioButton>
+#include <QTemporaryDir>
+
+#include <csignal>
+#include <sys/resource.h>
+
+namespace {
+
+class FileCommandsTest : public EditorFixture {
+protected:
+    QString Path(const QString& name) const { return directory.filePath(name); }
+    QString Write(const QString& name, const QByteArray& bytes)
+    {
+        QFile file(Path(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return file.fileName();
+    }
+    static QByteArray Read(const QString& path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    }
+    // A File menu entry, chosen as the user does.
+    void Choose(const QString& entry)
+    {
+        for (QAction* menu : glavna.menuBar()->actions())
+            for (QAction* action : menu->menu()->actions())
+                if (action->text() == entry)
+                    return action->trigger();
+        FAIL() << "no menu entry " << entry.toStdString();
+    }
+    ShownBox Open(const QString& path)
+    {
+        return AnswerBox([&] { AnswerFileDialog([&] { Choose("&Open..."); }, path); });
+    }
+    ShownBox SaveAs(const QString& path)
+    {
+        return AnswerBox([&] { AnswerFileDialog([&] { Choose("Save &As..."); }, path); });
+    }
+    ShownBox Save(QMessageBox::StandardButton answer)
+    {
+        return AnswerBox([&] { Choose("&Save"); }, answer);
+    }
+
+    QTemporaryDir directory;
+};
+
+}
+
+TEST_F(FileCommandsTest, LineBreaksAreNormalisedOnOpenAndBytesKeptOnSave)
+{
+    struct Case {
+        QByteArray file;
+        QByteArray saved;
+    };
+    QByteArray everyByte;
+    for (int byte = 1; byte < 256; ++byte)
+        if (byte != '\r' && byte != '\n')
+            everyByte += static_cast<char>(byte);
+    everyByte += "\r\n";
+    const Case cases[] = {
+        { "A\nB", "A\r\nB" },
+        { "A\r\nB\r\n", "A\r\nB\r\n" },
+        { "A\rB\r", "A\r\nB\r\n" },
+        { "mixed\n\r\r\nend", "mixed\r\n\r\n\r\nend" },
+        { "\x0f" "1eX", "\x0f" "1eX" },
+        { everyByte, everyByte },
+        { "", "" },
+    };
+    int round = 0;
+    for (const Case& test : cases) {
+        const QString in = Write(QStringLiteral("in%1.msg").arg(round), test.file);
+        const QString out = Path(QStringLiteral("out%1.msg").arg(round++));
+        EXPECT_FALSE(Open(in).shown);
+        EXPECT_EQ(glavna.windowTitle(), in);
+        EXPECT_TRUE(glavna.Save1->isEnabled());
+        EXPECT_FALSE(SaveAs(out).shown);
+        EXPECT_EQ(Read(out), test.saved) << test.file.toHex().constData();
+    }
+}
+
+TEST_F(FileCommandsTest, NewClearsWithoutAQuestion)
+{
+    Open(Write("f.txt", "text"));
+    SetDocument("changed");
+    const ShownBox box = AnswerBox([&] { Choose("&New"); });
+    EXPECT_FALSE(box.shown);
+    EXPECT_TRUE(Bytes().isEmpty());
+    EXPECT_EQ(glavna.windowTitle(), "Untitled");
+    EXPECT_FALSE(glavna.Save1->isEnabled());
+}
+
+TEST_F(FileCommandsTest, SaveWritesTheOpenedFileAfterSaveAsAndAFailedOpen)
+{
+    const QString f = Write("f.txt", "original");
+    Open(f);
+    SetDocument("edited");
+    SaveAs(Path("g.txt"));
+    const ShownBox failed = Open(Path("missing.txt"));
+    EXPECT_TRUE(failed.shown);
+    EXPECT_EQ(failed.title, "Glimra");
+    EXPECT_EQ(failed.text, QStringLiteral("Cannot open file \"%1\". No such file or directory.").arg(Path("missing.txt")));
+    EXPECT_EQ(Bytes(), QByteArray("edited")) << "a failed Open changes nothing";
+    EXPECT_EQ(glavna.windowTitle(), f);
+    const ShownBox question = Save(QMessageBox::Yes);
+    EXPECT_EQ(question.title, "Confirm");
+    EXPECT_EQ(question.text, "Are you sure?");
+    EXPECT_EQ(question.defaultButton, QMessageBox::Yes);
+    EXPECT_EQ(Read(f), QByteArray("edited"));
+    EXPECT_EQ(Read(Path("g.txt")), QByteArray("edited"));
+}
+
+TEST_F(FileCommandsTest, SaveAnsweredNoOrEscapeWritesNothing)
+{
+    const QString f = Write("f.txt", "original");
+    Open(f);
+    SetDocument("edited");
+    EXPECT_TRUE(Save(QMessageBox::No).shown);
+    EXPECT_TRUE(Save(QMessageBox::NoButton).shown);
+    EXPECT_EQ(Read(f), QByteArray("original"));
+}
+
+TEST_F(FileCommandsTest, SaveAsReplacesAnExistingFileWithoutAsking)
+{
+    const QString existing = Write("existing.msg", "old contents that are longer");
+    SetDocument("new");
+    EXPECT_FALSE(SaveAs(existing).shown);
+    EXPECT_EQ(Read(existing), QByteArray("new"));
+    EXPECT_EQ(glavna.windowTitle(), "Glimra") << "Save As leaves the title alone";
+    EXPECT_FALSE(glavna.Save1->isEnabled());
+}
+
+TEST_F(FileCommandsTest, DialogsOfferTheLastAcceptedName)
+{
+    const QString f = Write("f.txt", "x");
+    Open(f);
+    const QString offered = AnswerFileDialog([&] { Choose("&Open..."); }, QString());
+    EXPECT_EQ(offered, f);
+    EXPECT_EQ(Bytes(), QByteArray("x")) << "cancelling changes nothing";
+}
+
+TEST_F(FileCommandsTest, TypedNamesGetTheDefaultExtension)
+{
+    SetDocument("abc");
+    SaveAs(Path("named"));
+    EXPECT_EQ(Read(Path("named.txt")), QByteArray("abc"));
+}
+
+TEST_F(FileCommandsTest, FileWithNulIsRefusedAndNothingChanges)
+{
+    Open(Write("f.txt", "kept"));
+    const ShownBox box = Open(Write("nul.msg", QByteArray("abc\0def", 7)));
+    EXPECT_TRUE(box.shown);
+    EXPECT_TRUE(box.text.contains("NUL byte at offset 3")) << box.text.toStdString();
+    EXPECT_EQ(Bytes(), QByteArray("kept"));
+    EXPECT_EQ(glavna.windowTitle(), Path("f.txt"));
+}
+
+TEST_F(FileCommandsTest, TooLargeATextIsRefused)
+{
+    const QString big = Write("big.txt", QByteArray(TGlavna::MemoCapacity + 1, 'x'));
+    const ShownBox box = Open(big);
+    EXPECT_EQ(box.text, "Text exceeds memo capacity.");
+    EXPECT_TRUE(Bytes().isEmpty());
+}
+
+TEST_F(FileCommandsTest, AFailedWriteLeavesTheOldFileIntact)
+{
+    const QString f = Write("f.txt", "the old contents");
+    Open(f);
+    SetDocument(QByteArray(64 * 1024, 'n'));
+    // A file size limit makes the write stop short, also for root.
+    rlimit previous {};
+    getrlimit(RLIMIT_FSIZE, &previous);
+    rlimit limited = previous;
+    limited.rlim_cur = 4096;
+    auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &limited);
+    const std::vector<ShownBox> boxes = AnswerBoxes([&] { Choose("&Save"); }, { QMessageBox::Yes, QMessageBox::Ok });
+    setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, previousHandler);
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[1].title, "Glimra");
+    EXPECT_EQ(boxes[1].text, "Stream write error.");
+    EXPECT_EQ(Read(f), QByteArray("the old contents"));
+    EXPECT_EQ(QDir(directory.path()).entryList(QDir::Files), QStringList { "f.txt" }) << "no temporary file left";
+}
+
+TEST_F(FileCommandsTest, WriteErrorsAreReported)
+{
+    SetDocument("x");
+    const ShownBox box = SaveAs(Path("no/such/folder/f.txt"));
+    EXPECT_TRUE(box.shown);
+    EXPECT_TRUE(box.text.startsWith(QStringLiteral("Cannot create file \"%1\".").arg(Path("no/such/folder/f.txt"))))
+        << box.text.toStdString();
+}
+
+TEST_F(FileCommandsTest, CloseAsksEveryTime)
+{
+    const ShownBox no = AnswerBox([&] { glavna.close(); }, QMessageBox::No);
+    EXPECT_EQ(no.title, "Confirm");
+    EXPECT_EQ(no.text, "Quit progam (lose unsaved work) ?");
+    EXPECT_TRUE(glavna.isVisible());
+    const ShownBox yes = AnswerBox([&] { Choose("E&xit"); }, QMessageBox::Yes);
+    EXPECT_TRUE(yes.shown);
+    EXPECT_FALSE(glavna.isVisible());
+}
+
+TEST_F(FileCommandsTest, EditMenuHasItsEntriesAndShortcuts)
+{
+    QStringList entries;
+    for (QAction* action : glavna.PopupMenu1->actions())
+        entries << action->text() + (action->shortcut().isEmpty() ? "" : "\t" + action->shortcut().toString());
+    EXPECT_EQ(entries, (QStringList { "&Undo\tCtrl+Z", "Cu&t\tCtrl+X", "&Copy\tCtrl+C", "&Paste\tCtrl+V", "&Find...",
+                           "R&eplace..." }));
+    SetDocument("abc");
+    glavna.Editor->selectAll();
+    glavna.PopupMenu1->actions()[1]->trigger();
+    EXPECT_TRUE(Bytes().isEmpty());
+    glavna.PopupMenu1->actions()[3]->trigger();
+    EXPECT_EQ(Bytes(), QByteArray("abc"));
+}
+
+TEST_F(FileCommandsTest, FindNextSelectsMatchesBothWays)
+{
+    SetDocument("one Two one two", 0);
+    glavna.Find1Click();
+    FindReplaceDialog& find = *glavna.FindDialog1;
+    EXPECT_TRUE(find.isVisible());
+    EXPECT_FALSE(find.isModal());
+    find.FindWhat->setText("two");
+    EXPECT_TRUE(find.FindNext());
+    EXPECT_EQ(glavna.Editor->textCursor().selectionStart(), 4);
+    find.MatchCase->setChecked(true);
+    EXPECT_TRUE(find.FindNext());
+    EXPECT_EQ(glavna.Editor->textCursor().selectionStart(), 12);
+    find.Up->setChecked(true);
+    find.MatchCase->setChecked(false);
+    EXPECT_TRUE(find.FindNext());
+    EXPECT_EQ(glavna.Editor->textCursor().selectionStart(), 4);
+    find.FindWhat->setText("on");
+    find.WholeWord->setChecked(true);
+    const ShownBox box = AnswerBox([&] { find.FindNext(); });
+    EXPECT_EQ(box.text, "Cannot find \"on\"");
+    EXPECT_EQ(Bytes(), QByteArray("one Two one two"));
+}
+
+TEST_F(FileCommandsTest, ReplaceAndReplaceAllAreUndoable)
+{
+    SetDocument("cat hat cat", 0);
+    glavna.Replace1Click();
+    FindReplaceDialog& replace = *glavna.ReplaceDialog1;
+    replace.FindWhat->setText("cat");
+    replace.ReplaceWith->setText("\xe2\x95\x94"); // ╔, a PC glyph
+    replace.ReplaceWith->setText(QString::fromUtf8("╔"));
+    replace.ReplaceOne(); // finds the first
+    replace.ReplaceOne(); // replaces it, finds the next
+    EXPECT_EQ(Bytes(), QByteArray("\xc9 hat cat"));
+    glavna.Editor->undo();
+    EXPECT_EQ(Bytes(), QByteArray("cat hat cat"));
+
+    replace.ReplaceWith->setText("dog");
+    EXPECT_EQ(replace.ReplaceAll(), 2);
+    EXPECT_EQ(Bytes(), QByteArray("dog hat dog"));
+    glavna.Editor->undo();
+    EXPECT_EQ(Bytes(), QByteArray("cat hat cat")) << "one Undo takes back Replace All";
+
+    replace.ReplaceWith->setText(QString::fromUtf8("€"));
+    const ShownBox refused = AnswerBox([&] { replace.ReplaceAll(); });
+    EXPECT_TRUE(refused.text.contains(QString::fromUtf8("€")));
+    EXPECT_EQ(Bytes(), QByteArray("cat hat cat"));
+}
