@@ -83,7 +83,7 @@ public:
     QFileDialog* SaveDialog1;
 
     // Above this the editor refuses a file: "Text exceeds memo capacity".
-    static constexpr qsizetype MemoCapacity = 32 << 20;
+    static constexpr qsizetype MemoCapacity = 16 << 20;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
