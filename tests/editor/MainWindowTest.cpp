@@ -92,10 +92,7 @@ TEST_F(MainWindowTest, ColourCommandGoesInThroughTheClipboard)
 TEST_F(MainWindowTest, ColourCommandReplacesTheSelection)
 {
     SetDocument("Hello world");
-    QTextCursor select = glavna.Editor->textCursor();
-    select.setPosition(6);
-    select.setPosition(11, QTextCursor::KeepAnchor);
-    glavna.Editor->setTextCursor(select);
+    Select(6, 11);
     QTest::mouseClick(glavna.groupBG->Item(10), Qt::LeftButton);
     QTest::mouseClick(glavna.GroupFG->Item(15), Qt::LeftButton);
     QTest::mouseClick(glavna.InsertC, Qt::LeftButton);
@@ -139,7 +136,7 @@ TEST_F(MainWindowTest, InsertAsciiByCode)
     };
     const Case cases[] = {
         { "65", "A", nullptr }, { " 65", "A", nullptr }, { "$41", "A", nullptr }, { "255", "\xff", nullptr },
-        { "13", "\r", nullptr }, { "0", "", nullptr }, { "256", "", "Information" }, { "999", "", "Information" },
+        { "13", "\r", nullptr }, { "9", "\t", nullptr }, { "0", "", nullptr }, { "256", "", "Information" }, { "999", "", "Information" },
         { "-1", "", "Information" }, { "", "", "Glimra" }, { "6a", "", "Glimra" },
     };
     for (const Case& test : cases) {
@@ -212,10 +209,7 @@ TEST_F(MainWindowTest, CaretLabelsFollowKeysInTheEditor)
 TEST_F(MainWindowTest, CaretLabelsDescribeTheSelectionStart)
 {
     SetDocument("Hello world");
-    QTextCursor select = glavna.Editor->textCursor();
-    select.setPosition(11);
-    select.setPosition(2, QTextCursor::KeepAnchor);
-    glavna.Editor->setTextCursor(select);
+    Select(11, 2);
     glavna.Editor->setFocus();
     QTest::keyClick(glavna.Editor, Qt::Key_Shift);
     EXPECT_EQ(glavna.kooX->text(), "X: 3 (3)");
@@ -279,10 +273,7 @@ TEST_F(MainWindowTest, SingleClickModePicksTheNearestCharacterBoundary)
 TEST_F(MainWindowTest, PickReplacesTheEditorsSelection)
 {
     SetDocument("xyz");
-    QTextCursor select = glavna.Editor->textCursor();
-    select.setPosition(0);
-    select.setPosition(3, QTextCursor::KeepAnchor);
-    glavna.Editor->setTextCursor(select);
+    Select(0, 3);
     glavna.SingleON->setChecked(true);
     QTest::mouseClick(glavna.tastatura->viewport(), Qt::LeftButton, {}, TablePoint(0));
     EXPECT_EQ(Bytes(), QByteArray("\x80"));

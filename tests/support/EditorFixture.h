@@ -37,6 +37,14 @@ protected:
         glavna.Editor->setTextCursor(cursor);
     }
     int Caret() const { return glavna.Editor->textCursor().position(); }
+    // Selects from anchor to caret, as a drag would.
+    void Select(int anchor, int caret)
+    {
+        QTextCursor selection = glavna.Editor->textCursor();
+        selection.setPosition(anchor);
+        selection.setPosition(caret, QTextCursor::KeepAnchor);
+        glavna.Editor->setTextCursor(selection);
+    }
 
     TGlavna glavna;
     TNARHForm help;
