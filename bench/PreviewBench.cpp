@@ -62,6 +62,32 @@ void BM_RenderInPreviewWindow(benchmark::State& state)
     state.SetBytesProcessed(state.iterations() * ColourfulMebibyte().size());
 }
 
+// A typical boot screen: 2 KiB, 22 lines, a colour command every few words.
+const QByteArray& TypicalScreen()
+{
+    static const QByteArray text = [] {
+        QByteArray result = "\x0c\x0f" "1e" + QByteArray(78, '\xcd') + "\r\n";
+        for (int line = 0; result.size() < 2048 - 90; ++line)
+            result += "\x0f" "07  boot option " + QByteArray::number(line) + "\x0f" "0a  describes what it does  \x0f" "0f[F"
+                + QByteArray::number(line % 10) + "]\r\n";
+        return result;
+    }();
+    return text;
+}
+
+void BM_RenderTypicalFileInPreviewWindow(benchmark::State& state)
+{
+    TPreviewFR preview;
+    preview.SetTextSource([] { return TypicalScreen(); });
+    preview.show();
+    QApplication::processEvents();
+    for (auto _ : state) {
+        preview.Button1Click();
+        QApplication::processEvents(); // the lazy repaint
+    }
+    state.SetBytesProcessed(state.iterations() * TypicalScreen().size());
+}
+
 // Every cell differs from its right and lower neighbours in both colours.
 void FillCheckered(TColorConsole& console)
 {
@@ -109,6 +135,7 @@ void BM_FullRepaintOfTheWidget(benchmark::State& state)
 
 BENCHMARK(BM_RenderWithoutWindow)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RenderInPreviewWindow)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RenderTypicalFileInPreviewWindow)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FullRepaintToImage)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FullRepaintOfTheWidget)->Unit(benchmark::kMicrosecond);
 
