@@ -36,9 +36,9 @@ TAboutBox::TAboutBox(QWidget* parent)
 
     auto* credit = new QLabel(QStringLiteral("An editor for boot loader display files."), panel);
     credit->move(8, 80);
-    auto* thanks = new QLabel(QStringLiteral("Built with Qt; the PC screen's glyphs come from the DejaVu fonts."), panel);
+    auto* thanks = new QLabel(QStringLiteral("Built with Qt. The PC screen's glyphs: DejaVu fonts."), panel);
     thanks->setWordWrap(true);
-    thanks->setGeometry(8, 104, 173 + 90, 40);
+    thanks->setGeometry(8, 104, 173, 40);
     for (QLabel* label : { ProductName, Version, credit })
         label->adjustSize();
 

@@ -340,8 +340,12 @@ void TGlavna::tastaturaDblClick()
         return;
     QTextCursor pick = tastatura->textCursor();
     const int position = pick.selectionStart();
+    // Past the last character there is nothing to pick, and pasting would
+    // insert whatever the clipboard held before.
+    if (position >= CharacterTable::TableText().size())
+        return;
     pick.setPosition(position);
-    pick.setPosition(std::min(position + 1, tastatura->document()->characterCount() - 1), QTextCursor::KeepAnchor);
+    pick.setPosition(position + 1, QTextCursor::KeepAnchor);
     tastatura->setTextCursor(pick);
     tastatura->copy();
     Editor->paste();

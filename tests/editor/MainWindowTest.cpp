@@ -239,6 +239,17 @@ TEST_F(MainWindowTest, DoubleClickAfterACharacterInsertsIt)
     EXPECT_EQ(Bytes(), QByteArray("a\xc9\xc9" "b")) << "on the character itself too";
 }
 
+TEST_F(MainWindowTest, DoubleClickPastTheLastCharacterInsertsNothing)
+{
+    QApplication::clipboard()->setText("old clipboard");
+    QTextCursor end(glavna.tastatura->document());
+    end.movePosition(QTextCursor::End);
+    const QPoint past(glavna.tastatura->viewport()->width() - 3, glavna.tastatura->cursorRect(end).center().y());
+    QTest::mouseClick(glavna.tastatura->viewport(), Qt::LeftButton, {}, past);
+    QTest::mouseDClick(glavna.tastatura->viewport(), Qt::LeftButton, {}, past);
+    EXPECT_TRUE(Bytes().isEmpty());
+}
+
 TEST_F(MainWindowTest, SingleClickInDoubleClickModeInsertsNothing)
 {
     QTest::mouseClick(glavna.tastatura->viewport(), Qt::LeftButton, {}, TablePoint(3 * 48));
