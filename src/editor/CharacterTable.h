@@ -13,6 +13,7 @@ public:
 
     // The table's text: 127 characters and their spaces, 381 in all.
     static QString TableText();
+    static constexpr int TableLength = 3 * (254 - 128 + 1);
 
 signals:
     // A click, including the first click of a double-click.

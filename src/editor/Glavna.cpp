@@ -313,19 +313,28 @@ void TGlavna::FormCreate()
     tastatura->setPlainText(CharacterTable::TableText());
 }
 
+// Selects the one table character at the start of the table's selection
+// and copies it; false when the selection starts past the last character.
+bool TGlavna::CopyPickedCharacter()
+{
+    QTextCursor pick = tastatura->textCursor();
+    const int position = pick.selectionStart();
+    if (position >= CharacterTable::TableLength)
+        return false;
+    pick.setPosition(position);
+    pick.setPosition(position + 1, QTextCursor::KeepAnchor);
+    tastatura->setTextCursor(pick);
+    tastatura->copy();
+    return true;
+}
+
 void TGlavna::tastaturaClick()
 {
     if (!SingleON->isChecked())
         return;
     TempM->clear();
-    QTextCursor pick = tastatura->textCursor();
-    const int position = pick.selectionStart();
-    if (position >= CharacterTable::TableText().size())
+    if (!CopyPickedCharacter())
         return;
-    pick.setPosition(position);
-    pick.setPosition(position + 1, QTextCursor::KeepAnchor);
-    tastatura->setTextCursor(pick);
-    tastatura->copy();
     TempM->paste();
     const QString picked = TempM->document()->toRawText();
     if (picked == u" ")
@@ -334,20 +343,11 @@ void TGlavna::tastaturaClick()
     Editor->setFocus();
 }
 
+// A double-click selected the character and its spaces as one word.
 void TGlavna::tastaturaDblClick()
 {
-    if (SingleON->isChecked())
+    if (SingleON->isChecked() || !CopyPickedCharacter())
         return;
-    QTextCursor pick = tastatura->textCursor();
-    const int position = pick.selectionStart();
-    // Past the last character there is nothing to pick, and pasting would
-    // insert whatever the clipboard held before.
-    if (position >= CharacterTable::TableText().size())
-        return;
-    pick.setPosition(position);
-    pick.setPosition(position + 1, QTextCursor::KeepAnchor);
-    tastatura->setTextCursor(pick);
-    tastatura->copy();
     Editor->paste();
     Editor->setFocus();
 }

@@ -98,6 +98,7 @@ private:
     void SizeToControls();
     // Through the clipboard, over the editor's selection.
     void InsertText(const QString& text);
+    bool CopyPickedCharacter();
     void UpdateCaretLabels();
     void RunCommand(const std::function<void()>& command);
     void ShowReplaced(const QString& characters);
