@@ -111,7 +111,6 @@ protected:
 
     void FontChanged();
     ConsoleWindow* Window() const { return m_window; }
-    const FontMeasurer& Measurer() const { return m_measurer; }
     const TFixedFont& PrevFont() const { return m_prevFont; }
     void SetCellMetrics(CellPair cellSize, int ascent, int overhang);
     const char* GridData() const { return m_grid.data(); }

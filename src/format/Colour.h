@@ -11,7 +11,6 @@ using TColor = std::uint32_t;
 constexpr TColor clBlack = 0x00000000;
 constexpr TColor clWindow = 0xFF000005;
 constexpr TColor clWindowText = 0xFF000008;
-constexpr TColor clBtnFace = 0xFF00000F;
 
 constexpr bool IsSystemColour(TColor colour) { return (colour & 0xFF000000) == 0xFF000000; }
 constexpr int SystemColourIndex(TColor colour) { return static_cast<int>(colour & 0xFF); }
