@@ -49,18 +49,21 @@ void BM_RenderWithoutWindow(benchmark::State& state)
     state.SetBytesProcessed(state.iterations() * ColourfulMebibyte().size());
 }
 
-void BM_RenderInPreviewWindow(benchmark::State& state)
+// Refresh in a shown preview window, with the event loop's lazy repaint.
+void RenderInPreviewWindow(benchmark::State& state, const QByteArray& text)
 {
     TPreviewFR preview;
-    preview.SetTextSource([] { return ColourfulMebibyte(); });
+    preview.SetTextSource([&text] { return text; });
     preview.show();
     QApplication::processEvents();
     for (auto _ : state) {
         preview.Button1Click();
-        QApplication::processEvents(); // the lazy repaint and scrolls
+        QApplication::processEvents();
     }
-    state.SetBytesProcessed(state.iterations() * ColourfulMebibyte().size());
+    state.SetBytesProcessed(state.iterations() * text.size());
 }
+
+void BM_RenderInPreviewWindow(benchmark::State& state) { RenderInPreviewWindow(state, ColourfulMebibyte()); }
 
 // A typical boot screen: 2 KiB, 22 lines, a colour command every few words.
 const QByteArray& TypicalScreen()
@@ -75,18 +78,7 @@ const QByteArray& TypicalScreen()
     return text;
 }
 
-void BM_RenderTypicalFileInPreviewWindow(benchmark::State& state)
-{
-    TPreviewFR preview;
-    preview.SetTextSource([] { return TypicalScreen(); });
-    preview.show();
-    QApplication::processEvents();
-    for (auto _ : state) {
-        preview.Button1Click();
-        QApplication::processEvents(); // the lazy repaint
-    }
-    state.SetBytesProcessed(state.iterations() * TypicalScreen().size());
-}
+void BM_RenderTypicalFileInPreviewWindow(benchmark::State& state) { RenderInPreviewWindow(state, TypicalScreen()); }
 
 // Every cell differs from its right and lower neighbours in both colours.
 void FillCheckered(TColorConsole& console)

@@ -74,6 +74,7 @@ TGlavna::TGlavna(QWidget* parent)
     CreateControls();
     CreateLegend();
     CreateMenus();
+    CreateDialogs();
     CreateEditMenu();
     SetTabOrder();
     SizeToControls();

@@ -93,6 +93,7 @@ private:
     void CreateControls();
     void CreateLegend();
     void CreateMenus();
+    void CreateDialogs();
     void CreateEditMenu();
     void SetTabOrder();
     void SizeToControls();

@@ -50,7 +50,7 @@ std::optional<QString> AcceptedName(QFileDialog& dialog)
 
 }
 
-void TGlavna::CreateEditMenu()
+void TGlavna::CreateDialogs()
 {
     OpenDialog1 = FileDialog(this, QFileDialog::AcceptOpen,
         { QStringLiteral("Text File (*.txt)"), QStringLiteral("Message File (*.msg)"), QStringLiteral("All Files (*)") });
@@ -60,7 +60,10 @@ void TGlavna::CreateEditMenu()
     SaveDialog1->setWindowTitle(QStringLiteral("Save As"));
     FindDialog1 = new FindReplaceDialog(*Editor, false, this);
     ReplaceDialog1 = new FindReplaceDialog(*Editor, true, this);
+}
 
+void TGlavna::CreateEditMenu()
+{
     PopupMenu1 = new QMenu(Editor);
     // The editor handles these keys itself; the menu shows them.
     auto add = [this](const QString& caption, QKeySequence keys, auto handler) {
