@@ -2,8 +2,9 @@
 // into the colour console under lazy writing, and a full repaint of a screen
 // whose every cell differs in colour from its neighbours.
 #include "console/ColorConsole.h"
-#include "console/ConsoleWidget.h"
-#include "console/QtCanvas.h"
+#include "console/ConsoleSinks.h"
+#include "console/qt/ConsoleWidget.h"
+#include "console/qt/QtCanvas.h"
 #include "preview/Preview.h"
 #include "preview/PreviewConsole.h"
 #include "preview/Rendering.h"
@@ -11,10 +12,11 @@
 
 #include <QApplication>
 #include <QPainter>
+#include <QPushButton>
 
 #include <benchmark/benchmark.h>
 
-#include "console/QtFonts.h"
+#include "console/qt/QtFonts.h"
 #include "format/Palette.h"
 
 namespace {
@@ -38,14 +40,16 @@ const QByteArray& ColourfulMebibyte()
     return text;
 }
 
+// Straight into the console, as glimra-render and the tests render.
 void BM_RenderWithoutWindow(benchmark::State& state)
 {
-    TColorConsole console(QtFontMeasurer::Instance());
+    QtFontMeasurer measurer;
+    TColorConsole console(measurer);
     LoadPreviewConsole(console);
     SetPreviewFont(console.Font());
+    ConsoleSink sink(console);
     for (auto _ : state)
-        RenderDisplayFile(console, ColourfulMebibyte());
-    console.SetOptions(console.Options() & ~TConsoleOptions(coStdOutput));
+        RenderDisplayFile(console, ColourfulMebibyte(), sink);
     state.SetBytesProcessed(state.iterations() * ColourfulMebibyte().size());
 }
 
@@ -56,8 +60,9 @@ void RenderInPreviewWindow(benchmark::State& state, const QByteArray& text)
     preview.SetTextSource([&text] { return text; });
     preview.show();
     QApplication::processEvents();
+    QPushButton* refresh = preview.findChild<QPushButton*>(QStringLiteral("Button1"));
     for (auto _ : state) {
-        preview.Button1Click();
+        refresh->click();
         QApplication::processEvents();
     }
     state.SetBytesProcessed(state.iterations() * text.size());
@@ -94,23 +99,26 @@ void FillCheckered(TColorConsole& console)
 
 void BM_FullRepaintToImage(benchmark::State& state)
 {
-    TColorConsole console(QtFontMeasurer::Instance());
+    QtFontMeasurer measurer;
+    TColorConsole console(measurer);
     console.SetRows(26); // room for the wrap after the last cell
     SetPreviewFont(console.Font());
     console.RemeasureFont();
     FillCheckered(console);
     const CellPair cell = console.CellSize();
     QImage image(80 * cell.x, 25 * cell.y, QImage::Format_RGB32);
+    GlyphCache glyphs;
     for (auto _ : state) {
         QPainter painter(&image);
-        QtCanvas canvas(painter, image.rect(), QPalette());
+        QtCanvas canvas(painter, image.rect(), QPalette(), glyphs);
         console.PaintGrid(canvas);
     }
 }
 
 void BM_FullRepaintOfTheWidget(benchmark::State& state)
 {
-    TColorConsole console(QtFontMeasurer::Instance());
+    QtFontMeasurer measurer;
+    TColorConsole console(measurer);
     console.SetRows(26);
     SetPreviewFont(console.Font());
     ConsoleWidget widget(console);

@@ -1,6 +1,6 @@
 #include "AttrManager.h"
 
-#include "Exceptions.h"
+#include "common/Exceptions.h"
 
 #include <climits>
 

@@ -2,6 +2,7 @@
 
 #include "ConsoleCanvas.h"
 #include "ConsoleWindow.h"
+#include "ViewGeometry.h"
 
 #include <algorithm>
 
@@ -33,7 +34,8 @@ void TColorConsole::ResizeAttributes()
     m_attrs.swap(attrs);
     m_charWidths.swap(widths);
     m_attrManager.Clear();
-    const int index = m_attrManager.FindOrAdd(Font());
+    m_fontAttr = -1;
+    const int index = FontAttr();
     std::fill(m_attrs.begin(), m_attrs.end(), index);
     m_attrManager.ChangeRefCount(index, cells);
     FillCharWidths(CellSize().x);
@@ -57,9 +59,24 @@ void TColorConsole::FillCells(int column, int row, char ch, int count)
     TConsole::FillCells(column, row, ch, count);
 }
 
+void TColorConsole::FontChanged()
+{
+    m_fontAttr = -1;
+    TConsole::FontChanged();
+}
+
+// Looked up once per font change, not at every write. While the font stays,
+// its attribute stays alive: only writes in another font take cells from it.
+std::int32_t TColorConsole::FontAttr()
+{
+    if (m_fontAttr < 0)
+        m_fontAttr = m_attrManager.FindOrAdd(Font());
+    return m_fontAttr;
+}
+
 void TColorConsole::SetAttrs(int column, int row, std::uint32_t count)
 {
-    const std::int32_t index = m_attrManager.FindOrAdd(Font());
+    const std::int32_t index = FontAttr();
     // New references first: rewriting cells with the attribute they hold
     // must never let its count reach 0 on the way.
     m_attrManager.ChangeRefCount(index, static_cast<std::int32_t>(count));
@@ -140,10 +157,7 @@ void TColorConsole::PaintGrid(ConsoleCanvas& canvas)
     const CellPair origin = Origin();
     canvas.SetOrigin(origin.x * width, origin.y * height);
     PixelRect clip = canvas.ClipBox();
-    const int firstColumn = std::max(origin.x, (clip.left - Overhang()) / width);
-    const int endColumn = std::min(Cols(), (clip.right + width) / width);
-    const int firstRow = std::max(0, clip.top / height);
-    const int endRow = std::min(Rows(), (clip.bottom + height - 1) / height);
+    const CellSpan span = CellsInClip(clip, CellSize(), Overhang(), origin.x, Cols(), Rows());
 
     // Outside the grid: the control's own colour, never an attribute's.
     if (Cols() * width < clip.right) {
@@ -157,11 +171,11 @@ void TColorConsole::PaintGrid(ConsoleCanvas& canvas)
     // selected only when the attribute changes, also across rows.
     std::int32_t last = -1;
     const char* grid = GridData();
-    for (int row = firstRow; row < endRow; ++row) {
+    for (int row = span.firstRow; row < span.endRow; ++row) {
         const int top = row * height;
-        int position = CellAt(firstColumn, row);
-        int x = firstColumn * width;
-        int remaining = endColumn - firstColumn;
+        int position = CellAt(span.firstColumn, row);
+        int x = span.firstColumn * width;
+        int remaining = span.endColumn - span.firstColumn;
         while (remaining > 0) {
             const std::int32_t index = m_attrs[position];
             int run = 1;

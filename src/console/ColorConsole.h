@@ -26,6 +26,7 @@ public:
     void PaintGrid(ConsoleCanvas& canvas) override;
 
 protected:
+    void FontChanged() override;
     void SetMetrics(const TextMetrics& metrics) override;
     void PutChars(int column, int row, const char* chars, int count) override;
     void FillCells(int column, int row, char ch, int count) override;
@@ -33,6 +34,7 @@ protected:
 
 private:
     void ResizeAttributes();
+    std::int32_t FontAttr();
     void SetAttrs(int column, int row, std::uint32_t count);
     void SetRun(std::int32_t index, int position, std::uint32_t count);
     void FillCharWidths(int width);
@@ -40,4 +42,5 @@ private:
     TAttrManager m_attrManager;
     std::vector<std::int32_t> m_attrs;
     std::vector<std::int32_t> m_charWidths;
+    std::int32_t m_fontAttr = -1; // the attribute of Font, -1 until looked up
 };

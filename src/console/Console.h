@@ -109,7 +109,8 @@ protected:
     virtual void ResizeBuffer();
     virtual void AssignTextDevice(TextStream& stream);
 
-    void FontChanged();
+    // The font's change notification; every change of Font, colours too.
+    virtual void FontChanged();
     ConsoleWindow* Window() const { return m_window; }
     const TFixedFont& PrevFont() const { return m_prevFont; }
     void SetCellMetrics(CellPair cellSize, int ascent, int overhang);
@@ -120,7 +121,8 @@ private:
     void LineFeed();
     void AfterWrite();
     bool FixedPitchAccepted(const TextMetrics& metrics) const;
-    static PixelRect Uncovered(const PixelRect& clip, int dx, int dy);
+    // Whether scrolls and tracking wait for the event loop (coLazyWrite, shown).
+    bool Deferring() const;
     static void DeviceOpen(TextStream& stream);
     static void DeviceOutput(TextStream& stream);
     static void DeviceInput(TextStream& stream);

@@ -1,6 +1,8 @@
 #include "TextStream.h"
 
-#include "Exceptions.h"
+#include "ConsoleSinks.h"
+
+#include "common/Exceptions.h"
 
 #include <iostream>
 #include <utility>
@@ -126,4 +128,10 @@ TextStream& StandardInput()
 {
     static TextStream stream(std::cin);
     return stream;
+}
+
+void StandardOutputSink::Write(std::string_view bytes)
+{
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        WriteStandardOutput(bytes.substr(i, 1));
 }

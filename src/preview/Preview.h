@@ -1,13 +1,12 @@
 #pragma once
 
+#include "PreviewForm.h"
 #include "console/ColorConsole.h"
+#include "console/qt/QtFonts.h"
 
 #include <QWidget>
 
 #include <functional>
-
-class ConsoleWidget;
-class QPushButton;
 
 // The preview window: the colour console on which a display file is
 // rendered, a Refresh and a Close button. It is not modal, lives for the
@@ -22,15 +21,9 @@ public:
 
     // Where Refresh takes the text to render from (the editor's document).
     void SetTextSource(std::function<QByteArray()> source) { m_textSource = std::move(source); }
-    TColorConsole& Console() { return m_console; }
-
-    ConsoleWidget* Terminal1;
-    QPushButton* Button1; // "Refresh"
-    QPushButton* Button2; // "Close"
-
-    void FormCreate();
-    void Button1Click();
-    void Button2Click() { close(); }
+    // Shows the window in front, in the PC screen's font, and refreshes it.
+    void ShowAndRefresh();
+    const TColorConsole& Console() const { return m_console; }
 
 signals:
     // Closed by its button or its close box; the main window gives its
@@ -41,8 +34,11 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void LayOut();
+    void FormCreate();
+    void Button1Click();
 
+    QtFontMeasurer m_measurer;
     TColorConsole m_console;
+    PreviewForm m_form;
     std::function<QByteArray()> m_textSource;
 };

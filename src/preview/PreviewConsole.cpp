@@ -5,7 +5,7 @@
 
 void LoadPreviewConsole(TColorConsole& console)
 {
-    console.SetOptions(coCheckBreak | coLazyWrite | coStdOutput);
+    console.SetOptions(coCheckBreak | coLazyWrite);
     console.SetLineBreak(TConsoleLineBreak::CRLF);
     TFixedFont stored;
     stored.SetName(QStringLiteral("Courier"));

@@ -4,9 +4,8 @@ class TColorConsole;
 class TFixedFont;
 
 // The preview console as the preview window describes it: 80 × 25, CR LF
-// line breaks, lazy writing, Ctrl+C to the break hook, and serving the
-// standard output stream (which must not be served already). Ends, as
-// loading does, with a Clear.
+// line breaks, lazy writing and Ctrl+C to the break hook. Ends, as loading
+// does, with a Clear. The window adds the standard output stream.
 void LoadPreviewConsole(TColorConsole& console);
 
 // The preview's font before any rendering: the PC screen face in the OEM

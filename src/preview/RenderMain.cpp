@@ -5,7 +5,8 @@
 #include "ScreenImage.h"
 #include "ScreenSnapshot.h"
 #include "console/ColorConsole.h"
-#include "console/QtFonts.h"
+#include "console/ConsoleSinks.h"
+#include "console/qt/QtFonts.h"
 #include "format/DisplayFile.h"
 
 #include <QBuffer>
@@ -77,12 +78,12 @@ int main(int argc, char* argv[])
     if (const qsizetype nul = DisplayFile::FirstNul(bytes); nul >= 0)
         return Fail(QStringLiteral("%1 holds a NUL byte at offset %2; a display file cannot").arg(arguments->input).arg(nul));
 
-    TColorConsole console(QtFontMeasurer::Instance());
+    QtFontMeasurer measurer;
+    TColorConsole console(measurer);
     LoadPreviewConsole(console);
     SetPreviewFont(console.Font());
-    RenderDisplayFile(console, DisplayFile::NormaliseLineBreaks(bytes));
-    // Nothing of ours may reach the console once output starts.
-    console.SetOptions(console.Options() & ~TConsoleOptions(coStdOutput));
+    ConsoleSink sink(console);
+    RenderDisplayFile(console, DisplayFile::NormaliseLineBreaks(bytes), sink);
 
     QByteArray result;
     if (arguments->format == u"png") {

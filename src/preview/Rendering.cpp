@@ -1,7 +1,7 @@
 #include "Rendering.h"
 
 #include "console/ColorConsole.h"
-#include "console/TextStream.h"
+#include "format/ByteSink.h"
 #include "format/DisplayCodes.h"
 #include "format/Palette.h"
 
@@ -21,7 +21,42 @@ QByteArray StripImageLines(QByteArrayView text)
     return result;
 }
 
-void RenderDisplayFile(TColorConsole& console, QByteArrayView editorText)
+namespace {
+
+// Gathers the bytes written one after another into one run, handed on
+// before the colours change.
+class RunWriter {
+public:
+    RunWriter(const QByteArray& text, ByteSink& sink)
+        : m_text(text)
+        , m_sink(sink)
+    {
+    }
+    void Add(qsizetype index)
+    {
+        if (index != m_start + m_length) {
+            Flush();
+            m_start = index;
+        }
+        ++m_length;
+    }
+    void Flush()
+    {
+        if (m_length > 0)
+            m_sink.Write(std::string_view(m_text.constData() + m_start, m_length));
+        m_length = 0;
+    }
+
+private:
+    const QByteArray& m_text;
+    ByteSink& m_sink;
+    qsizetype m_start = 0;
+    qsizetype m_length = 0;
+};
+
+}
+
+void RenderDisplayFile(TColorConsole& console, QByteArrayView editorText, ByteSink& sink)
 {
     console.Clear();
     // The scan looks at one byte and writes the next: the leading LF is
@@ -37,8 +72,10 @@ void RenderDisplayFile(TColorConsole& console, QByteArrayView editorText)
     // Positions are 1-based. Every byte is looked at, the last one too, so a
     // colour command cut short at the end still sets its default colours;
     // the whole text is scanned however long it is.
+    RunWriter writer(text, sink);
     for (qsizetype position = 1; position <= text.size();) {
         if (text[position - 1] == DisplayCode::ColourCommand) {
+            writer.Flush();
             const QByteArrayView command = QByteArrayView(text).sliced(position - 1).first(
                 std::min<qsizetype>(3, text.size() - position + 1));
             font.SetColor(CommandColor(std::string_view(command.data(), command.size())));
@@ -48,6 +85,7 @@ void RenderDisplayFile(TColorConsole& console, QByteArrayView editorText)
         }
         ++position;
         if (position <= text.size())
-            WriteStandardOutput(std::string_view(text.constData() + position - 1, 1));
+            writer.Add(position - 1);
     }
+    writer.Flush();
 }

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 
+class ByteSink;
 class TColorConsole;
 
 // The text without its image-reference lines: each from its 0x18 through
@@ -12,7 +13,7 @@ QByteArray StripImageLines(QByteArrayView text);
 // Renders a display file into the preview console as the boot loader shows
 // it: the console is cleared (in the colours the font still has), colour
 // commands set the font's colours and are never shown, image-reference lines
-// are removed, and every other byte goes to the console one at a time
-// through the standard output stream, which the console must be serving.
-// The console font keeps the colours of the last colour command afterwards.
-void RenderDisplayFile(TColorConsole& console, QByteArrayView editorText);
+// are removed, and every other byte goes to sink, which must end in the
+// console. The console font keeps the colours of the last colour command
+// afterwards.
+void RenderDisplayFile(TColorConsole& console, QByteArrayView editorText, ByteSink& sink);

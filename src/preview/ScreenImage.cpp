@@ -1,7 +1,7 @@
 #include "ScreenImage.h"
 
 #include "console/ColorConsole.h"
-#include "console/QtCanvas.h"
+#include "console/qt/QtCanvas.h"
 
 #include <QPainter>
 
@@ -11,7 +11,8 @@ QImage PaintScreen(TColorConsole& console)
     QImage image(console.Cols() * cell.x, console.Rows() * cell.y, QImage::Format_RGB32);
     image.fill(Qt::black);
     QPainter painter(&image);
-    QtCanvas canvas(painter, image.rect(), QPalette());
+    GlyphCache glyphs;
+    QtCanvas canvas(painter, image.rect(), QPalette(), glyphs);
     console.PaintGrid(canvas);
     return image;
 }

@@ -1,6 +1,6 @@
 #include "FakeMeasurer.h"
 #include "console/AttrManager.h"
-#include "console/Exceptions.h"
+#include "common/Exceptions.h"
 #include "format/Palette.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 #include "WidgetHelpers.h"
 #include "console/Console.h"
-#include "console/ConsoleWidget.h"
-#include "console/QtCanvas.h"
-#include "console/QtFonts.h"
+#include "console/qt/ConsoleWidget.h"
+#include "console/qt/QtCanvas.h"
+#include "console/qt/QtFonts.h"
 
 #include <QScrollBar>
 #include <QTest>
@@ -36,7 +36,8 @@ protected:
         return counts;
     }
 
-    TConsole console { QtFontMeasurer::Instance() };
+    QtFontMeasurer measurer;
+    TConsole console { measurer };
 };
 
 }
@@ -91,9 +92,10 @@ TEST_F(ConsoleWidgetTest, EveryCodePage437GlyphDrawsSomething)
 
 TEST_F(ConsoleWidgetTest, ThePcScreenFontHasEveryGlyphItself)
 {
-    const QtCanvas::GlyphSet& glyphs = QtCanvas::GlyphsFor(console.Font());
+    GlyphCache cache;
+    const GlyphCache::Font& glyphs = cache.For(console.Font());
     for (int byte = 0x20; byte < 0x100; ++byte)
-        EXPECT_NE(glyphs.index[byte], 0u) << "byte " << byte << " falls back to another font";
+        EXPECT_TRUE(glyphs.HasGlyph(static_cast<std::uint8_t>(byte))) << "byte " << byte << " falls back to another font";
 }
 
 TEST_F(ConsoleWidgetTest, CaretIsTwoRowsAtTheBaselineOfTheCursorCell)
@@ -153,12 +155,12 @@ TEST_F(ConsoleWidgetTest, LazyScrollsArePostedMergedAndCarriedOutByTheEventLoop)
     ASSERT_EQ(console.Range(), (CellPair { 0, 0 }));
     for (int line = 0; line < 30; ++line)
         console.WriteString("x\r\n");
-    auto waiting = widget.FindMessage(ConsoleMessage::WM_CONSOLESCROLL, false);
+    const auto waiting = widget.WaitingScroll();
     ASSERT_TRUE(waiting);
-    EXPECT_EQ(waiting->second, 6);
+    EXPECT_EQ(waiting->y, 6);
     EXPECT_EQ(console.Origin().y, -6);
     QApplication::processEvents();
-    EXPECT_FALSE(widget.FindMessage(ConsoleMessage::WM_CONSOLESCROLL, false));
+    EXPECT_FALSE(widget.WaitingScroll());
     EXPECT_EQ(console.Origin().y, 0);
 }
 

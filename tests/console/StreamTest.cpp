@@ -1,7 +1,8 @@
 #include "FakeMeasurer.h"
+#include "Rows.h"
 #include "FakeWindow.h"
 #include "console/Console.h"
-#include "console/Exceptions.h"
+#include "common/Exceptions.h"
 #include "console/TextStream.h"
 
 #include <gtest/gtest.h>
@@ -17,12 +18,6 @@ public:
     void CtrlBreak() override { ++breaks; }
     int breaks = 0;
 };
-
-std::string Trimmed(const QByteArray& row)
-{
-    std::string text = row.toStdString();
-    return text.substr(0, text.find_last_not_of(' ') + 1);
-}
 
 class StreamTest : public ::testing::Test {
 protected:

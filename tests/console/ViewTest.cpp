@@ -1,16 +1,15 @@
 #include "FakeMeasurer.h"
 #include "FakeWindow.h"
 #include "console/Console.h"
-#include "console/Exceptions.h"
+#include "common/Exceptions.h"
+
+#include <QtCore/qnamespace.h>
 
 #include <gtest/gtest.h>
 
 #include <string>
 
 namespace {
-
-constexpr int KeyLeft = 0x01000012, KeyRight = 0x01000014, KeyDown = 0x01000015, KeyPageDown = 0x01000017,
-              KeyHome = 0x01000010, KeyEnd = 0x01000011;
 
 class ViewTest : public ::testing::Test {
 protected:
@@ -98,16 +97,16 @@ TEST_F(ViewTest, ScrollKeysFollowTheirTable)
         CellPair expected;
     };
     const Case cases[] = {
-        { KeyRight, false, { 11, 5 } },
-        { KeyLeft, false, { 10, 5 } },
-        { KeyRight, true, { 30, 5 } },
-        { KeyLeft, true, { 10, 5 } },
-        { KeyDown, false, { 10, 6 } },
-        { KeyPageDown, false, { 10, 15 } },
-        { KeyHome, false, { 0, 15 } },
-        { KeyEnd, false, { 40, 15 } },
-        { KeyHome, true, { 40, 0 } },
-        { KeyEnd, true, { 40, 15 } },
+        { Qt::Key_Right, false, { 11, 5 } },
+        { Qt::Key_Left, false, { 10, 5 } },
+        { Qt::Key_Right, true, { 30, 5 } },
+        { Qt::Key_Left, true, { 10, 5 } },
+        { Qt::Key_Down, false, { 10, 6 } },
+        { Qt::Key_PageDown, false, { 10, 15 } },
+        { Qt::Key_Home, false, { 0, 15 } },
+        { Qt::Key_End, false, { 40, 15 } },
+        { Qt::Key_Home, true, { 40, 0 } },
+        { Qt::Key_End, true, { 40, 15 } },
     };
     for (const Case& test : cases) {
         console.KeyDown(test.key, test.ctrl);
@@ -134,17 +133,17 @@ TEST_F(ViewTest, LazyWriteMergesScrollsAndCarriesOutHalfAScreenAtOnce)
     int waitingMost = 0;
     for (int line = 0; line < 100; ++line) {
         console.WriteString("line " + std::to_string(line) + "\r\n");
-        waitingMost = std::max(waitingMost, window.Waiting(ConsoleMessage::WM_CONSOLESCROLL));
-        EXPECT_LE(window.Waiting(ConsoleMessage::WM_CONSOLETRACK), 1);
+        waitingMost = std::max(waitingMost, static_cast<int>(window.WaitingScroll().has_value()));
+        EXPECT_LE(std::count(window.wakes.begin(), window.wakes.end(), ConsoleMessage::WM_CONSOLETRACK), 1);
     }
     EXPECT_EQ(waitingMost, 1);
     // 76 rows scrolled: six synchronous jumps of 12, the rest still waiting.
     ASSERT_EQ(window.scrolls.size(), 6u);
     for (const auto& scroll : window.scrolls)
         EXPECT_EQ(scroll.dy, -12 * 16);
-    auto waiting = window.FindMessage(ConsoleMessage::WM_CONSOLESCROLL, false);
+    const auto waiting = window.WaitingScroll();
     ASSERT_TRUE(waiting);
-    EXPECT_EQ(waiting->second, 76 - 72);
+    EXPECT_EQ(waiting->y, 76 - 72);
     EXPECT_EQ(console.Origin().y, -4);
     window.DeliverAll();
     EXPECT_EQ(console.Origin(), (CellPair { 0, 0 }));
@@ -160,7 +159,7 @@ TEST_F(ViewTest, WithoutLazyWriteEveryRowIsPaintedAndEveryScrollDoneAtOnce)
         console.WriteString("x\r\n");
         EXPECT_GT(window.updates, updatesBefore);
     }
-    EXPECT_TRUE(window.queue.empty());
+    EXPECT_TRUE(window.wakes.empty());
     ASSERT_EQ(window.scrolls.size(), 6u);
     for (const auto& scroll : window.scrolls)
         EXPECT_EQ(scroll.dy, -16);

@@ -1,5 +1,6 @@
 #include "FakeMeasurer.h"
 #include "FakeWindow.h"
+#include "Rows.h"
 #include "console/Console.h"
 
 #include <gtest/gtest.h>
@@ -10,11 +11,7 @@ namespace {
 
 class WritePathTest : public ::testing::Test {
 protected:
-    std::string Row(int row) const
-    {
-        std::string text = console.ScreenRow(row).toStdString();
-        return text.substr(0, text.find_last_not_of(' ') + 1);
-    }
+    std::string Row(int row) const { return Trimmed(console.ScreenRow(row)); }
     void Write(std::string_view text) { console.WriteString(text); }
 
     FakeMeasurer measurer;
@@ -72,9 +69,7 @@ TEST_F(WritePathTest, ScriptedWrites)
         fresh.SetLineBreak(test.mode);
         fresh.WriteString(test.input);
         for (size_t row = 0; row < 25; ++row) {
-            std::string text = fresh.ScreenRow(static_cast<int>(row)).toStdString();
-            text = text.substr(0, text.find_last_not_of(' ') + 1);
-            EXPECT_EQ(text, row < test.rows.size() ? test.rows[row] : "") << test.name << ", row " << row;
+            EXPECT_EQ(Trimmed(fresh.ScreenRow(static_cast<int>(row))), row < test.rows.size() ? test.rows[row] : "") << test.name << ", row " << row;
         }
         EXPECT_EQ(fresh.Cursor(), test.cursor) << test.name;
     }

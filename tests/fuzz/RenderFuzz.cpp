@@ -4,6 +4,7 @@
 // attribute whose count equals its cells.
 #include "ConsoleInvariants.h"
 #include "FakeMeasurer.h"
+#include "console/ConsoleSinks.h"
 #include "format/DisplayFile.h"
 #include "preview/PreviewConsole.h"
 #include "preview/Rendering.h"
@@ -51,7 +52,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const QByteArray text = DisplayFile::NormaliseLineBreaks(bytes);
     Require(OnlyCrLfBreaks(text), "a lone CR or LF after loading");
-    RenderDisplayFile(*console, text);
+    ConsoleSink sink(*console);
+    RenderDisplayFile(*console, text, sink);
     const CellPair cursor = console->Cursor();
     Require(cursor.x >= 0 && cursor.x < console->Cols() && cursor.y >= 0 && cursor.y < console->Rows(),
         "cursor outside the grid");

@@ -1,6 +1,7 @@
 // Renders the real display files of the shared corpus, when it is present.
 #include "ConsoleInvariants.h"
-#include "console/QtFonts.h"
+#include "console/ConsoleSinks.h"
+#include "console/qt/QtFonts.h"
 #include "format/DisplayFile.h"
 #include "preview/PreviewConsole.h"
 #include "preview/Rendering.h"
@@ -28,7 +29,8 @@ TEST(Corpus, EveryFileRendersWithConsistentAttributes)
     const QStringList files = Corpus().entryList(QDir::Files);
     if (files.isEmpty())
         GTEST_SKIP() << "no shared corpus here";
-    TColorConsole console(QtFontMeasurer::Instance());
+    QtFontMeasurer measurer;
+    TColorConsole console(measurer);
     LoadPreviewConsole(console);
     SetPreviewFont(console.Font());
     int rendered = 0;
@@ -36,7 +38,8 @@ TEST(Corpus, EveryFileRendersWithConsistentAttributes)
         const QByteArray bytes = Read(name);
         if (name.endsWith(".tsv") || DisplayFile::FirstNul(bytes) >= 0)
             continue;
-        RenderDisplayFile(console, DisplayFile::NormaliseLineBreaks(bytes));
+        ConsoleSink sink(console);
+    RenderDisplayFile(console, DisplayFile::NormaliseLineBreaks(bytes), sink);
         EXPECT_EQ(AttributeInvariantViolation(console), "") << name.toStdString();
         ++rendered;
     }
@@ -48,10 +51,12 @@ TEST(Corpus, KnoppixHelpScreenShowsItsTitleBar)
     const QByteArray bytes = Read(QStringLiteral("knoppix761__f2"));
     if (bytes.isEmpty())
         GTEST_SKIP() << "no shared corpus here";
-    TColorConsole console(QtFontMeasurer::Instance());
+    QtFontMeasurer measurer;
+    TColorConsole console(measurer);
     LoadPreviewConsole(console);
     SetPreviewFont(console.Font());
-    RenderDisplayFile(console, DisplayFile::NormaliseLineBreaks(bytes));
+    ConsoleSink sink(console);
+    RenderDisplayFile(console, DisplayFile::NormaliseLineBreaks(bytes), sink);
     const ScreenSnapshot screen = ScreenSnapshot::Of(console);
     int row = 0;
     while (row < 25 && !screen.bytes[row].contains("KNOPPIX V7.6.1 BOOT OPTIONS"))

@@ -1,5 +1,6 @@
+#include "Rows.h"
 #include "WidgetHelpers.h"
-#include "console/ConsoleWidget.h"
+#include "console/qt/ConsoleWidget.h"
 #include "preview/Preview.h"
 #include "preview/ScreenSnapshot.h"
 
@@ -11,11 +12,7 @@
 
 namespace {
 
-std::string Row(TColorConsole& console, int row)
-{
-    std::string text = console.ScreenRow(row).toStdString();
-    return text.substr(0, text.find_last_not_of(' ') + 1);
-}
+std::string Row(const TColorConsole& console, int row) { return Trimmed(console.ScreenRow(row)); }
 
 }
 
@@ -30,8 +27,8 @@ TEST(PreviewWindow, StartsHiddenInThePcFontLightGreyOnBlack)
     EXPECT_EQ(font.Size(), 10);
     EXPECT_EQ(font.Color(), 0x00AAAAAAu);
     EXPECT_EQ(font.BkColor(), 0u);
-    EXPECT_EQ(preview.Button1->text(), "Refresh");
-    EXPECT_EQ(preview.Button2->text(), "Close");
+    EXPECT_EQ(Find<QPushButton>(preview, "Button1")->text(), "Refresh");
+    EXPECT_EQ(Find<QPushButton>(preview, "Button2")->text(), "Close");
     EXPECT_TRUE(preview.Console().Options() & coStdOutput);
     EXPECT_FALSE(preview.Console().Options() & coAutoTracking);
 }
@@ -42,14 +39,14 @@ TEST(PreviewWindow, RefreshRendersTheTextOfThatMoment)
     QByteArray text = "\x0f" "1eFirst";
     preview.SetTextSource([&] { return text; });
     ShowAndWait(preview);
-    QTest::mouseClick(preview.Button1, Qt::LeftButton);
+    QTest::mouseClick(Find(preview, "Button1"), Qt::LeftButton);
     EXPECT_EQ(Row(preview.Console(), 0), "First");
     text = "Second";
     EXPECT_EQ(Row(preview.Console(), 0), "First") << "no update by itself";
-    QTest::mouseClick(preview.Button1, Qt::LeftButton);
+    QTest::mouseClick(Find(preview, "Button1"), Qt::LeftButton);
     EXPECT_EQ(Row(preview.Console(), 0), "Second");
     EXPECT_EQ(ScreenSnapshot::Of(preview.Console()).background[5][5], '1') << "cleared in the last colours";
-    EXPECT_FALSE(preview.Terminal1->testAttribute(Qt::WA_SetCursor)) << "hourglass gone";
+    EXPECT_FALSE(Find(preview, "Terminal1")->testAttribute(Qt::WA_SetCursor)) << "hourglass gone";
 }
 
 TEST(PreviewWindow, ShowsTheWholeScreen)
@@ -59,7 +56,7 @@ TEST(PreviewWindow, ShowsTheWholeScreen)
     const TColorConsole& console = preview.Console();
     EXPECT_EQ(console.ClientCells(), (CellPair { 80, 25 }));
     EXPECT_EQ(console.Range(), (CellPair { 0, 0 }));
-    EXPECT_GT(preview.Button1->geometry().top(), preview.Terminal1->geometry().bottom());
+    EXPECT_GT(Find(preview, "Button1")->geometry().top(), Find(preview, "Terminal1")->geometry().bottom());
 }
 
 TEST(PreviewWindow, CloseHidesAndAnnouncesIt)
@@ -67,7 +64,7 @@ TEST(PreviewWindow, CloseHidesAndAnnouncesIt)
     TPreviewFR preview;
     ShowAndWait(preview);
     QSignalSpy closed(&preview, &TPreviewFR::FormClose);
-    QTest::mouseClick(preview.Button2, Qt::LeftButton);
+    QTest::mouseClick(Find(preview, "Button2"), Qt::LeftButton);
     EXPECT_FALSE(preview.isVisible());
     EXPECT_EQ(closed.count(), 1);
     ShowAndWait(preview);

@@ -1,5 +1,7 @@
 #include "ConsoleInvariants.h"
 #include "FakeMeasurer.h"
+#include "Rows.h"
+#include "console/ConsoleSinks.h"
 #include "console/ColorConsole.h"
 #include "format/Palette.h"
 #include "preview/PreviewConsole.h"
@@ -22,16 +24,13 @@ protected:
 
     ScreenSnapshot Render(const QByteArray& text)
     {
-        RenderDisplayFile(console, text);
+        ConsoleSink sink(console);
+        RenderDisplayFile(console, text, sink);
         EXPECT_EQ(AttributeInvariantViolation(console), "");
         return ScreenSnapshot::Of(console);
     }
 
-    static std::string Row(const ScreenSnapshot& screen, int row)
-    {
-        std::string text = screen.bytes[row].toStdString();
-        return text.substr(0, text.find_last_not_of(' ') + 1);
-    }
+    static std::string Row(const ScreenSnapshot& screen, int row) { return Trimmed(screen.bytes[row]); }
 
     FakeMeasurer measurer;
     TColorConsole console { measurer };

@@ -3,20 +3,17 @@
 #include "console/Console.h"
 #include "console/ConsoleWindow.h"
 
+#include <algorithm>
 #include <deque>
 #include <vector>
 
-// A console window that records what the console asks of it and keeps a
-// message queue that the test drains by hand, as an event loop would.
+// A console window that records what the console asks of it; the test
+// runs its wake-ups by hand, as an event loop would.
 class FakeWindow : public ConsoleWindow {
 public:
     struct Scroll {
         int dx, dy;
         PixelRect clip;
-    };
-    struct Message {
-        ConsoleMessage message;
-        int first, second;
     };
 
     explicit FakeWindow(TConsole& console, PixelRect client = { 0, 0, 640, 400 })
@@ -35,22 +32,6 @@ public:
     void ScrollPixels(int dx, int dy, const PixelRect& clip) override { scrolls.push_back({ dx, dy, clip }); }
     void SetScrollRange(ScrollAxis axis, int maximum) override { rangeOf(axis) = maximum; }
     void SetScrollPosition(ScrollAxis axis, int position) override { positionOf(axis) = position; }
-    void PostMessage(ConsoleMessage message, int first, int second) override
-    {
-        queue.push_back({ message, first, second });
-    }
-    std::optional<std::pair<int, int>> FindMessage(ConsoleMessage message, bool remove) override
-    {
-        for (auto it = queue.begin(); it != queue.end(); ++it) {
-            if (it->message != message)
-                continue;
-            std::pair<int, int> found { it->first, it->second };
-            if (remove)
-                queue.erase(it);
-            return found;
-        }
-        return std::nullopt;
-    }
     void ShowCaret(const PixelRect& rect) override { caret = rect; }
     void HideCaret() override { caret.reset(); }
     void TakeFocus() override { console.FocusGained(); }
@@ -69,19 +50,13 @@ public:
         return true;
     }
 
-    int Waiting(ConsoleMessage message) const
-    {
-        int count = 0;
-        for (const Message& waiting : queue)
-            count += waiting.message == message;
-        return count;
-    }
+    // Wake-ups in the order the event loop would run them.
     void DeliverAll()
     {
-        while (!queue.empty()) {
-            Message next = queue.front();
-            queue.pop_front();
-            console.MessageArrived(next.message, next.first, next.second);
+        while (!wakes.empty()) {
+            const ConsoleMessage next = wakes.front();
+            wakes.pop_front();
+            DeliverWaiting(next, console);
         }
     }
 
@@ -92,11 +67,18 @@ public:
     int updates = 0;
     std::vector<Scroll> scrolls;
     int hRange = -1, vRange = -1, hPosition = -1, vPosition = -1;
-    std::deque<Message> queue;
+    std::deque<ConsoleMessage> wakes;
     std::optional<PixelRect> caret;
     int beeps = 0;
     std::vector<char> pendingKeys;
     std::function<void()> whileWaiting;
+
+protected:
+    void Wake(ConsoleMessage message) override
+    {
+        if (std::find(wakes.begin(), wakes.end(), message) == wakes.end())
+            wakes.push_back(message);
+    }
 
 private:
     int& rangeOf(ScrollAxis axis) { return axis == ScrollAxis::Horizontal ? hRange : vRange; }

@@ -1,12 +1,11 @@
 #include "QtFonts.h"
 
-#include "Font.h"
+#include "QtGeometry.h"
 #include "format/Cp437.h"
 
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetrics>
-#include <QHash>
 
 namespace {
 
@@ -25,16 +24,6 @@ const QString& PcScreenFamily()
         return QFontDatabase::systemFont(QFontDatabase::FixedFont).family();
     }();
     return family;
-}
-
-QString CacheKey(const FontDescription& description)
-{
-    return QStringLiteral("%1|%2|%3|%4|%5")
-        .arg(description.name)
-        .arg(description.height)
-        .arg(description.style.toInt())
-        .arg(static_cast<int>(description.pitch))
-        .arg(description.charset);
 }
 
 std::uint8_t FamilyOf(QFont::StyleHint hint)
@@ -70,7 +59,7 @@ QFont PlatformFont(const TFont& font)
 QColor ResolveColour(TColor colour, const QPalette& palette)
 {
     if (!IsSystemColour(colour))
-        return QColor(RedOf(colour), GreenOf(colour), BlueOf(colour));
+        return ToQColor(colour);
     switch (SystemColourIndex(colour)) {
     case 5: return palette.color(QPalette::Base);        // window background
     case 8: return palette.color(QPalette::Text);        // window text
@@ -82,11 +71,15 @@ QColor ResolveColour(TColor colour, const QPalette& palette)
     }
 }
 
+size_t qHash(const FontDescription& description, size_t seed)
+{
+    return qHashMulti(seed, description.name, description.height, description.style.toInt(),
+        static_cast<int>(description.pitch), description.charset);
+}
+
 TextMetrics QtFontMeasurer::Measure(const TFont& font) const
 {
-    static QHash<QString, TextMetrics> cache;
-    const QString key = CacheKey(font.Handle());
-    if (auto found = cache.constFind(key); found != cache.constEnd())
+    if (auto found = m_measured.constFind(font.Handle()); found != m_measured.constEnd())
         return *found;
 
     const QFont platform = PlatformFont(font);
@@ -107,12 +100,6 @@ TextMetrics QtFontMeasurer::Measure(const TFont& font) const
     result.externalLeading = std::max(0, metrics.leading());
     result.aveCharWidth = fixedPitch ? metrics.horizontalAdvance(QLatin1Char('0')) : metrics.averageCharWidth();
     result.pitchAndFamily = fixedPitch ? FF_MODERN : (TMPF_VARIABLE_PITCH | FamilyOf(platform.styleHint()));
-    cache.insert(key, result);
+    m_measured.insert(font.Handle(), result);
     return result;
-}
-
-const QtFontMeasurer& QtFontMeasurer::Instance()
-{
-    static const QtFontMeasurer measurer;
-    return measurer;
 }

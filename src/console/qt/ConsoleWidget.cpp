@@ -1,7 +1,8 @@
 #include "ConsoleWidget.h"
 
-#include "Console.h"
 #include "QtCanvas.h"
+#include "QtGeometry.h"
+#include "console/Console.h"
 #include "format/Cp437.h"
 
 #include <QApplication>
@@ -10,33 +11,7 @@
 #include <QPainter>
 #include <QScrollBar>
 
-// A posted console message. It clears its waiting slot when Qt deletes it,
-// after delivery or removal, so the slot always names the one waiting copy.
-class ConsoleWidget::MessageEvent : public QEvent {
-public:
-    MessageEvent(ConsoleMessage message, int first, int second, MessageEvent** slot)
-        : QEvent(static_cast<QEvent::Type>(message))
-        , first(first)
-        , second(second)
-        , m_slot(slot)
-    {
-    }
-    ~MessageEvent() override
-    {
-        if (*m_slot == this)
-            *m_slot = nullptr;
-    }
-
-    const int first;
-    const int second;
-
-private:
-    MessageEvent** m_slot;
-};
-
 namespace {
-
-QRect ToQRect(const PixelRect& rect) { return QRect(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top); }
 
 bool IsConsoleMessage(QEvent::Type type)
 {
@@ -79,12 +54,7 @@ ConsoleWidget::ConsoleWidget(TConsole& console, QWidget* parent)
     m_console.AttachWindow(this);
 }
 
-ConsoleWidget::~ConsoleWidget()
-{
-    // While the waiting slots still exist.
-    QCoreApplication::removePostedEvents(this);
-    m_console.AttachWindow(nullptr);
-}
+ConsoleWidget::~ConsoleWidget() { m_console.AttachWindow(nullptr); }
 
 QSize ConsoleWidget::SizeForWholeGrid() const
 {
@@ -95,30 +65,37 @@ QSize ConsoleWidget::SizeForWholeGrid() const
 
 PixelRect ConsoleWidget::ClientRect() const { return { 0, 0, viewport()->width(), viewport()->height() }; }
 
+// Writing invalidates at every byte; widening a rectangle is all that
+// costs, and Qt hears of it once.
 void ConsoleWidget::Invalidate(const PixelRect& rect)
 {
     if (rect.IsEmpty())
         return;
-    m_dirty += ToQRect(rect);
-    viewport()->update(ToQRect(rect));
+    m_dirty |= ToQRect(rect);
+    if (!std::exchange(m_handOverPosted, true))
+        QMetaObject::invokeMethod(this, &ConsoleWidget::HandDirtyToQt, Qt::QueuedConnection);
 }
 
-void ConsoleWidget::InvalidateAll()
+void ConsoleWidget::InvalidateAll() { Invalidate(ToPixelRect(viewport()->rect())); }
+
+void ConsoleWidget::HandDirtyToQt()
 {
-    m_dirty = viewport()->rect();
-    viewport()->update();
+    m_handOverPosted = false;
+    if (!m_dirty.isEmpty())
+        viewport()->update(std::exchange(m_dirty, QRect()));
 }
 
 void ConsoleWidget::UpdateNow()
 {
     if (m_dirty.isEmpty() || !viewport()->isVisible())
         return;
-    viewport()->repaint(m_dirty);
+    viewport()->repaint(std::exchange(m_dirty, QRect()));
 }
 
 void ConsoleWidget::ScrollPixels(int dx, int dy, const PixelRect& clip)
 {
     viewport()->scroll(dx, dy, ToQRect(clip));
+    // What waits to be painted moved with the picture.
     m_dirty.translate(dx, dy);
 }
 
@@ -152,37 +129,20 @@ void ConsoleWidget::scrollContentsBy(int, int)
     // The console moves the pixels itself when its origin changes.
 }
 
-ConsoleWidget::MessageEvent*& ConsoleWidget::WaitingSlot(ConsoleMessage message)
+void ConsoleWidget::Wake(ConsoleMessage message)
 {
-    return message == ConsoleMessage::WM_CONSOLETRACK ? m_waitingTrack : m_waitingScroll;
-}
-
-void ConsoleWidget::PostMessage(ConsoleMessage message, int first, int second)
-{
-    MessageEvent*& slot = WaitingSlot(message);
-    auto* event = new MessageEvent(message, first, second, &slot);
-    slot = event;
-    QCoreApplication::postEvent(this, event);
-}
-
-std::optional<std::pair<int, int>> ConsoleWidget::FindMessage(ConsoleMessage message, bool remove)
-{
-    MessageEvent*& slot = WaitingSlot(message);
-    if (!slot)
-        return std::nullopt;
-    std::pair<int, int> parameters { slot->first, slot->second };
-    if (remove)
-        QCoreApplication::removePostedEvents(this, static_cast<int>(message));
-    return parameters;
+    bool& posted = message == ConsoleMessage::WM_CONSOLETRACK ? m_trackPosted : m_scrollPosted;
+    if (!std::exchange(posted, true))
+        QCoreApplication::postEvent(this, new QEvent(static_cast<QEvent::Type>(message)));
 }
 
 bool ConsoleWidget::event(QEvent* event)
 {
     if (!IsConsoleMessage(event->type()))
         return QAbstractScrollArea::event(event);
-    auto* message = static_cast<MessageEvent*>(event);
-    WaitingSlot(static_cast<ConsoleMessage>(event->type())) = nullptr;
-    m_console.MessageArrived(static_cast<ConsoleMessage>(event->type()), message->first, message->second);
+    const auto message = static_cast<ConsoleMessage>(event->type());
+    (message == ConsoleMessage::WM_CONSOLETRACK ? m_trackPosted : m_scrollPosted) = false;
+    DeliverWaiting(message, m_console);
     return true;
 }
 
@@ -224,9 +184,8 @@ bool ConsoleWidget::RunEventsUntil(const std::function<bool()>& done)
 
 void ConsoleWidget::paintEvent(QPaintEvent* event)
 {
-    m_dirty -= event->region();
     QPainter painter(viewport());
-    QtCanvas canvas(painter, event->rect(), palette());
+    QtCanvas canvas(painter, event->rect(), palette(), m_glyphs);
     m_console.PaintGrid(canvas);
     painter.resetTransform();
     if (m_caret) {

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "ConsoleWindow.h"
+#include "GlyphCache.h"
+#include "console/ConsoleWindow.h"
 
 #include <QAbstractScrollArea>
-#include <QRegion>
 
 #include <optional>
 
@@ -11,8 +11,11 @@ class QEventLoop;
 class TConsole;
 
 // The window of a console: paints it, passes it keys, focus, size and
-// scroll-bar actions, carries its two private messages as posted events, and
-// draws its caret. The console is not owned and must outlive the widget.
+// scroll-bar actions, wakes itself for the console's deferred work with
+// posted events of the two message numbers, and draws its caret. What the
+// console invalidates is gathered in one rectangle and handed to Qt once
+// per pass of the event loop. The console is not owned and must outlive
+// the widget.
 class ConsoleWidget : public QAbstractScrollArea, public ConsoleWindow {
     Q_OBJECT
 
@@ -34,8 +37,6 @@ public:
     void ScrollPixels(int dx, int dy, const PixelRect& clip) override;
     void SetScrollRange(ScrollAxis axis, int maximum) override;
     void SetScrollPosition(ScrollAxis axis, int position) override;
-    void PostMessage(ConsoleMessage message, int first, int second) override;
-    std::optional<std::pair<int, int>> FindMessage(ConsoleMessage message, bool remove) override;
     void ShowCaret(const PixelRect& rect) override;
     void HideCaret() override;
     void TakeFocus() override;
@@ -44,6 +45,7 @@ public:
     bool RunEventsUntil(const std::function<bool()>& done) override;
 
 protected:
+    void Wake(ConsoleMessage message) override;
     bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -55,16 +57,16 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
 
 private:
-    class MessageEvent;
-
     void ScrollBarAction(ScrollAxis axis, int action);
-    MessageEvent*& WaitingSlot(ConsoleMessage message);
+    void HandDirtyToQt();
 
     TConsole& m_console;
+    GlyphCache m_glyphs;
     bool m_created = false;
-    QRegion m_dirty;
+    QRect m_dirty;
+    bool m_handOverPosted = false;
+    bool m_trackPosted = false;
+    bool m_scrollPosted = false;
     std::optional<QRect> m_caret;
-    MessageEvent* m_waitingTrack = nullptr;
-    MessageEvent* m_waitingScroll = nullptr;
     QEventLoop* m_readLoop = nullptr;
 };
