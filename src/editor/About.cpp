@@ -11,7 +11,7 @@
 TAboutBox::TAboutBox(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
 {
-    setWindowTitle(QStringLiteral("About"));
+    setWindowTitle(tr("About"));
     setAttribute(Qt::WA_QuitOnClose, false);
     setFixedSize(298, 213);
 
@@ -27,22 +27,25 @@ TAboutBox::TAboutBox(QWidget* parent)
     icon->setGeometry(8, 8, 64, 64);
 
     ProductName = new QLabel(QStringLiteral("Glimra"), panel);
+    ProductName->setObjectName(QStringLiteral("ProductName"));
     ProductName->move(88, 16);
     QFont bold = ProductName->font();
     bold.setBold(true);
     ProductName->setFont(bold);
-    Version = new QLabel(QStringLiteral("Version 1.0.1"), panel);
+    Version = new QLabel(tr("Version 1.0.1"), panel);
+    Version->setObjectName(QStringLiteral("Version"));
     Version->move(88, 40);
 
-    auto* credit = new QLabel(QStringLiteral("An editor for boot loader display files."), panel);
+    auto* credit = new QLabel(tr("An editor for boot loader display files."), panel);
     credit->move(8, 80);
-    auto* thanks = new QLabel(QStringLiteral("Built with Qt. The PC screen's glyphs: DejaVu fonts."), panel);
+    auto* thanks = new QLabel(tr("Built with Qt. The PC screen's glyphs: DejaVu fonts."), panel);
     thanks->setWordWrap(true);
     thanks->setGeometry(8, 104, 173, 40);
     for (QLabel* label : { ProductName, Version, credit })
         label->adjustSize();
 
-    OKButton = new QPushButton(QStringLiteral("OK"), this);
+    OKButton = new QPushButton(tr("OK"), this);
+    OKButton->setObjectName(QStringLiteral("OKButton"));
     OKButton->setGeometry(111, 180, 75, 25);
     OKButton->setDefault(true);
     connect(OKButton, &QPushButton::clicked, this, &TAboutBox::OKButtonClick);

@@ -13,12 +13,15 @@ class TAboutBox : public QDialog {
 public:
     explicit TAboutBox(QWidget* parent = nullptr);
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    // The controls, by objectName: Panel1, ProgramIcon, ProductName,
+    // Version, OKButton.
     QLabel* ProductName;
     QLabel* Version;
     QPushButton* OKButton;
 
     void OKButtonClick() { accept(); }
-
-protected:
-    void showEvent(QShowEvent* event) override;
 };

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "console/Exceptions.h"
+#include "common/Exceptions.h"
 
 #include <QString>
 

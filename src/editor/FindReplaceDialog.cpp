@@ -15,49 +15,59 @@
 #include <QRadioButton>
 #include <QTextDocument>
 
+namespace {
+
+template <typename Widget> Widget* Named(Widget* widget, const char* name)
+{
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+
+}
+
 FindReplaceDialog::FindReplaceDialog(QPlainTextEdit& editor, bool withReplace, QWidget* parent)
     : QDialog(parent)
     , m_editor(editor)
 {
-    setWindowTitle(withReplace ? QStringLiteral("Replace") : QStringLiteral("Find"));
+    setWindowTitle(withReplace ? tr("Replace") : tr("Find"));
     setModal(false);
     setAttribute(Qt::WA_QuitOnClose, false);
     auto* grid = new QGridLayout(this);
-    FindWhat = new QLineEdit(this);
-    grid->addWidget(new QLabel(QStringLiteral("Fi&nd what:"), this), 0, 0);
+    FindWhat = Named(new QLineEdit(this), "FindWhat");
+    grid->addWidget(new QLabel(tr("Fi&nd what:"), this), 0, 0);
     grid->addWidget(FindWhat, 0, 1);
     if (withReplace) {
-        ReplaceWith = new QLineEdit(this);
-        grid->addWidget(new QLabel(QStringLiteral("Re&place with:"), this), 1, 0);
+        ReplaceWith = Named(new QLineEdit(this), "ReplaceWith");
+        grid->addWidget(new QLabel(tr("Re&place with:"), this), 1, 0);
         grid->addWidget(ReplaceWith, 1, 1);
     }
-    MatchCase = new QCheckBox(QStringLiteral("Match &case"), this);
-    WholeWord = new QCheckBox(QStringLiteral("Match &whole word only"), this);
+    MatchCase = Named(new QCheckBox(tr("Match &case"), this), "MatchCase");
+    WholeWord = Named(new QCheckBox(tr("Match &whole word only"), this), "WholeWord");
     grid->addWidget(WholeWord, 2, 0, 1, 2);
     grid->addWidget(MatchCase, 3, 0, 1, 2);
-    auto* direction = new QGroupBox(QStringLiteral("Direction"), this);
+    auto* direction = new QGroupBox(tr("Direction"), this);
     auto* directionLayout = new QHBoxLayout(direction);
-    Up = new QRadioButton(QStringLiteral("&Up"), direction);
-    Down = new QRadioButton(QStringLiteral("&Down"), direction);
+    Up = Named(new QRadioButton(tr("&Up"), direction), "Up");
+    Down = Named(new QRadioButton(tr("&Down"), direction), "Down");
     Down->setChecked(true);
     directionLayout->addWidget(Up);
     directionLayout->addWidget(Down);
     grid->addWidget(direction, 4, 0, 1, 2);
 
     auto* buttons = new QVBoxLayout;
-    auto* findNext = new QPushButton(QStringLiteral("&Find Next"), this);
+    auto* findNext = Named(new QPushButton(tr("&Find Next"), this), "FindNext");
     findNext->setDefault(true);
-    connect(findNext, &QPushButton::clicked, this, &FindReplaceDialog::FindNext);
+    connect(findNext, &QPushButton::clicked, this, [this] { FindNext(); });
     buttons->addWidget(findNext);
     if (withReplace) {
-        auto* replace = new QPushButton(QStringLiteral("&Replace"), this);
+        auto* replace = Named(new QPushButton(tr("&Replace"), this), "Replace");
         connect(replace, &QPushButton::clicked, this, &FindReplaceDialog::ReplaceOne);
-        auto* replaceAll = new QPushButton(QStringLiteral("Replace &All"), this);
-        connect(replaceAll, &QPushButton::clicked, this, &FindReplaceDialog::ReplaceAll);
+        auto* replaceAll = Named(new QPushButton(tr("Replace &All"), this), "ReplaceAll");
+        connect(replaceAll, &QPushButton::clicked, this, [this] { ReplaceAll(); });
         buttons->addWidget(replace);
         buttons->addWidget(replaceAll);
     }
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    auto* cancel = Named(new QPushButton(tr("Cancel"), this), "Cancel");
     connect(cancel, &QPushButton::clicked, this, &QDialog::close);
     buttons->addWidget(cancel);
     buttons->addStretch();
@@ -79,7 +89,7 @@ static QTextDocument::FindFlags FlagsOf(const QCheckBox* matchCase, const QCheck
 void FindReplaceDialog::NotFound()
 {
     QMessageBox::information(this, QApplication::applicationDisplayName(),
-        QStringLiteral("Cannot find \"%1\"").arg(FindWhat->text()));
+        tr("Cannot find \"%1\"").arg(FindWhat->text()));
 }
 
 bool FindReplaceDialog::FindNext()
@@ -114,7 +124,7 @@ bool FindReplaceDialog::ReplacementRepresentable()
     if (unmappable.isEmpty())
         return true;
     QMessageBox::information(this, QApplication::applicationDisplayName(),
-        QStringLiteral("The replacement holds characters that have no code on the PC screen: %1").arg(unmappable));
+        tr("The replacement holds characters that have no code on the PC screen: %1").arg(unmappable));
     return false;
 }
 

@@ -18,6 +18,9 @@ class FindReplaceDialog : public QDialog {
 public:
     FindReplaceDialog(QPlainTextEdit& editor, bool withReplace, QWidget* parent = nullptr);
 
+private:
+    // The controls, by objectName: FindWhat, ReplaceWith, MatchCase,
+    // WholeWord, Up, Down and the buttons FindNext, Replace, ReplaceAll, Cancel.
     QLineEdit* FindWhat;
     QLineEdit* ReplaceWith = nullptr;
     QCheckBox* MatchCase;
@@ -29,7 +32,6 @@ public:
     void ReplaceOne();
     int ReplaceAll();
 
-private:
     bool SelectionMatches() const;
     bool ReplacementRepresentable();
     void NotFound();

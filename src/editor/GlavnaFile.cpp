@@ -18,7 +18,7 @@ namespace {
 // Yes is the default; Escape answers No.
 bool Confirm(QWidget* parent, const QString& question)
 {
-    QMessageBox box(QMessageBox::Question, QStringLiteral("Confirm"), question, QMessageBox::Yes | QMessageBox::No, parent);
+    QMessageBox box(QMessageBox::Question, TGlavna::tr("Confirm"), question, QMessageBox::Yes | QMessageBox::No, parent);
     box.setDefaultButton(QMessageBox::Yes);
     box.setEscapeButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
@@ -50,54 +50,54 @@ std::optional<QString> AcceptedName(QFileDialog& dialog)
 
 }
 
-void TGlavna::CreateDialogs()
+QFileDialog& TGlavna::OpenDialog1()
 {
-    OpenDialog1 = FileDialog(this, QFileDialog::AcceptOpen,
-        { QStringLiteral("Text File (*.txt)"), QStringLiteral("Message File (*.msg)"), QStringLiteral("All Files (*)") });
-    OpenDialog1->setWindowTitle(QStringLiteral("Open"));
-    SaveDialog1 = FileDialog(this, QFileDialog::AcceptSave,
-        { QStringLiteral("Text File (*.txt)"), QStringLiteral("Message File (*.msg)") });
-    SaveDialog1->setWindowTitle(QStringLiteral("Save As"));
-    FindDialog1 = new FindReplaceDialog(*Editor, false, this);
-    ReplaceDialog1 = new FindReplaceDialog(*Editor, true, this);
+    if (!m_openDialog) {
+        m_openDialog = FileDialog(this, QFileDialog::AcceptOpen,
+            { tr("Text File (*.txt)"), tr("Message File (*.msg)"), tr("All Files (*)") });
+        m_openDialog->setObjectName(QStringLiteral("OpenDialog1"));
+        m_openDialog->setWindowTitle(tr("Open"));
+    }
+    return *m_openDialog;
 }
 
-void TGlavna::CreateEditMenu()
+QFileDialog& TGlavna::SaveDialog1()
 {
-    PopupMenu1 = new QMenu(Editor);
-    // The editor handles these keys itself; the menu shows them.
-    auto add = [this](const QString& caption, QKeySequence keys, auto handler) {
-        QAction* action = PopupMenu1->addAction(caption, Editor, handler);
-        action->setShortcut(keys);
-        action->setShortcutVisibleInContextMenu(true);
-        action->setShortcutContext(Qt::WidgetShortcut);
-        return action;
-    };
-    QAction* undo = add(QStringLiteral("&Undo"), QKeySequence::Undo, [this] { Editor->undo(); });
-    QAction* cut = add(QStringLiteral("Cu&t"), QKeySequence::Cut, [this] { Editor->cut(); });
-    QAction* copy = add(QStringLiteral("&Copy"), QKeySequence::Copy, [this] { Editor->copy(); });
-    add(QStringLiteral("&Paste"), QKeySequence::Paste, [this] { Editor->paste(); });
-    PopupMenu1->addAction(QStringLiteral("&Find..."), this, &TGlavna::Find1Click);
-    PopupMenu1->addAction(QStringLiteral("R&eplace..."), this, &TGlavna::Replace1Click);
-    Editor->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(Editor, &QWidget::customContextMenuRequested, this, [=, this](const QPoint& at) {
-        undo->setEnabled(Editor->document()->isUndoAvailable());
-        cut->setEnabled(Editor->textCursor().hasSelection());
-        copy->setEnabled(Editor->textCursor().hasSelection());
-        PopupMenu1->popup(Editor->viewport()->mapToGlobal(at));
-    });
+    if (!m_saveDialog) {
+        m_saveDialog = FileDialog(this, QFileDialog::AcceptSave, { tr("Text File (*.txt)"), tr("Message File (*.msg)") });
+        m_saveDialog->setObjectName(QStringLiteral("SaveDialog1"));
+        m_saveDialog->setWindowTitle(tr("Save As"));
+    }
+    return *m_saveDialog;
+}
+
+FindReplaceDialog& TGlavna::FindDialog(FindReplaceDialog*& dialog, bool withReplace)
+{
+    if (!dialog) {
+        dialog = new FindReplaceDialog(*m_form.Editor, withReplace, this);
+        dialog->setObjectName(withReplace ? QStringLiteral("ReplaceDialog1") : QStringLiteral("FindDialog1"));
+    }
+    return *dialog;
+}
+
+void TGlavna::PopupMenu1Popup(const QPoint& at)
+{
+    m_form.Undo1->setEnabled(m_form.Editor->document()->isUndoAvailable());
+    m_form.Cut1->setEnabled(m_form.Editor->textCursor().hasSelection());
+    m_form.Copy1->setEnabled(m_form.Editor->textCursor().hasSelection());
+    m_form.PopupMenu1->popup(m_form.Editor->viewport()->mapToGlobal(at));
 }
 
 void TGlavna::New1Click()
 {
-    Editor->SetBytes({});
-    Save1->setEnabled(false);
-    setWindowTitle(QStringLiteral("Untitled"));
+    m_form.Editor->SetBytes({});
+    m_form.Save1->setEnabled(false);
+    setWindowTitle(tr("Untitled"));
 }
 
 void TGlavna::Open1Click()
 {
-    if (const std::optional<QString> name = AcceptedName(*OpenDialog1))
+    if (const std::optional<QString> name = AcceptedName(OpenDialog1()))
         OpenFile(*name);
 }
 
@@ -107,50 +107,52 @@ void TGlavna::OpenFile(const QString& fileName)
     // The editor cannot keep NUL: refuse the file rather than cut it short,
     // so no later Save writes back less than was there.
     if (const qsizetype nul = DisplayFile::FirstNul(bytes); nul >= 0)
-        throw EFileError(QStringLiteral("Cannot open file \"%1\". It holds a NUL byte at offset %2, which the "
-                                        "editor cannot keep; nothing was loaded")
+        throw EFileError(tr("Cannot open file \"%1\". It holds a NUL byte at offset %2, which the "
+                            "editor cannot keep; nothing was loaded")
                              .arg(fileName)
                              .arg(nul));
     const QByteArray text = DisplayFile::NormaliseLineBreaks(bytes);
     if (text.size() > MemoCapacity)
-        throw EFileError(QStringLiteral("Text exceeds memo capacity"));
-    Editor->SetBytes(text);
+        throw EFileError(tr("Text exceeds memo capacity"));
+    m_form.Editor->SetBytes(text);
     m_saveTarget = fileName;
     setWindowTitle(fileName);
-    Save1->setEnabled(true);
+    m_form.Save1->setEnabled(true);
 }
 
 void TGlavna::Save1Click()
 {
-    if (Confirm(this, QStringLiteral("Are you sure?")))
+    if (Confirm(this, tr("Are you sure?")))
         SaveToFile(m_saveTarget);
 }
 
 void TGlavna::SaveAs1Click()
 {
-    if (const std::optional<QString> name = AcceptedName(*SaveDialog1))
+    if (const std::optional<QString> name = AcceptedName(SaveDialog1()))
         SaveToFile(*name);
 }
 
-void TGlavna::SaveToFile(const QString& fileName) { DocumentFile::Write(fileName, Editor->Bytes()); }
+void TGlavna::SaveToFile(const QString& fileName) { DocumentFile::Write(fileName, m_form.Editor->Bytes()); }
 
 void TGlavna::Find1Click()
 {
-    FindDialog1->show();
-    FindDialog1->raise();
-    FindDialog1->activateWindow();
+    FindReplaceDialog& dialog = FindDialog(m_findDialog, false);
+    dialog.show();
+    dialog.raise();
+    dialog.activateWindow();
 }
 
 void TGlavna::Replace1Click()
 {
-    ReplaceDialog1->show();
-    ReplaceDialog1->raise();
-    ReplaceDialog1->activateWindow();
+    FindReplaceDialog& dialog = FindDialog(m_replaceDialog, true);
+    dialog.show();
+    dialog.raise();
+    dialog.activateWindow();
 }
 
 void TGlavna::closeEvent(QCloseEvent* event)
 {
-    if (Confirm(this, QStringLiteral("Quit progam (lose unsaved work) ?")))
+    if (Confirm(this, tr("Quit progam (lose unsaved work) ?")))
         event->accept();
     else
         event->ignore();

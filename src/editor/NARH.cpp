@@ -6,10 +6,11 @@
 TNARHForm::TNARHForm(QWidget* parent)
     : QDialog(parent)
 {
-    setWindowTitle(QStringLiteral("Not A Real Help"));
+    setWindowTitle(tr("Not A Real Help"));
     setAttribute(Qt::WA_QuitOnClose, false);
     move(192, 107);
     Help_file = new QPlainTextEdit(this);
+    Help_file->setObjectName(QStringLiteral("Help_file"));
     Help_file->setReadOnly(true);
     Help_file->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     Help_file->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

@@ -14,8 +14,9 @@ public:
 
     static QString HelpText();
 
-    QPlainTextEdit* Help_file;
-
 protected:
     void resizeEvent(QResizeEvent* event) override;
+
+private:
+    QPlainTextEdit* Help_file; // objectName "Help_file"
 };

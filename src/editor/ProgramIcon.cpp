@@ -1,5 +1,6 @@
 #include "ProgramIcon.h"
 
+#include "console/qt/QtGeometry.h"
 #include "format/Palette.h"
 
 #include <QPainter>
@@ -7,11 +8,7 @@
 
 namespace {
 
-QColor PaletteColour(int digit)
-{
-    const TColor colour = Palette[digit];
-    return QColor(RedOf(colour), GreenOf(colour), BlueOf(colour));
-}
+QColor PaletteColour(int digit) { return ToQColor(Palette[digit]); }
 
 QPixmap Screen(int size)
 {

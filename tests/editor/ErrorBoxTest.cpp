@@ -1,4 +1,4 @@
-#include "console/ErrorBox.h"
+#include "common/ErrorBox.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,5 @@
 #include "EditorFixture.h"
 #include "ModalAnswers.h"
-#include "editor/FindReplaceDialog.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -10,6 +9,7 @@
 #include <QMenu>
 #include <QRadioButton>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <csignal>
 #include <sys/resource.h>
@@ -84,7 +84,7 @@ TEST_F(FileCommandsTest, LineBreaksAreNormalisedOnOpenAndBytesKeptOnSave)
         const QString out = Path(QStringLiteral("out%1.msg").arg(round++));
         EXPECT_FALSE(Open(in).shown);
         EXPECT_EQ(glavna.windowTitle(), in);
-        EXPECT_TRUE(glavna.Save1->isEnabled());
+        EXPECT_TRUE(Save1->isEnabled());
         EXPECT_FALSE(SaveAs(out).shown);
         EXPECT_EQ(Read(out), test.saved) << test.file.toHex().constData();
     }
@@ -98,7 +98,7 @@ TEST_F(FileCommandsTest, NewClearsWithoutAQuestion)
     EXPECT_FALSE(box.shown);
     EXPECT_TRUE(Bytes().isEmpty());
     EXPECT_EQ(glavna.windowTitle(), "Untitled");
-    EXPECT_FALSE(glavna.Save1->isEnabled());
+    EXPECT_FALSE(Save1->isEnabled());
 }
 
 TEST_F(FileCommandsTest, SaveWritesTheOpenedFileAfterSaveAsAndAFailedOpen)
@@ -138,7 +138,7 @@ TEST_F(FileCommandsTest, SaveAsReplacesAnExistingFileWithoutAsking)
     EXPECT_FALSE(SaveAs(existing).shown);
     EXPECT_EQ(Read(existing), QByteArray("new"));
     EXPECT_EQ(glavna.windowTitle(), "Glimra") << "Save As leaves the title alone";
-    EXPECT_FALSE(glavna.Save1->isEnabled());
+    EXPECT_FALSE(Save1->isEnabled());
 }
 
 TEST_F(FileCommandsTest, DialogsOfferTheLastAcceptedName)
@@ -220,38 +220,39 @@ TEST_F(FileCommandsTest, CloseAsksEveryTime)
 TEST_F(FileCommandsTest, EditMenuHasItsEntriesAndShortcuts)
 {
     QStringList entries;
-    for (QAction* action : glavna.PopupMenu1->actions())
+    for (QAction* action : PopupMenu1->actions())
         entries << action->text() + (action->shortcut().isEmpty() ? "" : "\t" + action->shortcut().toString());
     EXPECT_EQ(entries, (QStringList { "&Undo\tCtrl+Z", "Cu&t\tCtrl+X", "&Copy\tCtrl+C", "&Paste\tCtrl+V", "&Find...",
                            "R&eplace..." }));
     SetDocument("abc");
-    glavna.Editor->selectAll();
-    glavna.PopupMenu1->actions()[1]->trigger();
+    Editor->selectAll();
+    PopupMenu1->actions()[1]->trigger();
     EXPECT_TRUE(Bytes().isEmpty());
-    glavna.PopupMenu1->actions()[3]->trigger();
+    PopupMenu1->actions()[3]->trigger();
     EXPECT_EQ(Bytes(), QByteArray("abc"));
 }
 
 TEST_F(FileCommandsTest, FindNextSelectsMatchesBothWays)
 {
     SetDocument("one Two one two", 0);
-    glavna.Find1Click();
-    FindReplaceDialog& find = *glavna.FindDialog1;
+    Find<QAction>(glavna, "Find1")->trigger();
+    QDialog& find = *Find<QDialog>(glavna, "FindDialog1");
     EXPECT_TRUE(find.isVisible());
     EXPECT_FALSE(find.isModal());
-    find.FindWhat->setText("two");
-    EXPECT_TRUE(find.FindNext());
-    EXPECT_EQ(glavna.Editor->textCursor().selectionStart(), 4);
-    find.MatchCase->setChecked(true);
-    EXPECT_TRUE(find.FindNext());
-    EXPECT_EQ(glavna.Editor->textCursor().selectionStart(), 12);
-    find.Up->setChecked(true);
-    find.MatchCase->setChecked(false);
-    EXPECT_TRUE(find.FindNext());
-    EXPECT_EQ(glavna.Editor->textCursor().selectionStart(), 4);
-    find.FindWhat->setText("on");
-    find.WholeWord->setChecked(true);
-    const ShownBox box = AnswerBox([&] { find.FindNext(); });
+    auto findNext = [&] { QTest::mouseClick(Find(find, "FindNext"), Qt::LeftButton); };
+    Find<QLineEdit>(find, "FindWhat")->setText("two");
+    findNext();
+    EXPECT_EQ(Editor->textCursor().selectionStart(), 4);
+    Find<QCheckBox>(find, "MatchCase")->setChecked(true);
+    findNext();
+    EXPECT_EQ(Editor->textCursor().selectionStart(), 12);
+    Find<QRadioButton>(find, "Up")->setChecked(true);
+    Find<QCheckBox>(find, "MatchCase")->setChecked(false);
+    findNext();
+    EXPECT_EQ(Editor->textCursor().selectionStart(), 4);
+    Find<QLineEdit>(find, "FindWhat")->setText("on");
+    Find<QCheckBox>(find, "WholeWord")->setChecked(true);
+    const ShownBox box = AnswerBox(findNext);
     EXPECT_EQ(box.text, "Cannot find \"on\"");
     EXPECT_EQ(Bytes(), QByteArray("one Two one two"));
 }
@@ -259,25 +260,26 @@ TEST_F(FileCommandsTest, FindNextSelectsMatchesBothWays)
 TEST_F(FileCommandsTest, ReplaceAndReplaceAllAreUndoable)
 {
     SetDocument("cat hat cat", 0);
-    glavna.Replace1Click();
-    FindReplaceDialog& replace = *glavna.ReplaceDialog1;
-    replace.FindWhat->setText("cat");
-    replace.ReplaceWith->setText("\xe2\x95\x94"); // ╔, a PC glyph
-    replace.ReplaceWith->setText(QString::fromUtf8("╔"));
-    replace.ReplaceOne(); // finds the first
-    replace.ReplaceOne(); // replaces it, finds the next
+    Find<QAction>(glavna, "Replace1")->trigger();
+    QDialog& replace = *Find<QDialog>(glavna, "ReplaceDialog1");
+    auto click = [&](const char* button) { QTest::mouseClick(Find(replace, button), Qt::LeftButton); };
+    QLineEdit* replaceWith = Find<QLineEdit>(replace, "ReplaceWith");
+    Find<QLineEdit>(replace, "FindWhat")->setText("cat");
+    replaceWith->setText(QString::fromUtf8("╔")); // a PC glyph
+    click("Replace"); // finds the first
+    click("Replace"); // replaces it, finds the next
     EXPECT_EQ(Bytes(), QByteArray("\xc9 hat cat"));
-    glavna.Editor->undo();
+    Editor->undo();
     EXPECT_EQ(Bytes(), QByteArray("cat hat cat"));
 
-    replace.ReplaceWith->setText("dog");
-    EXPECT_EQ(replace.ReplaceAll(), 2);
+    replaceWith->setText("dog");
+    click("ReplaceAll");
     EXPECT_EQ(Bytes(), QByteArray("dog hat dog"));
-    glavna.Editor->undo();
+    Editor->undo();
     EXPECT_EQ(Bytes(), QByteArray("cat hat cat")) << "one Undo takes back Replace All";
 
-    replace.ReplaceWith->setText(QString::fromUtf8("€"));
-    const ShownBox refused = AnswerBox([&] { replace.ReplaceAll(); });
+    replaceWith->setText(QString::fromUtf8("€"));
+    const ShownBox refused = AnswerBox([&] { click("ReplaceAll"); });
     EXPECT_TRUE(refused.text.contains(QString::fromUtf8("€")));
     EXPECT_EQ(Bytes(), QByteArray("cat hat cat"));
 }

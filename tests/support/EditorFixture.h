@@ -2,11 +2,19 @@
 
 #include "WidgetHelpers.h"
 #include "editor/About.h"
+#include "editor/CharacterTable.h"
+#include "editor/ColourSelector.h"
 #include "editor/DocumentEdit.h"
 #include "editor/Glavna.h"
 #include "editor/NARH.h"
 #include "preview/Preview.h"
 
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
 #include <QTextCursor>
 
 #include <gtest/gtest.h>
@@ -28,26 +36,42 @@ protected:
         glavna.hide();
     }
 
-    QByteArray Bytes() const { return glavna.Editor->Bytes(); }
+    QByteArray Bytes() const { return Editor->Bytes(); }
     void SetDocument(const QByteArray& bytes, int caret = -1)
     {
-        glavna.Editor->SetBytes(bytes);
-        QTextCursor cursor = glavna.Editor->textCursor();
-        cursor.setPosition(caret < 0 ? glavna.Editor->document()->characterCount() - 1 : caret);
-        glavna.Editor->setTextCursor(cursor);
+        Editor->SetBytes(bytes);
+        QTextCursor cursor = Editor->textCursor();
+        cursor.setPosition(caret < 0 ? Editor->document()->characterCount() - 1 : caret);
+        Editor->setTextCursor(cursor);
     }
-    int Caret() const { return glavna.Editor->textCursor().position(); }
+    int Caret() const { return Editor->textCursor().position(); }
     // Selects from anchor to caret, as a drag would.
     void Select(int anchor, int caret)
     {
-        QTextCursor selection = glavna.Editor->textCursor();
+        QTextCursor selection = Editor->textCursor();
         selection.setPosition(anchor);
         selection.setPosition(caret, QTextCursor::KeepAnchor);
-        glavna.Editor->setTextCursor(selection);
+        Editor->setTextCursor(selection);
     }
 
     TGlavna glavna;
     TNARHForm help;
     TAboutBox about;
     TPreviewFR preview;
+    // The main window's controls, as its form names them.
+    DocumentEdit* Editor = Find<DocumentEdit>(glavna, "Editor");
+    QLineEdit* ASCIIcode = Find<QLineEdit>(glavna, "ASCIIcode");
+    QPushButton* Button1 = Find<QPushButton>(glavna, "Button1");
+    CharacterTable* tastatura = Find<CharacterTable>(glavna, "tastatura");
+    QCheckBox* SingleON = Find<QCheckBox>(glavna, "SingleON");
+    ColourSelector* groupBG = Find<ColourSelector>(glavna, "groupBG");
+    ColourSelector* GroupFG = Find<ColourSelector>(glavna, "GroupFG");
+    QPushButton* InsertC = Find<QPushButton>(glavna, "InsertC");
+    QPushButton* ClrScreen = Find<QPushButton>(glavna, "ClrScreen");
+    QPushButton* Preview = Find<QPushButton>(glavna, "Preview");
+    QLabel* kooX = Find<QLabel>(glavna, "kooX");
+    QLabel* kooY = Find<QLabel>(glavna, "kooY");
+    QLabel* debugy = Find<QLabel>(glavna, "debugy");
+    QAction* Save1 = Find<QAction>(glavna, "Save1");
+    QMenu* PopupMenu1 = Find<QMenu>(glavna, "PopupMenu1");
 };

@@ -6,6 +6,8 @@
 #include <QImage>
 #include <QWidget>
 
+#include <gtest/gtest.h>
+
 // Shows a widget as a real top-level window and waits until it is exposed.
 inline void ShowAndWait(QWidget& widget)
 {
@@ -17,3 +19,12 @@ inline void ShowAndWait(QWidget& widget)
 }
 
 inline QColor PixelAt(const QImage& image, int x, int y) { return image.pixelColor(x, y); }
+
+// A window's control found by its objectName, the name the window's form gives it.
+template <typename Control = QWidget> Control* Find(const QObject& window, const char* name)
+{
+    Control* found = window.findChild<Control*>(QString::fromLatin1(name));
+    if (!found)
+        ADD_FAILURE() << "no control named " << name;
+    return found;
+}

@@ -1,0 +1,187 @@
+#include "GlavnaForm.h"
+
+#include "CharacterTable.h"
+#include "ColourSelector.h"
+#include "DocumentEdit.h"
+#include "WrappingButton.h"
+#include "console/Font.h"
+#include "console/qt/QtFonts.h"
+#include "console/qt/QtGeometry.h"
+#include "format/Palette.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QStatusBar>
+
+namespace {
+
+// The PC screen's face at a pixel height, for the document and the table.
+QFont PcScreenFont(int pixels)
+{
+    TFont font;
+    font.SetName(QStringLiteral("Fixedsys"));
+    font.SetHeight(pixels);
+    font.SetPitch(TFontPitch::Fixed);
+    font.SetCharset(OEM_CHARSET);
+    return PlatformFont(font);
+}
+
+QColor PaletteColour(int digit) { return ToQColor(Palette[digit]); }
+
+QLabel* ColouredLabel(const QString& caption, const QColor& background, const QColor& text, QWidget* parent)
+{
+    auto* label = new QLabel(caption, parent);
+    label->setAutoFillBackground(true);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::Window, background);
+    palette.setColor(QPalette::WindowText, text);
+    label->setPalette(palette);
+    return label;
+}
+
+template <typename Widget> Widget* Named(Widget* widget, const char* name)
+{
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+
+template <typename Widget> Widget* Placed(Widget* widget, const char* name, int left, int top, int width, int height)
+{
+    widget->setGeometry(left, top, width, height);
+    return Named(widget, name);
+}
+
+constexpr int LegendTop = 24;
+
+}
+
+void GlavnaForm::SetUp(QMainWindow& window)
+{
+    auto* form = new QWidget(&window);
+    window.setCentralWidget(form);
+    QFont sans = form->font();
+    sans.setPixelSize(11);
+    form->setFont(sans);
+    CreateControls(*form);
+    CreateLegend(*form);
+    CreateMenus(window);
+    CreatePopupMenu();
+    SetTabOrder();
+    SizeToControls(window);
+}
+
+void GlavnaForm::CreateControls(QWidget& form)
+{
+    Editor = Placed(new DocumentEdit(&form), "Editor", 0, 0, 625, 345);
+    Editor->setFont(PcScreenFont(11));
+    ASCIIcode = Placed(new QLineEdit(&form), "ASCIIcode", 0, 352, 33, 25);
+    ASCIIcode->setMaxLength(3);
+    Button1 = Placed(new QPushButton(QWidget::tr("Insert ASCII"), &form), "Button1", 40, 352, 75, 25);
+
+    tastatura = Placed(new CharacterTable(&form), "tastatura", 0, 384, 545, 113);
+    tastatura->setFont(PcScreenFont(13));
+    SingleON = Placed(new QCheckBox(QWidget::tr("SingleClickON"), &form), "SingleON", 552, 480, 97, 17);
+
+    groupBG = Placed(new ColourSelector(QStringLiteral("BG"), 0, &form), "groupBG", 648, 3, 41, 285);
+    GroupFG = Placed(new ColourSelector(QStringLiteral("FG"), 7, &form), "GroupFG", 728, 3, 41, 285);
+    InsertC = Placed(new WrappingButton(QWidget::tr("Insert Color Command"), &form), "InsertC", 677, 296, 89, 33);
+    ClrScreen = Placed(new WrappingButton(QWidget::tr("Insert Clear Screen"), &form), "ClrScreen", 677, 336, 89, 33);
+    Preview = Placed(new QPushButton(QWidget::tr("Preview"), &form), "Preview", 677, 376, 89, 33);
+
+    kooY = Named(new QLabel(QStringLiteral("Y:"), &form), "kooY");
+    kooY->move(632, 328);
+    kooX = Named(new QLabel(QStringLiteral("X:"), &form), "kooX");
+    kooX->move(592, 352);
+    for (QLabel* label : { kooX, kooY })
+        label->setMinimumWidth(80);
+    debugy = Placed(new QLabel(QStringLiteral("debugy"), &form), "debugy", 776, 312, 81, 33);
+    debugy->hide();
+
+    About = Named(ColouredLabel(QWidget::tr("Glimra (c) 2004 ver. 1.0.1"), PaletteColour(1), PaletteColour(14), &form),
+        "About");
+    About->move(648, 448);
+    About->adjustSize();
+}
+
+// Beside each selector entry, the colour it stands for. Background digits
+// 8-f make the foreground blink on the dark colour digit - 8.
+void GlavnaForm::CreateLegend(QWidget& form)
+{
+    const QColor white = PaletteColour(15);
+    for (int row = 0; row < 16; ++row) {
+        QLabel* foreground = ColouredLabel(QStringLiteral(" "), PaletteColour(row), white, &form);
+        foreground->setObjectName(QStringLiteral("Label%1").arg(row < 15 ? row + 2 : 33));
+        foreground->setGeometry(770, LegendTop + ColourSelector::ItemPitch * row, 28, 13);
+        const bool blinks = row >= 8;
+        QLabel* background
+            = ColouredLabel(blinks ? QWidget::tr("Blink") : QStringLiteral(" "), PaletteColour(row % 8), white, &form);
+        background->setObjectName(QStringLiteral("Label%1").arg(row + 17));
+        background->setGeometry(690, LegendTop + ColourSelector::ItemPitch * row, 28, 13);
+        background->setAlignment(Qt::AlignCenter);
+        QFont small = background->font();
+        small.setPixelSize(9);
+        background->setFont(small);
+    }
+}
+
+void GlavnaForm::CreateMenus(QMainWindow& window)
+{
+    QMenu* file = window.menuBar()->addMenu(QWidget::tr("&File"));
+    New1 = Named(file->addAction(QWidget::tr("&New")), "New1");
+    Open1 = Named(file->addAction(QWidget::tr("&Open...")), "Open1");
+    Save1 = Named(file->addAction(QWidget::tr("&Save")), "Save1");
+    Save1->setEnabled(false);
+    SaveAs1 = Named(file->addAction(QWidget::tr("Save &As...")), "SaveAs1");
+    file->addSeparator();
+    Exit1 = Named(file->addAction(QWidget::tr("E&xit")), "Exit1");
+
+    QMenu* help = window.menuBar()->addMenu(QStringLiteral("NARH"));
+    NotARealHelp1 = Named(help->addAction(QWidget::tr("Not A Real Help")), "NotARealHelp1");
+    About1 = Named(help->addAction(QWidget::tr("About")), "About1");
+}
+
+void GlavnaForm::CreatePopupMenu()
+{
+    PopupMenu1 = Named(new QMenu(Editor), "PopupMenu1");
+    // The editor handles these keys itself; the menu shows them.
+    auto add = [this](const QString& caption, const char* name, QKeySequence keys) {
+        QAction* action = Named(PopupMenu1->addAction(caption), name);
+        action->setShortcut(keys);
+        action->setShortcutVisibleInContextMenu(true);
+        action->setShortcutContext(Qt::WidgetShortcut);
+        return action;
+    };
+    Undo1 = add(QWidget::tr("&Undo"), "Undo1", QKeySequence::Undo);
+    Cut1 = add(QWidget::tr("Cu&t"), "Cut1", QKeySequence::Cut);
+    Copy1 = add(QWidget::tr("&Copy"), "Copy1", QKeySequence::Copy);
+    Paste1 = add(QWidget::tr("&Paste"), "Paste1", QKeySequence::Paste);
+    Find1 = Named(PopupMenu1->addAction(QWidget::tr("&Find...")), "Find1");
+    Replace1 = Named(PopupMenu1->addAction(QWidget::tr("R&eplace...")), "Replace1");
+    Editor->setContextMenuPolicy(Qt::CustomContextMenu);
+}
+
+void GlavnaForm::SetTabOrder()
+{
+    QWidget* order[] = { Editor, ASCIIcode, Button1, groupBG, GroupFG, InsertC, ClrScreen, Preview, tastatura, SingleON };
+    for (size_t i = 0; i + 1 < std::size(order); ++i)
+        QWidget::setTabOrder(order[i], order[i + 1]);
+}
+
+// The window encloses its visible controls with a 5-pixel border.
+void GlavnaForm::SizeToControls(QMainWindow& window)
+{
+    QWidget* form = window.centralWidget();
+    QRect bounds;
+    for (QWidget* child : form->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (!child->isHidden())
+            bounds |= child->geometry();
+    }
+    form->setFixedSize(bounds.right() + 1 + 5, bounds.bottom() + 1 + 5);
+    window.statusBar()->setSizeGripEnabled(false);
+    window.layout()->setSizeConstraint(QLayout::SetFixedSize);
+}

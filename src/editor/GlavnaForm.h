@@ -1,0 +1,60 @@
+#pragma once
+
+class CharacterTable;
+class ColourSelector;
+class DocumentEdit;
+class QAction;
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QMainWindow;
+class QMenu;
+class QPushButton;
+class QWidget;
+
+// The main window's controls and menu entries, by the names its handlers
+// use and as objectName, with their captions, fonts and places. The
+// window's behaviour is in TGlavna; this only builds.
+struct GlavnaForm {
+    DocumentEdit* Editor = nullptr;
+    QLineEdit* ASCIIcode = nullptr;
+    QPushButton* Button1 = nullptr; // "Insert ASCII"
+    CharacterTable* tastatura = nullptr;
+    QCheckBox* SingleON = nullptr;
+    ColourSelector* groupBG = nullptr;
+    ColourSelector* GroupFG = nullptr;
+    QPushButton* InsertC = nullptr;
+    QPushButton* ClrScreen = nullptr;
+    QPushButton* Preview = nullptr;
+    QLabel* kooX = nullptr;
+    QLabel* kooY = nullptr;
+    QLabel* debugy = nullptr; // never visible
+    QLabel* About = nullptr;
+
+    QAction* New1 = nullptr;
+    QAction* Open1 = nullptr;
+    QAction* Save1 = nullptr;
+    QAction* SaveAs1 = nullptr;
+    QAction* Exit1 = nullptr;
+    QAction* NotARealHelp1 = nullptr;
+    QAction* About1 = nullptr;
+
+    // The editor's popup menu.
+    QMenu* PopupMenu1 = nullptr;
+    QAction* Undo1 = nullptr;
+    QAction* Cut1 = nullptr;
+    QAction* Copy1 = nullptr;
+    QAction* Paste1 = nullptr;
+    QAction* Find1 = nullptr;
+    QAction* Replace1 = nullptr;
+
+    void SetUp(QMainWindow& window);
+
+private:
+    void CreateControls(QWidget& form);
+    void CreateLegend(QWidget& form);
+    void CreateMenus(QMainWindow& window);
+    void CreatePopupMenu();
+    void SetTabOrder();
+    static void SizeToControls(QMainWindow& window);
+};
