@@ -4,6 +4,8 @@
 #include "console/qt/QtCanvas.h"
 #include "console/qt/QtFonts.h"
 
+#include <QPaintEvent>
+#include <QPainter>
 #include <QScrollBar>
 #include <QTest>
 #include <QTimer>
@@ -171,4 +173,44 @@ TEST_F(ConsoleWidgetTest, ReadKeyWaitsForATypedKey)
     QTimer::singleShot(0, [&] { QTest::keyClicks(&widget, "q"); });
     EXPECT_EQ(console.ReadKey(), 'q');
     EXPECT_FALSE(console.Reading());
+}
+
+TEST_F(ConsoleWidgetTest, TextWrittenJustBeforeAPixelScrollIsPaintedWhereItMoved)
+{
+    ConsoleWidget widget(console);
+    widget.resize(widget.SizeForWholeGrid() + QSize(1, 1));
+    ShowAndWait(widget);
+    for (int line = 0; line < 24; ++line)
+        console.WriteString("x\r\n");
+    QApplication::processEvents();
+    // Record what is painted from here on.
+    struct PaintRecorder : QObject {
+        QRegion painted;
+        bool eventFilter(QObject*, QEvent* event) override
+        {
+            if (event->type() == QEvent::Paint)
+                painted += static_cast<QPaintEvent*>(event)->region();
+            return false;
+        }
+    } recorder;
+    widget.viewport()->installEventFilter(&recorder);
+    // MARK goes on the bottom row; the twelfth line feed scrolls half a
+    // screen at once, before anything was painted.
+    console.WriteString("MARK" + std::string(12, '\n'));
+    QApplication::processEvents();
+    const CellPair cell = console.CellSize();
+    EXPECT_EQ(console.ScreenRow(12).left(4), QByteArray("MARK"));
+    EXPECT_TRUE(recorder.painted.contains(QRect(0, 12 * cell.y, 4 * cell.x, cell.y)))
+        << "the row MARK moved to was painted";
+}
+
+TEST_F(ConsoleWidgetTest, TheCanvasClipBoxEndsPastQtsLastPixel)
+{
+    QImage image(100, 100, QImage::Format_RGB32);
+    QPainter painter(&image);
+    GlyphCache glyphs;
+    QtCanvas canvas(painter, QRect(10, 20, 30, 40), QPalette(), glyphs);
+    EXPECT_EQ(canvas.ClipBox(), (PixelRect { 10, 20, 40, 60 }));
+    canvas.SetOrigin(5, 7);
+    EXPECT_EQ(canvas.ClipBox(), (PixelRect { 15, 27, 45, 67 }));
 }

@@ -1,5 +1,6 @@
 #include "FakeMeasurer.h"
 #include "FakeWindow.h"
+#include "RecordingCanvas.h"
 #include "console/Console.h"
 #include "common/Exceptions.h"
 
@@ -114,19 +115,6 @@ TEST_F(ViewTest, ScrollKeysFollowTheirTable)
     }
 }
 
-TEST_F(ViewTest, ScrollingDownMovesPixelsAndRepaintsWhatItUncovers)
-{
-    FakeWindow window(console, { 0, 0, 320, 170 }); // 10 whole rows and a 10-pixel strip
-    window.invalidated.clear();
-    console.ScrollTo(0, 3);
-    ASSERT_EQ(window.scrolls.size(), 1u);
-    EXPECT_EQ(window.scrolls[0].dy, -48);
-    EXPECT_EQ(window.scrolls[0].clip, (PixelRect { 0, 0, 320, 160 }));
-    ASSERT_EQ(window.invalidated.size(), 2u);
-    EXPECT_EQ(window.invalidated[0], (PixelRect { 0, 112, 320, 160 }));
-    EXPECT_EQ(window.invalidated[1], (PixelRect { 0, 160, 320, 170 })); // the partial row
-}
-
 TEST_F(ViewTest, LazyWriteMergesScrollsAndCarriesOutHalfAScreenAtOnce)
 {
     FakeWindow window(console, { 0, 0, 640, 400 }); // all 25 rows visible
@@ -225,4 +213,28 @@ TEST_F(ViewTest, WithoutAWindowScrollsAreCarriedOutInTheState)
     for (int line = 0; line < 40; ++line)
         console.WriteString("x\r\n");
     EXPECT_EQ(console.Origin(), (CellPair { 0, 0 }));
+}
+
+TEST_F(ViewTest, AnOverhangWidensRepaintsScrollsAndPainting)
+{
+    measurer.overrides["Italic"] = FakeMeasurer::Overhanging();
+    console.SetOptions(console.Options() & ~TConsoleOptions(coLazyWrite));
+    FakeWindow window(console, { 0, 0, 320, 160 });
+    console.Font().SetName("Italic");
+    ASSERT_EQ(console.Overhang(), 3);
+    window.invalidated.clear();
+    console.WriteString("ab");
+    EXPECT_EQ(window.invalidated.front(), (PixelRect { 0, 0, 16 + 3, 16 }));
+
+    console.ScrollTo(2, 0);
+    ASSERT_EQ(window.scrolls.size(), 1u);
+    EXPECT_EQ(window.scrolls[0].clip, (PixelRect { 3, 0, 320, 160 })) << "the overhang strip is not moved";
+    EXPECT_EQ(window.invalidated.back(), (PixelRect { 0, 0, 3, 160 })) << "it is repainted instead";
+    console.ScrollTo(0, 0);
+    EXPECT_EQ(window.invalidated.back(), (PixelRect { 0, 0, 19, 160 }));
+
+    RecordingCanvas canvas({ 17, 0, 40, 16 });
+    console.PaintGrid(canvas);
+    ASSERT_EQ(canvas.runs.size(), 1u);
+    EXPECT_EQ(canvas.runs[0].x, 8) << "the cell left of the clip may reach into it";
 }

@@ -29,6 +29,20 @@ public:
     std::map<QString, TextMetrics> overrides;
     mutable int measured = 0;
 
+    // Fixed pitch, 8 × 16 cells, glyphs reaching 3 pixels past their cell.
+    static TextMetrics Overhanging()
+    {
+        TextMetrics metrics;
+        metrics.height = 16;
+        metrics.ascent = 12;
+        metrics.descent = 4;
+        metrics.aveCharWidth = 8;
+        metrics.maxCharWidth = 8;
+        metrics.overhang = 3;
+        metrics.pitchAndFamily = FF_MODERN;
+        return metrics;
+    }
+
     static TextMetrics Proportional()
     {
         TextMetrics metrics;
