@@ -86,9 +86,9 @@ void DocumentEdit::inputMethodEvent(QInputMethodEvent* event)
 
 QMimeData* DocumentEdit::createMimeDataFromSelection() const
 {
-    auto* data = new QMimeData;
-    data->setText(textCursor().selectedText().replace(QChar::ParagraphSeparator, QLatin1Char('\n')));
-    return data;
+    auto* selection = new QMimeData;
+    selection->setText(textCursor().selectedText().replace(QChar::ParagraphSeparator, QLatin1Char('\n')));
+    return selection;
 }
 
 bool DocumentEdit::canInsertFromMimeData(const QMimeData* source) const { return source->hasText(); }

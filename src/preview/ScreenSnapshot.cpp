@@ -84,12 +84,12 @@ QByteArray ScreenSnapshot::ToAnsi() const
     for (int row = 0; row < rows; ++row) {
         char lastForeground = 0, lastBackground = 0;
         for (int column = 0; column < cols; ++column) {
-            const char foreground = this->foreground[row][column];
-            const char background = this->background[row][column];
-            if (foreground != lastForeground || background != lastBackground) {
-                out += Sgr(ColourOf(foreground), ColourOf(background));
-                lastForeground = foreground;
-                lastBackground = background;
+            const char ink = foreground[row][column];
+            const char paper = background[row][column];
+            if (ink != lastForeground || paper != lastBackground) {
+                out += Sgr(ColourOf(ink), ColourOf(paper));
+                lastForeground = ink;
+                lastBackground = paper;
             }
             out += Cp437::CellsToUtf8(bytes[row].mid(column, 1));
         }

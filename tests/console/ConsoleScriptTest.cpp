@@ -182,4 +182,4 @@ TEST_P(ConsoleScript, Holds)
 }
 
 INSTANTIATE_TEST_SUITE_P(Scripts, ConsoleScript, ::testing::ValuesIn(ScriptFiles()),
-    [](const ::testing::TestParamInfo<QString>& info) { return info.param.section('.', 0, 0).toStdString(); });
+    [](const ::testing::TestParamInfo<QString>& script) { return script.param.section('.', 0, 0).toStdString(); });

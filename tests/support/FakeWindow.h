@@ -16,9 +16,9 @@ public:
         PixelRect clip;
     };
 
-    explicit FakeWindow(TConsole& console, PixelRect client = { 0, 0, 640, 400 })
-        : console(console)
-        , client(client)
+    explicit FakeWindow(TConsole& shown, PixelRect clientRect = { 0, 0, 640, 400 })
+        : console(shown)
+        , client(clientRect)
     {
         console.AttachWindow(this);
         console.WindowCreated();

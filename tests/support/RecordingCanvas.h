@@ -21,8 +21,8 @@ public:
         TColor colour;
     };
 
-    explicit RecordingCanvas(PixelRect clip)
-        : clip(clip)
+    explicit RecordingCanvas(PixelRect clipBox)
+        : clip(clipBox)
     {
     }
 
