@@ -74,9 +74,16 @@ void BM_RenderInPreviewWindow(benchmark::State& state) { RenderInPreviewWindow(s
 const QByteArray& TypicalScreen()
 {
     static const QByteArray text = [] {
-        QByteArray result = "\x0c\x0f" "1e" + QByteArray(78, '\xcd') + "\r\n";
+        QByteArray result = "\x0c\x0f"
+                            "1e"
+            + QByteArray(78, '\xcd') + "\r\n";
         for (int line = 0; result.size() < 2048 - 90; ++line)
-            result += "\x0f" "07  boot option " + QByteArray::number(line) + "\x0f" "0a  describes what it does  \x0f" "0f[F"
+            result += "\x0f"
+                      "07  boot option "
+                + QByteArray::number(line)
+                + "\x0f"
+                  "0a  describes what it does  \x0f"
+                  "0f[F"
                 + QByteArray::number(line % 10) + "]\r\n";
         return result;
     }();

@@ -188,8 +188,8 @@ void TColorConsole::PaintGrid(ConsoleCanvas& canvas)
                 canvas.SetTextColours(attr.Color(), attr.BkColor());
                 last = index;
             }
-            canvas.DrawRun(x - attr.DescentOverhang, top + CellAscent(), QByteArrayView(grid + position, run),
-                width, { x, top, x + run * width, top + height });
+            canvas.DrawRun(x - attr.DescentOverhang, top + CellAscent(), QByteArrayView(grid + position, run), width,
+                { x, top, x + run * width, top + height });
             x += run * width;
             position += run;
         }

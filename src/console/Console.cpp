@@ -176,8 +176,7 @@ void TConsole::WriteDefault(const char* chars, std::uint32_t count)
             if (m_lineBreak == TConsoleLineBreak::CR)
                 LineFeed();
             break;
-        default:
-            break; // other control codes leave no trace
+        default: break; // other control codes leave no trace
         }
         ++chars;
         --count;

@@ -43,7 +43,6 @@ constexpr ScrollKey ScrollKeys[] = {
 
 }
 
-
 void TConsole::SetOptions(TConsoleOptions value)
 {
     if ((value & coStdInput) && !(m_options & coStdInput)) {
@@ -85,7 +84,7 @@ void TConsole::DeviceOpen(TextStream& stream)
         stream.transfer = &TConsole::DeviceOutput;
         stream.flush = &TConsole::DeviceOutput;
     }
-    stream.close = [](TextStream&) { };
+    stream.close = [](TextStream&) {};
 }
 
 void TConsole::DeviceOutput(TextStream& stream)

@@ -51,6 +51,6 @@ enum class ScrollAction { LineUp, LineDown, PageUp, PageDown, ThumbPosition, Thu
 
 // The two private messages by which the console defers work to its own window.
 enum class ConsoleMessage : int {
-    WM_CONSOLETRACK = 1124,  // scroll the view to the cursor
+    WM_CONSOLETRACK = 1124, // scroll the view to the cursor
     WM_CONSOLESCROLL = 1125, // scroll the view by (columns, rows)
 };

@@ -94,8 +94,7 @@ void TConsole::ScrollTo(int column, int row)
     if (!m_window || !m_windowCreated)
         return;
 
-    const ScrollPlan plan
-        = PlanScroll(old, target, { m_window->ClientRect(), m_cellSize, m_clientCells, m_overhang });
+    const ScrollPlan plan = PlanScroll(old, target, { m_window->ClientRect(), m_cellSize, m_clientCells, m_overhang });
     m_window->ScrollPixels(plan.dx, plan.dy, plan.clip);
     if (target.y != old.y)
         m_window->SetScrollPosition(ScrollAxis::Vertical, target.y);
@@ -265,4 +264,3 @@ void TConsole::FocusLost()
         HideCursor();
     m_focused = false;
 }
-

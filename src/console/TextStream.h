@@ -4,9 +4,9 @@
 
 #include <exception>
 #include <functional>
-#include <string_view>
 #include <ios>
 #include <streambuf>
+#include <string_view>
 
 // One of the process-wide standard text streams (std::cout, std::cin) as a
 // device stream: a 128-character buffer and callbacks that a device (the

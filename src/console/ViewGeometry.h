@@ -8,10 +8,10 @@
 // that each rule can be checked on its own.
 
 struct ViewMeasures {
-    PixelRect client;       // the window's client rectangle
-    CellPair cellSize;      // pixels
-    CellPair clientCells;   // whole cells that fit the client rectangle
-    int overhang = 0;       // pixels a glyph may reach past its cell
+    PixelRect client; // the window's client rectangle
+    CellPair cellSize; // pixels
+    CellPair clientCells; // whole cells that fit the client rectangle
+    int overhang = 0; // pixels a glyph may reach past its cell
 };
 
 // What moving the view's origin does to the window.

@@ -52,7 +52,9 @@ bool ColourSelector::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
-        const int step = key == Qt::Key_Down || key == Qt::Key_Right ? 1 : key == Qt::Key_Up || key == Qt::Key_Left ? -1 : 0;
+        const int step = key == Qt::Key_Down || key == Qt::Key_Right ? 1
+            : key == Qt::Key_Up || key == Qt::Key_Left               ? -1
+                                                                     : 0;
         if (step != 0) {
             SetItemIndex((ItemIndex() + step + 16) % 16);
             return true;

@@ -19,9 +19,9 @@ public:
     // The bytes of one visual line (as the control wraps it) and where it
     // starts, for a character position.
     struct VisualLine {
-        int index = 0;      // line number in the control's own layout
-        int start = 0;      // character position of its first character
-        QByteArray bytes;   // its text without a line break
+        int index = 0; // line number in the control's own layout
+        int start = 0; // character position of its first character
+        QByteArray bytes; // its text without a line break
     };
     VisualLine LineAt(int position) const;
 

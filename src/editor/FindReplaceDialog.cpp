@@ -88,8 +88,8 @@ static QTextDocument::FindFlags FlagsOf(const QCheckBox* matchCase, const QCheck
 
 void FindReplaceDialog::NotFound()
 {
-    QMessageBox::information(this, QApplication::applicationDisplayName(),
-        tr("Cannot find \"%1\"").arg(FindWhat->text()));
+    QMessageBox::information(
+        this, QApplication::applicationDisplayName(), tr("Cannot find \"%1\"").arg(FindWhat->text()));
 }
 
 bool FindReplaceDialog::FindNext()

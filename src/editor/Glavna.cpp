@@ -83,7 +83,10 @@ void TGlavna::WireHandlers()
     f.ASCIIcode->installEventFilter(this);
 }
 
-void TGlavna::Run(Handler handler) { RunCommand(this, [this, handler] { (this->*handler)(); }); }
+void TGlavna::Run(Handler handler)
+{
+    RunCommand(this, [this, handler] { (this->*handler)(); });
+}
 
 void TGlavna::ShowReplaced(const QString& characters)
 {
@@ -159,10 +162,8 @@ void TGlavna::UpdateCaretLabels()
 {
     const int start = m_form.Editor->textCursor().selectionStart();
     const DocumentEdit::VisualLine line = m_form.Editor->LineAt(start);
-    const CaretColumns columns
-        = ColumnsOf(line.bytes, start - line.start, [this](const QByteArray& window) {
-              m_form.debugy->setText(Cp437::DecodeCells(window));
-          });
+    const CaretColumns columns = ColumnsOf(line.bytes, start - line.start,
+        [this](const QByteArray& window) { m_form.debugy->setText(Cp437::DecodeCells(window)); });
     m_form.kooX->setText(ColumnCaption(columns));
     m_form.kooY->setText(LineCaption(line.index));
 }

@@ -18,7 +18,8 @@ namespace {
 // Yes is the default; Escape answers No.
 bool Confirm(QWidget* parent, const QString& question)
 {
-    QMessageBox box(QMessageBox::Question, TGlavna::tr("Confirm"), question, QMessageBox::Yes | QMessageBox::No, parent);
+    QMessageBox box(
+        QMessageBox::Question, TGlavna::tr("Confirm"), question, QMessageBox::Yes | QMessageBox::No, parent);
     box.setDefaultButton(QMessageBox::Yes);
     box.setEscapeButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
@@ -64,7 +65,8 @@ QFileDialog& TGlavna::OpenDialog1()
 QFileDialog& TGlavna::SaveDialog1()
 {
     if (!m_saveDialog) {
-        m_saveDialog = FileDialog(this, QFileDialog::AcceptSave, { tr("Text File (*.txt)"), tr("Message File (*.msg)") });
+        m_saveDialog
+            = FileDialog(this, QFileDialog::AcceptSave, { tr("Text File (*.txt)"), tr("Message File (*.msg)") });
         m_saveDialog->setObjectName(QStringLiteral("SaveDialog1"));
         m_saveDialog->setWindowTitle(tr("Save As"));
     }

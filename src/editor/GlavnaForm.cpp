@@ -102,8 +102,8 @@ void GlavnaForm::CreateControls(QWidget& form)
     debugy = Placed(new QLabel(QStringLiteral("debugy"), &form), "debugy", 776, 312, 81, 33);
     debugy->hide();
 
-    About = Named(ColouredLabel(QWidget::tr("Glimra (c) 2004 ver. 1.0.1"), PaletteColour(1), PaletteColour(14), &form),
-        "About");
+    About = Named(
+        ColouredLabel(QWidget::tr("Glimra (c) 2004 ver. 1.0.1"), PaletteColour(1), PaletteColour(14), &form), "About");
     About->move(648, 448);
     About->adjustSize();
 }
@@ -167,7 +167,8 @@ void GlavnaForm::CreatePopupMenu()
 
 void GlavnaForm::SetTabOrder()
 {
-    QWidget* order[] = { Editor, ASCIIcode, Button1, groupBG, GroupFG, InsertC, ClrScreen, Preview, tastatura, SingleON };
+    QWidget* order[]
+        = { Editor, ASCIIcode, Button1, groupBG, GroupFG, InsertC, ClrScreen, Preview, tastatura, SingleON };
     for (size_t i = 0; i + 1 < std::size(order); ++i)
         QWidget::setTabOrder(order[i], order[i + 1]);
 }

@@ -19,7 +19,8 @@
 
 namespace {
 
-const char* const Usage = "usage: glimra-render [--format json|ansi|png] [--output FILE] FILE   (FILE - reads standard input)\n";
+const char* const Usage
+    = "usage: glimra-render [--format json|ansi|png] [--output FILE] FILE   (FILE - reads standard input)\n";
 
 struct Arguments {
     QString format = QStringLiteral("json");
@@ -68,15 +69,16 @@ int main(int argc, char* argv[])
     }
 
     QFile input(arguments->input);
-    const bool opened = arguments->input == u"-" ? input.open(stdin, QIODevice::ReadOnly)
-                                                  : input.open(QIODevice::ReadOnly);
+    const bool opened
+        = arguments->input == u"-" ? input.open(stdin, QIODevice::ReadOnly) : input.open(QIODevice::ReadOnly);
     if (!opened)
         return Fail(QStringLiteral("cannot open %1: %2").arg(arguments->input, input.errorString()));
     const QByteArray bytes = input.readAll();
     if (input.error() != QFileDevice::NoError)
         return Fail(QStringLiteral("cannot read %1: %2").arg(arguments->input, input.errorString()));
     if (const qsizetype nul = DisplayFile::FirstNul(bytes); nul >= 0)
-        return Fail(QStringLiteral("%1 holds a NUL byte at offset %2; a display file cannot").arg(arguments->input).arg(nul));
+        return Fail(
+            QStringLiteral("%1 holds a NUL byte at offset %2; a display file cannot").arg(arguments->input).arg(nul));
 
     QtFontMeasurer measurer;
     TColorConsole console(measurer);

@@ -76,8 +76,8 @@ void RenderDisplayFile(TColorConsole& console, QByteArrayView editorText, ByteSi
     for (qsizetype position = 1; position <= text.size();) {
         if (text[position - 1] == DisplayCode::ColourCommand) {
             writer.Flush();
-            const QByteArrayView command = QByteArrayView(text).sliced(position - 1).first(
-                std::min<qsizetype>(3, text.size() - position + 1));
+            const QByteArrayView command
+                = QByteArrayView(text).sliced(position - 1).first(std::min<qsizetype>(3, text.size() - position + 1));
             font.SetColor(CommandColor(std::string_view(command.data(), command.size())));
             font.SetBkColor(CommandBkColor(std::string_view(command.data(), command.size())));
             position += 2;

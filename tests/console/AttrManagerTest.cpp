@@ -1,5 +1,5 @@
-#include "FakeMeasurer.h"
 #include "console/AttrManager.h"
+#include "FakeMeasurer.h"
 #include "common/Exceptions.h"
 #include "format/Palette.h"
 

@@ -1,8 +1,8 @@
+#include "console/ColorConsole.h"
 #include "ConsoleInvariants.h"
 #include "FakeMeasurer.h"
 #include "FakeWindow.h"
 #include "RecordingCanvas.h"
-#include "console/ColorConsole.h"
 #include "format/Palette.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
+#include "console/qt/ConsoleWidget.h"
 #include "WidgetHelpers.h"
 #include "console/Console.h"
-#include "console/qt/ConsoleWidget.h"
 #include "console/qt/QtCanvas.h"
 #include "console/qt/QtFonts.h"
 
@@ -51,7 +51,8 @@ TEST_F(ConsoleWidgetTest, PaintsTextColourOnBackgroundAndBackgroundOutsideTheGri
     ConsoleWidget widget(console);
     widget.resize(400, 200);
     ShowAndWait(widget);
-    console.WriteString("\xdb" "A ");
+    console.WriteString("\xdb"
+                        "A ");
     QApplication::processEvents();
     const QImage image = widget.viewport()->grab().toImage();
     const CellPair cell = console.CellSize();
@@ -97,7 +98,8 @@ TEST_F(ConsoleWidgetTest, ThePcScreenFontHasEveryGlyphItself)
     GlyphCache cache;
     const GlyphCache::Font& glyphs = cache.For(console.Font());
     for (int byte = 0x20; byte < 0x100; ++byte)
-        EXPECT_TRUE(glyphs.HasGlyph(static_cast<std::uint8_t>(byte))) << "byte " << byte << " falls back to another font";
+        EXPECT_TRUE(glyphs.HasGlyph(static_cast<std::uint8_t>(byte)))
+            << "byte " << byte << " falls back to another font";
 }
 
 TEST_F(ConsoleWidgetTest, CaretIsTwoRowsAtTheBaselineOfTheCursorCell)

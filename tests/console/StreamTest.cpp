@@ -1,8 +1,8 @@
 #include "FakeMeasurer.h"
-#include "Rows.h"
 #include "FakeWindow.h"
-#include "console/Console.h"
+#include "Rows.h"
 #include "common/Exceptions.h"
+#include "console/Console.h"
 #include "console/TextStream.h"
 
 #include <gtest/gtest.h>

@@ -28,8 +28,8 @@ TEST(ViewGeometry, ScrollPlans)
             { 3, 0, 320, 170 }, { { 304, 0, 320, 170 }, { 0, 0, 3, 170 } } },
         { "left with overhang: the uncovered strip reaches the overhang further", { 4, 0 }, { 2, 0 }, 3, 16, 0,
             { 0, 0, 320, 170 }, { { 0, 0, 19, 170 } } },
-        { "both axes with overhang: all of the clip, the partial row, the left strip", { 0, 0 }, { 1, 1 }, 3, -8,
-            -16, { 3, 0, 320, 160 }, { { 3, 0, 320, 160 }, { 3, 160, 320, 170 }, { 0, 0, 3, 170 } } },
+        { "both axes with overhang: all of the clip, the partial row, the left strip", { 0, 0 }, { 1, 1 }, 3, -8, -16,
+            { 3, 0, 320, 160 }, { { 3, 0, 320, 160 }, { 3, 160, 320, 170 }, { 0, 0, 3, 170 } } },
     };
     for (const Case& test : cases) {
         const ScrollPlan plan = PlanScroll(test.from, test.to, View(test.overhang));
@@ -57,7 +57,8 @@ TEST(ViewGeometry, CellsInAClipBox)
         { "below the grid: nothing", { 0, 400, 640, 420 }, 0, 0, { 0, 80, 25, 25 } },
     };
     for (const Case& test : cases)
-        EXPECT_EQ(CellsInClip(test.clip, { 8, 16 }, test.overhang, test.originColumn, 80, 25), test.expected) << test.name;
+        EXPECT_EQ(CellsInClip(test.clip, { 8, 16 }, test.overhang, test.originColumn, 80, 25), test.expected)
+            << test.name;
 }
 
 TEST(ViewGeometry, CellRunRectangles)

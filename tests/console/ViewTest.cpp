@@ -1,8 +1,8 @@
 #include "FakeMeasurer.h"
 #include "FakeWindow.h"
 #include "RecordingCanvas.h"
-#include "console/Console.h"
 #include "common/Exceptions.h"
+#include "console/Console.h"
 
 #include <QtCore/qnamespace.h>
 

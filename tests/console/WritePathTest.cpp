@@ -44,7 +44,8 @@ TEST_F(WritePathTest, TopRowWrapsAroundAfterAFullTurn)
 TEST_F(WritePathTest, ProcessControlCodesSeesEverythingAndDecides)
 {
     std::string seen;
-    console.SetProcessControlCodes([&](TConsole&, const char* buffer, std::uint32_t count) { seen.append(buffer, count); });
+    console.SetProcessControlCodes(
+        [&](TConsole&, const char* buffer, std::uint32_t count) { seen.append(buffer, count); });
     Write("A\r\nB");
     EXPECT_EQ(seen, "A\r\nB");
     EXPECT_EQ(Row(0), "");

@@ -5,8 +5,8 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
-#include <QMenuBar>
 #include <QMenu>
+#include <QMenuBar>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -74,7 +74,10 @@ TEST_F(FileCommandsTest, LineBreaksAreNormalisedOnOpenAndBytesKeptOnSave)
         { "A\r\nB\r\n", "A\r\nB\r\n" },
         { "A\rB\r", "A\r\nB\r\n" },
         { "mixed\n\r\r\nend", "mixed\r\n\r\n\r\nend" },
-        { "\x0f" "1eX", "\x0f" "1eX" },
+        { "\x0f"
+          "1eX",
+            "\x0f"
+            "1eX" },
         { everyByte, everyByte },
         { "", "" },
     };
@@ -110,7 +113,8 @@ TEST_F(FileCommandsTest, SaveWritesTheOpenedFileAfterSaveAsAndAFailedOpen)
     const ShownBox failed = Open(Path("missing.txt"));
     EXPECT_TRUE(failed.shown);
     EXPECT_EQ(failed.title, "Glimra");
-    EXPECT_EQ(failed.text, QStringLiteral("Cannot open file \"%1\". No such file or directory.").arg(Path("missing.txt")));
+    EXPECT_EQ(
+        failed.text, QStringLiteral("Cannot open file \"%1\". No such file or directory.").arg(Path("missing.txt")));
     EXPECT_EQ(Bytes(), QByteArray("edited")) << "a failed Open changes nothing";
     EXPECT_EQ(glavna.windowTitle(), f);
     const ShownBox question = Save(QMessageBox::Yes);
@@ -222,8 +226,9 @@ TEST_F(FileCommandsTest, EditMenuHasItsEntriesAndShortcuts)
     QStringList entries;
     for (QAction* action : PopupMenu1->actions())
         entries << action->text() + (action->shortcut().isEmpty() ? "" : "\t" + action->shortcut().toString());
-    EXPECT_EQ(entries, (QStringList { "&Undo\tCtrl+Z", "Cu&t\tCtrl+X", "&Copy\tCtrl+C", "&Paste\tCtrl+V", "&Find...",
-                           "R&eplace..." }));
+    EXPECT_EQ(entries,
+        (QStringList {
+            "&Undo\tCtrl+Z", "Cu&t\tCtrl+X", "&Copy\tCtrl+C", "&Paste\tCtrl+V", "&Find...", "R&eplace..." }));
     SetDocument("abc");
     Editor->selectAll();
     PopupMenu1->actions()[1]->trigger();

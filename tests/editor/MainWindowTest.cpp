@@ -6,6 +6,7 @@
 
 #include <QCheckBox>
 #include <QClipboard>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -13,7 +14,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStatusBar>
-#include <QKeyEvent>
 #include <QTest>
 
 namespace {
@@ -83,9 +83,13 @@ TEST_F(MainWindowTest, CharacterTableHoldsCodes128To254)
 TEST_F(MainWindowTest, ColourCommandGoesInThroughTheClipboard)
 {
     QTest::mouseClick(InsertC, Qt::LeftButton);
-    EXPECT_EQ(Bytes(), QByteArray("\x0f" "07"));
+    EXPECT_EQ(Bytes(),
+        QByteArray("\x0f"
+                   "07"));
     EXPECT_EQ(Caret(), 3);
-    EXPECT_EQ(QApplication::clipboard()->text(), Glyphs("\x0f" "07"));
+    EXPECT_EQ(QApplication::clipboard()->text(),
+        Glyphs("\x0f"
+               "07"));
     EXPECT_TRUE(Editor->hasFocus());
 }
 
@@ -96,7 +100,9 @@ TEST_F(MainWindowTest, ColourCommandReplacesTheSelection)
     QTest::mouseClick(groupBG->Item(10), Qt::LeftButton);
     QTest::mouseClick(GroupFG->Item(15), Qt::LeftButton);
     QTest::mouseClick(InsertC, Qt::LeftButton);
-    EXPECT_EQ(Bytes(), QByteArray("Hello \x0f" "af"));
+    EXPECT_EQ(Bytes(),
+        QByteArray("Hello \x0f"
+                   "af"));
     Editor->undo();
     EXPECT_EQ(Bytes(), QByteArray("Hello world"));
 }
@@ -110,7 +116,9 @@ TEST_F(MainWindowTest, ClearScreenGoesToTheStartOnce)
 
     SetDocument("abcdef", 3);
     QTest::mouseClick(ClrScreen, Qt::LeftButton);
-    EXPECT_EQ(Bytes(), QByteArray("\x0c" "abcdef"));
+    EXPECT_EQ(Bytes(),
+        QByteArray("\x0c"
+                   "abcdef"));
     EXPECT_EQ(Caret(), 1);
     EXPECT_EQ(QApplication::clipboard()->text(), "kept");
 
@@ -135,9 +143,18 @@ TEST_F(MainWindowTest, InsertAsciiByCode)
         const char* box; // title of a box shown instead, if any
     };
     const Case cases[] = {
-        { "65", "A", nullptr }, { " 65", "A", nullptr }, { "$41", "A", nullptr }, { "255", "\xff", nullptr },
-        { "13", "\r", nullptr }, { "9", "\t", nullptr }, { "0", "", nullptr }, { "256", "", "Information" }, { "999", "", "Information" },
-        { "-1", "", "Information" }, { "", "", "Glimra" }, { "6a", "", "Glimra" },
+        { "65", "A", nullptr },
+        { " 65", "A", nullptr },
+        { "$41", "A", nullptr },
+        { "255", "\xff", nullptr },
+        { "13", "\r", nullptr },
+        { "9", "\t", nullptr },
+        { "0", "", nullptr },
+        { "256", "", "Information" },
+        { "999", "", "Information" },
+        { "-1", "", "Information" },
+        { "", "", "Glimra" },
+        { "6a", "", "Glimra" },
     };
     for (const Case& test : cases) {
         SetDocument("");
@@ -171,7 +188,9 @@ TEST_F(MainWindowTest, EnterRepeatsTheInsertionAtTheEditorsCaret)
     TypeCode("12");
     for (int i = 0; i < 3; ++i)
         QTest::keyClick(ASCIIcode, Qt::Key_Return);
-    EXPECT_EQ(Bytes(), QByteArray("a\x0c\x0c\x0c" "b"));
+    EXPECT_EQ(Bytes(),
+        QByteArray("a\x0c\x0c\x0c"
+                   "b"));
     EXPECT_TRUE(ASCIIcode->hasFocus());
 }
 
@@ -184,10 +203,19 @@ TEST_F(MainWindowTest, CaretLabelsFollowKeysInTheEditor)
         const char* y;
     };
     const Case cases[] = {
-        { "AB\x0f" "1eCD", 7, "X: 5 (8)", "Y: 0" },
-        { "AB\x0f" "1eCD", 3, "X: 3 (4)", "Y: 0" },
-        { "\x0f" "07Hi", 5, "X: 5 (6)", "Y: 0" },
-        { "\x0f" "07\x0f" "1e", 6, "X: 3 (7)", "Y: 0" },
+        { "AB\x0f"
+          "1eCD",
+            7, "X: 5 (8)", "Y: 0" },
+        { "AB\x0f"
+          "1eCD",
+            3, "X: 3 (4)", "Y: 0" },
+        { "\x0f"
+          "07Hi",
+            5, "X: 5 (6)", "Y: 0" },
+        { "\x0f"
+          "07\x0f"
+          "1e",
+            6, "X: 3 (7)", "Y: 0" },
         { "\x0cHi", 3, "X: 4 (4)", "Y: 0" },
         { "one\r\ntwo\r\nthree", 9, "X: 2 (2)", "Y: 2" }, // after the "t" of "three"
         { "one\r\ntwo", 4, "X: 1 (1)", "Y: 1" },
@@ -199,7 +227,9 @@ TEST_F(MainWindowTest, CaretLabelsFollowKeysInTheEditor)
         EXPECT_EQ(kooX->text(), test.x) << test.text.toHex().constData();
         EXPECT_EQ(kooY->text(), test.y) << test.text.toHex().constData();
     }
-    SetDocument("AB\x0f" "1eCD", 0);
+    SetDocument("AB\x0f"
+                "1eCD",
+        0);
     QTest::keyClick(Editor, Qt::Key_End);
     EXPECT_EQ(kooX->text(), "X: 5 (8)");
     EXPECT_EQ(debugy->text(), Glyphs("eCD")) << "the last window examined: column 5";
@@ -231,11 +261,16 @@ TEST_F(MainWindowTest, DoubleClickAfterACharacterInsertsIt)
     QTest::mouseClick(tastatura->viewport(), Qt::LeftButton, {}, TablePoint(box + 1));
     EXPECT_EQ(Bytes(), QByteArray("ab")) << "the first click of a double-click picks nothing";
     QTest::mouseDClick(tastatura->viewport(), Qt::LeftButton, {}, TablePoint(box + 1));
-    EXPECT_EQ(Bytes(), QByteArray("a\xc9" "b"));
+    EXPECT_EQ(Bytes(),
+        QByteArray("a\xc9"
+                   "b"));
     EXPECT_EQ(QApplication::clipboard()->text(), Glyphs("\xc9"));
     EXPECT_TRUE(Editor->hasFocus());
     QTest::mouseDClick(tastatura->viewport(), Qt::LeftButton, {}, TablePoint(box));
-    EXPECT_EQ(Bytes(), QByteArray("a\xc9\xc9" "b")) << "on the character itself too";
+    EXPECT_EQ(Bytes(),
+        QByteArray("a\xc9\xc9"
+                   "b"))
+        << "on the character itself too";
 }
 
 TEST_F(MainWindowTest, DoubleClickPastTheLastCharacterInsertsNothing)
@@ -274,8 +309,8 @@ TEST_F(MainWindowTest, SingleClickModePicksTheNearestCharacterBoundary)
     QTextCursor end(tastatura->document());
     end.movePosition(QTextCursor::End);
     const QRect endRect = tastatura->cursorRect(end);
-    QTest::mouseClick(tastatura->viewport(), Qt::LeftButton, {},
-        QPoint(tastatura->viewport()->width() - 3, endRect.center().y()));
+    QTest::mouseClick(
+        tastatura->viewport(), Qt::LeftButton, {}, QPoint(tastatura->viewport()->width() - 3, endRect.center().y()));
     EXPECT_EQ(Bytes(), QByteArray("\xb0\xb0"));
     Q_UNUSED(last);
 }
@@ -308,8 +343,8 @@ TEST_F(MainWindowTest, CharactersWithoutACodeAreReplacedAndReported)
 TEST_F(MainWindowTest, TabFollowsTheFocusOrder)
 {
     Editor->setFocus();
-    QWidget* expected[] = { ASCIIcode, Button1, groupBG->Item(0), GroupFG->Item(7),
-        InsertC, ClrScreen, Preview, tastatura, SingleON };
+    QWidget* expected[]
+        = { ASCIIcode, Button1, groupBG->Item(0), GroupFG->Item(7), InsertC, ClrScreen, Preview, tastatura, SingleON };
     for (QWidget* next : expected) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         EXPECT_EQ(QApplication::focusWidget(), next) << next->metaObject()->className();
@@ -334,7 +369,8 @@ TEST_F(MainWindowTest, HelpWindowIsModalAndReadOnly)
     EXPECT_EQ(lines[0], "Not A Real Help");
     EXPECT_EQ(lines[6], "In double-click mode double-click in space  AFTER character to insert it");
     EXPECT_TRUE(lines[16].endsWith("use InsertASCII "));
-    EXPECT_EQ(Find<QPlainTextEdit>(help, "Help_file")->toPlainText(), TNARHForm::HelpText()) << "typing changed nothing";
+    EXPECT_EQ(Find<QPlainTextEdit>(help, "Help_file")->toPlainText(), TNARHForm::HelpText())
+        << "typing changed nothing";
 }
 
 TEST_F(MainWindowTest, AboutBoxClosesWithEnter)
@@ -354,7 +390,8 @@ TEST_F(MainWindowTest, AboutBoxClosesWithEnter)
 
 TEST_F(MainWindowTest, PreviewShowsTheDocumentAndCloseReturnsToTheEditor)
 {
-    SetDocument("\x0f" "1eHello");
+    SetDocument("\x0f"
+                "1eHello");
     QTest::mouseClick(Preview, Qt::LeftButton);
     EXPECT_TRUE(preview.isVisible());
     EXPECT_EQ(preview.Console().ScreenRow(0).left(5), QByteArray("Hello"));

@@ -36,9 +36,24 @@ TEST(Cp437, UpperHalfAgreesWithTheSystemConverter)
 TEST(Cp437, ControlBytesShowAsPcGlyphs)
 {
     const std::pair<int, char16_t> glyphs[] = {
-        { 0x01, u'☺' }, { 0x02, u'☻' }, { 0x07, u'•' }, { 0x0A, u'◙' }, { 0x0C, u'♀' }, { 0x0D, u'♪' },
-        { 0x0F, u'☼' }, { 0x18, u'↑' }, { 0x19, u'↓' }, { 0x1B, u'←' }, { 0x1F, u'▼' }, { 0x7F, u'⌂' },
-        { 0x20, u' ' }, { 0x41, u'A' }, { 0x7E, u'~' }, { 0xC9, u'╔' }, { 0xDB, u'█' }, { 0xFF, u'\u00A0' },
+        { 0x01, u'☺' },
+        { 0x02, u'☻' },
+        { 0x07, u'•' },
+        { 0x0A, u'◙' },
+        { 0x0C, u'♀' },
+        { 0x0D, u'♪' },
+        { 0x0F, u'☼' },
+        { 0x18, u'↑' },
+        { 0x19, u'↓' },
+        { 0x1B, u'←' },
+        { 0x1F, u'▼' },
+        { 0x7F, u'⌂' },
+        { 0x20, u' ' },
+        { 0x41, u'A' },
+        { 0x7E, u'~' },
+        { 0xC9, u'╔' },
+        { 0xDB, u'█' },
+        { 0xFF, u'\u00A0' },
     };
     for (auto [byte, glyph] : glyphs)
         EXPECT_EQ(Cp437::ToUnicode(static_cast<std::uint8_t>(byte)), glyph) << byte;

@@ -39,7 +39,7 @@ TEST(Corpus, EveryFileRendersWithConsistentAttributes)
         if (name.endsWith(".tsv") || DisplayFile::FirstNul(bytes) >= 0)
             continue;
         ConsoleSink sink(console);
-    RenderDisplayFile(console, DisplayFile::NormaliseLineBreaks(bytes), sink);
+        RenderDisplayFile(console, DisplayFile::NormaliseLineBreaks(bytes), sink);
         EXPECT_EQ(AttributeInvariantViolation(console), "") << name.toStdString();
         ++rendered;
     }

@@ -36,7 +36,8 @@ TEST(PreviewWindow, StartsHiddenInThePcFontLightGreyOnBlack)
 TEST(PreviewWindow, RefreshRendersTheTextOfThatMoment)
 {
     TPreviewFR preview;
-    QByteArray text = "\x0f" "1eFirst";
+    QByteArray text = "\x0f"
+                      "1eFirst";
     preview.SetTextSource([&] { return text; });
     ShowAndWait(preview);
     QTest::mouseClick(Find(preview, "Button1"), Qt::LeftButton);

@@ -41,7 +41,8 @@ protected:
 
 TEST_F(RenderCliTest, JsonDescribesCellsColoursAndCursor)
 {
-    const CliRun run = RenderCli({ File("\x0c\x0f" "1eHi\nthere") });
+    const CliRun run = RenderCli({ File("\x0c\x0f"
+                                        "1eHi\nthere") });
     ASSERT_EQ(run.exitCode, 0) << run.err.constData();
     const QJsonObject screen = QJsonDocument::fromJson(run.out).object();
     EXPECT_EQ(screen["cols"].toInt(), 80);
@@ -59,7 +60,9 @@ TEST_F(RenderCliTest, JsonDescribesCellsColoursAndCursor)
 
 TEST_F(RenderCliTest, AnsiHasAColouredLinePerRow)
 {
-    const CliRun run = RenderCli({ "--format", "ansi", File("\x0f" "4f\xc9\xcd\xbb") });
+    const CliRun run = RenderCli({ "--format", "ansi",
+        File("\x0f"
+             "4f\xc9\xcd\xbb") });
     ASSERT_EQ(run.exitCode, 0) << run.err.constData();
     EXPECT_TRUE(run.out.startsWith(QString::fromUtf8("\x1b[38;2;255;255;255;48;2;170;0;0m╔═╗").toUtf8()));
     EXPECT_EQ(run.out.count("\x1b[0m\n"), 25);
@@ -68,7 +71,9 @@ TEST_F(RenderCliTest, AnsiHasAColouredLinePerRow)
 TEST_F(RenderCliTest, PngIsTheConsolesOwnPainting)
 {
     const QString output = directory.filePath("screen.png");
-    const CliRun run = RenderCli({ "--format", "png", "--output", output, File("\x0f" "1e\xdb") });
+    const CliRun run = RenderCli({ "--format", "png", "--output", output,
+        File("\x0f"
+             "1e\xdb") });
     ASSERT_EQ(run.exitCode, 0) << run.err.constData();
     EXPECT_TRUE(run.out.isEmpty());
     const QImage image(output);

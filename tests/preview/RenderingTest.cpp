@@ -1,11 +1,11 @@
+#include "preview/Rendering.h"
 #include "ConsoleInvariants.h"
 #include "FakeMeasurer.h"
 #include "Rows.h"
-#include "console/ConsoleSinks.h"
 #include "console/ColorConsole.h"
+#include "console/ConsoleSinks.h"
 #include "format/Palette.h"
 #include "preview/PreviewConsole.h"
-#include "preview/Rendering.h"
 #include "preview/ScreenSnapshot.h"
 
 #include <gtest/gtest.h>
@@ -55,21 +55,46 @@ TEST_F(RenderingTest, RendersAsTheBootLoaderShows)
     const Case cases[] = {
         { "empty", "", {}, { { 0, 0, '7', '0' }, { 79, 24, '7', '0' } } },
         { "plain text", "Hello", { "Hello" }, { { 0, 0, '7', '0' }, { 4, 0, '7', '0' } } },
-        { "colour command", "\x0f" "1eHi", { "Hi" }, { { 0, 0, 'e', '1' }, { 1, 0, 'e', '1' }, { 2, 0, '7', '0' } } },
+        { "colour command",
+            "\x0f"
+            "1eHi",
+            { "Hi" }, { { 0, 0, 'e', '1' }, { 1, 0, 'e', '1' }, { 2, 0, '7', '0' } } },
         { "clear screen is not obeyed", "\x0cHello", { "Hello" }, {} },
-        { "graphics off is not obeyed", "A\x19" "B", { "AB" }, {} },
-        { "command in the foreground place", "\x0f" "0\x0f" "17X", { "X" }, { { 0, 0, '7', '1' } } },
-        { "command in the background place", "\x0f\x0f" "17X", { "7X" }, { { 0, 0, '1', '0' }, { 1, 0, '1', '0' } } },
+        { "graphics off is not obeyed",
+            "A\x19"
+            "B",
+            { "AB" }, {} },
+        { "command in the foreground place",
+            "\x0f"
+            "0\x0f"
+            "17X",
+            { "X" }, { { 0, 0, '7', '1' } } },
+        { "command in the background place",
+            "\x0f\x0f"
+            "17X",
+            { "7X" }, { { 0, 0, '1', '0' }, { 1, 0, '1', '0' } } },
         { "image line on its own line", "AB\r\n\x18splash.lss\r\nCD", { "AB", "CD" }, {} },
         { "image line after text joins the lines", "AB\x18splash.lss\r\nCD", { "ABCD" }, {} },
         { "image line first", "\x18logo.16\r\nHi\r\nthere", { "Hi", "there" }, {} },
         { "image line without LF runs to the end", "Hi\r\n\x18logo.16", { "Hi" }, {} },
-        { "image line after colours", "\x0f" "1eHi\r\n\x18x.lss\r\n", { "Hi" }, { { 0, 0, 'e', '1' } } },
-        { "bright background is not blinking", "\x0f" "c7X", { "X" }, { { 0, 0, '7', 'c' } } },
-        { "capital letters are no digits", "\x0f" "A1x", { "x" }, { { 0, 0, '1', '0' } } },
-        { "other control bytes are hidden", "a\x10\x11\x1a\x1b" "b", { "ab" }, {} },
-        { "80 columns then a line break leave an empty row",
-            QByteArray(80, '=') + "\r\nnext", { std::string(80, '='), "", "next" }, {} },
+        { "image line after colours",
+            "\x0f"
+            "1eHi\r\n\x18x.lss\r\n",
+            { "Hi" }, { { 0, 0, 'e', '1' } } },
+        { "bright background is not blinking",
+            "\x0f"
+            "c7X",
+            { "X" }, { { 0, 0, '7', 'c' } } },
+        { "capital letters are no digits",
+            "\x0f"
+            "A1x",
+            { "x" }, { { 0, 0, '1', '0' } } },
+        { "other control bytes are hidden",
+            "a\x10\x11\x1a\x1b"
+            "b",
+            { "ab" }, {} },
+        { "80 columns then a line break leave an empty row", QByteArray(80, '=') + "\r\nnext",
+            { std::string(80, '='), "", "next" }, {} },
         { "lone LF moves down in the same column", "ab\ncd", { "ab", "  cd" }, {} },
     };
     for (const Case& test : cases) {
@@ -94,7 +119,8 @@ TEST_F(RenderingTest, TextStartsTopLeftAndEachByteIsWrittenOnce)
 
 TEST_F(RenderingTest, TheLastCommandsColoursStayForTheNextClear)
 {
-    Render("\x0f" "1eHi");
+    Render("\x0f"
+           "1eHi");
     EXPECT_EQ(console.Font().BkColor(), Palette[1]);
     const ScreenSnapshot screen = Render("X");
     EXPECT_EQ(screen.background[10][10], '1') << "cleared in the previous rendering's background";
@@ -110,7 +136,8 @@ TEST_F(RenderingTest, FirstRenderingClearsInBlack)
 
 TEST_F(RenderingTest, TextEndingInACommandLeavesTheDefaultColours)
 {
-    Render("\x0f" "1eHi\x0f");
+    Render("\x0f"
+           "1eHi\x0f");
     EXPECT_EQ(console.Font().Color(), Palette[7]);
     EXPECT_EQ(console.Font().BkColor(), Palette[0]);
 }
@@ -132,7 +159,8 @@ TEST_F(RenderingTest, TextsBeyondSixtyFourKibibytesRenderToTheirEnd)
     for (qsizetype length : { 65535, 65536, 70000 }) {
         QByteArray text;
         while (text.size() < length - 5)
-            text += "\x0f" "2aabcdefgh\r\n";
+            text += "\x0f"
+                    "2aabcdefgh\r\n";
         text.truncate(length - 5);
         text += "\r\nEND";
         text = text.right(length);
@@ -151,7 +179,8 @@ TEST_F(RenderingTest, StripImageLinesRemovesFromMarkerThroughLineFeed)
 
 TEST_F(RenderingTest, JsonAndAnsiDescribeTheScreen)
 {
-    const ScreenSnapshot screen = Render("\x0f" "1eA\xc9");
+    const ScreenSnapshot screen = Render("\x0f"
+                                         "1eA\xc9");
     const QByteArray json = screen.ToJson();
     EXPECT_TRUE(json.startsWith("{\"bg\":[\"11"));
     EXPECT_TRUE(json.contains("\"bytes\":[\"41c92020"));

@@ -1,12 +1,12 @@
 #pragma once
 
 #include <QAbstractButton>
-#include <QPushButton>
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTimer>
 
 #include <functional>
@@ -24,8 +24,8 @@ struct ShownBox {
 // Runs trigger and answers every message box it opens, in turn with the
 // given buttons (NoButton: as Escape); boxes beyond them are escaped too.
 // Returns what each box showed.
-inline std::vector<ShownBox> AnswerBoxes(const std::function<void()>& trigger,
-    const std::vector<QMessageBox::StandardButton>& answers)
+inline std::vector<ShownBox> AnswerBoxes(
+    const std::function<void()>& trigger, const std::vector<QMessageBox::StandardButton>& answers)
 {
     std::vector<ShownBox> shown;
     QTimer poll;

@@ -60,8 +60,8 @@ void QtCanvas::DrawRun(int x, int baseline, QByteArrayView cells, int advance, c
     }
     const int height = box.bottom - box.top;
     ComposeRun(cells, QRect(x - box.left, baseline - box.top, advance, height));
-    m_painter.drawImage(QPoint(box.left, box.top), m_run,
-        QRect(0, 0, std::min<int>(box.right - box.left, m_run.width()), height));
+    m_painter.drawImage(
+        QPoint(box.left, box.top), m_run, QRect(0, 0, std::min<int>(box.right - box.left, m_run.width()), height));
 }
 
 // Each cell's pixels are its mask's levels looked up in the run's shades.

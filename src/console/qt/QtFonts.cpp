@@ -61,11 +61,11 @@ QColor ResolveColour(TColor colour, const QPalette& palette)
     if (!IsSystemColour(colour))
         return ToQColor(colour);
     switch (SystemColourIndex(colour)) {
-    case 5: return palette.color(QPalette::Base);        // window background
-    case 8: return palette.color(QPalette::Text);        // window text
-    case 13: return palette.color(QPalette::Highlight);  // highlight
+    case 5: return palette.color(QPalette::Base); // window background
+    case 8: return palette.color(QPalette::Text); // window text
+    case 13: return palette.color(QPalette::Highlight); // highlight
     case 14: return palette.color(QPalette::HighlightedText);
-    case 15: return palette.color(QPalette::Button);     // button face
+    case 15: return palette.color(QPalette::Button); // button face
     case 18: return palette.color(QPalette::ButtonText); // button text
     default: return palette.color(QPalette::Window);
     }

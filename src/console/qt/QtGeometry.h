@@ -8,8 +8,14 @@
 
 // Between the console's pixel rectangles (right and bottom exclusive) and
 // Qt's (right and bottom inclusive).
-inline QRect ToQRect(const PixelRect& rect) { return QRect(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top); }
-inline PixelRect ToPixelRect(const QRect& rect) { return { rect.left(), rect.top(), rect.right() + 1, rect.bottom() + 1 }; }
+inline QRect ToQRect(const PixelRect& rect)
+{
+    return QRect(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+}
+inline PixelRect ToPixelRect(const QRect& rect)
+{
+    return { rect.left(), rect.top(), rect.right() + 1, rect.bottom() + 1 };
+}
 
 // An explicit colour value (0x00BBGGRR) as a QColor.
 inline QColor ToQColor(TColor colour) { return QColor(RedOf(colour), GreenOf(colour), BlueOf(colour)); }
