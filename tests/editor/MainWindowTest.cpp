@@ -13,6 +13,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSettings>
 #include <QStatusBar>
 #include <QTest>
 
@@ -402,4 +403,13 @@ TEST_F(MainWindowTest, PreviewShowsTheDocumentAndCloseReturnsToTheEditor)
     QTest::mouseClick(Find(preview, "Button2"), Qt::LeftButton);
     EXPECT_FALSE(preview.isVisible());
     EXPECT_EQ(glavna.focusWidget(), Editor);
+}
+
+TEST(TestSettings, StartEmptyInAFolderOfTheirOwn)
+{
+    QSettings settings(QStringLiteral("Glimra"), QStringLiteral("Glimra"));
+    EXPECT_TRUE(settings.allKeys().isEmpty());
+    EXPECT_TRUE(settings.fileName().startsWith(qEnvironmentVariable("XDG_CONFIG_HOME")))
+        << settings.fileName().toStdString();
+    settings.setValue(QStringLiteral("written"), true); // gone with this test's folder
 }

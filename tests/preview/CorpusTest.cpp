@@ -1,5 +1,6 @@
 // Renders the real display files of the shared corpus, when it is present.
 #include "ConsoleInvariants.h"
+#include "SharedMaterial.h"
 #include "console/ConsoleSinks.h"
 #include "console/qt/QtFonts.h"
 #include "format/DisplayFile.h"
@@ -14,7 +15,7 @@
 
 namespace {
 
-QDir Corpus() { return QDir(QStringLiteral(GLIMRA_SHARED_DIR "/corpus")); }
+QDir Corpus() { return SharedFolder("corpus"); }
 
 QByteArray Read(const QString& name)
 {
@@ -27,8 +28,7 @@ QByteArray Read(const QString& name)
 TEST(Corpus, EveryFileRendersWithConsistentAttributes)
 {
     const QStringList files = Corpus().entryList(QDir::Files);
-    if (files.isEmpty())
-        GTEST_SKIP() << "no shared corpus here";
+    REQUIRE_SHARED(!files.isEmpty(), Corpus().path().toStdString());
     QtFontMeasurer measurer;
     TColorConsole console(measurer);
     LoadPreviewConsole(console);
@@ -49,8 +49,7 @@ TEST(Corpus, EveryFileRendersWithConsistentAttributes)
 TEST(Corpus, KnoppixHelpScreenShowsItsTitleBar)
 {
     const QByteArray bytes = Read(QStringLiteral("knoppix761__f2"));
-    if (bytes.isEmpty())
-        GTEST_SKIP() << "no shared corpus here";
+    REQUIRE_SHARED(!bytes.isEmpty(), Corpus().filePath("knoppix761__f2").toStdString());
     QtFontMeasurer measurer;
     TColorConsole console(measurer);
     LoadPreviewConsole(console);
