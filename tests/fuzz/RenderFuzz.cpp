@@ -4,36 +4,11 @@
 // attribute whose count equals its cells.
 #include "ConsoleInvariants.h"
 #include "FakeMeasurer.h"
+#include "FuzzChecks.h"
 #include "console/ConsoleSinks.h"
 #include "format/DisplayFile.h"
 #include "preview/PreviewConsole.h"
 #include "preview/Rendering.h"
-
-#include <cstdio>
-#include <cstdlib>
-
-namespace {
-
-void Require(bool condition, const char* what)
-{
-    if (!condition) {
-        std::fprintf(stderr, "invariant broken: %s\n", what);
-        std::abort();
-    }
-}
-
-bool OnlyCrLfBreaks(const QByteArray& text)
-{
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n'))
-            return false;
-        if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r'))
-            return false;
-    }
-    return true;
-}
-
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
