@@ -69,9 +69,12 @@ PixelRect ConsoleWidget::ClientRect() const { return { 0, 0, viewport()->width()
 // costs, and Qt hears of it once.
 void ConsoleWidget::Invalidate(const PixelRect& rect)
 {
-    if (rect.IsEmpty())
+    // Cells outside the picture show nothing; a scroll that brings them in
+    // repaints what it uncovers.
+    const QRect visible = ToQRect(rect) & viewport()->rect();
+    if (visible.isEmpty())
         return;
-    m_dirty |= ToQRect(rect);
+    m_dirty |= visible;
     if (!std::exchange(m_handOverPosted, true))
         QMetaObject::invokeMethod(this, &ConsoleWidget::HandDirtyToQt, Qt::QueuedConnection);
 }

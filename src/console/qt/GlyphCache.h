@@ -11,6 +11,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <unordered_map>
 
 class TFont;
 
@@ -29,6 +30,15 @@ public:
         // The coverage of a byte's glyph in a cell of that geometry
         // (Format_Grayscale8, 0 background, 255 ink).
         const QImage& Mask(std::uint8_t byte, const QRect& geometry);
+        // The glyphs in two colours: each mask's levels as shades from paper
+        // to ink (Format_RGB32), made when first asked for. Kept, as a
+        // display file uses few colour pairs; the reference holds until
+        // Generation() changes.
+        using Cells = std::array<QImage, 256>;
+        Cells& CellsIn(const QRect& geometry, QRgb ink, QRgb paper);
+        const QImage& Cell(Cells& cells, std::uint8_t byte, QRgb ink, QRgb paper);
+        // Changes whenever kept cells are dropped.
+        int Generation() const { return m_generation; }
         // Whether the font has the byte's glyph itself.
         bool HasGlyph(std::uint8_t byte) const { return m_index[byte] != 0; }
 
@@ -40,6 +50,10 @@ public:
         std::array<quint32, 256> m_index {};
         QRect m_geometry;
         std::array<QImage, 256> m_masks;
+        void SetGeometry(const QRect& geometry);
+
+        std::unordered_map<quint64, Cells> m_colours; // references stay valid as it grows
+        int m_generation = 0;
     };
 
     Font& For(const TFont& font);

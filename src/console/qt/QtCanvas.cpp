@@ -5,6 +5,22 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <cstring>
+
+namespace {
+
+// A cell's row is a few pixels: copied four at a time by fixed-size copies
+// the compiler inlines, where a call to memmove would cost more than the copy.
+void CopyPixels(const QRgb* from, QRgb* to, int count)
+{
+    int x = 0;
+    for (; x + 4 <= count; x += 4)
+        std::memcpy(to + x, from + x, 4 * sizeof(QRgb));
+    for (; x < count; ++x)
+        std::memcpy(to + x, from + x, sizeof(QRgb));
+}
+
+}
 
 QtCanvas::QtCanvas(QPainter& painter, const QRect& clip, const QPalette& palette, GlyphCache& glyphs)
     : m_painter(painter)
@@ -39,17 +55,14 @@ void QtCanvas::SelectFont(const TFont& font)
         return;
     m_glyphs = &m_cache.For(font);
     m_selected = font.Handle();
+    m_cells = nullptr;
 }
 
 void QtCanvas::SetTextColours(TColor foreground, TColor background)
 {
-    const QColor ink = ResolveColour(foreground, m_palette);
+    m_ink = ResolveColour(foreground, m_palette).rgb();
     m_background = ResolveColour(background, m_palette);
-    auto mix = [](int from, int to, int level) { return (from * (255 - level) + to * level + 127) / 255; };
-    for (int level = 0; level < 256; ++level) {
-        m_shades[level] = qRgb(mix(m_background.red(), ink.red(), level), mix(m_background.green(), ink.green(), level),
-            mix(m_background.blue(), ink.blue(), level));
-    }
+    m_cells = nullptr;
 }
 
 void QtCanvas::DrawRun(int x, int baseline, QByteArrayView cells, int advance, const PixelRect& box)
@@ -64,20 +77,31 @@ void QtCanvas::DrawRun(int x, int baseline, QByteArrayView cells, int advance, c
         QPoint(box.left, box.top), m_run, QRect(0, 0, std::min<int>(box.right - box.left, m_run.width()), height));
 }
 
-// Each cell's pixels are its mask's levels looked up in the run's shades.
+// Row by row, each cell's pixels are copied from the glyph cache.
 void QtCanvas::ComposeRun(QByteArrayView cells, const QRect& geometry)
 {
     const int width = static_cast<int>(cells.size()) * geometry.width();
     if (m_run.width() < width || m_run.height() != geometry.height())
         m_run = QImage(std::max(width, m_run.width()), geometry.height(), QImage::Format_RGB32);
+    auto* run = reinterpret_cast<QRgb*>(m_run.bits());
+    const qsizetype runLine = m_run.bytesPerLine() / qsizetype(sizeof(QRgb));
+    const int cellWidth = geometry.width();
+    GlyphCache::Font::Cells& coloured = CellsFor(geometry);
     for (qsizetype i = 0; i < cells.size(); ++i) {
-        const QImage& mask = m_glyphs->Mask(static_cast<std::uint8_t>(cells[i]), geometry);
-        const int left = static_cast<int>(i) * geometry.width();
-        for (int y = 0; y < geometry.height(); ++y) {
-            const uchar* levels = mask.constScanLine(y);
-            auto* pixels = reinterpret_cast<QRgb*>(m_run.scanLine(y)) + left;
-            for (int column = 0; column < geometry.width(); ++column)
-                pixels[column] = m_shades[levels[column]];
-        }
+        const QImage& cell = m_glyphs->Cell(coloured, static_cast<std::uint8_t>(cells[i]), m_ink, m_background.rgb());
+        const auto* from = reinterpret_cast<const QRgb*>(cell.constBits());
+        QRgb* to = run + i * cellWidth;
+        for (int y = 0; y < geometry.height(); ++y, from += cellWidth, to += runLine)
+            CopyPixels(from, to, cellWidth);
     }
+}
+
+GlyphCache::Font::Cells& QtCanvas::CellsFor(const QRect& geometry)
+{
+    if (!m_cells || geometry != m_cellGeometry || m_glyphs->Generation() != m_generation) {
+        m_cells = &m_glyphs->CellsIn(geometry, m_ink, m_background.rgb());
+        m_cellGeometry = geometry;
+        m_generation = m_glyphs->Generation();
+    }
+    return *m_cells;
 }

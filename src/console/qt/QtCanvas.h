@@ -8,13 +8,11 @@
 #include <QPalette>
 #include <QRect>
 
-#include <array>
-
 class QPainter;
 
 // A console canvas over a QPainter. Every glyph is placed at exactly one
 // cell per character, whatever the font's own advances, and is clipped to
-// its cell. A run is composed from the glyph cache's masks in its two
+// its cell. A run is composed from the glyph cache's cells in its two
 // colours and drawn as one image.
 class QtCanvas : public ConsoleCanvas {
 public:
@@ -30,6 +28,7 @@ public:
 
 private:
     void ComposeRun(QByteArrayView cells, const QRect& geometry);
+    GlyphCache::Font::Cells& CellsFor(const QRect& geometry);
 
     QPainter& m_painter;
     QRect m_clip;
@@ -39,8 +38,12 @@ private:
     int m_originY = 0;
     GlyphCache::Font* m_glyphs = nullptr;
     FontDescription m_selected;
+    QRgb m_ink = 0;
     QColor m_background;
-    // The colour of each coverage level between background and foreground.
-    std::array<QRgb, 256> m_shades {};
+    // The selected font's cells in the current colours and geometry, while
+    // the font's generation lasts.
+    GlyphCache::Font::Cells* m_cells = nullptr;
+    QRect m_cellGeometry;
+    int m_generation = -1;
     QImage m_run;
 };
