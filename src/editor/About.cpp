@@ -1,6 +1,7 @@
 #include "About.h"
 
 #include "ProgramIcon.h"
+#include "common/Named.h"
 
 #include <QFrame>
 #include <QGuiApplication>
@@ -14,41 +15,40 @@ TAboutBox::TAboutBox(QWidget* parent)
     setWindowTitle(tr("About"));
     setAttribute(Qt::WA_QuitOnClose, false);
     setFixedSize(298, 213);
+    m_form.SetUp(*this);
+    connect(m_form.OKButton, &QPushButton::clicked, this, &TAboutBox::OKButtonClick);
+}
 
-    auto* panel = new QFrame(this);
-    panel->setObjectName(QStringLiteral("Panel1"));
-    panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    panel->setLineWidth(2);
-    panel->setGeometry(8, 8, 281, 161);
+void TAboutBox::Form::SetUp(QDialog& box)
+{
+    Panel1 = Named(new QFrame(&box), "Panel1");
+    Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    Panel1->setLineWidth(2);
+    Panel1->setGeometry(8, 8, 281, 161);
 
-    auto* icon = new QLabel(panel);
-    icon->setObjectName(QStringLiteral("ProgramIcon"));
-    icon->setPixmap(ProgramIcon().pixmap(64, 64));
-    icon->setGeometry(8, 8, 64, 64);
+    ProgramIcon = Named(new QLabel(Panel1), "ProgramIcon");
+    ProgramIcon->setPixmap(::ProgramIcon().pixmap(64, 64));
+    ProgramIcon->setGeometry(8, 8, 64, 64);
 
-    ProductName = new QLabel(QStringLiteral("Glimra"), panel);
-    ProductName->setObjectName(QStringLiteral("ProductName"));
+    ProductName = Named(new QLabel(QStringLiteral("Glimra"), Panel1), "ProductName");
     ProductName->move(88, 16);
     QFont bold = ProductName->font();
     bold.setBold(true);
     ProductName->setFont(bold);
-    Version = new QLabel(tr("Version 1.0.1"), panel);
-    Version->setObjectName(QStringLiteral("Version"));
+    Version = Named(new QLabel(tr("Version 1.0.1"), Panel1), "Version");
     Version->move(88, 40);
 
-    auto* credit = new QLabel(tr("An editor for boot loader display files."), panel);
+    auto* credit = new QLabel(tr("An editor for boot loader display files."), Panel1);
     credit->move(8, 80);
-    auto* thanks = new QLabel(tr("Built with Qt. The PC screen's glyphs: DejaVu fonts."), panel);
+    auto* thanks = new QLabel(tr("Built with Qt. The PC screen's glyphs: DejaVu fonts."), Panel1);
     thanks->setWordWrap(true);
     thanks->setGeometry(8, 104, 173, 40);
     for (QLabel* label : { ProductName, Version, credit })
         label->adjustSize();
 
-    OKButton = new QPushButton(tr("OK"), this);
-    OKButton->setObjectName(QStringLiteral("OKButton"));
+    OKButton = Named(new QPushButton(tr("OK"), &box), "OKButton");
     OKButton->setGeometry(111, 180, 75, 25);
     OKButton->setDefault(true);
-    connect(OKButton, &QPushButton::clicked, this, &TAboutBox::OKButtonClick);
 }
 
 void TAboutBox::showEvent(QShowEvent* event)

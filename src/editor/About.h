@@ -2,6 +2,7 @@
 
 #include <QDialog>
 
+class QFrame;
 class QLabel;
 class QPushButton;
 
@@ -17,11 +18,18 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    // The controls, by objectName: Panel1, ProgramIcon, ProductName,
-    // Version, OKButton.
-    QLabel* ProductName;
-    QLabel* Version;
-    QPushButton* OKButton;
+    // The controls, by the names of the design and as objectName.
+    struct Form {
+        QFrame* Panel1 = nullptr;
+        QLabel* ProgramIcon = nullptr;
+        QLabel* ProductName = nullptr;
+        QLabel* Version = nullptr;
+        QPushButton* OKButton = nullptr;
+
+        void SetUp(QDialog& box);
+    };
 
     void OKButtonClick() { accept(); }
+
+    Form m_form;
 };

@@ -1,6 +1,7 @@
 #include "CaretCoordinates.h"
 
 #include "format/DisplayCodes.h"
+#include <QCoreApplication>
 
 CaretColumns ColumnsOf(const QByteArray& line, int bytesBefore, const std::function<void(const QByteArray&)>& window)
 {
@@ -20,7 +21,7 @@ CaretColumns ColumnsOf(const QByteArray& line, int bytesBefore, const std::funct
 
 QString ColumnCaption(const CaretColumns& columns)
 {
-    return QStringLiteral("X: %1 (%2)").arg(columns.preview).arg(columns.editor);
+    return QCoreApplication::translate("CaretCoordinates", "X: %1 (%2)").arg(columns.preview).arg(columns.editor);
 }
 
-QString LineCaption(int lineIndex) { return QStringLiteral("Y: %1").arg(lineIndex); }
+QString LineCaption(int lineIndex) { return QCoreApplication::translate("CaretCoordinates", "Y: %1").arg(lineIndex); }

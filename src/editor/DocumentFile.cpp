@@ -2,6 +2,7 @@
 
 #include "EditorErrors.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
@@ -12,12 +13,12 @@ QByteArray Read(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw EFileError(
-            QStringLiteral("Cannot open file \"%1\". %2").arg(QDir::toNativeSeparators(path), file.errorString()));
+        throw EFileError(QCoreApplication::translate("DocumentFile", "Cannot open file \"%1\". %2")
+                             .arg(QDir::toNativeSeparators(path), file.errorString()));
     QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        throw EFileError(
-            QStringLiteral("Cannot open file \"%1\". %2").arg(QDir::toNativeSeparators(path), file.errorString()));
+        throw EFileError(QCoreApplication::translate("DocumentFile", "Cannot open file \"%1\". %2")
+                             .arg(QDir::toNativeSeparators(path), file.errorString()));
     return bytes;
 }
 
@@ -25,11 +26,11 @@ void Write(const QString& path, const QByteArray& bytes)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        throw EFileError(
-            QStringLiteral("Cannot create file \"%1\". %2").arg(QDir::toNativeSeparators(path), file.errorString()));
+        throw EFileError(QCoreApplication::translate("DocumentFile", "Cannot create file \"%1\". %2")
+                             .arg(QDir::toNativeSeparators(path), file.errorString()));
     if (file.write(bytes) != bytes.size() || !file.commit()) {
         file.cancelWriting();
-        throw EFileError(QStringLiteral("Stream write error"));
+        throw EFileError(QCoreApplication::translate("DocumentFile", "Stream write error"));
     }
 }
 

@@ -1,5 +1,7 @@
 #include "FindReplaceDialog.h"
 
+#include "common/ErrorBox.h"
+#include "common/Named.h"
 #include "format/Cp437.h"
 
 #include <QApplication>
@@ -15,16 +17,6 @@
 #include <QRadioButton>
 #include <QTextDocument>
 
-namespace {
-
-template <typename Widget> Widget* Named(Widget* widget, const char* name)
-{
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
-
-}
-
 FindReplaceDialog::FindReplaceDialog(QPlainTextEdit& editor, bool withReplace, QWidget* parent)
     : QDialog(parent)
     , m_editor(editor)
@@ -32,20 +24,26 @@ FindReplaceDialog::FindReplaceDialog(QPlainTextEdit& editor, bool withReplace, Q
     setWindowTitle(withReplace ? tr("Replace") : tr("Find"));
     setModal(false);
     setAttribute(Qt::WA_QuitOnClose, false);
-    auto* grid = new QGridLayout(this);
-    FindWhat = Named(new QLineEdit(this), "FindWhat");
-    grid->addWidget(new QLabel(tr("Fi&nd what:"), this), 0, 0);
+    m_form.SetUp(*this, withReplace);
+    WireHandlers();
+}
+
+void FindReplaceDialog::Form::SetUp(QDialog& dialog, bool withReplace)
+{
+    auto* grid = new QGridLayout(&dialog);
+    FindWhat = Named(new QLineEdit(&dialog), "FindWhat");
+    grid->addWidget(new QLabel(tr("Fi&nd what:"), &dialog), 0, 0);
     grid->addWidget(FindWhat, 0, 1);
     if (withReplace) {
-        ReplaceWith = Named(new QLineEdit(this), "ReplaceWith");
-        grid->addWidget(new QLabel(tr("Re&place with:"), this), 1, 0);
+        ReplaceWith = Named(new QLineEdit(&dialog), "ReplaceWith");
+        grid->addWidget(new QLabel(tr("Re&place with:"), &dialog), 1, 0);
         grid->addWidget(ReplaceWith, 1, 1);
     }
-    MatchCase = Named(new QCheckBox(tr("Match &case"), this), "MatchCase");
-    WholeWord = Named(new QCheckBox(tr("Match &whole word only"), this), "WholeWord");
+    MatchCase = Named(new QCheckBox(tr("Match &case"), &dialog), "MatchCase");
+    WholeWord = Named(new QCheckBox(tr("Match &whole word only"), &dialog), "WholeWord");
     grid->addWidget(WholeWord, 2, 0, 1, 2);
     grid->addWidget(MatchCase, 3, 0, 1, 2);
-    auto* direction = new QGroupBox(tr("Direction"), this);
+    auto* direction = new QGroupBox(tr("Direction"), &dialog);
     auto* directionLayout = new QHBoxLayout(direction);
     Up = Named(new QRadioButton(tr("&Up"), direction), "Up");
     Down = Named(new QRadioButton(tr("&Down"), direction), "Down");
@@ -55,23 +53,29 @@ FindReplaceDialog::FindReplaceDialog(QPlainTextEdit& editor, bool withReplace, Q
     grid->addWidget(direction, 4, 0, 1, 2);
 
     auto* buttons = new QVBoxLayout;
-    auto* findNext = Named(new QPushButton(tr("&Find Next"), this), "FindNext");
-    findNext->setDefault(true);
-    connect(findNext, &QPushButton::clicked, this, [this] { FindNext(); });
-    buttons->addWidget(findNext);
+    FindNext = Named(new QPushButton(tr("&Find Next"), &dialog), "FindNext");
+    FindNext->setDefault(true);
+    buttons->addWidget(FindNext);
     if (withReplace) {
-        auto* replace = Named(new QPushButton(tr("&Replace"), this), "Replace");
-        connect(replace, &QPushButton::clicked, this, &FindReplaceDialog::ReplaceOne);
-        auto* replaceAll = Named(new QPushButton(tr("Replace &All"), this), "ReplaceAll");
-        connect(replaceAll, &QPushButton::clicked, this, [this] { ReplaceAll(); });
-        buttons->addWidget(replace);
-        buttons->addWidget(replaceAll);
+        Replace = Named(new QPushButton(tr("&Replace"), &dialog), "Replace");
+        ReplaceAll = Named(new QPushButton(tr("Replace &All"), &dialog), "ReplaceAll");
+        buttons->addWidget(Replace);
+        buttons->addWidget(ReplaceAll);
     }
-    auto* cancel = Named(new QPushButton(tr("Cancel"), this), "Cancel");
-    connect(cancel, &QPushButton::clicked, this, &QDialog::close);
-    buttons->addWidget(cancel);
+    Cancel = Named(new QPushButton(tr("Cancel"), &dialog), "Cancel");
+    buttons->addWidget(Cancel);
     buttons->addStretch();
     grid->addLayout(buttons, 0, 2, 5, 1);
+}
+
+void FindReplaceDialog::WireHandlers()
+{
+    connect(m_form.FindNext, &QPushButton::clicked, this, [this] { RunCommand(this, [this] { FindNext(); }); });
+    if (m_form.Replace) {
+        connect(m_form.Replace, &QPushButton::clicked, this, [this] { RunCommand(this, [this] { ReplaceOne(); }); });
+        connect(m_form.ReplaceAll, &QPushButton::clicked, this, [this] { RunCommand(this, [this] { ReplaceAll(); }); });
+    }
+    connect(m_form.Cancel, &QPushButton::clicked, this, &QDialog::close);
 }
 
 static QTextDocument::FindFlags FlagsOf(const QCheckBox* matchCase, const QCheckBox* wholeWord, bool backward)
@@ -89,15 +93,15 @@ static QTextDocument::FindFlags FlagsOf(const QCheckBox* matchCase, const QCheck
 void FindReplaceDialog::NotFound()
 {
     QMessageBox::information(
-        this, QApplication::applicationDisplayName(), tr("Cannot find \"%1\"").arg(FindWhat->text()));
+        this, QApplication::applicationDisplayName(), tr("Cannot find \"%1\"").arg(m_form.FindWhat->text()));
 }
 
 bool FindReplaceDialog::FindNext()
 {
-    if (FindWhat->text().isEmpty())
+    if (m_form.FindWhat->text().isEmpty())
         return false;
-    const QTextCursor found = m_editor.document()->find(
-        FindWhat->text(), m_editor.textCursor(), FlagsOf(MatchCase, WholeWord, Up->isChecked()));
+    const QTextCursor found = m_editor.document()->find(m_form.FindWhat->text(), m_editor.textCursor(),
+        FlagsOf(m_form.MatchCase, m_form.WholeWord, m_form.Up->isChecked()));
     if (found.isNull()) {
         NotFound();
         return false;
@@ -113,14 +117,15 @@ bool FindReplaceDialog::SelectionMatches() const
         return false;
     QTextCursor from = selection;
     from.setPosition(selection.selectionStart());
-    const QTextCursor found = m_editor.document()->find(FindWhat->text(), from, FlagsOf(MatchCase, WholeWord, false));
+    const QTextCursor found
+        = m_editor.document()->find(m_form.FindWhat->text(), from, FlagsOf(m_form.MatchCase, m_form.WholeWord, false));
     return !found.isNull() && found.selectionStart() == selection.selectionStart()
         && found.selectionEnd() == selection.selectionEnd();
 }
 
 bool FindReplaceDialog::ReplacementRepresentable()
 {
-    const QString unmappable = Cp437::EncodeDocument(ReplaceWith->text()).unmappable;
+    const QString unmappable = Cp437::EncodeDocument(m_form.ReplaceWith->text()).unmappable;
     if (unmappable.isEmpty())
         return true;
     QMessageBox::information(this, QApplication::applicationDisplayName(),
@@ -133,22 +138,22 @@ void FindReplaceDialog::ReplaceOne()
     if (!ReplacementRepresentable())
         return;
     if (SelectionMatches())
-        m_editor.textCursor().insertText(ReplaceWith->text());
+        m_editor.textCursor().insertText(m_form.ReplaceWith->text());
     FindNext();
 }
 
 int FindReplaceDialog::ReplaceAll()
 {
-    if (FindWhat->text().isEmpty() || !ReplacementRepresentable())
+    if (m_form.FindWhat->text().isEmpty() || !ReplacementRepresentable())
         return 0;
-    const QTextDocument::FindFlags flags = FlagsOf(MatchCase, WholeWord, false);
+    const QTextDocument::FindFlags flags = FlagsOf(m_form.MatchCase, m_form.WholeWord, false);
     // One edit block: Undo takes the whole replacement back at once.
     QTextCursor edit(m_editor.document());
     edit.beginEditBlock();
     int replaced = 0;
-    for (QTextCursor found = m_editor.document()->find(FindWhat->text(), 0, flags); !found.isNull();
-         found = m_editor.document()->find(FindWhat->text(), found, flags)) {
-        found.insertText(ReplaceWith->text());
+    for (QTextCursor found = m_editor.document()->find(m_form.FindWhat->text(), 0, flags); !found.isNull();
+         found = m_editor.document()->find(m_form.FindWhat->text(), found, flags)) {
+        found.insertText(m_form.ReplaceWith->text());
         ++replaced;
     }
     edit.endEditBlock();

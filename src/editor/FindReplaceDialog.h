@@ -19,15 +19,23 @@ public:
     FindReplaceDialog(QPlainTextEdit& editor, bool withReplace, QWidget* parent = nullptr);
 
 private:
-    // The controls, by objectName: FindWhat, ReplaceWith, MatchCase,
-    // WholeWord, Up, Down and the buttons FindNext, Replace, ReplaceAll, Cancel.
-    QLineEdit* FindWhat;
-    QLineEdit* ReplaceWith = nullptr;
-    QCheckBox* MatchCase;
-    QCheckBox* WholeWord;
-    QRadioButton* Up;
-    QRadioButton* Down;
+    // The controls, by the names the handlers use and as objectName.
+    struct Form {
+        QLineEdit* FindWhat = nullptr;
+        QLineEdit* ReplaceWith = nullptr; // the Replace dialog only
+        QCheckBox* MatchCase = nullptr;
+        QCheckBox* WholeWord = nullptr;
+        QRadioButton* Up = nullptr;
+        QRadioButton* Down = nullptr;
+        QPushButton* FindNext = nullptr;
+        QPushButton* Replace = nullptr;
+        QPushButton* ReplaceAll = nullptr;
+        QPushButton* Cancel = nullptr;
 
+        void SetUp(QDialog& dialog, bool withReplace);
+    };
+
+    void WireHandlers();
     bool FindNext();
     void ReplaceOne();
     int ReplaceAll();
@@ -36,5 +44,6 @@ private:
     bool ReplacementRepresentable();
     void NotFound();
 
+    Form m_form;
     QPlainTextEdit& m_editor;
 };

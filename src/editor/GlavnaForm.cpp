@@ -4,6 +4,7 @@
 #include "ColourSelector.h"
 #include "DocumentEdit.h"
 #include "WrappingButton.h"
+#include "common/Named.h"
 #include "console/Font.h"
 #include "console/qt/QtFonts.h"
 #include "console/qt/QtGeometry.h"
@@ -42,12 +43,6 @@ QLabel* ColouredLabel(const QString& caption, const QColor& background, const QC
     palette.setColor(QPalette::WindowText, text);
     label->setPalette(palette);
     return label;
-}
-
-template <typename Widget> Widget* Named(Widget* widget, const char* name)
-{
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
 }
 
 template <typename Widget> Widget* Placed(Widget* widget, const char* name, int left, int top, int width, int height)

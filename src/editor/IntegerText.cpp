@@ -1,6 +1,7 @@
 #include "IntegerText.h"
 
 #include "EditorErrors.h"
+#include <QCoreApplication>
 
 std::optional<std::int32_t> ParseInteger(const QString& text)
 {
@@ -46,5 +47,5 @@ std::int32_t StrToInt(const QString& text)
 {
     if (std::optional<std::int32_t> value = ParseInteger(text))
         return *value;
-    throw EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(text));
+    throw EConvertError(QCoreApplication::translate("IntegerText", "'%1' is not a valid integer value").arg(text));
 }

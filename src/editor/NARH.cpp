@@ -1,5 +1,7 @@
 #include "NARH.h"
 
+#include "common/Named.h"
+
 #include <QPlainTextEdit>
 #include <QResizeEvent>
 
@@ -9,20 +11,24 @@ TNARHForm::TNARHForm(QWidget* parent)
     setWindowTitle(tr("Not A Real Help"));
     setAttribute(Qt::WA_QuitOnClose, false);
     move(192, 107);
-    Help_file = new QPlainTextEdit(this);
-    Help_file->setObjectName(QStringLiteral("Help_file"));
+    m_form.SetUp(*this);
+    resize(665, 441);
+}
+
+void TNARHForm::Form::SetUp(QDialog& window)
+{
+    Help_file = Named(new QPlainTextEdit(&window), "Help_file");
     Help_file->setReadOnly(true);
     Help_file->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     Help_file->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Help_file->setPlainText(HelpText());
     Help_file->setGeometry(0, 0, 665, 441);
-    resize(665, 441);
 }
 
 void TNARHForm::resizeEvent(QResizeEvent* event)
 {
     QDialog::resizeEvent(event);
-    Help_file->resize(size());
+    m_form.Help_file->resize(size());
 }
 
 QString TNARHForm::HelpText()

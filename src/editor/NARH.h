@@ -18,5 +18,12 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    QPlainTextEdit* Help_file; // objectName "Help_file"
+    // The one control, by its name and as objectName.
+    struct Form {
+        QPlainTextEdit* Help_file = nullptr;
+
+        void SetUp(QDialog& window);
+    };
+
+    Form m_form;
 };

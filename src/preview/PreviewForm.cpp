@@ -1,5 +1,6 @@
 #include "PreviewForm.h"
 
+#include "common/Named.h"
 #include "console/qt/ConsoleWidget.h"
 
 #include <QPushButton>
@@ -10,12 +11,9 @@ void PreviewForm::SetUp(QWidget& window, TConsole& console)
     window.move(192, 107);
     window.setBackgroundRole(QPalette::Button);
     window.setAutoFillBackground(true);
-    Terminal1 = new ConsoleWidget(console, &window);
-    Terminal1->setObjectName(QStringLiteral("Terminal1"));
-    Button1 = new QPushButton(QWidget::tr("Refresh"), &window);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button2 = new QPushButton(QWidget::tr("Close"), &window);
-    Button2->setObjectName(QStringLiteral("Button2"));
+    Terminal1 = Named(new ConsoleWidget(console, &window), "Terminal1");
+    Button1 = Named(new QPushButton(QWidget::tr("Refresh"), &window), "Button1");
+    Button2 = Named(new QPushButton(QWidget::tr("Close"), &window), "Button2");
     QWidget::setTabOrder(Button1, Button2);
 }
 
