@@ -80,6 +80,11 @@ int TConsole::CellAt(int column, int row) const
 
 QByteArray TConsole::ScreenRow(int row) const { return m_grid.mid(CellAt(0, row), m_cols); }
 
+void TConsole::SetCursor(CellPair cell)
+{
+    m_cursor = { std::clamp(cell.x, 0, m_cols - 1), std::clamp(cell.y, 0, m_rows - 1) };
+}
+
 void TConsole::PutChars(int column, int row, const char* chars, int count)
 {
     std::memcpy(m_grid.data() + CellAt(column, row), chars, count);
@@ -128,6 +133,33 @@ void TConsole::LineFeed()
     RequestScroll(0, 1);
 }
 
+// Stores a run that fits the cursor's row and wraps at once when it fills
+// the row.
+void TConsole::StoreRun(const char* chars, std::uint32_t run, int& left, int& right)
+{
+    PutChars(m_cursor.x, m_cursor.y, chars, static_cast<int>(run));
+    m_cursor.x += static_cast<int>(run);
+    right = std::max(right, m_cursor.x);
+    if (m_cursor.x < m_cols)
+        return;
+    InvalidateCells(left, right);
+    CarriageReturn(left, right);
+    LineFeed();
+}
+
+void TConsole::WriteGlyphs(std::string_view glyphs)
+{
+    int left = m_cursor.x;
+    int right = m_cursor.x;
+    while (!glyphs.empty()) {
+        const auto run = std::min<std::uint32_t>(m_cols - m_cursor.x, static_cast<std::uint32_t>(glyphs.size()));
+        StoreRun(glyphs.data(), run, left, right);
+        glyphs.remove_prefix(run);
+    }
+    InvalidateCells(left, right);
+    AfterWrite();
+}
+
 void TConsole::WriteDefault(const char* chars, std::uint32_t count)
 {
     int left = m_cursor.x;
@@ -138,17 +170,11 @@ void TConsole::WriteDefault(const char* chars, std::uint32_t count)
         while (run < room && static_cast<unsigned char>(chars[run]) >= 0x20)
             ++run;
         if (run > 0) {
-            PutChars(m_cursor.x, m_cursor.y, chars, static_cast<int>(run));
+            StoreRun(chars, run, left, right);
             chars += run;
             count -= run;
-            m_cursor.x += static_cast<int>(run);
-            right = std::max(right, m_cursor.x);
-            if (run == room && m_cursor.x >= m_cols) {
-                InvalidateCells(left, right);
-                CarriageReturn(left, right);
-                LineFeed();
-                continue;
-            }
+            if (m_cursor.x == 0)
+                continue; // wrapped
         }
         if (count == 0)
             break;

@@ -47,6 +47,9 @@ public:
     void WriteDefault(const char* chars, std::uint32_t count);
     void WriteChar(char ch) { Write(&ch, 1); }
     void WriteString(std::string_view text) { Write(text.data(), static_cast<std::uint32_t>(text.size())); }
+    // Every byte as the glyph of its cell, control bytes too, wrapping and
+    // scrolling as the write path does.
+    void WriteGlyphs(std::string_view glyphs);
     // Blanks the grid and measures the font anew.
     void Clear();
     void BlankGrid();
@@ -56,6 +59,8 @@ public:
     char CharAt(int column, int row) const { return m_grid[CellAt(column, row)]; }
     QByteArray ScreenRow(int row) const;
     CellPair Cursor() const { return m_cursor; }
+    // Moves the write cursor to a cell, kept inside the grid.
+    void SetCursor(CellPair cell);
     int TopRow() const { return m_topRow; }
 
     // View state.
@@ -118,6 +123,7 @@ protected:
 
 private:
     void CarriageReturn(int& left, int& right);
+    void StoreRun(const char* chars, std::uint32_t run, int& left, int& right);
     void LineFeed();
     void AfterWrite();
     bool FixedPitchAccepted(const TextMetrics& metrics) const;

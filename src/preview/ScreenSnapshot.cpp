@@ -65,7 +65,17 @@ ScreenSnapshot ScreenSnapshot::Of(const TColorConsole& console)
     return snapshot;
 }
 
-QByteArray ScreenSnapshot::ToJson() const
+QByteArray ScreenSnapshot::Attributes(int row) const
+{
+    QByteArray attributes;
+    for (int column = 0; column < cols; ++column) {
+        const int paper = HexDigitValue(background[row][column]).value_or(0);
+        attributes += static_cast<char>(paper << 4 | HexDigitValue(foreground[row][column]).value_or(7));
+    }
+    return attributes;
+}
+
+QByteArray ScreenSnapshot::ToJson(bool withAttributes) const
 {
     QJsonObject object;
     object.insert(u"cols", cols);
@@ -75,6 +85,12 @@ QByteArray ScreenSnapshot::ToJson() const
     object.insert(u"fg", Strings(foreground, [](const QByteArray& row) { return QString::fromLatin1(row); }));
     object.insert(u"bg", Strings(background, [](const QByteArray& row) { return QString::fromLatin1(row); }));
     object.insert(u"text", Strings(bytes, [](const QByteArray& row) { return Cp437::DecodeCells(row); }));
+    if (withAttributes) {
+        QJsonArray attributes;
+        for (int row = 0; row < rows; ++row)
+            attributes.append(QString::fromLatin1(Attributes(row).toHex()));
+        object.insert(u"attrs", attributes);
+    }
     return QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n';
 }
 

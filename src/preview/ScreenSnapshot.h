@@ -19,8 +19,11 @@ struct ScreenSnapshot {
 
     static ScreenSnapshot Of(const TColorConsole& console);
 
-    // {"cols":80,"rows":25,"cursor":[c,r],"bytes":[hex rows],"fg":[...],"bg":[...],"text":[UTF-8 rows]}
-    QByteArray ToJson() const;
+    // {"cols":80,"rows":25,"cursor":[c,r],"bytes":[hex rows],"fg":[...],"bg":[...],"text":[UTF-8 rows]},
+    // with the attribute bytes as hex rows in "attrs" when asked for.
+    QByteArray ToJson(bool withAttributes = false) const;
+    // The attribute bytes of a row: background digit high, foreground low.
+    QByteArray Attributes(int row) const;
     // 24-bit colour escape sequences and UTF-8 glyphs, a line per row.
     QByteArray ToAnsi() const;
 };

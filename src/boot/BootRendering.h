@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QByteArray>
+
+class TColorConsole;
+
+// The screen as the boot loader draws a display file, rule for rule as the
+// real loader was seen to draw it: the bytes as they are (no line-break
+// normalisation), 0x0C clearing in the current colour, colour digits in
+// either case, 0x1A and 0xFF ending the file, the output selection
+// 0x10-0x17, CR ignored, LF and 0x0B as line breaks, TAB to the next
+// multiple of 8, 0x08 one column back, "[0m" for 0x01-0x05 and 0x1B, 0x0E's
+// line-drawing table, image lines consumed and the other control bytes
+// drawing nothing. A colour's digit 8-f of the background is kept as such
+// (attribute bit 7); how it shows is the painter's choice.
+struct BootOptions {
+    // Draw the loader's "boot: " prompt after the file, where it left the
+    // cursor, in colour 07.
+    bool prompt = false;
+};
+
+// Renders into console, whose screen starts blank in colour 07 with the
+// cursor at the top left. Returns what the serial port receives of the file:
+// its display text under 0x14 and 0x16, CR dropped.
+QByteArray RenderBootScreen(TColorConsole& console, QByteArrayView file, const BootOptions& options);
+
+// The attribute byte of a palette pair, background digit in the high nibble.
+inline int BootAttribute(int background, int foreground) { return background << 4 | foreground; }

@@ -1,0 +1,96 @@
+// Every screen recorded from the real loader, drawn again by boot mode:
+// one case per recorded display file, so a new recording is a new case.
+#include "ConsoleInvariants.h"
+#include "FakeMeasurer.h"
+#include "SharedMaterial.h"
+#include "boot/BootRendering.h"
+#include "preview/ScreenSnapshot.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+
+namespace {
+
+struct Recording {
+    QString displayFile; // the bytes that were booted
+    QString screen; // the recorded JSON screen
+};
+
+void PrintTo(const Recording& recording, std::ostream* out) { *out << recording.displayFile.toStdString(); }
+
+// probes/NAME.msg with probes/NAME.msg.json, and corpus/NAME.json of ../corpus/NAME.
+std::vector<Recording> Recordings()
+{
+    std::vector<Recording> recordings;
+    const QDir probes = SharedFolder("boottruth/probes");
+    for (const QString& name : probes.entryList({ QStringLiteral("*.msg") }, QDir::Files))
+        recordings.push_back({ probes.filePath(name), probes.filePath(name + ".json") });
+    const QDir corpus = SharedFolder("boottruth/corpus");
+    for (const QString& name : corpus.entryList({ QStringLiteral("*.json") }, QDir::Files))
+        recordings.push_back({ SharedFolder("corpus").filePath(name.chopped(5)), corpus.filePath(name) });
+    return recordings;
+}
+
+QByteArray Read(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// What the serial port received of the file: after the loader's banner
+// line, before its prompt.
+QByteArray SerialOfTheFile(const QString& log)
+{
+    QByteArray serial = log.toLatin1();
+    const qsizetype banner = serial.indexOf("ISOLINUX");
+    serial = serial.mid(serial.indexOf("\r\n", banner) + 2);
+    if (serial.endsWith("boot: "))
+        serial.chop(6);
+    return serial;
+}
+
+class BootTruth : public ::testing::TestWithParam<Recording> { };
+
+}
+
+TEST(BootTruthFolder, IsThere)
+{
+    REQUIRE_SHARED(!Recordings().empty(), SharedFolder("boottruth").path().toStdString());
+}
+
+TEST_P(BootTruth, DrawsTheRecordedScreen)
+{
+    const QByteArray file = Read(GetParam().displayFile);
+    const QJsonObject truth = QJsonDocument::fromJson(Read(GetParam().screen)).object();
+    ASSERT_FALSE(truth.isEmpty()) << GetParam().screen.toStdString();
+    FakeMeasurer measurer;
+    TColorConsole console(measurer);
+    const QByteArray serial = RenderBootScreen(console, file, { .prompt = true });
+    EXPECT_EQ(AttributeInvariantViolation(console), "");
+
+    const ScreenSnapshot screen = ScreenSnapshot::Of(console);
+    EXPECT_EQ(screen.cols, truth[u"cols"].toInt());
+    EXPECT_EQ(screen.rows, truth[u"rows"].toInt());
+    EXPECT_EQ(screen.cursorColumn, truth[u"cursor"][0].toInt());
+    EXPECT_EQ(screen.cursorRow, truth[u"cursor"][1].toInt());
+    for (int row = 0; row < screen.rows; ++row) {
+        SCOPED_TRACE("row " + std::to_string(row));
+        EXPECT_EQ(screen.bytes[row].toHex(), truth[u"bytes"][row].toString().toLatin1());
+        EXPECT_EQ(screen.foreground[row], truth[u"fg"][row].toString().toLatin1());
+        EXPECT_EQ(screen.background[row], truth[u"bg"][row].toString().toLatin1());
+        EXPECT_EQ(screen.Attributes(row).toHex(), truth[u"attrs"][row].toString().toLatin1());
+    }
+    EXPECT_EQ(serial, SerialOfTheFile(truth[u"serial"].toString()));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Recorded, BootTruth, ::testing::ValuesIn(Recordings()), [](const ::testing::TestParamInfo<Recording>& recording) {
+        QString name = QFileInfo(recording.param.displayFile).fileName();
+        name.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9]")), QStringLiteral("_"));
+        return name.toStdString();
+    });
+GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(BootTruth);
