@@ -22,7 +22,7 @@ void SetPreviewFont(TFixedFont& font)
 {
     font.SetName(QStringLiteral("Terminal"));
     font.SetCharset(OEM_CHARSET);
-    font.SetSize(10);
+    font.SetHeight(VgaCellHeight);
     font.SetBkColor(Palette[DefaultBackgroundDigit]);
     font.SetColor(Palette[DefaultForegroundDigit]);
 }

@@ -8,6 +8,9 @@ class TFixedFont;
 // does, with a Clear. The window adds the standard output stream.
 void LoadPreviewConsole(TColorConsole& console);
 
+// The VGA text mode's character cell is 16 pixels high.
+constexpr int VgaCellHeight = 16;
+
 // The preview's font before any rendering: the PC screen face in the OEM
-// character set at 10 points, light grey on black.
+// character set, a VGA cell high, light grey on black.
 void SetPreviewFont(TFixedFont& font);

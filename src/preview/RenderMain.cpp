@@ -1,9 +1,11 @@
-// glimra-render: renders a display file as the preview shows it, without a
-// display, as JSON, ANSI colour text or a PNG image.
+// glimra-render: renders a display file as the preview shows it, or as the
+// boot loader does, without a display, as JSON, ANSI colour text, a PNG
+// image or the loader's serial text.
 #include "PreviewConsole.h"
 #include "Rendering.h"
 #include "ScreenImage.h"
 #include "ScreenSnapshot.h"
+#include "boot/BootRendering.h"
 #include "console/ColorConsole.h"
 #include "console/ConsoleSinks.h"
 #include "console/qt/QtFonts.h"
@@ -14,19 +16,45 @@
 #include <QGuiApplication>
 #include <QSaveFile>
 
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
 
 namespace {
 
 const char* const Usage
-    = "usage: glimra-render [--format json|ansi|png] [--output FILE] FILE   (FILE - reads standard input)\n";
+    = "usage: glimra-render [--mode preview|boot] [--format json|ansi|png|serial] [--prompt] [--blink on|bright]\n"
+      "                     [--output FILE] FILE   (FILE - reads standard input; serial needs --mode boot)\n";
 
 struct Arguments {
+    QString mode = QStringLiteral("preview");
     QString format = QStringLiteral("json");
+    QString blink = QStringLiteral("on");
+    bool prompt = false;
     QString output;
     QString input;
+
+    bool Boot() const { return mode == u"boot"; }
 };
+
+bool OneOf(const QString& word, std::initializer_list<const char16_t*> words)
+{
+    return std::any_of(words.begin(), words.end(), [&](const char16_t* known) { return word == known; });
+}
+
+// The option's value, or nothing when the word is not that option or has no value.
+QString* ValueOf(Arguments& arguments, const QString& word)
+{
+    if (word == u"--mode")
+        return &arguments.mode;
+    if (word == u"--format")
+        return &arguments.format;
+    if (word == u"--blink")
+        return &arguments.blink;
+    if (word == u"--output")
+        return &arguments.output;
+    return nullptr;
+}
 
 std::optional<Arguments> Parse(const QStringList& words)
 {
@@ -34,8 +62,10 @@ std::optional<Arguments> Parse(const QStringList& words)
     bool haveInput = false;
     for (qsizetype i = 1; i < words.size(); ++i) {
         const QString& word = words[i];
-        if ((word == u"--format" || word == u"--output") && i + 1 < words.size()) {
-            (word == u"--format" ? arguments.format : arguments.output) = words[++i];
+        if (QString* value = ValueOf(arguments, word); value && i + 1 < words.size()) {
+            *value = words[++i];
+        } else if (word == u"--prompt") {
+            arguments.prompt = true;
         } else if ((word.startsWith(u"--") && word != u"-") || haveInput) {
             return std::nullopt;
         } else {
@@ -43,8 +73,10 @@ std::optional<Arguments> Parse(const QStringList& words)
             haveInput = true;
         }
     }
-    const bool knownFormat = arguments.format == u"json" || arguments.format == u"ansi" || arguments.format == u"png";
-    if (!haveInput || !knownFormat)
+    const bool known = OneOf(arguments.mode, { u"preview", u"boot" })
+        && OneOf(arguments.format, { u"json", u"ansi", u"png", u"serial" })
+        && OneOf(arguments.blink, { u"on", u"bright" });
+    if (!haveInput || !known || (arguments.format == u"serial" && !arguments.Boot()))
         return std::nullopt;
     return arguments;
 }
@@ -76,7 +108,9 @@ int main(int argc, char* argv[])
     const QByteArray bytes = input.readAll();
     if (input.error() != QFileDevice::NoError)
         return Fail(QStringLiteral("cannot read %1: %2").arg(arguments->input, input.errorString()));
-    if (const qsizetype nul = DisplayFile::FirstNul(bytes); nul >= 0)
+    // The loader draws nothing for NUL; the preview's document cannot hold it.
+    const qsizetype nul = DisplayFile::FirstNul(bytes);
+    if (!arguments->Boot() && nul >= 0)
         return Fail(
             QStringLiteral("%1 holds a NUL byte at offset %2; a display file cannot").arg(arguments->input).arg(nul));
 
@@ -84,17 +118,26 @@ int main(int argc, char* argv[])
     TColorConsole console(measurer);
     LoadPreviewConsole(console);
     SetPreviewFont(console.Font());
-    ConsoleSink sink(console);
-    RenderDisplayFile(console, DisplayFile::NormaliseLineBreaks(bytes), sink);
+    QByteArray serial;
+    if (arguments->Boot()) {
+        serial = RenderBootScreen(console, bytes, { .prompt = arguments->prompt });
+    } else {
+        ConsoleSink sink(console);
+        RenderDisplayFile(console, DisplayFile::NormaliseLineBreaks(bytes), sink);
+    }
 
+    // Blinking shows only in boot mode; the preview shows digits 8-f bright.
+    const bool blink = arguments->Boot() && arguments->blink == u"on";
     QByteArray result;
-    if (arguments->format == u"png") {
+    if (arguments->format == u"serial") {
+        result = serial;
+    } else if (arguments->format == u"png") {
         QBuffer buffer(&result);
         buffer.open(QIODevice::WriteOnly);
-        PaintScreen(console).save(&buffer, "PNG");
+        PaintScreen(console, blink ? BlinkPhase::Shown : BlinkPhase::Bright).save(&buffer, "PNG");
     } else {
         const ScreenSnapshot screen = ScreenSnapshot::Of(console);
-        result = arguments->format == u"ansi" ? screen.ToAnsi() : screen.ToJson();
+        result = arguments->format == u"ansi" ? screen.ToAnsi(blink) : screen.ToJson(arguments->Boot());
     }
 
     if (arguments->output.isEmpty()) {

@@ -5,14 +5,14 @@
 
 #include <QPainter>
 
-QImage PaintScreen(TColorConsole& console)
+QImage PaintScreen(TColorConsole& console, BlinkPhase blink)
 {
     const CellPair cell = console.CellSize();
     QImage image(console.Cols() * cell.x, console.Rows() * cell.y, QImage::Format_RGB32);
     image.fill(Qt::black);
     QPainter painter(&image);
     GlyphCache glyphs;
-    QtCanvas canvas(painter, image.rect(), QPalette(), glyphs);
+    QtCanvas canvas(painter, image.rect(), QPalette(), glyphs, blink);
     console.PaintGrid(canvas);
     return image;
 }

@@ -24,16 +24,18 @@ QJsonArray Strings(const QList<QByteArray>& rows, QString (*convert)(const QByte
     return array;
 }
 
-QByteArray Sgr(TColor foreground, TColor background)
+QByteArray Sgr(TColor foreground, TColor background, bool blinking)
 {
-    return QStringLiteral("\x1b[38;2;%1;%2;%3;48;2;%4;%5;%6m")
-        .arg(RedOf(foreground))
-        .arg(GreenOf(foreground))
-        .arg(BlueOf(foreground))
-        .arg(RedOf(background))
-        .arg(GreenOf(background))
-        .arg(BlueOf(background))
-        .toLatin1();
+    const QByteArray start = blinking ? "\x1b[5;" : "\x1b[";
+    return start
+        + QStringLiteral("38;2;%1;%2;%3;48;2;%4;%5;%6m")
+              .arg(RedOf(foreground))
+              .arg(GreenOf(foreground))
+              .arg(BlueOf(foreground))
+              .arg(RedOf(background))
+              .arg(GreenOf(background))
+              .arg(BlueOf(background))
+              .toLatin1();
 }
 
 TColor ColourOf(char digit)
@@ -94,7 +96,7 @@ QByteArray ScreenSnapshot::ToJson(bool withAttributes) const
     return QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n';
 }
 
-QByteArray ScreenSnapshot::ToAnsi() const
+QByteArray ScreenSnapshot::ToAnsi(bool blink) const
 {
     QByteArray out;
     for (int row = 0; row < rows; ++row) {
@@ -103,7 +105,9 @@ QByteArray ScreenSnapshot::ToAnsi() const
             const char ink = foreground[row][column];
             const char paper = background[row][column];
             if (ink != lastForeground || paper != lastBackground) {
-                out += Sgr(ColourOf(ink), ColourOf(paper));
+                const int paperDigit = HexDigitValue(paper).value_or(DefaultBackgroundDigit);
+                const bool blinking = blink && paperDigit >= 8;
+                out += Sgr(ColourOf(ink), Palette[blinking ? paperDigit - 8 : paperDigit], blinking);
                 lastForeground = ink;
                 lastBackground = paper;
             }

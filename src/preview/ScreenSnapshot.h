@@ -24,6 +24,8 @@ struct ScreenSnapshot {
     QByteArray ToJson(bool withAttributes = false) const;
     // The attribute bytes of a row: background digit high, foreground low.
     QByteArray Attributes(int row) const;
-    // 24-bit colour escape sequences and UTF-8 glyphs, a line per row.
-    QByteArray ToAnsi() const;
+    // 24-bit colour escape sequences and UTF-8 glyphs, a line per row. With
+    // blink, a background digit 8-f shows as blinking text (SGR 5) on the
+    // dark background digit - 8.
+    QByteArray ToAnsi(bool blink = false) const;
 };

@@ -24,7 +24,7 @@ TEST(PreviewWindow, StartsHiddenInThePcFontLightGreyOnBlack)
     const TFixedFont& font = preview.Console().Font();
     EXPECT_EQ(font.Name(), "Terminal");
     EXPECT_EQ(font.Charset(), OEM_CHARSET);
-    EXPECT_EQ(font.Size(), 10);
+    EXPECT_EQ(font.Height(), 16) << "the VGA text mode's cell";
     EXPECT_EQ(font.Color(), 0x00AAAAAAu);
     EXPECT_EQ(font.BkColor(), 0u);
     EXPECT_EQ(Find<QPushButton>(preview, "Button1")->text(), "Refresh");

@@ -107,3 +107,37 @@ TEST_F(RenderCliTest, RefusesNulMissingFilesAndBadArguments)
     EXPECT_EQ(RenderCli({ "--format", "bmp", File("x") }).exitCode, 2);
     EXPECT_EQ(RenderCli({ File("x"), File("y", "second.msg") }).exitCode, 2);
 }
+
+TEST_F(RenderCliTest, BootModeDrawsAsTheLoaderWithAttributesSerialTextAndBlink)
+{
+    // CR ignored, a NUL drawing nothing, a blinking background, text for the serial port only.
+    const QString file = File(QByteArray("a\r\0b\x0f"
+                                         "9eX\x0f"
+                                         "07\n\x14serial\r\n",
+        21));
+    const CliRun json = RenderCli({ "--mode", "boot", "--prompt", file });
+    ASSERT_EQ(json.exitCode, 0) << json.err.constData();
+    const QJsonObject screen = QJsonDocument::fromJson(json.out).object();
+    EXPECT_TRUE(screen["text"].toArray()[0].toString().startsWith("abX "));
+    EXPECT_TRUE(screen["attrs"].toArray()[0].toString().startsWith("07079e07"));
+    EXPECT_TRUE(screen["text"].toArray()[1].toString().startsWith("boot: "));
+    EXPECT_EQ(screen["cursor"].toArray(), (QJsonArray { 6, 1 }));
+    EXPECT_FALSE(RenderCli({ file }).out.contains("attrs")) << "the preview's JSON is as it was";
+
+    const CliRun serial = RenderCli({ "--mode", "boot", "--format", "serial", file });
+    EXPECT_EQ(serial.out, "serial\n");
+    const QByteArray blinking = "\x1b[5;38;2;255;255;85;48;2;0;0;170mX";
+    EXPECT_TRUE(RenderCli({ "--mode", "boot", "--format", "ansi", file }).out.contains(blinking));
+    EXPECT_TRUE(RenderCli({ "--mode", "boot", "--format", "ansi", "--blink", "bright", file })
+                    .out.contains("\x1b[38;2;255;255;85;48;2;85;85;255mX"));
+
+    const QString png = directory.filePath("boot.png");
+    ASSERT_EQ(RenderCli({ "--mode", "boot", "--format", "png", "--output", png, file }).exitCode, 0);
+    const QImage image(png);
+    EXPECT_EQ(image.size(), QSize(720, 400));
+    EXPECT_EQ(image.pixelColor(2 * 9 + 8, 15), QColor(0, 0, 0xAA)) << "the visible phase: the dark background";
+
+    EXPECT_EQ(RenderCli({ "--format", "serial", file }).exitCode, 2) << "serial text is the loader's";
+    EXPECT_EQ(RenderCli({ "--mode", "vm", file }).exitCode, 2);
+    EXPECT_EQ(RenderCli({ "--mode", "boot", "--blink", "off", file }).exitCode, 2);
+}

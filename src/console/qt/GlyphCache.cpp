@@ -76,6 +76,7 @@ QImage GlyphCache::Font::Render(std::uint8_t byte) const
     if (byte != 0 && byte != ' ') {
         QPainter painter(&image);
         painter.setPen(Qt::white);
+        painter.setRenderHint(QPainter::TextAntialiasing, !(m_font.styleStrategy() & QFont::NoAntialias));
         const QPointF origin = m_geometry.topLeft();
         if (m_index[byte] != 0) {
             QGlyphRun glyph;

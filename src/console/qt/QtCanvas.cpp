@@ -1,6 +1,7 @@
 #include "QtCanvas.h"
 
 #include "QtGeometry.h"
+#include "format/Palette.h"
 
 #include <QPainter>
 
@@ -22,11 +23,12 @@ void CopyPixels(const QRgb* from, QRgb* to, int count)
 
 }
 
-QtCanvas::QtCanvas(QPainter& painter, const QRect& clip, const QPalette& palette, GlyphCache& glyphs)
+QtCanvas::QtCanvas(QPainter& painter, const QRect& clip, const QPalette& palette, GlyphCache& glyphs, BlinkPhase blink)
     : m_painter(painter)
     , m_clip(clip)
     , m_palette(palette)
     , m_cache(glyphs)
+    , m_blink(blink)
 {
 }
 
@@ -60,6 +62,12 @@ void QtCanvas::SelectFont(const TFont& font)
 
 void QtCanvas::SetTextColours(TColor foreground, TColor background)
 {
+    const std::optional<int> digit = PaletteDigitOf(background);
+    if (m_blink != BlinkPhase::Bright && digit && *digit >= 8) {
+        background = Palette[*digit - 8];
+        if (m_blink == BlinkPhase::Hidden)
+            foreground = background;
+    }
     m_ink = ResolveColour(foreground, m_palette).rgb();
     m_background = ResolveColour(background, m_palette);
     m_cells = nullptr;

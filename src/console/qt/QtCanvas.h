@@ -10,6 +10,11 @@
 
 class QPainter;
 
+// How a background digit 8-f (attribute bit 7) shows: as a bright
+// background (blinking off), or as blinking text on the dark background
+// digit - 8, in the phase where the text is shown or the one where it is not.
+enum class BlinkPhase { Bright, Shown, Hidden };
+
 // A console canvas over a QPainter. Every glyph is placed at exactly one
 // cell per character, whatever the font's own advances, and is clipped to
 // its cell. A run is composed from the glyph cache's cells in its two
@@ -17,7 +22,8 @@ class QPainter;
 class QtCanvas : public ConsoleCanvas {
 public:
     // clip is the area to repaint, in client coordinates.
-    QtCanvas(QPainter& painter, const QRect& clip, const QPalette& palette, GlyphCache& glyphs);
+    QtCanvas(QPainter& painter, const QRect& clip, const QPalette& palette, GlyphCache& glyphs,
+        BlinkPhase blink = BlinkPhase::Bright);
 
     void SetOrigin(int x, int y) override;
     PixelRect ClipBox() const override;
@@ -34,6 +40,7 @@ private:
     QRect m_clip;
     QPalette m_palette;
     GlyphCache& m_cache;
+    BlinkPhase m_blink;
     int m_originX = 0;
     int m_originY = 0;
     GlyphCache::Font* m_glyphs = nullptr;

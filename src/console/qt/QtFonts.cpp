@@ -9,9 +9,11 @@
 
 namespace {
 
+bool IsTerminalFace(const QString& name) { return name.compare(u"Terminal", Qt::CaseInsensitive) == 0; }
+
 bool IsPcScreenFace(const QString& name)
 {
-    return name.compare(u"Terminal", Qt::CaseInsensitive) == 0 || name.compare(u"Fixedsys", Qt::CaseInsensitive) == 0;
+    return IsTerminalFace(name) || name.compare(u"Fixedsys", Qt::CaseInsensitive) == 0;
 }
 
 const QString& PcScreenFamily()
@@ -42,8 +44,18 @@ std::uint8_t FamilyOf(QFont::StyleHint hint)
 
 }
 
+bool HasVgaFace() { return QFontDatabase::hasFamily(VgaFamily); }
+
 QFont PlatformFont(const TFont& font)
 {
+    if (IsTerminalFace(font.Name()) && HasVgaFace()) {
+        // A bitmap face: its pixels exactly, never smoothed.
+        QFont vga(VgaFamily);
+        vga.setPixelSize(std::max(1, font.Height()));
+        vga.setStyleStrategy(QFont::NoAntialias);
+        vga.setHintingPreference(QFont::PreferNoHinting);
+        return vga;
+    }
     QFont result(IsPcScreenFace(font.Name()) ? PcScreenFamily() : font.Name());
     if (font.Pitch() == TFontPitch::Fixed || IsPcScreenFace(font.Name()))
         result.setStyleHint(QFont::TypeWriter);

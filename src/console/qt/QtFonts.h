@@ -10,9 +10,15 @@
 #include <QPalette>
 
 // The Qt font that a console font description stands for. The PC screen's
-// raster faces ("Terminal", "Fixedsys") become a fixed-pitch font that has
-// every code page 437 glyph, preferably DejaVu Sans Mono.
+// "Terminal" face is the VGA text mode's own font when it is installed
+// (Debian's fonts-pc), drawn without smoothing; otherwise, like "Fixedsys",
+// a fixed-pitch font that has every code page 437 glyph, preferably DejaVu
+// Sans Mono.
 QFont PlatformFont(const TFont& font);
+
+// The VGA text mode's font: 9-dot cells, 16 pixels high.
+inline const QString VgaFamily = QStringLiteral("Px IBM VGA9");
+bool HasVgaFace();
 
 // A colour value as RGB: explicit colours as they are, system colours from
 // the palette at this moment.
