@@ -11,6 +11,7 @@
 int main(int argc, char* argv[])
 {
     QApplication application(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Glimra"));
     QApplication::setApplicationName(QStringLiteral("Glimra"));
     QApplication::setApplicationDisplayName(QStringLiteral("Glimra"));
     QApplication::setWindowIcon(ProgramIcon());

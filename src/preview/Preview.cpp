@@ -2,12 +2,26 @@
 
 #include "PreviewConsole.h"
 #include "Rendering.h"
+#include "boot/BootRendering.h"
 #include "common/ErrorBox.h"
 #include "console/ConsoleSinks.h"
 #include "console/qt/ConsoleWidget.h"
+#include "format/Cp437.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSettings>
+
+namespace {
+
+const QString ModeKey = QStringLiteral("preview/bootMode");
+const QString PromptKey = QStringLiteral("preview/prompt");
+const QString BrightKey = QStringLiteral("preview/brightBackgrounds");
+
+}
 
 TPreviewFR::TPreviewFR(QWidget* parent)
     : QWidget(parent, Qt::Window)
@@ -17,8 +31,18 @@ TPreviewFR::TPreviewFR(QWidget* parent)
     LoadPreviewConsole(m_console);
     m_console.SetOptions(m_console.Options() | coStdOutput);
     m_form.SetUp(*this, m_console);
+    const QSettings settings;
+    m_form.Mode->setCurrentIndex(settings.value(ModeKey).toBool() ? 1 : 0);
+    m_form.Prompt->setChecked(settings.value(PromptKey).toBool());
+    m_form.BrightBackgrounds->setChecked(settings.value(BrightKey).toBool());
     connect(m_form.Button1, &QPushButton::clicked, this, [this] { RunCommand(this, [this] { Button1Click(); }); });
     connect(m_form.Button2, &QPushButton::clicked, this, &QWidget::close);
+    connect(m_form.Mode, &QComboBox::currentIndexChanged, this, &TPreviewFR::OptionsChanged);
+    connect(m_form.Prompt, &QCheckBox::toggled, this, &TPreviewFR::OptionsChanged);
+    connect(m_form.BrightBackgrounds, &QCheckBox::toggled, this, &TPreviewFR::OptionsChanged);
+    // A VGA card blinks about twice a second.
+    m_blinkTimer.setInterval(267);
+    connect(&m_blinkTimer, &QTimer::timeout, this, &TPreviewFR::ToggleBlink);
     FormCreate();
 }
 
@@ -34,7 +58,43 @@ void TPreviewFR::FormCreate()
     // At one size the cell only grows; measure afresh so the window fits
     // this font's cells, not the larger of it and the stored font.
     m_console.RemeasureFont();
+    ShowBlinkPhase();
+}
+
+bool TPreviewFR::BootMode() const { return m_form.Mode->currentIndex() == 1; }
+
+// Every choice is remembered, shown at once and rendered anew.
+void TPreviewFR::OptionsChanged()
+{
+    QSettings settings;
+    settings.setValue(ModeKey, BootMode());
+    settings.setValue(PromptKey, m_form.Prompt->isChecked());
+    settings.setValue(BrightKey, m_form.BrightBackgrounds->isChecked());
+    ShowBlinkPhase();
+    if (isVisible())
+        RunCommand(this, [this] { Button1Click(); });
+}
+
+// Only the boot loader's screen blinks; the preview shows digits 8-f bright.
+void TPreviewFR::ShowBlinkPhase()
+{
+    const bool blinking = BootMode() && !m_form.BrightBackgrounds->isChecked();
+    m_form.Prompt->setEnabled(BootMode());
+    m_form.BrightBackgrounds->setEnabled(BootMode());
+    m_form.SerialView->setVisible(BootMode());
     m_form.LayOut(*this);
+    m_blinkShown = true;
+    m_form.Terminal1->SetBlinkPhase(blinking ? BlinkPhase::Shown : BlinkPhase::Bright);
+    if (blinking)
+        m_blinkTimer.start();
+    else
+        m_blinkTimer.stop();
+}
+
+void TPreviewFR::ToggleBlink()
+{
+    m_blinkShown = !m_blinkShown;
+    m_form.Terminal1->SetBlinkPhase(m_blinkShown ? BlinkPhase::Shown : BlinkPhase::Hidden);
 }
 
 void TPreviewFR::ShowAndRefresh()
@@ -58,8 +118,17 @@ void TPreviewFR::Button1Click()
         }
         ~BusyPointer() { widget.unsetCursor(); }
     } busy(*m_form.Terminal1);
-    StandardOutputSink sink;
-    RenderDisplayFile(m_console, m_textSource ? m_textSource() : QByteArray(), sink);
+    const QByteArray text = m_textSource ? m_textSource() : QByteArray();
+    if (BootMode()) {
+        const QByteArray serial = RenderBootScreen(m_console, text, { .prompt = m_form.Prompt->isChecked() });
+        QStringList lines;
+        for (const QByteArray& line : serial.split('\n'))
+            lines << Cp437::DecodeCells(line);
+        m_form.SerialView->setPlainText(lines.join(u'\n'));
+    } else {
+        StandardOutputSink sink;
+        RenderDisplayFile(m_console, text, sink);
+    }
 }
 
 void TPreviewFR::closeEvent(QCloseEvent* event)

@@ -4,14 +4,17 @@
 #include "console/ColorConsole.h"
 #include "console/qt/QtFonts.h"
 
+#include <QTimer>
 #include <QWidget>
 
 #include <functional>
 
 // The preview window: the colour console on which a display file is
-// rendered, a Refresh and a Close button. It is not modal, lives for the
-// whole run and only hides when closed. It serves the standard output
-// stream from its creation to its destruction.
+// rendered, a Refresh and a Close button. It renders by the preview's own
+// rules or, chosen beside Refresh, as the boot loader does (with its prompt,
+// blinking and serial text); the choices are remembered. It is not modal,
+// lives for the whole run and only hides when closed. It serves the standard
+// output stream from its creation to its destruction.
 class TPreviewFR : public QWidget {
     Q_OBJECT
 
@@ -36,9 +39,15 @@ protected:
 private:
     void FormCreate();
     void Button1Click();
+    void OptionsChanged();
+    bool BootMode() const;
+    void ShowBlinkPhase();
+    void ToggleBlink();
 
     QtFontMeasurer m_measurer;
     TColorConsole m_console;
     PreviewForm m_form;
     std::function<QByteArray()> m_textSource;
+    QTimer m_blinkTimer;
+    bool m_blinkShown = true;
 };

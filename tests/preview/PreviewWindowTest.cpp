@@ -4,7 +4,12 @@
 #include "preview/Preview.h"
 #include "preview/ScreenSnapshot.h"
 
+#include <QCheckBox>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -70,4 +75,40 @@ TEST(PreviewWindow, CloseHidesAndAnnouncesIt)
     EXPECT_EQ(closed.count(), 1);
     ShowAndWait(preview);
     EXPECT_TRUE(preview.isVisible());
+}
+
+TEST(PreviewWindow, BootModeRendersAsTheLoaderBlinksAndIsRemembered)
+{
+    const QByteArray text = "\x0f"
+                            "9eblink\r\n\x14to serial\r\n";
+    {
+        TPreviewFR preview;
+        preview.SetTextSource([&] { return text; });
+        ShowAndWait(preview);
+        auto* terminal = Find<ConsoleWidget>(preview, "Terminal1");
+        EXPECT_FALSE(Find(preview, "SerialView")->isVisible());
+        Find<QComboBox>(preview, "Mode")->setCurrentIndex(1);
+        EXPECT_EQ(Row(preview.Console(), 0), "blink") << "rendered anew at once";
+        EXPECT_EQ(Row(preview.Console(), 1), "") << "text for the serial port only";
+        EXPECT_EQ(Find<QPlainTextEdit>(preview, "SerialView")->toPlainText(), "to serial\n");
+        EXPECT_EQ(terminal->Blink(), BlinkPhase::Shown);
+        QElapsedTimer waited;
+        waited.start();
+        while (terminal->Blink() == BlinkPhase::Shown && waited.elapsed() < 2000)
+            QTest::qWait(10);
+        EXPECT_EQ(terminal->Blink(), BlinkPhase::Hidden) << "the text blinks";
+        Find<QCheckBox>(preview, "Prompt")->setChecked(true);
+        EXPECT_EQ(Row(preview.Console(), 1), "boot:");
+        Find<QCheckBox>(preview, "BrightBackgrounds")->setChecked(true);
+        EXPECT_EQ(terminal->Blink(), BlinkPhase::Bright);
+        QTest::mouseClick(Find(preview, "Button1"), Qt::LeftButton);
+        EXPECT_EQ(Row(preview.Console(), 1), "boot:") << "Refresh keeps the choices";
+    }
+    TPreviewFR again;
+    EXPECT_EQ(Find<QComboBox>(again, "Mode")->currentIndex(), 1);
+    EXPECT_TRUE(Find<QCheckBox>(again, "Prompt")->isChecked());
+    EXPECT_TRUE(Find<QCheckBox>(again, "BrightBackgrounds")->isChecked());
+    EXPECT_EQ(Find(again, "Terminal1")->width(),
+        720 + Find<ConsoleWidget>(again, "Terminal1")->verticalScrollBar()->sizeHint().width())
+        << "the whole 720 x 400 screen, the scroll bars outside it";
 }

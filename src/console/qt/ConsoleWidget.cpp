@@ -56,6 +56,12 @@ ConsoleWidget::ConsoleWidget(TConsole& console, QWidget* parent)
 
 ConsoleWidget::~ConsoleWidget() { m_console.AttachWindow(nullptr); }
 
+void ConsoleWidget::SetBlinkPhase(BlinkPhase phase)
+{
+    if (std::exchange(m_blink, phase) != phase)
+        viewport()->update();
+}
+
 QSize ConsoleWidget::SizeForWholeGrid() const
 {
     const CellPair cell = m_console.CellSize();
@@ -188,7 +194,7 @@ bool ConsoleWidget::RunEventsUntil(const std::function<bool()>& done)
 void ConsoleWidget::paintEvent(QPaintEvent* event)
 {
     QPainter painter(viewport());
-    QtCanvas canvas(painter, event->rect(), palette(), m_glyphs);
+    QtCanvas canvas(painter, event->rect(), palette(), m_glyphs, m_blink);
     m_console.PaintGrid(canvas);
     painter.resetTransform();
     if (m_caret) {

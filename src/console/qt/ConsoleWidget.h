@@ -1,6 +1,7 @@
 #pragma once
 
 #include "GlyphCache.h"
+#include "QtCanvas.h"
 #include "console/ConsoleWindow.h"
 
 #include <QAbstractScrollArea>
@@ -24,6 +25,10 @@ public:
     ~ConsoleWidget() override;
 
     TConsole& Console() const { return m_console; }
+
+    // How backgrounds 8-f show from the next paint on.
+    void SetBlinkPhase(BlinkPhase phase);
+    BlinkPhase Blink() const { return m_blink; }
 
     // The grid's size in pixels plus the scroll bars: the size at which the
     // whole grid is visible.
@@ -62,6 +67,7 @@ private:
 
     TConsole& m_console;
     GlyphCache m_glyphs;
+    BlinkPhase m_blink = BlinkPhase::Bright;
     bool m_created = false;
     QRect m_dirty;
     bool m_handOverPosted = false;
