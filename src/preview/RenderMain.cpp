@@ -24,12 +24,14 @@ namespace {
 
 const char* const Usage
     = "usage: glimra-render [--mode preview|boot] [--format json|ansi|png|serial] [--prompt] [--blink on|bright]\n"
-      "                     [--output FILE] FILE   (FILE - reads standard input; serial needs --mode boot)\n";
+      "                     [--font vga9|vga8] [--output FILE] FILE   (FILE - reads standard input;\n"
+      "                     serial needs --mode boot; vga8 draws 8-dot cells)\n";
 
 struct Arguments {
     QString mode = QStringLiteral("preview");
     QString format = QStringLiteral("json");
     QString blink = QStringLiteral("on");
+    QString font = QStringLiteral("vga9");
     bool prompt = false;
     QString output;
     QString input;
@@ -51,6 +53,8 @@ QString* ValueOf(Arguments& arguments, const QString& word)
         return &arguments.format;
     if (word == u"--blink")
         return &arguments.blink;
+    if (word == u"--font")
+        return &arguments.font;
     if (word == u"--output")
         return &arguments.output;
     return nullptr;
@@ -75,7 +79,7 @@ std::optional<Arguments> Parse(const QStringList& words)
     }
     const bool known = OneOf(arguments.mode, { u"preview", u"boot" })
         && OneOf(arguments.format, { u"json", u"ansi", u"png", u"serial" })
-        && OneOf(arguments.blink, { u"on", u"bright" });
+        && OneOf(arguments.blink, { u"on", u"bright" }) && OneOf(arguments.font, { u"vga9", u"vga8" });
     if (!haveInput || !known || (arguments.format == u"serial" && !arguments.Boot()))
         return std::nullopt;
     return arguments;
@@ -114,7 +118,8 @@ int main(int argc, char* argv[])
         return Fail(
             QStringLiteral("%1 holds a NUL byte at offset %2; a display file cannot").arg(arguments->input).arg(nul));
 
-    QtFontMeasurer measurer;
+    const VgaDots dots = arguments->font == u"vga8" ? VgaDots::Eight : VgaDots::Nine;
+    QtFontMeasurer measurer(dots);
     TColorConsole console(measurer);
     LoadPreviewConsole(console);
     SetPreviewFont(console.Font());
@@ -134,7 +139,7 @@ int main(int argc, char* argv[])
     } else if (arguments->format == u"png") {
         QBuffer buffer(&result);
         buffer.open(QIODevice::WriteOnly);
-        PaintScreen(console, blink ? BlinkPhase::Shown : BlinkPhase::Bright).save(&buffer, "PNG");
+        PaintScreen(console, blink ? BlinkPhase::Shown : BlinkPhase::Bright, dots).save(&buffer, "PNG");
     } else {
         const ScreenSnapshot screen = ScreenSnapshot::Of(console);
         result = arguments->format == u"ansi" ? screen.ToAnsi(blink) : screen.ToJson(arguments->Boot());

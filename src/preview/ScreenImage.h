@@ -7,4 +7,4 @@
 class TColorConsole;
 
 // The console's own painting of its whole grid, one cell per character.
-QImage PaintScreen(TColorConsole& console, BlinkPhase blink = BlinkPhase::Bright);
+QImage PaintScreen(TColorConsole& console, BlinkPhase blink = BlinkPhase::Bright, VgaDots dots = VgaDots::Nine);

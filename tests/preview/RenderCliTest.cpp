@@ -136,6 +136,8 @@ TEST_F(RenderCliTest, BootModeDrawsAsTheLoaderWithAttributesSerialTextAndBlink)
     const QImage image(png);
     EXPECT_EQ(image.size(), QSize(720, 400));
     EXPECT_EQ(image.pixelColor(2 * 9 + 8, 15), QColor(0, 0, 0xAA)) << "the visible phase: the dark background";
+    ASSERT_EQ(RenderCli({ "--mode", "boot", "--format", "png", "--font", "vga8", "--output", png, file }).exitCode, 0);
+    EXPECT_EQ(QImage(png).size(), QSize(640, 400)) << "8-dot cells";
 
     EXPECT_EQ(RenderCli({ "--format", "serial", file }).exitCode, 2) << "serial text is the loader's";
     EXPECT_EQ(RenderCli({ "--mode", "vm", file }).exitCode, 2);

@@ -5,8 +5,8 @@
 #include <QGlyphRun>
 #include <QPainter>
 
-GlyphCache::Font::Font(const TFont& font)
-    : m_font(PlatformFont(font))
+GlyphCache::Font::Font(const TFont& font, VgaDots dots)
+    : m_font(PlatformFont(font, dots))
     , m_raw(QRawFont::fromFont(m_font))
 {
     for (int byte = 1; byte < 256; ++byte) {
@@ -98,6 +98,6 @@ GlyphCache::Font& GlyphCache::For(const TFont& font)
 {
     std::shared_ptr<Font>& slot = m_fonts[font.Handle()];
     if (!slot)
-        slot = std::make_shared<Font>(font);
+        slot = std::make_shared<Font>(font, m_dots);
     return *slot;
 }

@@ -26,7 +26,7 @@ public:
     // origin as its top-left point.
     class Font {
     public:
-        explicit Font(const TFont& font);
+        Font(const TFont& font, VgaDots dots);
         // The coverage of a byte's glyph in a cell of that geometry
         // (Format_Grayscale8, 0 background, 255 ink).
         const QImage& Mask(std::uint8_t byte, const QRect& geometry);
@@ -56,8 +56,14 @@ public:
         int m_generation = 0;
     };
 
+    explicit GlyphCache(VgaDots dots = VgaDots::Nine)
+        : m_dots(dots)
+    {
+    }
+
     Font& For(const TFont& font);
 
 private:
+    VgaDots m_dots;
     QHash<FontDescription, std::shared_ptr<Font>> m_fonts;
 };

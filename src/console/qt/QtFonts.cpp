@@ -44,13 +44,18 @@ std::uint8_t FamilyOf(QFont::StyleHint hint)
 
 }
 
-bool HasVgaFace() { return QFontDatabase::hasFamily(VgaFamily); }
-
-QFont PlatformFont(const TFont& font)
+QString VgaFamily(VgaDots dots)
 {
-    if (IsTerminalFace(font.Name()) && HasVgaFace()) {
+    return dots == VgaDots::Nine ? QStringLiteral("Px IBM VGA9") : QStringLiteral("Px IBM VGA8");
+}
+
+bool HasVgaFace(VgaDots dots) { return QFontDatabase::hasFamily(VgaFamily(dots)); }
+
+QFont PlatformFont(const TFont& font, VgaDots dots)
+{
+    if (IsTerminalFace(font.Name()) && HasVgaFace(dots)) {
         // A bitmap face: its pixels exactly, never smoothed.
-        QFont vga(VgaFamily);
+        QFont vga(VgaFamily(dots));
         vga.setPixelSize(std::max(1, font.Height()));
         vga.setStyleStrategy(QFont::NoAntialias);
         vga.setHintingPreference(QFont::PreferNoHinting);
@@ -94,7 +99,7 @@ TextMetrics QtFontMeasurer::Measure(const TFont& font) const
     if (auto found = m_measured.constFind(font.Handle()); found != m_measured.constEnd())
         return *found;
 
-    const QFont platform = PlatformFont(font);
+    const QFont platform = PlatformFont(font, m_dots);
     const QFontMetrics metrics(platform);
     const bool fixedPitch = QFontInfo(platform).fixedPitch();
     TextMetrics result;

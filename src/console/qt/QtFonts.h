@@ -9,16 +9,17 @@
 #include <QHash>
 #include <QPalette>
 
+// The VGA text mode's cell is 9 dots wide, or 8 where the card is set so.
+enum class VgaDots { Nine, Eight };
+
 // The Qt font that a console font description stands for. The PC screen's
 // "Terminal" face is the VGA text mode's own font when it is installed
 // (Debian's fonts-pc), drawn without smoothing; otherwise, like "Fixedsys",
 // a fixed-pitch font that has every code page 437 glyph, preferably DejaVu
 // Sans Mono.
-QFont PlatformFont(const TFont& font);
+QFont PlatformFont(const TFont& font, VgaDots dots = VgaDots::Nine);
 
-// The VGA text mode's font: 9-dot cells, 16 pixels high.
-inline const QString VgaFamily = QStringLiteral("Px IBM VGA9");
-bool HasVgaFace();
+bool HasVgaFace(VgaDots dots = VgaDots::Nine);
 
 // A colour value as RGB: explicit colours as they are, system colours from
 // the palette at this moment.
@@ -35,8 +36,13 @@ size_t qHash(const FontDescription& description, size_t seed = 0);
 // page 437 glyph is the maximum character width.
 class QtFontMeasurer : public FontMeasurer {
 public:
+    explicit QtFontMeasurer(VgaDots dots = VgaDots::Nine)
+        : m_dots(dots)
+    {
+    }
     TextMetrics Measure(const TFont& font) const override;
 
 private:
+    VgaDots m_dots;
     mutable QHash<FontDescription, TextMetrics> m_measured;
 };
