@@ -45,11 +45,10 @@ DocumentEdit::VisualLine DocumentEdit::LineAt(int position) const
 
 QString DocumentEdit::Representable(const QString& text)
 {
-    const Cp437::EncodedText encoded = Cp437::EncodeDocument(text);
-    if (encoded.unmappable.isEmpty())
-        return text;
-    emit Replaced(encoded.unmappable);
-    return Cp437::DecodeDocument(encoded.bytes);
+    const Cp437::InsertedText inserted = Cp437::Insertable(text);
+    if (!inserted.unmappable.isEmpty())
+        emit Replaced(inserted.unmappable);
+    return inserted.text;
 }
 
 void DocumentEdit::keyPressEvent(QKeyEvent* event)

@@ -137,7 +137,7 @@ void TGlavna::Button1Click()
         return;
     }
     if (code == 0)
-        return; // the document cannot hold NUL
+        return; // code 0 inserts nothing, though the document can hold NUL
     InsertText(Cp437::DecodeDocument(QByteArray(1, static_cast<char>(code))));
 }
 

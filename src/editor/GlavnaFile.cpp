@@ -106,13 +106,6 @@ void TGlavna::Open1Click()
 void TGlavna::OpenFile(const QString& fileName)
 {
     const QByteArray bytes = DocumentFile::Read(fileName);
-    // The editor cannot keep NUL: refuse the file rather than cut it short,
-    // so no later Save writes back less than was there.
-    if (const qsizetype nul = DisplayFile::FirstNul(bytes); nul >= 0)
-        throw EFileError(tr("Cannot open file \"%1\". It holds a NUL byte at offset %2, which the "
-                            "editor cannot keep; nothing was loaded")
-                             .arg(fileName)
-                             .arg(nul));
     const QByteArray text = DisplayFile::NormaliseLineBreaks(bytes);
     if (text.size() > MemoCapacity)
         throw EFileError(tr("Text exceeds memo capacity"));

@@ -9,9 +9,11 @@ namespace Cp437 {
 
 namespace {
 
-// Glyphs for 0x00-0x1F and 0x7F-0xFF; 0x20-0x7E are ASCII.
+// Glyphs for 0x00-0x1F and 0x7F-0xFF; 0x20-0x7E are ASCII. The PC shows
+// NUL as a blank; here it is the symbol for null, so it stays visible and
+// cannot be taken for a space.
 constexpr char16_t LowGlyphs[32] = {
-    0x0000, 0x263A, 0x263B, 0x2665, 0x2666, 0x2663, 0x2660, 0x2022, //
+    0x2400, 0x263A, 0x263B, 0x2665, 0x2666, 0x2663, 0x2660, 0x2022, //
     0x25D8, 0x25CB, 0x25D9, 0x2642, 0x2640, 0x266A, 0x266B, 0x263C, //
     0x25BA, 0x25C4, 0x2195, 0x203C, 0x00B6, 0x00A7, 0x25AC, 0x21A8, //
     0x2191, 0x2193, 0x2192, 0x2190, 0x221F, 0x2194, 0x25B2, 0x25BC, //
@@ -58,7 +60,7 @@ const std::unordered_map<char32_t, std::uint8_t>& ReverseTable()
 {
     static const auto reverse = [] {
         std::unordered_map<char32_t, std::uint8_t> result;
-        for (int byte = 1; byte < 256; ++byte)
+        for (int byte = 0; byte < 256; ++byte)
             result.emplace(Table()[byte], static_cast<std::uint8_t>(byte));
         return result;
     }();
@@ -118,7 +120,7 @@ EncodedText EncodeDocument(QStringView text)
             continue;
         }
         int byte = FromUnicode(character);
-        if (byte > 0) {
+        if (byte >= 0) {
             result.bytes += static_cast<char>(byte);
             continue;
         }
@@ -128,6 +130,14 @@ EncodedText EncodeDocument(QStringView text)
         result.bytes += '?';
     }
     return result;
+}
+
+InsertedText Insertable(QStringView text)
+{
+    QString breaks = text.toString();
+    breaks.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    EncodedText encoded = EncodeDocument(breaks);
+    return { DecodeDocument(encoded.bytes), encoded.unmappable };
 }
 
 QByteArray CellsToUtf8(QByteArrayView bytes) { return DecodeCells(bytes).toUtf8(); }

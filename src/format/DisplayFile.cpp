@@ -22,6 +22,4 @@ QByteArray NormaliseLineBreaks(QByteArrayView bytes)
     return result;
 }
 
-qsizetype FirstNul(QByteArrayView bytes) { return bytes.indexOf('\0'); }
-
 }

@@ -9,8 +9,4 @@ namespace DisplayFile {
 // (so LF CR is two line breaks).
 QByteArray NormaliseLineBreaks(QByteArrayView bytes);
 
-// The offset of the first 0x00 byte, or -1. The editor cannot hold NUL, so
-// such a file is refused rather than cut short.
-qsizetype FirstNul(QByteArrayView bytes);
-
 }

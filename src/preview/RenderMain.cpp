@@ -112,12 +112,6 @@ int main(int argc, char* argv[])
     const QByteArray bytes = input.readAll();
     if (input.error() != QFileDevice::NoError)
         return Fail(QStringLiteral("cannot read %1: %2").arg(arguments->input, input.errorString()));
-    // The loader draws nothing for NUL; the preview's document cannot hold it.
-    const qsizetype nul = DisplayFile::FirstNul(bytes);
-    if (!arguments->Boot() && nul >= 0)
-        return Fail(
-            QStringLiteral("%1 holds a NUL byte at offset %2; a display file cannot").arg(arguments->input).arg(nul));
-
     const VgaDots dots = arguments->font == u"vga8" ? VgaDots::Eight : VgaDots::Nine;
     QtFontMeasurer measurer(dots);
     TColorConsole console(measurer);

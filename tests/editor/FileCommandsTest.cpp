@@ -161,14 +161,18 @@ TEST_F(FileCommandsTest, TypedNamesGetTheDefaultExtension)
     EXPECT_EQ(Read(Path("named.txt")), QByteArray("abc"));
 }
 
-TEST_F(FileCommandsTest, FileWithNulIsRefusedAndNothingChanges)
+TEST_F(FileCommandsTest, EveryByteSurvivesOpenAndSaveAs)
 {
-    Open(Write("f.txt", "kept"));
-    const ShownBox box = Open(Write("nul.msg", QByteArray("abc\0def", 7)));
-    EXPECT_TRUE(box.shown);
-    EXPECT_TRUE(box.text.contains("NUL byte at offset 3")) << box.text.toStdString();
-    EXPECT_EQ(Bytes(), QByteArray("kept"));
-    EXPECT_EQ(glavna.windowTitle(), Path("f.txt"));
+    QByteArray everyByte;
+    for (int byte = 0; byte < 256; ++byte)
+        everyByte += static_cast<char>(byte);
+    const ShownBox box = Open(Write("all.msg", everyByte));
+    EXPECT_FALSE(box.shown) << box.text.toStdString();
+    EXPECT_TRUE(Editor->toPlainText().startsWith(QChar(0x2400))) << "NUL shows as a mark";
+    SaveAs(Path("saved.msg"));
+    QByteArray expected = everyByte;
+    expected.replace("\n\x0b\x0c\r", "\r\n\x0b\x0c\r\n"); // Open's line breaks: the lone LF and CR
+    EXPECT_EQ(Read(Path("saved.msg")), expected);
 }
 
 TEST_F(FileCommandsTest, TooLargeATextIsRefused)

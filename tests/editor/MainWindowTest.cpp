@@ -339,6 +339,10 @@ TEST_F(MainWindowTest, CharactersWithoutACodeAreReplacedAndReported)
     Editor->paste();
     EXPECT_EQ(Bytes(), QByteArray("a?b\x81\x1a?"));
     EXPECT_TRUE(glavna.statusBar()->currentMessage().contains(QString::fromUtf8("✓")));
+    SetDocument("");
+    QApplication::clipboard()->setText(QString::fromUtf8("x\r\ny€"));
+    Editor->paste();
+    EXPECT_EQ(Bytes(), QByteArray("x\r\ny?")) << "no stray CR before the line break";
 }
 
 TEST_F(MainWindowTest, TabFollowsTheFocusOrder)

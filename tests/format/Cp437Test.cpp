@@ -130,3 +130,25 @@ TEST(Cp437, CellsKeepEveryByteAsOneCharacter)
     EXPECT_EQ(Cp437::DecodeCells(cells), QString::fromUtf8("♪◙╔═"));
     EXPECT_EQ(Cp437::CellsToUtf8(cells), QByteArray("♪◙╔═"));
 }
+
+TEST(Cp437, TextFromOutsideTakesOpensLineBreaksAndMarksWhatHasNoByte)
+{
+    struct Case {
+        QString outside;
+        QByteArray bytes; // of the inserted text
+        QString unmappable;
+    };
+    const Case cases[] = {
+        { QString::fromUtf8("x\r\ny€"), "x\r\ny?", QString::fromUtf8("€") },
+        { QString::fromUtf8("x\ry€"), "x\r\ny?", QString::fromUtf8("€") },
+        { "x\ry", "x\r\ny", "" },
+        { "x\n\ry", "x\r\n\r\ny", "" },
+        { QString("a") + QChar(0x2400) + "b", QByteArray("a\0b", 3), "" },
+        { QString("a") + QChar(0x0000), "a?", QString(QChar(0x0000)) },
+    };
+    for (const Case& test : cases) {
+        const Cp437::InsertedText inserted = Cp437::Insertable(test.outside);
+        EXPECT_EQ(Cp437::EncodeDocument(inserted.text).bytes, test.bytes) << test.outside.toStdString();
+        EXPECT_EQ(inserted.unmappable, test.unmappable) << test.outside.toStdString();
+    }
+}

@@ -20,9 +20,3 @@ TEST(DisplayFile, LineBreaksBecomeCrLf)
     for (const auto& [input, expected] : cases)
         EXPECT_EQ(DisplayFile::NormaliseLineBreaks(input), expected) << input.toHex().constData();
 }
-
-TEST(DisplayFile, FirstNulIsFound)
-{
-    EXPECT_EQ(DisplayFile::FirstNul("abc"), -1);
-    EXPECT_EQ(DisplayFile::FirstNul(QByteArray("ab\0c\0", 5)), 2);
-}

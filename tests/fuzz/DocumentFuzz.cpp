@@ -18,8 +18,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     openedWithoutBreaks.replace('\r', "").replace('\n', "");
     Require(withoutBreaks == openedWithoutBreaks, "opening changed a byte that is not a line break");
 
-    if (DisplayFile::FirstNul(opened) >= 0)
-        return 0; // the document cannot hold NUL
     const Cp437::EncodedText text = Cp437::EncodeDocument(Cp437::DecodeDocument(opened));
     Require(text.unmappable.isEmpty(), "a byte's own glyph has no byte");
     Require(text.bytes == opened, "the document's text does not give back its bytes");

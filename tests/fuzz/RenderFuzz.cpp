@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes through the boot loader's rendering, and through
 // opening and the preview rendering, and checks what must always hold: a
-// refused NUL, CR LF-only line breaks after opening, the cursor inside the
+// CR LF-only line breaks after opening, the cursor inside the
 // grid, and every cell naming a live attribute whose count equals its cells.
 #include "ConsoleInvariants.h"
 #include "FakeMeasurer.h"
@@ -38,10 +38,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     RenderBootScreen(*console, bytes, { .prompt = size % 2 == 0 });
     RequireSoundScreen(*console);
-    if (DisplayFile::FirstNul(bytes) >= 0) {
-        Require(bytes.contains('\0'), "a NUL reported where there is none");
-        return 0;
-    }
     const QByteArray text = DisplayFile::NormaliseLineBreaks(bytes);
     Require(OnlyCrLfBreaks(text), "a lone CR or LF after loading");
     ConsoleSink sink(*console);
