@@ -1,5 +1,7 @@
 #include "ErrorBox.h"
 
+#include "Exceptions.h"
+
 #include <QApplication>
 #include <QMessageBox>
 
@@ -14,12 +16,18 @@ QString ErrorBoxText(const QString& message)
 
 void RunCommand(QWidget* parent, const std::function<void()>& command)
 {
-    QString message;
+    QString message, detail;
     try {
         command();
         return;
+    } catch (const Exception& error) {
+        message = QString::fromStdString(error.what());
+        detail = QString::fromStdString(error.Detail());
     } catch (const std::exception& error) {
         message = QString::fromStdString(error.what());
     }
-    QMessageBox::critical(parent, QApplication::applicationDisplayName(), ErrorBoxText(message));
+    QMessageBox box(
+        QMessageBox::Critical, QApplication::applicationDisplayName(), ErrorBoxText(message), QMessageBox::Ok, parent);
+    box.setDetailedText(detail);
+    box.exec();
 }

@@ -2,11 +2,21 @@
 
 #include <stdexcept>
 #include <string>
+#include <utility>
 
-// Errors carry the text the user sees in the general error box.
+// Errors carry the text the user sees in the general error box, and may
+// carry a detail shown below it (the file and the system's reason, say).
 class Exception : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    explicit Exception(const std::string& message, std::string detail = {})
+        : std::runtime_error(message)
+        , m_detail(std::move(detail))
+    {
+    }
+    const std::string& Detail() const { return m_detail; }
+
+private:
+    std::string m_detail;
 };
 
 // A console font that fails the fixed-pitch test.

@@ -1,11 +1,11 @@
 #include "DocumentFile.h"
 
 #include "EditorErrors.h"
+#include "common/FileSaving.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 
 namespace DocumentFile {
 
@@ -24,14 +24,14 @@ QByteArray Read(const QString& path)
 
 void Write(const QString& path, const QByteArray& bytes)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    const std::optional<SaveFailure> failure = SaveBytes(path, bytes);
+    if (!failure)
+        return;
+    if (failure->stage == SaveFailure::Stage::Create)
         throw EFileError(QCoreApplication::translate("DocumentFile", "Cannot create file \"%1\". %2")
-                             .arg(QDir::toNativeSeparators(path), file.errorString()));
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
-        file.cancelWriting();
-        throw EFileError(QCoreApplication::translate("DocumentFile", "Stream write error"));
-    }
+                             .arg(QDir::toNativeSeparators(path), failure->reason),
+            FailureDetail(*failure));
+    throw EFileError(QCoreApplication::translate("DocumentFile", "Stream write error"), FailureDetail(*failure));
 }
 
 }

@@ -10,9 +10,10 @@ namespace DocumentFile {
 // The whole file as bytes: "Cannot open file "<path>". <reason>".
 QByteArray Read(const QString& path);
 
-// The bytes exactly, nothing added. The file is replaced only once every
-// byte is written, so a failed save leaves the old file as it was:
-// "Cannot create file "<path>". <reason>" or "Stream write error".
+// The bytes exactly, nothing added, the file kept what it is (links, owner,
+// mode, a device), and a failed save leaves the old file as it was:
+// "Cannot create file "<path>". <reason>" or "Stream write error", with the
+// file and the system's reason as detail.
 void Write(const QString& path, const QByteArray& bytes);
 
 }

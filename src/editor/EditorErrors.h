@@ -16,8 +16,8 @@ public:
 // A file that cannot be read or written, or a text too large for the editor.
 class EFileError : public Exception {
 public:
-    explicit EFileError(const QString& message)
-        : Exception(message.toStdString())
+    explicit EFileError(const QString& message, const QString& detail = {})
+        : Exception(message.toStdString(), detail.toStdString())
     {
     }
 };

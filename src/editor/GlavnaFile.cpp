@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QMessageBox>
+#include <QRegularExpression>
 
 namespace {
 
@@ -30,11 +31,23 @@ QFileDialog* FileDialog(QWidget* parent, QFileDialog::AcceptMode mode, const QSt
     auto* dialog = new QFileDialog(parent);
     dialog->setAcceptMode(mode);
     dialog->setNameFilters(filters);
-    dialog->setDefaultSuffix(QStringLiteral("txt"));
     dialog->setFileMode(QFileDialog::AnyFile);
     dialog->setOption(QFileDialog::DontConfirmOverwrite);
     dialog->setOption(QFileDialog::DontUseNativeDialog);
     return dialog;
+}
+
+// A name as typed when that file exists (boot help files are often called
+// f1, f2 ...); a name without extension that is not there takes the chosen
+// filter's extension.
+QString ResolvedName(const QFileDialog& dialog, const QString& typed)
+{
+    const QFileInfo file(typed);
+    if (file.exists() || !file.suffix().isEmpty())
+        return typed;
+    static const QRegularExpression extension(QStringLiteral("\\*\\.(\\w+)"));
+    const QRegularExpressionMatch filter = extension.match(dialog.selectedNameFilter());
+    return filter.hasMatch() ? typed + u'.' + filter.captured(1) : typed;
 }
 
 // The name the dialog accepted, or nothing when cancelled. It is offered
@@ -43,7 +56,7 @@ std::optional<QString> AcceptedName(QFileDialog& dialog)
 {
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
-    const QString name = dialog.selectedFiles().front();
+    const QString name = ResolvedName(dialog, dialog.selectedFiles().front());
     dialog.setDirectory(QFileInfo(name).absolutePath());
     dialog.selectFile(QFileInfo(name).fileName());
     return name;

@@ -6,6 +6,7 @@
 #include "ScreenImage.h"
 #include "ScreenSnapshot.h"
 #include "boot/BootRendering.h"
+#include "common/FileSaving.h"
 #include "console/ColorConsole.h"
 #include "console/ConsoleSinks.h"
 #include "console/qt/QtFonts.h"
@@ -14,7 +15,6 @@
 #include <QBuffer>
 #include <QFile>
 #include <QGuiApplication>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <cstdio>
@@ -143,8 +143,7 @@ int main(int argc, char* argv[])
         std::cout.write(result.constData(), result.size()).flush();
         return std::cout ? 0 : Fail(QStringLiteral("cannot write the output"));
     }
-    QSaveFile output(arguments->output);
-    if (!output.open(QIODevice::WriteOnly) || output.write(result) != result.size() || !output.commit())
-        return Fail(QStringLiteral("cannot write %1: %2").arg(arguments->output, output.errorString()));
+    if (const std::optional<SaveFailure> failure = SaveBytes(arguments->output, result))
+        return Fail(QStringLiteral("cannot write %1: %2").arg(arguments->output, failure->reason));
     return 0;
 }

@@ -154,11 +154,20 @@ TEST_F(FileCommandsTest, DialogsOfferTheLastAcceptedName)
     EXPECT_EQ(Bytes(), QByteArray("x")) << "cancelling changes nothing";
 }
 
-TEST_F(FileCommandsTest, TypedNamesGetTheDefaultExtension)
+TEST_F(FileCommandsTest, TypedNamesStandAsTheyAreWhenTheFileExists)
 {
     SetDocument("abc");
     SaveAs(Path("named"));
-    EXPECT_EQ(Read(Path("named.txt")), QByteArray("abc"));
+    EXPECT_EQ(Read(Path("named.txt")), QByteArray("abc")) << "a new name takes the filter's extension";
+
+    Write("f2", "help screen");
+    Write("f2.txt", "another file");
+    Open(Path("f2"));
+    EXPECT_EQ(Bytes(), QByteArray("help screen"));
+    SetDocument("edited");
+    SaveAs(Path("f2"));
+    EXPECT_EQ(Read(Path("f2")), QByteArray("edited"));
+    EXPECT_EQ(Read(Path("f2.txt")), QByteArray("another file"));
 }
 
 TEST_F(FileCommandsTest, EveryByteSurvivesOpenAndSaveAs)
@@ -212,6 +221,8 @@ TEST_F(FileCommandsTest, WriteErrorsAreReported)
     EXPECT_TRUE(box.shown);
     EXPECT_TRUE(box.text.startsWith(QStringLiteral("Cannot create file \"%1\".").arg(Path("no/such/folder/f.txt"))))
         << box.text.toStdString();
+    EXPECT_TRUE(box.detail.startsWith(QStringLiteral("\"%1\": ").arg(Path("no/such/folder/f.txt"))))
+        << "the file and the system's reason: " << box.detail.toStdString();
 }
 
 TEST_F(FileCommandsTest, CloseAsksEveryTime)

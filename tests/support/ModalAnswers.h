@@ -17,6 +17,7 @@ struct ShownBox {
     bool shown = false;
     QString title;
     QString text;
+    QString detail;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
 };
@@ -35,7 +36,7 @@ inline std::vector<ShownBox> AnswerBoxes(
         if (!box || box->property("answered").toBool())
             return;
         box->setProperty("answered", true);
-        shown.push_back({ true, box->windowTitle(), box->text(), box->icon(),
+        shown.push_back({ true, box->windowTitle(), box->text(), box->detailedText(), box->icon(),
             box->defaultButton() ? box->standardButton(box->defaultButton()) : QMessageBox::NoButton });
         const QMessageBox::StandardButton button
             = shown.size() <= answers.size() ? answers[shown.size() - 1] : QMessageBox::NoButton;

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+// Replaces a file's bytes and keeps what the file is. A regular file that
+// only we own, with one name, in a folder we may write, is replaced
+// atomically (a failed save leaves it as it was, and no temporary file
+// behind) and keeps its mode. Where a rename would lose something (a second
+// hard link, another owner or group, a folder we cannot write) the file is
+// written in place instead, its old bytes kept in memory and put back if
+// the write fails. A symbolic link is followed and stays a link. Device
+// nodes, FIFOs and the like are written plainly, never renamed over.
+struct SaveFailure {
+    enum class Stage { Create, Write } stage;
+    QString path; // the file actually written
+    QString reason; // the system's words
+};
+std::optional<SaveFailure> SaveBytes(const QString& path, const QByteArray& bytes);
+
+// "<path>": reason, as error boxes show it below their message.
+QString FailureDetail(const SaveFailure& failure);
