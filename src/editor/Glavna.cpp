@@ -21,6 +21,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSettings>
 #include <QStatusBar>
 #include <QTextBlock>
 
@@ -30,6 +31,7 @@ TGlavna::TGlavna(QWidget* parent)
     setWindowTitle(QStringLiteral("Glimra"));
     setWindowIcon(ProgramIcon());
     m_form.SetUp(*this);
+    m_form.KeepLF1->setChecked(QSettings().value(KeepLfKey).toBool());
     WireHandlers();
     FormCreate();
 }
@@ -69,6 +71,7 @@ void TGlavna::WireHandlers()
     On(f.Open1, &QAction::triggered, &TGlavna::Open1Click);
     On(f.Save1, &QAction::triggered, &TGlavna::Save1Click);
     On(f.SaveAs1, &QAction::triggered, &TGlavna::SaveAs1Click);
+    On(f.KeepLF1, &QAction::triggered, &TGlavna::KeepLF1Click);
     On(f.Exit1, &QAction::triggered, &TGlavna::Exit1Click);
     On(f.NotARealHelp1, &QAction::triggered, &TGlavna::NotARealHelp1Click);
     On(f.About1, &QAction::triggered, &TGlavna::About1Click);

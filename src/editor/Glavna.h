@@ -2,6 +2,7 @@
 
 #include "GlavnaForm.h"
 
+#include <QDateTime>
 #include <QMainWindow>
 
 class FindReplaceDialog;
@@ -9,6 +10,14 @@ class QFileDialog;
 class TAboutBox;
 class TNARHForm;
 class TPreviewFR;
+
+// What tells that another program changed a file.
+struct FileStamp {
+    qint64 size = -1;
+    QDateTime modified;
+    bool operator==(const FileStamp&) const = default;
+    static FileStamp Of(const QString& fileName);
+};
 
 // The main window: the document, the command buttons and selectors, the
 // caret coordinates, the on-screen keyboard, and the File and NARH menus.
@@ -63,6 +72,10 @@ private:
     void PopupMenu1Popup(const QPoint& at);
     void OpenFile(const QString& fileName);
     void SaveToFile(const QString& fileName);
+    bool IsSaveTarget(const QString& fileName) const;
+    bool MayReplace(const QString& fileName);
+    void KeepLF1Click();
+    void ShowLineBreaks();
     QFileDialog& OpenDialog1();
     QFileDialog& SaveDialog1();
     FindReplaceDialog& FindDialog(FindReplaceDialog*& dialog, bool withReplace);
@@ -82,4 +95,8 @@ private:
     TAboutBox* m_about = nullptr;
     TPreviewFR* m_preview = nullptr;
     QString m_saveTarget;
+    FileStamp m_savedStamp;
+    bool m_lfFile = false; // every line break of the open file was a lone LF
 };
+
+inline const QString KeepLfKey = QStringLiteral("editor/keepLfLineBreaks");

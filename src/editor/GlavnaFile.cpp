@@ -10,9 +10,11 @@
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
 #include <QRegularExpression>
+#include <QSettings>
 
 namespace {
 
@@ -106,6 +108,8 @@ void TGlavna::PopupMenu1Popup(const QPoint& at)
 void TGlavna::New1Click()
 {
     m_form.Editor->SetBytes({});
+    m_lfFile = false;
+    ShowLineBreaks();
     m_form.Save1->setEnabled(false);
     setWindowTitle(tr("Untitled"));
 }
@@ -123,6 +127,9 @@ void TGlavna::OpenFile(const QString& fileName)
     if (text.size() > MemoCapacity)
         throw EFileError(tr("Text exceeds memo capacity"));
     m_form.Editor->SetBytes(text);
+    m_lfFile = DisplayFile::OnlyLfBreaks(bytes);
+    ShowLineBreaks();
+    m_savedStamp = FileStamp::Of(fileName);
     m_saveTarget = fileName;
     setWindowTitle(fileName);
     m_form.Save1->setEnabled(true);
@@ -130,17 +137,39 @@ void TGlavna::OpenFile(const QString& fileName)
 
 void TGlavna::Save1Click()
 {
-    if (Confirm(this, tr("Are you sure?")))
+    if (Confirm(this, tr("Are you sure?")) && MayReplace(m_saveTarget))
         SaveToFile(m_saveTarget);
 }
 
 void TGlavna::SaveAs1Click()
 {
-    if (const std::optional<QString> name = AcceptedName(SaveDialog1()))
+    if (const std::optional<QString> name = AcceptedName(SaveDialog1()); name && MayReplace(*name))
         SaveToFile(*name);
 }
 
-void TGlavna::SaveToFile(const QString& fileName) { DocumentFile::Write(fileName, m_form.Editor->Bytes()); }
+bool TGlavna::IsSaveTarget(const QString& fileName) const
+{
+    return !m_saveTarget.isEmpty() && QFileInfo(fileName) == QFileInfo(m_saveTarget);
+}
+
+// Another program's change to the file the title names is not overwritten
+// without a word.
+bool TGlavna::MayReplace(const QString& fileName)
+{
+    if (!IsSaveTarget(fileName) || FileStamp::Of(fileName) == m_savedStamp)
+        return true;
+    return Confirm(this, tr("The file was changed by another program since it was opened. Replace it?"));
+}
+
+void TGlavna::SaveToFile(const QString& fileName)
+{
+    QByteArray bytes = m_form.Editor->Bytes();
+    if (m_form.KeepLF1->isChecked() && m_lfFile)
+        bytes = DisplayFile::WithLfBreaks(bytes);
+    DocumentFile::Write(fileName, bytes);
+    if (IsSaveTarget(fileName))
+        m_savedStamp = FileStamp::Of(fileName);
+}
 
 void TGlavna::Find1Click()
 {
@@ -164,4 +193,14 @@ void TGlavna::closeEvent(QCloseEvent* event)
         event->accept();
     else
         event->ignore();
+}
+
+void TGlavna::ShowLineBreaks() { m_form.LineBreaks->setText(m_lfFile ? tr("LF") : tr("CR LF")); }
+
+void TGlavna::KeepLF1Click() { QSettings().setValue(KeepLfKey, m_form.KeepLF1->isChecked()); }
+
+FileStamp FileStamp::Of(const QString& fileName)
+{
+    const QFileInfo file(fileName);
+    return { file.size(), file.lastModified() };
 }

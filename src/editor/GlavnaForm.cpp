@@ -57,6 +57,8 @@ constexpr int LegendTop = 24;
 
 void GlavnaForm::SetUp(QMainWindow& window)
 {
+    LineBreaks = Named(new QLabel(QStringLiteral("CR LF"), &window), "LineBreaks");
+    window.statusBar()->addPermanentWidget(LineBreaks);
     auto* form = new QWidget(&window);
     window.setCentralWidget(form);
     QFont sans = form->font();
@@ -132,6 +134,9 @@ void GlavnaForm::CreateMenus(QMainWindow& window)
     Save1 = Named(file->addAction(QWidget::tr("&Save")), "Save1");
     Save1->setEnabled(false);
     SaveAs1 = Named(file->addAction(QWidget::tr("Save &As...")), "SaveAs1");
+    file->addSeparator();
+    KeepLF1 = Named(file->addAction(QWidget::tr("Keep LF Line Breaks")), "KeepLF1");
+    KeepLF1->setCheckable(true);
     file->addSeparator();
     Exit1 = Named(file->addAction(QWidget::tr("E&xit")), "Exit1");
 

@@ -35,6 +35,8 @@ struct GlavnaForm {
     QAction* Open1 = nullptr;
     QAction* Save1 = nullptr;
     QAction* SaveAs1 = nullptr;
+    QAction* KeepLF1 = nullptr; // checkable, remembered
+    QLabel* LineBreaks = nullptr; // in the status bar: the open file's
     QAction* Exit1 = nullptr;
     QAction* NotARealHelp1 = nullptr;
     QAction* About1 = nullptr;

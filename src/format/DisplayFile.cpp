@@ -22,4 +22,8 @@ QByteArray NormaliseLineBreaks(QByteArrayView bytes)
     return result;
 }
 
+bool OnlyLfBreaks(QByteArrayView bytes) { return bytes.contains(DisplayCode::LF) && !bytes.contains(DisplayCode::CR); }
+
+QByteArray WithLfBreaks(QByteArrayView bytes) { return bytes.toByteArray().replace("\r\n", "\n"); }
+
 }

@@ -9,4 +9,10 @@ namespace DisplayFile {
 // (so LF CR is two line breaks).
 QByteArray NormaliseLineBreaks(QByteArrayView bytes);
 
+// Whether every line break is a lone LF, and there is at least one.
+bool OnlyLfBreaks(QByteArrayView bytes);
+
+// Each CR LF as a lone LF, for saving a file in the line breaks it had.
+QByteArray WithLfBreaks(QByteArrayView bytes);
+
 }

@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QRadioButton>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -302,4 +303,46 @@ TEST_F(FileCommandsTest, ReplaceAndReplaceAllAreUndoable)
     const ShownBox refused = AnswerBox([&] { click("ReplaceAll"); });
     EXPECT_TRUE(refused.text.contains(QString::fromUtf8("€")));
     EXPECT_EQ(Bytes(), QByteArray("cat hat cat"));
+}
+
+TEST_F(FileCommandsTest, AChangeByAnotherProgramIsNotOverwrittenUnasked)
+{
+    const QString file = Write("f2", "mine");
+    Open(file);
+    Write("f2", "theirs, longer");
+    const std::vector<ShownBox> no = AnswerBoxes([&] { Choose("&Save"); }, { QMessageBox::Yes, QMessageBox::No });
+    ASSERT_EQ(no.size(), 2u);
+    EXPECT_EQ(no[1].text, "The file was changed by another program since it was opened. Replace it?");
+    EXPECT_EQ(no[1].title, "Confirm");
+    EXPECT_EQ(Read(file), "theirs, longer");
+    EXPECT_EQ(Bytes(), "mine") << "No keeps the document too";
+
+    AnswerBoxes([&] { Choose("&Save"); }, { QMessageBox::Yes, QMessageBox::Yes });
+    EXPECT_EQ(Read(file), "mine");
+    EXPECT_EQ(AnswerBoxes([&] { Choose("&Save"); }, { QMessageBox::Yes }).size(), 1u) << "saved: no question now";
+    Write("f2", "theirs again");
+    const ShownBox asked = AnswerBox([&] { AnswerFileDialog([&] { Choose("Save &As..."); }, file); }, QMessageBox::No);
+    EXPECT_EQ(asked.text, "The file was changed by another program since it was opened. Replace it?");
+    EXPECT_EQ(Read(file), "theirs again");
+}
+
+TEST_F(FileCommandsTest, KeepLfLineBreaksSavesAnLfFileWithLf)
+{
+    QLabel* lineBreaks = Find<QLabel>(glavna, "LineBreaks");
+    QAction* keepLf = Find<QAction>(glavna, "KeepLF1");
+    EXPECT_FALSE(keepLf->isChecked());
+    Open(Write("unix.msg", "a\nb\n"));
+    EXPECT_EQ(lineBreaks->text(), "LF");
+    Save(QMessageBox::Yes);
+    EXPECT_EQ(Read(Path("unix.msg")), "a\r\nb\r\n") << "off: CR LF, as ever";
+
+    keepLf->trigger();
+    EXPECT_TRUE(QSettings().value(QStringLiteral("editor/keepLfLineBreaks")).toBool()) << "remembered";
+    Open(Write("unix.msg", "a\nb\n"));
+    Save(QMessageBox::Yes);
+    EXPECT_EQ(Read(Path("unix.msg")), "a\nb\n");
+    Open(Write("mixed.msg", "a\nb\r\n"));
+    EXPECT_EQ(lineBreaks->text(), "CR LF");
+    Save(QMessageBox::Yes);
+    EXPECT_EQ(Read(Path("mixed.msg")), "a\r\nb\r\n");
 }

@@ -40,7 +40,7 @@ inline std::vector<ShownBox> AnswerBoxes(
             box->defaultButton() ? box->standardButton(box->defaultButton()) : QMessageBox::NoButton });
         const QMessageBox::StandardButton button
             = shown.size() <= answers.size() ? answers[shown.size() - 1] : QMessageBox::NoButton;
-        if (button == QMessageBox::NoButton)
+        if (button == QMessageBox::NoButton || !box->button(button))
             box->reject();
         else
             box->button(button)->click();
