@@ -37,10 +37,7 @@ std::optional<SaveFailure> Failure(SaveFailure::Stage stage, const QString& path
     return SaveFailure { stage, path, reason };
 }
 
-bool WriteAll(QFileDevice& file, const QByteArray& bytes)
-{
-    return file.write(bytes) == bytes.size() && file.flush();
-}
+bool WriteAll(QFileDevice& file, const QByteArray& bytes) { return file.write(bytes) == bytes.size() && file.flush(); }
 
 std::optional<SaveFailure> SaveAtomically(const QString& path, const QByteArray& bytes, bool keepMode)
 {
