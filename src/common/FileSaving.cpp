@@ -106,3 +106,13 @@ QString FailureDetail(const SaveFailure& failure)
 {
     return QStringLiteral("\"%1\": %2").arg(QDir::toNativeSeparators(failure.path), failure.reason);
 }
+
+std::optional<QByteArray> ReadAtMost(QFileDevice& file, qint64 limit)
+{
+    if (!file.isSequential() && file.size() > limit)
+        return std::nullopt;
+    QByteArray bytes = file.read(limit + 1);
+    if (bytes.size() > limit)
+        return std::nullopt;
+    return bytes;
+}

@@ -1,9 +1,12 @@
 #pragma once
 
 #include <QByteArray>
+#include <QFileDevice>
 #include <QString>
 
 #include <optional>
+
+// Reading and writing files without losing or mangling them.
 
 // Replaces a file's bytes and keeps what the file is. A regular file that
 // only we own, with one name, in a folder we may write, is replaced
@@ -22,3 +25,9 @@ std::optional<SaveFailure> SaveBytes(const QString& path, const QByteArray& byte
 
 // "<path>": reason, as error boxes show it below their message.
 QString FailureDetail(const SaveFailure& failure);
+
+// At most limit bytes of an open file, or nothing when it holds more. The
+// size of a regular file is looked at before anything is read; anything
+// else (a pipe, a device, standard input) is read up to one byte past the
+// limit, so an endless input cannot exhaust memory.
+std::optional<QByteArray> ReadAtMost(QFileDevice& file, qint64 limit);

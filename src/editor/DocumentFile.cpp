@@ -9,17 +9,22 @@
 
 namespace DocumentFile {
 
-QByteArray Read(const QString& path)
+QByteArray Read(const QString& path, qint64 limit)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw EFileError(QCoreApplication::translate("DocumentFile", "Cannot open file \"%1\". %2")
                              .arg(QDir::toNativeSeparators(path), file.errorString()));
-    QByteArray bytes = file.readAll();
+    const std::optional<QByteArray> bytes = ReadAtMost(file, limit);
+    if (!bytes)
+        throw EFileError(QCoreApplication::translate("DocumentFile", "Text exceeds memo capacity"),
+            QCoreApplication::translate("DocumentFile", "\"%1\" holds more than %2 MiB, the most the editor takes")
+                .arg(QDir::toNativeSeparators(path))
+                .arg(limit >> 20));
     if (file.error() != QFileDevice::NoError)
         throw EFileError(QCoreApplication::translate("DocumentFile", "Cannot open file \"%1\". %2")
                              .arg(QDir::toNativeSeparators(path), file.errorString()));
-    return bytes;
+    return *bytes;
 }
 
 void Write(const QString& path, const QByteArray& bytes)

@@ -122,7 +122,7 @@ void TGlavna::Open1Click()
 
 void TGlavna::OpenFile(const QString& fileName)
 {
-    const QByteArray bytes = DocumentFile::Read(fileName);
+    const QByteArray bytes = DocumentFile::Read(fileName, MemoCapacity);
     const QByteArray text = DisplayFile::NormaliseLineBreaks(bytes);
     if (text.size() > MemoCapacity)
         throw EFileError(tr("Text exceeds memo capacity"));

@@ -27,6 +27,9 @@ const char* const Usage
       "                     [--font vga9|vga8] [--output FILE] FILE   (FILE - reads standard input;\n"
       "                     serial needs --mode boot; vga8 draws 8-dot cells)\n";
 
+// No display file comes near this; an endless input stops here.
+constexpr qint64 InputLimit = qint64(64) << 20;
+
 struct Arguments {
     QString mode = QStringLiteral("preview");
     QString format = QStringLiteral("json");
@@ -109,7 +112,11 @@ int main(int argc, char* argv[])
         = arguments->input == u"-" ? input.open(stdin, QIODevice::ReadOnly) : input.open(QIODevice::ReadOnly);
     if (!opened)
         return Fail(QStringLiteral("cannot open %1: %2").arg(arguments->input, input.errorString()));
-    const QByteArray bytes = input.readAll();
+    const std::optional<QByteArray> bytes = ReadAtMost(input, InputLimit);
+    if (!bytes)
+        return Fail(QStringLiteral("%1 holds more than %2 MiB, the most glimra-render reads")
+                        .arg(arguments->input)
+                        .arg(InputLimit >> 20));
     if (input.error() != QFileDevice::NoError)
         return Fail(QStringLiteral("cannot read %1: %2").arg(arguments->input, input.errorString()));
     const VgaDots dots = arguments->font == u"vga8" ? VgaDots::Eight : VgaDots::Nine;
@@ -119,10 +126,10 @@ int main(int argc, char* argv[])
     SetPreviewFont(console.Font());
     QByteArray serial;
     if (arguments->Boot()) {
-        serial = RenderBootScreen(console, bytes, { .prompt = arguments->prompt });
+        serial = RenderBootScreen(console, *bytes, { .prompt = arguments->prompt });
     } else {
         ConsoleSink sink(console);
-        RenderDisplayFile(console, DisplayFile::NormaliseLineBreaks(bytes), sink);
+        RenderDisplayFile(console, DisplayFile::NormaliseLineBreaks(*bytes), sink);
     }
 
     // Blinking shows only in boot mode; the preview shows digits 8-f bright.

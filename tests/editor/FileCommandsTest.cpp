@@ -190,7 +190,10 @@ TEST_F(FileCommandsTest, TooLargeATextIsRefused)
     const QString big = Write("big.txt", QByteArray(TGlavna::MemoCapacity + 1, 'x'));
     const ShownBox box = Open(big);
     EXPECT_EQ(box.text, "Text exceeds memo capacity.");
+    EXPECT_TRUE(box.detail.contains("16 MiB")) << box.detail.toStdString();
     EXPECT_TRUE(Bytes().isEmpty());
+    const ShownBox endless = Open(QStringLiteral("/dev/zero"));
+    EXPECT_EQ(endless.text, "Text exceeds memo capacity.") << "an endless input is read up to the limit only";
 }
 
 TEST_F(FileCommandsTest, AFailedWriteLeavesTheOldFileIntact)

@@ -98,6 +98,10 @@ TEST_F(RenderCliTest, NulGoesToTheConsoleMissingFilesAndBadArgumentsAreRefused)
     EXPECT_EQ(nul.exitCode, 0) << nul.err.constData();
     EXPECT_TRUE(nul.out.contains("\"text\":[\"abcdef ")) << "the console shows no control byte";
 
+    const CliRun endless = RenderCli({ "/dev/zero" });
+    EXPECT_EQ(endless.exitCode, 1);
+    EXPECT_TRUE(endless.err.contains("more than 64 MiB")) << endless.err.constData();
+
     const CliRun missing = RenderCli({ directory.filePath("absent.msg") });
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_TRUE(missing.err.contains("cannot open")) << missing.err.constData();
