@@ -17,11 +17,33 @@ DocumentEdit::DocumentEdit(QWidget* parent)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 }
 
+// Wrapping at word boundaries looks back over the whole word for each line
+// it breaks, so a word of a megabyte takes minutes to lay out. Text with a
+// word that long makes the document wrap anywhere instead, in time that
+// grows with its length only; chosen before the text is laid out.
+void DocumentEdit::WrapFor(QStringView text)
+{
+    qsizetype word = 0;
+    for (QChar character : text) {
+        word = character.isSpace() ? 0 : word + 1;
+        if (word >= LongWord) {
+            setWordWrapMode(QTextOption::WrapAnywhere);
+            return;
+        }
+    }
+}
+
 // Raw text: plain text would turn byte 0xFF, the non-breaking space, into
 // an ordinary space.
 QByteArray DocumentEdit::Bytes() const { return Cp437::EncodeDocument(document()->toRawText()).bytes; }
 
-void DocumentEdit::SetBytes(QByteArrayView bytes) { setPlainText(Cp437::DecodeDocument(bytes)); }
+void DocumentEdit::SetBytes(QByteArrayView bytes)
+{
+    const QString text = Cp437::DecodeDocument(bytes);
+    setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    WrapFor(text);
+    setPlainText(text);
+}
 
 DocumentEdit::VisualLine DocumentEdit::LineAt(int position) const
 {
@@ -94,6 +116,9 @@ bool DocumentEdit::canInsertFromMimeData(const QMimeData* source) const { return
 
 void DocumentEdit::insertFromMimeData(const QMimeData* source)
 {
-    if (source->hasText())
-        insertPlainText(Representable(source->text()));
+    if (!source->hasText())
+        return;
+    const QString text = Representable(source->text());
+    WrapFor(text);
+    insertPlainText(text);
 }

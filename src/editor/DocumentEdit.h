@@ -41,6 +41,9 @@ protected:
     bool canInsertFromMimeData(const QMimeData* source) const override;
 
 private:
+    // Words at least this long make the document wrap anywhere.
+    static constexpr int LongWord = 1024;
+    void WrapFor(QStringView text);
     // The text with every character that has no byte replaced by '?'.
     QString Representable(const QString& text);
 };
