@@ -32,6 +32,9 @@ public:
 
     // The windows the main window opens; they are created after it.
     void ConnectWindows(TNARHForm& help, TAboutBox& about, TPreviewFR& preview);
+    // Opens the file a command line names, as File > Open does; rawName is
+    // the name as the system gave it, which Qt's file names may not reach.
+    void OpenAtStart(const QString& fileName, const QByteArray& rawName);
 
     // Above this the editor refuses a file: "Text exceeds memo capacity".
     static constexpr qsizetype MemoCapacity = 16 << 20;

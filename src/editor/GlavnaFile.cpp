@@ -5,6 +5,7 @@
 #include "DocumentFile.h"
 #include "EditorErrors.h"
 #include "FindReplaceDialog.h"
+#include "common/ErrorBox.h"
 #include "format/DisplayFile.h"
 
 #include <QCloseEvent>
@@ -118,6 +119,16 @@ void TGlavna::Open1Click()
 {
     if (const std::optional<QString> name = AcceptedName(OpenDialog1()))
         OpenFile(*name);
+}
+
+void TGlavna::OpenAtStart(const QString& fileName, const QByteArray& rawName)
+{
+    RunCommand(this, [&] {
+        if (QFile::encodeName(fileName) != rawName)
+            throw EFileError(tr("Cannot open file \"%1\". Its name is not valid in the system's encoding")
+                                 .arg(QString::fromLocal8Bit(rawName)));
+        OpenFile(fileName);
+    });
 }
 
 void TGlavna::OpenFile(const QString& fileName)

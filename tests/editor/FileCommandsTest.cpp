@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProcess>
 #include <QRadioButton>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -348,4 +349,40 @@ TEST_F(FileCommandsTest, KeepLfLineBreaksSavesAnLfFileWithLf)
     EXPECT_EQ(lineBreaks->text(), "CR LF");
     Save(QMessageBox::Yes);
     EXPECT_EQ(Read(Path("mixed.msg")), "a\r\nb\r\n");
+}
+
+TEST_F(FileCommandsTest, TheCommandLineOpensAFileAsOpenDoes)
+{
+    glavna.OpenAtStart(Write("f1", "from the command line"), QFile::encodeName(Path("f1")));
+    EXPECT_EQ(Bytes(), "from the command line");
+    EXPECT_EQ(glavna.windowTitle().remove(QStringLiteral("[*]")), Path("f1"));
+    const ShownBox missing = AnswerBox([&] { glavna.OpenAtStart(Path("absent"), QFile::encodeName(Path("absent"))); });
+    EXPECT_TRUE(missing.text.startsWith("Cannot open file")) << missing.text.toStdString();
+    const ShownBox undecodable = AnswerBox([&] { glavna.OpenAtStart(Path("caf?.msg"), "caf\xe9.msg"); });
+    EXPECT_TRUE(undecodable.text.contains("not valid in the system's encoding")) << undecodable.text.toStdString();
+    EXPECT_EQ(Bytes(), "from the command line");
+}
+
+TEST(EditorCommandLine, HelpVersionAndMistakesNeedNoDisplay)
+{
+    auto run = [](const QStringList& arguments) {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        environment.remove(QStringLiteral("DISPLAY"));
+        environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral(GLIMRA_EDITOR_PATH), arguments);
+        process.waitForFinished(30000);
+        return std::tuple { process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError() };
+    };
+    const auto [helpStatus, help, helpErrors] = run({ "--help" });
+    EXPECT_EQ(helpStatus, 0);
+    EXPECT_TRUE(help.startsWith("Usage: glimra [options] [FILE]")) << help.constData();
+    const auto [versionStatus, version, versionErrors] = run({ "--version" });
+    EXPECT_EQ(versionStatus, 0);
+    EXPECT_EQ(version, "glimra 1.0.1\n");
+    const auto [bogusStatus, bogusOut, bogus] = run({ "--bogus" });
+    EXPECT_EQ(bogusStatus, 2);
+    EXPECT_TRUE(bogus.startsWith("glimra: Unknown option 'bogus'.")) << bogus.constData();
 }
