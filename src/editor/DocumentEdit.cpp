@@ -6,6 +6,7 @@
 #include <QMimeData>
 #include <QTextBlock>
 #include <QTextLayout>
+#include <QUrl>
 
 DocumentEdit::DocumentEdit(QWidget* parent)
     : QPlainTextEdit(parent)
@@ -43,6 +44,7 @@ void DocumentEdit::SetBytes(QByteArrayView bytes)
     setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     WrapFor(text);
     setPlainText(text);
+    document()->setModified(false);
 }
 
 DocumentEdit::VisualLine DocumentEdit::LineAt(int position) const
@@ -112,10 +114,24 @@ QMimeData* DocumentEdit::createMimeDataFromSelection() const
     return selection;
 }
 
-bool DocumentEdit::canInsertFromMimeData(const QMimeData* source) const { return source->hasText(); }
+bool DocumentEdit::canInsertFromMimeData(const QMimeData* source) const
+{
+    return source->hasText() || !DroppedFile(source).isEmpty();
+}
+
+QString DocumentEdit::DroppedFile(const QMimeData* data)
+{
+    if (!data->hasUrls() || data->urls().isEmpty() || !data->urls().front().isLocalFile())
+        return {};
+    return data->urls().front().toLocalFile();
+}
 
 void DocumentEdit::insertFromMimeData(const QMimeData* source)
 {
+    if (const QString file = DroppedFile(source); !file.isEmpty()) {
+        emit FileDropped(file);
+        return;
+    }
     if (!source->hasText())
         return;
     const QString text = Representable(source->text());

@@ -14,7 +14,8 @@ public:
     explicit DocumentEdit(QWidget* parent = nullptr);
 
     QByteArray Bytes() const;
-    // Replaces the whole text; the undo history starts afresh.
+    // Replaces the whole text; the undo history starts afresh and the
+    // document counts as unmodified.
     void SetBytes(QByteArrayView bytes);
     // The bytes of one visual line (as the control wraps it) and where it
     // starts, for a character position.
@@ -25,11 +26,16 @@ public:
     };
     VisualLine LineAt(int position) const;
 
+    // The local file that dropped data names, if it names one.
+    static QString DroppedFile(const QMimeData* data);
+
 signals:
     void KeyDown();
     void KeyUp();
     // Characters without a code page 437 code were replaced by '?'.
     void Replaced(const QString& characters);
+    // A file was dropped on the document, to be opened, not inserted.
+    void FileDropped(const QString& fileName);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

@@ -96,6 +96,14 @@ void FindReplaceDialog::NotFound()
         this, QApplication::applicationDisplayName(), tr("Cannot find \"%1\"").arg(m_form.FindWhat->text()));
 }
 
+bool FindReplaceDialog::FindAgain()
+{
+    if (m_form.FindWhat->text().isEmpty())
+        return false;
+    FindNext();
+    return true;
+}
+
 bool FindReplaceDialog::FindNext()
 {
     if (m_form.FindWhat->text().isEmpty())

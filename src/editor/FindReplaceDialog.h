@@ -18,6 +18,10 @@ class FindReplaceDialog : public QDialog {
 public:
     FindReplaceDialog(QPlainTextEdit& editor, bool withReplace, QWidget* parent = nullptr);
 
+    // Finds the next match of what the dialog holds; false when it holds
+    // nothing to find.
+    bool FindAgain();
+
 private:
     // The controls, by the names the handlers use and as objectName.
     struct Form {

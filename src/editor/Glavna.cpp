@@ -16,10 +16,12 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QDropEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QSettings>
 #include <QStatusBar>
@@ -28,9 +30,10 @@
 TGlavna::TGlavna(QWidget* parent)
     : QMainWindow(parent)
 {
-    setWindowTitle(QStringLiteral("Glimra"));
+    setAcceptDrops(true);
     setWindowIcon(ProgramIcon());
     m_form.SetUp(*this);
+    SetTitle(QStringLiteral("Glimra"));
     m_form.KeepLF1->setChecked(QSettings().value(KeepLfKey).toBool());
     WireHandlers();
     FormCreate();
@@ -77,13 +80,46 @@ void TGlavna::WireHandlers()
     On(f.About1, &QAction::triggered, &TGlavna::About1Click);
     On(f.Find1, &QAction::triggered, &TGlavna::Find1Click);
     On(f.Replace1, &QAction::triggered, &TGlavna::Replace1Click);
+    On(f.FindNext1, &QAction::triggered, &TGlavna::FindNext1Click);
+    On(f.Preview1, &QAction::triggered, &TGlavna::PreviewClick);
     connect(f.Undo1, &QAction::triggered, f.Editor, &QPlainTextEdit::undo);
     connect(f.Cut1, &QAction::triggered, f.Editor, &QPlainTextEdit::cut);
     connect(f.Copy1, &QAction::triggered, f.Editor, &QPlainTextEdit::copy);
     connect(f.Paste1, &QAction::triggered, f.Editor, &QPlainTextEdit::paste);
     connect(f.Editor, &QWidget::customContextMenuRequested, this, &TGlavna::PopupMenu1Popup);
     connect(f.Editor, &DocumentEdit::Replaced, this, &TGlavna::ShowReplaced);
+    connect(f.Editor, &DocumentEdit::FileDropped, this, &TGlavna::OpenDropped);
+    connect(f.Editor->document(), &QTextDocument::modificationChanged, this, &QWidget::setWindowModified);
     f.ASCIIcode->installEventFilter(this);
+}
+
+// The title with Qt's marker for unsaved changes. Replacing the whole text
+// clears the document's modified state without a signal.
+void TGlavna::SetTitle(const QString& title)
+{
+    setWindowTitle(title + QStringLiteral("[*]"));
+    setWindowModified(m_form.Editor->document()->isModified());
+}
+
+void TGlavna::OpenDropped(const QString& fileName)
+{
+    RunCommand(this, [&] { OpenFile(fileName); });
+}
+
+// A file dropped anywhere on the window opens; the editor passes on its own.
+void TGlavna::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!DocumentEdit::DroppedFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void TGlavna::dropEvent(QDropEvent* event)
+{
+    const QString file = DocumentEdit::DroppedFile(event->mimeData());
+    if (file.isEmpty())
+        return;
+    event->acceptProposedAction();
+    OpenDropped(file);
 }
 
 void TGlavna::Run(Handler handler)

@@ -41,6 +41,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -72,6 +74,7 @@ private:
     void Exit1Click() { close(); }
     void Find1Click();
     void Replace1Click();
+    void FindNext1Click();
     void PopupMenu1Popup(const QPoint& at);
     void OpenFile(const QString& fileName);
     void SaveToFile(const QString& fileName);
@@ -87,6 +90,8 @@ private:
     void About1Click();
     void PreviewClick();
     void ShowReplaced(const QString& characters);
+    void SetTitle(const QString& title);
+    void OpenDropped(const QString& fileName);
 
     GlavnaForm m_form;
     // The dialogs, created on first use.

@@ -112,7 +112,7 @@ void TGlavna::New1Click()
     m_lfFile = false;
     ShowLineBreaks();
     m_form.Save1->setEnabled(false);
-    setWindowTitle(tr("Untitled"));
+    SetTitle(tr("Untitled"));
 }
 
 void TGlavna::Open1Click()
@@ -142,7 +142,7 @@ void TGlavna::OpenFile(const QString& fileName)
     ShowLineBreaks();
     m_savedStamp = FileStamp::Of(fileName);
     m_saveTarget = fileName;
-    setWindowTitle(fileName);
+    SetTitle(fileName);
     m_form.Save1->setEnabled(true);
 }
 
@@ -178,8 +178,10 @@ void TGlavna::SaveToFile(const QString& fileName)
     if (m_form.KeepLF1->isChecked() && m_lfFile)
         bytes = DisplayFile::WithLfBreaks(bytes);
     DocumentFile::Write(fileName, bytes);
-    if (IsSaveTarget(fileName))
-        m_savedStamp = FileStamp::Of(fileName);
+    if (!IsSaveTarget(fileName))
+        return; // Save As elsewhere: the file the title names still differs
+    m_savedStamp = FileStamp::Of(fileName);
+    m_form.Editor->document()->setModified(false);
 }
 
 void TGlavna::Find1Click()
@@ -188,6 +190,13 @@ void TGlavna::Find1Click()
     dialog.show();
     dialog.raise();
     dialog.activateWindow();
+}
+
+// The last search again, or the Find dialog when there was none.
+void TGlavna::FindNext1Click()
+{
+    if (!m_findDialog || !m_findDialog->FindAgain())
+        Find1Click();
 }
 
 void TGlavna::Replace1Click()

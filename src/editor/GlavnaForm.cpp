@@ -10,6 +10,7 @@
 #include "console/qt/QtGeometry.h"
 #include "format/Palette.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLayout>
@@ -53,6 +54,12 @@ template <typename Widget> Widget* Placed(Widget* widget, const char* name, int 
 
 constexpr int LegendTop = 24;
 
+QAction* WithKeys(QAction* action, const QKeySequence& keys)
+{
+    action->setShortcut(keys);
+    return action;
+}
+
 }
 
 void GlavnaForm::SetUp(QMainWindow& window)
@@ -66,8 +73,8 @@ void GlavnaForm::SetUp(QMainWindow& window)
     form->setFont(sans);
     CreateControls(*form);
     CreateLegend(*form);
-    CreateMenus(window);
     CreatePopupMenu();
+    CreateMenus(window);
     SetTabOrder();
     SizeToControls(window);
 }
@@ -126,22 +133,36 @@ void GlavnaForm::CreateLegend(QWidget& form)
     }
 }
 
+// The menus show every shortcut; the shortcuts go beyond the classic
+// design, which had none.
 void GlavnaForm::CreateMenus(QMainWindow& window)
 {
     QMenu* file = window.menuBar()->addMenu(QWidget::tr("&File"));
-    New1 = Named(file->addAction(QWidget::tr("&New")), "New1");
-    Open1 = Named(file->addAction(QWidget::tr("&Open...")), "Open1");
-    Save1 = Named(file->addAction(QWidget::tr("&Save")), "Save1");
+    New1 = WithKeys(Named(file->addAction(QWidget::tr("&New")), "New1"), QKeySequence::New);
+    Open1 = WithKeys(Named(file->addAction(QWidget::tr("&Open...")), "Open1"), QKeySequence::Open);
+    Save1 = WithKeys(Named(file->addAction(QWidget::tr("&Save")), "Save1"), QKeySequence::Save);
     Save1->setEnabled(false);
-    SaveAs1 = Named(file->addAction(QWidget::tr("Save &As...")), "SaveAs1");
+    SaveAs1 = WithKeys(
+        Named(file->addAction(QWidget::tr("Save &As...")), "SaveAs1"), QKeySequence(QStringLiteral("Ctrl+Shift+S")));
     file->addSeparator();
     KeepLF1 = Named(file->addAction(QWidget::tr("Keep LF Line Breaks")), "KeepLF1");
     KeepLF1->setCheckable(true);
     file->addSeparator();
-    Exit1 = Named(file->addAction(QWidget::tr("E&xit")), "Exit1");
+    Exit1 = WithKeys(Named(file->addAction(QWidget::tr("E&xit")), "Exit1"), QKeySequence(QStringLiteral("Ctrl+Q")));
+
+    // The popup menu's entries, the same actions.
+    QMenu* edit = window.menuBar()->addMenu(QWidget::tr("&Edit"));
+    edit->addActions({ Undo1, Cut1, Copy1, Paste1 });
+    edit->addSeparator();
+    FindNext1 = WithKeys(Named(new QAction(QWidget::tr("Find &Next"), &window), "FindNext1"), QKeySequence::FindNext);
+    edit->addActions({ Find1, FindNext1, Replace1 });
+
+    QMenu* view = window.menuBar()->addMenu(QWidget::tr("&View"));
+    Preview1 = WithKeys(Named(view->addAction(QWidget::tr("&Preview")), "Preview1"), QKeySequence(Qt::Key_F5));
 
     QMenu* help = window.menuBar()->addMenu(QStringLiteral("NARH"));
-    NotARealHelp1 = Named(help->addAction(QWidget::tr("Not A Real Help")), "NotARealHelp1");
+    NotARealHelp1
+        = WithKeys(Named(help->addAction(QWidget::tr("Not A Real Help")), "NotARealHelp1"), QKeySequence::HelpContents);
     About1 = Named(help->addAction(QWidget::tr("About")), "About1");
 }
 
@@ -160,8 +181,11 @@ void GlavnaForm::CreatePopupMenu()
     Cut1 = add(QWidget::tr("Cu&t"), "Cut1", QKeySequence::Cut);
     Copy1 = add(QWidget::tr("&Copy"), "Copy1", QKeySequence::Copy);
     Paste1 = add(QWidget::tr("&Paste"), "Paste1", QKeySequence::Paste);
-    Find1 = Named(PopupMenu1->addAction(QWidget::tr("&Find...")), "Find1");
-    Replace1 = Named(PopupMenu1->addAction(QWidget::tr("R&eplace...")), "Replace1");
+    Find1 = WithKeys(Named(PopupMenu1->addAction(QWidget::tr("&Find...")), "Find1"), QKeySequence::Find);
+    Find1->setShortcutVisibleInContextMenu(true);
+    Replace1 = WithKeys(
+        Named(PopupMenu1->addAction(QWidget::tr("R&eplace...")), "Replace1"), QKeySequence(QStringLiteral("Ctrl+H")));
+    Replace1->setShortcutVisibleInContextMenu(true);
     Editor->setContextMenuPolicy(Qt::CustomContextMenu);
 }
 

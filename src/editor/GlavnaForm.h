@@ -38,6 +38,8 @@ struct GlavnaForm {
     QAction* KeepLF1 = nullptr; // checkable, remembered
     QLabel* LineBreaks = nullptr; // in the status bar: the open file's
     QAction* Exit1 = nullptr;
+    QAction* FindNext1 = nullptr;
+    QAction* Preview1 = nullptr;
     QAction* NotARealHelp1 = nullptr;
     QAction* About1 = nullptr;
 

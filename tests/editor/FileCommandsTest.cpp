@@ -7,11 +7,13 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QProcess>
 #include <QRadioButton>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 
 #include <csignal>
 #include <sys/resource.h>
@@ -21,6 +23,8 @@ namespace {
 class FileCommandsTest : public EditorFixture {
 protected:
     QString Path(const QString& name) const { return directory.filePath(name); }
+    // The title as shown, without Qt's marker for unsaved changes.
+    QString Title() const { return glavna.windowTitle().remove(QStringLiteral("[*]")); }
     QString Write(const QString& name, const QByteArray& bytes)
     {
         QFile file(Path(name));
@@ -88,7 +92,7 @@ TEST_F(FileCommandsTest, LineBreaksAreNormalisedOnOpenAndBytesKeptOnSave)
         const QString in = Write(QStringLiteral("in%1.msg").arg(round), test.file);
         const QString out = Path(QStringLiteral("out%1.msg").arg(round++));
         EXPECT_FALSE(Open(in).shown);
-        EXPECT_EQ(glavna.windowTitle(), in);
+        EXPECT_EQ(Title(), in);
         EXPECT_TRUE(Save1->isEnabled());
         EXPECT_FALSE(SaveAs(out).shown);
         EXPECT_EQ(Read(out), test.saved) << test.file.toHex().constData();
@@ -102,7 +106,7 @@ TEST_F(FileCommandsTest, NewClearsWithoutAQuestion)
     const ShownBox box = AnswerBox([&] { Choose("&New"); });
     EXPECT_FALSE(box.shown);
     EXPECT_TRUE(Bytes().isEmpty());
-    EXPECT_EQ(glavna.windowTitle(), "Untitled");
+    EXPECT_EQ(Title(), "Untitled");
     EXPECT_FALSE(Save1->isEnabled());
 }
 
@@ -118,7 +122,7 @@ TEST_F(FileCommandsTest, SaveWritesTheOpenedFileAfterSaveAsAndAFailedOpen)
     EXPECT_EQ(
         failed.text, QStringLiteral("Cannot open file \"%1\". No such file or directory.").arg(Path("missing.txt")));
     EXPECT_EQ(Bytes(), QByteArray("edited")) << "a failed Open changes nothing";
-    EXPECT_EQ(glavna.windowTitle(), f);
+    EXPECT_EQ(Title(), f);
     const ShownBox question = Save(QMessageBox::Yes);
     EXPECT_EQ(question.title, "Confirm");
     EXPECT_EQ(question.text, "Are you sure?");
@@ -143,7 +147,7 @@ TEST_F(FileCommandsTest, SaveAsReplacesAnExistingFileWithoutAsking)
     SetDocument("new");
     EXPECT_FALSE(SaveAs(existing).shown);
     EXPECT_EQ(Read(existing), QByteArray("new"));
-    EXPECT_EQ(glavna.windowTitle(), "Glimra") << "Save As leaves the title alone";
+    EXPECT_EQ(Title(), "Glimra") << "Save As leaves the title alone";
     EXPECT_FALSE(Save1->isEnabled());
 }
 
@@ -247,8 +251,8 @@ TEST_F(FileCommandsTest, EditMenuHasItsEntriesAndShortcuts)
     for (QAction* action : PopupMenu1->actions())
         entries << action->text() + (action->shortcut().isEmpty() ? "" : "\t" + action->shortcut().toString());
     EXPECT_EQ(entries,
-        (QStringList {
-            "&Undo\tCtrl+Z", "Cu&t\tCtrl+X", "&Copy\tCtrl+C", "&Paste\tCtrl+V", "&Find...", "R&eplace..." }));
+        (QStringList { "&Undo\tCtrl+Z", "Cu&t\tCtrl+X", "&Copy\tCtrl+C", "&Paste\tCtrl+V", "&Find...\tCtrl+F",
+            "R&eplace...\tCtrl+H" }));
     SetDocument("abc");
     Editor->selectAll();
     PopupMenu1->actions()[1]->trigger();
@@ -355,7 +359,7 @@ TEST_F(FileCommandsTest, TheCommandLineOpensAFileAsOpenDoes)
 {
     glavna.OpenAtStart(Write("f1", "from the command line"), QFile::encodeName(Path("f1")));
     EXPECT_EQ(Bytes(), "from the command line");
-    EXPECT_EQ(glavna.windowTitle().remove(QStringLiteral("[*]")), Path("f1"));
+    EXPECT_EQ(Title(), Path("f1"));
     const ShownBox missing = AnswerBox([&] { glavna.OpenAtStart(Path("absent"), QFile::encodeName(Path("absent"))); });
     EXPECT_TRUE(missing.text.startsWith("Cannot open file")) << missing.text.toStdString();
     const ShownBox undecodable = AnswerBox([&] { glavna.OpenAtStart(Path("caf?.msg"), "caf\xe9.msg"); });
@@ -385,4 +389,72 @@ TEST(EditorCommandLine, HelpVersionAndMistakesNeedNoDisplay)
     const auto [bogusStatus, bogusOut, bogus] = run({ "--bogus" });
     EXPECT_EQ(bogusStatus, 2);
     EXPECT_TRUE(bogus.startsWith("glimra: Unknown option 'bogus'.")) << bogus.constData();
+}
+
+TEST_F(FileCommandsTest, ShortcutsReachTheirCommands)
+{
+    SetDocument("one two one", 1);
+    Editor->setFocus();
+    QTest::keyClick(&glavna, Qt::Key_F, Qt::ControlModifier);
+    QDialog* find = Find<QDialog>(glavna, "FindDialog1");
+    ASSERT_TRUE(find->isVisible());
+    Find<QLineEdit>(*find, "FindWhat")->setText("one");
+    QTest::keyClick(&glavna, Qt::Key_F3);
+    EXPECT_EQ(Editor->textCursor().selectionStart(), 8) << "F3 finds the next one";
+    QTest::keyClick(&glavna, Qt::Key_H, Qt::ControlModifier);
+    EXPECT_TRUE(Find<QDialog>(glavna, "ReplaceDialog1")->isVisible());
+    QTest::keyClick(&glavna, Qt::Key_F5);
+    EXPECT_TRUE(preview.isVisible());
+    glavna.activateWindow();
+    QTest::keyClick(&glavna, Qt::Key_N, Qt::ControlModifier);
+    EXPECT_EQ(Title(), "Untitled");
+    EXPECT_TRUE(Bytes().isEmpty());
+    const ShownBox quit = AnswerBox([&] { QTest::keyClick(&glavna, Qt::Key_Q, Qt::ControlModifier); }, QMessageBox::No);
+    EXPECT_EQ(quit.text, "Quit progam (lose unsaved work) ?");
+}
+
+TEST_F(FileCommandsTest, TheTitleMarksUnsavedChanges)
+{
+    const QString file = Write("f.msg", "text");
+    Open(file);
+    EXPECT_FALSE(glavna.isWindowModified());
+    Editor->setFocus();
+    QTest::keyClicks(Editor, "x");
+    EXPECT_TRUE(glavna.isWindowModified());
+    SaveAs(Path("copy.msg"));
+    EXPECT_TRUE(glavna.isWindowModified()) << "the file the title names was not written";
+    Save(QMessageBox::Yes);
+    EXPECT_FALSE(glavna.isWindowModified());
+    QTest::keyClicks(Editor, "y");
+    Choose("&New");
+    EXPECT_FALSE(Editor->document()->isModified());
+    EXPECT_FALSE(glavna.isWindowModified());
+}
+
+TEST_F(FileCommandsTest, ADroppedFileOpensAndDroppedTextIsInserted)
+{
+    const QString file = Write("f3", "dropped file");
+    auto drop = [](QWidget* target, QMimeData* data) {
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &enter);
+        QDropEvent dropped(QPointF(5, 5), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &dropped);
+    };
+    QMimeData onEditor;
+    onEditor.setUrls({ QUrl::fromLocalFile(file) });
+    drop(Editor->viewport(), &onEditor);
+    EXPECT_EQ(Bytes(), "dropped file") << "opened, not its address inserted";
+    EXPECT_EQ(Title(), file);
+
+    Write("f4", "on the window");
+    QMimeData onWindow;
+    onWindow.setUrls({ QUrl::fromLocalFile(Path("f4")) });
+    drop(&glavna, &onWindow);
+    EXPECT_EQ(Bytes(), "on the window");
+
+    SetDocument("", 0);
+    QMimeData text;
+    text.setText(QString::fromUtf8("a\r\nb€"));
+    drop(Editor->viewport(), &text);
+    EXPECT_EQ(Bytes(), "a\r\nb?") << "as a paste";
 }

@@ -46,7 +46,8 @@ protected:
 
 TEST_F(MainWindowTest, StartUpState)
 {
-    EXPECT_EQ(glavna.windowTitle(), "Glimra");
+    EXPECT_EQ(glavna.windowTitle(), "Glimra[*]");
+    EXPECT_FALSE(glavna.isWindowModified());
     EXPECT_FALSE(Save1->isEnabled());
     EXPECT_EQ(groupBG->ItemText(), "0");
     EXPECT_EQ(GroupFG->ItemText(), "7");
@@ -64,7 +65,7 @@ TEST_F(MainWindowTest, StartUpState)
     QStringList menus;
     for (QAction* menu : glavna.menuBar()->actions())
         menus << menu->text();
-    EXPECT_EQ(menus, (QStringList { "&File", "NARH" }));
+    EXPECT_EQ(menus, (QStringList { "&File", "&Edit", "&View", "NARH" }));
     EXPECT_EQ(Editor->geometry(), QRect(0, 0, 625, 345));
     EXPECT_EQ(InsertC->text(), "Insert Color Command");
     EXPECT_EQ(ClrScreen->text(), "Insert Clear Screen");
