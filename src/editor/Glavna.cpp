@@ -20,6 +20,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
@@ -34,6 +35,7 @@ TGlavna::TGlavna(QWidget* parent)
     setWindowIcon(ProgramIcon());
     m_form.SetUp(*this);
     SetTitle(QStringLiteral("Glimra"));
+    restoreGeometry(QSettings().value(GeometryKey).toByteArray());
     m_form.KeepLF1->setChecked(QSettings().value(KeepLfKey).toBool());
     WireHandlers();
     FormCreate();
@@ -89,6 +91,7 @@ void TGlavna::WireHandlers()
     connect(f.Editor, &QWidget::customContextMenuRequested, this, &TGlavna::PopupMenu1Popup);
     connect(f.Editor, &DocumentEdit::Replaced, this, &TGlavna::ShowReplaced);
     connect(f.Editor, &DocumentEdit::FileDropped, this, &TGlavna::OpenDropped);
+    connect(f.OpenRecent1, &QMenu::aboutToShow, this, &TGlavna::FillOpenRecent);
     connect(f.Editor->document(), &QTextDocument::modificationChanged, this, &QWidget::setWindowModified);
     f.ASCIIcode->installEventFilter(this);
 }

@@ -92,6 +92,8 @@ private:
     void ShowReplaced(const QString& characters);
     void SetTitle(const QString& title);
     void OpenDropped(const QString& fileName);
+    void FillOpenRecent();
+    void OpenRecent(const QString& fileName);
 
     GlavnaForm m_form;
     // The dialogs, created on first use.
@@ -108,3 +110,4 @@ private:
 };
 
 inline const QString KeepLfKey = QStringLiteral("editor/keepLfLineBreaks");
+inline const QString GeometryKey = QStringLiteral("editor/geometry");

@@ -5,10 +5,12 @@
 #include "DocumentFile.h"
 #include "EditorErrors.h"
 #include "FindReplaceDialog.h"
+#include "RecentFiles.h"
 #include "common/ErrorBox.h"
 #include "format/DisplayFile.h"
 
 #include <QCloseEvent>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
@@ -53,6 +55,15 @@ QString ResolvedName(const QFileDialog& dialog, const QString& typed)
     return filter.hasMatch() ? typed + u'.' + filter.captured(1) : typed;
 }
 
+// Each dialog starts in the folder it was last used in, also in a later run.
+QString FolderKey(const QFileDialog& dialog) { return dialog.objectName() + QStringLiteral("/folder"); }
+
+void StartInLastFolder(QFileDialog& dialog)
+{
+    if (const QString folder = QSettings().value(FolderKey(dialog)).toString(); !folder.isEmpty())
+        dialog.setDirectory(folder);
+}
+
 // The name the dialog accepted, or nothing when cancelled. It is offered
 // again the next time.
 std::optional<QString> AcceptedName(QFileDialog& dialog)
@@ -61,6 +72,7 @@ std::optional<QString> AcceptedName(QFileDialog& dialog)
         return std::nullopt;
     const QString name = ResolvedName(dialog, dialog.selectedFiles().front());
     dialog.setDirectory(QFileInfo(name).absolutePath());
+    QSettings().setValue(FolderKey(dialog), QFileInfo(name).absolutePath());
     dialog.selectFile(QFileInfo(name).fileName());
     return name;
 }
@@ -74,6 +86,7 @@ QFileDialog& TGlavna::OpenDialog1()
             { tr("Text File (*.txt)"), tr("Message File (*.msg)"), tr("All Files (*)") });
         m_openDialog->setObjectName(QStringLiteral("OpenDialog1"));
         m_openDialog->setWindowTitle(tr("Open"));
+        StartInLastFolder(*m_openDialog);
     }
     return *m_openDialog;
 }
@@ -85,6 +98,7 @@ QFileDialog& TGlavna::SaveDialog1()
             = FileDialog(this, QFileDialog::AcceptSave, { tr("Text File (*.txt)"), tr("Message File (*.msg)") });
         m_saveDialog->setObjectName(QStringLiteral("SaveDialog1"));
         m_saveDialog->setWindowTitle(tr("Save As"));
+        StartInLastFolder(*m_saveDialog);
     }
     return *m_saveDialog;
 }
@@ -144,6 +158,7 @@ void TGlavna::OpenFile(const QString& fileName)
     m_saveTarget = fileName;
     SetTitle(fileName);
     m_form.Save1->setEnabled(true);
+    RecentFiles::Add(fileName);
 }
 
 void TGlavna::Save1Click()
@@ -178,6 +193,7 @@ void TGlavna::SaveToFile(const QString& fileName)
     if (m_form.KeepLF1->isChecked() && m_lfFile)
         bytes = DisplayFile::WithLfBreaks(bytes);
     DocumentFile::Write(fileName, bytes);
+    RecentFiles::Add(fileName);
     if (!IsSaveTarget(fileName))
         return; // Save As elsewhere: the file the title names still differs
     m_savedStamp = FileStamp::Of(fileName);
@@ -209,10 +225,31 @@ void TGlavna::Replace1Click()
 
 void TGlavna::closeEvent(QCloseEvent* event)
 {
-    if (Confirm(this, tr("Quit progam (lose unsaved work) ?")))
-        event->accept();
-    else
+    if (!Confirm(this, tr("Quit progam (lose unsaved work) ?"))) {
         event->ignore();
+        return;
+    }
+    QSettings().setValue(GeometryKey, saveGeometry());
+    event->accept();
+}
+
+void TGlavna::FillOpenRecent()
+{
+    m_form.OpenRecent1->clear();
+    for (const QString& file : RecentFiles::List())
+        m_form.OpenRecent1->addAction(QDir::toNativeSeparators(file), this, [this, file] { OpenRecent(file); });
+    m_form.OpenRecent1->setEnabled(!m_form.OpenRecent1->isEmpty());
+}
+
+void TGlavna::OpenRecent(const QString& fileName)
+{
+    if (!QFileInfo::exists(fileName)) {
+        RecentFiles::Remove(fileName);
+        QMessageBox::information(this, tr("Information"),
+            tr("\"%1\" is no longer there; it is taken off the list.").arg(QDir::toNativeSeparators(fileName)));
+        return;
+    }
+    RunCommand(this, [&] { OpenFile(fileName); });
 }
 
 void TGlavna::ShowLineBreaks() { m_form.LineBreaks->setText(m_lfFile ? tr("LF") : tr("CR LF")); }

@@ -140,6 +140,7 @@ void GlavnaForm::CreateMenus(QMainWindow& window)
     QMenu* file = window.menuBar()->addMenu(QWidget::tr("&File"));
     New1 = WithKeys(Named(file->addAction(QWidget::tr("&New")), "New1"), QKeySequence::New);
     Open1 = WithKeys(Named(file->addAction(QWidget::tr("&Open...")), "Open1"), QKeySequence::Open);
+    OpenRecent1 = Named(file->addMenu(QWidget::tr("Open &Recent")), "OpenRecent1");
     Save1 = WithKeys(Named(file->addAction(QWidget::tr("&Save")), "Save1"), QKeySequence::Save);
     Save1->setEnabled(false);
     SaveAs1 = WithKeys(

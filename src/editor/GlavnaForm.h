@@ -33,6 +33,7 @@ struct GlavnaForm {
 
     QAction* New1 = nullptr;
     QAction* Open1 = nullptr;
+    QMenu* OpenRecent1 = nullptr; // filled when it opens
     QAction* Save1 = nullptr;
     QAction* SaveAs1 = nullptr;
     QAction* KeepLF1 = nullptr; // checkable, remembered

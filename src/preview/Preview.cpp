@@ -20,6 +20,7 @@ namespace {
 const QString ModeKey = QStringLiteral("preview/bootMode");
 const QString PromptKey = QStringLiteral("preview/prompt");
 const QString BrightKey = QStringLiteral("preview/brightBackgrounds");
+const QString GeometryKey = QStringLiteral("preview/geometry");
 
 }
 
@@ -44,6 +45,7 @@ TPreviewFR::TPreviewFR(QWidget* parent)
     m_blinkTimer.setInterval(267);
     connect(&m_blinkTimer, &QTimer::timeout, this, &TPreviewFR::ToggleBlink);
     FormCreate();
+    restoreGeometry(QSettings().value(GeometryKey).toByteArray());
 }
 
 TPreviewFR::~TPreviewFR()
@@ -133,6 +135,7 @@ void TPreviewFR::Button1Click()
 
 void TPreviewFR::closeEvent(QCloseEvent* event)
 {
+    QSettings().setValue(GeometryKey, saveGeometry());
     emit FormClose();
     QWidget::closeEvent(event);
 }

@@ -458,3 +458,27 @@ TEST_F(FileCommandsTest, ADroppedFileOpensAndDroppedTextIsInserted)
     drop(Editor->viewport(), &text);
     EXPECT_EQ(Bytes(), "a\r\nb?") << "as a paste";
 }
+
+TEST_F(FileCommandsTest, RecentFilesAndFoldersAreRememberedAcrossRuns)
+{
+    Open(Write("a.msg", "a"));
+    Open(Write("b.msg", "b"));
+    Open(Write("gone.msg", "soon gone"));
+    QFile::remove(Path("gone.msg"));
+    TGlavna nextRun;
+    QMenu* recent = Find<QMenu>(nextRun, "OpenRecent1");
+    emit recent->aboutToShow();
+    QStringList entries;
+    for (QAction* entry : recent->actions())
+        entries << entry->text();
+    EXPECT_EQ(entries, (QStringList { Path("gone.msg"), Path("b.msg"), Path("a.msg") }));
+    const ShownBox gone = AnswerBox([&] { recent->actions()[0]->trigger(); });
+    EXPECT_TRUE(gone.text.contains("no longer there")) << gone.text.toStdString();
+    emit recent->aboutToShow();
+    EXPECT_EQ(recent->actions().size(), 2) << "dropped from the list";
+    recent->actions()[1]->trigger();
+    EXPECT_EQ(Find<DocumentEdit>(nextRun, "Editor")->Bytes(), "a");
+
+    const QString offered = AnswerFileDialog([&] { Find<QAction>(nextRun, "Open1")->trigger(); }, {});
+    EXPECT_TRUE(offered.startsWith(directory.path())) << "the open dialog starts where it was last used";
+}
