@@ -1,6 +1,6 @@
-// glimra-render: renders a display file as the preview shows it, or as the
-// boot loader does, without a display, as JSON, ANSI colour text, a PNG
-// image or the loader's serial text.
+// glimra-render: renders display files as the preview shows them, or as
+// the boot loader does, without a display, as JSON, ANSI colour text, PNG
+// images or the loader's serial text.
 #include "PreviewConsole.h"
 #include "Rendering.h"
 #include "ScreenImage.h"
@@ -13,19 +13,18 @@
 #include "format/DisplayFile.h"
 
 #include <QBuffer>
+#include <QCommandLineParser>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 
 #include <algorithm>
 #include <cstdio>
 #include <iostream>
+#include <unistd.h>
 
 namespace {
-
-const char* const Usage
-    = "usage: glimra-render [--mode preview|boot] [--format json|ansi|png|serial] [--prompt] [--blink on|bright]\n"
-      "                     [--font vga9|vga8] [--output FILE] FILE   (FILE - reads standard input;\n"
-      "                     serial needs --mode boot; vga8 draws 8-dot cells)\n";
 
 // No display file comes near this; an endless input stops here.
 constexpr qint64 InputLimit = qint64(64) << 20;
@@ -37,55 +36,100 @@ struct Arguments {
     QString font = QStringLiteral("vga9");
     bool prompt = false;
     QString output;
-    QString input;
+    QString outputDir;
+    QStringList inputs; // "-" reads standard input
 
     bool Boot() const { return mode == u"boot"; }
+    VgaDots Dots() const { return font == u"vga8" ? VgaDots::Eight : VgaDots::Nine; }
+    // Blinking shows only in boot mode; the preview shows digits 8-f bright.
+    bool Blink() const { return Boot() && blink == u"on"; }
 };
 
-bool OneOf(const QString& word, std::initializer_list<const char16_t*> words)
-{
-    return std::any_of(words.begin(), words.end(), [&](const char16_t* known) { return word == known; });
-}
-
-// The option's value, or nothing when the word is not that option or has no value.
-QString* ValueOf(Arguments& arguments, const QString& word)
-{
-    if (word == u"--mode")
-        return &arguments.mode;
-    if (word == u"--format")
-        return &arguments.format;
-    if (word == u"--blink")
-        return &arguments.blink;
-    if (word == u"--font")
-        return &arguments.font;
-    if (word == u"--output")
-        return &arguments.output;
-    return nullptr;
-}
-
-std::optional<Arguments> Parse(const QStringList& words)
-{
+struct ParsedLine {
     Arguments arguments;
-    bool haveInput = false;
-    for (qsizetype i = 1; i < words.size(); ++i) {
-        const QString& word = words[i];
-        if (QString* value = ValueOf(arguments, word); value && i + 1 < words.size()) {
-            *value = words[++i];
-        } else if (word == u"--prompt") {
-            arguments.prompt = true;
-        } else if ((word.startsWith(u"--") && word != u"-") || haveInput) {
-            return std::nullopt;
-        } else {
-            arguments.input = word;
-            haveInput = true;
-        }
-    }
-    const bool known = OneOf(arguments.mode, { u"preview", u"boot" })
-        && OneOf(arguments.format, { u"json", u"ansi", u"png", u"serial" })
-        && OneOf(arguments.blink, { u"on", u"bright" }) && OneOf(arguments.font, { u"vga9", u"vga8" });
-    if (!haveInput || !known || (arguments.format == u"serial" && !arguments.Boot()))
+    int exitStatus = -1; // set when the program ends here
+};
+
+int UsageError(const QString& message, const QString& help)
+{
+    std::fprintf(stderr, "glimra-render: %s\n%s", qPrintable(message), qPrintable(help));
+    return 2;
+}
+
+// The word that is not one of the known values, if any.
+std::optional<QString> UnknownValue(const QString& option, const QString& value, const QStringList& known)
+{
+    if (known.contains(value))
         return std::nullopt;
-    return arguments;
+    return QStringLiteral("unknown %1 '%2' (%3)").arg(option, value, known.join(u'|'));
+}
+
+ParsedLine Parse(int argc, char* argv[])
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Renders SYSLINUX display files without a display."));
+    const QCommandLineOption help({ "h", "help" }, QStringLiteral("Shows this help."));
+    const QCommandLineOption version(QStringLiteral("version"), QStringLiteral("Shows the version."));
+    const QCommandLineOption mode(QStringLiteral("mode"),
+        QStringLiteral("preview: as the editor's preview draws it; boot: as the boot loader does."),
+        QStringLiteral("preview|boot"), QStringLiteral("preview"));
+    const QCommandLineOption format(QStringLiteral("format"),
+        QStringLiteral("json, ansi (colour text), png (720 x 400) or serial (boot mode: the serial port's text)."),
+        QStringLiteral("json|ansi|png|serial"), QStringLiteral("json"));
+    const QCommandLineOption prompt(
+        QStringLiteral("prompt"), QStringLiteral("Draws the loader's boot: prompt after the file."));
+    const QCommandLineOption blink(QStringLiteral("blink"),
+        QStringLiteral("Backgrounds 8-f: blinking text on the dark background (on) or bright (bright)."),
+        QStringLiteral("on|bright"), QStringLiteral("on"));
+    const QCommandLineOption font(QStringLiteral("font"), QStringLiteral("The VGA font's 9-dot or 8-dot cells."),
+        QStringLiteral("vga9|vga8"), QStringLiteral("vga9"));
+    const QCommandLineOption output(
+        QStringLiteral("output"), QStringLiteral("Writes to FILE."), QStringLiteral("FILE"));
+    const QCommandLineOption outputDir(QStringLiteral("output-dir"),
+        QStringLiteral("Writes DIR/NAME.EXT for each file (EXT json, ans, png or txt)."), QStringLiteral("DIR"));
+    parser.addOptions({ help, version, mode, format, prompt, blink, font, output, outputDir });
+    parser.addPositionalArgument(QStringLiteral("FILE"),
+        QStringLiteral("Display files; - reads standard input; -- ends the options."), "FILE...");
+    const QString helpText
+        = parser.helpText().replace(QStringLiteral("<executable_name>"), QStringLiteral("glimra-render"));
+
+    QStringList words;
+    for (int i = 0; i < argc; ++i)
+        words << QString::fromLocal8Bit(argv[i]);
+    ParsedLine line;
+    if (!parser.parse(words)) {
+        line.exitStatus = UsageError(parser.errorText(), helpText);
+        return line;
+    }
+    if (parser.isSet(help) || parser.isSet(version)) {
+        std::fputs(parser.isSet(help) ? qPrintable(helpText) : "glimra-render " GLIMRA_VERSION "\n", stdout);
+        line.exitStatus = 0;
+        return line;
+    }
+    Arguments& arguments = line.arguments;
+    arguments = { parser.value(mode), parser.value(format), parser.value(blink), parser.value(font),
+        parser.isSet(prompt), parser.value(output), parser.value(outputDir), parser.positionalArguments() };
+    std::optional<QString> problem = UnknownValue(QStringLiteral("mode"), arguments.mode, { "preview", "boot" });
+    if (!problem)
+        problem = UnknownValue(QStringLiteral("format"), arguments.format, { "json", "ansi", "png", "serial" });
+    if (!problem)
+        problem = UnknownValue(QStringLiteral("blink"), arguments.blink, { "on", "bright" });
+    if (!problem)
+        problem = UnknownValue(QStringLiteral("font"), arguments.font, { "vga9", "vga8" });
+    if (!problem && arguments.format == u"serial" && !arguments.Boot())
+        problem = QStringLiteral("--format serial needs --mode boot");
+    if (!problem && arguments.inputs.isEmpty())
+        problem = QStringLiteral("no file to render");
+    if (!problem && !arguments.output.isEmpty() && !arguments.outputDir.isEmpty())
+        problem = QStringLiteral("--output and --output-dir exclude each other");
+    if (!problem && arguments.inputs.size() > 1 && arguments.outputDir.isEmpty())
+        problem = QStringLiteral("several files need --output-dir");
+    if (!problem && arguments.format == u"png" && arguments.output.isEmpty() && arguments.outputDir.isEmpty()
+        && ::isatty(STDOUT_FILENO))
+        problem = QStringLiteral("a PNG is not for a terminal: give --output FILE or redirect the output");
+    if (problem)
+        line.exitStatus = UsageError(*problem, helpText);
+    return line;
 }
 
 int Fail(const QString& message)
@@ -94,63 +138,93 @@ int Fail(const QString& message)
     return 1;
 }
 
+std::optional<QByteArray> ReadInput(const QString& name, QString& error)
+{
+    QFile input(name);
+    const bool opened = name == u"-" ? input.open(stdin, QIODevice::ReadOnly) : input.open(QIODevice::ReadOnly);
+    if (!opened) {
+        error = QStringLiteral("cannot open %1: %2").arg(name, input.errorString());
+        return std::nullopt;
+    }
+    std::optional<QByteArray> bytes = ReadAtMost(input, InputLimit);
+    if (!bytes)
+        error
+            = QStringLiteral("%1 holds more than %2 MiB, the most glimra-render reads").arg(name).arg(InputLimit >> 20);
+    else if (input.error() != QFileDevice::NoError)
+        error = QStringLiteral("cannot read %1: %2").arg(name, input.errorString());
+    return error.isEmpty() ? bytes : std::nullopt;
 }
 
-int main(int argc, char* argv[])
+QByteArray Render(const Arguments& arguments, const QByteArray& bytes)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication application(argc, argv);
-    const std::optional<Arguments> arguments = Parse(QCoreApplication::arguments());
-    if (!arguments) {
-        std::fputs(Usage, stderr);
-        return 2;
-    }
-
-    QFile input(arguments->input);
-    const bool opened
-        = arguments->input == u"-" ? input.open(stdin, QIODevice::ReadOnly) : input.open(QIODevice::ReadOnly);
-    if (!opened)
-        return Fail(QStringLiteral("cannot open %1: %2").arg(arguments->input, input.errorString()));
-    const std::optional<QByteArray> bytes = ReadAtMost(input, InputLimit);
-    if (!bytes)
-        return Fail(QStringLiteral("%1 holds more than %2 MiB, the most glimra-render reads")
-                        .arg(arguments->input)
-                        .arg(InputLimit >> 20));
-    if (input.error() != QFileDevice::NoError)
-        return Fail(QStringLiteral("cannot read %1: %2").arg(arguments->input, input.errorString()));
-    const VgaDots dots = arguments->font == u"vga8" ? VgaDots::Eight : VgaDots::Nine;
-    QtFontMeasurer measurer(dots);
+    QtFontMeasurer measurer(arguments.Dots());
     TColorConsole console(measurer);
     LoadPreviewConsole(console);
     SetPreviewFont(console.Font());
     QByteArray serial;
-    if (arguments->Boot()) {
-        serial = RenderBootScreen(console, *bytes, { .prompt = arguments->prompt });
+    if (arguments.Boot()) {
+        serial = RenderBootScreen(console, bytes, { .prompt = arguments.prompt });
     } else {
         ConsoleSink sink(console);
-        RenderDisplayFile(console, DisplayFile::NormaliseLineBreaks(*bytes), sink);
+        RenderDisplayFile(console, DisplayFile::NormaliseLineBreaks(bytes), sink);
     }
-
-    // Blinking shows only in boot mode; the preview shows digits 8-f bright.
-    const bool blink = arguments->Boot() && arguments->blink == u"on";
-    QByteArray result;
-    if (arguments->format == u"serial") {
-        result = serial;
-    } else if (arguments->format == u"png") {
-        QBuffer buffer(&result);
+    if (arguments.format == u"serial")
+        return serial;
+    if (arguments.format == u"png") {
+        QByteArray png;
+        QBuffer buffer(&png);
         buffer.open(QIODevice::WriteOnly);
-        PaintScreen(console, blink ? BlinkPhase::Shown : BlinkPhase::Bright, dots).save(&buffer, "PNG");
-    } else {
-        const ScreenSnapshot screen = ScreenSnapshot::Of(console);
-        result = arguments->format == u"ansi" ? screen.ToAnsi(blink) : screen.ToJson(arguments->Boot());
+        PaintScreen(console, arguments.Blink() ? BlinkPhase::Shown : BlinkPhase::Bright, arguments.Dots())
+            .save(&buffer, "PNG");
+        return png;
     }
+    const ScreenSnapshot screen = ScreenSnapshot::Of(console);
+    if (arguments.format == u"json")
+        return screen.ToJson(arguments.Boot());
+    // https://no-color.org: colour stays off when NO_COLOR is set and not empty.
+    return qEnvironmentVariableIsEmpty("NO_COLOR") ? screen.ToAnsi(arguments.Blink()) : screen.ToText();
+}
 
-    if (arguments->output.isEmpty()) {
+// Where an input's rendering goes: standard output, --output, or DIR/NAME.EXT.
+QString Destination(const Arguments& arguments, const QString& input)
+{
+    if (arguments.outputDir.isEmpty())
+        return arguments.output;
+    static const QHash<QString, QString> extensions
+        = { { "json", "json" }, { "ansi", "ans" }, { "png", "png" }, { "serial", "txt" } };
+    const QString name = input == u"-" ? QStringLiteral("stdin") : QFileInfo(input).fileName();
+    return QDir(arguments.outputDir).filePath(name + u'.' + extensions.value(arguments.format));
+}
+
+int RenderOne(const Arguments& arguments, const QString& input)
+{
+    QString error;
+    const std::optional<QByteArray> bytes = ReadInput(input, error);
+    if (!bytes)
+        return Fail(error);
+    const QByteArray result = Render(arguments, *bytes);
+    const QString destination = Destination(arguments, input);
+    if (destination.isEmpty()) {
         std::cout.write(result.constData(), result.size()).flush();
         return std::cout ? 0 : Fail(QStringLiteral("cannot write the output"));
     }
-    if (const std::optional<SaveFailure> failure = SaveBytes(arguments->output, result))
-        return Fail(QStringLiteral("cannot write %1: %2").arg(arguments->output, failure->reason));
+    if (const std::optional<SaveFailure> failure = SaveBytes(destination, result))
+        return Fail(QStringLiteral("cannot write %1: %2").arg(destination, failure->reason));
     return 0;
+}
+
+}
+
+int main(int argc, char* argv[])
+{
+    const ParsedLine line = Parse(argc, argv);
+    if (line.exitStatus >= 0)
+        return line.exitStatus;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication application(argc, argv);
+    int status = 0;
+    for (const QString& input : line.arguments.inputs)
+        status = std::max(status, RenderOne(line.arguments, input));
+    return status;
 }

@@ -117,3 +117,11 @@ QByteArray ScreenSnapshot::ToAnsi(bool blink) const
     }
     return out;
 }
+
+QByteArray ScreenSnapshot::ToText() const
+{
+    QByteArray out;
+    for (const QByteArray& row : bytes)
+        out += Cp437::CellsToUtf8(row) + '\n';
+    return out;
+}

@@ -28,4 +28,6 @@ struct ScreenSnapshot {
     // blink, a background digit 8-f shows as blinking text (SGR 5) on the
     // dark background digit - 8.
     QByteArray ToAnsi(bool blink = false) const;
+    // The same rows as UTF-8 text without colour.
+    QByteArray ToText() const;
 };

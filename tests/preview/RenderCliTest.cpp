@@ -1,8 +1,10 @@
+#include <QDir>
 #include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -145,4 +147,60 @@ TEST_F(RenderCliTest, BootModeDrawsAsTheLoaderWithAttributesSerialTextAndBlink)
     EXPECT_EQ(RenderCli({ "--format", "serial", file }).exitCode, 2) << "serial text is the loader's";
     EXPECT_EQ(RenderCli({ "--mode", "vm", file }).exitCode, 2);
     EXPECT_EQ(RenderCli({ "--mode", "boot", "--blink", "off", file }).exitCode, 2);
+}
+
+TEST_F(RenderCliTest, ConventionalCommandLine)
+{
+    const CliRun help = RenderCli({ "-h" });
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(help.out.startsWith("Usage: glimra-render [options] FILE...")) << help.out.constData();
+    EXPECT_EQ(RenderCli({ "--version" }).out, "glimra-render 1.0.1\n");
+    const std::pair<QStringList, const char*> mistakes[] = {
+        { { "--bogus", "x" }, "Unknown option 'bogus'" },
+        { { "--format", "xml", "x" }, "unknown format 'xml'" },
+        { { "--format" }, "Missing value after '--format'" },
+        { { "--mode", "boot", "--blink", "off", "x" }, "unknown blink 'off'" },
+    };
+    for (const auto& [words, named] : mistakes) {
+        const CliRun run = RenderCli(words);
+        EXPECT_EQ(run.exitCode, 2) << named;
+        EXPECT_TRUE(run.err.startsWith(QByteArray("glimra-render: ") + named)) << run.err.constData();
+    }
+
+    const QString dashed = File("A", "--prompt");
+    const CliRun afterDashes = RenderCli({ "--format", "ansi", "--", dashed });
+    EXPECT_EQ(afterDashes.exitCode, 0) << "-- ends the options: " << afterDashes.err.constData();
+
+    const QString first = File("one", "f1"), second = File("two", "f2.msg");
+    const QString out = directory.filePath("out");
+    QDir().mkdir(out);
+    ASSERT_EQ(RenderCli({ "--mode", "boot", "--format", "serial", "--output-dir", out, first, second }).exitCode, 0);
+    EXPECT_TRUE(QFile::exists(out + "/f1.txt"));
+    EXPECT_TRUE(QFile::exists(out + "/f2.msg.txt"));
+    ASSERT_EQ(RenderCli({ "--output-dir", out, first, directory.filePath("absent") }).exitCode, 1);
+    EXPECT_TRUE(QFile::exists(out + "/f1.json")) << "the other files are still rendered";
+}
+
+TEST_F(RenderCliTest, NoColorAndTerminals)
+{
+    const QString file = File("\x0f"
+                              "1eHi");
+    QProcess plain;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("NO_COLOR"), QStringLiteral("1"));
+    plain.setProcessEnvironment(environment);
+    plain.start(QStringLiteral(GLIMRA_RENDER_PATH), { "--format", "ansi", file });
+    plain.waitForFinished(30000);
+    const QByteArray text = plain.readAllStandardOutput();
+    EXPECT_TRUE(text.startsWith("Hi   ")) << text.left(20).constData();
+    EXPECT_FALSE(text.contains('\x1b'));
+
+    if (QStandardPaths::findExecutable(QStringLiteral("script")).isEmpty())
+        GTEST_SKIP() << "no script(1) here to give glimra-render a terminal";
+    QProcess terminal;
+    terminal.start(QStringLiteral("script"),
+        { "-qec", QStringLiteral("%1 --format png %2").arg(QStringLiteral(GLIMRA_RENDER_PATH), file), "/dev/null" });
+    terminal.waitForFinished(30000);
+    EXPECT_EQ(terminal.exitCode(), 2);
+    EXPECT_TRUE(terminal.readAllStandardOutput().contains("a PNG is not for a terminal"));
 }
