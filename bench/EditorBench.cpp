@@ -52,14 +52,3 @@ void BM_KeystrokeAtTheEndOfOneLongLine(benchmark::State& state)
 
 BENCHMARK(BM_OpenOneLongLine)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_KeystrokeAtTheEndOfOneLongLine)->Unit(benchmark::kMillisecond)->Iterations(3);
-
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -145,14 +145,3 @@ BENCHMARK(BM_RenderInPreviewWindow)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RenderTypicalFileInPreviewWindow)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FullRepaintToImage)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FullRepaintOfTheWidget)->Unit(benchmark::kMicrosecond);
-
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
