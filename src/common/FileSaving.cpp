@@ -6,6 +6,9 @@
 #include <QSaveFile>
 
 #ifdef Q_OS_UNIX
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -57,8 +60,6 @@ std::optional<SaveFailure> SaveAtomically(const QString& path, const QByteArray&
         QFile::setPermissions(path, mode);
     return std::nullopt;
 }
-
-bool WriteAll(QFile& file, const QByteArray& bytes) { return file.write(bytes) == bytes.size() && file.flush(); }
 
 // The same file, truncated and written: its inode, links, owner and mode
 // stay. The old bytes go back if the new ones cannot all be written.
@@ -115,4 +116,58 @@ std::optional<QByteArray> ReadAtMost(QFileDevice& file, qint64 limit)
     if (bytes.size() > limit)
         return std::nullopt;
     return bytes;
+}
+
+namespace {
+
+bool QtCanHold(const QByteArray& nativeName) { return QFile::encodeName(QFile::decodeName(nativeName)) == nativeName; }
+
+}
+
+std::optional<QString> OpenNative(QFile& file, const QByteArray& nativeName)
+{
+#ifdef Q_OS_UNIX
+    if (!QtCanHold(nativeName)) {
+        const int descriptor = ::open(nativeName.constData(), O_RDONLY | O_CLOEXEC);
+        if (descriptor < 0)
+            return QString::fromLocal8Bit(std::strerror(errno));
+        if (!file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+            return file.errorString();
+        return std::nullopt;
+    }
+#endif
+    file.setFileName(QFile::decodeName(nativeName));
+    if (!file.open(QIODevice::ReadOnly))
+        return file.errorString();
+    return std::nullopt;
+}
+
+std::optional<SaveFailure> SaveBytesNative(const QByteArray& nativeName, const QByteArray& bytes)
+{
+#ifdef Q_OS_UNIX
+    if (!QtCanHold(nativeName)) {
+        // No temporary file can be named beside it through Qt: written in place.
+        const int descriptor = ::open(nativeName.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+        QFile file;
+        if (descriptor < 0 || !file.open(descriptor, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle))
+            return Failure(
+                SaveFailure::Stage::Create, ShownName(nativeName), QString::fromLocal8Bit(std::strerror(errno)));
+        if (!WriteAll(file, bytes))
+            return Failure(SaveFailure::Stage::Write, ShownName(nativeName), file.errorString());
+        return std::nullopt;
+    }
+#endif
+    return SaveBytes(QFile::decodeName(nativeName), bytes);
+}
+
+QString ShownName(const QByteArray& nativeName)
+{
+    if (QtCanHold(nativeName))
+        return QFile::decodeName(nativeName);
+    QString shown;
+    for (char byte : nativeName) {
+        const auto code = static_cast<unsigned char>(byte);
+        shown += code < 0x80 ? QString(QLatin1Char(byte)) : QStringLiteral("\\x%1").arg(code, 2, 16, QLatin1Char('0'));
+    }
+    return shown;
 }

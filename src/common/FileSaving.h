@@ -1,7 +1,7 @@
 #pragma once
 
 #include <QByteArray>
-#include <QFileDevice>
+#include <QFile>
 #include <QString>
 
 #include <optional>
@@ -31,3 +31,12 @@ QString FailureDetail(const SaveFailure& failure);
 // else (a pipe, a device, standard input) is read up to one byte past the
 // limit, so an endless input cannot exhaust memory.
 std::optional<QByteArray> ReadAtMost(QFileDevice& file, qint64 limit);
+
+// File names as the operating system gives them, bytes, also those that
+// Qt's QString names cannot hold (not valid in the system's encoding).
+// Opens for reading; the system's reason when that fails.
+std::optional<QString> OpenNative(QFile& file, const QByteArray& nativeName);
+// As SaveBytes; a name Qt cannot hold is written plainly.
+std::optional<SaveFailure> SaveBytesNative(const QByteArray& nativeName, const QByteArray& bytes);
+// A name for messages: bytes that are not valid in the system's encoding as \xNN.
+QString ShownName(const QByteArray& nativeName);

@@ -35,9 +35,10 @@ struct Arguments {
     QString blink = QStringLiteral("on");
     QString font = QStringLiteral("vga9");
     bool prompt = false;
-    QString output;
-    QString outputDir;
-    QStringList inputs; // "-" reads standard input
+    // File names as the system gave them: any bytes, "-" for standard input.
+    QByteArray output;
+    QByteArray outputDir;
+    QByteArrayList inputs;
 
     bool Boot() const { return mode == u"boot"; }
     VgaDots Dots() const { return font == u"vga8" ? VgaDots::Eight : VgaDots::Nine; }
@@ -49,6 +50,33 @@ struct ParsedLine {
     Arguments arguments;
     int exitStatus = -1; // set when the program ends here
 };
+
+// The file names among the words, as bytes: Qt's strings cannot hold a
+// name that is not valid in the system's encoding. The words passed the
+// parser already, so every option is known.
+void NativeNames(int argc, char* argv[], Arguments& arguments)
+{
+    static const QByteArrayList valued = { "--mode", "--format", "--blink", "--font", "--output", "--output-dir" };
+    bool options = true;
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray word = argv[i];
+        if (options && word == "--") {
+            options = false;
+        } else if (options && word.startsWith('-') && word != "-") {
+            const qsizetype equals = word.indexOf('=');
+            const QByteArray name = equals < 0 ? word : word.left(equals);
+            const QByteArray value = equals >= 0        ? word.mid(equals + 1)
+                : valued.contains(name) && i + 1 < argc ? QByteArray(argv[++i])
+                                                        : QByteArray();
+            if (name == "--output")
+                arguments.output = value;
+            else if (name == "--output-dir")
+                arguments.outputDir = value;
+        } else {
+            arguments.inputs << word;
+        }
+    }
+}
 
 int UsageError(const QString& message, const QString& help)
 {
@@ -107,8 +135,12 @@ ParsedLine Parse(int argc, char* argv[])
         return line;
     }
     Arguments& arguments = line.arguments;
-    arguments = { parser.value(mode), parser.value(format), parser.value(blink), parser.value(font),
-        parser.isSet(prompt), parser.value(output), parser.value(outputDir), parser.positionalArguments() };
+    arguments.mode = parser.value(mode);
+    arguments.format = parser.value(format);
+    arguments.blink = parser.value(blink);
+    arguments.font = parser.value(font);
+    arguments.prompt = parser.isSet(prompt);
+    NativeNames(argc, argv, arguments);
     std::optional<QString> problem = UnknownValue(QStringLiteral("mode"), arguments.mode, { "preview", "boot" });
     if (!problem)
         problem = UnknownValue(QStringLiteral("format"), arguments.format, { "json", "ansi", "png", "serial" });
@@ -138,12 +170,15 @@ int Fail(const QString& message)
     return 1;
 }
 
-std::optional<QByteArray> ReadInput(const QString& name, QString& error)
+std::optional<QByteArray> ReadInput(const QByteArray& nativeName, QString& error)
 {
-    QFile input(name);
-    const bool opened = name == u"-" ? input.open(stdin, QIODevice::ReadOnly) : input.open(QIODevice::ReadOnly);
-    if (!opened) {
-        error = QStringLiteral("cannot open %1: %2").arg(name, input.errorString());
+    const QString name = ShownName(nativeName);
+    QFile input;
+    const std::optional<QString> notOpened = nativeName == "-"
+        ? (input.open(stdin, QIODevice::ReadOnly) ? std::nullopt : std::optional(input.errorString()))
+        : OpenNative(input, nativeName);
+    if (notOpened) {
+        error = QStringLiteral("cannot open %1: %2").arg(name, *notOpened);
         return std::nullopt;
     }
     std::optional<QByteArray> bytes = ReadAtMost(input, InputLimit);
@@ -186,30 +221,33 @@ QByteArray Render(const Arguments& arguments, const QByteArray& bytes)
 }
 
 // Where an input's rendering goes: standard output, --output, or DIR/NAME.EXT.
-QString Destination(const Arguments& arguments, const QString& input)
+QByteArray Destination(const Arguments& arguments, const QByteArray& input)
 {
     if (arguments.outputDir.isEmpty())
         return arguments.output;
-    static const QHash<QString, QString> extensions
+    static const QHash<QString, QByteArray> extensions
         = { { "json", "json" }, { "ansi", "ans" }, { "png", "png" }, { "serial", "txt" } };
-    const QString name = input == u"-" ? QStringLiteral("stdin") : QFileInfo(input).fileName();
-    return QDir(arguments.outputDir).filePath(name + u'.' + extensions.value(arguments.format));
+    const QByteArray name = input == "-" ? QByteArray("stdin") : input.mid(input.lastIndexOf('/') + 1);
+    QByteArray folder = arguments.outputDir;
+    if (!folder.endsWith('/'))
+        folder += '/';
+    return folder + name + '.' + extensions.value(arguments.format);
 }
 
-int RenderOne(const Arguments& arguments, const QString& input)
+int RenderOne(const Arguments& arguments, const QByteArray& input)
 {
     QString error;
     const std::optional<QByteArray> bytes = ReadInput(input, error);
     if (!bytes)
         return Fail(error);
     const QByteArray result = Render(arguments, *bytes);
-    const QString destination = Destination(arguments, input);
+    const QByteArray destination = Destination(arguments, input);
     if (destination.isEmpty()) {
         std::cout.write(result.constData(), result.size()).flush();
         return std::cout ? 0 : Fail(QStringLiteral("cannot write the output"));
     }
-    if (const std::optional<SaveFailure> failure = SaveBytes(destination, result))
-        return Fail(QStringLiteral("cannot write %1: %2").arg(destination, failure->reason));
+    if (const std::optional<SaveFailure> failure = SaveBytesNative(destination, result))
+        return Fail(QStringLiteral("cannot write %1: %2").arg(ShownName(destination), failure->reason));
     return 0;
 }
 
@@ -224,7 +262,7 @@ int main(int argc, char* argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication application(argc, argv);
     int status = 0;
-    for (const QString& input : line.arguments.inputs)
+    for (const QByteArray& input : line.arguments.inputs)
         status = std::max(status, RenderOne(line.arguments, input));
     return status;
 }

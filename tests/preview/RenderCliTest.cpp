@@ -9,6 +9,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <set>
+#include <string>
+
 namespace {
 
 struct CliRun {
@@ -203,4 +207,24 @@ TEST_F(RenderCliTest, NoColorAndTerminals)
     terminal.waitForFinished(30000);
     EXPECT_EQ(terminal.exitCode(), 2);
     EXPECT_TRUE(terminal.readAllStandardOutput().contains("a PNG is not for a terminal"));
+}
+
+TEST_F(RenderCliTest, FileNamesAreTheBytesTheSystemGave)
+{
+    // A name that is not UTF-8 (ISO 8859-1 "café"), passed through a shell
+    // because QProcess can only pass text.
+    const QByteArray folder = QFile::encodeName(directory.path());
+    const QString script
+        = QStringLiteral("cd \"$1\" && printf 'caf\\351 screen' > \"$(printf 'caf\\351.msg')\" && "
+                         "\"$2\" --format ansi --output \"$(printf 'out\\351.ans')\" \"$(printf 'caf\\351.msg')\" && "
+                         "\"$2\" \"$(printf 'gone\\351.msg')\"");
+    QProcess shell;
+    shell.start(QStringLiteral("sh"), { "-c", script, "sh", directory.path(), QStringLiteral(GLIMRA_RENDER_PATH) });
+    shell.waitForFinished(30000);
+    EXPECT_EQ(shell.exitCode(), 1) << "the missing one";
+    EXPECT_TRUE(shell.readAllStandardError().contains("cannot open gone\\xe9.msg")) << "shown escaped";
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.toStdString()))
+        names.insert(entry.path().filename().string());
+    EXPECT_EQ(names, (std::set<std::string> { "caf\xe9.msg", "out\xe9.ans" })) << "under their own names";
 }
