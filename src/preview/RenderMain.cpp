@@ -12,7 +12,6 @@
 #include "console/qt/QtFonts.h"
 #include "format/DisplayFile.h"
 
-#include <QBuffer>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFile>
@@ -205,14 +204,9 @@ QByteArray Render(const Arguments& arguments, const QByteArray& bytes)
     }
     if (arguments.format == u"serial")
         return serial;
-    if (arguments.format == u"png") {
-        QByteArray png;
-        QBuffer buffer(&png);
-        buffer.open(QIODevice::WriteOnly);
-        PaintScreen(console, arguments.Blink() ? BlinkPhase::Shown : BlinkPhase::Bright, arguments.Dots())
-            .save(&buffer, "PNG");
-        return png;
-    }
+    if (arguments.format == u"png")
+        return ToPng(
+            PaintScreen(console, arguments.Blink() ? BlinkPhase::Shown : BlinkPhase::Bright, arguments.Dots()));
     const ScreenSnapshot screen = ScreenSnapshot::Of(console);
     if (arguments.format == u"json")
         return screen.ToJson(arguments.Boot());

@@ -89,6 +89,7 @@ TEST_F(RenderCliTest, PngIsTheConsolesOwnPainting)
     const int cellWidth = image.width() / 80, cellHeight = image.height() / 25;
     EXPECT_EQ(image.pixelColor(cellWidth / 2, cellHeight / 2), QColor(0xFF, 0xFF, 0x55)); // full block in yellow
     EXPECT_EQ(image.pixelColor(cellWidth * 3, cellHeight / 2), QColor(0, 0, 0)); // cleared in black
+    EXPECT_EQ(image.format(), QImage::Format_Indexed8) << "the VGA font's few colours, with a palette";
 }
 
 TEST_F(RenderCliTest, ReadsStandardInput)
