@@ -1,7 +1,7 @@
 #include "DocumentFile.h"
 
 #include "EditorErrors.h"
-#include "common/FileSaving.h"
+#include "common/FileAccess.h"
 
 #include <QCoreApplication>
 #include <QDir>

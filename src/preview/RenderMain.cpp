@@ -6,7 +6,7 @@
 #include "ScreenImage.h"
 #include "ScreenSnapshot.h"
 #include "boot/BootRendering.h"
-#include "common/FileSaving.h"
+#include "common/FileAccess.h"
 #include "console/ColorConsole.h"
 #include "console/ConsoleSinks.h"
 #include "console/qt/QtFonts.h"
@@ -53,15 +53,19 @@ struct ParsedLine {
 // The file names among the words, as bytes: Qt's strings cannot hold a
 // name that is not valid in the system's encoding. The words passed the
 // parser already, so every option is known.
-void NativeNames(int argc, char* argv[], Arguments& arguments)
+void NativeNames(int argc, char* argv[], const QList<QCommandLineOption>& options, Arguments& arguments)
 {
-    static const QByteArrayList valued = { "--mode", "--format", "--blink", "--font", "--output", "--output-dir" };
-    bool options = true;
+    QByteArrayList valued;
+    for (const QCommandLineOption& option : options) {
+        if (!option.valueName().isEmpty())
+            valued << "--" + option.names().constLast().toLatin1();
+    }
+    bool inOptions = true;
     for (int i = 1; i < argc; ++i) {
         const QByteArray word = argv[i];
-        if (options && word == "--") {
-            options = false;
-        } else if (options && word.startsWith('-') && word != "-") {
+        if (inOptions && word == "--") {
+            inOptions = false;
+        } else if (inOptions && word.startsWith('-') && word != "-") {
             const qsizetype equals = word.indexOf('=');
             const QByteArray name = equals < 0 ? word : word.left(equals);
             const QByteArray value = equals >= 0        ? word.mid(equals + 1)
@@ -114,7 +118,8 @@ ParsedLine Parse(int argc, char* argv[])
         QStringLiteral("output"), QStringLiteral("Writes to FILE."), QStringLiteral("FILE"));
     const QCommandLineOption outputDir(QStringLiteral("output-dir"),
         QStringLiteral("Writes DIR/NAME.EXT for each file (EXT json, ans, png or txt)."), QStringLiteral("DIR"));
-    parser.addOptions({ help, version, mode, format, prompt, blink, font, output, outputDir });
+    const QList<QCommandLineOption> options = { help, version, mode, format, prompt, blink, font, output, outputDir };
+    parser.addOptions(options);
     parser.addPositionalArgument(QStringLiteral("FILE"),
         QStringLiteral("Display files; - reads standard input; -- ends the options."), "FILE...");
     const QString helpText
@@ -139,7 +144,7 @@ ParsedLine Parse(int argc, char* argv[])
     arguments.blink = parser.value(blink);
     arguments.font = parser.value(font);
     arguments.prompt = parser.isSet(prompt);
-    NativeNames(argc, argv, arguments);
+    NativeNames(argc, argv, options, arguments);
     std::optional<QString> problem = UnknownValue(QStringLiteral("mode"), arguments.mode, { "preview", "boot" });
     if (!problem)
         problem = UnknownValue(QStringLiteral("format"), arguments.format, { "json", "ansi", "png", "serial" });

@@ -1,4 +1,4 @@
-#include "FileSaving.h"
+#include "FileAccess.h"
 
 #include <QDir>
 #include <QFile>
@@ -78,6 +78,29 @@ std::optional<SaveFailure> SaveInPlace(const QString& path, const QByteArray& by
     return Failure(SaveFailure::Stage::Write, path, reason);
 }
 
+bool QtCanHold(const QByteArray& nativeName) { return QFile::encodeName(QFile::decodeName(nativeName)) == nativeName; }
+
+// Opens a file by the bytes of its name, through the system where Qt's names
+// cannot hold it; the system's reason when that fails.
+std::optional<QString> OpenByName(QFile& file, const QByteArray& nativeName, QIODevice::OpenMode mode)
+{
+#ifdef Q_OS_UNIX
+    if (!QtCanHold(nativeName)) {
+        const int flags = mode == QIODevice::ReadOnly ? O_RDONLY : O_WRONLY | O_CREAT | O_TRUNC;
+        const int descriptor = ::open(nativeName.constData(), flags | O_CLOEXEC, 0666);
+        if (descriptor < 0)
+            return QString::fromLocal8Bit(std::strerror(errno));
+        if (!file.open(descriptor, mode, QFileDevice::AutoCloseHandle))
+            return file.errorString();
+        return std::nullopt;
+    }
+#endif
+    file.setFileName(QFile::decodeName(nativeName));
+    if (!file.open(mode))
+        return file.errorString();
+    return std::nullopt;
+}
+
 std::optional<SaveFailure> SavePlainly(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);
@@ -118,46 +141,22 @@ std::optional<QByteArray> ReadAtMost(QFileDevice& file, qint64 limit)
     return bytes;
 }
 
-namespace {
-
-bool QtCanHold(const QByteArray& nativeName) { return QFile::encodeName(QFile::decodeName(nativeName)) == nativeName; }
-
-}
-
 std::optional<QString> OpenNative(QFile& file, const QByteArray& nativeName)
 {
-#ifdef Q_OS_UNIX
-    if (!QtCanHold(nativeName)) {
-        const int descriptor = ::open(nativeName.constData(), O_RDONLY | O_CLOEXEC);
-        if (descriptor < 0)
-            return QString::fromLocal8Bit(std::strerror(errno));
-        if (!file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
-            return file.errorString();
-        return std::nullopt;
-    }
-#endif
-    file.setFileName(QFile::decodeName(nativeName));
-    if (!file.open(QIODevice::ReadOnly))
-        return file.errorString();
-    return std::nullopt;
+    return OpenByName(file, nativeName, QIODevice::ReadOnly);
 }
 
 std::optional<SaveFailure> SaveBytesNative(const QByteArray& nativeName, const QByteArray& bytes)
 {
-#ifdef Q_OS_UNIX
-    if (!QtCanHold(nativeName)) {
-        // No temporary file can be named beside it through Qt: written in place.
-        const int descriptor = ::open(nativeName.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-        QFile file;
-        if (descriptor < 0 || !file.open(descriptor, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle))
-            return Failure(
-                SaveFailure::Stage::Create, ShownName(nativeName), QString::fromLocal8Bit(std::strerror(errno)));
-        if (!WriteAll(file, bytes))
-            return Failure(SaveFailure::Stage::Write, ShownName(nativeName), file.errorString());
-        return std::nullopt;
-    }
-#endif
-    return SaveBytes(QFile::decodeName(nativeName), bytes);
+    if (QtCanHold(nativeName))
+        return SaveBytes(QFile::decodeName(nativeName), bytes);
+    // No temporary file can be named beside it through Qt: written in place.
+    QFile file;
+    if (const std::optional<QString> reason = OpenByName(file, nativeName, QIODevice::WriteOnly))
+        return Failure(SaveFailure::Stage::Create, ShownName(nativeName), *reason);
+    if (!WriteAll(file, bytes))
+        return Failure(SaveFailure::Stage::Write, ShownName(nativeName), file.errorString());
+    return std::nullopt;
 }
 
 QString ShownName(const QByteArray& nativeName)

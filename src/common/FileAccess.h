@@ -6,7 +6,8 @@
 
 #include <optional>
 
-// Reading and writing files without losing or mangling them.
+// Reading and writing files without losing or mangling them, also by names
+// that Qt's strings cannot hold.
 
 // Replaces a file's bytes and keeps what the file is. A regular file that
 // only we own, with one name, in a folder we may write, is replaced
