@@ -1,11 +1,12 @@
 #include "BootRendering.h"
 
 #include "console/ColorConsole.h"
+#include "format/ByteReader.h"
 #include "format/DisplayCodes.h"
 #include "format/Palette.h"
+#include "console/ScreenMap.h"
 
 #include <array>
-#include <optional>
 
 namespace {
 
@@ -49,13 +50,6 @@ constexpr std::array<std::uint8_t, 32> LineDrawing = {
     0x07,
 };
 
-std::optional<int> AnyCaseHexDigit(char byte)
-{
-    if (byte >= 'A' && byte <= 'F')
-        return byte - 'A' + 10;
-    return HexDigitValue(byte);
-}
-
 // The loader's reading of a display file, byte by byte.
 class BootScreen {
 public:
@@ -69,50 +63,29 @@ public:
     bool Take(char byte);
     void DrawPrompt();
     const QByteArray& Serial() const { return m_serial; }
+    // Whether the last byte taken put a glyph on the screen.
+    bool Drew() const { return m_drew; }
 
 private:
-    enum class Colour { None, Background, Foreground };
-
     void SetAttribute(int attribute);
-    void TakeColourDigit(char byte);
+    void TakeCode(std::uint8_t code);
     void Text(std::string_view text);
     void LineBreak();
     void Tab();
     void Backspace();
-    bool OnScreen() const { return (m_output & 0x01) != 0; }
-    bool ToSerial() const { return m_output == 0x14 || m_output == 0x16; }
+    bool OnScreen() const { return m_reader.State().OnScreen(); }
+    bool ToSerial() const { return m_reader.State().output == 0x14 || m_reader.State().output == 0x16; }
 
     TColorConsole& m_console;
+    ByteReader m_reader { ScreenRules::Boot };
     QByteArray m_serial;
-    int m_attribute = PlainAttribute;
-    int m_output = 0x11; // 0x10-0x17: bit 0 the screen
-    bool m_lineDrawing = false;
-    bool m_inImageLine = false;
-    Colour m_colour = Colour::None;
-    int m_background = 0;
+    bool m_drew = false;
 };
 
 void BootScreen::SetAttribute(int attribute)
 {
-    m_attribute = attribute;
     m_console.Font().SetColor(Palette[attribute & 0x0F]);
     m_console.Font().SetBkColor(Palette[attribute >> 4 & 0x0F]);
-}
-
-// A non-digit in either place makes the colour 07 and is swallowed.
-void BootScreen::TakeColourDigit(char byte)
-{
-    const std::optional<int> digit = AnyCaseHexDigit(byte);
-    if (!digit) {
-        SetAttribute(PlainAttribute);
-        m_colour = Colour::None;
-    } else if (m_colour == Colour::Background) {
-        m_background = *digit;
-        m_colour = Colour::Foreground;
-    } else {
-        SetAttribute(BootAttribute(m_background, *digit));
-        m_colour = Colour::None;
-    }
 }
 
 void BootScreen::Text(std::string_view text)
@@ -121,8 +94,9 @@ void BootScreen::Text(std::string_view text)
         m_serial.append(text.data(), static_cast<qsizetype>(text.size()));
     if (!OnScreen())
         return;
+    m_drew = true;
     std::string shown(text);
-    if (m_lineDrawing) {
+    if (m_reader.State().lineDrawing) {
         for (char& byte : shown) {
             const auto code = static_cast<std::uint8_t>(byte);
             if (code >= 0x5F && code <= 0x7E)
@@ -157,27 +131,33 @@ void BootScreen::Backspace()
 
 bool BootScreen::Take(char byte)
 {
-    if (m_inImageLine) {
-        m_inImageLine = byte != DisplayCode::LF;
-        return true;
+    m_drew = false;
+    switch (m_reader.Read(byte)) {
+    case ByteRole::AfterEnd: return false;
+    case ByteRole::BackgroundDigit:
+    case ByteRole::ForegroundDigit:
+        SetAttribute(BootAttribute(m_reader.State().background, m_reader.State().foreground));
+        break;
+    case ByteRole::Text: Text(std::string_view(&byte, 1)); break;
+    case ByteRole::LineBreak:
+        if (byte != DisplayCode::CR)
+            LineBreak();
+        break;
+    case ByteRole::Code: TakeCode(static_cast<std::uint8_t>(byte)); break;
+    default: break; // colour leads and image lines draw nothing
     }
-    if (m_colour != Colour::None) {
-        TakeColourDigit(byte);
-        return true;
-    }
-    const auto code = static_cast<std::uint8_t>(byte);
+    return true;
+}
+
+// Line drawing and the output selection are the reader's; CR, NUL and the
+// other control bytes draw nothing.
+void BootScreen::TakeCode(std::uint8_t code)
+{
     switch (code) {
-    case 0x1A:
-    case 0xFF: return false;
-    case 0x0F: m_colour = Colour::Background; break;
     case 0x0C:
         if (OnScreen())
             m_console.BlankGrid();
         break;
-    case 0x18: m_inImageLine = true; break;
-    case 0x0E: m_lineDrawing = true; break;
-    case 0x0A:
-    case 0x0B: LineBreak(); break;
     case 0x09: Tab(); break;
     case 0x08: Backspace(); break;
     case 0x01:
@@ -186,33 +166,36 @@ bool BootScreen::Take(char byte)
     case 0x04:
     case 0x05:
     case 0x1B: Text(ResetSequence); break;
-    default:
-        if (code >= 0x10 && code <= 0x17)
-            m_output = code;
-        else if (code >= 0x20 && code != 0x7F)
-            Text(std::string_view(&byte, 1));
-        // CR, NUL and the other control bytes draw nothing
+    default: break;
     }
-    return true;
 }
 
 void BootScreen::DrawPrompt()
 {
-    m_output = 0x11;
+    // The prompt goes to the screen, still in line-drawing mode after 0x0E.
+    m_reader = ByteReader(ScreenRules::Boot, { .lineDrawing = m_reader.State().lineDrawing });
     SetAttribute(PlainAttribute);
     Text(Prompt);
 }
 
 }
 
-QByteArray RenderBootScreen(TColorConsole& console, QByteArrayView file, const BootOptions& options)
+QByteArray RenderBootScreen(TColorConsole& console, QByteArrayView file, const BootOptions& options, ScreenMap* map)
 {
     BootScreen screen(console);
     console.BlankGrid();
-    for (char byte : file) {
-        if (!screen.Take(byte))
+    if (map)
+        map->Start(console, file.size());
+    for (qsizetype offset = 0; offset < file.size(); ++offset) {
+        if (map)
+            map->Place(offset);
+        if (!screen.Take(file[offset]))
             break;
+        if (map && screen.Drew())
+            map->MarkDrawn(offset);
     }
+    if (map)
+        map->Finish();
     if (options.prompt)
         screen.DrawPrompt();
     return screen.Serial();

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 
+class ScreenMap;
 class TColorConsole;
 
 // The screen as the boot loader draws a display file, rule for rule as the
@@ -21,8 +22,10 @@ struct BootOptions {
 
 // Renders into console, whose screen starts blank in colour 07 with the
 // cursor at the top left. Returns what the serial port receives of the file:
-// its display text under 0x14 and 0x16, CR dropped.
-QByteArray RenderBootScreen(TColorConsole& console, QByteArrayView file, const BootOptions& options);
+// its display text under 0x14 and 0x16, CR dropped. With a map, each byte is
+// placed in it.
+QByteArray RenderBootScreen(
+    TColorConsole& console, QByteArrayView file, const BootOptions& options, ScreenMap* map = nullptr);
 
 // The attribute byte of a palette pair, background digit in the high nibble.
 inline int BootAttribute(int background, int foreground) { return background << 4 | foreground; }

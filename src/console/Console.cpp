@@ -124,6 +124,7 @@ void TConsole::LineFeed()
     if (++m_cursor.y < m_rows)
         return;
     m_cursor.y = m_rows - 1;
+    ++m_rowsGone;
     if (++m_topRow == m_rows)
         m_topRow = 0;
     FillCells(0, m_cursor.y, ' ', m_cols);
@@ -228,6 +229,7 @@ void TConsole::Clear()
 void TConsole::BlankGrid()
 {
     FillCells(0, 0, ' ', m_cols * m_rows);
+    m_rowsGone += m_rows;
     m_origin = {};
     m_cursor = {};
     if (m_window)

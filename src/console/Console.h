@@ -59,6 +59,9 @@ public:
     char CharAt(int column, int row) const { return m_grid[CellAt(column, row)]; }
     QByteArray ScreenRow(int row) const;
     CellPair Cursor() const { return m_cursor; }
+    // Rows that have left the screen since the console was made: scrolled
+    // off the top, or blanked (a blank counts every row).
+    long long RowsGone() const { return m_rowsGone; }
     // Moves the write cursor to a cell, kept inside the grid.
     void SetCursor(CellPair cell);
     int TopRow() const { return m_topRow; }
@@ -150,6 +153,7 @@ private:
     QByteArray m_grid;
     int m_topRow = 0;
     CellPair m_cursor;
+    long long m_rowsGone = 0;
 
     CellPair m_range;
     CellPair m_origin;

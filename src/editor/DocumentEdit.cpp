@@ -67,6 +67,36 @@ DocumentEdit::VisualLine DocumentEdit::LineAt(int position) const
     return line;
 }
 
+void DocumentEdit::SetWrapLines(bool wrap)
+{
+    setLineWrapMode(wrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+    setHorizontalScrollBarPolicy(wrap ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded);
+}
+
+qsizetype DocumentEdit::ByteOffsetOf(int position) const
+{
+    return position + document()->findBlock(position).blockNumber();
+}
+
+// The block whose bytes hold the offset, found by halving: block n starts at
+// byte position + n.
+int DocumentEdit::PositionOfByte(qsizetype offset) const
+{
+    int low = 0;
+    int high = document()->blockCount() - 1;
+    while (low < high) {
+        const int middle = (low + high + 1) / 2;
+        const QTextBlock block = document()->findBlockByNumber(middle);
+        if (block.position() + middle <= offset)
+            low = middle;
+        else
+            high = middle - 1;
+    }
+    const QTextBlock block = document()->findBlockByNumber(low);
+    const qsizetype inBlock = std::min<qsizetype>(offset - block.position() - low, block.length() - 1);
+    return block.position() + static_cast<int>(inBlock);
+}
+
 QString DocumentEdit::Representable(const QString& text)
 {
     const Cp437::InsertedText inserted = Cp437::Insertable(text);

@@ -26,6 +26,15 @@ public:
     };
     VisualLine LineAt(int position) const;
 
+    // Wrapped at the control's width (the default), or one line per line
+    // with a horizontal scroll bar.
+    void SetWrapLines(bool wrap);
+
+    // Each line break is one character in the control and two bytes (CR LF)
+    // in the document.
+    qsizetype ByteOffsetOf(int position) const;
+    int PositionOfByte(qsizetype offset) const;
+
     // The local file that dropped data names, if it names one.
     static QString DroppedFile(const QMimeData* data);
 

@@ -38,6 +38,7 @@ TGlavna::TGlavna(QWidget* parent)
     restoreGeometry(QSettings().value(GeometryKey).toByteArray());
     m_form.KeepLF1->setChecked(QSettings().value(KeepLfKey).toBool());
     WireHandlers();
+    SetUpView();
     FormCreate();
 }
 
@@ -49,15 +50,14 @@ void TGlavna::ConnectWindows(TNARHForm& help, TAboutBox& about, TPreviewFR& prev
     m_about = &about;
     m_preview = &preview;
     preview.SetTextSource([this] { return m_form.Editor->Bytes(); });
+    connect(&preview, &TPreviewFR::RulesChanged, this, &TGlavna::FollowPreviewRules);
+    connect(&preview, &TPreviewFR::OffsetClicked, this, &TGlavna::PreviewOffsetClicked);
+    connect(&preview, &TPreviewFR::Rendered, this, &TGlavna::MarkCaretInPreview);
+    FollowPreviewRules();
     connect(&preview, &TPreviewFR::FormClose, this, [this] {
         activateWindow();
         m_form.Editor->setFocus();
     });
-}
-
-template <typename Sender, typename Signal> void TGlavna::On(Sender* sender, Signal signal, Handler handler)
-{
-    connect(sender, signal, this, [this, handler] { Run(handler); });
 }
 
 // Every control and menu entry and the handler it calls.
@@ -196,9 +196,17 @@ bool TGlavna::eventFilter(QObject* watched, QEvent* event)
 
 // ---- Caret coordinates -------------------------------------------------------
 
-void TGlavna::EditorKeyDown() { UpdateCaretLabels(); }
+void TGlavna::EditorKeyDown()
+{
+    m_keyHeld = true;
+    UpdateCaretLabels();
+}
 
-void TGlavna::EditorKeyUp() { UpdateCaretLabels(); }
+void TGlavna::EditorKeyUp()
+{
+    m_keyHeld = false;
+    UpdateCaretLabels();
+}
 
 void TGlavna::UpdateCaretLabels()
 {

@@ -4,8 +4,11 @@
 
 #include <QDateTime>
 #include <QMainWindow>
+#include <QTimer>
 
 class FindReplaceDialog;
+class FormatGuide;
+class ScreenHighlighter;
 class QFileDialog;
 class TAboutBox;
 class TNARHForm;
@@ -20,7 +23,8 @@ struct FileStamp {
 };
 
 // The main window: the document, the command buttons and selectors, the
-// caret coordinates, the on-screen keyboard, and the File and NARH menus.
+// caret coordinates, the on-screen keyboard, the File, Edit, View, NARH and
+// Help menus, and the Problems dock.
 // Every user command runs through one helper that shows the general error
 // box for what it does not handle itself.
 class TGlavna : public QMainWindow {
@@ -49,7 +53,10 @@ private:
     using Handler = void (TGlavna::*)();
 
     void WireHandlers();
-    template <typename Sender, typename Signal> void On(Sender* sender, Signal signal, Handler handler);
+    template <typename Sender, typename Signal> void On(Sender* sender, Signal signal, Handler handler)
+    {
+        connect(sender, signal, this, [this, handler] { Run(handler); });
+    }
     void Run(Handler handler);
 
     // Command insertion.
@@ -94,6 +101,23 @@ private:
     void OpenDropped(const QString& fileName);
     void FillOpenRecent();
     void OpenRecent(const QString& fileName);
+    // View: colours, font, wrapping, live preview, problems, the guide.
+    void SetUpView();
+    void ColouringClick();
+    void EditorFontClick();
+    void WrapLinesClick();
+    void LivePreviewClick();
+    void DocumentChanged();
+    void RefreshLivePreview();
+    void RefreshProblems();
+    void FollowPreviewRules();
+    void CaretMoved();
+    void MarkCaretInPreview();
+    void PreviewOffsetClicked(qsizetype offset);
+    void GoToProblem(int line, int column);
+    void ShowAsciiByte();
+    void FormatGuide1Click();
+    void ToggleProblems();
 
     GlavnaForm m_form;
     // The dialogs, created on first use.
@@ -107,6 +131,13 @@ private:
     QString m_saveTarget;
     FileStamp m_savedStamp;
     bool m_lfFile = false; // every line break of the open file was a lone LF
+    ScreenHighlighter* m_highlighter = nullptr;
+    FormatGuide* m_guide = nullptr; // created on first use
+    // Edits come in bursts: the live preview renders at most once per frame,
+    // the problems are found once the burst is over.
+    QTimer m_liveTimer;
+    QTimer m_lintTimer;
+    bool m_keyHeld = false; // the caret labels follow key presses and releases then
 };
 
 inline const QString KeepLfKey = QStringLiteral("editor/keepLfLineBreaks");

@@ -3,6 +3,7 @@
 #include "CharacterTable.h"
 #include "ColourSelector.h"
 #include "DocumentEdit.h"
+#include "ProblemsPanel.h"
 #include "WrappingButton.h"
 #include "common/Named.h"
 #include "console/Font.h"
@@ -11,6 +12,7 @@
 #include "format/Palette.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLayout>
@@ -54,6 +56,12 @@ template <typename Widget> Widget* Placed(Widget* widget, const char* name, int 
 
 constexpr int LegendTop = 24;
 
+QAction* Checkable(QAction* action)
+{
+    action->setCheckable(true);
+    return action;
+}
+
 QAction* WithKeys(QAction* action, const QKeySequence& keys)
 {
     action->setShortcut(keys);
@@ -65,7 +73,14 @@ QAction* WithKeys(QAction* action, const QKeySequence& keys)
 void GlavnaForm::SetUp(QMainWindow& window)
 {
     LineBreaks = Named(new QLabel(QStringLiteral("CR LF"), &window), "LineBreaks");
+    ProblemCount = Named(new QPushButton(ProblemCountCaption(0), &window), "ProblemCount");
+    ProblemCount->setFlat(true);
+    window.statusBar()->addPermanentWidget(ProblemCount);
     window.statusBar()->addPermanentWidget(LineBreaks);
+    Problems = new ProblemsPanel(&window);
+    Problems->setAllowedAreas(Qt::BottomDockWidgetArea);
+    window.addDockWidget(Qt::BottomDockWidgetArea, Problems);
+    Problems->hide();
     auto* form = new QWidget(&window);
     window.setCentralWidget(form);
     QFont sans = form->font();
@@ -86,6 +101,7 @@ void GlavnaForm::CreateControls(QWidget& form)
     ASCIIcode = Placed(new QLineEdit(&form), "ASCIIcode", 0, 352, 33, 25);
     ASCIIcode->setMaxLength(3);
     Button1 = Placed(new QPushButton(QWidget::tr("Insert ASCII"), &form), "Button1", 40, 352, 75, 25);
+    ASCIIbyte = Placed(new QLabel(&form), "ASCIIbyte", 122, 352, 160, 25);
 
     tastatura = Placed(new CharacterTable(&form), "tastatura", 0, 384, 545, 113);
     tastatura->setFont(PcScreenFont(13));
@@ -160,11 +176,28 @@ void GlavnaForm::CreateMenus(QMainWindow& window)
 
     QMenu* view = window.menuBar()->addMenu(QWidget::tr("&View"));
     Preview1 = WithKeys(Named(view->addAction(QWidget::tr("&Preview")), "Preview1"), QKeySequence(Qt::Key_F5));
+    LivePreview1 = Checkable(Named(view->addAction(QWidget::tr("&Live Preview")), "LivePreview1"));
+    view->addSeparator();
+    Colouring1 = Checkable(Named(view->addAction(QWidget::tr("&Colours in the Editor")), "Colouring1"));
+    WrapLines1 = Checkable(Named(view->addAction(QWidget::tr("&Wrap Lines")), "WrapLines1"));
+    QMenu* fonts = view->addMenu(QWidget::tr("Editor &Font"));
+    auto* fontGroup = new QActionGroup(&window);
+    FontClassic1 = Checkable(Named(fonts->addAction(QWidget::tr("&Classic")), "FontClassic1"));
+    FontVga1 = Checkable(Named(fonts->addAction(QWidget::tr("&VGA Screen")), "FontVga1"));
+    FontDesktop1 = Checkable(Named(fonts->addAction(QWidget::tr("&Desktop Fixed")), "FontDesktop1"));
+    for (QAction* font : { FontClassic1, FontVga1, FontDesktop1 })
+        fontGroup->addAction(font);
+    view->addSeparator();
+    Problems1 = Named(Problems->toggleViewAction(), "Problems1");
+    Problems1->setText(QWidget::tr("P&roblems"));
+    view->addAction(Problems1);
 
-    QMenu* help = window.menuBar()->addMenu(QStringLiteral("NARH"));
-    NotARealHelp1
-        = WithKeys(Named(help->addAction(QWidget::tr("Not A Real Help")), "NotARealHelp1"), QKeySequence::HelpContents);
-    About1 = Named(help->addAction(QWidget::tr("About")), "About1");
+    QMenu* narh = window.menuBar()->addMenu(QStringLiteral("NARH"));
+    NotARealHelp1 = Named(narh->addAction(QWidget::tr("Not A Real Help")), "NotARealHelp1");
+    About1 = Named(narh->addAction(QWidget::tr("About")), "About1");
+    QMenu* help = window.menuBar()->addMenu(QWidget::tr("&Help"));
+    FormatGuide1 = WithKeys(
+        Named(help->addAction(QWidget::tr("Display File &Format")), "FormatGuide1"), QKeySequence::HelpContents);
 }
 
 void GlavnaForm::CreatePopupMenu()

@@ -11,6 +11,7 @@ class QMainWindow;
 class QMenu;
 class QPushButton;
 class QWidget;
+class ProblemsPanel;
 
 // The main window's controls and menu entries, by the names its handlers
 // use and as objectName, with their captions, fonts and places. The
@@ -18,6 +19,7 @@ class QWidget;
 struct GlavnaForm {
     DocumentEdit* Editor = nullptr;
     QLineEdit* ASCIIcode = nullptr;
+    QLabel* ASCIIbyte = nullptr; // the byte the field names: code, hex, glyph
     QPushButton* Button1 = nullptr; // "Insert ASCII"
     CharacterTable* tastatura = nullptr;
     QCheckBox* SingleON = nullptr;
@@ -41,6 +43,16 @@ struct GlavnaForm {
     QAction* Exit1 = nullptr;
     QAction* FindNext1 = nullptr;
     QAction* Preview1 = nullptr;
+    QAction* Colouring1 = nullptr; // checkable, remembered
+    QAction* FontClassic1 = nullptr; // the editor font, one of three, remembered
+    QAction* FontVga1 = nullptr;
+    QAction* FontDesktop1 = nullptr;
+    QAction* WrapLines1 = nullptr; // checkable, remembered
+    QAction* LivePreview1 = nullptr; // checkable, remembered
+    QAction* Problems1 = nullptr; // shows or hides the Problems dock
+    ProblemsPanel* Problems = nullptr;
+    QPushButton* ProblemCount = nullptr; // in the status bar; opens the dock
+    QAction* FormatGuide1 = nullptr;
     QAction* NotARealHelp1 = nullptr;
     QAction* About1 = nullptr;
 

@@ -44,6 +44,7 @@ TPreviewFR::TPreviewFR(QWidget* parent)
     // A VGA card blinks about twice a second.
     m_blinkTimer.setInterval(267);
     connect(&m_blinkTimer, &QTimer::timeout, this, &TPreviewFR::ToggleBlink);
+    connect(m_form.Terminal1, &ConsoleWidget::CellClicked, this, &TPreviewFR::CellClicked);
     FormCreate();
     restoreGeometry(QSettings().value(GeometryKey).toByteArray());
 }
@@ -73,8 +74,28 @@ void TPreviewFR::OptionsChanged()
     settings.setValue(PromptKey, m_form.Prompt->isChecked());
     settings.setValue(BrightKey, m_form.BrightBackgrounds->isChecked());
     ShowBlinkPhase();
+    emit RulesChanged();
     if (isVisible())
-        RunCommand(this, [this] { Button1Click(); });
+        Refresh();
+}
+
+bool TPreviewFR::BrightBackgrounds() const { return !BootMode() || m_form.BrightBackgrounds->isChecked(); }
+
+void TPreviewFR::Refresh()
+{
+    RunCommand(this, [this] { Button1Click(); });
+}
+
+void TPreviewFR::MarkOffset(std::optional<qsizetype> offset)
+{
+    m_marked = offset;
+    m_form.Terminal1->SetMarkedCell(offset ? m_map.CellOf(*offset) : std::nullopt);
+}
+
+void TPreviewFR::CellClicked(CellPair cell)
+{
+    if (const std::optional<qsizetype> offset = m_map.OffsetAt(cell))
+        emit OffsetClicked(*offset);
 }
 
 // Only the boot loader's screen blinks; the preview shows digits 8-f bright.
@@ -122,15 +143,18 @@ void TPreviewFR::Button1Click()
     } busy(*m_form.Terminal1);
     const QByteArray text = m_textSource ? m_textSource() : QByteArray();
     if (BootMode()) {
-        const QByteArray serial = RenderBootScreen(m_console, text, { .prompt = m_form.Prompt->isChecked() });
+        const QByteArray serial
+            = RenderBootScreen(m_console, text, { .prompt = m_form.Prompt->isChecked() }, &m_map);
         QStringList lines;
         for (const QByteArray& line : serial.split('\n'))
             lines << Cp437::DecodeCells(line);
         m_form.SerialView->setPlainText(lines.join(u'\n'));
     } else {
         StandardOutputSink sink;
-        RenderDisplayFile(m_console, text, sink);
+        RenderDisplayFile(m_console, text, sink, &m_map);
     }
+    MarkOffset(m_marked);
+    emit Rendered();
 }
 
 void TPreviewFR::closeEvent(QCloseEvent* event)

@@ -2,6 +2,8 @@
 
 #include "PreviewForm.h"
 #include "console/ColorConsole.h"
+#include "console/ScreenMap.h"
+#include "format/ByteReader.h"
 #include "console/qt/QtFonts.h"
 
 #include <QTimer>
@@ -26,12 +28,27 @@ public:
     void SetTextSource(std::function<QByteArray()> source) { m_textSource = std::move(source); }
     // Shows the window in front, in the PC screen's font, and refreshes it.
     void ShowAndRefresh();
+    // Renders again, as Refresh does, without bringing the window forward.
+    void Refresh();
     const TColorConsole& Console() const { return m_console; }
+
+    // The rules of the current mode, and whether backgrounds 8-f show bright.
+    ScreenRules Rules() const { return BootMode() ? ScreenRules::Boot : ScreenRules::Preview; }
+    bool BrightBackgrounds() const;
+    // Outlines the cell where the byte at offset of the last rendered text
+    // is drawn (the editor's caret), or nothing.
+    void MarkOffset(std::optional<qsizetype> offset);
 
 signals:
     // Closed by its button or its close box; the main window gives its
     // editor the focus.
     void FormClose();
+    // A rendering has been drawn.
+    void Rendered();
+    // The user clicked the cell that the byte at offset drew.
+    void OffsetClicked(qsizetype offset);
+    // The mode or its colours changed.
+    void RulesChanged();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -43,6 +60,7 @@ private:
     bool BootMode() const;
     void ShowBlinkPhase();
     void ToggleBlink();
+    void CellClicked(CellPair cell);
 
     QtFontMeasurer m_measurer;
     TColorConsole m_console;
@@ -50,4 +68,6 @@ private:
     std::function<QByteArray()> m_textSource;
     QTimer m_blinkTimer;
     bool m_blinkShown = true;
+    ScreenMap m_map;
+    std::optional<qsizetype> m_marked;
 };

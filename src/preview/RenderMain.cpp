@@ -1,6 +1,6 @@
 // glimra-render: renders display files as the preview shows them, or as
 // the boot loader does, without a display, as JSON, ANSI colour text, PNG
-// images or the loader's serial text.
+// images or the loader's serial text; or checks them for problems.
 #include "PreviewConsole.h"
 #include "Rendering.h"
 #include "ScreenImage.h"
@@ -11,12 +11,16 @@
 #include "console/ConsoleSinks.h"
 #include "console/qt/QtFonts.h"
 #include "format/DisplayFile.h"
+#include "lint/Linter.h"
 
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 #include <algorithm>
 #include <cstdio>
@@ -34,6 +38,7 @@ struct Arguments {
     QString blink = QStringLiteral("on");
     QString font = QStringLiteral("vga9");
     bool prompt = false;
+    bool check = false; // report problems instead of rendering
     // File names as the system gave them: any bytes, "-" for standard input.
     QByteArray output;
     QByteArray outputDir;
@@ -118,7 +123,11 @@ ParsedLine Parse(int argc, char* argv[])
         QStringLiteral("output"), QStringLiteral("Writes to FILE."), QStringLiteral("FILE"));
     const QCommandLineOption outputDir(QStringLiteral("output-dir"),
         QStringLiteral("Writes DIR/NAME.EXT for each file (EXT json, ans, png or txt)."), QStringLiteral("DIR"));
-    const QList<QCommandLineOption> options = { help, version, mode, format, prompt, blink, font, output, outputDir };
+    const QCommandLineOption check(QStringLiteral("check"),
+        QStringLiteral("Reports the files' problems, one per line (or with --format json, a JSON array); exit "
+                       "status 1 when there is an error or a warning."));
+    const QList<QCommandLineOption> options
+        = { help, version, mode, format, prompt, blink, font, output, outputDir, check };
     parser.addOptions(options);
     parser.addPositionalArgument(QStringLiteral("FILE"),
         QStringLiteral("Display files; - reads standard input; -- ends the options."), "FILE...");
@@ -144,21 +153,26 @@ ParsedLine Parse(int argc, char* argv[])
     arguments.blink = parser.value(blink);
     arguments.font = parser.value(font);
     arguments.prompt = parser.isSet(prompt);
+    arguments.check = parser.isSet(check);
+    if (arguments.check && !parser.isSet(format))
+        arguments.format = QStringLiteral("text");
     NativeNames(argc, argv, options, arguments);
     std::optional<QString> problem = UnknownValue(QStringLiteral("mode"), arguments.mode, { "preview", "boot" });
-    if (!problem)
+    if (!problem && !arguments.check)
         problem = UnknownValue(QStringLiteral("format"), arguments.format, { "json", "ansi", "png", "serial" });
     if (!problem)
         problem = UnknownValue(QStringLiteral("blink"), arguments.blink, { "on", "bright" });
     if (!problem)
         problem = UnknownValue(QStringLiteral("font"), arguments.font, { "vga9", "vga8" });
+    if (!problem && arguments.check && arguments.format != u"json" && arguments.format != u"text")
+        problem = QStringLiteral("--check writes text or --format json");
     if (!problem && arguments.format == u"serial" && !arguments.Boot())
         problem = QStringLiteral("--format serial needs --mode boot");
     if (!problem && arguments.inputs.isEmpty())
         problem = QStringLiteral("no file to render");
     if (!problem && !arguments.output.isEmpty() && !arguments.outputDir.isEmpty())
         problem = QStringLiteral("--output and --output-dir exclude each other");
-    if (!problem && arguments.inputs.size() > 1 && arguments.outputDir.isEmpty())
+    if (!problem && arguments.inputs.size() > 1 && arguments.outputDir.isEmpty() && !arguments.check)
         problem = QStringLiteral("several files need --output-dir");
     if (!problem && arguments.format == u"png" && arguments.output.isEmpty() && arguments.outputDir.isEmpty()
         && ::isatty(STDOUT_FILENO))
@@ -226,11 +240,25 @@ QByteArray Destination(const Arguments& arguments, const QByteArray& input)
         return arguments.output;
     static const QHash<QString, QByteArray> extensions
         = { { "json", "json" }, { "ansi", "ans" }, { "png", "png" }, { "serial", "txt" } };
+    const QByteArray extension = !arguments.check ? extensions.value(arguments.format)
+        : arguments.format == u"json"             ? QByteArray("check.json")
+                                                  : QByteArray("check");
     const QByteArray name = input == "-" ? QByteArray("stdin") : input.mid(input.lastIndexOf('/') + 1);
     QByteArray folder = arguments.outputDir;
     if (!folder.endsWith('/'))
         folder += '/';
-    return folder + name + '.' + extensions.value(arguments.format);
+    return folder + name + '.' + extension;
+}
+
+int Write(const QByteArray& destination, const QByteArray& result)
+{
+    if (destination.isEmpty()) {
+        std::cout.write(result.constData(), result.size()).flush();
+        return std::cout ? 0 : Fail(QStringLiteral("cannot write the output"));
+    }
+    if (const std::optional<SaveFailure> failure = SaveBytesNative(destination, result))
+        return Fail(QStringLiteral("cannot write %1: %2").arg(ShownName(destination), failure->reason));
+    return 0;
 }
 
 int RenderOne(const Arguments& arguments, const QByteArray& input)
@@ -239,15 +267,65 @@ int RenderOne(const Arguments& arguments, const QByteArray& input)
     const std::optional<QByteArray> bytes = ReadInput(input, error);
     if (!bytes)
         return Fail(error);
-    const QByteArray result = Render(arguments, *bytes);
-    const QByteArray destination = Destination(arguments, input);
-    if (destination.isEmpty()) {
-        std::cout.write(result.constData(), result.size()).flush();
-        return std::cout ? 0 : Fail(QStringLiteral("cannot write the output"));
+    return Write(Destination(arguments, input), Render(arguments, *bytes));
+}
+
+struct Report {
+    QByteArray text; // one line per problem, or the JSON objects
+    QJsonArray json;
+    bool failed = false; // an error or a warning
+};
+
+void CheckOne(const QByteArray& input, const QByteArray& bytes, Report& report)
+{
+    const QString name = ShownName(input);
+    const QString folder = input == "-" ? QString() : QFileInfo(name).absolutePath();
+    for (const Problem& problem : LintDisplayFile(bytes, folder)) {
+        report.failed |= problem.severity != Severity::Note;
+        report.text += QStringLiteral("%1:%2:%3: %4: %5 [%6]\n")
+                           .arg(name)
+                           .arg(problem.line)
+                           .arg(problem.column)
+                           .arg(SeverityName(problem.severity), problem.message, problem.code)
+                           .toUtf8();
+        report.json.append(QJsonObject { { "file", name }, { "line", problem.line }, { "column", problem.column },
+            { "offset", problem.offset }, { "severity", SeverityName(problem.severity) }, { "code", problem.code },
+            { "message", problem.message } });
     }
-    if (const std::optional<SaveFailure> failure = SaveBytesNative(destination, result))
-        return Fail(QStringLiteral("cannot write %1: %2").arg(ShownName(destination), failure->reason));
-    return 0;
+}
+
+QByteArray Written(const Arguments& arguments, const Report& report)
+{
+    return arguments.format == u"json" ? QJsonDocument(report.json).toJson() : report.text;
+}
+
+// Each file's report to DIR/NAME.check(.json), or all of them to one place.
+int CheckAll(const Arguments& arguments)
+{
+    int status = 0;
+    Report all;
+    for (const QByteArray& input : arguments.inputs) {
+        QString error;
+        const std::optional<QByteArray> bytes = ReadInput(input, error);
+        if (!bytes) {
+            Fail(error);
+            status = 2;
+            continue;
+        }
+        Report report;
+        CheckOne(input, *bytes, report);
+        if (!arguments.outputDir.isEmpty()) {
+            status = std::max(status, Write(Destination(arguments, input), Written(arguments, report)) ? 2 : 0);
+        } else {
+            all.text += report.text;
+            for (const QJsonValue& problem : std::as_const(report.json))
+                all.json.append(problem);
+        }
+        all.failed |= report.failed;
+    }
+    if (arguments.outputDir.isEmpty() && Write(arguments.output, Written(arguments, all)) != 0)
+        status = 2;
+    return status == 2 ? 2 : all.failed ? 1 : 0;
 }
 
 }
@@ -259,6 +337,10 @@ int main(int argc, char* argv[])
         return line.exitStatus;
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (line.arguments.check) {
+        QCoreApplication application(argc, argv);
+        return CheckAll(line.arguments);
+    }
     QGuiApplication application(argc, argv);
     int status = 0;
     for (const QByteArray& input : line.arguments.inputs)

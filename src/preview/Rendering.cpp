@@ -4,20 +4,42 @@
 #include "format/ByteSink.h"
 #include "format/DisplayCodes.h"
 #include "format/Palette.h"
+#include "console/ScreenMap.h"
+
+#include <vector>
+
+namespace {
+
+// Calls keep with the index of every byte outside image lines.
+template <typename Keep> void ForEachKeptByte(QByteArrayView text, Keep keep)
+{
+    bool skipping = false;
+    for (qsizetype index = 0; index < text.size(); ++index) {
+        const char byte = text[index];
+        if (byte == DisplayCode::ImageReference)
+            skipping = true;
+        else if (!skipping)
+            keep(index);
+        if (byte == DisplayCode::LF)
+            skipping = false;
+    }
+}
+
+std::vector<qsizetype> KeptOffsets(QByteArrayView text)
+{
+    std::vector<qsizetype> kept;
+    kept.reserve(static_cast<size_t>(text.size()));
+    ForEachKeptByte(text, [&](qsizetype index) { kept.push_back(index); });
+    return kept;
+}
+
+}
 
 QByteArray StripImageLines(QByteArrayView text)
 {
     QByteArray result;
     result.reserve(text.size());
-    bool skipping = false;
-    for (char byte : text) {
-        if (byte == DisplayCode::ImageReference)
-            skipping = true;
-        else if (!skipping)
-            result += byte;
-        if (byte == DisplayCode::LF)
-            skipping = false;
-    }
+    ForEachKeptByte(text, [&](qsizetype index) { result += text[index]; });
     return result;
 }
 
@@ -56,7 +78,7 @@ private:
 
 }
 
-void RenderDisplayFile(TColorConsole& console, QByteArrayView editorText, ByteSink& sink)
+void RenderDisplayFile(TColorConsole& console, QByteArrayView editorText, ByteSink& sink, ScreenMap* map)
 {
     console.Clear();
     // The scan looks at one byte and writes the next: the leading LF is
@@ -73,6 +95,24 @@ void RenderDisplayFile(TColorConsole& console, QByteArrayView editorText, ByteSi
     // colour command cut short at the end still sets its default colours;
     // the whole text is scanned however long it is.
     RunWriter writer(text, sink);
+    std::vector<qsizetype> kept;
+    if (map) {
+        kept = KeptOffsets(editorText);
+        map->Start(console, editorText.size());
+    }
+    // The prefix is two bytes; the rest are kept bytes of the editor text.
+    auto write = [&](qsizetype index) {
+        if (!map || index < 2) {
+            writer.Add(index);
+            return;
+        }
+        const qsizetype offset = kept[static_cast<size_t>(index - 2)];
+        map->Place(offset);
+        writer.Add(index);
+        writer.Flush();
+        if (static_cast<unsigned char>(text[index]) >= 0x20)
+            map->MarkDrawn(offset);
+    };
     for (qsizetype position = 1; position <= text.size();) {
         if (text[position - 1] == DisplayCode::ColourCommand) {
             writer.Flush();
@@ -85,7 +125,9 @@ void RenderDisplayFile(TColorConsole& console, QByteArrayView editorText, ByteSi
         }
         ++position;
         if (position <= text.size())
-            writer.Add(position - 1);
+            write(position - 1);
     }
     writer.Flush();
+    if (map)
+        map->Finish();
 }

@@ -3,6 +3,7 @@
 #include <QByteArray>
 
 class ByteSink;
+class ScreenMap;
 class TColorConsole;
 
 // The text without its image-reference lines: each from its 0x18 through
@@ -15,5 +16,5 @@ QByteArray StripImageLines(QByteArrayView text);
 // commands set the font's colours and are never shown, image-reference lines
 // are removed, and every other byte goes to sink, which must end in the
 // console. The console font keeps the colours of the last colour command
-// afterwards.
-void RenderDisplayFile(TColorConsole& console, QByteArrayView editorText, ByteSink& sink);
+// afterwards. With a map, the bytes go one by one and each is placed in it.
+void RenderDisplayFile(TColorConsole& console, QByteArrayView editorText, ByteSink& sink, ScreenMap* map = nullptr);

@@ -65,7 +65,7 @@ TEST_F(MainWindowTest, StartUpState)
     QStringList menus;
     for (QAction* menu : glavna.menuBar()->actions())
         menus << menu->text();
-    EXPECT_EQ(menus, (QStringList { "&File", "&Edit", "&View", "NARH" }));
+    EXPECT_EQ(menus, (QStringList { "&File", "&Edit", "&View", "NARH", "&Help" }));
     EXPECT_EQ(Editor->geometry(), QRect(0, 0, 625, 345));
     EXPECT_EQ(InsertC->text(), "Insert Color Command");
     EXPECT_EQ(ClrScreen->text(), "Insert Clear Screen");

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
 
@@ -202,6 +203,31 @@ void ConsoleWidget::paintEvent(QPaintEvent* event)
         painter.setCompositionMode(QPainter::CompositionMode_Difference);
         painter.fillRect(*m_caret, Qt::white);
     }
+    if (const std::optional<QRect> marked = MarkedRect()) {
+        painter.setCompositionMode(QPainter::CompositionMode_Difference);
+        painter.setPen(QPen(Qt::white, 2));
+        painter.drawRect(marked->adjusted(1, 1, -1, -1));
+    }
+}
+
+std::optional<QRect> ConsoleWidget::MarkedRect() const
+{
+    if (!m_marked)
+        return std::nullopt;
+    const CellPair size = m_console.CellSize();
+    const CellPair origin = m_console.Origin();
+    return QRect((m_marked->x - origin.x) * size.x, (m_marked->y - origin.y) * size.y, size.x, size.y);
+}
+
+void ConsoleWidget::SetMarkedCell(std::optional<CellPair> cell)
+{
+    if (cell == m_marked)
+        return;
+    if (const std::optional<QRect> old = MarkedRect())
+        viewport()->update(*old);
+    m_marked = cell;
+    if (const std::optional<QRect> marked = MarkedRect())
+        viewport()->update(*marked);
 }
 
 void ConsoleWidget::resizeEvent(QResizeEvent* event)
@@ -247,5 +273,11 @@ void ConsoleWidget::keyPressEvent(QKeyEvent* event)
 void ConsoleWidget::mousePressEvent(QMouseEvent* event)
 {
     setFocus(Qt::MouseFocusReason);
+    const CellPair size = m_console.CellSize();
+    const CellPair origin = m_console.Origin();
+    if (event->button() == Qt::LeftButton && size.x > 0 && size.y > 0) {
+        const QPoint at = event->position().toPoint();
+        emit CellClicked({ at.x() / size.x + origin.x, at.y() / size.y + origin.y });
+    }
     QAbstractScrollArea::mousePressEvent(event);
 }

@@ -30,6 +30,9 @@ public:
     void SetBlinkPhase(BlinkPhase phase);
     BlinkPhase Blink() const { return m_blink; }
 
+    // A cell drawn with an outline (the editor's caret), or none.
+    void SetMarkedCell(std::optional<CellPair> cell);
+
     // The grid's size in pixels plus the scroll bars: the size at which the
     // whole grid is visible.
     QSize SizeForWholeGrid() const;
@@ -49,6 +52,10 @@ public:
     void ProcessPendingEvents() override;
     bool RunEventsUntil(const std::function<bool()>& done) override;
 
+signals:
+    // A click on a cell of the grid.
+    void CellClicked(CellPair cell);
+
 protected:
     void Wake(ConsoleMessage message) override;
     bool event(QEvent* event) override;
@@ -64,6 +71,7 @@ protected:
 private:
     void ScrollBarAction(ScrollAxis axis, int action);
     void HandDirtyToQt();
+    std::optional<QRect> MarkedRect() const;
 
     TConsole& m_console;
     GlyphCache m_glyphs;
@@ -74,5 +82,6 @@ private:
     bool m_trackPosted = false;
     bool m_scrollPosted = false;
     std::optional<QRect> m_caret;
+    std::optional<CellPair> m_marked;
     QEventLoop* m_readLoop = nullptr;
 };

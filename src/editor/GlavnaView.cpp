@@ -1,0 +1,212 @@
+// The main window's View and Help commands: colours in the editor, its font
+// and wrapping, the live preview and its caret, the problems, the guide.
+#include "DocumentEdit.h"
+#include "FormatGuide.h"
+#include "Glavna.h"
+#include "IntegerText.h"
+#include "ProblemsPanel.h"
+#include "ScreenHighlighter.h"
+#include "console/Font.h"
+#include "console/qt/QtFonts.h"
+#include "format/Cp437.h"
+#include "preview/Preview.h"
+
+#include <QAction>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QTextBlock>
+
+namespace {
+
+const QString ColouringKey = QStringLiteral("view/colouring");
+const QString FontKey = QStringLiteral("view/editorFont");
+const QString WrapKey = QStringLiteral("view/wrapLines");
+const QString LiveKey = QStringLiteral("view/livePreview");
+
+// A frame at 60 Hz.
+constexpr int LiveDelay = 16;
+constexpr int LintDelay = 150;
+
+QFont ScreenFont(const QString& name, int pixels)
+{
+    TFont font;
+    font.SetName(name);
+    font.SetHeight(pixels);
+    font.SetPitch(TFontPitch::Fixed);
+    font.SetCharset(OEM_CHARSET);
+    return PlatformFont(font);
+}
+
+}
+
+void TGlavna::SetUpView()
+{
+    const GlavnaForm& f = m_form;
+    const QSettings settings;
+    f.Colouring1->setChecked(settings.value(ColouringKey, true).toBool());
+    f.WrapLines1->setChecked(settings.value(WrapKey, true).toBool());
+    f.LivePreview1->setChecked(settings.value(LiveKey, false).toBool());
+    const QString font = settings.value(FontKey).toString();
+    (font == u"vga" ? f.FontVga1 : font == u"desktop" ? f.FontDesktop1 : f.FontClassic1)->setChecked(true);
+    m_liveTimer.setSingleShot(true);
+    m_liveTimer.setInterval(LiveDelay);
+    m_lintTimer.setSingleShot(true);
+    m_lintTimer.setInterval(LintDelay);
+    connect(&m_liveTimer, &QTimer::timeout, this, &TGlavna::RefreshLivePreview);
+    connect(&m_lintTimer, &QTimer::timeout, this, &TGlavna::RefreshProblems);
+    On(f.Colouring1, &QAction::triggered, &TGlavna::ColouringClick);
+    for (QAction* choice : { f.FontClassic1, f.FontVga1, f.FontDesktop1 })
+        On(choice, &QAction::triggered, &TGlavna::EditorFontClick);
+    On(f.WrapLines1, &QAction::triggered, &TGlavna::WrapLinesClick);
+    On(f.LivePreview1, &QAction::triggered, &TGlavna::LivePreviewClick);
+    On(f.FormatGuide1, &QAction::triggered, &TGlavna::FormatGuide1Click);
+    On(f.ProblemCount, &QPushButton::clicked, &TGlavna::ToggleProblems);
+    On(f.ASCIIcode, &QLineEdit::textChanged, &TGlavna::ShowAsciiByte);
+    On(f.Editor->document(), &QTextDocument::contentsChanged, &TGlavna::DocumentChanged);
+    On(f.Editor, &QPlainTextEdit::cursorPositionChanged, &TGlavna::CaretMoved);
+    connect(f.Problems, &ProblemsPanel::ProblemChosen, this, &TGlavna::GoToProblem);
+    ColouringClick();
+    EditorFontClick();
+    WrapLinesClick();
+    ShowAsciiByte();
+    RefreshProblems();
+}
+
+void TGlavna::ColouringClick()
+{
+    const bool on = m_form.Colouring1->isChecked();
+    QSettings().setValue(ColouringKey, on);
+    if (on && !m_highlighter) {
+        m_highlighter = new ScreenHighlighter(m_form.Editor->document());
+        FollowPreviewRules();
+    } else if (!on && m_highlighter) {
+        delete m_highlighter;
+        m_highlighter = nullptr;
+    }
+}
+
+void TGlavna::EditorFontClick()
+{
+    const GlavnaForm& f = m_form;
+    QString choice = QStringLiteral("classic");
+    QFont font = ScreenFont(QStringLiteral("Fixedsys"), 11);
+    if (f.FontVga1->isChecked()) {
+        choice = QStringLiteral("vga");
+        font = ScreenFont(QStringLiteral("Terminal"), 16);
+    } else if (f.FontDesktop1->isChecked()) {
+        choice = QStringLiteral("desktop");
+        font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    }
+    QSettings().setValue(FontKey, choice);
+    f.Editor->setFont(font);
+}
+
+void TGlavna::WrapLinesClick()
+{
+    QSettings().setValue(WrapKey, m_form.WrapLines1->isChecked());
+    m_form.Editor->SetWrapLines(m_form.WrapLines1->isChecked());
+}
+
+void TGlavna::LivePreviewClick()
+{
+    QSettings().setValue(LiveKey, m_form.LivePreview1->isChecked());
+    if (m_form.LivePreview1->isChecked())
+        PreviewClick();
+}
+
+void TGlavna::DocumentChanged()
+{
+    if (!m_lintTimer.isActive())
+        m_lintTimer.start();
+    if (m_form.LivePreview1->isChecked() && m_preview && m_preview->isVisible() && !m_liveTimer.isActive())
+        m_liveTimer.start();
+}
+
+void TGlavna::RefreshLivePreview()
+{
+    if (m_preview && m_preview->isVisible())
+        m_preview->Refresh();
+}
+
+// Images are looked for beside the file the document was opened from or
+// saved to.
+void TGlavna::RefreshProblems()
+{
+    const QString folder = m_saveTarget.isEmpty() ? QString() : QFileInfo(m_saveTarget).absolutePath();
+    const std::vector<Problem> problems = LintDisplayFile(m_form.Editor->Bytes(), folder);
+    m_form.Problems->Show(problems);
+    m_form.ProblemCount->setText(ProblemCountCaption(static_cast<int>(problems.size())));
+}
+
+void TGlavna::ToggleProblems() { m_form.Problems->setVisible(!m_form.Problems->isVisible()); }
+
+void TGlavna::FollowPreviewRules()
+{
+    if (m_highlighter && m_preview)
+        m_highlighter->SetRules(m_preview->Rules(), m_preview->BrightBackgrounds());
+}
+
+// A key shows the place before it takes effect and after its release;
+// every other move (a click, an insert, undo, find) shows the new place.
+void TGlavna::CaretMoved()
+{
+    if (!m_keyHeld)
+        UpdateCaretLabels();
+    MarkCaretInPreview();
+}
+
+void TGlavna::MarkCaretInPreview()
+{
+    if (m_preview && m_preview->isVisible())
+        m_preview->MarkOffset(m_form.Editor->ByteOffsetOf(m_form.Editor->textCursor().position()));
+}
+
+void TGlavna::PreviewOffsetClicked(qsizetype offset)
+{
+    QTextCursor caret = m_form.Editor->textCursor();
+    caret.setPosition(m_form.Editor->PositionOfByte(offset));
+    m_form.Editor->setTextCursor(caret);
+    activateWindow();
+    m_form.Editor->setFocus();
+}
+
+void TGlavna::GoToProblem(int line, int column)
+{
+    const QTextBlock block = m_form.Editor->document()->findBlockByNumber(line - 1);
+    if (!block.isValid())
+        return;
+    QTextCursor caret(block);
+    caret.setPosition(block.position() + std::min(column - 1, block.length() - 1));
+    m_form.Editor->setTextCursor(caret);
+    m_form.Editor->setFocus();
+}
+
+// What Insert ASCII will insert: "65 = 0x41 A".
+void TGlavna::ShowAsciiByte()
+{
+    const std::optional<std::int32_t> code = ParseInteger(m_form.ASCIIcode->text());
+    QString caption;
+    if (!code || *code < 0 || *code > 255)
+        caption = m_form.ASCIIcode->text().isEmpty() ? QString() : tr("not a byte");
+    else if (*code == 0)
+        caption = tr("0 inserts nothing");
+    else
+        caption = QStringLiteral("%1 = 0x%2 %3")
+                      .arg(*code)
+                      .arg(*code, 2, 16, QLatin1Char('0'))
+                      .arg(QChar(Cp437::ToUnicode(static_cast<std::uint8_t>(*code))));
+    m_form.ASCIIbyte->setText(caption);
+}
+
+void TGlavna::FormatGuide1Click()
+{
+    if (!m_guide)
+        m_guide = new FormatGuide(this);
+    m_guide->show();
+    m_guide->raise();
+    m_guide->activateWindow();
+}

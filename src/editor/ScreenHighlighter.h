@@ -1,0 +1,35 @@
+#pragma once
+
+#include "format/ByteReader.h"
+
+#include <QSyntaxHighlighter>
+#include <QTextCharFormat>
+
+// Colours the document as the screen will show it: each run of text in its
+// foreground and background, the bytes of colour commands quiet (the 0x0F
+// dimmed, each digit a swatch of its colour), other codes and image lines
+// dimmed, and what falls past the screen's 80th column tinted. The reading
+// state is carried from line to line in the block state.
+class ScreenHighlighter : public QSyntaxHighlighter {
+    Q_OBJECT
+
+public:
+    explicit ScreenHighlighter(QTextDocument* document);
+
+    // The rules of the preview's current mode; under the boot rules a
+    // background digit 8-f blinks, shown as its dark colour unless bright
+    // backgrounds are chosen.
+    void SetRules(ScreenRules rules, bool brightBackgrounds);
+
+    static constexpr int ScreenColumns = 80;
+
+protected:
+    void highlightBlock(const QString& text) override;
+
+private:
+    QTextCharFormat FormatOf(ByteRole role, char byte, const ReaderState& state) const;
+    QColor BackgroundOf(int digit) const;
+
+    ScreenRules m_rules = ScreenRules::Preview;
+    bool m_brightBackgrounds = true;
+};

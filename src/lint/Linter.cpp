@@ -1,0 +1,227 @@
+#include "Linter.h"
+
+#include "format/ByteReader.h"
+#include "format/DisplayCodes.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace {
+
+constexpr int ScreenColumns = 80;
+constexpr int ScreenRows = 25;
+constexpr qsizetype Lss16HeaderSize = 4 + 2 + 2 + 16 * 3;
+
+bool IsResetSequenceCode(std::uint8_t code) { return (code >= 0x01 && code <= 0x05) || code == 0x1B; }
+
+// Walks the file once with the loader's reading and cursor, keeping the
+// editor's line and column of each byte.
+class Lint {
+public:
+    Lint(QByteArrayView bytes, const QString& imageFolder)
+        : m_bytes(bytes)
+        , m_folder(imageFolder)
+    {
+    }
+    std::vector<Problem> Run();
+
+private:
+    struct Place {
+        int line = 1;
+        qsizetype lineStart = 0;
+    };
+
+    void Report(qsizetype offset, Severity severity, const char* code, const QString& message, Place place);
+    void Report(qsizetype offset, Severity severity, const char* code, const QString& message)
+    {
+        Report(offset, severity, code, message, m_place);
+    }
+    void Check(qsizetype offset, ByteRole role);
+    void CheckDigit(qsizetype offset, ByteRole role);
+    void CheckImage(qsizetype offset);
+    void CheckCode(qsizetype offset, std::uint8_t code);
+    void MoveCursor(qsizetype offset, ByteRole role);
+    bool EndsLine(qsizetype offset) const;
+
+    QByteArrayView m_bytes;
+    QString m_folder;
+    ByteReader m_reader { ScreenRules::Boot };
+    std::vector<Problem> m_problems;
+    Place m_place;
+    Place m_command; // where the colour command being read started
+    qsizetype m_commandStart = 0;
+    int m_lineColumn = 0; // screen columns the line has taken so far
+    bool m_wideReported = false; // for this line
+    bool m_hiddenReported = false; // for this line
+    bool m_scrollReported = false;
+    bool m_afterEndReported = false;
+    int m_column = 0; // the loader's cursor
+    int m_row = 0;
+};
+
+void Lint::Report(qsizetype offset, Severity severity, const char* code, const QString& message, Place place)
+{
+    m_problems.push_back({ place.line, static_cast<int>(offset - place.lineStart) + 1, offset, severity,
+        QString::fromLatin1(code), message });
+}
+
+// A CR LF pair, a lone CR and a lone LF each end a line, as opening does.
+bool Lint::EndsLine(qsizetype offset) const
+{
+    const char byte = m_bytes[offset];
+    if (byte == DisplayCode::LF)
+        return true;
+    return byte == DisplayCode::CR && (offset + 1 == m_bytes.size() || m_bytes[offset + 1] != DisplayCode::LF);
+}
+
+std::vector<Problem> Lint::Run()
+{
+    for (qsizetype offset = 0; offset < m_bytes.size(); ++offset) {
+        const bool inImageLine = m_reader.State().imageLine;
+        const ByteRole role = m_reader.Read(m_bytes[offset]);
+        if (role == ByteRole::ImageLine && !inImageLine)
+            CheckImage(offset);
+        Check(offset, role);
+        MoveCursor(offset, role);
+        if (EndsLine(offset)) {
+            m_place = { m_place.line + 1, offset + 1 };
+            m_lineColumn = 0;
+            m_wideReported = m_hiddenReported = false;
+        }
+    }
+    if (m_reader.State().colour != ReaderState::Colour::None)
+        Report(m_commandStart, Severity::Error, "colour-digit", QStringLiteral("colour command without two hex digits"),
+            m_command);
+    return std::move(m_problems);
+}
+
+void Lint::Check(qsizetype offset, ByteRole role)
+{
+    switch (role) {
+    case ByteRole::ColourLead:
+        m_command = m_place;
+        m_commandStart = offset;
+        break;
+    case ByteRole::BackgroundDigit:
+    case ByteRole::ForegroundDigit: CheckDigit(offset, role); break;
+    case ByteRole::Text:
+        if (!m_reader.State().OnScreen() && !m_hiddenReported) {
+            m_hiddenReported = true;
+            Report(offset, Severity::Warning, "hidden-text",
+                QStringLiteral("text hidden from the screen by the output selection (0x10-0x17)"));
+        }
+        break;
+    case ByteRole::AfterEnd: {
+        const char byte = m_bytes[offset];
+        const bool marker = byte == 0x1A || byte == DisplayCode::CR || byte == DisplayCode::LF;
+        if (!marker && !m_afterEndReported && offset > 0) {
+            m_afterEndReported = true;
+            Report(offset, Severity::Warning, "after-end",
+                QStringLiteral("text after 0x1A or 0xFF, where the file ends for the loader"));
+        }
+        break;
+    }
+    case ByteRole::Code: CheckCode(offset, static_cast<std::uint8_t>(m_bytes[offset])); break;
+    default: break;
+    }
+}
+
+void Lint::CheckDigit(qsizetype offset, ByteRole role)
+{
+    const char byte = m_bytes[offset];
+    if (!IsAnyCaseHexDigit(byte)) {
+        // The loader swallows the byte and shows what follows in colour 07.
+        Report(m_commandStart, Severity::Error, "colour-digit",
+            QStringLiteral("colour command without two hex digits"), m_command);
+        return;
+    }
+    if (byte >= 'A' && byte <= 'F')
+        Report(offset, Severity::Note, "upper-case-digit",
+            QStringLiteral("upper-case digit: the loader takes it, the preview shows no colour"));
+    const int value = byte <= '9' ? byte - '0' : (byte | 0x20) - 'a' + 10;
+    if (role == ByteRole::BackgroundDigit && value >= 8)
+        Report(offset, Severity::Note, "blink", QStringLiteral("background digit 8-f: the text will blink"));
+}
+
+void Lint::CheckCode(qsizetype offset, std::uint8_t code)
+{
+    if (IsResetSequenceCode(code))
+        Report(offset, Severity::Warning, "reset-sequence", QStringLiteral("the loader prints \"[0m\" for this byte"));
+    else if (code == 0x0E)
+        Report(offset, Severity::Warning, "line-drawing",
+            QStringLiteral("0x0E switches the rest of the file to line drawing"));
+    else if (code == 0x00)
+        Report(offset, Severity::Warning, "nul", QStringLiteral("NUL byte"));
+}
+
+void Lint::CheckImage(qsizetype offset)
+{
+    qsizetype end = m_bytes.indexOf(DisplayCode::LF, offset);
+    if (end < 0)
+        end = m_bytes.size();
+    const QByteArray name = m_bytes.sliced(offset + 1, end - offset - 1).toByteArray().trimmed();
+    const QString shown = QString::fromLocal8Bit(name);
+    QFile image(m_folder.isEmpty() ? QString() : QDir(m_folder).filePath(shown));
+    if (name.isEmpty() || m_folder.isEmpty() || !image.open(QIODevice::ReadOnly)) {
+        Report(offset, Severity::Error, "missing-image",
+            name.isEmpty() ? QStringLiteral("the image line names no image")
+                           : QStringLiteral("image \"%1\" is not beside the document").arg(shown));
+        return;
+    }
+    if (!IsLss16(image.read(Lss16HeaderSize)))
+        Report(offset, Severity::Error, "not-lss16", QStringLiteral("image \"%1\" is not an LSS16 file").arg(shown));
+}
+
+void Lint::MoveCursor(qsizetype offset, ByteRole role)
+{
+    const char byte = m_bytes[offset];
+    const int lineColumn = m_reader.ColumnAfter(m_lineColumn, role, byte);
+    if (role == ByteRole::Text && lineColumn > ScreenColumns && !m_wideReported) {
+        m_wideReported = true;
+        Report(offset, Severity::Warning, "wide-line", QStringLiteral("line wider than 80 columns"));
+    }
+    m_lineColumn = role == ByteRole::LineBreak ? 0 : lineColumn;
+    if (role == ByteRole::Code && byte == DisplayCode::ClearScreen && m_reader.State().OnScreen()) {
+        m_column = m_row = 0;
+        return;
+    }
+    const int column = m_reader.ColumnAfter(m_column, role, byte);
+    const bool lineFeed = role == ByteRole::LineBreak && byte != DisplayCode::CR && m_reader.State().OnScreen();
+    m_row += column / ScreenColumns + (lineFeed ? 1 : 0);
+    m_column = column % ScreenColumns;
+    if (m_row >= ScreenRows && !m_scrollReported) {
+        m_scrollReported = true;
+        Report(offset, Severity::Warning, "scrolls", QStringLiteral("the screen scrolls here: its top rows are lost"));
+    }
+    m_row = std::min(m_row, ScreenRows - 1);
+}
+
+}
+
+std::vector<Problem> LintDisplayFile(QByteArrayView bytes, const QString& imageFolder)
+{
+    return Lint(bytes, imageFolder).Run();
+}
+
+QString SeverityName(Severity severity)
+{
+    switch (severity) {
+    case Severity::Error: return QStringLiteral("error");
+    case Severity::Warning: return QStringLiteral("warning");
+    default: return QStringLiteral("note");
+    }
+}
+
+bool IsLss16(QByteArrayView bytes)
+{
+    if (bytes.size() < Lss16HeaderSize || !bytes.startsWith("\x3D\xF3\x13\x14"))
+        return false;
+    const auto word = [&](int at) { return static_cast<std::uint8_t>(bytes[at]) | static_cast<std::uint8_t>(bytes[at + 1]) << 8; };
+    if (word(4) == 0 || word(6) == 0)
+        return false;
+    for (qsizetype at = 8; at < Lss16HeaderSize; ++at) {
+        if (static_cast<std::uint8_t>(bytes[at]) > 63)
+            return false;
+    }
+    return true;
+}

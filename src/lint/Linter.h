@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <vector>
+
+// What the boot loader cannot show as meant (errors), what changes or hides
+// the screen (warnings) and what is worth knowing (notes) in a display file,
+// read by the loader's rules.
+enum class Severity { Error, Warning, Note };
+
+struct Problem {
+    int line = 1; // lines as the editor shows them: CR LF, lone CR and lone LF each end one
+    int column = 1; // the byte's place in its line
+    qsizetype offset = 0; // in the bytes as given
+    Severity severity = Severity::Note;
+    QString code;
+    QString message;
+    bool operator==(const Problem&) const = default;
+};
+
+// The problems of a display file, in file order. Images named with 0x18 are
+// looked for in imageFolder; without a folder (a document never saved)
+// every image is missing.
+std::vector<Problem> LintDisplayFile(QByteArrayView bytes, const QString& imageFolder);
+
+QString SeverityName(Severity severity);
+
+// Whether bytes start as an LSS16 image does: its magic number, a size and
+// a palette of 6-bit entries.
+bool IsLss16(QByteArrayView bytes);
