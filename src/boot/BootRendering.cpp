@@ -1,10 +1,10 @@
 #include "BootRendering.h"
 
 #include "console/ColorConsole.h"
+#include "console/ScreenMap.h"
 #include "format/ByteReader.h"
 #include "format/DisplayCodes.h"
 #include "format/Palette.h"
-#include "console/ScreenMap.h"
 
 #include <array>
 
@@ -191,6 +191,9 @@ QByteArray RenderBootScreen(TColorConsole& console, QByteArrayView file, const B
             map->Place(offset);
         if (!screen.Take(file[offset]))
             break;
+        // A clear stands where it leaves the cursor, on the new screen.
+        if (map && file[offset] == DisplayCode::ClearScreen)
+            map->Place(offset);
         if (map && screen.Drew())
             map->MarkDrawn(offset);
     }

@@ -80,6 +80,13 @@ void TGlavna::ColouringClick()
 {
     const bool on = m_form.Colouring1->isChecked();
     QSettings().setValue(ColouringKey, on);
+    // The screen's black around the text, as the boot loader shows it.
+    QPalette palette;
+    if (on) {
+        palette.setColor(QPalette::Base, Qt::black);
+        palette.setColor(QPalette::Text, QColor(0xAA, 0xAA, 0xAA));
+    }
+    m_form.Editor->setPalette(palette);
     if (on && !m_highlighter) {
         m_highlighter = new ScreenHighlighter(m_form.Editor->document());
         FollowPreviewRules();

@@ -44,5 +44,5 @@ QString ProblemCountCaption(int count)
 {
     if (count == 0)
         return QDockWidget::tr("No problems");
-    return QDockWidget::tr("%n problem(s)", nullptr, count);
+    return count == 1 ? QDockWidget::tr("1 problem") : QDockWidget::tr("%1 problems").arg(count);
 }

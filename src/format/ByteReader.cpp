@@ -22,8 +22,8 @@ bool IsAnyCaseHexDigit(char byte) { return AnyCaseDigitValue(byte).has_value(); 
 
 int ReaderState::Packed() const
 {
-    return foreground | background << 4 | pendingBackground << 8 | static_cast<int>(colour) << 12
-        | int(imageLine) << 14 | int(ended) << 15 | int(lineDrawing) << 16 | (output & 0x07) << 17;
+    return foreground | background << 4 | pendingBackground << 8 | static_cast<int>(colour) << 12 | int(imageLine) << 14
+        | int(ended) << 15 | int(lineDrawing) << 16 | (output & 0x07) << 17;
 }
 
 ReaderState ReaderState::Unpacked(int packed)

@@ -131,8 +131,8 @@ void Lint::CheckDigit(qsizetype offset, ByteRole role)
     const char byte = m_bytes[offset];
     if (!IsAnyCaseHexDigit(byte)) {
         // The loader swallows the byte and shows what follows in colour 07.
-        Report(m_commandStart, Severity::Error, "colour-digit",
-            QStringLiteral("colour command without two hex digits"), m_command);
+        Report(m_commandStart, Severity::Error, "colour-digit", QStringLiteral("colour command without two hex digits"),
+            m_command);
         return;
     }
     if (byte >= 'A' && byte <= 'F')
@@ -216,7 +216,8 @@ bool IsLss16(QByteArrayView bytes)
 {
     if (bytes.size() < Lss16HeaderSize || !bytes.startsWith("\x3D\xF3\x13\x14"))
         return false;
-    const auto word = [&](int at) { return static_cast<std::uint8_t>(bytes[at]) | static_cast<std::uint8_t>(bytes[at + 1]) << 8; };
+    const auto word
+        = [&](int at) { return static_cast<std::uint8_t>(bytes[at]) | static_cast<std::uint8_t>(bytes[at + 1]) << 8; };
     if (word(4) == 0 || word(6) == 0)
         return false;
     for (qsizetype at = 8; at < Lss16HeaderSize; ++at) {

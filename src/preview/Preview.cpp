@@ -143,8 +143,7 @@ void TPreviewFR::Button1Click()
     } busy(*m_form.Terminal1);
     const QByteArray text = m_textSource ? m_textSource() : QByteArray();
     if (BootMode()) {
-        const QByteArray serial
-            = RenderBootScreen(m_console, text, { .prompt = m_form.Prompt->isChecked() }, &m_map);
+        const QByteArray serial = RenderBootScreen(m_console, text, { .prompt = m_form.Prompt->isChecked() }, &m_map);
         QStringList lines;
         for (const QByteArray& line : serial.split('\n'))
             lines << Cp437::DecodeCells(line);

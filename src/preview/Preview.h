@@ -3,8 +3,8 @@
 #include "PreviewForm.h"
 #include "console/ColorConsole.h"
 #include "console/ScreenMap.h"
-#include "format/ByteReader.h"
 #include "console/qt/QtFonts.h"
+#include "format/ByteReader.h"
 
 #include <QTimer>
 #include <QWidget>

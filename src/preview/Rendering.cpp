@@ -1,10 +1,10 @@
 #include "Rendering.h"
 
 #include "console/ColorConsole.h"
+#include "console/ScreenMap.h"
 #include "format/ByteSink.h"
 #include "format/DisplayCodes.h"
 #include "format/Palette.h"
-#include "console/ScreenMap.h"
 
 #include <vector>
 

@@ -229,3 +229,38 @@ TEST_F(RenderCliTest, FileNamesAreTheBytesTheSystemGave)
         names.insert(entry.path().filename().string());
     EXPECT_EQ(names, (std::set<std::string> { "caf\xe9.msg", "out\xe9.ans" })) << "under their own names";
 }
+
+TEST_F(RenderCliTest, CheckReportsProblemsAndEndsWithTheirWorstKind)
+{
+    const QString notes = File("\x0f"
+                               "1Eok\r\n",
+        QStringLiteral("notes.msg"));
+    const QString bad = File("hi\r\n\x0f"
+                             "1",
+        QStringLiteral("bad.msg"));
+    CliRun run = RenderCli({ QStringLiteral("--check"), notes });
+    EXPECT_EQ(run.exitCode, 0) << run.err.constData();
+    EXPECT_EQ(run.out,
+        notes.toUtf8()
+            + ":1:3: note: upper-case digit: the loader takes it, the preview shows no colour "
+              "[upper-case-digit]\n");
+
+    run = RenderCli({ QStringLiteral("--check"), QStringLiteral("--format"), QStringLiteral("json"), notes, bad });
+    EXPECT_EQ(run.exitCode, 1);
+    const QJsonArray problems = QJsonDocument::fromJson(run.out).array();
+    ASSERT_EQ(problems.size(), 2);
+    const QJsonObject error = problems[1].toObject();
+    EXPECT_EQ(error["file"].toString(), bad);
+    EXPECT_EQ(error["line"].toInt(), 2);
+    EXPECT_EQ(error["column"].toInt(), 1);
+    EXPECT_EQ(error["offset"].toInt(), 4);
+    EXPECT_EQ(error["severity"].toString(), "error");
+    EXPECT_EQ(error["code"].toString(), "colour-digit");
+
+    run = RenderCli({ QStringLiteral("--check"), QStringLiteral("--output-dir"), directory.path(), bad });
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(QFile::exists(directory.filePath(QStringLiteral("bad.msg.check"))));
+    EXPECT_EQ(RenderCli({ QStringLiteral("--check"), directory.filePath(QStringLiteral("gone.msg")) }).exitCode, 2);
+    EXPECT_EQ(
+        RenderCli({ QStringLiteral("--check"), QStringLiteral("--format"), QStringLiteral("png"), bad }).exitCode, 2);
+}

@@ -2,8 +2,10 @@
 #include "ConsoleInvariants.h"
 #include "FakeMeasurer.h"
 #include "Rows.h"
+#include "boot/BootRendering.h"
 #include "console/ColorConsole.h"
 #include "console/ConsoleSinks.h"
+#include "console/ScreenMap.h"
 #include "format/Palette.h"
 #include "preview/PreviewConsole.h"
 #include "preview/ScreenSnapshot.h"
@@ -192,4 +194,54 @@ TEST_F(RenderingTest, JsonAndAnsiDescribeTheScreen)
     EXPECT_TRUE(ansi.contains(QString::fromUtf8("A╔\x1b[38;2;170;170;170;48;2;0;0;0m").toUtf8()));
     EXPECT_EQ(ansi.count('\n'), 25);
     EXPECT_TRUE(ansi.endsWith("\x1b[0m\n"));
+}
+
+namespace {
+
+std::optional<CellPair> At(int column, int row) { return CellPair { column, row }; }
+
+TEST_F(RenderingTest, MapsEachByteToItsCellAndEachCellToItsByte)
+{
+    ScreenMap map;
+    ConsoleSink sink(console);
+    // Offsets: the command 0-2, A 3, B 4, CR LF 5-6, x 7-91 (wrapping after
+    // 80), CR LF 92-93, an image line 94-99, C 100, the end 101.
+    const QByteArray text = "\x0f"
+                            "1eAB\r\n"
+        + QByteArray(85, 'x') + "\r\n\x18img\r\nC";
+    RenderDisplayFile(console, text, sink, &map);
+    const std::pair<qsizetype, std::optional<CellPair>> cells[]
+        = { { 0, At(0, 0) }, { 3, At(0, 0) }, { 4, At(1, 0) }, { 5, At(2, 0) }, { 86, At(79, 1) }, { 87, At(0, 2) },
+              { 94, At(0, 3) }, { 100, At(0, 3) }, { 101, At(1, 3) }, { 102, std::nullopt } };
+    for (const auto& [offset, cell] : cells)
+        EXPECT_EQ(map.CellOf(offset), cell) << offset;
+    const std::pair<CellPair, std::optional<qsizetype>> offsets[] = { { { 1, 0 }, 4 }, { { 10, 0 }, 5 },
+        { { 0, 2 }, 87 }, { { 0, 3 }, 100 }, { { 79, 3 }, 101 }, { { 5, 10 }, std::nullopt } };
+    for (const auto& [cell, offset] : offsets)
+        EXPECT_EQ(map.OffsetAt(cell), offset) << cell.x << "," << cell.y;
+}
+
+TEST_F(RenderingTest, BytesScrolledOffOrClearedHaveNoCell)
+{
+    ScreenMap map;
+    QByteArray text;
+    for (int line = 0; line < 30; ++line)
+        text += "ab\r\n";
+    ConsoleSink sink(console);
+    RenderDisplayFile(console, text, sink, &map);
+    EXPECT_EQ(map.CellOf(0), std::nullopt);
+    EXPECT_EQ(map.CellOf(4 * 29 + 1), At(1, 23));
+    EXPECT_EQ(map.OffsetAt({ 1, 23 }), 4 * 29 + 1);
+
+    RenderBootScreen(console,
+        "old\x0c\x0f"
+        "1EC\r\nD",
+        { .prompt = true }, &map);
+    EXPECT_EQ(map.CellOf(0), std::nullopt);
+    EXPECT_EQ(map.CellOf(3), At(0, 0)); // the clear
+    EXPECT_EQ(map.CellOf(7), At(0, 0)); // C, after the command
+    EXPECT_EQ(map.OffsetAt({ 0, 1 }), 10); // D
+    EXPECT_EQ(map.CellOf(11), At(1, 1)); // the end, before the prompt
+}
+
 }

@@ -32,6 +32,7 @@ public:
 
     // A cell drawn with an outline (the editor's caret), or none.
     void SetMarkedCell(std::optional<CellPair> cell);
+    std::optional<CellPair> MarkedCell() const { return m_marked; }
 
     // The grid's size in pixels plus the scroll bars: the size at which the
     // whole grid is visible.

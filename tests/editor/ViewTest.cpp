@@ -1,0 +1,134 @@
+#include "EditorFixture.h"
+#include "console/qt/ConsoleWidget.h"
+#include "editor/FormatGuide.h"
+
+#include <QComboBox>
+#include <QDockWidget>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextBrowser>
+#include <QTextLayout>
+#include <QTreeWidget>
+
+namespace {
+
+class ViewTest : public EditorFixture {
+protected:
+    // The highlighter's format of one character of a line.
+    QTextCharFormat FormatAt(int line, int column) const
+    {
+        const QTextBlock block = Editor->document()->findBlockByNumber(line);
+        for (const QTextLayout::FormatRange& range : block.layout()->formats()) {
+            if (column >= range.start && column < range.start + range.length)
+                return range.format;
+        }
+        return {};
+    }
+    QString Colours(int line, int column) const
+    {
+        const QTextCharFormat format = FormatAt(line, column);
+        return format.foreground().color().name() + u'/' + format.background().color().name();
+    }
+    void Trigger(const char* action) { Find<QAction>(glavna, action)->trigger(); }
+    void SettleLivePreview() { QTest::qWait(60); }
+};
+
+TEST_F(ViewTest, TheEditorShowsTheScreensColoursLineByLine)
+{
+    SetDocument("\x0f" "1eHi\r\nmore\x0f" "c0x\r\n\x0f" "1E!");
+    QApplication::processEvents();
+    EXPECT_EQ(Colours(0, 3), "#ffff55/#0000aa"); // yellow on blue
+    EXPECT_EQ(Colours(1, 0), "#ffff55/#0000aa"); // carried to the next line
+    EXPECT_EQ(Colours(1, 7), "#000000/#ff5555"); // background c bright in the preview
+    EXPECT_EQ(FormatAt(0, 1).background().color().name(), "#0000aa"); // the digit as a swatch
+    EXPECT_EQ(Colours(2, 3), "#aaaaaa/#0000aa"); // "E" is no digit for the preview: light grey
+
+    Find<QComboBox>(preview, "Mode")->setCurrentIndex(1); // the boot loader's rules
+    QApplication::processEvents();
+    EXPECT_EQ(Colours(2, 3), "#ffff55/#0000aa");
+    EXPECT_EQ(Colours(1, 7), "#000000/#aa0000"); // blinking: the dark colour
+
+    Trigger("Colouring1");
+    EXPECT_TRUE(Editor->document()->firstBlock().layout()->formats().isEmpty());
+    Find<QComboBox>(preview, "Mode")->setCurrentIndex(0);
+    Trigger("Colouring1");
+}
+
+TEST_F(ViewTest, TheLivePreviewRendersOnceAfterABurstOfEdits)
+{
+    Trigger("LivePreview1");
+    ASSERT_TRUE(preview.isVisible());
+    QSignalSpy renders(&preview, &TPreviewFR::Rendered);
+    for (char letter = 'a'; letter <= 'z'; ++letter)
+        Editor->insertPlainText(QString(QChar(letter)));
+    SettleLivePreview();
+    EXPECT_EQ(renders.count(), 1);
+    EXPECT_EQ(preview.Console().ScreenRow(0).left(26), "abcdefghijklmnopqrstuvwxyz");
+    Trigger("LivePreview1");
+    Editor->insertPlainText(QStringLiteral("!"));
+    SettleLivePreview();
+    EXPECT_EQ(renders.count(), 1);
+}
+
+TEST_F(ViewTest, ThePreviewMarksTheCaretsCellAndAClickMovesTheCaret)
+{
+    Trigger("LivePreview1");
+    SetDocument("\x0f" "1eAB\r\n" + QByteArray(85, 'x') + "\r\nC");
+    SettleLivePreview();
+    auto* terminal = Find<ConsoleWidget>(preview, "Terminal1");
+    const std::pair<int, CellPair> marks[] = { { 4, { 1, 0 } }, { 6 + 82, { 2, 2 } }, { 6 + 86, { 0, 3 } } };
+    for (const auto& [position, cell] : marks) {
+        SetDocument(Bytes(), position);
+        EXPECT_EQ(terminal->MarkedCell(), cell) << position;
+    }
+    const CellPair size = preview.Console().CellSize();
+    QTest::mouseClick(terminal->viewport(), Qt::LeftButton, {}, QPoint(size.x * 3 + 1, size.y * 2 + 1));
+    EXPECT_EQ(Caret(), 6 + 83); // the fourth x of the wrapped piece
+    Trigger("LivePreview1");
+}
+
+TEST_F(ViewTest, ProblemsAreCountedListedAndReachable)
+{
+    SetDocument("fine\r\nbad \x0f" "x1\r\n", 0);
+    QTest::qWait(250);
+    auto* count = Find<QPushButton>(glavna, "ProblemCount");
+    EXPECT_EQ(count->text(), "1 problem");
+    auto* list = Find<QTreeWidget>(glavna, "ProblemList");
+    ASSERT_EQ(list->topLevelItemCount(), 1);
+    EXPECT_EQ(list->topLevelItem(0)->text(0), "2:5");
+    EXPECT_EQ(list->topLevelItem(0)->text(3), "colour-digit");
+    count->click();
+    EXPECT_TRUE(Find<QDockWidget>(glavna, "ProblemsPanel")->isVisible());
+    emit list->itemActivated(list->topLevelItem(0), 0);
+    EXPECT_EQ(Caret(), 5 + 4);
+}
+
+TEST_F(ViewTest, CaretLabelsFollowEveryMoveAndInsertAsciiShowsItsByte)
+{
+    SetDocument("abc\r\ndef", 6);
+    EXPECT_EQ(kooX->text(), "X: 3 (3)");
+    InsertC->click();
+    EXPECT_EQ(kooX->text(), "X: 3 (6)");
+    Editor->undo();
+    EXPECT_EQ(kooX->text(), "X: 3 (3)");
+
+    auto* shown = Find<QLabel>(glavna, "ASCIIbyte");
+    QTest::keyClicks(ASCIIcode, "0x41"); // the field keeps three characters
+    EXPECT_EQ(shown->text(), QStringLiteral("4 = 0x04 \u2666"));
+    ASCIIcode->setText(QStringLiteral("300"));
+    EXPECT_EQ(shown->text(), "not a byte");
+}
+
+TEST_F(ViewTest, F1OpensTheFormatGuide)
+{
+    Trigger("FormatGuide1");
+    auto* guide = glavna.findChild<FormatGuide*>();
+    ASSERT_NE(guide, nullptr);
+    EXPECT_TRUE(guide->isVisible());
+    EXPECT_TRUE(Find<QTextBrowser>(*guide, "GuideText")->toPlainText().contains("colour-digit"));
+    EXPECT_EQ(Find<QAction>(glavna, "FormatGuide1")->shortcut(), QKeySequence(Qt::Key_F1));
+    guide->close();
+}
+
+}
