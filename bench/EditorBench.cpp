@@ -1,6 +1,8 @@
 // The document control with long lines: opening a document of one 1 MiB
-// line, and a keystroke at its end, each until the editor has painted.
+// line, and a keystroke at its end, each until the editor has painted; and
+// a keystroke in 1 MiB of 80-column lines with the screen's colours on.
 #include "editor/DocumentEdit.h"
+#include "editor/ScreenHighlighter.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -48,7 +50,44 @@ void BM_KeystrokeAtTheEndOfOneLongLine(benchmark::State& state)
     }
 }
 
+// 80-column lines, each with two colour commands.
+const QByteArray& ColouredLines()
+{
+    static const QByteArray text = [] {
+        QByteArray result;
+        for (int line = 0; result.size() < (1 << 20); ++line)
+            result += "\x0f"
+                      "1e"
+                + QByteArray(37, 'a' + line % 26)
+                + "\x0f"
+                  "4f"
+                + QByteArray(37, 'x') + "\r\n";
+        return result;
+    }();
+    return text;
 }
 
+void BM_KeystrokeWithColoursInAMebibyteOfLines(benchmark::State& state)
+{
+    DocumentEdit editor;
+    editor.resize(625, 345);
+    ScreenHighlighter highlighter(editor.document());
+    editor.SetBytes(ColouredLines());
+    ShowAndPaint(editor);
+    QTextCursor middle = editor.textCursor();
+    middle.setPosition(editor.document()->characterCount() / 2);
+    editor.setTextCursor(middle);
+    editor.centerCursor();
+    ShowAndPaint(editor);
+    for (auto _ : state) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
+        QApplication::sendEvent(&editor, &press);
+        editor.viewport()->repaint();
+    }
+}
+
+}
+
+BENCHMARK(BM_KeystrokeWithColoursInAMebibyteOfLines)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OpenOneLongLine)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_KeystrokeAtTheEndOfOneLongLine)->Unit(benchmark::kMillisecond)->Iterations(3);

@@ -92,6 +92,22 @@ const QByteArray& TypicalScreen()
 
 void BM_RenderTypicalFileInPreviewWindow(benchmark::State& state) { RenderInPreviewWindow(state, TypicalScreen()); }
 
+// What the live preview does after an edit: render and repaint once.
+void LiveUpdate(benchmark::State& state, const QByteArray& text)
+{
+    TPreviewFR preview;
+    preview.SetTextSource([&text] { return text; });
+    preview.show();
+    QApplication::processEvents();
+    for (auto _ : state) {
+        preview.Refresh();
+        QApplication::processEvents();
+    }
+}
+
+void BM_LiveUpdateTypicalFile(benchmark::State& state) { LiveUpdate(state, TypicalScreen()); }
+void BM_LiveUpdateMebibyte(benchmark::State& state) { LiveUpdate(state, ColourfulMebibyte()); }
+
 // Every cell differs from its right and lower neighbours in both colours.
 void FillCheckered(TColorConsole& console)
 {
@@ -143,5 +159,7 @@ void BM_FullRepaintOfTheWidget(benchmark::State& state)
 BENCHMARK(BM_RenderWithoutWindow)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RenderInPreviewWindow)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RenderTypicalFileInPreviewWindow)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_LiveUpdateTypicalFile)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_LiveUpdateMebibyte)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FullRepaintToImage)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FullRepaintOfTheWidget)->Unit(benchmark::kMicrosecond);

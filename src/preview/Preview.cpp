@@ -81,9 +81,15 @@ void TPreviewFR::OptionsChanged()
 
 bool TPreviewFR::BrightBackgrounds() const { return !BootMode() || m_form.BrightBackgrounds->isChecked(); }
 
+// Following edits, the screen is shown once it is complete: the scrolls
+// on the way are neither carried out on screen nor repainted.
 void TPreviewFR::Refresh()
 {
+    ConsoleWidget& screen = *m_form.Terminal1;
+    screen.setUpdatesEnabled(false);
     RunCommand(this, [this] { Button1Click(); });
+    screen.setUpdatesEnabled(true);
+    screen.InvalidateAll();
 }
 
 void TPreviewFR::MarkOffset(std::optional<qsizetype> offset)

@@ -36,7 +36,10 @@ protected:
 
 TEST_F(ViewTest, TheEditorShowsTheScreensColoursLineByLine)
 {
-    SetDocument("\x0f" "1eHi\r\nmore\x0f" "c0x\r\n\x0f" "1E!");
+    SetDocument("\x0f"
+                "1eHi\r\nmore\x0f"
+                "c0x\r\n\x0f"
+                "1E!");
     QApplication::processEvents();
     EXPECT_EQ(Colours(0, 3), "#ffff55/#0000aa"); // yellow on blue
     EXPECT_EQ(Colours(1, 0), "#ffff55/#0000aa"); // carried to the next line
@@ -74,7 +77,9 @@ TEST_F(ViewTest, TheLivePreviewRendersOnceAfterABurstOfEdits)
 TEST_F(ViewTest, ThePreviewMarksTheCaretsCellAndAClickMovesTheCaret)
 {
     Trigger("LivePreview1");
-    SetDocument("\x0f" "1eAB\r\n" + QByteArray(85, 'x') + "\r\nC");
+    SetDocument("\x0f"
+                "1eAB\r\n"
+        + QByteArray(85, 'x') + "\r\nC");
     SettleLivePreview();
     auto* terminal = Find<ConsoleWidget>(preview, "Terminal1");
     const std::pair<int, CellPair> marks[] = { { 4, { 1, 0 } }, { 6 + 82, { 2, 2 } }, { 6 + 86, { 0, 3 } } };
@@ -90,7 +95,9 @@ TEST_F(ViewTest, ThePreviewMarksTheCaretsCellAndAClickMovesTheCaret)
 
 TEST_F(ViewTest, ProblemsAreCountedListedAndReachable)
 {
-    SetDocument("fine\r\nbad \x0f" "x1\r\n", 0);
+    SetDocument("fine\r\nbad \x0f"
+                "x1\r\n",
+        0);
     QTest::qWait(250);
     auto* count = Find<QPushButton>(glavna, "ProblemCount");
     EXPECT_EQ(count->text(), "1 problem");

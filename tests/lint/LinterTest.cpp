@@ -26,7 +26,9 @@ using Problems = std::vector<std::string>;
 TEST(LinterTest, ReportsEachCodeWhereItIs)
 {
     const QByteArray wide = QByteArray(81, 'x');
-    const QByteArray fitsWithCommands = "\x0f" "1e" + QByteArray(80, 'x');
+    const QByteArray fitsWithCommands = "\x0f"
+                                        "1e"
+        + QByteArray(80, 'x');
     QByteArray scrolling;
     for (int row = 0; row < 25; ++row)
         scrolling += "row\r\n";
@@ -36,9 +38,16 @@ TEST(LinterTest, ReportsEachCodeWhereItIs)
     };
     const Case cases[] = {
         { "plain text\r\n", {} },
-        { "ab\x0f" "1", { "1:3 error colour-digit" } },
-        { "\r\n\x0f" "x1z", { "2:1 error colour-digit" } },
-        { "\x0f" "1E\x0f" "c7", { "1:3 note upper-case-digit", "1:5 note blink" } },
+        { "ab\x0f"
+          "1",
+            { "1:3 error colour-digit" } },
+        { "\r\n\x0f"
+          "x1z",
+            { "2:1 error colour-digit" } },
+        { "\x0f"
+          "1E\x0f"
+          "c7",
+            { "1:3 note upper-case-digit", "1:5 note blink" } },
         { wide, { "1:81 warning wide-line" } },
         { fitsWithCommands, {} },
         { "a\tb" + QByteArray(73, 'x'), { "1:75 warning wide-line" } },
@@ -46,9 +55,14 @@ TEST(LinterTest, ReportsEachCodeWhereItIs)
         { "\x0c" + scrolling.left(24 * 5) + "\x0c" + scrolling.left(24 * 5), {} },
         { "end\x1a\r\n", {} },
         { "end\x1amore", { "1:5 warning after-end" } },
-        { "\xff" "more", { "1:2 warning after-end" } },
+        { "\xff"
+          "more",
+            { "1:2 warning after-end" } },
         { "\x14serial\x11shown", { "1:2 warning hidden-text" } },
-        { "a\x1b" "b\x0e" "c", { "1:2 warning reset-sequence", "1:4 warning line-drawing" } },
+        { "a\x1b"
+          "b\x0e"
+          "c",
+            { "1:2 warning reset-sequence", "1:4 warning line-drawing" } },
         { QByteArray("x\0y", 3), { "1:2 warning nul" } },
         { "\x18logo.lss\r\nx\ry\nz\x01", { "1:1 error missing-image", "4:2 warning reset-sequence" } },
     };
