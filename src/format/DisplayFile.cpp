@@ -1,5 +1,6 @@
 #include "DisplayFile.h"
 
+#include "ByteReader.h"
 #include "DisplayCodes.h"
 
 namespace DisplayFile {
@@ -26,4 +27,27 @@ bool OnlyLfBreaks(QByteArrayView bytes) { return bytes.contains(DisplayCode::LF)
 
 QByteArray WithLfBreaks(QByteArrayView bytes) { return bytes.toByteArray().replace("\r\n", "\n"); }
 
+}
+
+QByteArray DisplayFile::ImageNameAt(QByteArrayView bytes, qsizetype offset)
+{
+    qsizetype end = bytes.indexOf(DisplayCode::LF, offset);
+    if (end < 0)
+        end = bytes.size();
+    return bytes.sliced(offset + 1, end - offset - 1).toByteArray().trimmed();
+}
+
+QList<QByteArray> DisplayFile::ImageNames(QByteArrayView bytes)
+{
+    QList<QByteArray> names;
+    ByteReader reader(ScreenRules::Boot);
+    for (qsizetype offset = 0; offset < bytes.size(); ++offset) {
+        const bool inImageLine = reader.State().imageLine;
+        if (reader.Read(bytes[offset]) != ByteRole::ImageLine || inImageLine)
+            continue;
+        const QByteArray name = ImageNameAt(bytes, offset);
+        if (!name.isEmpty() && !names.contains(name))
+            names << name;
+    }
+    return names;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 
 // What opening a display file does to its bytes, shared by every reader.
 namespace DisplayFile {
@@ -14,5 +15,13 @@ bool OnlyLfBreaks(QByteArrayView bytes);
 
 // Each CR LF as a lone LF, for saving a file in the line breaks it had.
 QByteArray WithLfBreaks(QByteArrayView bytes);
+
+// The image file name of the image line whose 0x18 is at offset: the bytes
+// up to the next LF, without surrounding spaces and CR.
+QByteArray ImageNameAt(QByteArrayView bytes, qsizetype offset);
+
+// The names of the images that the boot loader shows, in file order, once
+// each.
+QList<QByteArray> ImageNames(QByteArrayView bytes);
 
 }

@@ -2,6 +2,7 @@
 
 #include "format/ByteReader.h"
 #include "format/DisplayCodes.h"
+#include "format/DisplayFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -156,10 +157,7 @@ void Lint::CheckCode(qsizetype offset, std::uint8_t code)
 
 void Lint::CheckImage(qsizetype offset)
 {
-    qsizetype end = m_bytes.indexOf(DisplayCode::LF, offset);
-    if (end < 0)
-        end = m_bytes.size();
-    const QByteArray name = m_bytes.sliced(offset + 1, end - offset - 1).toByteArray().trimmed();
+    const QByteArray name = DisplayFile::ImageNameAt(m_bytes, offset);
     const QString shown = QString::fromLocal8Bit(name);
     QFile image(m_folder.isEmpty() ? QString() : QDir(m_folder).filePath(shown));
     if (name.isEmpty() || m_folder.isEmpty() || !image.open(QIODevice::ReadOnly)) {

@@ -12,6 +12,8 @@
 #include "console/qt/QtFonts.h"
 #include "format/DisplayFile.h"
 #include "lint/Linter.h"
+#include "vm/BootImage.h"
+#include "vm/HeadlessVm.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -21,6 +23,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
@@ -39,12 +42,15 @@ struct Arguments {
     QString font = QStringLiteral("vga9");
     bool prompt = false;
     bool check = false; // report problems instead of rendering
+    bool clear = false; // one 0x0C in front of each file
+    int timeoutSeconds = 30; // for the virtual machine
     // File names as the system gave them: any bytes, "-" for standard input.
     QByteArray output;
     QByteArray outputDir;
     QByteArrayList inputs;
 
     bool Boot() const { return mode == u"boot"; }
+    bool Vm() const { return mode == u"vm"; }
     VgaDots Dots() const { return font == u"vga8" ? VgaDots::Eight : VgaDots::Nine; }
     // Blinking shows only in boot mode; the preview shows digits 8-f bright.
     bool Blink() const { return Boot() && blink == u"on"; }
@@ -107,8 +113,9 @@ ParsedLine Parse(int argc, char* argv[])
     const QCommandLineOption help({ "h", "help" }, QStringLiteral("Shows this help."));
     const QCommandLineOption version(QStringLiteral("version"), QStringLiteral("Shows the version."));
     const QCommandLineOption mode(QStringLiteral("mode"),
-        QStringLiteral("preview: as the editor's preview draws it; boot: as the boot loader does."),
-        QStringLiteral("preview|boot"), QStringLiteral("preview"));
+        QStringLiteral("preview: as the editor's preview draws it; boot: as the boot loader does; vm: the real "
+                       "loader, booted in QEMU (the whole screen, firmware lines included, unless --clear)."),
+        QStringLiteral("preview|boot|vm"), QStringLiteral("preview"));
     const QCommandLineOption format(QStringLiteral("format"),
         QStringLiteral("json, ansi (colour text), png (720 x 400) or serial (boot mode: the serial port's text)."),
         QStringLiteral("json|ansi|png|serial"), QStringLiteral("json"));
@@ -126,8 +133,12 @@ ParsedLine Parse(int argc, char* argv[])
     const QCommandLineOption check(QStringLiteral("check"),
         QStringLiteral("Reports the files' problems, one per line (or with --format json, a JSON array); exit "
                        "status 1 when there is an error or a warning."));
+    const QCommandLineOption clear(QStringLiteral("clear"), QStringLiteral("Puts one 0x0C in front of each file."));
+    const QCommandLineOption timeout(QStringLiteral("timeout"),
+        QStringLiteral("vm mode: gives up after this many seconds (30)."), QStringLiteral("SECONDS"),
+        QStringLiteral("30"));
     const QList<QCommandLineOption> options
-        = { help, version, mode, format, prompt, blink, font, output, outputDir, check };
+        = { help, version, mode, format, prompt, blink, font, output, outputDir, check, clear, timeout };
     parser.addOptions(options);
     parser.addPositionalArgument(QStringLiteral("FILE"),
         QStringLiteral("Display files; - reads standard input; -- ends the options."), "FILE...");
@@ -154,10 +165,17 @@ ParsedLine Parse(int argc, char* argv[])
     arguments.font = parser.value(font);
     arguments.prompt = parser.isSet(prompt);
     arguments.check = parser.isSet(check);
+    arguments.clear = parser.isSet(clear);
+    bool timeoutRead = false;
+    arguments.timeoutSeconds = parser.value(timeout).toInt(&timeoutRead);
     if (arguments.check && !parser.isSet(format))
         arguments.format = QStringLiteral("text");
     NativeNames(argc, argv, options, arguments);
-    std::optional<QString> problem = UnknownValue(QStringLiteral("mode"), arguments.mode, { "preview", "boot" });
+    std::optional<QString> problem = UnknownValue(QStringLiteral("mode"), arguments.mode, { "preview", "boot", "vm" });
+    if (!problem && (!timeoutRead || arguments.timeoutSeconds <= 0))
+        problem = QStringLiteral("--timeout takes a number of seconds above 0");
+    if (!problem && arguments.Vm() && parser.isSet(blink))
+        problem = QStringLiteral("--blink has no meaning in vm mode: QEMU's picture shows backgrounds 8-f bright");
     if (!problem && !arguments.check)
         problem = UnknownValue(QStringLiteral("format"), arguments.format, { "json", "ansi", "png", "serial" });
     if (!problem)
@@ -166,8 +184,8 @@ ParsedLine Parse(int argc, char* argv[])
         problem = UnknownValue(QStringLiteral("font"), arguments.font, { "vga9", "vga8" });
     if (!problem && arguments.check && arguments.format != u"json" && arguments.format != u"text")
         problem = QStringLiteral("--check writes text or --format json");
-    if (!problem && arguments.format == u"serial" && !arguments.Boot())
-        problem = QStringLiteral("--format serial needs --mode boot");
+    if (!problem && arguments.format == u"serial" && !arguments.Boot() && !arguments.Vm())
+        problem = QStringLiteral("--format serial needs --mode boot or vm");
     if (!problem && arguments.inputs.isEmpty())
         problem = QStringLiteral("no file to render");
     if (!problem && !arguments.output.isEmpty() && !arguments.outputDir.isEmpty())
@@ -206,6 +224,31 @@ std::optional<QByteArray> ReadInput(const QByteArray& nativeName, QString& error
     else if (input.error() != QFileDevice::NoError)
         error = QStringLiteral("cannot read %1: %2").arg(name, input.errorString());
     return error.isEmpty() ? bytes : std::nullopt;
+}
+
+// The real loader's screen, booted from a temporary folder that goes when
+// this returns.
+QByteArray RenderInVm(const Arguments& arguments, const QByteArray& bytes, const QString& folder)
+{
+    const VmTools tools = FindVmTools();
+    QTemporaryDir work;
+    if (!work.isValid())
+        throw EVmError("Cannot make a temporary folder.", work.errorString().toStdString());
+    const BootImage image = BuildBootImage(tools, bytes, folder, work.path());
+    for (const QString& missing : image.missingImages)
+        std::fprintf(
+            stderr, "glimra-render: image %s is not beside the file; booting without it\n", qPrintable(missing));
+    const VmScreen vm = BootHeadless(
+        tools, image.iso, work.path(), std::chrono::seconds(arguments.timeoutSeconds), arguments.format == u"png");
+    if (arguments.format == u"png")
+        return vm.png;
+    if (arguments.format == u"serial")
+        return vm.serial;
+    const ScreenSnapshot screen
+        = ScreenSnapshot::OfVgaText(vm.text, VmScreen::Cols, VmScreen::Rows, vm.cursorColumn, vm.cursorRow);
+    if (arguments.format == u"json")
+        return screen.ToJson(true);
+    return qEnvironmentVariableIsEmpty("NO_COLOR") ? screen.ToAnsi(true) : screen.ToText();
 }
 
 QByteArray Render(const Arguments& arguments, const QByteArray& bytes)
@@ -261,13 +304,28 @@ int Write(const QByteArray& destination, const QByteArray& result)
     return 0;
 }
 
+QString FolderOf(const QByteArray& input)
+{
+    return input == "-" ? QString() : QFileInfo(ShownName(input)).absolutePath();
+}
+
 int RenderOne(const Arguments& arguments, const QByteArray& input)
 {
     QString error;
-    const std::optional<QByteArray> bytes = ReadInput(input, error);
+    std::optional<QByteArray> bytes = ReadInput(input, error);
     if (!bytes)
         return Fail(error);
-    return Write(Destination(arguments, input), Render(arguments, *bytes));
+    if (arguments.clear)
+        bytes->prepend('\x0c');
+    if (!arguments.Vm())
+        return Write(Destination(arguments, input), Render(arguments, *bytes));
+    try {
+        return Write(Destination(arguments, input), RenderInVm(arguments, *bytes, FolderOf(input)));
+    } catch (const EVmError& failure) {
+        const QString detail = QString::fromStdString(failure.Detail());
+        return Fail(
+            QString::fromStdString(failure.what()) + (detail.isEmpty() ? QString() : QStringLiteral("\n") + detail));
+    }
 }
 
 struct Report {
@@ -279,8 +337,7 @@ struct Report {
 void CheckOne(const QByteArray& input, const QByteArray& bytes, Report& report)
 {
     const QString name = ShownName(input);
-    const QString folder = input == "-" ? QString() : QFileInfo(name).absolutePath();
-    for (const Problem& problem : LintDisplayFile(bytes, folder)) {
+    for (const Problem& problem : LintDisplayFile(bytes, FolderOf(input))) {
         report.failed |= problem.severity != Severity::Note;
         report.text += QStringLiteral("%1:%2:%3: %4: %5 [%6]\n")
                            .arg(name)

@@ -46,6 +46,25 @@ TColor ColourOf(char digit)
 
 }
 
+ScreenSnapshot ScreenSnapshot::OfVgaText(QByteArrayView memory, int cols, int rows, int cursorColumn, int cursorRow)
+{
+    ScreenSnapshot snapshot { cols, rows, cursorColumn, cursorRow, {}, {}, {} };
+    for (int row = 0; row < rows; ++row) {
+        QByteArray bytes, foreground, background;
+        for (int column = 0; column < cols; ++column) {
+            const qsizetype cell = 2 * (qsizetype(row) * cols + column);
+            const auto attribute = static_cast<std::uint8_t>(cell + 1 < memory.size() ? memory[cell + 1] : 0x07);
+            bytes += cell < memory.size() ? memory[cell] : ' ';
+            foreground += HexDigits[attribute & 0x0F];
+            background += HexDigits[attribute >> 4];
+        }
+        snapshot.bytes << bytes;
+        snapshot.foreground << foreground;
+        snapshot.background << background;
+    }
+    return snapshot;
+}
+
 ScreenSnapshot ScreenSnapshot::Of(const TColorConsole& console)
 {
     ScreenSnapshot snapshot;

@@ -18,6 +18,9 @@ struct ScreenSnapshot {
     QList<QByteArray> background;
 
     static ScreenSnapshot Of(const TColorConsole& console);
+    // From VGA text memory: a character byte and an attribute byte (background
+    // digit high, foreground low) per cell, row after row.
+    static ScreenSnapshot OfVgaText(QByteArrayView memory, int cols, int rows, int cursorColumn, int cursorRow);
 
     // {"cols":80,"rows":25,"cursor":[c,r],"bytes":[hex rows],"fg":[...],"bg":[...],"text":[UTF-8 rows]},
     // with the attribute bytes as hex rows in "attrs" when asked for.
