@@ -12,7 +12,8 @@ void WriteFile(const QString& path, QByteArrayView bytes)
 {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes.data(), bytes.size()) != bytes.size())
-        throw EVmError("Cannot write the boot image's files.", (path + QStringLiteral(": ") + file.errorString()).toStdString());
+        throw EVmError(
+            "Cannot write the boot image's files.", (path + QStringLiteral(": ") + file.errorString()).toStdString());
 }
 
 void CopyFile(const QString& from, const QString& to)

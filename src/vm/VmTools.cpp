@@ -46,8 +46,8 @@ VmTools FindVmTools(const VmSearch& search, bool windowed)
     if (tools.xorriso.isEmpty())
         missing << QStringLiteral("xorriso");
     if (!missing.isEmpty())
-        throw EVmError("Booting in a virtual machine needs the Debian packages " + missing.join(u", ").toStdString()
-                + ".",
+        throw EVmError(
+            "Booting in a virtual machine needs the Debian packages " + missing.join(u", ").toStdString() + ".",
             "Install them with: sudo apt-get install " + missing.join(u' ').toStdString());
     return tools;
 }
