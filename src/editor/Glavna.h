@@ -9,6 +9,7 @@
 class FindReplaceDialog;
 class FormatGuide;
 class ScreenHighlighter;
+class WindowedVm;
 class QFileDialog;
 class TAboutBox;
 class TNARHForm;
@@ -118,6 +119,7 @@ private:
     void ShowAsciiByte();
     void FormatGuide1Click();
     void ToggleProblems();
+    void BootVm1Click();
 
     GlavnaForm m_form;
     // The dialogs, created on first use.
@@ -133,6 +135,7 @@ private:
     bool m_lfFile = false; // every line break of the open file was a lone LF
     ScreenHighlighter* m_highlighter = nullptr;
     FormatGuide* m_guide = nullptr; // created on first use
+    WindowedVm* m_vm = nullptr; // ended with the window
     // Edits come in bursts: the live preview renders at most once per frame,
     // the problems are found once the burst is over.
     QTimer m_liveTimer;

@@ -177,6 +177,8 @@ void GlavnaForm::CreateMenus(QMainWindow& window)
     QMenu* view = window.menuBar()->addMenu(QWidget::tr("&View"));
     Preview1 = WithKeys(Named(view->addAction(QWidget::tr("&Preview")), "Preview1"), QKeySequence(Qt::Key_F5));
     LivePreview1 = Checkable(Named(view->addAction(QWidget::tr("&Live Preview")), "LivePreview1"));
+    BootVm1 = WithKeys(
+        Named(view->addAction(QWidget::tr("&Boot in Virtual Machine")), "BootVm1"), QKeySequence(Qt::Key_F9));
     view->addSeparator();
     Colouring1 = Checkable(Named(view->addAction(QWidget::tr("&Colours in the Editor")), "Colouring1"));
     WrapLines1 = Checkable(Named(view->addAction(QWidget::tr("&Wrap Lines")), "WrapLines1"));

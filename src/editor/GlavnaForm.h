@@ -49,6 +49,7 @@ struct GlavnaForm {
     QAction* FontDesktop1 = nullptr;
     QAction* WrapLines1 = nullptr; // checkable, remembered
     QAction* LivePreview1 = nullptr; // checkable, remembered
+    QAction* BootVm1 = nullptr; // the document in the real loader, in QEMU
     QAction* Problems1 = nullptr; // shows or hides the Problems dock
     ProblemsPanel* Problems = nullptr;
     QPushButton* ProblemCount = nullptr; // in the status bar; opens the dock

@@ -10,6 +10,7 @@
 #include "console/qt/QtFonts.h"
 #include "format/Cp437.h"
 #include "preview/Preview.h"
+#include "vm/WindowedVm.h"
 
 #include <QAction>
 #include <QFileInfo>
@@ -18,6 +19,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
+#include <QStatusBar>
 #include <QTextBlock>
 
 namespace {
@@ -64,6 +66,7 @@ void TGlavna::SetUpView()
     On(f.WrapLines1, &QAction::triggered, &TGlavna::WrapLinesClick);
     On(f.LivePreview1, &QAction::triggered, &TGlavna::LivePreviewClick);
     On(f.FormatGuide1, &QAction::triggered, &TGlavna::FormatGuide1Click);
+    On(f.BootVm1, &QAction::triggered, &TGlavna::BootVm1Click);
     On(f.ProblemCount, &QPushButton::clicked, &TGlavna::ToggleProblems);
     On(f.ASCIIcode, &QLineEdit::textChanged, &TGlavna::ShowAsciiByte);
     On(f.Editor->document(), &QTextDocument::contentsChanged, &TGlavna::DocumentChanged);
@@ -216,4 +219,18 @@ void TGlavna::FormatGuide1Click()
     m_guide->show();
     m_guide->raise();
     m_guide->activateWindow();
+}
+
+// The document as it stands, unsaved edits included, in the real loader;
+// F9 again boots it anew.
+void TGlavna::BootVm1Click()
+{
+    if (!m_vm)
+        m_vm = new WindowedVm(this);
+    const QString folder = m_saveTarget.isEmpty() ? QString() : QFileInfo(m_saveTarget).absolutePath();
+    const QString name = m_saveTarget.isEmpty() ? tr("Untitled") : QFileInfo(m_saveTarget).fileName();
+    const QStringList missing = m_vm->Boot(m_form.Editor->Bytes(), folder, tr("Glimra: %1").arg(name));
+    if (!missing.isEmpty())
+        statusBar()->showMessage(
+            tr("Booting without images that are not beside the document: %1").arg(missing.join(u", ")), 15000);
 }

@@ -74,12 +74,15 @@ QStringList IsoFiles(const VmTools& tools, const QString& iso)
 TEST(VmToolsTest, NamesTheDebianPackagesThatAreMissing)
 {
     try {
-        FindVmTools({ .programFolders = { QStringLiteral("/nonexistent") }, .isolinuxFolders = {}, .ldlinuxFolders = {} });
+        FindVmTools(
+            { .programFolders = { QStringLiteral("/nonexistent") }, .isolinuxFolders = {}, .ldlinuxFolders = {} });
         FAIL() << "no tools, no error";
     } catch (const EVmError& missing) {
         EXPECT_STREQ(missing.what(),
-            "Booting in a virtual machine needs the Debian packages qemu-system-x86, isolinux, syslinux-common, xorriso.");
-        EXPECT_EQ(missing.Detail(), "Install them with: sudo apt-get install qemu-system-x86 isolinux syslinux-common xorriso");
+            "Booting in a virtual machine needs the Debian packages qemu-system-x86, isolinux, syslinux-common, "
+            "xorriso.");
+        EXPECT_EQ(missing.Detail(),
+            "Install them with: sudo apt-get install qemu-system-x86 isolinux syslinux-common xorriso");
     }
 }
 
@@ -116,12 +119,14 @@ TEST(HeadlessVmTest, EndsQemuAndLeavesNoFolderAfterSuccessFailureOrTimeOut)
     QTemporaryDir temporary;
     QFile file(temporary.filePath(QStringLiteral("f1")));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("\x0f" "1eHi");
+    file.write("\x0f"
+               "1eHi");
     file.close();
     const QString tmp = temporary.filePath(QStringLiteral("tmp"));
     QDir().mkpath(tmp);
     QDir().mkpath(temporary.filePath(QStringLiteral("run")));
-    QFile(temporary.filePath(QStringLiteral("run"))).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QFile(temporary.filePath(QStringLiteral("run")))
+        .setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     RenderRun run = Render({ "--mode", "vm", "--clear", "--format", "ansi", file.fileName() }, tmp);
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
     run = Render({ "--mode", "vm", "--timeout", "1", "--format", "serial", "/nonexistent/f1" }, tmp);
@@ -146,7 +151,6 @@ std::vector<QString> SharedDisplayFiles()
 }
 
 class RealLoader : public ::testing::TestWithParam<QString> { };
-
 
 // The real loader's screen and boot mode's, key by key.
 TEST_P(RealLoader, DrawsWhatBootModeDraws)
