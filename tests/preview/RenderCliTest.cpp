@@ -150,7 +150,7 @@ TEST_F(RenderCliTest, BootModeDrawsAsTheLoaderWithAttributesSerialTextAndBlink)
     EXPECT_EQ(QImage(png).size(), QSize(640, 400)) << "8-dot cells";
 
     EXPECT_EQ(RenderCli({ "--format", "serial", file }).exitCode, 2) << "serial text is the loader's";
-    EXPECT_EQ(RenderCli({ "--mode", "vm", file }).exitCode, 2);
+    EXPECT_EQ(RenderCli({ "--mode", "bios", file }).exitCode, 2);
     EXPECT_EQ(RenderCli({ "--mode", "boot", "--blink", "off", file }).exitCode, 2);
 }
 
