@@ -160,13 +160,9 @@ void BootScreen::TakeCode(std::uint8_t code)
         break;
     case 0x09: Tab(); break;
     case 0x08: Backspace(); break;
-    case 0x01:
-    case 0x02:
-    case 0x03:
-    case 0x04:
-    case 0x05:
-    case 0x1B: Text(ResetSequence); break;
-    default: break;
+    default:
+        if (IsResetSequenceCode(code))
+            Text(ResetSequence);
     }
 }
 

@@ -12,12 +12,10 @@ QColor PaletteColour(int digit) { return ToQColor(Palette[digit]); }
 const QColor Quiet(0x80, 0x80, 0x80);
 const QColor PastTheScreen(0xC0, 0x30, 0x30);
 
-// The digit a command byte names, in either case.
+// The digit a command byte names under the rules.
 std::optional<int> DigitOf(char byte, ScreenRules rules)
 {
-    if (rules == ScreenRules::Boot && byte >= 'A' && byte <= 'F')
-        return byte - 'A' + 10;
-    return HexDigitValue(byte);
+    return rules == ScreenRules::Boot ? AnyCaseDigitValue(byte) : HexDigitValue(byte);
 }
 
 QTextCharFormat QuietFormat(const QColor& background)

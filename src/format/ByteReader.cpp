@@ -5,8 +5,6 @@
 
 #include <algorithm>
 
-namespace {
-
 std::optional<int> AnyCaseDigitValue(char byte)
 {
     if (byte >= 'A' && byte <= 'F')
@@ -15,10 +13,6 @@ std::optional<int> AnyCaseDigitValue(char byte)
 }
 
 bool IsResetSequenceCode(std::uint8_t code) { return (code >= 0x01 && code <= 0x05) || code == 0x1B; }
-
-}
-
-bool IsAnyCaseHexDigit(char byte) { return AnyCaseDigitValue(byte).has_value(); }
 
 int ReaderState::Packed() const
 {

@@ -66,5 +66,10 @@ private:
     ReaderState m_state;
 };
 
-// A digit in either case, as the boot loader takes it.
-bool IsAnyCaseHexDigit(char byte);
+#include <optional>
+
+// The value of a colour digit in either case, as the boot loader takes it.
+std::optional<int> AnyCaseDigitValue(char byte);
+
+// 0x01-0x05 and 0x1B, for which the boot loader prints "[0m".
+bool IsResetSequenceCode(std::uint8_t code);

@@ -13,8 +13,6 @@ constexpr int ScreenColumns = 80;
 constexpr int ScreenRows = 25;
 constexpr qsizetype Lss16HeaderSize = 4 + 2 + 2 + 16 * 3;
 
-bool IsResetSequenceCode(std::uint8_t code) { return (code >= 0x01 && code <= 0x05) || code == 0x1B; }
-
 // Walks the file once with the loader's reading and cursor, keeping the
 // editor's line and column of each byte.
 class Lint {
@@ -130,7 +128,8 @@ void Lint::Check(qsizetype offset, ByteRole role)
 void Lint::CheckDigit(qsizetype offset, ByteRole role)
 {
     const char byte = m_bytes[offset];
-    if (!IsAnyCaseHexDigit(byte)) {
+    const std::optional<int> value = AnyCaseDigitValue(byte);
+    if (!value) {
         // The loader swallows the byte and shows what follows in colour 07.
         Report(m_commandStart, Severity::Error, "colour-digit", QStringLiteral("colour command without two hex digits"),
             m_command);
@@ -139,8 +138,7 @@ void Lint::CheckDigit(qsizetype offset, ByteRole role)
     if (byte >= 'A' && byte <= 'F')
         Report(offset, Severity::Note, "upper-case-digit",
             QStringLiteral("upper-case digit: the loader takes it, the preview shows no colour"));
-    const int value = byte <= '9' ? byte - '0' : (byte | 0x20) - 'a' + 10;
-    if (role == ByteRole::BackgroundDigit && value >= 8)
+    if (role == ByteRole::BackgroundDigit && *value >= 8)
         Report(offset, Severity::Note, "blink", QStringLiteral("background digit 8-f: the text will blink"));
 }
 
