@@ -22,18 +22,17 @@
 #include <QPushButton>
 #include <QStatusBar>
 
-namespace {
-
-// The PC screen's face at a pixel height, for the document and the table.
-QFont PcScreenFont(int pixels)
+QFont PcScreenFont(const QString& face, int pixels)
 {
     TFont font;
-    font.SetName(QStringLiteral("Fixedsys"));
+    font.SetName(face);
     font.SetHeight(pixels);
     font.SetPitch(TFontPitch::Fixed);
     font.SetCharset(OEM_CHARSET);
     return PlatformFont(font);
 }
+
+namespace {
 
 QColor PaletteColour(int digit) { return ToQColor(Palette[digit]); }
 
@@ -97,14 +96,14 @@ void GlavnaForm::SetUp(QMainWindow& window)
 void GlavnaForm::CreateControls(QWidget& form)
 {
     Editor = Placed(new DocumentEdit(&form), "Editor", 0, 0, 625, 345);
-    Editor->setFont(PcScreenFont(11));
+    Editor->setFont(PcScreenFont(QStringLiteral("Fixedsys"), 11));
     ASCIIcode = Placed(new QLineEdit(&form), "ASCIIcode", 0, 352, 33, 25);
     ASCIIcode->setMaxLength(3);
     Button1 = Placed(new QPushButton(QWidget::tr("Insert ASCII"), &form), "Button1", 40, 352, 75, 25);
     ASCIIbyte = Placed(new QLabel(&form), "ASCIIbyte", 122, 352, 160, 25);
 
     tastatura = Placed(new CharacterTable(&form), "tastatura", 0, 384, 545, 113);
-    tastatura->setFont(PcScreenFont(13));
+    tastatura->setFont(PcScreenFont(QStringLiteral("Fixedsys"), 13));
     SingleON = Placed(new QCheckBox(QWidget::tr("SingleClickON"), &form), "SingleON", 552, 480, 97, 17);
 
     groupBG = Placed(new ColourSelector(QStringLiteral("BG"), 0, &form), "groupBG", 648, 3, 41, 285);

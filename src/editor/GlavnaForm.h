@@ -4,6 +4,8 @@ class CharacterTable;
 class ColourSelector;
 class DocumentEdit;
 class QAction;
+class QFont;
+class QString;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -12,6 +14,10 @@ class QMenu;
 class QPushButton;
 class QWidget;
 class ProblemsPanel;
+
+// A PC screen face ("Fixedsys", "Terminal") at a pixel height, for the
+// document and the character table.
+QFont PcScreenFont(const QString& face, int pixels);
 
 // The main window's controls and menu entries, by the names its handlers
 // use and as objectName, with their captions, fonts and places. The

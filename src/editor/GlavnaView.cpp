@@ -6,8 +6,6 @@
 #include "IntegerText.h"
 #include "ProblemsPanel.h"
 #include "ScreenHighlighter.h"
-#include "console/Font.h"
-#include "console/qt/QtFonts.h"
 #include "format/Cp437.h"
 #include "preview/Preview.h"
 #include "vm/WindowedVm.h"
@@ -32,16 +30,6 @@ const QString LiveKey = QStringLiteral("view/livePreview");
 // A frame at 60 Hz.
 constexpr int LiveDelay = 16;
 constexpr int LintDelay = 150;
-
-QFont ScreenFont(const QString& name, int pixels)
-{
-    TFont font;
-    font.SetName(name);
-    font.SetHeight(pixels);
-    font.SetPitch(TFontPitch::Fixed);
-    font.SetCharset(OEM_CHARSET);
-    return PlatformFont(font);
-}
 
 }
 
@@ -103,10 +91,10 @@ void TGlavna::EditorFontClick()
 {
     const GlavnaForm& f = m_form;
     QString choice = QStringLiteral("classic");
-    QFont font = ScreenFont(QStringLiteral("Fixedsys"), 11);
+    QFont font = PcScreenFont(QStringLiteral("Fixedsys"), 11);
     if (f.FontVga1->isChecked()) {
         choice = QStringLiteral("vga");
-        font = ScreenFont(QStringLiteral("Terminal"), 16);
+        font = PcScreenFont(QStringLiteral("Terminal"), 16);
     } else if (f.FontDesktop1->isChecked()) {
         choice = QStringLiteral("desktop");
         font = QFontDatabase::systemFont(QFontDatabase::FixedFont);

@@ -48,21 +48,21 @@ QColor ScreenHighlighter::BackgroundOf(int digit) const
     return PaletteColour(blinks ? digit & 0x07 : digit);
 }
 
-QTextCharFormat ScreenHighlighter::FormatOf(ByteRole role, char byte, const ReaderState& state) const
+QTextCharFormat ScreenHighlighter::FormatOf(const Look& look) const
 {
-    const QColor background = BackgroundOf(state.background);
-    switch (role) {
+    const QColor background = BackgroundOf(look.background);
+    switch (look.role) {
     case ByteRole::Text: {
-        if (m_rules == ScreenRules::Boot && !state.OnScreen())
+        if (!look.shown)
             return QuietFormat(background);
         QTextCharFormat format;
-        format.setForeground(PaletteColour(state.foreground));
-        format.setBackground(background);
+        format.setForeground(PaletteColour(look.foreground));
+        format.setBackground(look.pastTheScreen ? PastTheScreen : background);
         return format;
     }
     case ByteRole::BackgroundDigit:
     case ByteRole::ForegroundDigit: {
-        const std::optional<int> digit = DigitOf(byte, m_rules);
+        const std::optional<int> digit = DigitOf(look.digit, m_rules);
         QTextCharFormat format = QuietFormat(background);
         if (digit) {
             format.setBackground(PaletteColour(*digit));
@@ -93,21 +93,24 @@ void ScreenHighlighter::highlightBlock(const QString& text)
     ByteReader reader(m_rules, previous < 0 ? ReaderState {} : ReaderState::Unpacked(previous));
     int column = 0;
     int runStart = 0;
-    QTextCharFormat run;
+    Look run;
     for (int index = 0; index < text.size(); ++index) {
         const char byte = static_cast<char>(Cp437::FromUnicode(text[index].unicode()));
         const ByteRole role = reader.Read(byte);
-        QTextCharFormat format = FormatOf(role, byte, reader.State());
-        if (column >= ScreenColumns && role == ByteRole::Text)
-            format.setBackground(PastTheScreen);
+        const ReaderState& state = reader.State();
+        const bool digit = role == ByteRole::BackgroundDigit || role == ByteRole::ForegroundDigit;
+        const Look look { role, state.foreground, state.background, m_rules == ScreenRules::Preview || state.OnScreen(),
+            digit ? byte : '\0', role == ByteRole::Text && column >= ScreenColumns };
         column = reader.ColumnAfter(column, role, byte);
-        if (format != run) {
-            setFormat(runStart, index - runStart, run);
-            run = format;
+        if (look != run) {
+            if (index > runStart)
+                setFormat(runStart, index - runStart, FormatOf(run));
+            run = look;
             runStart = index;
         }
     }
-    setFormat(runStart, static_cast<int>(text.size()) - runStart, run);
+    if (text.size() > runStart)
+        setFormat(runStart, static_cast<int>(text.size()) - runStart, FormatOf(run));
     // The line break between this line and the next.
     reader.Read(DisplayCode::CR);
     reader.Read(DisplayCode::LF);

@@ -27,7 +27,17 @@ protected:
     void highlightBlock(const QString& text) override;
 
 private:
-    QTextCharFormat FormatOf(ByteRole role, char byte, const ReaderState& state) const;
+    // How a byte looks; a run of bytes that look the same takes one format.
+    struct Look {
+        ByteRole role = ByteRole::Text;
+        int foreground = 0;
+        int background = 0;
+        bool shown = true; // not hidden by the output selection
+        char digit = 0; // the byte of a colour digit
+        bool pastTheScreen = false;
+        bool operator==(const Look&) const = default;
+    };
+    QTextCharFormat FormatOf(const Look& look) const;
     QColor BackgroundOf(int digit) const;
 
     ScreenRules m_rules = ScreenRules::Preview;
