@@ -18,32 +18,75 @@ DocumentEdit::DocumentEdit(QWidget* parent)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 }
 
-// Wrapping at word boundaries looks back over the whole word for each line
-// it breaks, so a word of a megabyte takes minutes to lay out. Text with a
-// word that long makes the document wrap anywhere instead, in time that
-// grows with its length only; chosen before the text is laid out.
-void DocumentEdit::WrapFor(QStringView text)
+namespace {
+
+constexpr int ContinuesLineProperty = QTextFormat::UserProperty + 1;
+
+QTextBlockFormat BlockFormat(bool continuesLine)
 {
-    qsizetype word = 0;
-    for (QChar character : text) {
-        word = character.isSpace() ? 0 : word + 1;
-        if (word >= LongWord) {
-            setWordWrapMode(QTextOption::WrapAnywhere);
-            return;
-        }
-    }
+    QTextBlockFormat format;
+    if (continuesLine)
+        format.setProperty(ContinuesLineProperty, true);
+    return format;
 }
 
-// Raw text: plain text would turn byte 0xFF, the non-breaking space, into
-// an ordinary space.
-QByteArray DocumentEdit::Bytes() const { return Cp437::EncodeDocument(document()->toRawText()).bytes; }
+}
+
+bool DocumentEdit::ContinuesLine(const QTextBlock& block)
+{
+    return block.blockFormat().boolProperty(ContinuesLineProperty);
+}
+
+void DocumentEdit::InsertLines(QTextCursor& cursor, QStringView text)
+{
+    cursor.beginEditBlock();
+    bool first = true;
+    for (QStringView line : text.split(u'\n')) {
+        if (!first)
+            cursor.insertBlock(BlockFormat(false));
+        first = false;
+        // Room left in the cursor's block before it is a piece long.
+        qsizetype room = std::max(0, PieceLength - (cursor.position() - cursor.block().position()));
+        while (line.size() > room) {
+            cursor.insertText(line.first(room).toString());
+            cursor.insertBlock(BlockFormat(true));
+            line = line.sliced(room);
+            room = PieceLength;
+        }
+        cursor.insertText(line.toString());
+    }
+    cursor.endEditBlock();
+}
+
+// The block texts are raw: plain text would turn byte 0xFF, the
+// non-breaking space, into an ordinary space.
+QString DocumentEdit::TextBetween(int from, int to) const
+{
+    QString text;
+    for (QTextBlock block = document()->findBlock(from); block.isValid() && block.position() <= to;
+         block = block.next()) {
+        if (block.position() > from && !ContinuesLine(block))
+            text += u'\n';
+        const int start = std::max(from, block.position());
+        const int end = std::min(to, block.position() + block.length() - 1);
+        text += QStringView(block.text()).sliced(start - block.position(), std::max(0, end - start));
+    }
+    return text;
+}
+
+QByteArray DocumentEdit::Bytes() const
+{
+    return Cp437::EncodeDocument(TextBetween(0, document()->characterCount() - 1)).bytes;
+}
 
 void DocumentEdit::SetBytes(QByteArrayView bytes)
 {
-    const QString text = Cp437::DecodeDocument(bytes);
-    setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    WrapFor(text);
-    setPlainText(text);
+    document()->setUndoRedoEnabled(false);
+    document()->clear();
+    QTextCursor start(document());
+    InsertLines(start, Cp437::DecodeDocument(bytes));
+    document()->setUndoRedoEnabled(true);
+    setTextCursor(QTextCursor(document()));
     document()->setModified(false);
 }
 
@@ -73,28 +116,28 @@ void DocumentEdit::SetWrapLines(bool wrap)
     setHorizontalScrollBarPolicy(wrap ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded);
 }
 
+// A line break is one character and two bytes; the join of two pieces is
+// one character and no byte.
 qsizetype DocumentEdit::ByteOffsetOf(int position) const
 {
-    return position + document()->findBlock(position).blockNumber();
+    qsizetype offset = position;
+    const QTextBlock last = document()->findBlock(position);
+    for (QTextBlock block = document()->firstBlock(); block != last; block = block.next())
+        offset += ContinuesLine(block.next()) ? -1 : 1;
+    return offset;
 }
 
-// The block whose bytes hold the offset, found by halving: block n starts at
-// byte position + n.
 int DocumentEdit::PositionOfByte(qsizetype offset) const
 {
-    int low = 0;
-    int high = document()->blockCount() - 1;
-    while (low < high) {
-        const int middle = (low + high + 1) / 2;
-        const QTextBlock block = document()->findBlockByNumber(middle);
-        if (block.position() + middle <= offset)
-            low = middle;
-        else
-            high = middle - 1;
+    qsizetype blockBytes = 0; // the byte offset of the block's first character
+    QTextBlock block = document()->firstBlock();
+    for (; block.next().isValid(); block = block.next()) {
+        const qsizetype next = blockBytes + block.length() - 1 + (ContinuesLine(block.next()) ? 0 : 2);
+        if (next > offset)
+            break;
+        blockBytes = next;
     }
-    const QTextBlock block = document()->findBlockByNumber(low);
-    const qsizetype inBlock = std::min<qsizetype>(offset - block.position() - low, block.length() - 1);
-    return block.position() + static_cast<int>(inBlock);
+    return block.position() + static_cast<int>(std::min<qsizetype>(offset - blockBytes, block.length() - 1));
 }
 
 QString DocumentEdit::Representable(const QString& text)
@@ -109,6 +152,21 @@ void DocumentEdit::keyPressEvent(QKeyEvent* event)
 {
     emit KeyDown();
     const QString typed = event->text();
+    const bool lineBreak = (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+        && (event->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier)) == 0;
+    if (DeletedAcrossJoin(event)) {
+        event->accept();
+        return;
+    }
+    if (lineBreak && !isReadOnly()) {
+        // A new line starts here, not a piece of the line it breaks.
+        QTextCursor caret = textCursor();
+        InsertLines(caret, u"\n");
+        setTextCursor(caret);
+        ensureCursorVisible();
+        event->accept();
+        return;
+    }
     if (!typed.isEmpty() && typed.front().isPrint() && !isReadOnly()) {
         const QString representable = Representable(typed);
         if (representable != typed) {
@@ -118,6 +176,27 @@ void DocumentEdit::keyPressEvent(QKeyEvent* event)
         }
     }
     QPlainTextEdit::keyPressEvent(event);
+}
+
+bool DocumentEdit::DeletedAcrossJoin(const QKeyEvent* event)
+{
+    const QTextCursor caret = textCursor();
+    if (caret.hasSelection() || isReadOnly() || event->modifiers() != Qt::NoModifier)
+        return false;
+    const QTextBlock block = caret.block();
+    const bool back = event->key() == Qt::Key_Backspace && caret.atBlockStart() && ContinuesLine(block)
+        && block.previous().length() > 1;
+    const bool forward = event->key() == Qt::Key_Delete && caret.atBlockEnd() && ContinuesLine(block.next())
+        && block.next().length() > 1;
+    if (!back && !forward)
+        return false;
+    QTextCursor beyond(document());
+    beyond.setPosition(caret.position() + (back ? -1 : 1));
+    if (back)
+        beyond.deletePreviousChar();
+    else
+        beyond.deleteChar();
+    return true;
 }
 
 void DocumentEdit::keyReleaseEvent(QKeyEvent* event)
@@ -140,7 +219,7 @@ void DocumentEdit::inputMethodEvent(QInputMethodEvent* event)
 QMimeData* DocumentEdit::createMimeDataFromSelection() const
 {
     auto* selection = new QMimeData;
-    selection->setText(textCursor().selectedText().replace(QChar::ParagraphSeparator, QLatin1Char('\n')));
+    selection->setText(TextBetween(textCursor().selectionStart(), textCursor().selectionEnd()));
     return selection;
 }
 
@@ -164,7 +243,8 @@ void DocumentEdit::insertFromMimeData(const QMimeData* source)
     }
     if (!source->hasText())
         return;
-    const QString text = Representable(source->text());
-    WrapFor(text);
-    insertPlainText(text);
+    QTextCursor caret = textCursor();
+    InsertLines(caret, Representable(source->text()));
+    setTextCursor(caret);
+    ensureCursorVisible();
 }

@@ -7,6 +7,12 @@
 // a glyph), so the bytes it gives back are exactly the bytes it was given.
 // Typed, pasted or dropped characters that have no code page 437 code are
 // replaced by '?' and reported, never dropped silently.
+//
+// Qt lays out a whole block again for every change in it, so a line of a
+// megabyte would take half a second a keystroke. Lines longer than a piece
+// are held as several blocks: each block after the first of its line is
+// marked in its block format (which undo restores) as continuing the line,
+// and the joins between pieces are no line breaks.
 class DocumentEdit : public QPlainTextEdit {
     Q_OBJECT
 
@@ -25,6 +31,12 @@ public:
         QByteArray bytes; // its text without a line break
     };
     VisualLine LineAt(int position) const;
+
+    // Whether a block continues the line of the block before it.
+    static bool ContinuesLine(const QTextBlock& block);
+    // The text from one character position to another, pieces joined and
+    // line breaks as '\n'.
+    QString TextBetween(int from, int to) const;
 
     // Wrapped at the control's width (the default), or one line per line
     // with a horizontal scroll bar.
@@ -56,9 +68,13 @@ protected:
     bool canInsertFromMimeData(const QMimeData* source) const override;
 
 private:
-    // Words at least this long make the document wrap anywhere.
-    static constexpr int LongWord = 1024;
-    void WrapFor(QStringView text);
+    static constexpr int PieceLength = 1024;
+    // Inserts text at the cursor: each '\n' starts a line, long lines go in
+    // pieces.
+    static void InsertLines(QTextCursor& cursor, QStringView text);
+    // Backspace or Delete at the join of two pieces deletes the character
+    // beyond the join, which holds no byte; false for every other key.
+    bool DeletedAcrossJoin(const QKeyEvent* event);
     // The text with every character that has no byte replaced by '?'.
     QString Representable(const QString& text);
 };

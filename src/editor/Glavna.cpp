@@ -51,7 +51,7 @@ void TGlavna::ConnectWindows(TNARHForm& help, TAboutBox& about, TPreviewFR& prev
     m_preview = &preview;
     preview.SetTextSource([this] { return m_form.Editor->Bytes(); });
     connect(&preview, &TPreviewFR::RulesChanged, this, &TGlavna::FollowPreviewRules);
-    connect(&preview, &TPreviewFR::OffsetClicked, this, &TGlavna::PreviewOffsetClicked);
+    connect(&preview, &TPreviewFR::OffsetClicked, this, &TGlavna::GoToByte);
     connect(&preview, &TPreviewFR::Rendered, this, &TGlavna::MarkCaretInPreview);
     FollowPreviewRules();
     connect(&preview, &TPreviewFR::FormClose, this, [this] {

@@ -114,8 +114,8 @@ private:
     void FollowPreviewRules();
     void CaretMoved();
     void MarkCaretInPreview();
-    void PreviewOffsetClicked(qsizetype offset);
-    void GoToProblem(int line, int column);
+    // Puts the caret on the byte at offset (a preview cell, a problem).
+    void GoToByte(qsizetype offset);
     void ShowAsciiByte();
     void FormatGuide1Click();
     void ToggleProblems();

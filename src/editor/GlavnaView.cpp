@@ -59,7 +59,7 @@ void TGlavna::SetUpView()
     On(f.ASCIIcode, &QLineEdit::textChanged, &TGlavna::ShowAsciiByte);
     On(f.Editor->document(), &QTextDocument::contentsChanged, &TGlavna::DocumentChanged);
     On(f.Editor, &QPlainTextEdit::cursorPositionChanged, &TGlavna::CaretMoved);
-    connect(f.Problems, &ProblemsPanel::ProblemChosen, this, &TGlavna::GoToProblem);
+    connect(f.Problems, &ProblemsPanel::ProblemChosen, this, &TGlavna::GoToByte);
     ColouringClick();
     EditorFontClick();
     WrapLinesClick();
@@ -163,23 +163,12 @@ void TGlavna::MarkCaretInPreview()
         m_preview->MarkOffset(m_form.Editor->ByteOffsetOf(m_form.Editor->textCursor().position()));
 }
 
-void TGlavna::PreviewOffsetClicked(qsizetype offset)
+void TGlavna::GoToByte(qsizetype offset)
 {
     QTextCursor caret = m_form.Editor->textCursor();
     caret.setPosition(m_form.Editor->PositionOfByte(offset));
     m_form.Editor->setTextCursor(caret);
     activateWindow();
-    m_form.Editor->setFocus();
-}
-
-void TGlavna::GoToProblem(int line, int column)
-{
-    const QTextBlock block = m_form.Editor->document()->findBlockByNumber(line - 1);
-    if (!block.isValid())
-        return;
-    QTextCursor caret(block);
-    caret.setPosition(block.position() + std::min(column - 1, block.length() - 1));
-    m_form.Editor->setTextCursor(caret);
     m_form.Editor->setFocus();
 }
 

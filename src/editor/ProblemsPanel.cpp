@@ -16,9 +16,8 @@ ProblemsPanel::ProblemsPanel(QWidget* parent)
     m_list->header()->setSectionResizeMode(2, QHeaderView::Stretch);
     m_list->setMinimumHeight(120);
     setWidget(m_list);
-    connect(m_list, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item) {
-        emit ProblemChosen(item->data(0, Qt::UserRole).toInt(), item->data(1, Qt::UserRole).toInt());
-    });
+    connect(m_list, &QTreeWidget::itemActivated, this,
+        [this](QTreeWidgetItem* item) { emit ProblemChosen(item->data(0, Qt::UserRole).toLongLong()); });
 }
 
 void ProblemsPanel::Show(const std::vector<Problem>& problems)
@@ -29,8 +28,7 @@ void ProblemsPanel::Show(const std::vector<Problem>& problems)
     for (const Problem& problem : problems) {
         auto* item = new QTreeWidgetItem({ QStringLiteral("%1:%2").arg(problem.line).arg(problem.column),
             SeverityName(problem.severity), problem.message, problem.code });
-        item->setData(0, Qt::UserRole, problem.line);
-        item->setData(1, Qt::UserRole, problem.column);
+        item->setData(0, Qt::UserRole, problem.offset);
         items << item;
     }
     m_list->addTopLevelItems(items);

@@ -18,7 +18,8 @@ public:
     QTreeWidget* List() const { return m_list; }
 
 signals:
-    void ProblemChosen(int line, int column);
+    // The problem's byte offset in the document.
+    void ProblemChosen(qsizetype offset);
 
 private:
     QTreeWidget* m_list;

@@ -1,5 +1,7 @@
 #include "ScreenHighlighter.h"
 
+#include "DocumentEdit.h"
+
 #include "console/qt/QtGeometry.h"
 #include "format/Cp437.h"
 #include "format/DisplayCodes.h"
@@ -89,9 +91,11 @@ QTextCharFormat ScreenHighlighter::FormatOf(const Look& look) const
 
 void ScreenHighlighter::highlightBlock(const QString& text)
 {
+    // The reader's state, and the screen column where a line goes on in the
+    // next block (a long line's next piece).
     const int previous = previousBlockState();
-    ByteReader reader(m_rules, previous < 0 ? ReaderState {} : ReaderState::Unpacked(previous));
-    int column = 0;
+    ByteReader reader(m_rules, previous < 0 ? ReaderState {} : ReaderState::Unpacked(previous & ((1 << 20) - 1)));
+    int column = std::max(0, previous >> 20);
     int runStart = 0;
     Look run;
     for (int index = 0; index < text.size(); ++index) {
@@ -111,6 +115,10 @@ void ScreenHighlighter::highlightBlock(const QString& text)
     }
     if (text.size() > runStart)
         setFormat(runStart, static_cast<int>(text.size()) - runStart, FormatOf(run));
+    if (DocumentEdit::ContinuesLine(currentBlock().next())) {
+        setCurrentBlockState(reader.State().Packed() | std::min(column, ScreenColumns) << 20);
+        return;
+    }
     // The line break between this line and the next.
     reader.Read(DisplayCode::CR);
     reader.Read(DisplayCode::LF);

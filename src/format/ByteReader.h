@@ -35,7 +35,8 @@ struct ReaderState {
     int output = 0x11; // the last of 0x10-0x17 (boot rules); bit 0 is the screen
 
     bool OnScreen() const { return (output & 0x01) != 0; }
-    // The state in one non-negative int, for a text block's user state.
+    // The state in one non-negative int below 1 << 20, for a text block's
+    // user state.
     int Packed() const;
     static ReaderState Unpacked(int packed);
     bool operator==(const ReaderState&) const = default;
