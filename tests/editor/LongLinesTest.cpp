@@ -21,9 +21,9 @@ const QByteArray Long = QByteArray(1500, 'x') + QByteArray(1500, 'y');
 
 TEST_F(LongLinesTest, LongLinesArePiecesThatGiveBackTheirBytes)
 {
-    const std::pair<QByteArray, int> texts[] = { { Long, 3 },
-        { "a\r\n" + QByteArray(2048, '\xff') + "\r\n" + QByteArray(1024, '\0') + "\r\nb", 5 },
-        { QByteArray(1023, 'z') + "\r\n\r\n", 3 } };
+    const std::pair<QByteArray, int> texts[]
+        = { { Long, 3 }, { "a\r\n" + QByteArray(2048, '\xff') + "\r\n" + QByteArray(1024, '\0') + "\r\nb", 5 },
+              { QByteArray(1023, 'z') + "\r\n\r\n", 3 } };
     for (const auto& [text, blocks] : texts) {
         Editor->SetBytes(text);
         EXPECT_EQ(Bytes(), text);
