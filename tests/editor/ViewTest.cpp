@@ -31,7 +31,15 @@ protected:
         return format.foreground().color().name() + u'/' + format.background().color().name();
     }
     void Trigger(const char* action) { Find<QAction>(glavna, action)->trigger(); }
-    void SettleLivePreview() { QTest::qWait(60); }
+    // Waits for the live preview's next rendering, and a little longer for a
+    // second one that should not come.
+    bool Rendered()
+    {
+        QSignalSpy rendered(&preview, &TPreviewFR::Rendered);
+        const bool came = rendered.wait(5000);
+        QTest::qWait(50);
+        return came;
+    }
 };
 
 TEST_F(ViewTest, TheEditorShowsTheScreensColoursLineByLine)
@@ -65,12 +73,12 @@ TEST_F(ViewTest, TheLivePreviewRendersOnceAfterABurstOfEdits)
     QSignalSpy renders(&preview, &TPreviewFR::Rendered);
     for (char letter = 'a'; letter <= 'z'; ++letter)
         Editor->insertPlainText(QString(QChar(letter)));
-    SettleLivePreview();
+    EXPECT_TRUE(Rendered());
     EXPECT_EQ(renders.count(), 1);
     EXPECT_EQ(preview.Console().ScreenRow(0).left(26), "abcdefghijklmnopqrstuvwxyz");
     Trigger("LivePreview1");
     Editor->insertPlainText(QStringLiteral("!"));
-    SettleLivePreview();
+    QTest::qWait(100);
     EXPECT_EQ(renders.count(), 1);
 }
 
@@ -80,15 +88,18 @@ TEST_F(ViewTest, ThePreviewMarksTheCaretsCellAndAClickMovesTheCaret)
     SetDocument("\x0f"
                 "1eAB\r\n"
         + QByteArray(85, 'x') + "\r\nC");
-    SettleLivePreview();
+    ASSERT_TRUE(Rendered());
     auto* terminal = Find<ConsoleWidget>(preview, "Terminal1");
     const std::pair<int, CellPair> marks[] = { { 4, { 1, 0 } }, { 6 + 82, { 2, 2 } }, { 6 + 86, { 0, 3 } } };
     for (const auto& [position, cell] : marks) {
         SetDocument(Bytes(), position);
         EXPECT_EQ(terminal->MarkedCell(), cell) << position;
     }
+    Rendered();
     const CellPair size = preview.Console().CellSize();
-    QTest::mouseClick(terminal->viewport(), Qt::LeftButton, {}, QPoint(size.x * 3 + 1, size.y * 2 + 1));
+    const CellPair origin = preview.Console().Origin();
+    QTest::mouseClick(
+        terminal->viewport(), Qt::LeftButton, {}, QPoint(size.x * (3 - origin.x) + 1, size.y * (2 - origin.y) + 1));
     EXPECT_EQ(Caret(), 6 + 83); // the fourth x of the wrapped piece
     Trigger("LivePreview1");
 }
@@ -98,9 +109,8 @@ TEST_F(ViewTest, ProblemsAreCountedListedAndReachable)
     SetDocument("fine\r\nbad \x0f"
                 "x1\r\n",
         0);
-    QTest::qWait(250);
     auto* count = Find<QPushButton>(glavna, "ProblemCount");
-    EXPECT_EQ(count->text(), "1 problem");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return count->text() == u"1 problem"; }, 5000)) << count->text().toStdString();
     auto* list = Find<QTreeWidget>(glavna, "ProblemList");
     ASSERT_EQ(list->topLevelItemCount(), 1);
     EXPECT_EQ(list->topLevelItem(0)->text(0), "2:5");
