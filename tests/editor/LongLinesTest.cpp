@@ -59,6 +59,10 @@ TEST_F(LongLinesTest, EditsAtAndAcrossTheJoinsChangeOnlyTheBytesMeant)
     Editor->undo();
     EXPECT_EQ(Bytes(), Long);
 
+    Select(1, 1030);
+    Key(Qt::Key_Return); // over a selection across a join
+    EXPECT_EQ(Bytes(), "x\r\n" + QByteArray(471, 'x') + QByteArray(1500, 'y'));
+
     QApplication::clipboard()->setText(QString(2000, u'p') + QStringLiteral("\nq"));
     SetDocument("ab", 1);
     Editor->paste();
