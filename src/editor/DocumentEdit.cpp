@@ -2,6 +2,7 @@
 
 #include "format/Cp437.h"
 
+#include <QDropEvent>
 #include <QInputMethodEvent>
 #include <QMimeData>
 #include <QTextBlock>
@@ -37,9 +38,24 @@ bool DocumentEdit::ContinuesLine(const QTextBlock& block)
     return block.blockFormat().boolProperty(ContinuesLineProperty);
 }
 
+void DocumentEdit::RemoveSelection(QTextCursor& cursor)
+{
+    if (!cursor.hasSelection())
+        return;
+    const bool continues = ContinuesLine(cursor.document()->findBlock(cursor.selectionStart()));
+    cursor.beginEditBlock();
+    cursor.removeSelectedText();
+    if (ContinuesLine(cursor.block()) != continues)
+        cursor.setBlockFormat(BlockFormat(continues));
+    cursor.endEditBlock();
+}
+
+void DocumentEdit::ReplaceSelection(QTextCursor& cursor, QStringView text) { InsertLines(cursor, text); }
+
 void DocumentEdit::InsertLines(QTextCursor& cursor, QStringView text)
 {
     cursor.beginEditBlock();
+    RemoveSelection(cursor);
     bool first = true;
     for (QStringView line : text.split(u'\n')) {
         if (!first)
@@ -151,26 +167,29 @@ QString DocumentEdit::Representable(const QString& text)
 void DocumentEdit::keyPressEvent(QKeyEvent* event)
 {
     emit KeyDown();
+    if (isReadOnly()) {
+        QPlainTextEdit::keyPressEvent(event);
+        return;
+    }
+    if (Deleted(event)) {
+        event->accept();
+        ensureCursorVisible();
+        return;
+    }
     const QString typed = event->text();
     const bool lineBreak = (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
         && (event->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier)) == 0;
-    if (DeletedAcrossJoin(event)) {
-        event->accept();
-        return;
-    }
-    if (lineBreak && !isReadOnly()) {
-        // A new line starts here, not a piece of the line it breaks.
-        QTextCursor caret = textCursor();
-        InsertLines(caret, u"\n");
-        setTextCursor(caret);
-        ensureCursorVisible();
-        event->accept();
-        return;
-    }
-    if (!typed.isEmpty() && typed.front().isPrint() && !isReadOnly()) {
-        const QString representable = Representable(typed);
-        if (representable != typed) {
-            insertPlainText(representable);
+    const bool printable = !typed.isEmpty() && typed.front().isPrint()
+        && (event->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier | Qt::GroupSwitchModifier)) == 0;
+    if (lineBreak || printable) {
+        // A new line starts here, not a piece of the line it breaks; a
+        // selection goes as its bytes.
+        const QString text = lineBreak ? QStringLiteral("\n") : Representable(typed);
+        if (lineBreak || text != typed || textCursor().hasSelection()) {
+            QTextCursor caret = textCursor();
+            InsertLines(caret, text);
+            setTextCursor(caret);
+            ensureCursorVisible();
             event->accept();
             return;
         }
@@ -178,25 +197,95 @@ void DocumentEdit::keyPressEvent(QKeyEvent* event)
     QPlainTextEdit::keyPressEvent(event);
 }
 
-bool DocumentEdit::DeletedAcrossJoin(const QKeyEvent* event)
+bool DocumentEdit::Deleted(const QKeyEvent* event)
 {
-    const QTextCursor caret = textCursor();
-    if (caret.hasSelection() || isReadOnly() || event->modifiers() != Qt::NoModifier)
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    const bool backspace = event->key() == Qt::Key_Backspace && (modifiers & ~Qt::ShiftModifier) == 0;
+    const bool forward = event->key() == Qt::Key_Delete && modifiers == Qt::NoModifier;
+    const bool wordBack = event->matches(QKeySequence::DeleteStartOfWord);
+    const bool wordForward = event->matches(QKeySequence::DeleteEndOfWord);
+    const bool lineEnd = event->matches(QKeySequence::DeleteEndOfLine);
+    const bool wholeLine = event->matches(QKeySequence::DeleteCompleteLine);
+    if (event->matches(QKeySequence::Cut)) {
+        Cut();
+        return true;
+    }
+    if (!backspace && !forward && !wordBack && !wordForward && !lineEnd && !wholeLine)
         return false;
-    const QTextBlock block = caret.block();
-    const bool back = event->key() == Qt::Key_Backspace && caret.atBlockStart() && ContinuesLine(block)
-        && block.previous().length() > 1;
-    const bool forward = event->key() == Qt::Key_Delete && caret.atBlockEnd() && ContinuesLine(block.next())
-        && block.next().length() > 1;
-    if (!back && !forward)
-        return false;
-    QTextCursor beyond(document());
-    beyond.setPosition(caret.position() + (back ? -1 : 1));
-    if (back)
-        beyond.deletePreviousChar();
-    else
-        beyond.deleteChar();
+    QTextCursor caret = textCursor();
+    if (!caret.hasSelection()) {
+        const QTextDocument& text = *document();
+        const auto joinStart = [&](int at) {
+            const QTextBlock block = text.findBlock(at);
+            return at == block.position() && ContinuesLine(block);
+        };
+        const auto joinEnd = [&](int at) {
+            const QTextBlock block = text.findBlock(at);
+            return at == block.position() + block.length() - 1 && ContinuesLine(block.next());
+        };
+        int from = caret.position(), to = from;
+        if (backspace) {
+            while (joinStart(from))
+                --from;
+            from = std::max(0, from - 1);
+        } else if (forward) {
+            while (joinEnd(to))
+                ++to;
+            to = std::min(text.characterCount() - 1, to + 1);
+        } else if (wordBack || wordForward) {
+            caret.movePosition(wordBack ? QTextCursor::PreviousWord : QTextCursor::EndOfWord, QTextCursor::KeepAnchor);
+            if (wordForward && !caret.hasSelection())
+                caret.movePosition(QTextCursor::NextWord, QTextCursor::KeepAnchor);
+        } else {
+            if (wholeLine)
+                caret.movePosition(QTextCursor::StartOfLine);
+            caret.movePosition(QTextCursor::EndOfLine, QTextCursor::KeepAnchor);
+            if (!caret.hasSelection() && lineEnd)
+                caret.setPosition(std::min(text.characterCount() - 1, caret.position() + 1), QTextCursor::KeepAnchor);
+        }
+        if (backspace || forward) {
+            caret.setPosition(from);
+            caret.setPosition(to, QTextCursor::KeepAnchor);
+        }
+    }
+    RemoveSelection(caret);
+    setTextCursor(caret);
     return true;
+}
+
+void DocumentEdit::Cut()
+{
+    if (isReadOnly() || !textCursor().hasSelection())
+        return;
+    copy();
+    QTextCursor caret = textCursor();
+    RemoveSelection(caret);
+    setTextCursor(caret);
+}
+
+void DocumentEdit::dropEvent(QDropEvent* event)
+{
+    const bool inside = event->source() == this || event->source() == viewport();
+    QTextCursor selection = textCursor();
+    if (!inside || event->dropAction() != Qt::MoveAction || !selection.hasSelection() || isReadOnly()) {
+        QPlainTextEdit::dropEvent(event);
+        return;
+    }
+    // Ends the drop caret that the base class shows while dragging.
+    QDragLeaveEvent leave;
+    QPlainTextEdit::dragLeaveEvent(&leave);
+    QTextCursor target = cursorForPosition(event->position().toPoint());
+    event->setDropAction(Qt::MoveAction);
+    event->accept();
+    if (target.position() >= selection.selectionStart() && target.position() <= selection.selectionEnd())
+        return;
+    const QString moved = TextBetween(selection.selectionStart(), selection.selectionEnd());
+    QTextCursor edit(document());
+    edit.beginEditBlock();
+    RemoveSelection(selection); // the target follows the text it stands in
+    InsertLines(target, moved);
+    edit.endEditBlock();
+    setTextCursor(target);
 }
 
 void DocumentEdit::keyReleaseEvent(QKeyEvent* event)
@@ -208,6 +297,13 @@ void DocumentEdit::keyReleaseEvent(QKeyEvent* event)
 void DocumentEdit::inputMethodEvent(QInputMethodEvent* event)
 {
     const QString committed = event->commitString();
+    if (!committed.isEmpty() && textCursor().hasSelection() && !isReadOnly() && event->preeditString().isEmpty()) {
+        QTextCursor caret = textCursor();
+        InsertLines(caret, Representable(committed));
+        setTextCursor(caret);
+        event->accept();
+        return;
+    }
     if (!committed.isEmpty()) {
         const QString representable = Representable(committed);
         if (representable != committed)

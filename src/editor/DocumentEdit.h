@@ -47,6 +47,13 @@ public:
     qsizetype ByteOffsetOf(int position) const;
     int PositionOfByte(qsizetype offset) const;
 
+    // Replaces a cursor's selection (or inserts at it) as one undo step:
+    // each '\n' starts a line, and a selection across joins or line breaks
+    // goes exactly as its bytes would.
+    void ReplaceSelection(QTextCursor& cursor, QStringView text);
+    // Copies the selection and removes it.
+    void Cut();
+
     // The local file that dropped data names, if it names one.
     static QString DroppedFile(const QMimeData* data);
 
@@ -66,15 +73,23 @@ protected:
     // The selection as it is, non-breaking spaces included.
     QMimeData* createMimeDataFromSelection() const override;
     bool canInsertFromMimeData(const QMimeData* source) const override;
+    // A selection dragged within the document moves as its bytes.
+    void dropEvent(QDropEvent* event) override;
 
 private:
     static constexpr int PieceLength = 1024;
-    // Inserts text at the cursor: each '\n' starts a line, long lines go in
-    // pieces.
+    // Inserts text at the cursor, over its selection: each '\n' starts a
+    // line, long lines go in pieces.
     static void InsertLines(QTextCursor& cursor, QStringView text);
-    // Backspace or Delete at the join of two pieces deletes the character
-    // beyond the join, which holds no byte; false for every other key.
-    bool DeletedAcrossJoin(const QKeyEvent* event);
+    // Qt merges the blocks of a removed selection into one with the format
+    // of either end, depending on where the selection starts; the merged
+    // block must continue a line exactly when the block where the
+    // selection started did.
+    static void RemoveSelection(QTextCursor& cursor);
+    // The keys that delete: Backspace, Delete, the word and line deletions
+    // and Cut. A join holds no byte, so Backspace and Delete step over it
+    // and take the character beyond. False for every other key.
+    bool Deleted(const QKeyEvent* event);
     // The text with every character that has no byte replaced by '?'.
     QString Representable(const QString& text);
 };

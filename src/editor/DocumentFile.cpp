@@ -5,26 +5,21 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 
 namespace DocumentFile {
 
 QByteArray Read(const QString& path, qint64 limit)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw EFileError(QCoreApplication::translate("DocumentFile", "Cannot open file \"%1\". %2")
-                             .arg(QDir::toNativeSeparators(path), file.errorString()));
-    const std::optional<QByteArray> bytes = ReadAtMost(file, limit);
-    if (!bytes)
+    const ReadOutcome read = ReadFile(path, limit, ReadableKinds::RegularFiles);
+    if (!read.failure)
+        return read.bytes;
+    if (read.failure->kind == ReadFailure::Kind::TooLarge)
         throw EFileError(QCoreApplication::translate("DocumentFile", "Text exceeds memo capacity"),
             QCoreApplication::translate("DocumentFile", "\"%1\" holds more than %2 MiB, the most the editor takes")
                 .arg(QDir::toNativeSeparators(path))
                 .arg(limit >> 20));
-    if (file.error() != QFileDevice::NoError)
-        throw EFileError(QCoreApplication::translate("DocumentFile", "Cannot open file \"%1\". %2")
-                             .arg(QDir::toNativeSeparators(path), file.errorString()));
-    return *bytes;
+    throw EFileError(QCoreApplication::translate("DocumentFile", "Cannot open file \"%1\". %2")
+                         .arg(QDir::toNativeSeparators(path), read.failure->reason));
 }
 
 void Write(const QString& path, const QByteArray& bytes)
@@ -36,7 +31,8 @@ void Write(const QString& path, const QByteArray& bytes)
         throw EFileError(QCoreApplication::translate("DocumentFile", "Cannot create file \"%1\". %2")
                              .arg(QDir::toNativeSeparators(path), failure->reason),
             FailureDetail(*failure));
-    throw EFileError(QCoreApplication::translate("DocumentFile", "Stream write error"), FailureDetail(*failure));
+    throw EFileError(QCoreApplication::translate("DocumentFile", "Stream write error. %1").arg(failure->reason),
+        FailureDetail(*failure));
 }
 
 }

@@ -14,7 +14,7 @@ QByteArray Read(const QString& path, qint64 limit);
 
 // The bytes exactly, nothing added, the file kept what it is (links, owner,
 // mode, a device), and a failed save leaves the old file as it was:
-// "Cannot create file "<path>". <reason>" or "Stream write error", with the
+// "Cannot create file "<path>". <reason>" or "Stream write error. <reason>", with the
 // file and the system's reason as detail.
 void Write(const QString& path, const QByteArray& bytes);
 

@@ -4,6 +4,7 @@
 #include "common/Named.h"
 #include "format/Cp437.h"
 
+#include "DocumentEdit.h"
 #include <QApplication>
 #include <QCheckBox>
 #include <QGridLayout>
@@ -12,12 +13,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTextDocument>
 
-FindReplaceDialog::FindReplaceDialog(QPlainTextEdit& editor, bool withReplace, QWidget* parent)
+FindReplaceDialog::FindReplaceDialog(DocumentEdit& editor, bool withReplace, QWidget* parent)
     : QDialog(parent)
     , m_editor(editor)
 {
@@ -145,8 +145,11 @@ void FindReplaceDialog::ReplaceOne()
 {
     if (!ReplacementRepresentable())
         return;
-    if (SelectionMatches())
-        m_editor.textCursor().insertText(m_form.ReplaceWith->text());
+    if (SelectionMatches()) {
+        QTextCursor selection = m_editor.textCursor();
+        m_editor.ReplaceSelection(selection, m_form.ReplaceWith->text());
+        m_editor.setTextCursor(selection);
+    }
     FindNext();
 }
 
@@ -161,7 +164,7 @@ int FindReplaceDialog::ReplaceAll()
     int replaced = 0;
     for (QTextCursor found = m_editor.document()->find(m_form.FindWhat->text(), 0, flags); !found.isNull();
          found = m_editor.document()->find(m_form.FindWhat->text(), found, flags)) {
-        found.insertText(m_form.ReplaceWith->text());
+        m_editor.ReplaceSelection(found, m_form.ReplaceWith->text());
         ++replaced;
     }
     edit.endEditBlock();

@@ -4,7 +4,7 @@
 
 class QCheckBox;
 class QLineEdit;
-class QPlainTextEdit;
+class DocumentEdit;
 class QPushButton;
 class QRadioButton;
 
@@ -16,7 +16,7 @@ class FindReplaceDialog : public QDialog {
     Q_OBJECT
 
 public:
-    FindReplaceDialog(QPlainTextEdit& editor, bool withReplace, QWidget* parent = nullptr);
+    FindReplaceDialog(DocumentEdit& editor, bool withReplace, QWidget* parent = nullptr);
 
     // Finds the next match of what the dialog holds; false when it holds
     // nothing to find.
@@ -49,5 +49,5 @@ private:
     void NotFound();
 
     Form m_form;
-    QPlainTextEdit& m_editor;
+    DocumentEdit& m_editor;
 };

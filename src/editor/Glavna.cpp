@@ -85,7 +85,7 @@ void TGlavna::WireHandlers()
     On(f.FindNext1, &QAction::triggered, &TGlavna::FindNext1Click);
     On(f.Preview1, &QAction::triggered, &TGlavna::PreviewClick);
     connect(f.Undo1, &QAction::triggered, f.Editor, &QPlainTextEdit::undo);
-    connect(f.Cut1, &QAction::triggered, f.Editor, &QPlainTextEdit::cut);
+    connect(f.Cut1, &QAction::triggered, f.Editor, &DocumentEdit::Cut);
     connect(f.Copy1, &QAction::triggered, f.Editor, &QPlainTextEdit::copy);
     connect(f.Paste1, &QAction::triggered, f.Editor, &QPlainTextEdit::paste);
     connect(f.Editor, &QWidget::customContextMenuRequested, this, &TGlavna::PopupMenu1Popup);
@@ -102,11 +102,6 @@ void TGlavna::SetTitle(const QString& title)
 {
     setWindowTitle(title + QStringLiteral("[*]"));
     setWindowModified(m_form.Editor->document()->isModified());
-}
-
-void TGlavna::OpenDropped(const QString& fileName)
-{
-    RunCommand(this, [&] { OpenFile(fileName); });
 }
 
 // A file dropped anywhere on the window opens; the editor passes on its own.

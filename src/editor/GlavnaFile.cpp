@@ -16,17 +16,17 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
-#include <QRegularExpression>
 #include <QSettings>
+#include <QTextDocument>
 
 namespace {
 
-// Yes is the default; Escape answers No.
-bool Confirm(QWidget* parent, const QString& question)
+// Yes is the default unless the answer loses work; Escape answers No.
+bool Confirm(QWidget* parent, const QString& question, QMessageBox::StandardButton defaultButton = QMessageBox::Yes)
 {
     QMessageBox box(
         QMessageBox::Question, TGlavna::tr("Confirm"), question, QMessageBox::Yes | QMessageBox::No, parent);
-    box.setDefaultButton(QMessageBox::Yes);
+    box.setDefaultButton(defaultButton);
     box.setEscapeButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
 }
@@ -42,17 +42,10 @@ QFileDialog* FileDialog(QWidget* parent, QFileDialog::AcceptMode mode, const QSt
     return dialog;
 }
 
-// A name as typed when that file exists (boot help files are often called
-// f1, f2 ...); a name without extension that is not there takes the chosen
-// filter's extension.
-QString ResolvedName(const QFileDialog& dialog, const QString& typed)
+// Replacing the document with another asks first when it holds unsaved work.
+bool MayDiscard(QWidget* parent, const QTextDocument& document)
 {
-    const QFileInfo file(typed);
-    if (file.exists() || !file.suffix().isEmpty())
-        return typed;
-    static const QRegularExpression extension(QStringLiteral("\\*\\.(\\w+)"));
-    const QRegularExpressionMatch filter = extension.match(dialog.selectedNameFilter());
-    return filter.hasMatch() ? typed + u'.' + filter.captured(1) : typed;
+    return !document.isModified() || Confirm(parent, TGlavna::tr("Discard unsaved changes?"), QMessageBox::No);
 }
 
 // Each dialog starts in the folder it was last used in, also in a later run.
@@ -70,7 +63,9 @@ std::optional<QString> AcceptedName(QFileDialog& dialog)
 {
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
-    const QString name = ResolvedName(dialog, dialog.selectedFiles().front());
+    // A typed name is used as typed: boot configurations name their screens
+    // f1, f2 ... without an extension.
+    const QString name = dialog.selectedFiles().front();
     dialog.setDirectory(QFileInfo(name).absolutePath());
     QSettings().setValue(FolderKey(dialog), QFileInfo(name).absolutePath());
     dialog.selectFile(QFileInfo(name).fileName());
@@ -122,6 +117,8 @@ void TGlavna::PopupMenu1Popup(const QPoint& at)
 
 void TGlavna::New1Click()
 {
+    if (!MayDiscard(this, *m_form.Editor->document()))
+        return;
     m_form.Editor->SetBytes({});
     m_lfFile = false;
     ShowLineBreaks();
@@ -131,6 +128,8 @@ void TGlavna::New1Click()
 
 void TGlavna::Open1Click()
 {
+    if (!MayDiscard(this, *m_form.Editor->document()))
+        return;
     if (const std::optional<QString> name = AcceptedName(OpenDialog1()))
         OpenFile(*name);
 }
@@ -249,7 +248,14 @@ void TGlavna::OpenRecent(const QString& fileName)
             tr("\"%1\" is no longer there; it is taken off the list.").arg(QDir::toNativeSeparators(fileName)));
         return;
     }
-    RunCommand(this, [&] { OpenFile(fileName); });
+    if (MayDiscard(this, *m_form.Editor->document()))
+        RunCommand(this, [&] { OpenFile(fileName); });
+}
+
+void TGlavna::OpenDropped(const QString& fileName)
+{
+    if (MayDiscard(this, *m_form.Editor->document()))
+        RunCommand(this, [&] { OpenFile(fileName); });
 }
 
 void TGlavna::ShowLineBreaks() { m_form.LineBreaks->setText(m_lfFile ? tr("LF") : tr("CR LF")); }

@@ -137,7 +137,10 @@ void TGlavna::RefreshProblems()
     const QString folder = m_saveTarget.isEmpty() ? QString() : QFileInfo(m_saveTarget).absolutePath();
     const std::vector<Problem> problems = LintDisplayFile(m_form.Editor->Bytes(), folder);
     m_form.Problems->Show(problems);
-    m_form.ProblemCount->setText(ProblemCountCaption(static_cast<int>(problems.size())));
+    int count = 0;
+    for (const Problem& problem : problems)
+        count += problem.count;
+    m_form.ProblemCount->setText(ProblemCountCaption(count));
 }
 
 void TGlavna::ToggleProblems() { m_form.Problems->setVisible(!m_form.Problems->isVisible()); }

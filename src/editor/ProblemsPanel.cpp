@@ -27,7 +27,7 @@ void ProblemsPanel::Show(const std::vector<Problem>& problems)
     items.reserve(static_cast<qsizetype>(problems.size()));
     for (const Problem& problem : problems) {
         auto* item = new QTreeWidgetItem({ QStringLiteral("%1:%2").arg(problem.line).arg(problem.column),
-            SeverityName(problem.severity), problem.message, problem.code });
+            SeverityName(problem.severity), problem.Text(), problem.code });
         item->setData(0, Qt::UserRole, problem.offset);
         items << item;
     }

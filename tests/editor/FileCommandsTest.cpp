@@ -17,6 +17,7 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -160,11 +161,12 @@ TEST_F(FileCommandsTest, DialogsOfferTheLastAcceptedName)
     EXPECT_EQ(Bytes(), QByteArray("x")) << "cancelling changes nothing";
 }
 
-TEST_F(FileCommandsTest, TypedNamesStandAsTheyAreWhenTheFileExists)
+TEST_F(FileCommandsTest, TypedNamesStandAsTheyAre)
 {
     SetDocument("abc");
     SaveAs(Path("named"));
-    EXPECT_EQ(Read(Path("named.txt")), QByteArray("abc")) << "a new name takes the filter's extension";
+    EXPECT_EQ(Read(Path("named")), QByteArray("abc")) << "a new name gains no extension";
+    EXPECT_FALSE(QFile::exists(Path("named.txt")));
 
     Write("f2", "help screen");
     Write("f2.txt", "another file");
@@ -197,8 +199,42 @@ TEST_F(FileCommandsTest, TooLargeATextIsRefused)
     EXPECT_EQ(box.text, "Text exceeds memo capacity.");
     EXPECT_TRUE(box.detail.contains("16 MiB")) << box.detail.toStdString();
     EXPECT_TRUE(Bytes().isEmpty());
-    const ShownBox endless = Open(QStringLiteral("/dev/zero"));
-    EXPECT_EQ(endless.text, "Text exceeds memo capacity.") << "an endless input is read up to the limit only";
+    // What is not a regular file is refused before it is read: a FIFO with no
+    // writer would block the window for ever.
+    const QString fifo = Path("fifo");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    for (const auto& [path, kind] : { std::pair { fifo, "It is a FIFO, not a regular file." },
+             { QStringLiteral("/dev/zero"), "It is a device, not a regular file." } }) {
+        const ShownBox refused = Open(path);
+        EXPECT_EQ(refused.text, QStringLiteral("Cannot open file \"%1\". %2").arg(path, kind));
+    }
+}
+
+TEST_F(FileCommandsTest, ReplacingUnsavedWorkAsksFirst)
+{
+    const QString other = Write("other.msg", "other");
+    const auto drop = [&] {
+        QMimeData data;
+        data.setUrls({ QUrl::fromLocalFile(other) });
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(Editor->viewport(), &enter);
+        QDropEvent dropped(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(Editor->viewport(), &dropped);
+    };
+    const std::pair<const char*, std::function<void()>> commands[] = { { "New", [&] { Choose("&New"); } },
+        { "Open", [&] { AnswerFileDialog([&] { Choose("&Open..."); }, other); } }, { "drop", drop } };
+    for (const auto& [name, command] : commands) {
+        SetDocument("work");
+        QTest::keyClicks(Editor, "!");
+        const ShownBox kept = AnswerBox(command, QMessageBox::No);
+        EXPECT_EQ(kept.text, "Discard unsaved changes?") << name;
+        EXPECT_EQ(kept.defaultButton, QMessageBox::No) << name;
+        EXPECT_EQ(Bytes(), "work!") << name;
+        const ShownBox discarded = AnswerBox(command, QMessageBox::Yes);
+        EXPECT_TRUE(discarded.shown) << name;
+        EXPECT_NE(Bytes(), "work!") << name;
+        EXPECT_FALSE(AnswerBox(command).shown) << name << ": nothing unsaved, nothing asked";
+    }
 }
 
 TEST_F(FileCommandsTest, AFailedWriteLeavesTheOldFileIntact)
@@ -218,7 +254,8 @@ TEST_F(FileCommandsTest, AFailedWriteLeavesTheOldFileIntact)
     std::signal(SIGXFSZ, previousHandler);
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_EQ(boxes[1].title, "Glimra");
-    EXPECT_EQ(boxes[1].text, "Stream write error.");
+    EXPECT_EQ(boxes[1].text, "Stream write error. File too large.");
+    EXPECT_EQ(boxes[1].detail, QStringLiteral("\"%1\": File too large").arg(f));
     EXPECT_EQ(Read(f), QByteArray("the old contents"));
     EXPECT_EQ(QDir(directory.path()).entryList(QDir::Files), QStringList { "f.txt" }) << "no temporary file left";
 }
@@ -426,7 +463,7 @@ TEST_F(FileCommandsTest, TheTitleMarksUnsavedChanges)
     Save(QMessageBox::Yes);
     EXPECT_FALSE(glavna.isWindowModified());
     QTest::keyClicks(Editor, "y");
-    Choose("&New");
+    AnswerBox([&] { Choose("&New"); }, QMessageBox::Yes);
     EXPECT_FALSE(Editor->document()->isModified());
     EXPECT_FALSE(glavna.isWindowModified());
 }

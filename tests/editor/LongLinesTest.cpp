@@ -1,8 +1,11 @@
+#include "EditScript.h"
 #include "EditorFixture.h"
 
 #include <QClipboard>
 #include <QTest>
 #include <QTextBlock>
+
+#include <random>
 
 namespace {
 
@@ -55,7 +58,7 @@ TEST_F(LongLinesTest, EditsAtAndAcrossTheJoinsChangeOnlyTheBytesMeant)
     Select(1000, 1100); // across the first join
     Editor->copy();
     EXPECT_EQ(QApplication::clipboard()->text(), QString(99, u'x'));
-    Editor->cut();
+    Editor->Cut();
     Editor->undo();
     EXPECT_EQ(Bytes(), Long);
 
@@ -67,6 +70,65 @@ TEST_F(LongLinesTest, EditsAtAndAcrossTheJoinsChangeOnlyTheBytesMeant)
     SetDocument("ab", 1);
     Editor->paste();
     EXPECT_EQ(Bytes(), "a" + QByteArray(2000, 'p') + "\r\nqb");
+}
+
+}
+
+namespace {
+
+// A selection that starts where a line starts, after a line broken into
+// pieces; one from a join to the next line; Enter and Backspace at a join.
+TEST_F(LongLinesTest, SelectionsAtJoinsRemoveExactlyTheirBytes)
+{
+    const QByteArray start = "short\r\n" + QByteArray(1500, 'a') + "\r\n" + QByteArray(1500, 'b');
+    // Blocks: "short" at 0, a-pieces at 6 and 1031, b-pieces at 1508 and 2533;
+    // positions 1031 and 1508 are bytes 1031 and 1509.
+    const std::function<void()> edits[] = { [&] { Key(Qt::Key_Delete); }, [&] { Key(Qt::Key_Backspace); },
+        [&] { QTest::keyClick(Editor, Qt::Key_X, Qt::ControlModifier); }, [&] { QTest::keyClicks(Editor, "z"); },
+        [&] {
+            QApplication::clipboard()->setText("z");
+            Editor->paste();
+        } };
+    for (std::size_t edit = 0; edit < std::size(edits); ++edit) {
+        const QByteArray typed = edit >= 3 ? "z" : "";
+        Editor->SetBytes(start);
+        Select(1508, 1600); // the start of the b line, after the a line's join
+        edits[edit]();
+        EXPECT_TRUE(Bytes() == start.left(1509) + typed + start.mid(1601)) << edit;
+        Editor->SetBytes(start);
+        Select(1031, 1508); // from the a line's join to the b line's start
+        edits[edit]();
+        EXPECT_TRUE(Bytes() == start.left(1031) + typed + start.mid(1509)) << edit;
+    }
+    Editor->SetBytes(start);
+    CaretTo(1031);
+    Key(Qt::Key_Return);
+    Key(Qt::Key_Backspace);
+    EXPECT_TRUE(Bytes() == start);
+}
+
+// Random edit scripts on documents with lines of 0 to 5000 bytes: after
+// every step the document's bytes are those of the same edits made on a
+// plain byte string.
+TEST_F(LongLinesTest, RandomEditsMatchAByteModel)
+{
+    std::mt19937 random(20261208);
+    for (int script = 0; script < 80; ++script) {
+        QByteArray start;
+        const int lines = 1 + static_cast<int>(random() % 4);
+        for (int line = 0; line < lines; ++line) {
+            const int length = static_cast<int>(random() % 3 == 0 ? random() % 5001 : random() % 1100);
+            start += QByteArray(length, static_cast<char>('A' + line)) + (line + 1 < lines ? "\r\n" : "");
+        }
+        EditScript edits(*Editor, start);
+        for (int step = 0; step < 60; ++step) {
+            // Selections mostly start or end near a join, where faults hide.
+            const auto near = [&] { return random() % 2 ? random() : 1024 * (random() % 6) + random() % 5 - 2; };
+            const std::uint32_t kind = random(), first = near(), second = near();
+            const std::string fault = edits.Step(kind, first, second);
+            ASSERT_EQ(fault, "") << "script " << script << ", step " << step;
+        }
+    }
 }
 
 }
