@@ -4,7 +4,8 @@
 #include "format/DisplayCodes.h"
 #include "format/DisplayFile.h"
 
-#include <QDir>
+#include "common/FileAccess.h"
+
 #include <QFile>
 
 namespace {
@@ -12,6 +13,8 @@ namespace {
 constexpr int ScreenColumns = 80;
 constexpr int ScreenRows = 25;
 constexpr qsizetype Lss16HeaderSize = 4 + 2 + 2 + 16 * 3;
+// Larger than any screen's LSS16 image (640 x 480 at 4 bits is 150 KiB).
+constexpr qint64 ImageLimit = 4 << 20;
 
 // Walks the file once with the loader's reading and cursor, keeping the
 // editor's line and column of each byte.
@@ -46,6 +49,9 @@ private:
     QString m_folder;
     ByteReader m_reader { ScreenRules::Boot };
     std::vector<Problem> m_problems;
+    std::vector<std::size_t> m_onLine; // the findings of the line being read
+    int m_omitted = 0; // past MostProblems
+    Severity m_omittedWorst = Severity::Note;
     Place m_place;
     Place m_command; // where the colour command being read started
     qsizetype m_commandStart = 0;
@@ -60,8 +66,23 @@ private:
 
 void Lint::Report(qsizetype offset, Severity severity, const char* code, const QString& message, Place place)
 {
-    m_problems.push_back({ place.line, static_cast<int>(offset - place.lineStart) + 1, offset, severity,
-        QString::fromLatin1(code), message });
+    const QString name = QString::fromLatin1(code);
+    if (!m_onLine.empty() && m_problems[m_onLine.front()].line != place.line)
+        m_onLine.clear();
+    for (std::size_t index : m_onLine) {
+        if (m_problems[index].code == name && m_problems[index].message == message) {
+            ++m_problems[index].count;
+            return;
+        }
+    }
+    if (m_problems.size() >= MostProblems) {
+        ++m_omitted;
+        m_omittedWorst = std::min(m_omittedWorst, severity);
+        return;
+    }
+    m_onLine.push_back(m_problems.size());
+    m_problems.push_back(
+        { place.line, static_cast<int>(offset - place.lineStart) + 1, offset, severity, name, message });
 }
 
 // A CR LF pair, a lone CR and a lone LF each end a line, as opening does.
@@ -91,6 +112,11 @@ std::vector<Problem> Lint::Run()
     if (m_reader.State().colour != ReaderState::Colour::None)
         Report(m_commandStart, Severity::Error, "colour-digit", QStringLiteral("colour command without two hex digits"),
             m_command);
+    if (m_omitted > 0) {
+        const Problem& last = m_problems.back();
+        m_problems.push_back({ last.line, last.column, last.offset, m_omittedWorst, QStringLiteral("more"),
+            QStringLiteral("and %1 more problems").arg(m_omitted), m_omitted });
+    }
     return std::move(m_problems);
 }
 
@@ -156,15 +182,23 @@ void Lint::CheckCode(qsizetype offset, std::uint8_t code)
 void Lint::CheckImage(qsizetype offset)
 {
     const QByteArray name = DisplayFile::ImageNameAt(m_bytes, offset);
-    const QString shown = QString::fromLocal8Bit(name);
-    QFile image(m_folder.isEmpty() ? QString() : QDir(m_folder).filePath(shown));
-    if (name.isEmpty() || m_folder.isEmpty() || !image.open(QIODevice::ReadOnly)) {
+    const QString shown = ShownName(name);
+    if (name.isEmpty() || m_folder.isEmpty()) {
         Report(offset, Severity::Error, "missing-image",
             name.isEmpty() ? QStringLiteral("the image line names no image")
                            : QStringLiteral("image \"%1\" is not beside the document").arg(shown));
         return;
     }
-    if (!IsLss16(image.read(Lss16HeaderSize)))
+    // Names are bytes; a FIFO or device of that name is refused before it can block.
+    const ReadOutcome image
+        = ReadFileNative(QFile::encodeName(m_folder) + '/' + name, ImageLimit, ReadableKinds::RegularFiles);
+    if (image.failure && image.failure->kind == ReadFailure::Kind::Open)
+        Report(offset, Severity::Error, "missing-image",
+            QStringLiteral("image \"%1\" is not beside the document").arg(shown));
+    else if (image.failure && image.failure->kind == ReadFailure::Kind::NotAFile)
+        Report(offset, Severity::Error, "not-lss16",
+            QStringLiteral("image \"%1\" is not an LSS16 file: %2").arg(shown, image.failure->reason.toLower()));
+    else if (image.failure || !IsLss16(image.bytes))
         Report(offset, Severity::Error, "not-lss16", QStringLiteral("image \"%1\" is not an LSS16 file").arg(shown));
 }
 
@@ -197,6 +231,12 @@ void Lint::MoveCursor(qsizetype offset, ByteRole role)
 std::vector<Problem> LintDisplayFile(QByteArrayView bytes, const QString& imageFolder)
 {
     return Lint(bytes, imageFolder).Run();
+}
+
+QString Problem::Text() const
+{
+    return count > 1 && code != u"more" ? QStringLiteral("%1 (%2 times on this line)").arg(message).arg(count)
+                                        : message;
 }
 
 QString SeverityName(Severity severity)

@@ -17,8 +17,17 @@ struct Problem {
     Severity severity = Severity::Note;
     QString code;
     QString message;
+    int count = 1; // the same problem this many times on its line, found here first
     bool operator==(const Problem&) const = default;
+    // The message, with the count when it is more than one.
+    QString Text() const;
 };
+
+// A file full of one fault (megabytes of NUL) must not become millions of
+// findings: each kind is reported once per line with a count, and past this
+// many findings one last finding, "and N more problems", takes the rest at
+// the worst severity among them.
+constexpr int MostProblems = 500;
 
 // The problems of a display file, in file order. Images named with 0x18 are
 // looked for in imageFolder; without a folder (a document never saved)

@@ -28,6 +28,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <iostream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -208,22 +209,22 @@ int Fail(const QString& message)
 
 std::optional<QByteArray> ReadInput(const QByteArray& nativeName, QString& error)
 {
-    const QString name = ShownName(nativeName);
-    QFile input;
-    const std::optional<QString> notOpened = nativeName == "-"
-        ? (input.open(stdin, QIODevice::ReadOnly) ? std::nullopt : std::optional(input.errorString()))
-        : OpenNative(input, nativeName);
-    if (notOpened) {
-        error = QStringLiteral("cannot open %1: %2").arg(name, *notOpened);
-        return std::nullopt;
-    }
-    std::optional<QByteArray> bytes = ReadAtMost(input, InputLimit);
-    if (!bytes)
+    const QString name = nativeName == "-" ? QStringLiteral("standard input") : ShownName(nativeName);
+    // A pipe or device named on the command line is read as any reader of it would.
+    const ReadOutcome read = nativeName == "-" ? ReadStandardInput(InputLimit)
+                                               : ReadFileNative(nativeName, InputLimit, ReadableKinds::AlsoStreams);
+    if (!read.failure)
+        return read.bytes;
+    if (read.failure->kind == ReadFailure::Kind::TooLarge)
         error
             = QStringLiteral("%1 holds more than %2 MiB, the most glimra-render reads").arg(name).arg(InputLimit >> 20);
-    else if (input.error() != QFileDevice::NoError)
-        error = QStringLiteral("cannot read %1: %2").arg(name, input.errorString());
-    return error.isEmpty() ? bytes : std::nullopt;
+    else if (read.failure->kind == ReadFailure::Kind::Read)
+        error = QStringLiteral("cannot read %1: %2").arg(name, read.failure->reason);
+    else if (nativeName == "-")
+        error = read.failure->reason.toLower();
+    else
+        error = QStringLiteral("cannot open %1: %2").arg(name, read.failure->reason);
+    return std::nullopt;
 }
 
 // The real loader's screen, booted from a temporary folder that goes when
@@ -309,6 +310,47 @@ QString FolderOf(const QByteArray& input)
     return input == "-" ? QString() : QFileInfo(ShownName(input)).absolutePath();
 }
 
+// The same file for two names: the same inode when it exists, the same
+// clean absolute path when it does not yet.
+bool SameFile(const QByteArray& one, const QByteArray& other)
+{
+    struct stat a {
+    }, b {};
+    if (::stat(one.constData(), &a) == 0 && ::stat(other.constData(), &b) == 0)
+        return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+    const auto absolute = [](const QByteArray& name) {
+        return QDir::cleanPath(QDir::current().absoluteFilePath(QFile::decodeName(name)));
+    };
+    return absolute(one) == absolute(other);
+}
+
+// Outputs that would overwrite each other or an input, found before
+// anything is read or written.
+std::optional<QString> OutputClash(const Arguments& arguments)
+{
+    if (arguments.inputs.count("-") > 1)
+        return QStringLiteral("standard input (-) is named more than once");
+    QByteArrayList outputs;
+    if (arguments.outputDir.isEmpty() && !arguments.output.isEmpty())
+        outputs << arguments.output;
+    for (const QByteArray& input : arguments.outputDir.isEmpty() ? QByteArrayList() : arguments.inputs) {
+        const QByteArray output = Destination(arguments, input);
+        for (const QByteArray& earlier : std::as_const(outputs)) {
+            if (SameFile(earlier, output))
+                return QStringLiteral("two inputs would be written to %1").arg(ShownName(output));
+        }
+        outputs << output;
+    }
+    for (const QByteArray& output : std::as_const(outputs)) {
+        for (const QByteArray& input : arguments.inputs) {
+            if (input != "-" && SameFile(output, input))
+                return QStringLiteral("the output %1 would replace the input %2")
+                    .arg(ShownName(output), ShownName(input));
+        }
+    }
+    return std::nullopt;
+}
+
 int RenderOne(const Arguments& arguments, const QByteArray& input)
 {
     QString error;
@@ -343,11 +385,11 @@ void CheckOne(const QByteArray& input, const QByteArray& bytes, Report& report)
                            .arg(name)
                            .arg(problem.line)
                            .arg(problem.column)
-                           .arg(SeverityName(problem.severity), problem.message, problem.code)
+                           .arg(SeverityName(problem.severity), problem.Text(), problem.code)
                            .toUtf8();
         report.json.append(QJsonObject { { "file", name }, { "line", problem.line }, { "column", problem.column },
             { "offset", problem.offset }, { "severity", SeverityName(problem.severity) }, { "code", problem.code },
-            { "message", problem.message } });
+            { "message", problem.message }, { "count", problem.count } });
     }
 }
 
@@ -392,6 +434,10 @@ int main(int argc, char* argv[])
     const ParsedLine line = Parse(argc, argv);
     if (line.exitStatus >= 0)
         return line.exitStatus;
+    if (const std::optional<QString> clash = OutputClash(line.arguments)) {
+        std::fprintf(stderr, "glimra-render: %s; nothing was written\n", qPrintable(*clash));
+        return 2;
+    }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     if (line.arguments.check) {

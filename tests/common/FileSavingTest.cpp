@@ -142,5 +142,57 @@ TEST_F(FileSaving, AFullDiskNamesTheCauseAndLeavesTheOldFile)
     EXPECT_EQ(RenderTo(file), 1);
     EXPECT_TRUE(lastError.contains("No space left on device")) << lastError.constData();
     EXPECT_EQ(Read(file), "old");
+    ASSERT_EQ(::link(QFile::encodeName(file).constData(), QFile::encodeName(mount + "/f2-link").constData()), 0);
+    EXPECT_EQ(RenderTo(file), 1) << "written in place";
+    EXPECT_TRUE(lastError.contains("No space left on device")) << lastError.constData();
+    EXPECT_EQ(Read(file), "old");
     QProcess::execute("umount", { mount });
+}
+
+// A file with a second name is written in place; a save that cannot
+// finish must leave its old bytes, and a shorter new text no stale tail.
+TEST_F(FileSaving, AnInPlaceSaveThatCannotFinishLeavesTheOldFile)
+{
+    ASSERT_EQ(RenderTo(Path("fresh.json")), 0) << lastError.constData();
+    const QByteArray json = Read(Path("fresh.json"));
+    const QStringList sizeLimit = { "bash", "-c", "ulimit -f 4 && exec \"$@\"", "limited" }; // 4 KiB
+    struct Case {
+        const char* what;
+        QByteArray old;
+        QStringList prefix;
+        QByteArray expected;
+    };
+    const Case cases[] = {
+        { "larger than the limit", QByteArray(2000, 'o'), sizeLimit, QByteArray(2000, 'o') },
+        { "old file beyond the limit", QByteArray(json.size() * 2, 'o'), sizeLimit, QByteArray(json.size() * 2, 'o') },
+        { "shorter than the old", QByteArray(json.size() * 2, 'o'), {}, json },
+        { "longer than the old", "o", {}, json },
+    };
+    for (const Case& test : cases) {
+        Write(Path("old.json"), test.old);
+        QFile::remove(Path("second-name"));
+        ASSERT_EQ(
+            ::link(QFile::encodeName(Path("old.json")).constData(), QFile::encodeName(Path("second-name")).constData()),
+            0);
+        const int status = RenderTo(Path("old.json"), test.prefix);
+        EXPECT_EQ(Read(Path("old.json")), test.expected) << test.what;
+        EXPECT_EQ(Read(Path("second-name")), test.expected) << test.what;
+        EXPECT_EQ(status, test.prefix.isEmpty() ? 0 : 1) << test.what;
+        if (!test.prefix.isEmpty()) {
+            EXPECT_TRUE(lastError.contains("File too large")) << test.what << ": " << lastError.constData();
+        }
+    }
+}
+
+TEST_F(FileSaving, AReadOnlyFileStaysReadOnly)
+{
+    Write(Path("f1"), "old");
+    ASSERT_TRUE(QFile::setPermissions(Path("f1"), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    ASSERT_EQ(RenderTo(Path("f1")), 0) << lastError.constData();
+    EXPECT_TRUE(Read(Path("f1")).contains("\"bytes\""));
+    EXPECT_EQ(Status(Path("f1")).st_mode & 07777, 0444u);
+    ASSERT_EQ(RenderTo(Path("new-file")), 0) << lastError.constData();
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    EXPECT_EQ(Status(Path("new-file")).st_mode & 07777, 0666u & ~mask) << "a new file as the umask says";
 }

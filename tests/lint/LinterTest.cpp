@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 namespace {
 
 // "line:column severity code" of each problem.
@@ -84,6 +87,47 @@ TEST(LinterTest, LooksForImagesBesideTheDocument)
     const QByteArray text = "\x18good.lss\r\n\x18 bad.lss \r\n\x18gone.lss\n";
     EXPECT_EQ(Found(text, folder.path()), (Problems { "2:1 error not-lss16", "3:1 error missing-image" }));
     EXPECT_EQ(Found("\x18good.lss\n"), (Problems { "1:1 error missing-image" })); // never saved
+
+    // Names are bytes; what is not a regular file is refused without
+    // waiting for it (a FIFO with no writer would block for ever).
+    QFile accented;
+    ASSERT_TRUE(
+        accented.open(::open((QFile::encodeName(folder.path()) + "/caf\xe9.lss").constData(), O_WRONLY | O_CREAT, 0600),
+            QIODevice::WriteOnly, QFileDevice::AutoCloseHandle));
+    ASSERT_TRUE(good.open(QIODevice::ReadOnly));
+    accented.write(good.readAll());
+    accented.close();
+    ASSERT_EQ(::mkfifo(QFile::encodeName(folder.filePath("pipe.lss")).constData(), 0600), 0);
+    ASSERT_TRUE(QDir(folder.path()).mkdir("folder.lss"));
+    EXPECT_EQ(Found("\x18"
+                    "caf\xe9.lss\n\x18pipe.lss\n\x18"
+                    "folder.lss\n",
+                  folder.path()),
+        (Problems { "2:1 error not-lss16", "3:1 error not-lss16" }));
+}
+
+// A file full of one fault is reported once per line with a count, and
+// past MostProblems findings by one "and N more" at the worst severity.
+TEST(LinterTest, RepeatedProblemsAreCountedNotListed)
+{
+    const std::vector<Problem> nuls = LintDisplayFile(QByteArray(1 << 20, '\0'), {});
+    ASSERT_EQ(nuls.size(), 1u);
+    EXPECT_EQ(nuls[0].count, 1 << 20);
+    EXPECT_EQ(nuls[0].Text(), "NUL byte (1048576 times on this line)");
+
+    QByteArray lines;
+    for (int line = 0; line < MostProblems; ++line)
+        lines += "\0\x0f"
+                 "1A\r\n"; // two kinds a line
+    lines += "\x0f"
+             "1";
+    const std::vector<Problem> many = LintDisplayFile(lines, {});
+    ASSERT_EQ(many.size(), static_cast<std::size_t>(MostProblems) + 1);
+    EXPECT_EQ(many.back().code, "more");
+    EXPECT_EQ(many.back().count, MostProblems + 1);
+    EXPECT_EQ(many.back().Text(), QStringLiteral("and %1 more problems").arg(MostProblems + 1));
+    EXPECT_EQ(many.back().severity, Severity::Error) << "the worst of those left out";
+    EXPECT_EQ(many[MostProblems - 1].line, MostProblems / 2);
 }
 
 TEST(LinterTest, OffsetsCountTheBytesAsGiven)
