@@ -26,7 +26,9 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
 #include <iostream>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -207,8 +209,25 @@ int Fail(const QString& message)
     return 1;
 }
 
+// Whether the caller closed standard input. Found before anything opens a
+// file, which would then take its descriptor.
+bool StandardInputClosed()
+{
+    static const bool closed = [] {
+        if (::fcntl(STDIN_FILENO, F_GETFD) >= 0 || errno != EBADF)
+            return false;
+        ::open("/dev/null", O_RDONLY); // holds descriptor 0 from now on
+        return true;
+    }();
+    return closed;
+}
+
 std::optional<QByteArray> ReadInput(const QByteArray& nativeName, QString& error)
 {
+    if (nativeName == "-" && StandardInputClosed()) {
+        error = QStringLiteral("standard input is closed");
+        return std::nullopt;
+    }
     const QString name = nativeName == "-" ? QStringLiteral("standard input") : ShownName(nativeName);
     // A pipe or device named on the command line is read as any reader of it would.
     const ReadOutcome read = nativeName == "-" ? ReadStandardInput(InputLimit)
@@ -431,6 +450,7 @@ int CheckAll(const Arguments& arguments)
 
 int main(int argc, char* argv[])
 {
+    StandardInputClosed();
     const ParsedLine line = Parse(argc, argv);
     if (line.exitStatus >= 0)
         return line.exitStatus;

@@ -117,15 +117,17 @@ TEST(LinterTest, RepeatedProblemsAreCountedNotListed)
 
     QByteArray lines;
     for (int line = 0; line < MostProblems; ++line)
-        lines += "\0\x0f"
-                 "1A\r\n"; // two kinds a line
+        lines += QByteArray("\0\x0f"
+                            "1A\r\n",
+            6); // two kinds a line
     lines += "\x0f"
              "1";
     const std::vector<Problem> many = LintDisplayFile(lines, {});
     ASSERT_EQ(many.size(), static_cast<std::size_t>(MostProblems) + 1);
     EXPECT_EQ(many.back().code, "more");
-    EXPECT_EQ(many.back().count, MostProblems + 1);
-    EXPECT_EQ(many.back().Text(), QStringLiteral("and %1 more problems").arg(MostProblems + 1));
+    // Of 2 a line, one scroll and the last line's error, 500 are listed.
+    EXPECT_EQ(many.back().count, MostProblems + 2);
+    EXPECT_EQ(many.back().Text(), QStringLiteral("and %1 more problems").arg(MostProblems + 2));
     EXPECT_EQ(many.back().severity, Severity::Error) << "the worst of those left out";
     EXPECT_EQ(many[MostProblems - 1].line, MostProblems / 2);
 }

@@ -9,9 +9,14 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <fcntl.h>
 #include <filesystem>
 #include <set>
 #include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -263,4 +268,80 @@ TEST_F(RenderCliTest, CheckReportsProblemsAndEndsWithTheirWorstKind)
     EXPECT_EQ(RenderCli({ QStringLiteral("--check"), directory.filePath(QStringLiteral("gone.msg")) }).exitCode, 2);
     EXPECT_EQ(
         RenderCli({ QStringLiteral("--check"), QStringLiteral("--format"), QStringLiteral("png"), bad }).exitCode, 2);
+}
+
+// Outputs that would overwrite each other or an input are refused before
+// anything is read or written, naming the files.
+TEST_F(RenderCliTest, OutputsNeverOverwriteEachOtherOrAnInput)
+{
+    QDir(directory.path()).mkpath("a");
+    QDir(directory.path()).mkpath("b");
+    QDir(directory.path()).mkpath("o");
+    const QString a = File("one", "a/x.msg"), b = File("two", "b/x.msg");
+    const QString input = File("{\"kept\":1}", "o/f.json"), bare = File("three", "o/f");
+    struct Case {
+        QStringList arguments;
+        const char* message;
+    };
+    const Case cases[] = {
+        { { "--output-dir", directory.filePath("o"), a, b }, "two inputs would be written to" },
+        { { "--output-dir", directory.filePath("o"), "-", "-" }, "standard input (-) is named more than once" },
+        { { "--output-dir", directory.filePath("o"), input, bare }, "would replace the input" },
+        { { "--output", a, a }, "would replace the input" },
+        { { "--check", "--output-dir", directory.filePath("o"), a, b }, "two inputs would be written to" },
+    };
+    for (const Case& test : cases) {
+        const CliRun run = RenderCli(test.arguments);
+        EXPECT_EQ(run.exitCode, 2) << test.message;
+        EXPECT_TRUE(run.err.contains(test.message)) << run.err.constData();
+    }
+    EXPECT_EQ(QDir(directory.filePath("o")).entryList(QDir::Files), (QStringList { "f", "f.json" }));
+    QFile kept(input);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), "{\"kept\":1}");
+}
+
+// Standard input left non-blocking by the caller is waited for; a closed
+// one is named as such.
+TEST_F(RenderCliTest, StandardInputIsWaitedForAndAClosedOneIsNamed)
+{
+    const auto run = [](bool closed) {
+        int input[2], errors[2];
+        EXPECT_EQ(::pipe(input), 0);
+        EXPECT_EQ(::pipe(errors), 0);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::close(input[1]);
+            ::close(errors[0]);
+            ::dup2(errors[1], STDERR_FILENO);
+            ::dup2(::open("/dev/null", O_WRONLY), STDOUT_FILENO);
+            if (closed) {
+                ::close(STDIN_FILENO);
+            } else {
+                ::dup2(input[0], STDIN_FILENO);
+                ::fcntl(STDIN_FILENO, F_SETFL, O_NONBLOCK);
+            }
+            ::execl(GLIMRA_RENDER_PATH, GLIMRA_RENDER_PATH, "-", static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        ::close(input[0]);
+        ::close(errors[1]);
+        std::this_thread::sleep_for(std::chrono::milliseconds(300)); // the reader finds no input yet
+        if (!closed) {
+            EXPECT_EQ(::write(input[1], "late", 4), 4);
+        }
+        ::close(input[1]);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        char message[512] = {};
+        const ssize_t got = ::read(errors[0], message, sizeof message - 1);
+        ::close(errors[0]);
+        return std::pair { WEXITSTATUS(status),
+            std::string(message, static_cast<std::size_t>(std::max<ssize_t>(got, 0))) };
+    };
+    const auto [waited, waitedMessage] = run(false);
+    EXPECT_EQ(waited, 0) << waitedMessage;
+    const auto [closed, closedMessage] = run(true);
+    EXPECT_EQ(closed, 1);
+    EXPECT_NE(closedMessage.find("standard input is closed"), std::string::npos) << closedMessage;
 }
