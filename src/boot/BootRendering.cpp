@@ -199,3 +199,51 @@ QByteArray RenderBootScreen(TColorConsole& console, QByteArrayView file, const B
         screen.DrawPrompt();
     return screen.Serial();
 }
+
+QByteArray DrawBootFile(TColorConsole& console, QByteArrayView file)
+{
+    BootScreen screen(console);
+    for (char byte : file) {
+        if (!screen.Take(byte))
+            break;
+    }
+    return screen.Serial();
+}
+
+namespace {
+
+void SetPlainAttribute(TColorConsole& console)
+{
+    console.Font().SetColor(Palette[PlainAttribute & 0x0F]);
+    console.Font().SetBkColor(Palette[PlainAttribute >> 4]);
+}
+
+}
+
+void DrawLoaderText(TColorConsole& console, std::string_view text)
+{
+    SetPlainAttribute(console);
+    while (!text.empty()) {
+        const std::size_t control = text.find_first_of("\r\n");
+        console.WriteGlyphs(text.substr(0, control));
+        if (control == std::string_view::npos)
+            break;
+        if (text[control] == '\n')
+            console.WriteString("\r\n");
+        else
+            console.SetCursor({ 0, console.Cursor().y });
+        text.remove_prefix(control + 1);
+    }
+}
+
+void ClearLoaderScreen(TColorConsole& console)
+{
+    SetPlainAttribute(console);
+    console.BlankGrid();
+}
+
+void EraseLoaderLine(TColorConsole& console)
+{
+    SetPlainAttribute(console);
+    console.EraseToLineEnd();
+}

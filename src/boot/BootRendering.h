@@ -2,6 +2,8 @@
 
 #include <QByteArray>
 
+#include <string_view>
+
 class ScreenMap;
 class TColorConsole;
 
@@ -26,6 +28,19 @@ struct BootOptions {
 // placed in it.
 QByteArray RenderBootScreen(
     TColorConsole& console, QByteArrayView file, const BootOptions& options, ScreenMap* map = nullptr);
+
+// The same reading drawn over whatever the console shows, from its cursor:
+// the loader shows a help file where its prompt left off. Returns the
+// serial text.
+QByteArray DrawBootFile(TColorConsole& console, QByteArrayView file);
+
+// Text the loader prints itself (its prompt, its messages), in colour 07
+// as its console writes it: LF ends the line, CR returns to column 0.
+void DrawLoaderText(TColorConsole& console, std::string_view text);
+// The whole screen blank in colour 07, the cursor at the top left.
+void ClearLoaderScreen(TColorConsole& console);
+// The loader's erase to the end of the cursor's row, in colour 07.
+void EraseLoaderLine(TColorConsole& console);
 
 // The attribute byte of a palette pair, background digit in the high nibble.
 inline int BootAttribute(int background, int foreground) { return background << 4 | foreground; }

@@ -226,6 +226,12 @@ void TConsole::Clear()
     RemeasureFont();
 }
 
+void TConsole::EraseToLineEnd()
+{
+    FillCells(m_cursor.x, m_cursor.y, ' ', m_cols - m_cursor.x);
+    InvalidateCells(m_cursor.x, m_cols);
+}
+
 void TConsole::BlankGrid()
 {
     FillCells(0, 0, ' ', m_cols * m_rows);

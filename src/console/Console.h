@@ -53,6 +53,9 @@ public:
     // Blanks the grid and measures the font anew.
     void Clear();
     void BlankGrid();
+    // Blanks the cursor's row from the cursor to its end in the font's
+    // colours; the cursor stays.
+    void EraseToLineEnd();
 
     // Grid state.
     int CellAt(int column, int row) const; // storage index of a screen cell

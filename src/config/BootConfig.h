@@ -1,0 +1,103 @@
+#pragma once
+
+#include "BootFiles.h"
+
+#include <QByteArray>
+#include <QList>
+
+#include <array>
+#include <optional>
+#include <vector>
+
+// A SYSLINUX configuration read as ldlinux.c32 6.04 reads it: a line at a
+// time (up to 4095 bytes, cut at the first CR or LF), blanks before the
+// keyword, keywords in any case and followed by a blank or the line's end,
+// unknown lines ignored, INCLUDE read in place with names taken from the
+// current folder (the top configuration's, not the including file's).
+// Reading never changes a byte of the files.
+
+// Where a directive stands: the image path of its file and its line, from 1.
+struct ConfigPlace {
+    QByteArray file;
+    int line = 0;
+};
+
+struct ConfigDirective {
+    QByteArray keyword; // lower case, "menu color" for the MENU lines
+    QByteArray argument; // the rest of the line after the blanks
+    ConfigPlace place;
+};
+
+// What a LABEL's kernel line says it is.
+enum class KernelKind { None, LocalBoot, Kernel, Linux, Boot, Bss, Pxe, FdImage, ComBoot, Com32, Config };
+
+struct ConfigLabel {
+    QByteArray name;
+    QByteArray kernel; // the LABEL's name until a kernel line names one
+    KernelKind kind = KernelKind::Kernel;
+    std::optional<QByteArray> append;
+    QByteArray initrd;
+    ConfigPlace place;
+    // The command line the loader runs: kernel and options, or
+    // ".kind kernel options" for an explicit kind.
+    QByteArray CommandLine(const QByteArray& globalAppend) const;
+};
+
+// Output made while the configuration is read, in file order.
+struct ConfigOutput {
+    enum class Kind { Say, Display } kind;
+    QByteArray text; // SAY: the bytes printed, line break included; DISPLAY: the image path
+    ConfigPlace place;
+};
+
+struct FunctionKey {
+    QByteArray file; // as written
+    QByteArray imagePath; // as the loader looks it up
+    QByteArray background;
+    ConfigPlace place;
+};
+
+struct ConfigFile {
+    QByteArray imagePath;
+    bool found = false;
+    ConfigPlace includedFrom; // line 0 for the top file
+};
+
+struct BootConfig {
+    QByteArray folder; // the loader's current folder, an image path
+    std::vector<ConfigFile> files; // the configuration and its INCLUDEs
+    std::vector<ConfigDirective> directives; // every known directive, MENU lines included
+    std::vector<ConfigOutput> output;
+    std::array<std::optional<FunctionKey>, 12> functionKeys; // F1 to F12; F0 sets F11
+    std::vector<ConfigLabel> labels;
+    QByteArray globalAppend;
+    int prompt = 0;
+    int timeoutTenths = 0; // TIMEOUT, in tenths of a second
+    long long totalTimeoutTenths = 0;
+    std::optional<QByteArray> onTimeout;
+    std::optional<QByteArray> defaultCommand; // DEFAULT, or the UI module's command line
+    QByteArray defaultWord; // DEFAULT as written
+    std::optional<ConfigPlace> defaultPlace;
+    std::optional<QByteArray> ui;
+    std::optional<ConfigPlace> uiPlace;
+    bool noEscape = false;
+    bool noComplete = false;
+    bool allowOptions = true;
+    bool allowImplicit = true;
+    bool serial = false;
+
+    const ConfigLabel* FindLabel(const QByteArray& command) const;
+};
+
+// Reads the configuration at an image path and everything it INCLUDEs,
+// starting in folder; a file that cannot be read reads as empty and is
+// listed as not found.
+BootConfig ReadBootConfig(const BootFiles& files, const QByteArray& configPath, const QByteArray& folder);
+
+// Whether bytes look like a SYSLINUX configuration: the first line that
+// says anything starts with a directive only a configuration has.
+bool LooksLikeBootConfig(QByteArrayView bytes);
+
+// The word of a command line up to its first blank, and what follows after the blanks.
+QByteArray CommandWord(const QByteArray& command);
+QByteArray CommandArguments(const QByteArray& command);

@@ -1,0 +1,490 @@
+#include "LoaderSim.h"
+
+#include "boot/BootRendering.h"
+#include "console/ColorConsole.h"
+
+#include <array>
+
+namespace {
+
+// The lines SeaBIOS and ISOLINUX 6.04 (Debian 12) leave on the screen
+// before the configuration is read, as QEMU shows them.
+constexpr std::string_view BannerScreen = "SeaBIOS (version 1.16.2-debian-1.16.2-1)\n"
+                                          "Booting from DVD/CD...\n"
+                                          "\n"
+                                          "ISOLINUX 6.04 20200816 ETCD Copyright (C) 1994-2015 H. Peter Anvin et al\n";
+constexpr std::string_view Prompt = "boot: ";
+constexpr int Width = 80;
+
+// Keys beyond the byte range, as the loader's key reader numbers them apart.
+enum : int { KeyDelete = 0x100, KeyUp, KeyDown, KeyLeft, KeyRight, KeyHome, KeyEnd };
+constexpr int Control(char letter) { return letter - 'A' + 1; }
+
+bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
+
+// The kind a command's file name says it is.
+KernelKind KindOfName(const QByteArray& command)
+{
+    const QByteArray word = CommandWord(command);
+    static constexpr std::array<std::pair<const char*, KernelKind>, 6> Extensions = { {
+        { ".c32", KernelKind::Com32 },
+        { ".img", KernelKind::FdImage },
+        { ".bss", KernelKind::Bss },
+        { ".bin", KernelKind::Boot },
+        { ".bs", KernelKind::Boot },
+        { ".0", KernelKind::Pxe },
+    } };
+    for (const auto& [extension, kind] : Extensions) {
+        if (word.endsWith(extension))
+            return kind;
+    }
+    return KernelKind::Kernel;
+}
+
+std::optional<KernelKind> KindNamed(const QByteArray& name)
+{
+    static constexpr std::array<const char*, 11> Names
+        = { "none", "localboot", "kernel", "linux", "boot", "bss", "pxe", "fdimage", "comboot", "com32", "config" };
+    for (std::size_t kind = 0; kind < Names.size(); ++kind) {
+        if (name == Names[kind])
+            return static_cast<KernelKind>(kind);
+    }
+    return std::nullopt;
+}
+
+}
+
+LoaderSim::LoaderSim(TColorConsole& console, BootFiles files, Start start)
+    : m_console(console)
+    , m_files(std::move(files))
+    , m_start(start)
+{
+    Restart();
+}
+
+void LoaderSim::Restart()
+{
+    ClearLoaderScreen(m_console);
+    m_serial.clear();
+    m_note.clear();
+    m_history.clear();
+    m_depth = 0;
+    if (m_start == Start::Banner)
+        DrawLoaderText(m_console, BannerScreen);
+    ReadConfiguration(m_files.ConfigPath(), m_files.StartFolder());
+}
+
+void LoaderSim::Print(std::string_view text)
+{
+    DrawLoaderText(m_console, text);
+    for (char byte : text)
+        m_serial += byte == '\n' ? QByteArray("\r\n") : QByteArray(1, byte);
+}
+
+void LoaderSim::ShowFile(const QByteArray& imagePath)
+{
+    if (const std::optional<QByteArray> bytes = m_files.Read(imagePath))
+        m_serial += DrawBootFile(m_console, *bytes);
+}
+
+// ldlinux.c32 from the start: the configuration's output as it is read,
+// then the default if there is no prompt (or a UI), then the prompt.
+void LoaderSim::ReadConfiguration(const QByteArray& path, const QByteArray& folder)
+{
+    m_state = State::Done;
+    if (m_depth > 32)
+        return Leave(QStringLiteral("CONFIG leads back to the same configuration without end."));
+    ++m_depth;
+    ReadAndStart(path, folder);
+    --m_depth;
+}
+
+void LoaderSim::ReadAndStart(const QByteArray& path, const QByteArray& folder)
+{
+    m_folder = folder;
+    m_config = ReadBootConfig(m_files, path, folder);
+    for (const ConfigOutput& output : m_config.output) {
+        if (output.kind == ConfigOutput::Kind::Say)
+            Print(std::string_view(output.text.constData(), static_cast<std::size_t>(output.text.size())));
+        else
+            ShowFile(output.text);
+    }
+    if (m_config.prompt == 0) {
+        AutoBoot(true);
+        if (!m_note.isEmpty() || m_state == State::Kaboom)
+            return;
+    }
+    if (m_config.ui) {
+        Run(*m_config.defaultCommand);
+        if (!m_note.isEmpty())
+            return;
+    }
+    EnterPrompt();
+}
+
+void LoaderSim::AutoBoot(bool announce)
+{
+    if (m_config.defaultCommand) {
+        Run(*m_config.defaultCommand);
+        return;
+    }
+    if (announce)
+        Print("No DEFAULT or UI configuration directive found!\n");
+    if (m_config.noEscape) {
+        Print("\nBoot failed: press a key to retry...\n");
+        m_state = State::Kaboom;
+    }
+}
+
+void LoaderSim::EnterPrompt()
+{
+    if (!m_note.isEmpty() || m_state == State::Kaboom)
+        return;
+    if (m_config.noEscape) {
+        AutoBoot(true);
+        if (m_note.isEmpty() && m_state != State::Kaboom)
+            Leave(QStringLiteral("NOESCAPE: the loader tries the default again and again and never prompts."));
+        return;
+    }
+    Print(Prompt);
+    m_line.clear();
+    m_cursor = m_shown = 0;
+    m_historyAt = -1;
+    m_state = State::Prompt;
+    m_keyboardLeft = m_config.timeoutTenths * 100LL;
+    m_totalLeft = m_config.totalTimeoutTenths * 100LL;
+}
+
+void LoaderSim::Leave(const QString& note)
+{
+    m_note = note;
+    m_state = State::Done;
+}
+
+// The command line drawn again from column 0 of the cursor's row: prompt,
+// text, blanks over what was longer, erased to the end in 07.
+void LoaderSim::Redraw()
+{
+    const int shown = std::max<int>(static_cast<int>(m_line.size()), m_shown);
+    m_console.SetCursor({ 0, m_console.Cursor().y });
+    QByteArray text(Prompt.data(), static_cast<qsizetype>(Prompt.size()));
+    text += m_line + QByteArray(shown - m_line.size(), ' ');
+    DrawLoaderText(m_console, std::string_view(text.constData(), static_cast<std::size_t>(text.size())));
+    EraseLoaderLine(m_console);
+    const int endRow = m_console.Cursor().y;
+    const int wrapped = static_cast<int>((Prompt.size() + shown) / Width);
+    const int startRow = std::max(0, endRow - wrapped);
+    const int at = static_cast<int>(Prompt.size()) + m_cursor;
+    m_console.SetCursor({ at % Width, std::min(m_console.Rows() - 1, startRow + at / Width) });
+    m_shown = static_cast<int>(m_line.size());
+}
+
+void LoaderSim::Give(const LoaderInput& input)
+{
+    if (input.kind == LoaderInput::Kind::Sleep)
+        return Sleep(input.milliseconds);
+    if (input.kind == LoaderInput::Kind::Timeout) {
+        RunOutTimeout();
+        return;
+    }
+    if (m_state == State::Kaboom) {
+        Restart();
+        return;
+    }
+    if (m_state != State::Prompt)
+        return;
+    m_keyboardLeft = 0; // TIMEOUT waits for the first key only
+    using Key = LoaderInput::Key;
+    if (input.kind == LoaderInput::Kind::Character)
+        return Press(input.character);
+    switch (input.key) {
+    case Key::F1:
+    case Key::F2:
+    case Key::F3:
+    case Key::F4:
+    case Key::F5:
+    case Key::F6:
+    case Key::F7:
+    case Key::F8:
+    case Key::F9:
+    case Key::F10:
+    case Key::F11:
+    case Key::F12: return FunctionKey(static_cast<int>(input.key) - static_cast<int>(Key::F1));
+    case Key::Enter: return Press('\r');
+    case Key::Tab: return Press('\t');
+    case Key::Escape: return Press('\x1b');
+    case Key::Backspace: return Press('\b');
+    case Key::Delete: return Press(KeyDelete);
+    case Key::Up: return Press(KeyUp);
+    case Key::Down: return Press(KeyDown);
+    case Key::Left: return Press(KeyLeft);
+    case Key::Right: return Press(KeyRight);
+    case Key::Home: return Press(KeyHome);
+    case Key::End: return Press(KeyEnd);
+    default: return; // Page Up, Page Down and modified keys mean nothing at the prompt
+    }
+}
+
+void LoaderSim::Press(int key)
+{
+    const int length = static_cast<int>(m_line.size());
+    switch (key) {
+    case Control('L'):
+        ClearLoaderScreen(m_console);
+        m_shown = 0;
+        return Redraw();
+    case '\r':
+    case '\n': return Accept(false);
+    case '\x1b':
+    case Control('C'):
+        // Leaves the line unused, as an empty Enter does.
+        m_line.clear();
+        return Accept(false);
+    case '\b':
+    case 0x7F:
+        if (m_cursor > 0) {
+            m_line.remove(--m_cursor, 1);
+            Redraw();
+        }
+        return;
+    case Control('D'):
+    case KeyDelete:
+        if (m_cursor < length) {
+            m_line.remove(m_cursor, 1);
+            Redraw();
+        }
+        return;
+    case Control('U'):
+        if (length > 0) {
+            m_line.clear();
+            m_cursor = 0;
+            Redraw();
+        }
+        return;
+    case Control('W'):
+        if (m_cursor > 0) {
+            int start = m_cursor;
+            while (start > 0 && IsBlank(m_line[start - 1]))
+                --start;
+            while (start > 0 && !IsBlank(m_line[start - 1]))
+                --start;
+            m_line.remove(start, m_cursor - start);
+            m_cursor = start;
+            Redraw();
+        }
+        return;
+    case KeyLeft:
+    case Control('B'):
+        if (m_cursor > 0) {
+            --m_cursor;
+            Redraw();
+        }
+        return;
+    case KeyRight:
+    case Control('F'):
+        // Moves on by printing the character under the cursor again.
+        if (m_cursor < length) {
+            Print(std::string_view(m_line.constData() + m_cursor, 1));
+            ++m_cursor;
+        }
+        return;
+    case Control('K'):
+        if (m_cursor < length) {
+            m_line.truncate(m_cursor);
+            Redraw();
+        }
+        return;
+    case KeyHome:
+    case Control('A'):
+        if (m_cursor > 0) {
+            m_cursor = 0;
+            Redraw();
+        }
+        return;
+    case KeyEnd:
+    case Control('E'):
+        if (m_cursor != length) {
+            m_cursor = length;
+            Redraw();
+        }
+        return;
+    case KeyUp:
+    case Control('P'):
+    case KeyDown:
+    case Control('N'): {
+        if (m_history.empty())
+            return;
+        const bool older = key == KeyUp || key == Control('P');
+        const int count = static_cast<int>(m_history.size());
+        // Past either end of the history the line stays as it is.
+        m_historyAt
+            = older ? (m_historyAt + 1 > count ? 0 : m_historyAt + 1) : (m_historyAt < 0 ? count - 1 : m_historyAt - 1);
+        if (m_historyAt >= 0 && m_historyAt < count)
+            m_line = m_history[static_cast<std::size_t>(count - 1 - m_historyAt)];
+        m_cursor = static_cast<int>(m_line.size());
+        return Redraw();
+    }
+    case '\t':
+        if (m_config.noComplete)
+            return;
+        ListLabels();
+        return Redraw();
+    default:
+        if (key < ' ' || key > 0xFF || length >= 4095)
+            return;
+        if (m_cursor == length) {
+            m_line += static_cast<char>(key);
+            ++m_cursor;
+            const char typed = static_cast<char>(key);
+            Print(std::string_view(&typed, 1));
+            ++m_shown;
+        } else {
+            m_line.insert(m_cursor++, static_cast<char>(key));
+            Redraw();
+        }
+    }
+}
+
+// A help screen: a new line, the file by the display rules (nothing when
+// it is missing), the prompt drawn again from column 0. An F-key without a
+// file only draws the prompt again.
+void LoaderSim::FunctionKey(int index)
+{
+    if (const std::optional<::FunctionKey>& key = m_config.functionKeys[static_cast<std::size_t>(index)]) {
+        Print("\n");
+        ShowFile(key->imagePath);
+    }
+    Redraw();
+}
+
+void LoaderSim::ListLabels()
+{
+    const QByteArray prefix = CommandWord(m_line);
+    Print("\n");
+    for (const ConfigLabel& label : m_config.labels) {
+        if (label.name.startsWith(prefix))
+            Print(" " + label.name.toStdString());
+    }
+    Print("\n");
+}
+
+void LoaderSim::Accept(bool timedOut)
+{
+    m_state = State::Done;
+    if (!timedOut && !m_line.isEmpty())
+        m_history.push_back(m_line);
+    Print("\n");
+    const QByteArray command = timedOut ? QByteArray() : m_line;
+    if (!command.isEmpty())
+        Run(command);
+    else if (timedOut && m_config.onTimeout)
+        Run(*m_config.onTimeout);
+    else
+        AutoBoot(false);
+    if (m_state == State::Done && m_note.isEmpty())
+        EnterPrompt();
+}
+
+void LoaderSim::Sleep(int milliseconds)
+{
+    if (m_state != State::Prompt)
+        return;
+    long long deadline = 0;
+    for (long long left : { m_keyboardLeft, m_totalLeft }) {
+        if (left > 0)
+            deadline = deadline == 0 ? left : std::min(deadline, left);
+    }
+    if (deadline > 0 && milliseconds >= deadline)
+        return Accept(true);
+    if (m_keyboardLeft > 0)
+        m_keyboardLeft -= milliseconds;
+    if (m_totalLeft > 0)
+        m_totalLeft -= milliseconds;
+}
+
+bool LoaderSim::RunOutTimeout()
+{
+    if (m_state != State::Prompt || (m_keyboardLeft <= 0 && m_totalLeft <= 0))
+        return false;
+    Accept(true);
+    return true;
+}
+
+// A label's command line, or a command as typed; what it names is run.
+void LoaderSim::Run(const QByteArray& command)
+{
+    if (const ConfigLabel* label = m_config.FindLabel(command)) {
+        QByteArray line = label->CommandLine(m_config.globalAppend);
+        if (const QByteArray arguments = CommandArguments(command); !arguments.isEmpty())
+            line += ' ' + arguments;
+        return Execute(line, KindOfName(line));
+    }
+    if (!m_config.allowImplicit)
+        return;
+    QByteArray line = m_config.allowOptions ? command : CommandWord(command);
+    KernelKind kind = KindOfName(line);
+    if (kind == KernelKind::Kernel) {
+        // A name without an extension finds the file that has one.
+        for (const char* extension : { ".c32", ".img", ".bss", ".bin", ".bs", ".0" }) {
+            const QByteArray word = CommandWord(line) + extension;
+            const std::optional<QByteArray> path = BootFiles::Resolve(m_folder, word);
+            if (path && m_files.Exists(*path)) {
+                line = word + line.mid(CommandWord(line).size());
+                kind = KindOfName(line);
+                break;
+            }
+        }
+    }
+    Execute(line, kind);
+}
+
+void LoaderSim::Execute(QByteArray command, KernelKind kind)
+{
+    QByteArray kernel = CommandWord(command);
+    const QByteArray arguments = CommandArguments(command);
+    if (kernel.startsWith('.')) {
+        if (const std::optional<KernelKind> named = KindNamed(kernel.mid(1))) {
+            QByteArray rest = arguments;
+            if (*named == KernelKind::Com32 && !CommandWord(rest).endsWith(".c32"))
+                rest = CommandWord(rest) + ".c32" + rest.mid(CommandWord(rest).size());
+            return Execute(rest, *named);
+        }
+    }
+    const std::optional<QByteArray> path = BootFiles::Resolve(m_folder, kernel);
+    const bool exists = path && m_files.Exists(*path);
+    const QString shown = QString::fromLatin1(kernel);
+    switch (kind) {
+    case KernelKind::Com32:
+        if (exists)
+            return Leave(QStringLiteral("The loader would run the module %1 (%2); modules are not played here.")
+                             .arg(shown, QString::fromLatin1(*path)));
+        return Print("Failed to load COM32 file " + kernel.toStdString() + "\n");
+    case KernelKind::Config: {
+        const QByteArray config = path.value_or(kernel);
+        const QByteArray folder
+            = arguments.isEmpty() ? m_folder : BootFiles::Resolve(m_folder, CommandWord(arguments)).value_or(m_folder);
+        // The loader starts again on the new configuration; the screen stays.
+        return ReadConfiguration(config, folder);
+    }
+    case KernelKind::LocalBoot: return Leave(QStringLiteral("The loader would boot from the local disk."));
+    case KernelKind::Boot:
+    case KernelKind::Bss:
+    case KernelKind::Pxe:
+    case KernelKind::FdImage:
+    case KernelKind::ComBoot:
+        // A boot sector or image that is not there fails without a word.
+        if (exists)
+            Leave(QStringLiteral("The loader would hand over to %1.").arg(QString::fromLatin1(*path)));
+        return;
+    default: {
+        // "..." is left out when the command line says quiet anywhere.
+        const bool quiet = command.contains("quiet");
+        Print("Loading " + kernel.toStdString() + (quiet ? "" : "..."));
+        if (!exists)
+            return Print(" failed: No such file or directory\n");
+        Print(" ok\n");
+        return Leave(QStringLiteral("The loader would boot the kernel %1 with the options \"%2\".")
+                         .arg(QString::fromLatin1(*path), QString::fromLatin1(arguments)));
+    }
+    }
+}

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "LoaderKeys.h"
+#include "config/BootConfig.h"
+
+#include <QByteArray>
+#include <QString>
+
+class TColorConsole;
+
+// The loader played on a console: ldlinux.c32 6.04 reading a configuration
+// (its SAY and DISPLAY output as it reads), then its boot: prompt with the
+// command-line editing keys, F1-F12 help screens, Tab's label list, Enter's
+// messages, TIMEOUT and TOTALTIMEOUT on a simulated clock (no countdown is
+// shown), CONFIG to another configuration. What the real loader would then
+// boot is said in Note(), outside the screen, which stays as the loader
+// leaves it.
+class LoaderSim {
+public:
+    enum class Start {
+        Banner, // the screen that SeaBIOS and the ISOLINUX banner leave, as QEMU shows it
+        Blank,
+    };
+
+    LoaderSim(TColorConsole& console, BootFiles files, Start start = Start::Banner);
+
+    // Starts the loader anew on the start screen.
+    void Restart();
+    void Give(const LoaderInput& input);
+    // Runs the clock until the waiting timeout fires; false when none waits.
+    bool RunOutTimeout();
+    void Sleep(int milliseconds);
+
+    // Everything the loader sent to the serial port so far.
+    const QByteArray& Serial() const { return m_serial; }
+    // What the loader would do now that the simulation cannot show (boot a
+    // kernel, run a menu module); empty while it waits at its prompt.
+    const QString& Note() const { return m_note; }
+    const BootConfig& Config() const { return m_config; }
+    // Whether the loader waits for keys at its boot: prompt.
+    bool AtPrompt() const { return m_state == State::Prompt; }
+
+private:
+    enum class State { Prompt, Kaboom, Done };
+
+    void ReadConfiguration(const QByteArray& path, const QByteArray& folder);
+    void ReadAndStart(const QByteArray& path, const QByteArray& folder);
+    void Print(std::string_view text);
+    void ShowFile(const QByteArray& imagePath);
+    void EnterPrompt();
+    void Redraw();
+    void AutoBoot(bool announce);
+    void Run(const QByteArray& command);
+    void Execute(QByteArray command, KernelKind kind);
+    void Leave(const QString& note);
+    void Press(int key);
+    void FunctionKey(int index);
+    void ListLabels();
+    void Accept(bool timedOut);
+    void ArmTimers();
+
+    TColorConsole& m_console;
+    BootFiles m_files;
+    Start m_start;
+    BootConfig m_config;
+    QByteArray m_folder;
+    QByteArray m_serial;
+    QString m_note;
+    State m_state = State::Done;
+    // The command line being edited, the cursor in it, and how much the
+    // last drawing showed.
+    QByteArray m_line;
+    int m_cursor = 0;
+    int m_shown = 0;
+    std::vector<QByteArray> m_history;
+    int m_historyAt = -1;
+    // Milliseconds left, 0 for none: TIMEOUT until the first key, TOTALTIMEOUT throughout.
+    long long m_keyboardLeft = 0;
+    long long m_totalLeft = 0;
+    int m_depth = 0; // configurations started from one another; a CONFIG loop stops
+};

@@ -1,0 +1,115 @@
+// Every whole configuration recorded from the real loader, played again by
+// the simulator: the steps file's keys, typed text and sleeps are given in
+// turn, and each shot must equal the simulated screen cell for cell. A wait
+// for the loader's output with no key since the last shot stands for the
+// timeout running out. A new recording is a new case.
+#include "FakeMeasurer.h"
+#include "SharedMaterial.h"
+#include "console/ColorConsole.h"
+#include "preview/ScreenSnapshot.h"
+#include "sim/LoaderSim.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace {
+
+QByteArray Read(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+std::vector<std::string> Cases()
+{
+    std::vector<std::string> cases;
+    for (const QString& name : SharedFolder("boottruth/project/cases").entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+        cases.push_back(name.toStdString());
+    return cases;
+}
+
+QString ConfigOf(const QDir& iso)
+{
+    for (const char* candidate : { "isolinux/isolinux.cfg", "syslinux/syslinux.cfg", "isolinux.cfg" }) {
+        if (iso.exists(QString::fromLatin1(candidate)))
+            return iso.filePath(QString::fromLatin1(candidate));
+    }
+    return {};
+}
+
+void ExpectShot(const TColorConsole& console, const QString& path)
+{
+    const QJsonObject truth = QJsonDocument::fromJson(Read(path)).object();
+    ASSERT_FALSE(truth.isEmpty()) << path.toStdString();
+    const ScreenSnapshot screen = ScreenSnapshot::Of(console);
+    EXPECT_EQ(screen.cols, truth[u"cols"].toInt());
+    EXPECT_EQ(screen.rows, truth[u"rows"].toInt());
+    EXPECT_EQ(screen.cursorColumn, truth[u"cursor"][0].toInt());
+    EXPECT_EQ(screen.cursorRow, truth[u"cursor"][1].toInt());
+    for (int row = 0; row < screen.rows; ++row) {
+        SCOPED_TRACE("row " + std::to_string(row) + ": " + truth[u"text"][row].toString().toStdString());
+        EXPECT_EQ(screen.bytes[row].toHex().toStdString(), truth[u"bytes"][row].toString().toStdString());
+        EXPECT_EQ(screen.foreground[row].toStdString(), truth[u"fg"][row].toString().toStdString());
+        EXPECT_EQ(screen.background[row].toStdString(), truth[u"bg"][row].toString().toStdString());
+        EXPECT_EQ(screen.Attributes(row).toHex().toStdString(), truth[u"attrs"][row].toString().toStdString());
+    }
+}
+
+class ConfigTruth : public ::testing::TestWithParam<std::string> { };
+
+}
+
+TEST(ConfigTruthFolder, IsThere)
+{
+    REQUIRE_SHARED(!Cases().empty(), SharedFolder("boottruth/project/cases").path().toStdString());
+}
+
+TEST_P(ConfigTruth, PlaysEveryRecordedShot)
+{
+    const QString name = QString::fromStdString(GetParam());
+    const QDir folder(SharedFolder("boottruth/project/cases").filePath(name));
+    if (name.startsWith(u'b'))
+        GTEST_SKIP() << "menu.c32 is not played yet: " << GetParam();
+    const QString config = ConfigOf(QDir(folder.filePath("iso")));
+    ASSERT_FALSE(config.isEmpty()) << "no configuration in " << folder.path().toStdString();
+    FakeMeasurer measurer;
+    TColorConsole console(measurer);
+    LoaderSim loader(console, BootFiles::ForConfiguration(config));
+
+    bool keySinceShot = false, shotTaken = false;
+    int shots = 0;
+    for (const QString& line : QString::fromUtf8(Read(folder.filePath("steps"))).split(u'\n')) {
+        const QString command = line.section(u' ', 0, 0);
+        const QString rest = line.section(u' ', 1);
+        if (command == u"key") {
+            for (const QString& chord : rest.split(u' ', Qt::SkipEmptyParts)) {
+                const std::optional<LoaderInput> key = ParseKeyChord(chord);
+                ASSERT_TRUE(key) << chord.toStdString();
+                loader.Give(*key);
+            }
+            keySinceShot = true;
+        } else if (command == u"type") {
+            for (QChar character : rest)
+                loader.Give({ LoaderInput::Kind::Character, {}, static_cast<char>(character.unicode()), 0 });
+            keySinceShot = true;
+        } else if (command == u"sleep") {
+            loader.Sleep(rest.toInt());
+        } else if (command == u"wait" && !rest.startsWith(u"stable") && !rest.startsWith(u"dumpstable") && shotTaken
+            && !keySinceShot) {
+            loader.RunOutTimeout();
+        } else if (command == u"shot") {
+            SCOPED_TRACE(rest.toStdString());
+            ExpectShot(console, SharedFolder("boottruth/project/out").filePath(name + u'/' + rest + ".json"));
+            shotTaken = true;
+            keySinceShot = false;
+            ++shots;
+        }
+    }
+    EXPECT_GT(shots, 0) << "a case without shots";
+}
+
+INSTANTIATE_TEST_SUITE_P(Recorded, ConfigTruth, ::testing::ValuesIn(Cases()),
+    [](const ::testing::TestParamInfo<std::string>& recorded) { return recorded.param; });
+GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(ConfigTruth);
