@@ -7,6 +7,8 @@
 #include "ScreenSnapshot.h"
 #include "boot/BootRendering.h"
 #include "common/FileAccess.h"
+#include "config/BootConfig.h"
+#include "sim/LoaderSim.h"
 #include "console/ColorConsole.h"
 #include "console/ConsoleSinks.h"
 #include "console/qt/QtFonts.h"
@@ -47,12 +49,16 @@ struct Arguments {
     bool check = false; // report problems instead of rendering
     bool clear = false; // one 0x0C in front of each file
     int timeoutSeconds = 30; // for the virtual machine
+    // A whole configuration played by the loader's simulator instead of files.
+    QByteArray config;
+    QString keys;
+    bool blankStart = false;
     // File names as the system gave them: any bytes, "-" for standard input.
     QByteArray output;
     QByteArray outputDir;
     QByteArrayList inputs;
 
-    bool Boot() const { return mode == u"boot"; }
+    bool Boot() const { return mode == u"boot" || !config.isEmpty(); }
     bool Vm() const { return mode == u"vm"; }
     VgaDots Dots() const { return font == u"vga8" ? VgaDots::Eight : VgaDots::Nine; }
     // Blinking shows only in boot mode; the preview shows digits 8-f bright.
@@ -89,6 +95,8 @@ void NativeNames(int argc, char* argv[], const QList<QCommandLineOption>& option
                 arguments.output = value;
             else if (name == "--output-dir")
                 arguments.outputDir = value;
+            else if (name == "--config")
+                arguments.config = value;
         } else {
             arguments.inputs << word;
         }
@@ -140,8 +148,19 @@ ParsedLine Parse(int argc, char* argv[])
     const QCommandLineOption timeout(QStringLiteral("timeout"),
         QStringLiteral("vm mode: gives up after this many seconds (30)."), QStringLiteral("SECONDS"),
         QStringLiteral("30"));
-    const QList<QCommandLineOption> options
-        = { help, version, mode, format, prompt, blink, font, output, outputDir, check, clear, timeout };
+    const QCommandLineOption config(QStringLiteral("config"),
+        QStringLiteral("Plays the boot configuration FILE (isolinux.cfg ...) as the loader does, in boot mode."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption keys(QStringLiteral("keys"),
+        QStringLiteral("With --config: keys pressed at the loader, space-separated: QEMU key names (f1, ret, tab, "
+                       "ctrl-u ...), \"typed text\", sleep:MS, timeout."),
+        QStringLiteral("KEYS"));
+    const QCommandLineOption start(QStringLiteral("start"),
+        QStringLiteral("With --config: the screen the loader starts on, the firmware's and banner's (banner) or "
+                       "an empty one (blank)."),
+        QStringLiteral("banner|blank"), QStringLiteral("banner"));
+    const QList<QCommandLineOption> options = { help, version, mode, format, prompt, blink, font, output, outputDir,
+        check, clear, timeout, config, keys, start };
     parser.addOptions(options);
     parser.addPositionalArgument(QStringLiteral("FILE"),
         QStringLiteral("Display files; - reads standard input; -- ends the options."), "FILE...");
@@ -174,6 +193,9 @@ ParsedLine Parse(int argc, char* argv[])
     if (arguments.check && !parser.isSet(format))
         arguments.format = QStringLiteral("text");
     NativeNames(argc, argv, options, arguments);
+    arguments.keys = parser.value(keys);
+    arguments.blankStart = parser.value(start) == u"blank";
+    const bool playing = !arguments.config.isEmpty();
     std::optional<QString> problem = UnknownValue(QStringLiteral("mode"), arguments.mode, { "preview", "boot", "vm" });
     if (!problem && (!timeoutRead || arguments.timeoutSeconds <= 0))
         problem = QStringLiteral("--timeout takes a number of seconds above 0");
@@ -189,7 +211,21 @@ ParsedLine Parse(int argc, char* argv[])
         problem = QStringLiteral("--check writes text or --format json");
     if (!problem && arguments.format == u"serial" && !arguments.Boot() && !arguments.Vm())
         problem = QStringLiteral("--format serial needs --mode boot or vm");
-    if (!problem && arguments.inputs.isEmpty())
+    if (!problem && !playing && (parser.isSet(keys) || parser.isSet(start)))
+        problem = QStringLiteral("--keys and --start play a configuration: give --config FILE");
+    if (!problem && playing && parser.isSet(mode) && arguments.mode != u"boot")
+        problem = arguments.mode == u"vm" ? QStringLiteral("--mode vm with --config is not available yet")
+                                          : QStringLiteral("--config plays the loader: --mode preview has no meaning");
+    if (!problem && playing && (arguments.check || !arguments.inputs.isEmpty() || !arguments.outputDir.isEmpty()))
+        problem = QStringLiteral("--config renders one screen: no FILE, --check or --output-dir with it");
+    if (!problem)
+        problem = UnknownValue(QStringLiteral("start"), parser.value(start), { "banner", "blank" });
+    if (!problem && playing) {
+        QString keyError;
+        if (!ParseLoaderKeys(arguments.keys, keyError))
+            problem = keyError;
+    }
+    if (!problem && arguments.inputs.isEmpty() && !playing)
         problem = QStringLiteral("no file to render");
     if (!problem && !arguments.output.isEmpty() && !arguments.outputDir.isEmpty())
         problem = QStringLiteral("--output and --output-dir exclude each other");
@@ -294,6 +330,52 @@ QByteArray Render(const Arguments& arguments, const QByteArray& bytes)
         return screen.ToJson(arguments.Boot());
     // https://no-color.org: colour stays off when NO_COLOR is set and not empty.
     return qEnvironmentVariableIsEmpty("NO_COLOR") ? screen.ToAnsi(arguments.Blink()) : screen.ToText();
+}
+
+int Write(const QByteArray& destination, const QByteArray& result);
+
+// The simulator's screen after the keys, in the format asked for.
+int RenderConfiguration(const Arguments& arguments)
+{
+    const QString name = ShownName(arguments.config);
+    const ReadOutcome top = ReadFileNative(arguments.config, InputLimit, ReadableKinds::RegularFiles);
+    if (top.failure)
+        return Fail(QStringLiteral("cannot open %1: %2").arg(name, top.failure->reason));
+    if (!LooksLikeBootConfig(top.bytes))
+        return Fail(QStringLiteral("%1 is not a boot configuration: its first directive is no SYSLINUX keyword")
+                        .arg(name));
+    BootFiles files = BootFiles::ForConfiguration(QFile::decodeName(arguments.config));
+    const BootConfig config = ReadBootConfig(files, files.ConfigPath(), files.StartFolder());
+    for (const ConfigFile& file : config.files) {
+        const std::optional<QString> host = files.HostPath(file.imagePath);
+        if (!file.found && host && QFileInfo::exists(*host))
+            return Fail(QStringLiteral("cannot read %1, which %2 line %3 includes")
+                            .arg(*host, QString::fromLatin1(file.includedFrom.file))
+                            .arg(file.includedFrom.line));
+    }
+    QString error;
+    const std::vector<LoaderInput> keys = *ParseLoaderKeys(arguments.keys, error);
+    QtFontMeasurer measurer(arguments.Dots());
+    TColorConsole console(measurer);
+    LoadPreviewConsole(console);
+    SetPreviewFont(console.Font());
+    LoaderSim loader(console, files, arguments.blankStart ? LoaderSim::Start::Blank : LoaderSim::Start::Banner);
+    for (const LoaderInput& key : keys)
+        loader.Give(key);
+    if (!loader.Note().isEmpty())
+        std::fprintf(stderr, "glimra-render: %s\n", qPrintable(loader.Note()));
+    QByteArray result;
+    if (arguments.format == u"serial")
+        result = loader.Serial();
+    else if (arguments.format == u"png")
+        result = ToPng(
+            PaintScreen(console, arguments.Blink() ? BlinkPhase::Shown : BlinkPhase::Bright, arguments.Dots()));
+    else if (arguments.format == u"json")
+        result = ScreenSnapshot::Of(console).ToJson(true);
+    else
+        result = qEnvironmentVariableIsEmpty("NO_COLOR") ? ScreenSnapshot::Of(console).ToAnsi(arguments.Blink())
+                                                         : ScreenSnapshot::Of(console).ToText();
+    return Write(arguments.output, result);
 }
 
 // Where an input's rendering goes: standard output, --output, or DIR/NAME.EXT.
@@ -465,6 +547,8 @@ int main(int argc, char* argv[])
         return CheckAll(line.arguments);
     }
     QGuiApplication application(argc, argv);
+    if (!line.arguments.config.isEmpty())
+        return RenderConfiguration(line.arguments);
     int status = 0;
     for (const QByteArray& input : line.arguments.inputs)
         status = std::max(status, RenderOne(line.arguments, input));

@@ -345,3 +345,53 @@ TEST_F(RenderCliTest, StandardInputIsWaitedForAndAClosedOneIsNamed)
     EXPECT_EQ(closed, 1);
     EXPECT_NE(closedMessage.find("standard input is closed"), std::string::npos) << closedMessage;
 }
+
+// A configuration played by the loader's simulator, and the ways it is refused.
+TEST_F(RenderCliTest, ConfigPlaysTheLoaderAndRefusesWhatItCannotPlay)
+{
+    QDir(directory.path()).mkpath("iso/isolinux/sub.cfg"); // a folder where an INCLUDE names a file
+    const QString config = File("DISPLAY boot.msg\r\nF1 help.txt\r\nPROMPT 1\r\nLABEL linux\r\n  KERNEL vmlinuz\r\n",
+        "iso/isolinux/isolinux.cfg");
+    File("\x0c\x0f" "1eWelcome\r\n", "iso/isolinux/boot.msg");
+    File("Help text\r\n", "iso/isolinux/help.txt");
+    const QString output = directory.filePath("screen.json");
+    CliRun run = RenderCli({ "--config", config, "--keys", "\"li\" tab f1 sleep:100", "--output", output });
+    ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+    QFile written(output);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    const QJsonObject screen = QJsonDocument::fromJson(written.readAll()).object();
+    const QJsonArray text = screen["text"].toArray();
+    EXPECT_TRUE(text[0].toString().startsWith("Welcome"));
+    EXPECT_TRUE(text[1].toString().startsWith("boot: li  ")) << text[1].toString().toStdString();
+    EXPECT_TRUE(text[2].toString().startsWith(" linux  "));
+    EXPECT_TRUE(text[4].toString().startsWith("Help text"));
+    EXPECT_EQ(screen["cursor"].toArray(), (QJsonArray { 8, 5 }));
+    EXPECT_EQ(screen["attrs"].toArray()[0].toString().left(4), "1e1e");
+
+    run = RenderCli({ "--config", config, "--start", "blank", "--keys", "\"linux\" ret", "--format", "serial" });
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_TRUE(run.out.endsWith("boot: linux\r\nLoading vmlinuz... failed: No such file or directory\r\nboot: "))
+        << run.out.constData();
+
+    QFile::remove(output);
+    struct Case {
+        QStringList arguments;
+        int status;
+        const char* message;
+    };
+    const Case cases[] = {
+        { { "--config", config, "--keys", "f1 f99" }, 2, "no such key: f99" },
+        { { "--config", config, "--keys", "\"open" }, 2, "without its closing quote" },
+        { { "--config", config, "--mode", "preview" }, 2, "--mode preview has no meaning" },
+        { { "--keys", "f1", config }, 2, "give --config FILE" },
+        { { "--config", File("\x0c\x0f" "1ehello"), "--output", output }, 1, "is not a boot configuration" },
+        { { "--config", File("INCLUDE sub.cfg\r\n", "iso/isolinux/bad.cfg"), "--output", output }, 1,
+            "cannot read" },
+    };
+    for (const Case& test : cases) {
+        run = RenderCli(test.arguments);
+        EXPECT_EQ(run.exitCode, test.status) << test.message;
+        EXPECT_TRUE(run.err.contains(test.message)) << run.err.constData();
+    }
+    EXPECT_FALSE(QFile::exists(output)) << "nothing written when refused";
+}
