@@ -33,3 +33,20 @@ public:
     virtual ~FontMeasurer() = default;
     virtual TextMetrics Measure(const TFont& font) const = 0;
 };
+
+// A screen of fixed cells that is never shown: the VGA text mode's 9 x 16
+// cells, for consoles that only hold bytes and attributes.
+class FixedCellMeasurer : public FontMeasurer {
+public:
+    TextMetrics Measure(const TFont&) const override
+    {
+        TextMetrics metrics;
+        metrics.height = 16;
+        metrics.ascent = 12;
+        metrics.descent = 4;
+        metrics.aveCharWidth = 9;
+        metrics.maxCharWidth = 9;
+        metrics.pitchAndFamily = FF_MODERN;
+        return metrics;
+    }
+};

@@ -20,9 +20,10 @@ constexpr qint64 ImageLimit = 4 << 20;
 // editor's line and column of each byte.
 class Lint {
 public:
-    Lint(QByteArrayView bytes, const QString& imageFolder)
+    Lint(QByteArrayView bytes, const QString& imageFolder, int startRow)
         : m_bytes(bytes)
         , m_folder(imageFolder)
+        , m_row(std::clamp(startRow, 0, ScreenRows - 1))
     {
     }
     std::vector<Problem> Run();
@@ -61,7 +62,7 @@ private:
     bool m_scrollReported = false;
     bool m_afterEndReported = false;
     int m_column = 0; // the loader's cursor
-    int m_row = 0;
+    int m_row;
 };
 
 void Lint::Report(qsizetype offset, Severity severity, const char* code, const QString& message, Place place)
@@ -228,9 +229,27 @@ void Lint::MoveCursor(qsizetype offset, ByteRole role)
 
 }
 
-std::vector<Problem> LintDisplayFile(QByteArrayView bytes, const QString& imageFolder)
+std::vector<Problem> LintDisplayFile(QByteArrayView bytes, const QString& imageFolder, int startRow)
 {
-    return Lint(bytes, imageFolder).Run();
+    return Lint(bytes, imageFolder, startRow).Run();
+}
+
+std::vector<Problem> LintLoneDisplayFile(QByteArrayView bytes, const QString& imageFolder)
+{
+    std::vector<Problem> problems = LintDisplayFile(bytes, imageFolder);
+    if (!bytes.isEmpty() && bytes.back() != DisplayCode::LF && problems.size() <= MostProblems) {
+        const qsizetype lineStart = bytes.lastIndexOf(DisplayCode::LF) + 1;
+        int line = 1;
+        for (qsizetype at = 0; at < lineStart; ++at) {
+            const bool loneCr
+                = bytes[at] == DisplayCode::CR && (at + 1 == bytes.size() || bytes[at + 1] != DisplayCode::LF);
+            line += bytes[at] == DisplayCode::LF || loneCr;
+        }
+        problems.push_back({ line, static_cast<int>(bytes.size() - lineStart) + 1, bytes.size(), Severity::Note,
+            QStringLiteral("no-final-break"),
+            QStringLiteral("the last line has no line break: the loader's boot: prompt follows its text") });
+    }
+    return problems;
 }
 
 QString Problem::Text() const

@@ -32,7 +32,13 @@ constexpr int MostProblems = 500;
 // The problems of a display file, in file order. Images named with 0x18 are
 // looked for in imageFolder; without a folder (a document never saved)
 // every image is missing.
-std::vector<Problem> LintDisplayFile(QByteArrayView bytes, const QString& imageFolder);
+// The loader's cursor starts on startRow: a help file shown below the
+// prompt scrolls sooner than one shown on a cleared screen.
+std::vector<Problem> LintDisplayFile(QByteArrayView bytes, const QString& imageFolder, int startRow = 0);
+// A display file on its own, as the DISPLAY of a configuration: also a
+// note when its last line has no line break, since the loader's boot:
+// prompt then follows its last text.
+std::vector<Problem> LintLoneDisplayFile(QByteArrayView bytes, const QString& imageFolder);
 
 QString SeverityName(Severity severity);
 

@@ -8,12 +8,12 @@
 #include "boot/BootRendering.h"
 #include "common/FileAccess.h"
 #include "config/BootConfig.h"
-#include "sim/LoaderSim.h"
 #include "console/ColorConsole.h"
 #include "console/ConsoleSinks.h"
 #include "console/qt/QtFonts.h"
 #include "format/DisplayFile.h"
-#include "lint/Linter.h"
+#include "lint/ConfigLinter.h"
+#include "sim/LoaderSim.h"
 #include "vm/BootImage.h"
 #include "vm/HeadlessVm.h"
 
@@ -342,8 +342,8 @@ int RenderConfiguration(const Arguments& arguments)
     if (top.failure)
         return Fail(QStringLiteral("cannot open %1: %2").arg(name, top.failure->reason));
     if (!LooksLikeBootConfig(top.bytes))
-        return Fail(QStringLiteral("%1 is not a boot configuration: its first directive is no SYSLINUX keyword")
-                        .arg(name));
+        return Fail(
+            QStringLiteral("%1 is not a boot configuration: its first directive is no SYSLINUX keyword").arg(name));
     BootFiles files = BootFiles::ForConfiguration(QFile::decodeName(arguments.config));
     const BootConfig config = ReadBootConfig(files, files.ConfigPath(), files.StartFolder());
     for (const ConfigFile& file : config.files) {
@@ -368,8 +368,8 @@ int RenderConfiguration(const Arguments& arguments)
     if (arguments.format == u"serial")
         result = loader.Serial();
     else if (arguments.format == u"png")
-        result = ToPng(
-            PaintScreen(console, arguments.Blink() ? BlinkPhase::Shown : BlinkPhase::Bright, arguments.Dots()));
+        result
+            = ToPng(PaintScreen(console, arguments.Blink() ? BlinkPhase::Shown : BlinkPhase::Bright, arguments.Dots()));
     else if (arguments.format == u"json")
         result = ScreenSnapshot::Of(console).ToJson(true);
     else
@@ -477,21 +477,32 @@ struct Report {
     bool failed = false; // an error or a warning
 };
 
+void Add(const QString& name, const Problem& problem, Report& report)
+{
+    report.failed |= problem.severity != Severity::Note;
+    report.text += QStringLiteral("%1:%2:%3: %4: %5 [%6]\n")
+                       .arg(name)
+                       .arg(problem.line)
+                       .arg(problem.column)
+                       .arg(SeverityName(problem.severity), problem.Text(), problem.code)
+                       .toUtf8();
+    report.json.append(QJsonObject { { "file", name }, { "line", problem.line }, { "column", problem.column },
+        { "offset", problem.offset }, { "severity", SeverityName(problem.severity) }, { "code", problem.code },
+        { "message", problem.message }, { "count", problem.count } });
+}
+
+// A boot configuration is checked with every file of its set; a display
+// file on its own.
 void CheckOne(const QByteArray& input, const QByteArray& bytes, Report& report)
 {
     const QString name = ShownName(input);
-    for (const Problem& problem : LintDisplayFile(bytes, FolderOf(input))) {
-        report.failed |= problem.severity != Severity::Note;
-        report.text += QStringLiteral("%1:%2:%3: %4: %5 [%6]\n")
-                           .arg(name)
-                           .arg(problem.line)
-                           .arg(problem.column)
-                           .arg(SeverityName(problem.severity), problem.Text(), problem.code)
-                           .toUtf8();
-        report.json.append(QJsonObject { { "file", name }, { "line", problem.line }, { "column", problem.column },
-            { "offset", problem.offset }, { "severity", SeverityName(problem.severity) }, { "code", problem.code },
-            { "message", problem.message }, { "count", problem.count } });
+    if (input != "-" && LooksLikeBootConfig(bytes)) {
+        for (const FileProblem& found : LintBootConfig(BootFiles::ForConfiguration(name)))
+            Add(found.file == QFileInfo(name).absoluteFilePath() ? name : found.file, found.problem, report);
+        return;
     }
+    for (const Problem& problem : LintLoneDisplayFile(bytes, FolderOf(input)))
+        Add(name, problem, report);
 }
 
 QByteArray Written(const Arguments& arguments, const Report& report)

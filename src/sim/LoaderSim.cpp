@@ -67,6 +67,7 @@ void LoaderSim::Restart()
     ClearLoaderScreen(m_console);
     m_serial.clear();
     m_note.clear();
+    m_shownFiles.clear();
     m_history.clear();
     m_depth = 0;
     if (m_start == Start::Banner)
@@ -83,8 +84,10 @@ void LoaderSim::Print(std::string_view text)
 
 void LoaderSim::ShowFile(const QByteArray& imagePath)
 {
-    if (const std::optional<QByteArray> bytes = m_files.Read(imagePath))
+    if (const std::optional<QByteArray> bytes = m_files.Read(imagePath)) {
+        m_shownFiles.push_back({ imagePath, m_console.Cursor().y });
         m_serial += DrawBootFile(m_console, *bytes);
+    }
 }
 
 // ldlinux.c32 from the start: the configuration's output as it is read,

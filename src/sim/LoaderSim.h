@@ -37,6 +37,13 @@ public:
     // kernel, run a menu module); empty while it waits at its prompt.
     const QString& Note() const { return m_note; }
     const BootConfig& Config() const { return m_config; }
+    // The display files shown so far and the row the cursor stood on when
+    // each began.
+    struct ShownFile {
+        QByteArray imagePath;
+        int row = 0;
+    };
+    const std::vector<ShownFile>& ShownFiles() const { return m_shownFiles; }
     // Whether the loader waits for keys at its boot: prompt.
     bool AtPrompt() const { return m_state == State::Prompt; }
 
@@ -66,6 +73,7 @@ private:
     QByteArray m_folder;
     QByteArray m_serial;
     QString m_note;
+    std::vector<ShownFile> m_shownFiles;
     State m_state = State::Done;
     // The command line being edited, the cursor in it, and how much the
     // last drawing showed.

@@ -253,7 +253,8 @@ TEST_F(RenderCliTest, CheckReportsProblemsAndEndsWithTheirWorstKind)
     run = RenderCli({ QStringLiteral("--check"), QStringLiteral("--format"), QStringLiteral("json"), notes, bad });
     EXPECT_EQ(run.exitCode, 1);
     const QJsonArray problems = QJsonDocument::fromJson(run.out).array();
-    ASSERT_EQ(problems.size(), 2);
+    ASSERT_EQ(problems.size(), 3);
+    EXPECT_EQ(problems[2].toObject()["code"].toString(), "no-final-break") << "a file alone: the prompt follows it";
     const QJsonObject error = problems[1].toObject();
     EXPECT_EQ(error["file"].toString(), bad);
     EXPECT_EQ(error["line"].toInt(), 2);
@@ -352,7 +353,9 @@ TEST_F(RenderCliTest, ConfigPlaysTheLoaderAndRefusesWhatItCannotPlay)
     QDir(directory.path()).mkpath("iso/isolinux/sub.cfg"); // a folder where an INCLUDE names a file
     const QString config = File("DISPLAY boot.msg\r\nF1 help.txt\r\nPROMPT 1\r\nLABEL linux\r\n  KERNEL vmlinuz\r\n",
         "iso/isolinux/isolinux.cfg");
-    File("\x0c\x0f" "1eWelcome\r\n", "iso/isolinux/boot.msg");
+    File("\x0c\x0f"
+         "1eWelcome\r\n",
+        "iso/isolinux/boot.msg");
     File("Help text\r\n", "iso/isolinux/help.txt");
     const QString output = directory.filePath("screen.json");
     CliRun run = RenderCli({ "--config", config, "--keys", "\"li\" tab f1 sleep:100", "--output", output });
@@ -384,9 +387,12 @@ TEST_F(RenderCliTest, ConfigPlaysTheLoaderAndRefusesWhatItCannotPlay)
         { { "--config", config, "--keys", "\"open" }, 2, "without its closing quote" },
         { { "--config", config, "--mode", "preview" }, 2, "--mode preview has no meaning" },
         { { "--keys", "f1", config }, 2, "give --config FILE" },
-        { { "--config", File("\x0c\x0f" "1ehello"), "--output", output }, 1, "is not a boot configuration" },
-        { { "--config", File("INCLUDE sub.cfg\r\n", "iso/isolinux/bad.cfg"), "--output", output }, 1,
-            "cannot read" },
+        { { "--config",
+              File("\x0c\x0f"
+                   "1ehello"),
+              "--output", output },
+            1, "is not a boot configuration" },
+        { { "--config", File("INCLUDE sub.cfg\r\n", "iso/isolinux/bad.cfg"), "--output", output }, 1, "cannot read" },
     };
     for (const Case& test : cases) {
         run = RenderCli(test.arguments);
