@@ -226,7 +226,7 @@ void Reader::Line(const char* line, const ConfigPlace& place)
             m_config.defaultCommand = m_config.ui;
         } else if (LookingAt(p, "display")) {
             const QByteArray name = Word(SkipBlanks(p + 7));
-            m_config.output.push_back({ ConfigOutput::Kind::Display,
+            m_config.output.push_back({ ConfigOutput::Kind::DisplayFile,
                 BootFiles::Resolve(m_config.folder, name).value_or(QByteArray()), place });
         } else if (LookingAt(p, "implicit")) {
             m_config.allowImplicit = Number(p + 8) != 0;

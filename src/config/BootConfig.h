@@ -45,7 +45,7 @@ struct ConfigLabel {
 
 // Output made while the configuration is read, in file order.
 struct ConfigOutput {
-    enum class Kind { Say, Display } kind;
+    enum class Kind { Say, DisplayFile } kind;
     QByteArray text; // SAY: the bytes printed, line break included; DISPLAY: the image path
     ConfigPlace place;
 };

@@ -39,6 +39,7 @@ TGlavna::TGlavna(QWidget* parent)
     m_form.KeepLF1->setChecked(QSettings().value(KeepLfKey).toBool());
     WireHandlers();
     SetUpView();
+    SetUpConfiguration();
     FormCreate();
 }
 

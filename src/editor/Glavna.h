@@ -6,11 +6,13 @@
 #include <QMainWindow>
 #include <QTimer>
 
+class ConfigurationSession;
 class FindReplaceDialog;
 class FormatGuide;
 class ScreenHighlighter;
 class WindowedVm;
 class QFileDialog;
+class QTextDocument;
 class TAboutBox;
 class TNARHForm;
 class TPreviewFR;
@@ -120,6 +122,9 @@ private:
     void FormatGuide1Click();
     void ToggleProblems();
     void BootVm1Click();
+    // The boot configuration around the document: its dock, Open
+    // Configuration and Run Configuration (a class of their own).
+    void SetUpConfiguration();
 
     GlavnaForm m_form;
     // The dialogs, created on first use.
@@ -136,12 +141,16 @@ private:
     ScreenHighlighter* m_highlighter = nullptr;
     FormatGuide* m_guide = nullptr; // created on first use
     WindowedVm* m_vm = nullptr; // ended with the window
+    ConfigurationSession* m_configuration = nullptr;
     // Edits come in bursts: the live preview renders at most once per frame,
     // the problems are found once the burst is over.
     QTimer m_liveTimer;
     QTimer m_lintTimer;
     bool m_keyHeld = false; // the caret labels follow key presses and releases then
 };
+
+// Replacing a document asks first when it holds unsaved work.
+bool MayDiscardChanges(QWidget* parent, const QTextDocument& document);
 
 inline const QString KeepLfKey = QStringLiteral("editor/keepLfLineBreaks");
 inline const QString GeometryKey = QStringLiteral("editor/geometry");

@@ -1,12 +1,14 @@
 // The main window's File menu, edit popup menu, find and replace, and close.
 #include "Glavna.h"
 
+#include "ConfigurationSession.h"
 #include "DocumentEdit.h"
 #include "DocumentFile.h"
 #include "EditorErrors.h"
 #include "FindReplaceDialog.h"
 #include "RecentFiles.h"
 #include "common/ErrorBox.h"
+#include "config/BootConfig.h"
 #include "format/DisplayFile.h"
 
 #include <QCloseEvent>
@@ -42,12 +44,6 @@ QFileDialog* FileDialog(QWidget* parent, QFileDialog::AcceptMode mode, const QSt
     return dialog;
 }
 
-// Replacing the document with another asks first when it holds unsaved work.
-bool MayDiscard(QWidget* parent, const QTextDocument& document)
-{
-    return !document.isModified() || Confirm(parent, TGlavna::tr("Discard unsaved changes?"), QMessageBox::No);
-}
-
 // Each dialog starts in the folder it was last used in, also in a later run.
 QString FolderKey(const QFileDialog& dialog) { return dialog.objectName() + QStringLiteral("/folder"); }
 
@@ -72,6 +68,11 @@ std::optional<QString> AcceptedName(QFileDialog& dialog)
     return name;
 }
 
+}
+
+bool MayDiscardChanges(QWidget* parent, const QTextDocument& document)
+{
+    return !document.isModified() || Confirm(parent, TGlavna::tr("Discard unsaved changes?"), QMessageBox::No);
 }
 
 QFileDialog& TGlavna::OpenDialog1()
@@ -117,7 +118,7 @@ void TGlavna::PopupMenu1Popup(const QPoint& at)
 
 void TGlavna::New1Click()
 {
-    if (!MayDiscard(this, *m_form.Editor->document()))
+    if (!MayDiscardChanges(this, *m_form.Editor->document()))
         return;
     m_form.Editor->SetBytes({});
     m_lfFile = false;
@@ -128,7 +129,7 @@ void TGlavna::New1Click()
 
 void TGlavna::Open1Click()
 {
-    if (!MayDiscard(this, *m_form.Editor->document()))
+    if (!MayDiscardChanges(this, *m_form.Editor->document()))
         return;
     if (const std::optional<QString> name = AcceptedName(OpenDialog1()))
         OpenFile(*name);
@@ -141,6 +142,10 @@ void TGlavna::OpenAtStart(const QString& fileName, const QByteArray& rawName)
             throw EFileError(tr("Cannot open file \"%1\". Its name is not valid in the system's encoding")
                                  .arg(QString::fromLocal8Bit(rawName)));
         OpenFile(fileName);
+        // A boot configuration, by its name or its first directive, opens as one.
+        const QString suffix = QFileInfo(fileName).suffix().toLower();
+        if (suffix == u"cfg" || suffix == u"conf" || LooksLikeBootConfig(m_form.Editor->Bytes().left(64 * 1024)))
+            m_configuration->Open(fileName);
     });
 }
 
@@ -248,13 +253,13 @@ void TGlavna::OpenRecent(const QString& fileName)
             tr("\"%1\" is no longer there; it is taken off the list.").arg(QDir::toNativeSeparators(fileName)));
         return;
     }
-    if (MayDiscard(this, *m_form.Editor->document()))
+    if (MayDiscardChanges(this, *m_form.Editor->document()))
         RunCommand(this, [&] { OpenFile(fileName); });
 }
 
 void TGlavna::OpenDropped(const QString& fileName)
 {
-    if (MayDiscard(this, *m_form.Editor->document()))
+    if (MayDiscardChanges(this, *m_form.Editor->document()))
         RunCommand(this, [&] { OpenFile(fileName); });
 }
 

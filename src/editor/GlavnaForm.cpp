@@ -156,6 +156,8 @@ void GlavnaForm::CreateMenus(QMainWindow& window)
     New1 = WithKeys(Named(file->addAction(QWidget::tr("&New")), "New1"), QKeySequence::New);
     Open1 = WithKeys(Named(file->addAction(QWidget::tr("&Open...")), "Open1"), QKeySequence::Open);
     OpenRecent1 = Named(file->addMenu(QWidget::tr("Open &Recent")), "OpenRecent1");
+    OpenConfiguration1 = WithKeys(Named(file->addAction(QWidget::tr("Open &Configuration...")), "OpenConfiguration1"),
+        QKeySequence(QStringLiteral("Ctrl+Shift+O")));
     Save1 = WithKeys(Named(file->addAction(QWidget::tr("&Save")), "Save1"), QKeySequence::Save);
     Save1->setEnabled(false);
     SaveAs1 = WithKeys(
@@ -178,6 +180,9 @@ void GlavnaForm::CreateMenus(QMainWindow& window)
     LivePreview1 = Checkable(Named(view->addAction(QWidget::tr("&Live Preview")), "LivePreview1"));
     BootVm1 = WithKeys(
         Named(view->addAction(QWidget::tr("&Boot in Virtual Machine")), "BootVm1"), QKeySequence(Qt::Key_F9));
+    RunConfiguration1 = WithKeys(
+        Named(view->addAction(QWidget::tr("&Run Configuration")), "RunConfiguration1"), QKeySequence(Qt::Key_F6));
+    View1 = view;
     view->addSeparator();
     Colouring1 = Checkable(Named(view->addAction(QWidget::tr("&Colours in the Editor")), "Colouring1"));
     WrapLines1 = Checkable(Named(view->addAction(QWidget::tr("&Wrap Lines")), "WrapLines1"));

@@ -42,6 +42,7 @@ struct GlavnaForm {
     QAction* New1 = nullptr;
     QAction* Open1 = nullptr;
     QMenu* OpenRecent1 = nullptr; // filled when it opens
+    QAction* OpenConfiguration1 = nullptr; // a boot configuration and its set
     QAction* Save1 = nullptr;
     QAction* SaveAs1 = nullptr;
     QAction* KeepLF1 = nullptr; // checkable, remembered
@@ -56,6 +57,8 @@ struct GlavnaForm {
     QAction* WrapLines1 = nullptr; // checkable, remembered
     QAction* LivePreview1 = nullptr; // checkable, remembered
     QAction* BootVm1 = nullptr; // the document in the real loader, in QEMU
+    QAction* RunConfiguration1 = nullptr; // the configuration played by the loader's simulator
+    QMenu* View1 = nullptr;
     QAction* Problems1 = nullptr; // shows or hides the Problems dock
     ProblemsPanel* Problems = nullptr;
     QPushButton* ProblemCount = nullptr; // in the status bar; opens the dock

@@ -1,20 +1,27 @@
 // The main window's View and Help commands: colours in the editor, its font
 // and wrapping, the live preview and its caret, the problems, the guide.
+#include "ConfigurationDock.h"
+#include "ConfigurationSession.h"
 #include "DocumentEdit.h"
 #include "FormatGuide.h"
 #include "Glavna.h"
 #include "IntegerText.h"
 #include "ProblemsPanel.h"
 #include "ScreenHighlighter.h"
+#include "common/ErrorBox.h"
+#include "config/BootConfig.h"
 #include "format/Cp437.h"
 #include "preview/Preview.h"
 #include "vm/WindowedVm.h"
 
 #include <QAction>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
 #include <QStatusBar>
@@ -80,6 +87,9 @@ void TGlavna::ColouringClick()
     m_form.Editor->setPalette(palette);
     if (on && !m_highlighter) {
         m_highlighter = new ScreenHighlighter(m_form.Editor->document());
+        const int end = std::min(m_form.Editor->document()->characterCount() - 1, 8192);
+        m_highlighter->SetConfiguration(
+            LooksLikeBootConfig(Cp437::EncodeDocument(m_form.Editor->TextBetween(0, end)).bytes));
         FollowPreviewRules();
     } else if (!on && m_highlighter) {
         delete m_highlighter;
@@ -203,6 +213,59 @@ void TGlavna::FormatGuide1Click()
 
 // The document as it stands, unsaved edits included, in the real loader;
 // F9 again boots it anew.
+void TGlavna::SetUpConfiguration()
+{
+    // The first lines decide, so a long document costs nothing more.
+    const auto isConfiguration = [this] {
+        const int end = std::min(m_form.Editor->document()->characterCount() - 1, 8192);
+        return LooksLikeBootConfig(Cp437::EncodeDocument(m_form.Editor->TextBetween(0, end)).bytes);
+    };
+    m_configuration = new ConfigurationSession(*this,
+        { [this] { return m_saveTarget; }, [this] { return m_form.Editor->Bytes(); },
+            [this](const QString& file, int line) {
+                if (!IsSaveTarget(file)) {
+                    if (!MayDiscardChanges(this, *m_form.Editor->document()))
+                        return;
+                    RunCommand(this, [&] { OpenFile(file); });
+                }
+                if (!IsSaveTarget(file))
+                    return;
+                QTextCursor caret(m_form.Editor->document()->findBlockByNumber(std::max(0, line - 1)));
+                m_form.Editor->setTextCursor(caret);
+                m_form.Editor->setFocus();
+            } });
+    QAction* dock = m_configuration->Dock()->toggleViewAction();
+    dock->setObjectName(QStringLiteral("Configuration1"));
+    dock->setText(tr("Con&figuration"));
+    m_form.View1->addAction(dock);
+    connect(m_form.OpenConfiguration1, &QAction::triggered, this, [this] {
+        RunCommand(this, [this] {
+            if (const QString name = QFileDialog::getOpenFileName(this, tr("Open Configuration"), {},
+                    tr("Boot Configurations (*.cfg *.conf default);;All Files (*)"), nullptr,
+                    QFileDialog::DontUseNativeDialog);
+                !name.isEmpty()) {
+                m_configuration->Open(name);
+                if (!IsSaveTarget(name))
+                    emit m_configuration->Dock()->FileChosen(name, 1);
+            }
+        });
+    });
+    connect(m_form.RunConfiguration1, &QAction::triggered, this, [this, isConfiguration] {
+        if (!m_configuration->IsOpen() && !(isConfiguration() && !m_saveTarget.isEmpty())) {
+            QMessageBox::information(this, tr("Information"),
+                tr("Open a boot configuration first (File > Open Configuration), or save this one."));
+            return;
+        }
+        m_configuration->Run();
+    });
+    connect(m_form.Editor->document(), &QTextDocument::contentsChanged, this,
+        [this] { m_configuration->DocumentChanged(m_form.LivePreview1->isChecked()); });
+    connect(m_form.Editor->document(), &QTextDocument::contentsChanged, this, [this, isConfiguration] {
+        if (m_highlighter)
+            m_highlighter->SetConfiguration(isConfiguration());
+    });
+}
+
 void TGlavna::BootVm1Click()
 {
     if (!m_vm)

@@ -1,5 +1,7 @@
 #include "ScreenHighlighter.h"
 
+#include <QSet>
+
 #include "DocumentEdit.h"
 
 #include "console/qt/QtGeometry.h"
@@ -89,8 +91,55 @@ QTextCharFormat ScreenHighlighter::FormatOf(const Look& look) const
     }
 }
 
+void ScreenHighlighter::SetConfiguration(bool configuration)
+{
+    if (configuration == m_configuration)
+        return;
+    m_configuration = configuration;
+    rehighlight();
+}
+
+void ScreenHighlighter::HighlightDirective(const QString& text)
+{
+    static const QSet<QString> keywords = { "append", "allowoptions", "boot", "bss", "com32", "comboot", "config",
+        "console", "default", "display", "endtext", "f0", "f1", "f2", "f3", "f4", "f5", "f6", "f7", "f8", "f9", "f10",
+        "f11", "f12", "fdimage", "font", "implicit", "include", "initrd", "ipappend", "kbdmap", "kernel", "label",
+        "linux", "localboot", "menu", "noescape", "nocomplete", "nohalt", "onerror", "ontimeout", "path", "prompt",
+        "pxe", "pxeretry", "say", "sendcookies", "serial", "sysappend", "text", "timeout", "totaltimeout", "ui" };
+    qsizetype start = 0;
+    while (start < text.size() && text[start].isSpace())
+        ++start;
+    if (start < text.size() && text[start] == u'#') {
+        QTextCharFormat comment;
+        comment.setForeground(QColor(0x80, 0x80, 0x80));
+        comment.setFontItalic(true);
+        setFormat(static_cast<int>(start), static_cast<int>(text.size() - start), comment);
+        return;
+    }
+    qsizetype end = start;
+    while (end < text.size() && !text[end].isSpace())
+        ++end;
+    QString word = text.mid(start, end - start).toLower();
+    if (word == u"menu") { // MENU and its own keyword
+        qsizetype second = end;
+        while (second < text.size() && text[second].isSpace())
+            ++second;
+        end = second;
+        while (end < text.size() && !text[end].isSpace())
+            ++end;
+    }
+    if (!keywords.contains(word))
+        return;
+    QTextCharFormat keyword;
+    keyword.setForeground(QColor(0x1a, 0x3f, 0x9a));
+    keyword.setFontWeight(QFont::Bold);
+    setFormat(static_cast<int>(start), static_cast<int>(end - start), keyword);
+}
+
 void ScreenHighlighter::highlightBlock(const QString& text)
 {
+    if (m_configuration)
+        return HighlightDirective(text);
     // The reader's state, and the screen column where a line goes on in the
     // next block (a long line's next piece).
     const int previous = previousBlockState();

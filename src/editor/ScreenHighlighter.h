@@ -21,10 +21,18 @@ public:
     // backgrounds are chosen.
     void SetRules(ScreenRules rules, bool brightBackgrounds);
 
+    // A boot configuration is no screen: its directives are shown instead
+    // (keywords bold, comments dimmed).
+    void SetConfiguration(bool configuration);
+
     static constexpr int ScreenColumns = 80;
 
 protected:
     void highlightBlock(const QString& text) override;
+
+private:
+    void HighlightDirective(const QString& text);
+    bool m_configuration = false;
 
 private:
     // How a byte looks; a run of bytes that look the same takes one format.

@@ -63,7 +63,7 @@ void ConfigLint::DisplayFiles()
     const LoaderSim loader(console, m_files);
     const QString imageFolder = m_files.HostPath(m_config.folder).value_or(QString());
     for (const ConfigOutput& output : m_config.output) {
-        if (output.kind != ConfigOutput::Kind::Display)
+        if (output.kind != ConfigOutput::Kind::DisplayFile)
             continue;
         const std::optional<QByteArray> bytes = m_files.Read(output.text);
         if (!bytes) {

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "config/BootConfig.h"
+
+#include <QDockWidget>
+
+class QTreeWidget;
+class QTreeWidgetItem;
+
+// The Configuration dock: the files of the open boot configuration (it and
+// its INCLUDEs, the DISPLAY files, each F-key's file, the UI module), what
+// it SAYs, its PROMPT, TIMEOUT and DEFAULT, and its labels. A missing file
+// is marked. Activating an entry asks for its file at its line.
+class ConfigurationDock : public QDockWidget {
+    Q_OBJECT
+
+public:
+    explicit ConfigurationDock(QWidget* parent = nullptr);
+
+    void Show(const BootFiles& files, const BootConfig& config);
+    QTreeWidget* Tree() const { return m_tree; }
+
+signals:
+    void FileChosen(const QString& file, int line);
+
+private:
+    QTreeWidgetItem* Group(const QString& title);
+    void AddFile(QTreeWidgetItem* group, const QString& role, const QByteArray& imagePath, const ConfigPlace& place);
+
+    QTreeWidget* m_tree;
+    const BootFiles* m_files = nullptr;
+};

@@ -1,0 +1,82 @@
+#include "ConfigurationSession.h"
+
+#include "ConfigurationDock.h"
+#include "RunConfiguration.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QMainWindow>
+
+ConfigurationSession::ConfigurationSession(QMainWindow& window, Document document)
+    : m_mainWindow(window)
+    , m_document(std::move(document))
+    , m_dock(new ConfigurationDock(&window))
+{
+    m_dock->setAllowedAreas(Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea);
+    window.addDockWidget(Qt::RightDockWidgetArea, m_dock);
+    m_dock->hide();
+    connect(m_dock, &ConfigurationDock::FileChosen, this,
+        [this](const QString& file, int line) { m_document.open(file, line); });
+    // Edits come in bursts; the set is read again once one is over.
+    m_refresh.setSingleShot(true);
+    m_refresh.setInterval(150);
+    connect(&m_refresh, &QTimer::timeout, this, &ConfigurationSession::Refresh);
+}
+
+ConfigurationSession::~ConfigurationSession() = default;
+
+void ConfigurationSession::Open(const QString& configFile)
+{
+    m_configFile = QFileInfo(configFile).absoluteFilePath();
+    Refresh();
+    m_dock->show();
+    m_dock->raise();
+    if (m_window)
+        m_window->SetConfiguration(m_configFile);
+}
+
+void ConfigurationSession::Refresh()
+{
+    if (m_configFile.isEmpty())
+        return;
+    m_files = std::make_unique<BootFiles>(BootFiles::ForConfiguration(m_configFile));
+    const QString file = m_document.file();
+    if (!file.isEmpty())
+        m_files->SetText(file, m_document.bytes());
+    m_dock->Show(*m_files, ReadBootConfig(*m_files, m_files->ConfigPath(), m_files->StartFolder()));
+    if (m_window && m_window->isVisible() && m_follow)
+        m_window->Replay();
+}
+
+void ConfigurationSession::Run()
+{
+    if (m_configFile.isEmpty()) {
+        // A configuration open as the document is played as it is.
+        const QString file = m_document.file();
+        if (file.isEmpty() || !LooksLikeBootConfig(m_document.bytes()))
+            return;
+        Open(file);
+    }
+    if (!m_window) {
+        m_window = std::make_unique<RunConfigurationWindow>(&m_mainWindow);
+        m_window->SetUnsavedText([this] {
+            QHash<QString, QByteArray> texts;
+            if (const QString file = m_document.file(); !file.isEmpty())
+                texts.insert(QDir::cleanPath(QFileInfo(file).absoluteFilePath()), m_document.bytes());
+            return texts;
+        });
+        m_window->SetConfiguration(m_configFile);
+    } else {
+        m_window->Replay();
+    }
+    m_window->show();
+    m_window->raise();
+    m_window->activateWindow();
+}
+
+void ConfigurationSession::DocumentChanged(bool follow)
+{
+    m_follow = follow;
+    if (!m_configFile.isEmpty())
+        m_refresh.start();
+}

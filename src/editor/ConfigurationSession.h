@@ -1,0 +1,56 @@
+#pragma once
+
+#include "config/BootConfig.h"
+
+#include <QObject>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+class ConfigurationDock;
+class QMainWindow;
+class RunConfigurationWindow;
+
+// The open boot configuration of the main window: its dock and its Run
+// Configuration window, both following the document. The window says how
+// to reach the document: its file and bytes, and how to open another file
+// at a line.
+class ConfigurationSession : public QObject {
+    Q_OBJECT
+
+public:
+    struct Document {
+        std::function<QString()> file; // on disk; empty while never saved
+        std::function<QByteArray()> bytes;
+        std::function<void(const QString& file, int line)> open;
+    };
+    ConfigurationSession(QMainWindow& window, Document document);
+    ~ConfigurationSession() override;
+
+    // Reads the configuration and shows its dock.
+    void Open(const QString& configFile);
+    bool IsOpen() const { return !m_configFile.isEmpty(); }
+    const QString& ConfigFile() const { return m_configFile; }
+    // Shows the Run Configuration window, playing the configuration (or
+    // the document, when it is a configuration itself).
+    void Run();
+    // The document changed: the dock reads again, the window replays when
+    // following edits.
+    void DocumentChanged(bool follow);
+
+    ConfigurationDock* Dock() const { return m_dock; }
+    RunConfigurationWindow* Window() const { return m_window.get(); }
+
+private:
+    void Refresh();
+
+    QMainWindow& m_mainWindow;
+    Document m_document;
+    ConfigurationDock* m_dock;
+    std::unique_ptr<RunConfigurationWindow> m_window;
+    std::unique_ptr<BootFiles> m_files;
+    QString m_configFile;
+    QTimer m_refresh;
+    bool m_follow = false;
+};

@@ -1,0 +1,187 @@
+#include "RunConfiguration.h"
+
+#include "common/Named.h"
+#include "console/qt/ConsoleWidget.h"
+#include "preview/PreviewConsole.h"
+
+#include <QCheckBox>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+RunConfigurationWindow::RunConfigurationWindow(QWidget* parent)
+    : QWidget(parent, Qt::Window)
+    , m_console(m_measurer)
+{
+    setObjectName(QStringLiteral("RunConfiguration"));
+    setAttribute(Qt::WA_QuitOnClose, false);
+    setWindowTitle(tr("Run Configuration"));
+    LoadPreviewConsole(m_console);
+    SetPreviewFont(m_console.Font());
+    m_console.RemeasureFont();
+    m_screen = Named(new ConsoleWidget(m_console, this), "Screen");
+    m_screen->setFixedSize(m_screen->SizeForWholeGrid());
+    m_screen->setFocusPolicy(Qt::StrongFocus);
+    m_screen->installEventFilter(this);
+
+    auto* keys = new QGridLayout;
+    keys->setSpacing(2);
+    using Key = LoaderInput::Key;
+    for (int index = 0; index < 12; ++index) {
+        auto* button = Named(new QPushButton(QStringLiteral("F%1").arg(index + 1), this),
+            QStringLiteral("F%1").arg(index + 1).toLatin1().constData());
+        button->setFocusPolicy(Qt::NoFocus);
+        const Key key = static_cast<Key>(static_cast<int>(Key::F1) + index);
+        connect(button, &QPushButton::clicked, this, [this, key] { Give({ LoaderInput::Kind::Key, key, 0, 0 }); });
+        keys->addWidget(button, 0, index);
+    }
+    auto* restart = Named(new QPushButton(tr("&Restart"), this), "Restart");
+    auto* timeout = Named(new QPushButton(tr("Let the &timeout run out"), this), "RunOutTimeout");
+    m_blankStart = Named(new QCheckBox(tr("Start from a &blank screen"), this), "BlankStart");
+    connect(restart, &QPushButton::clicked, this, &RunConfigurationWindow::Restart);
+    connect(timeout, &QPushButton::clicked, this, [this] {
+        Give({ LoaderInput::Kind::Timeout, LoaderInput::Key::None, 0, 0 });
+    });
+    connect(m_blankStart, &QCheckBox::toggled, this, &RunConfigurationWindow::Restart);
+    auto* controls = new QHBoxLayout;
+    controls->addWidget(restart);
+    controls->addWidget(timeout);
+    controls->addWidget(m_blankStart);
+    controls->addStretch();
+    m_note = Named(new QLabel(this), "Note");
+    m_note->setWordWrap(true);
+    m_note->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_screen);
+    layout->addLayout(keys);
+    layout->addLayout(controls);
+    layout->addWidget(m_note);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    // A VGA card blinks about twice a second.
+    m_blinkTimer.setInterval(267);
+    connect(&m_blinkTimer, &QTimer::timeout, this, &RunConfigurationWindow::ToggleBlink);
+    m_screen->SetBlinkPhase(BlinkPhase::Shown);
+    m_blinkTimer.start();
+}
+
+RunConfigurationWindow::~RunConfigurationWindow()
+{
+    // The widget refers to the console, which goes first among the members.
+    delete m_screen;
+}
+
+void RunConfigurationWindow::SetConfiguration(const QString& configFile)
+{
+    m_configFile = configFile;
+    setWindowTitle(tr("Run Configuration — %1").arg(QFileInfo(configFile).fileName()));
+    Restart();
+}
+
+void RunConfigurationWindow::Restart()
+{
+    m_given.clear();
+    Play();
+}
+
+void RunConfigurationWindow::Replay() { Play(); }
+
+void RunConfigurationWindow::Play()
+{
+    if (m_configFile.isEmpty())
+        return;
+    BootFiles files = BootFiles::ForConfiguration(m_configFile);
+    if (m_unsaved) {
+        const QHash<QString, QByteArray> texts = m_unsaved();
+        for (auto text = texts.begin(); text != texts.end(); ++text)
+            files.SetText(text.key(), text.value());
+    }
+    m_screen->setUpdatesEnabled(false);
+    m_loader = std::make_unique<LoaderSim>(
+        m_console, std::move(files), m_blankStart->isChecked() ? LoaderSim::Start::Blank : LoaderSim::Start::Banner);
+    for (const LoaderInput& input : m_given)
+        m_loader->Give(input);
+    m_screen->setUpdatesEnabled(true);
+    m_screen->InvalidateAll();
+    ShowNote();
+}
+
+void RunConfigurationWindow::Give(const LoaderInput& input)
+{
+    if (!m_loader)
+        return;
+    m_given.push_back(input);
+    m_loader->Give(input);
+    m_screen->InvalidateAll();
+    ShowNote();
+}
+
+void RunConfigurationWindow::ShowNote()
+{
+    QString note = m_loader ? m_loader->Note() : QString();
+    if (m_loader && m_loader->AtPrompt() && m_loader->Config().timeoutTenths > 0 && m_given.empty())
+        note = tr("The loader waits %1 s for a first key, showing no countdown, then boots its default.")
+                   .arg(m_loader->Config().timeoutTenths / 10.0);
+    m_note->setText(note);
+}
+
+void RunConfigurationWindow::ToggleBlink()
+{
+    m_blinkShown = !m_blinkShown;
+    m_screen->SetBlinkPhase(m_blinkShown ? BlinkPhase::Shown : BlinkPhase::Hidden);
+}
+
+bool RunConfigurationWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    // Every key on the screen is the loader's, F1 and the others too,
+    // before any of the main window's shortcuts.
+    if (watched == m_screen && event->type() == QEvent::ShortcutOverride) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (LoaderInputOf(key->key(), key->modifiers(), key->text()))
+            event->accept();
+        return false;
+    }
+    if (watched == m_screen && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (const std::optional<LoaderInput> input = LoaderInputOf(key->key(), key->modifiers(), key->text()))
+            Give(*input);
+        return true; // Tab too: the screen keeps the focus, as the loader keeps the keyboard
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+std::optional<LoaderInput> LoaderInputOf(int key, Qt::KeyboardModifiers modifiers, const QString& text)
+{
+    using Key = LoaderInput::Key;
+    const auto press = [](Key pressed) { return LoaderInput { LoaderInput::Kind::Key, pressed, 0, 0 }; };
+    const bool plain = (modifiers & ~(Qt::KeypadModifier | Qt::ShiftModifier)) == 0;
+    if (key >= Qt::Key_F1 && key <= Qt::Key_F12)
+        return modifiers == Qt::NoModifier ? press(static_cast<Key>(static_cast<int>(Key::F1) + key - Qt::Key_F1))
+                                           : press(Key::None);
+    switch (key) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return press(Key::Enter);
+    case Qt::Key_Tab: return press(Key::Tab);
+    case Qt::Key_Escape: return press(Key::Escape);
+    case Qt::Key_Backspace: return press(Key::Backspace);
+    case Qt::Key_Delete: return press(Key::Delete);
+    case Qt::Key_Up: return press(Key::Up);
+    case Qt::Key_Down: return press(Key::Down);
+    case Qt::Key_Left: return press(Key::Left);
+    case Qt::Key_Right: return press(Key::Right);
+    case Qt::Key_PageUp: return press(Key::PageUp);
+    case Qt::Key_PageDown: return press(Key::PageDown);
+    case Qt::Key_Home: return press(Key::Home);
+    case Qt::Key_End: return press(Key::End);
+    default: break;
+    }
+    if ((modifiers & Qt::ControlModifier) && key >= Qt::Key_A && key <= Qt::Key_Z)
+        return LoaderInput { LoaderInput::Kind::Character, Key::None, static_cast<char>(key - Qt::Key_A + 1), 0 };
+    if (plain && text.size() == 1 && text[0].unicode() >= 0x20 && text[0].unicode() < 0x7F)
+        return LoaderInput { LoaderInput::Kind::Character, Key::None, static_cast<char>(text[0].unicode()), 0 };
+    return std::nullopt;
+}

@@ -1,0 +1,69 @@
+#pragma once
+
+#include "console/ColorConsole.h"
+#include "console/qt/QtFonts.h"
+#include "sim/LoaderSim.h"
+
+#include <QHash>
+#include <QTimer>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+class ConsoleWidget;
+class QCheckBox;
+class QLabel;
+
+// The Run Configuration window: the loader played on an 80 x 25 screen in
+// the boot mode's console, font and blinking. Keys typed on the screen go
+// to the loader's prompt as at the real one; buttons press F1-F12, start
+// anew and let the timeout run out. What the loader would then boot is
+// said below the screen, which stays as the loader leaves it.
+class RunConfigurationWindow : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit RunConfigurationWindow(QWidget* parent = nullptr);
+    ~RunConfigurationWindow() override;
+
+    // The configuration to play, and the unsaved text of open documents by
+    // their file on disk, which the loader reads instead of the files.
+    void SetConfiguration(const QString& configFile);
+    void SetUnsavedText(std::function<QHash<QString, QByteArray>()> source) { m_unsaved = std::move(source); }
+    const QString& ConfigFile() const { return m_configFile; }
+
+    // Starts the loader anew and gives it again the keys given so far:
+    // the screen follows edits.
+    void Replay();
+    // Starts the loader anew without keys.
+    void Restart();
+    void Give(const LoaderInput& input);
+
+    const TColorConsole& Console() const { return m_console; }
+    const LoaderSim* Loader() const { return m_loader.get(); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void Play();
+    void ShowNote();
+    void ToggleBlink();
+
+    QtFontMeasurer m_measurer;
+    TColorConsole m_console;
+    ConsoleWidget* m_screen = nullptr;
+    QLabel* m_note = nullptr;
+    QCheckBox* m_blankStart = nullptr;
+    std::unique_ptr<LoaderSim> m_loader;
+    std::vector<LoaderInput> m_given; // since the last restart
+    QString m_configFile;
+    std::function<QHash<QString, QByteArray>()> m_unsaved;
+    QTimer m_blinkTimer;
+    bool m_blinkShown = true;
+};
+
+// A key pressed on the screen as the loader's keyboard would report it;
+// nothing for a key the loader does not see.
+std::optional<LoaderInput> LoaderInputOf(int key, Qt::KeyboardModifiers modifiers, const QString& text);

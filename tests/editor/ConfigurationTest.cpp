@@ -1,0 +1,118 @@
+// A boot configuration in the editor: opened from the command line, its
+// dock, and the Run Configuration window playing the loader with the
+// document's unsaved text, keys pressed on its screen.
+#include "EditorFixture.h"
+#include "ModalAnswers.h"
+#include "editor/ConfigurationDock.h"
+#include "editor/RunConfiguration.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+
+namespace {
+
+class ConfigurationTest : public EditorFixture {
+protected:
+    QString Write(const QString& name, const QByteArray& bytes)
+    {
+        QDir(tree.path()).mkpath(QFileInfo(tree.filePath(name)).path());
+        QFile file(tree.filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return file.fileName();
+    }
+    // The texts of a dock group's entries, "role value".
+    QStringList Entries(const QString& group) const
+    {
+        QStringList entries;
+        const QTreeWidget* list = Find<QTreeWidget>(glavna, "ConfigurationTree");
+        for (int index = 0; index < list->topLevelItemCount(); ++index) {
+            const QTreeWidgetItem* top = list->topLevelItem(index);
+            for (int child = 0; top->text(0) == group && child < top->childCount(); ++child)
+                entries << top->child(child)->text(0) + u' ' + top->child(child)->text(1);
+        }
+        return entries;
+    }
+    QString ScreenRow(const RunConfigurationWindow& window, int row) const
+    {
+        return QString::fromLatin1(window.Console().ScreenRow(row)).trimmed();
+    }
+    QTemporaryDir tree;
+};
+
+}
+
+TEST_F(ConfigurationTest, OpensRunsAndFollowsTheUnsavedConfiguration)
+{
+    const QString config = Write("isolinux/isolinux.cfg", "DISPLAY boot.msg\r\nF1 help.txt\r\nPROMPT 1\r\n");
+    Write("isolinux/boot.msg",
+        "\x0c"
+        "Welcome\r\n");
+    Write("isolinux/help.txt", "Help screen\r\n");
+    glavna.OpenAtStart(config, QFile::encodeName(config));
+    EXPECT_EQ(Entries("Files"),
+        (QStringList {
+            "Configuration /isolinux/isolinux.cfg", "DISPLAY /isolinux/boot.msg", "F1 /isolinux/help.txt" }));
+
+    // An unsaved edit: F2 names a file that is not there.
+    QTextCursor end = Editor->textCursor();
+    end.movePosition(QTextCursor::End);
+    Editor->setTextCursor(end);
+    QTest::keyClicks(Editor, "F2 absent.txt");
+    QTest::keyClick(Editor, Qt::Key_Return);
+    Find<QAction>(glavna, "LivePreview1")->setChecked(true);
+    Find<QAction>(glavna, "RunConfiguration1")->trigger();
+    auto* window = glavna.findChild<RunConfigurationWindow*>();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(ScreenRow(*window, 0), "Welcome");
+    EXPECT_EQ(ScreenRow(*window, 1), "boot:");
+
+    QWidget* screen = Find<QWidget>(*window, "Screen");
+    QTest::keyClicks(screen, "li");
+    QTest::keyClick(screen, Qt::Key_F1);
+    EXPECT_EQ(ScreenRow(*window, 2), "Help screen");
+    EXPECT_EQ(ScreenRow(*window, 3), "boot: li");
+    QTest::keyClick(screen, Qt::Key_Tab);
+    EXPECT_TRUE(screen->hasFocus() || !window->isActiveWindow()) << "Tab stays with the loader";
+    Find<QPushButton>(*window, "F2")->click();
+    EXPECT_EQ(ScreenRow(*window, 6), "boot: li") << "F2 from the unsaved text: a missing file, a new prompt";
+
+    // An edit to the document replays the keys on the edited configuration.
+    Editor->SetBytes("DISPLAY boot.msg\r\nF1 help.txt\r\nPROMPT 1\r\nSAY edited\r\n");
+    QTest::keyClick(Editor, Qt::Key_End);
+    QTest::keyClicks(Editor, " ");
+    QTRY_COMPARE(ScreenRow(*window, 1), QStringLiteral("edited"));
+
+    Find<QPushButton>(*window, "Restart")->click();
+    EXPECT_EQ(ScreenRow(*window, 2), "boot:");
+    EXPECT_EQ(Entries("Output"), QStringList { "SAY edited" });
+}
+
+TEST_F(ConfigurationTest, KeysOnTheScreenAreTheLoadersKeys)
+{
+    using Key = LoaderInput::Key;
+    struct Case {
+        int key;
+        Qt::KeyboardModifiers modifiers;
+        QString text;
+        Key expected;
+        char character;
+    };
+    const Case cases[] = {
+        { Qt::Key_F1, Qt::NoModifier, {}, Key::F1, 0 },
+        { Qt::Key_F12, Qt::NoModifier, {}, Key::F12, 0 },
+        { Qt::Key_F1, Qt::ShiftModifier, {}, Key::None, 0 },
+        { Qt::Key_Return, Qt::NoModifier, "\r", Key::Enter, 0 },
+        { Qt::Key_Tab, Qt::NoModifier, "\t", Key::Tab, 0 },
+        { Qt::Key_U, Qt::ControlModifier, "\x15", Key::None, '\x15' },
+        { Qt::Key_A, Qt::ShiftModifier, "A", Key::None, 'A' },
+    };
+    for (const Case& test : cases) {
+        const std::optional<LoaderInput> input = LoaderInputOf(test.key, test.modifiers, test.text);
+        ASSERT_TRUE(input) << test.key;
+        EXPECT_EQ(input->key, test.expected) << test.key;
+        EXPECT_EQ(input->character, test.character) << test.key;
+    }
+    EXPECT_FALSE(LoaderInputOf(Qt::Key_Shift, Qt::ShiftModifier, {}));
+}
