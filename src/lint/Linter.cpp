@@ -8,6 +8,8 @@
 
 #include <QFile>
 
+#include <cstring>
+
 namespace {
 
 constexpr int ScreenColumns = 80;
@@ -50,7 +52,9 @@ private:
     QString m_folder;
     ByteReader m_reader { ScreenRules::Boot };
     std::vector<Problem> m_problems;
-    std::vector<std::size_t> m_onLine; // the findings of the line being read
+    // The findings of the line being read, by their code: a file full of one
+    // fault costs a comparison a byte, not an allocation.
+    std::vector<std::pair<const char*, std::size_t>> m_onLine;
     int m_omitted = 0; // past MostProblems
     Severity m_omittedWorst = Severity::Note;
     Place m_place;
@@ -67,11 +71,10 @@ private:
 
 void Lint::Report(qsizetype offset, Severity severity, const char* code, const QString& message, Place place)
 {
-    const QString name = QString::fromLatin1(code);
-    if (!m_onLine.empty() && m_problems[m_onLine.front()].line != place.line)
+    if (!m_onLine.empty() && m_problems[m_onLine.front().second].line != place.line)
         m_onLine.clear();
-    for (std::size_t index : m_onLine) {
-        if (m_problems[index].code == name && m_problems[index].message == message) {
+    for (const auto& [known, index] : m_onLine) {
+        if (std::strcmp(known, code) == 0 && m_problems[index].message == message) {
             ++m_problems[index].count;
             return;
         }
@@ -81,9 +84,9 @@ void Lint::Report(qsizetype offset, Severity severity, const char* code, const Q
         m_omittedWorst = std::min(m_omittedWorst, severity);
         return;
     }
-    m_onLine.push_back(m_problems.size());
-    m_problems.push_back(
-        { place.line, static_cast<int>(offset - place.lineStart) + 1, offset, severity, name, message });
+    m_onLine.emplace_back(code, m_problems.size());
+    m_problems.push_back({ place.line, static_cast<int>(offset - place.lineStart) + 1, offset, severity,
+        QString::fromLatin1(code), message });
 }
 
 // A CR LF pair, a lone CR and a lone LF each end a line, as opening does.
