@@ -11,6 +11,7 @@
 #include "common/ErrorBox.h"
 #include "config/BootConfig.h"
 #include "format/Cp437.h"
+#include "lint/ConfigLinter.h"
 #include "preview/Preview.h"
 #include "vm/WindowedVm.h"
 
@@ -33,6 +34,14 @@ const QString ColouringKey = QStringLiteral("view/colouring");
 const QString FontKey = QStringLiteral("view/editorFont");
 const QString WrapKey = QStringLiteral("view/wrapLines");
 const QString LiveKey = QStringLiteral("view/livePreview");
+
+// Whether the document is a boot configuration. The first lines decide,
+// so a long document costs nothing more.
+bool IsConfiguration(const DocumentEdit& editor)
+{
+    const int end = std::min(editor.document()->characterCount() - 1, 8192);
+    return LooksLikeBootConfig(Cp437::EncodeDocument(editor.TextBetween(0, end)).bytes);
+}
 
 // A frame at 60 Hz.
 constexpr int LiveDelay = 16;
@@ -87,9 +96,7 @@ void TGlavna::ColouringClick()
     m_form.Editor->setPalette(palette);
     if (on && !m_highlighter) {
         m_highlighter = new ScreenHighlighter(m_form.Editor->document());
-        const int end = std::min(m_form.Editor->document()->characterCount() - 1, 8192);
-        m_highlighter->SetConfiguration(
-            LooksLikeBootConfig(Cp437::EncodeDocument(m_form.Editor->TextBetween(0, end)).bytes));
+        m_highlighter->SetConfiguration(IsConfiguration(*m_form.Editor));
         FollowPreviewRules();
     } else if (!on && m_highlighter) {
         delete m_highlighter;
@@ -141,11 +148,35 @@ void TGlavna::RefreshLivePreview()
 }
 
 // Images are looked for beside the file the document was opened from or
-// saved to.
+// saved to. A saved configuration is checked with its whole set, unsaved
+// text included; problems in its other files name them.
 void TGlavna::RefreshProblems()
 {
     const QString folder = m_saveTarget.isEmpty() ? QString() : QFileInfo(m_saveTarget).absolutePath();
-    const std::vector<Problem> problems = LintDisplayFile(m_form.Editor->Bytes(), folder);
+    const QByteArray bytes = m_form.Editor->Bytes();
+    std::vector<Problem> problems;
+    if (!m_saveTarget.isEmpty() && IsConfiguration(*m_form.Editor)) {
+        BootFiles files
+            = BootFiles::ForConfiguration(m_configuration->IsOpen() ? m_configuration->ConfigFile() : m_saveTarget);
+        files.SetText(m_saveTarget, bytes);
+        const QString self = QFileInfo(m_saveTarget).absoluteFilePath();
+        for (const FileProblem& found : LintBootConfig(files)) {
+            Problem problem = found.problem;
+            if (QFileInfo(found.file).absoluteFilePath() == self) {
+                // Lines as the document has them, each from its first byte.
+                qsizetype offset = 0;
+                for (int line = 1; line < problem.line && offset >= 0; ++line)
+                    offset = bytes.indexOf('\n', offset) + 1;
+                problem.offset = std::max<qsizetype>(offset, 0);
+            } else {
+                problem.message = QFileInfo(found.file).fileName() + QStringLiteral(": ") + problem.message;
+                problem.offset = 0;
+            }
+            problems.push_back(problem);
+        }
+    } else {
+        problems = LintLoneDisplayFile(bytes, folder);
+    }
     m_form.Problems->Show(problems);
     int count = 0;
     for (const Problem& problem : problems)
@@ -215,11 +246,7 @@ void TGlavna::FormatGuide1Click()
 // F9 again boots it anew.
 void TGlavna::SetUpConfiguration()
 {
-    // The first lines decide, so a long document costs nothing more.
-    const auto isConfiguration = [this] {
-        const int end = std::min(m_form.Editor->document()->characterCount() - 1, 8192);
-        return LooksLikeBootConfig(Cp437::EncodeDocument(m_form.Editor->TextBetween(0, end)).bytes);
-    };
+    const auto isConfiguration = [this] { return IsConfiguration(*m_form.Editor); };
     m_configuration = new ConfigurationSession(*this,
         { [this] { return m_saveTarget; }, [this] { return m_form.Editor->Bytes(); },
             [this](const QString& file, int line) {
