@@ -40,9 +40,9 @@ void ConfigurationSession::Refresh()
     if (m_configFile.isEmpty())
         return;
     m_files = std::make_unique<BootFiles>(BootFiles::ForConfiguration(m_configFile));
-    const QString file = m_document.file();
-    if (!file.isEmpty())
-        m_files->SetText(file, m_document.bytes());
+    const QHash<QString, QByteArray> texts = m_document.texts();
+    for (auto text = texts.begin(); text != texts.end(); ++text)
+        m_files->SetText(text.key(), text.value());
     m_dock->Show(*m_files, ReadBootConfig(*m_files, m_files->ConfigPath(), m_files->StartFolder()));
     if (m_window && m_window->isVisible() && m_follow)
         m_window->Replay();
@@ -59,12 +59,7 @@ void ConfigurationSession::Run()
     }
     if (!m_window) {
         m_window = std::make_unique<RunConfigurationWindow>(&m_mainWindow);
-        m_window->SetUnsavedText([this] {
-            QHash<QString, QByteArray> texts;
-            if (const QString file = m_document.file(); !file.isEmpty())
-                texts.insert(QDir::cleanPath(QFileInfo(file).absoluteFilePath()), m_document.bytes());
-            return texts;
-        });
+        m_window->SetUnsavedText([this] { return m_document.texts(); });
         m_window->SetConfiguration(m_configFile);
     } else {
         m_window->Replay();
@@ -72,6 +67,15 @@ void ConfigurationSession::Run()
     m_window->show();
     m_window->raise();
     m_window->activateWindow();
+}
+
+void ConfigurationSession::Close()
+{
+    m_configFile.clear();
+    m_files.reset();
+    m_dock->hide();
+    if (m_window)
+        m_window->close();
 }
 
 void ConfigurationSession::DocumentChanged(bool follow)

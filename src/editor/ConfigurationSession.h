@@ -2,6 +2,7 @@
 
 #include "config/BootConfig.h"
 
+#include <QHash>
 #include <QObject>
 #include <QTimer>
 
@@ -23,6 +24,8 @@ public:
     struct Document {
         std::function<QString()> file; // on disk; empty while never saved
         std::function<QByteArray()> bytes;
+        // The text of every open document saved to a file, by that file.
+        std::function<QHash<QString, QByteArray>()> texts;
         std::function<void(const QString& file, int line)> open;
     };
     ConfigurationSession(QMainWindow& window, Document document);
@@ -31,6 +34,8 @@ public:
     // Reads the configuration and shows its dock.
     void Open(const QString& configFile);
     bool IsOpen() const { return !m_configFile.isEmpty(); }
+    // Forgets the configuration: the dock hides, the window closes.
+    void Close();
     const QString& ConfigFile() const { return m_configFile; }
     // Shows the Run Configuration window, playing the configuration (or
     // the document, when it is a configuration itself).

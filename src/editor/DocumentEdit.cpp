@@ -76,11 +76,12 @@ void DocumentEdit::InsertLines(QTextCursor& cursor, QStringView text)
 
 // The block texts are raw: plain text would turn byte 0xFF, the
 // non-breaking space, into an ordinary space.
-QString DocumentEdit::TextBetween(int from, int to) const
+QString DocumentEdit::TextBetween(int from, int to) const { return TextOf(*document(), from, to); }
+
+QString DocumentEdit::TextOf(const QTextDocument& document, int from, int to)
 {
     QString text;
-    for (QTextBlock block = document()->findBlock(from); block.isValid() && block.position() <= to;
-         block = block.next()) {
+    for (QTextBlock block = document.findBlock(from); block.isValid() && block.position() <= to; block = block.next()) {
         if (block.position() > from && !ContinuesLine(block))
             text += u'\n';
         const int start = std::max(from, block.position());
@@ -90,9 +91,18 @@ QString DocumentEdit::TextBetween(int from, int to) const
     return text;
 }
 
-QByteArray DocumentEdit::Bytes() const
+QByteArray DocumentEdit::Bytes() const { return BytesOf(*document()); }
+
+QByteArray DocumentEdit::BytesOf(const QTextDocument& document)
 {
-    return Cp437::EncodeDocument(TextBetween(0, document()->characterCount() - 1)).bytes;
+    return Cp437::EncodeDocument(TextOf(document, 0, document.characterCount() - 1)).bytes;
+}
+
+QTextDocument* DocumentEdit::NewDocument(QObject* parent)
+{
+    auto* document = new QTextDocument(parent);
+    document->setDocumentLayout(new QPlainTextDocumentLayout(document));
+    return document;
 }
 
 void DocumentEdit::SetBytes(QByteArrayView bytes)

@@ -20,6 +20,10 @@ public:
     explicit DocumentEdit(QWidget* parent = nullptr);
 
     QByteArray Bytes() const;
+    // The bytes of any document such a control holds, shown or not.
+    static QByteArray BytesOf(const QTextDocument& document);
+    // A document as this control holds them.
+    static QTextDocument* NewDocument(QObject* parent);
     // Replaces the whole text; the undo history starts afresh and the
     // document counts as unmodified.
     void SetBytes(QByteArrayView bytes);
@@ -37,6 +41,7 @@ public:
     // The text from one character position to another, pieces joined and
     // line breaks as '\n'.
     QString TextBetween(int from, int to) const;
+    static QString TextOf(const QTextDocument& document, int from, int to);
 
     // Wrapped at the control's width (the default), or one line per line
     // with a horizontal scroll bar.

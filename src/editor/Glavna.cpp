@@ -5,6 +5,7 @@
 #include "CharacterTable.h"
 #include "ColourSelector.h"
 #include "DocumentEdit.h"
+#include "DocumentTabs.h"
 #include "IntegerText.h"
 #include "NARH.h"
 #include "ProgramIcon.h"
@@ -34,6 +35,7 @@ TGlavna::TGlavna(QWidget* parent)
     setAcceptDrops(true);
     setWindowIcon(ProgramIcon());
     m_form.SetUp(*this);
+    m_tabs = new DocumentTabs(*m_form.Editor);
     SetTitle(QStringLiteral("Glimra"));
     restoreGeometry(QSettings().value(GeometryKey).toByteArray());
     m_form.KeepLF1->setChecked(QSettings().value(KeepLfKey).toBool());
@@ -93,7 +95,7 @@ void TGlavna::WireHandlers()
     connect(f.Editor, &DocumentEdit::Replaced, this, &TGlavna::ShowReplaced);
     connect(f.Editor, &DocumentEdit::FileDropped, this, &TGlavna::OpenDropped);
     connect(f.OpenRecent1, &QMenu::aboutToShow, this, &TGlavna::FillOpenRecent);
-    connect(f.Editor->document(), &QTextDocument::modificationChanged, this, &QWidget::setWindowModified);
+    connect(f.Editor, &QPlainTextEdit::modificationChanged, this, &QWidget::setWindowModified);
     f.ASCIIcode->installEventFilter(this);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Document.h"
 #include "GlavnaForm.h"
 
 #include <QDateTime>
@@ -7,6 +8,7 @@
 #include <QTimer>
 
 class ConfigurationSession;
+class DocumentTabs;
 class FindReplaceDialog;
 class FormatGuide;
 class ScreenHighlighter;
@@ -16,14 +18,6 @@ class QTextDocument;
 class TAboutBox;
 class TNARHForm;
 class TPreviewFR;
-
-// What tells that another program changed a file.
-struct FileStamp {
-    qint64 size = -1;
-    QDateTime modified;
-    bool operator==(const FileStamp&) const = default;
-    static FileStamp Of(const QString& fileName);
-};
 
 // The main window: the document, the command buttons and selectors, the
 // caret coordinates, the on-screen keyboard, the File, Edit, View, NARH and
@@ -125,6 +119,9 @@ private:
     // The boot configuration around the document: its dock, Open
     // Configuration and Run Configuration (a class of their own).
     void SetUpConfiguration();
+    // Another document is shown: the title, Save, the line breaks, the
+    // problems and the previews follow it.
+    void CurrentDocumentChanged();
 
     GlavnaForm m_form;
     // The dialogs, created on first use.
@@ -135,9 +132,7 @@ private:
     TNARHForm* m_help = nullptr;
     TAboutBox* m_about = nullptr;
     TPreviewFR* m_preview = nullptr;
-    QString m_saveTarget;
-    FileStamp m_savedStamp;
-    bool m_lfFile = false; // every line break of the open file was a lone LF
+    DocumentTabs* m_tabs = nullptr; // the open documents; the editor shows the current one
     ScreenHighlighter* m_highlighter = nullptr;
     FormatGuide* m_guide = nullptr; // created on first use
     WindowedVm* m_vm = nullptr; // ended with the window

@@ -4,6 +4,7 @@
 #include "ConfigurationSession.h"
 #include "DocumentEdit.h"
 #include "DocumentFile.h"
+#include "DocumentTabs.h"
 #include "EditorErrors.h"
 #include "FindReplaceDialog.h"
 #include "RecentFiles.h"
@@ -24,11 +25,13 @@
 namespace {
 
 // Yes is the default unless the answer loses work; Escape answers No.
-bool Confirm(QWidget* parent, const QString& question, QMessageBox::StandardButton defaultButton = QMessageBox::Yes)
+bool Confirm(QWidget* parent, const QString& question, QMessageBox::StandardButton defaultButton = QMessageBox::Yes,
+    const QString& detail = {})
 {
     QMessageBox box(
         QMessageBox::Question, TGlavna::tr("Confirm"), question, QMessageBox::Yes | QMessageBox::No, parent);
     box.setDefaultButton(defaultButton);
+    box.setInformativeText(detail);
     box.setEscapeButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
 }
@@ -121,7 +124,7 @@ void TGlavna::New1Click()
     if (!MayDiscardChanges(this, *m_form.Editor->document()))
         return;
     m_form.Editor->SetBytes({});
-    m_lfFile = false;
+    m_tabs->Current().lfFile = false;
     ShowLineBreaks();
     m_form.Save1->setEnabled(false);
     SetTitle(tr("Untitled"));
@@ -156,10 +159,10 @@ void TGlavna::OpenFile(const QString& fileName)
     if (text.size() > MemoCapacity)
         throw EFileError(tr("Text exceeds memo capacity"));
     m_form.Editor->SetBytes(text);
-    m_lfFile = DisplayFile::OnlyLfBreaks(bytes);
+    m_tabs->Current().lfFile = DisplayFile::OnlyLfBreaks(bytes);
     ShowLineBreaks();
-    m_savedStamp = FileStamp::Of(fileName);
-    m_saveTarget = fileName;
+    m_tabs->Current().savedStamp = FileStamp::Of(fileName);
+    m_tabs->Current().saveTarget = fileName;
     SetTitle(fileName);
     m_form.Save1->setEnabled(true);
     RecentFiles::Add(fileName);
@@ -167,8 +170,8 @@ void TGlavna::OpenFile(const QString& fileName)
 
 void TGlavna::Save1Click()
 {
-    if (Confirm(this, tr("Are you sure?")) && MayReplace(m_saveTarget))
-        SaveToFile(m_saveTarget);
+    if (Confirm(this, tr("Are you sure?")) && MayReplace(m_tabs->Current().saveTarget))
+        SaveToFile(m_tabs->Current().saveTarget);
 }
 
 void TGlavna::SaveAs1Click()
@@ -179,14 +182,14 @@ void TGlavna::SaveAs1Click()
 
 bool TGlavna::IsSaveTarget(const QString& fileName) const
 {
-    return !m_saveTarget.isEmpty() && QFileInfo(fileName) == QFileInfo(m_saveTarget);
+    return !m_tabs->Current().saveTarget.isEmpty() && QFileInfo(fileName) == QFileInfo(m_tabs->Current().saveTarget);
 }
 
 // Another program's change to the file the title names is not overwritten
 // without a word.
 bool TGlavna::MayReplace(const QString& fileName)
 {
-    if (!IsSaveTarget(fileName) || FileStamp::Of(fileName) == m_savedStamp)
+    if (!IsSaveTarget(fileName) || FileStamp::Of(fileName) == m_tabs->Current().savedStamp)
         return true;
     return Confirm(this, tr("The file was changed by another program since it was opened. Replace it?"));
 }
@@ -194,13 +197,13 @@ bool TGlavna::MayReplace(const QString& fileName)
 void TGlavna::SaveToFile(const QString& fileName)
 {
     QByteArray bytes = m_form.Editor->Bytes();
-    if (m_form.KeepLF1->isChecked() && m_lfFile)
+    if (m_form.KeepLF1->isChecked() && m_tabs->Current().lfFile)
         bytes = DisplayFile::WithLfBreaks(bytes);
     DocumentFile::Write(fileName, bytes);
     RecentFiles::Add(fileName);
     if (!IsSaveTarget(fileName))
         return; // Save As elsewhere: the file the title names still differs
-    m_savedStamp = FileStamp::Of(fileName);
+    m_tabs->Current().savedStamp = FileStamp::Of(fileName);
     m_form.Editor->document()->setModified(false);
 }
 
@@ -229,7 +232,12 @@ void TGlavna::Replace1Click()
 
 void TGlavna::closeEvent(QCloseEvent* event)
 {
-    if (!Confirm(this, tr("Quit progam (lose unsaved work) ?"))) {
+    // One question, naming every open document with unsaved changes.
+    QStringList unsaved;
+    for (const Document* document : m_tabs->Unsaved())
+        unsaved << document->Name();
+    const QString detail = unsaved.isEmpty() ? QString() : tr("Unsaved: %1").arg(unsaved.join(QStringLiteral(", ")));
+    if (!Confirm(this, tr("Quit progam (lose unsaved work) ?"), QMessageBox::Yes, detail)) {
         event->ignore();
         return;
     }
@@ -263,12 +271,6 @@ void TGlavna::OpenDropped(const QString& fileName)
         RunCommand(this, [&] { OpenFile(fileName); });
 }
 
-void TGlavna::ShowLineBreaks() { m_form.LineBreaks->setText(m_lfFile ? tr("LF") : tr("CR LF")); }
+void TGlavna::ShowLineBreaks() { m_form.LineBreaks->setText(m_tabs->Current().lfFile ? tr("LF") : tr("CR LF")); }
 
 void TGlavna::KeepLF1Click() { QSettings().setValue(KeepLfKey, m_form.KeepLF1->isChecked()); }
-
-FileStamp FileStamp::Of(const QString& fileName)
-{
-    const QFileInfo file(fileName);
-    return { file.size(), file.lastModified() };
-}

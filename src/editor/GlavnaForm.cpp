@@ -158,6 +158,7 @@ void GlavnaForm::CreateMenus(QMainWindow& window)
     OpenRecent1 = Named(file->addMenu(QWidget::tr("Open &Recent")), "OpenRecent1");
     OpenConfiguration1 = WithKeys(Named(file->addAction(QWidget::tr("Open &Configuration...")), "OpenConfiguration1"),
         QKeySequence(QStringLiteral("Ctrl+Shift+O")));
+    CloseConfiguration1 = Named(file->addAction(QWidget::tr("C&lose Configuration")), "CloseConfiguration1");
     Save1 = WithKeys(Named(file->addAction(QWidget::tr("&Save")), "Save1"), QKeySequence::Save);
     Save1->setEnabled(false);
     SaveAs1 = WithKeys(

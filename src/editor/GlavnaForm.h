@@ -43,6 +43,7 @@ struct GlavnaForm {
     QAction* Open1 = nullptr;
     QMenu* OpenRecent1 = nullptr; // filled when it opens
     QAction* OpenConfiguration1 = nullptr; // a boot configuration and its set
+    QAction* CloseConfiguration1 = nullptr;
     QAction* Save1 = nullptr;
     QAction* SaveAs1 = nullptr;
     QAction* KeepLF1 = nullptr; // checkable, remembered

@@ -3,6 +3,7 @@
 #include "ConfigurationDock.h"
 #include "ConfigurationSession.h"
 #include "DocumentEdit.h"
+#include "DocumentTabs.h"
 #include "FormatGuide.h"
 #include "Glavna.h"
 #include "IntegerText.h"
@@ -73,7 +74,7 @@ void TGlavna::SetUpView()
     On(f.BootVm1, &QAction::triggered, &TGlavna::BootVm1Click);
     On(f.ProblemCount, &QPushButton::clicked, &TGlavna::ToggleProblems);
     On(f.ASCIIcode, &QLineEdit::textChanged, &TGlavna::ShowAsciiByte);
-    On(f.Editor->document(), &QTextDocument::contentsChanged, &TGlavna::DocumentChanged);
+    On(f.Editor, &QPlainTextEdit::textChanged, &TGlavna::DocumentChanged);
     On(f.Editor, &QPlainTextEdit::cursorPositionChanged, &TGlavna::CaretMoved);
     connect(f.Problems, &ProblemsPanel::ProblemChosen, this, &TGlavna::GoToByte);
     ColouringClick();
@@ -152,14 +153,15 @@ void TGlavna::RefreshLivePreview()
 // text included; problems in its other files name them.
 void TGlavna::RefreshProblems()
 {
-    const QString folder = m_saveTarget.isEmpty() ? QString() : QFileInfo(m_saveTarget).absolutePath();
+    const QString folder
+        = m_tabs->Current().saveTarget.isEmpty() ? QString() : QFileInfo(m_tabs->Current().saveTarget).absolutePath();
     const QByteArray bytes = m_form.Editor->Bytes();
     std::vector<Problem> problems;
-    if (!m_saveTarget.isEmpty() && IsConfiguration(*m_form.Editor)) {
-        BootFiles files
-            = BootFiles::ForConfiguration(m_configuration->IsOpen() ? m_configuration->ConfigFile() : m_saveTarget);
-        files.SetText(m_saveTarget, bytes);
-        const QString self = QFileInfo(m_saveTarget).absoluteFilePath();
+    if (!m_tabs->Current().saveTarget.isEmpty() && IsConfiguration(*m_form.Editor)) {
+        BootFiles files = BootFiles::ForConfiguration(
+            m_configuration->IsOpen() ? m_configuration->ConfigFile() : m_tabs->Current().saveTarget);
+        files.SetText(m_tabs->Current().saveTarget, bytes);
+        const QString self = QFileInfo(m_tabs->Current().saveTarget).absoluteFilePath();
         for (const FileProblem& found : LintBootConfig(files)) {
             Problem problem = found.problem;
             if (QFileInfo(found.file).absoluteFilePath() == self) {
@@ -248,12 +250,19 @@ void TGlavna::SetUpConfiguration()
 {
     const auto isConfiguration = [this] { return IsConfiguration(*m_form.Editor); };
     m_configuration = new ConfigurationSession(*this,
-        { [this] { return m_saveTarget; }, [this] { return m_form.Editor->Bytes(); },
+        { [this] { return m_tabs->Current().saveTarget; }, [this] { return m_form.Editor->Bytes(); },
+            [this] { return m_tabs->Texts(); },
             [this](const QString& file, int line) {
-                if (!IsSaveTarget(file)) {
-                    if (!MayDiscardChanges(this, *m_form.Editor->document()))
-                        return;
+                // A file of the set opens in a tab of its own, or in an empty untitled one.
+                if (Document* open = m_tabs->Find(file)) {
+                    m_tabs->Activate(*open);
+                } else {
+                    const Document& current = m_tabs->Current();
+                    const bool empty = current.saveTarget.isEmpty() && current.Text().isEmpty();
+                    Document& target = empty ? m_tabs->Current() : m_tabs->Add();
                     RunCommand(this, [&] { OpenFile(file); });
+                    if (!IsSaveTarget(file) && !empty)
+                        m_tabs->Remove(target);
                 }
                 if (!IsSaveTarget(file))
                     return;
@@ -278,27 +287,70 @@ void TGlavna::SetUpConfiguration()
         });
     });
     connect(m_form.RunConfiguration1, &QAction::triggered, this, [this, isConfiguration] {
-        if (!m_configuration->IsOpen() && !(isConfiguration() && !m_saveTarget.isEmpty())) {
+        if (!m_configuration->IsOpen() && !(isConfiguration() && !m_tabs->Current().saveTarget.isEmpty())) {
             QMessageBox::information(this, tr("Information"),
                 tr("Open a boot configuration first (File > Open Configuration), or save this one."));
             return;
         }
         m_configuration->Run();
     });
-    connect(m_form.Editor->document(), &QTextDocument::contentsChanged, this,
+    connect(m_form.Editor, &QPlainTextEdit::textChanged, this,
         [this] { m_configuration->DocumentChanged(m_form.LivePreview1->isChecked()); });
-    connect(m_form.Editor->document(), &QTextDocument::contentsChanged, this, [this, isConfiguration] {
+    connect(m_form.Editor, &QPlainTextEdit::textChanged, this, [this, isConfiguration] {
         if (m_highlighter)
             m_highlighter->SetConfiguration(isConfiguration());
     });
+    connect(m_form.Editor, &QPlainTextEdit::modificationChanged, m_tabs, &DocumentTabs::Relabel);
+    connect(m_tabs, &DocumentTabs::CurrentChanged, this, &TGlavna::CurrentDocumentChanged);
+    connect(m_tabs, &DocumentTabs::CloseRequested, this, [this](Document* document) {
+        m_tabs->Activate(*document);
+        if (MayDiscardChanges(this, document->Text()))
+            m_tabs->Remove(*document);
+    });
+    connect(m_form.CloseConfiguration1, &QAction::triggered, this, [this] {
+        // One question for every unsaved document but the one shown.
+        QStringList unsaved;
+        for (const Document* document : m_tabs->Unsaved()) {
+            if (document != &m_tabs->Current())
+                unsaved << document->Name();
+        }
+        if (!unsaved.isEmpty()
+            && QMessageBox::question(this, tr("Confirm"),
+                   tr("Discard unsaved changes in %1?").arg(unsaved.join(QStringLiteral(", "))),
+                   QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+                != QMessageBox::Yes)
+            return;
+        const std::vector<Document*> documents = m_tabs->Documents();
+        for (Document* document : documents) {
+            if (document != &m_tabs->Current())
+                m_tabs->Remove(*document);
+        }
+        m_configuration->Close();
+    });
+}
+
+void TGlavna::CurrentDocumentChanged()
+{
+    const Document& current = m_tabs->Current();
+    SetTitle(current.saveTarget.isEmpty() ? tr("Untitled") : current.saveTarget);
+    m_form.Save1->setEnabled(!current.saveTarget.isEmpty());
+    ShowLineBreaks();
+    if (m_highlighter) {
+        m_highlighter->setDocument(&m_tabs->Current().Text());
+        m_highlighter->SetConfiguration(IsConfiguration(*m_form.Editor));
+    }
+    UpdateCaretLabels();
+    DocumentChanged();
 }
 
 void TGlavna::BootVm1Click()
 {
     if (!m_vm)
         m_vm = new WindowedVm(this);
-    const QString folder = m_saveTarget.isEmpty() ? QString() : QFileInfo(m_saveTarget).absolutePath();
-    const QString name = m_saveTarget.isEmpty() ? tr("Untitled") : QFileInfo(m_saveTarget).fileName();
+    const QString folder
+        = m_tabs->Current().saveTarget.isEmpty() ? QString() : QFileInfo(m_tabs->Current().saveTarget).absolutePath();
+    const QString name
+        = m_tabs->Current().saveTarget.isEmpty() ? tr("Untitled") : QFileInfo(m_tabs->Current().saveTarget).fileName();
     const QStringList missing = m_vm->Boot(m_form.Editor->Bytes(), folder, tr("Glimra: %1").arg(name));
     if (!missing.isEmpty())
         statusBar()->showMessage(

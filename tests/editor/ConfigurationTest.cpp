@@ -6,6 +6,7 @@
 #include "editor/ConfigurationDock.h"
 #include "editor/RunConfiguration.h"
 
+#include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
@@ -115,4 +116,44 @@ TEST_F(ConfigurationTest, KeysOnTheScreenAreTheLoadersKeys)
         EXPECT_EQ(input->character, test.character) << test.key;
     }
     EXPECT_FALSE(LoaderInputOf(Qt::Key_Shift, Qt::ShiftModifier, {}));
+}
+
+// Files of the set open as tabs, each with its own text, undo and Save
+// target; the loader reads every tab's unsaved text.
+TEST_F(ConfigurationTest, FilesOfTheSetOpenAsTabsThatTheLoaderReads)
+{
+    const QString config = Write("isolinux/isolinux.cfg", "F1 help.txt\r\nPROMPT 1\r\n");
+    const QString helpFile = Write("isolinux/help.txt", "Help screen\r\n");
+    glavna.OpenAtStart(config, QFile::encodeName(config));
+    auto* tabs = Find<QTabBar>(glavna, "DocumentTabs");
+    EXPECT_TRUE(tabs->isHidden()) << "one document: the window as it always was";
+
+    QTreeWidget* entries = Find<QTreeWidget>(glavna, "ConfigurationTree");
+    const QList<QTreeWidgetItem*> f1 = entries->findItems("F1", Qt::MatchExactly | Qt::MatchRecursive);
+    ASSERT_EQ(f1.size(), 1);
+    emit entries->itemActivated(f1.front(), 0);
+    ASSERT_EQ(tabs->count(), 2);
+    EXPECT_FALSE(tabs->isHidden());
+    EXPECT_EQ(Bytes(), "Help screen\r\n");
+    QTest::keyClicks(Editor, "Edited ");
+    EXPECT_TRUE(glavna.windowTitle().startsWith(helpFile));
+
+    tabs->setCurrentIndex(0);
+    EXPECT_EQ(Bytes(), "F1 help.txt\r\nPROMPT 1\r\n");
+    EXPECT_FALSE(Editor->document()->isUndoAvailable()) << "each tab its own undo";
+    QTest::keyClicks(Editor, "SAY tabs\r");
+
+    Find<QAction>(glavna, "RunConfiguration1")->trigger();
+    auto* window = glavna.findChild<RunConfigurationWindow*>();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(ScreenRow(*window, 4), "tabs") << "the configuration's unsaved text";
+    QTest::keyClick(Find<QWidget>(*window, "Screen"), Qt::Key_F1);
+    EXPECT_EQ(ScreenRow(*window, 6), "Edited Help screen") << "the help tab's unsaved text";
+
+    // Closing the configuration asks once about the other unsaved tab.
+    const ShownBox asked
+        = AnswerBox([&] { Find<QAction>(glavna, "CloseConfiguration1")->trigger(); }, QMessageBox::Yes);
+    EXPECT_TRUE(asked.text.contains("help.txt")) << asked.text.toStdString();
+    EXPECT_EQ(tabs->count(), 1);
+    EXPECT_TRUE(Bytes().startsWith("SAY tabs")) << "the document shown stays";
 }

@@ -1,0 +1,24 @@
+#include "Document.h"
+
+#include "DocumentEdit.h"
+
+#include <QFileInfo>
+
+Document::Document(QObject* parent)
+    : QObject(parent)
+    , m_text(DocumentEdit::NewDocument(this))
+{
+}
+
+QByteArray Document::Bytes() const { return DocumentEdit::BytesOf(*m_text); }
+
+QString Document::Name() const
+{
+    return saveTarget.isEmpty() ? QObject::tr("Untitled") : QFileInfo(saveTarget).fileName();
+}
+
+FileStamp FileStamp::Of(const QString& fileName)
+{
+    const QFileInfo file(fileName);
+    return { file.size(), file.lastModified() };
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QDateTime>
+#include <QObject>
+#include <QString>
+
+class QTextDocument;
+
+// What tells that another program changed a file.
+struct FileStamp {
+    qint64 size = -1;
+    QDateTime modified;
+    bool operator==(const FileStamp&) const = default;
+    static FileStamp Of(const QString& fileName);
+};
+
+// One open document: its text (with its own undo and modified state), the
+// file it is saved to, that file's stamp when it was read or written, its
+// line breaks, and where its caret stood when another was shown.
+class Document : public QObject {
+    Q_OBJECT
+
+public:
+    explicit Document(QObject* parent = nullptr);
+
+    QTextDocument& Text() const { return *m_text; }
+    QByteArray Bytes() const;
+    // The file name, or "Untitled".
+    QString Name() const;
+
+    QString saveTarget; // empty until opened from or saved to a file
+    FileStamp savedStamp;
+    bool lfFile = false; // every line break of the opened file was a lone LF
+    int caretAnchor = 0;
+    int caretPosition = 0;
+
+private:
+    QTextDocument* m_text;
+};
