@@ -23,7 +23,12 @@ RunConfigurationWindow::RunConfigurationWindow(QWidget* parent)
     SetPreviewFont(m_console.Font());
     m_console.RemeasureFont();
     m_screen = Named(new ConsoleWidget(m_console, this), "Screen");
-    m_screen->setFixedSize(m_screen->SizeForWholeGrid());
+    // The whole 80 x 25 screen and nothing more: it never scrolls.
+    m_screen->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_screen->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_screen->setFrameShape(QFrame::NoFrame);
+    const CellPair cell = m_console.CellSize();
+    m_screen->setFixedSize(m_console.Cols() * cell.x, m_console.Rows() * cell.y);
     m_screen->setFocusPolicy(Qt::StrongFocus);
     m_screen->installEventFilter(this);
 
