@@ -29,6 +29,8 @@
 #include <QStatusBar>
 #include <QTextBlock>
 
+#include <utility>
+
 namespace {
 
 const QString ColouringKey = QStringLiteral("view/colouring");
@@ -100,8 +102,8 @@ void TGlavna::ColouringClick()
         m_highlighter->SetConfiguration(IsConfiguration(*m_form.Editor));
         FollowPreviewRules();
     } else if (!on && m_highlighter) {
-        delete m_highlighter;
-        m_highlighter = nullptr;
+        // Taken away first: its removal changes the document, whose listeners look at it.
+        delete std::exchange(m_highlighter, nullptr);
     }
 }
 
