@@ -112,14 +112,16 @@ void LoaderSim::ReadAndStart(const QByteArray& path, const QByteArray& folder)
         else
             ShowFile(output.text);
     }
+    // Whatever the default started (a kernel, a module, another
+    // configuration with its own prompt) ends this one's start.
     if (m_config.prompt == 0) {
         AutoBoot(true);
-        if (!m_note.isEmpty() || m_state == State::Kaboom)
+        if (!m_note.isEmpty() || m_state != State::Done)
             return;
     }
     if (m_config.ui) {
         Run(*m_config.defaultCommand);
-        if (!m_note.isEmpty())
+        if (!m_note.isEmpty() || m_state != State::Done)
             return;
     }
     EnterPrompt();
@@ -441,6 +443,29 @@ void LoaderSim::Run(const QByteArray& command)
     Execute(line, kind);
 }
 
+// whichsys.c32 runs the command given for the loader it finds itself in:
+// on a CD that is always the one after -iso-, up to the next -name-.
+void LoaderSim::WhichSystem(const QByteArray& arguments)
+{
+    const QByteArrayList words = arguments.simplified().split(' ');
+    const qsizetype iso = words.indexOf("-iso-");
+    if (iso < 0)
+        return Leave(QStringLiteral("whichsys.c32 names no command for ISOLINUX (-iso-): what it runs depends on "
+                                    "the loader it finds, which this screen cannot tell."));
+    QByteArrayList command;
+    for (qsizetype at = iso + 1; at < words.size(); ++at) {
+        const QByteArray& word = words[at];
+        if (word.size() > 2 && word.startsWith('-') && word.endsWith('-'))
+            break;
+        command << word;
+    }
+    if (!command.isEmpty() && command.front() == "config")
+        command.removeFirst();
+    else if (command.isEmpty() || !(command.front().endsWith(".cfg") || command.front().endsWith(".conf")))
+        return Run(command.join(' '));
+    return Execute(command.join(' '), KernelKind::Config);
+}
+
 void LoaderSim::Execute(QByteArray command, KernelKind kind)
 {
     QByteArray kernel = CommandWord(command);
@@ -458,6 +483,8 @@ void LoaderSim::Execute(QByteArray command, KernelKind kind)
     const QString shown = QString::fromLatin1(kernel);
     switch (kind) {
     case KernelKind::Com32:
+        if (exists && kernel.mid(kernel.lastIndexOf('/') + 1) == "whichsys.c32")
+            return WhichSystem(arguments);
         if (exists)
             return Leave(QStringLiteral("The loader would run the module %1 (%2); modules are not played here.")
                              .arg(shown, QString::fromLatin1(*path)));

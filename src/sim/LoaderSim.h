@@ -59,6 +59,7 @@ private:
     void AutoBoot(bool announce);
     void Run(const QByteArray& command);
     void Execute(QByteArray command, KernelKind kind);
+    void WhichSystem(const QByteArray& arguments);
     void Leave(const QString& note);
     void Press(int key);
     void FunctionKey(int index);

@@ -1,6 +1,6 @@
 // The loader's clock: TIMEOUT waits for the first key only, TOTALTIMEOUT
-// goes on through keys, ONTIMEOUT runs instead of DEFAULT; and a CONFIG
-// that leads back to itself ends.
+// goes on through keys, ONTIMEOUT runs instead of DEFAULT; a CONFIG that
+// leads back to itself ends; whichsys.c32 chooses its -iso- command.
 #include "sim/LoaderSim.h"
 #include "FakeMeasurer.h"
 #include "console/ColorConsole.h"
@@ -36,6 +36,10 @@ TEST(LoaderSimTest, TimeoutsOnTheSimulatedClock)
         { "PROMPT 1\nTIMEOUT 10\nDEFAULT linux\nONTIMEOUT other\n", { sleep(1000) },
             "Loading other... failed: No such file or directory" },
         { "PROMPT 0\nDEFAULT loop\nLABEL loop\n CONFIG isolinux.cfg\n", {}, "" },
+        // whichsys.c32 (any file of that name) on a CD runs what follows -iso-.
+        { "PROMPT 0\nDEFAULT pick\nLABEL pick\n COM32 whichsys.c32\n APPEND -pxe- pxe.cfg -iso- config other.cfg -sys- "
+          "s\n",
+            {}, "from other.cfg" },
     };
     for (const Case& test : cases) {
         QTemporaryDir tree;
@@ -44,6 +48,10 @@ TEST(LoaderSimTest, TimeoutsOnTheSimulatedClock)
         ASSERT_TRUE(config.open(QIODevice::WriteOnly));
         config.write(test.config);
         config.close();
+        QFile other(tree.filePath("isolinux/other.cfg")), module(tree.filePath("isolinux/whichsys.c32"));
+        ASSERT_TRUE(other.open(QIODevice::WriteOnly) && module.open(QIODevice::WriteOnly));
+        other.write("SAY from other.cfg\nPROMPT 1\n");
+        other.close();
         FakeMeasurer measurer;
         TColorConsole console(measurer);
         LoaderSim loader(console, BootFiles::ForConfiguration(config.fileName()), LoaderSim::Start::Blank);

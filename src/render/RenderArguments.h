@@ -1,0 +1,46 @@
+#pragma once
+
+#include "console/qt/QtFonts.h"
+
+#include <QByteArrayList>
+#include <QString>
+
+// glimra-render's command line, read into values: what to render, how, and
+// where to. Every check of the words is one row of a table.
+struct RenderArguments {
+    enum class Mode { Preview, Boot, Vm };
+    enum class Format { Json, Ansi, Png, Serial, Text };
+    enum class Start { Banner, Blank };
+
+    Mode mode = Mode::Preview;
+    Format format = Format::Json; // Text: --check's lines
+    bool blink = true; // backgrounds 8-f blink (on) or show bright
+    VgaDots dots = VgaDots::Nine;
+    bool prompt = false;
+    bool check = false; // report problems instead of rendering
+    bool clear = false; // one 0x0C in front of each file
+    int timeoutSeconds = 30; // for the virtual machine
+    // A whole configuration played by the loader's simulator instead of files.
+    QByteArray config;
+    QString keys;
+    Start start = Start::Banner;
+    // File names as the system gave them: any bytes, "-" for standard input.
+    QByteArray output;
+    QByteArrayList inputs;
+    QByteArray outputDir;
+
+    bool Playing() const { return !config.isEmpty(); }
+    bool Boot() const { return mode == Mode::Boot || Playing(); }
+    bool Vm() const { return mode == Mode::Vm; }
+    // Blinking shows only in boot mode; the preview shows digits 8-f bright.
+    bool Blinks() const { return Boot() && blink; }
+};
+
+struct ParsedLine {
+    RenderArguments arguments;
+    int exitStatus = -1; // set when the program ends here
+};
+
+// Reads the words; help, version and mistakes end the program here (the
+// message and help on standard error, exit status 2).
+ParsedLine ParseRenderLine(int argc, char* argv[]);

@@ -1,0 +1,378 @@
+// glimra-render: renders display files as the preview shows them, or as
+// the boot loader does, without a display, as JSON, ANSI colour text, PNG
+// images or the loader's serial text; or checks them for problems.
+#include "RenderArguments.h"
+#include "boot/BootRendering.h"
+#include "common/FileAccess.h"
+#include "config/BootConfig.h"
+#include "console/ColorConsole.h"
+#include "console/ConsoleSinks.h"
+#include "console/qt/QtFonts.h"
+#include "format/DisplayFile.h"
+#include "lint/ConfigLinter.h"
+#include "preview/PreviewConsole.h"
+#include "preview/Rendering.h"
+#include "preview/ScreenImage.h"
+#include "preview/ScreenSnapshot.h"
+#include "sim/LoaderSim.h"
+#include "vm/BootImage.h"
+#include "vm/HeadlessVm.h"
+
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <iostream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// No display file comes near this; an endless input stops here.
+constexpr qint64 InputLimit = qint64(64) << 20;
+
+int Fail(const QString& message)
+{
+    std::fprintf(stderr, "glimra-render: %s\n", qPrintable(message));
+    return 1;
+}
+
+// Whether the caller closed standard input. Found before anything opens a
+// file, which would then take its descriptor.
+bool StandardInputClosed()
+{
+    static const bool closed = [] {
+        if (::fcntl(STDIN_FILENO, F_GETFD) >= 0 || errno != EBADF)
+            return false;
+        ::open("/dev/null", O_RDONLY); // holds descriptor 0 from now on
+        return true;
+    }();
+    return closed;
+}
+
+std::optional<QByteArray> ReadInput(const QByteArray& nativeName, QString& error)
+{
+    if (nativeName == "-" && StandardInputClosed()) {
+        error = QStringLiteral("standard input is closed");
+        return std::nullopt;
+    }
+    const QString name = nativeName == "-" ? QStringLiteral("standard input") : ShownName(nativeName);
+    // A pipe or device named on the command line is read as any reader of it would.
+    const ReadOutcome read = nativeName == "-" ? ReadStandardInput(InputLimit)
+                                               : ReadFileNative(nativeName, InputLimit, ReadableKinds::AlsoStreams);
+    if (!read.failure)
+        return read.bytes;
+    if (read.failure->kind == ReadFailure::Kind::TooLarge)
+        error
+            = QStringLiteral("%1 holds more than %2 MiB, the most glimra-render reads").arg(name).arg(InputLimit >> 20);
+    else if (read.failure->kind == ReadFailure::Kind::Read)
+        error = QStringLiteral("cannot read %1: %2").arg(name, read.failure->reason);
+    else if (nativeName == "-")
+        error = read.failure->reason.toLower();
+    else
+        error = QStringLiteral("cannot open %1: %2").arg(name, read.failure->reason);
+    return std::nullopt;
+}
+
+// The real loader's screen, booted from a temporary folder that goes when
+// this returns.
+QByteArray RenderInVm(const RenderArguments& arguments, const QByteArray& bytes, const QString& folder)
+{
+    const VmTools tools = FindVmTools();
+    QTemporaryDir work;
+    if (!work.isValid())
+        throw EVmError("Cannot make a temporary folder.", work.errorString().toStdString());
+    const BootImage image = BuildBootImage(tools, bytes, folder, work.path());
+    for (const QString& missing : image.missingImages)
+        std::fprintf(
+            stderr, "glimra-render: image %s is not beside the file; booting without it\n", qPrintable(missing));
+    const VmScreen vm = BootHeadless(tools, image.iso, work.path(), std::chrono::seconds(arguments.timeoutSeconds),
+        arguments.format == RenderArguments::Format::Png);
+    if (arguments.format == RenderArguments::Format::Png)
+        return vm.png;
+    if (arguments.format == RenderArguments::Format::Serial)
+        return vm.serial;
+    const ScreenSnapshot screen
+        = ScreenSnapshot::OfVgaText(vm.text, VmScreen::Cols, VmScreen::Rows, vm.cursorColumn, vm.cursorRow);
+    if (arguments.format == RenderArguments::Format::Json)
+        return screen.ToJson(true);
+    return qEnvironmentVariableIsEmpty("NO_COLOR") ? screen.ToAnsi(true) : screen.ToText();
+}
+
+QByteArray Render(const RenderArguments& arguments, const QByteArray& bytes)
+{
+    QtFontMeasurer measurer(arguments.dots);
+    TColorConsole console(measurer);
+    LoadPreviewConsole(console);
+    SetPreviewFont(console.Font());
+    QByteArray serial;
+    if (arguments.Boot()) {
+        serial = RenderBootScreen(console, bytes, { .prompt = arguments.prompt });
+    } else {
+        ConsoleSink sink(console);
+        RenderDisplayFile(console, DisplayFile::NormaliseLineBreaks(bytes), sink);
+    }
+    if (arguments.format == RenderArguments::Format::Serial)
+        return serial;
+    if (arguments.format == RenderArguments::Format::Png)
+        return ToPng(PaintScreen(console, arguments.Blinks() ? BlinkPhase::Shown : BlinkPhase::Bright, arguments.dots));
+    const ScreenSnapshot screen = ScreenSnapshot::Of(console);
+    if (arguments.format == RenderArguments::Format::Json)
+        return screen.ToJson(arguments.Boot());
+    // https://no-color.org: colour stays off when NO_COLOR is set and not empty.
+    return qEnvironmentVariableIsEmpty("NO_COLOR") ? screen.ToAnsi(arguments.Blinks()) : screen.ToText();
+}
+
+int Write(const QByteArray& destination, const QByteArray& result);
+
+// The simulator's screen after the keys, in the format asked for.
+int RenderConfiguration(const RenderArguments& arguments)
+{
+    const QString name = ShownName(arguments.config);
+    const ReadOutcome top = ReadFileNative(arguments.config, InputLimit, ReadableKinds::RegularFiles);
+    if (top.failure)
+        return Fail(QStringLiteral("cannot open %1: %2").arg(name, top.failure->reason));
+    if (!LooksLikeBootConfig(top.bytes))
+        return Fail(
+            QStringLiteral("%1 is not a boot configuration: its first directive is no SYSLINUX keyword").arg(name));
+    BootFiles files = BootFiles::ForConfiguration(QFile::decodeName(arguments.config));
+    const BootConfig config = ReadBootConfig(files, files.ConfigPath(), files.StartFolder());
+    for (const ConfigFile& file : config.files) {
+        const std::optional<QString> host = files.HostPath(file.imagePath);
+        if (!file.found && host && QFileInfo::exists(*host))
+            return Fail(QStringLiteral("cannot read %1, which %2 line %3 includes")
+                            .arg(*host, QString::fromLatin1(file.includedFrom.file))
+                            .arg(file.includedFrom.line));
+    }
+    QString error;
+    const std::vector<LoaderInput> keys = *ParseLoaderKeys(arguments.keys, error);
+    QtFontMeasurer measurer(arguments.dots);
+    TColorConsole console(measurer);
+    LoadPreviewConsole(console);
+    SetPreviewFont(console.Font());
+    LoaderSim loader(console, files,
+        arguments.start == RenderArguments::Start::Blank ? LoaderSim::Start::Blank : LoaderSim::Start::Banner);
+    for (const LoaderInput& key : keys)
+        loader.Give(key);
+    if (!loader.Note().isEmpty())
+        std::fprintf(stderr, "glimra-render: %s\n", qPrintable(loader.Note()));
+    QByteArray result;
+    if (arguments.format == RenderArguments::Format::Serial)
+        result = loader.Serial();
+    else if (arguments.format == RenderArguments::Format::Png)
+        result
+            = ToPng(PaintScreen(console, arguments.Blinks() ? BlinkPhase::Shown : BlinkPhase::Bright, arguments.dots));
+    else if (arguments.format == RenderArguments::Format::Json)
+        result = ScreenSnapshot::Of(console).ToJson(true);
+    else
+        result = qEnvironmentVariableIsEmpty("NO_COLOR") ? ScreenSnapshot::Of(console).ToAnsi(arguments.Blinks())
+                                                         : ScreenSnapshot::Of(console).ToText();
+    return Write(arguments.output, result);
+}
+
+// Where an input's rendering goes: standard output, --output, or DIR/NAME.EXT.
+QByteArray Destination(const RenderArguments& arguments, const QByteArray& input)
+{
+    if (arguments.outputDir.isEmpty())
+        return arguments.output;
+    using Format = RenderArguments::Format;
+    const auto extensionOf = [](Format format) -> QByteArray {
+        switch (format) {
+        case Format::Json: return "json";
+        case Format::Ansi: return "ans";
+        case Format::Png: return "png";
+        case Format::Serial: return "txt";
+        case Format::Text: break;
+        }
+        return "txt";
+    };
+    const QByteArray extension = !arguments.check ? extensionOf(arguments.format)
+        : arguments.format == Format::Json        ? QByteArray("check.json")
+                                                  : QByteArray("check");
+    const QByteArray name = input == "-" ? QByteArray("stdin") : input.mid(input.lastIndexOf('/') + 1);
+    QByteArray folder = arguments.outputDir;
+    if (!folder.endsWith('/'))
+        folder += '/';
+    return folder + name + '.' + extension;
+}
+
+int Write(const QByteArray& destination, const QByteArray& result)
+{
+    if (destination.isEmpty()) {
+        std::cout.write(result.constData(), result.size()).flush();
+        return std::cout ? 0 : Fail(QStringLiteral("cannot write the output"));
+    }
+    if (const std::optional<SaveFailure> failure = SaveBytesNative(destination, result))
+        return Fail(QStringLiteral("cannot write %1: %2").arg(ShownName(destination), failure->reason));
+    return 0;
+}
+
+QString FolderOf(const QByteArray& input)
+{
+    return input == "-" ? QString() : QFileInfo(ShownName(input)).absolutePath();
+}
+
+// The same file for two names: the same inode when it exists, the same
+// clean absolute path when it does not yet.
+bool SameFile(const QByteArray& one, const QByteArray& other)
+{
+    struct stat a {
+    }, b {};
+    if (::stat(one.constData(), &a) == 0 && ::stat(other.constData(), &b) == 0)
+        return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+    const auto absolute = [](const QByteArray& name) {
+        return QDir::cleanPath(QDir::current().absoluteFilePath(QFile::decodeName(name)));
+    };
+    return absolute(one) == absolute(other);
+}
+
+// Outputs that would overwrite each other or an input, found before
+// anything is read or written.
+std::optional<QString> OutputClash(const RenderArguments& arguments)
+{
+    if (arguments.inputs.count("-") > 1)
+        return QStringLiteral("standard input (-) is named more than once");
+    QByteArrayList outputs;
+    if (arguments.outputDir.isEmpty() && !arguments.output.isEmpty())
+        outputs << arguments.output;
+    for (const QByteArray& input : arguments.outputDir.isEmpty() ? QByteArrayList() : arguments.inputs) {
+        const QByteArray output = Destination(arguments, input);
+        for (const QByteArray& earlier : std::as_const(outputs)) {
+            if (SameFile(earlier, output))
+                return QStringLiteral("two inputs would be written to %1").arg(ShownName(output));
+        }
+        outputs << output;
+    }
+    for (const QByteArray& output : std::as_const(outputs)) {
+        for (const QByteArray& input : arguments.inputs) {
+            if (input != "-" && SameFile(output, input))
+                return QStringLiteral("the output %1 would replace the input %2")
+                    .arg(ShownName(output), ShownName(input));
+        }
+    }
+    return std::nullopt;
+}
+
+int RenderOne(const RenderArguments& arguments, const QByteArray& input)
+{
+    QString error;
+    std::optional<QByteArray> bytes = ReadInput(input, error);
+    if (!bytes)
+        return Fail(error);
+    if (arguments.clear)
+        bytes->prepend('\x0c');
+    if (!arguments.Vm())
+        return Write(Destination(arguments, input), Render(arguments, *bytes));
+    try {
+        return Write(Destination(arguments, input), RenderInVm(arguments, *bytes, FolderOf(input)));
+    } catch (const EVmError& failure) {
+        const QString detail = QString::fromStdString(failure.Detail());
+        return Fail(
+            QString::fromStdString(failure.what()) + (detail.isEmpty() ? QString() : QStringLiteral("\n") + detail));
+    }
+}
+
+struct Report {
+    QByteArray text; // one line per problem, or the JSON objects
+    QJsonArray json;
+    bool failed = false; // an error or a warning
+};
+
+void Add(const QString& name, const Problem& problem, Report& report)
+{
+    report.failed |= problem.severity != Severity::Note;
+    report.text += QStringLiteral("%1:%2:%3: %4: %5 [%6]\n")
+                       .arg(name)
+                       .arg(problem.line)
+                       .arg(problem.column)
+                       .arg(SeverityName(problem.severity), problem.Text(), problem.code)
+                       .toUtf8();
+    report.json.append(QJsonObject { { "file", name }, { "line", problem.line }, { "column", problem.column },
+        { "offset", problem.offset }, { "severity", SeverityName(problem.severity) }, { "code", problem.code },
+        { "message", problem.message }, { "count", problem.count } });
+}
+
+// A boot configuration is checked with every file of its set; a display
+// file on its own.
+void CheckOne(const QByteArray& input, const QByteArray& bytes, Report& report)
+{
+    const QString name = ShownName(input);
+    if (input != "-" && LooksLikeBootConfig(bytes)) {
+        for (const FileProblem& found : LintBootConfig(BootFiles::ForConfiguration(name)))
+            Add(found.file == QFileInfo(name).absoluteFilePath() ? name : found.file, found.problem, report);
+        return;
+    }
+    for (const Problem& problem : LintLoneDisplayFile(bytes, FolderOf(input)))
+        Add(name, problem, report);
+}
+
+QByteArray Written(const RenderArguments& arguments, const Report& report)
+{
+    return arguments.format == RenderArguments::Format::Json ? QJsonDocument(report.json).toJson() : report.text;
+}
+
+// Each file's report to DIR/NAME.check(.json), or all of them to one place.
+int CheckAll(const RenderArguments& arguments)
+{
+    int status = 0;
+    Report all;
+    for (const QByteArray& input : arguments.inputs) {
+        QString error;
+        const std::optional<QByteArray> bytes = ReadInput(input, error);
+        if (!bytes) {
+            Fail(error);
+            status = 2;
+            continue;
+        }
+        Report report;
+        CheckOne(input, *bytes, report);
+        if (!arguments.outputDir.isEmpty()) {
+            status = std::max(status, Write(Destination(arguments, input), Written(arguments, report)) ? 2 : 0);
+        } else {
+            all.text += report.text;
+            for (const QJsonValue& problem : std::as_const(report.json))
+                all.json.append(problem);
+        }
+        all.failed |= report.failed;
+    }
+    if (arguments.outputDir.isEmpty() && Write(arguments.output, Written(arguments, all)) != 0)
+        status = 2;
+    return status == 2 ? 2 : all.failed ? 1 : 0;
+}
+
+}
+
+int main(int argc, char* argv[])
+{
+    StandardInputClosed();
+    const ParsedLine line = ParseRenderLine(argc, argv);
+    if (line.exitStatus >= 0)
+        return line.exitStatus;
+    if (const std::optional<QString> clash = OutputClash(line.arguments)) {
+        std::fprintf(stderr, "glimra-render: %s; nothing was written\n", qPrintable(*clash));
+        return 2;
+    }
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (line.arguments.check) {
+        QCoreApplication application(argc, argv);
+        return CheckAll(line.arguments);
+    }
+    QGuiApplication application(argc, argv);
+    if (line.arguments.Playing())
+        return RenderConfiguration(line.arguments);
+    int status = 0;
+    for (const QByteArray& input : line.arguments.inputs)
+        status = std::max(status, RenderOne(line.arguments, input));
+    return status;
+}
