@@ -2,6 +2,7 @@
 // one case per recorded display file, so a new recording is a new case.
 #include "ConsoleInvariants.h"
 #include "FakeMeasurer.h"
+#include "RecordedScreen.h"
 #include "SharedMaterial.h"
 #include "boot/BootRendering.h"
 #include "preview/ScreenSnapshot.h"
@@ -72,18 +73,7 @@ TEST_P(BootTruth, DrawsTheRecordedScreen)
     const QByteArray serial = RenderBootScreen(console, file, { .prompt = true });
     EXPECT_EQ(AttributeInvariantViolation(console), "");
 
-    const ScreenSnapshot screen = ScreenSnapshot::Of(console);
-    EXPECT_EQ(screen.cols, truth[u"cols"].toInt());
-    EXPECT_EQ(screen.rows, truth[u"rows"].toInt());
-    EXPECT_EQ(screen.cursorColumn, truth[u"cursor"][0].toInt());
-    EXPECT_EQ(screen.cursorRow, truth[u"cursor"][1].toInt());
-    for (int row = 0; row < screen.rows; ++row) {
-        SCOPED_TRACE("row " + std::to_string(row));
-        EXPECT_EQ(screen.bytes[row].toHex(), truth[u"bytes"][row].toString().toLatin1());
-        EXPECT_EQ(screen.foreground[row], truth[u"fg"][row].toString().toLatin1());
-        EXPECT_EQ(screen.background[row], truth[u"bg"][row].toString().toLatin1());
-        EXPECT_EQ(screen.Attributes(row).toHex(), truth[u"attrs"][row].toString().toLatin1());
-    }
+    ExpectRecordedScreen(ScreenSnapshot::Of(console), truth);
     EXPECT_EQ(serial, SerialOfTheFile(truth[u"serial"].toString()));
 }
 

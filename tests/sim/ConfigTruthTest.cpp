@@ -4,6 +4,7 @@
 // for the loader's output with no key since the last shot stands for the
 // timeout running out. A new recording is a new case.
 #include "FakeMeasurer.h"
+#include "RecordedScreen.h"
 #include "SharedMaterial.h"
 #include "console/ColorConsole.h"
 #include "preview/ScreenSnapshot.h"
@@ -43,18 +44,7 @@ void ExpectShot(const TColorConsole& console, const QString& path)
 {
     const QJsonObject truth = QJsonDocument::fromJson(Read(path)).object();
     ASSERT_FALSE(truth.isEmpty()) << path.toStdString();
-    const ScreenSnapshot screen = ScreenSnapshot::Of(console);
-    EXPECT_EQ(screen.cols, truth[u"cols"].toInt());
-    EXPECT_EQ(screen.rows, truth[u"rows"].toInt());
-    EXPECT_EQ(screen.cursorColumn, truth[u"cursor"][0].toInt());
-    EXPECT_EQ(screen.cursorRow, truth[u"cursor"][1].toInt());
-    for (int row = 0; row < screen.rows; ++row) {
-        SCOPED_TRACE("row " + std::to_string(row) + ": " + truth[u"text"][row].toString().toStdString());
-        EXPECT_EQ(screen.bytes[row].toHex().toStdString(), truth[u"bytes"][row].toString().toStdString());
-        EXPECT_EQ(screen.foreground[row].toStdString(), truth[u"fg"][row].toString().toStdString());
-        EXPECT_EQ(screen.background[row].toStdString(), truth[u"bg"][row].toString().toStdString());
-        EXPECT_EQ(screen.Attributes(row).toHex().toStdString(), truth[u"attrs"][row].toString().toStdString());
-    }
+    ExpectRecordedScreen(ScreenSnapshot::Of(console), truth);
 }
 
 class ConfigTruth : public ::testing::TestWithParam<std::string> { };
