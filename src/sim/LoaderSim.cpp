@@ -82,6 +82,11 @@ void LoaderSim::Print(std::string_view text)
         m_serial += byte == '\n' ? QByteArray("\r\n") : QByteArray(1, byte);
 }
 
+void LoaderSim::PrintBytes(const QByteArray& text)
+{
+    Print(std::string_view(text.constData(), static_cast<std::size_t>(text.size())));
+}
+
 void LoaderSim::ShowFile(const QByteArray& imagePath)
 {
     if (const std::optional<QByteArray> bytes = m_files.Read(imagePath)) {
@@ -368,7 +373,7 @@ void LoaderSim::ListLabels()
     Print("\n");
     for (const ConfigLabel& label : m_config.labels) {
         if (label.name.startsWith(prefix))
-            Print(" " + label.name.toStdString());
+            PrintBytes(" " + label.name);
     }
     Print("\n");
 }
@@ -488,7 +493,7 @@ void LoaderSim::Execute(QByteArray command, KernelKind kind)
         if (exists)
             return Leave(QStringLiteral("The loader would run the module %1 (%2); modules are not played here.")
                              .arg(shown, QString::fromLatin1(*path)));
-        return Print("Failed to load COM32 file " + kernel.toStdString() + "\n");
+        return PrintBytes("Failed to load COM32 file " + kernel + "\n");
     case KernelKind::Config: {
         const QByteArray config = path.value_or(kernel);
         const QByteArray folder
@@ -509,7 +514,7 @@ void LoaderSim::Execute(QByteArray command, KernelKind kind)
     default: {
         // "..." is left out when the command line says quiet anywhere.
         const bool quiet = command.contains("quiet");
-        Print("Loading " + kernel.toStdString() + (quiet ? "" : "..."));
+        PrintBytes("Loading " + kernel + (quiet ? "" : "..."));
         if (!exists)
             return Print(" failed: No such file or directory\n");
         Print(" ok\n");

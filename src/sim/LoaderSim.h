@@ -53,6 +53,7 @@ private:
     void ReadConfiguration(const QByteArray& path, const QByteArray& folder);
     void ReadAndStart(const QByteArray& path, const QByteArray& folder);
     void Print(std::string_view text);
+    void PrintBytes(const QByteArray& text);
     void ShowFile(const QByteArray& imagePath);
     void EnterPrompt();
     void Redraw();
