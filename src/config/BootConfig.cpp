@@ -333,6 +333,12 @@ QByteArray CommandArguments(const QByteArray& command)
 
 bool LooksLikeBootConfig(QByteArrayView bytes)
 {
+    // A display file's codes never stand in a configuration: "Default boot
+    // in 5 seconds" on a screen is text.
+    for (char code : bytes.first(std::min<qsizetype>(bytes.size(), 64 * 1024))) {
+        if (code == 0x0C || code == 0x0F || code == 0x18 || code == 0x00)
+            return false;
+    }
     static constexpr std::array<const char*, 14> Only = { "default", "label", "prompt", "timeout", "ui", "display",
         "include", "say", "menu", "serial", "f1", "kernel", "noescape", "totaltimeout" };
     for (const QByteArray& raw : bytes.first(std::min<qsizetype>(bytes.size(), 64 * 1024)).toByteArray().split('\n')) {

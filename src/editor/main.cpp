@@ -26,8 +26,8 @@ CommandLine Parse(int argc, char* argv[])
     parser.setApplicationDescription(QStringLiteral("An editor for the display files of SYSLINUX and ISOLINUX."));
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addPositionalArgument(
-        QStringLiteral("file"), QStringLiteral("A display file to open."), QStringLiteral("[FILE]"));
+    parser.addPositionalArgument(QStringLiteral("file"),
+        QStringLiteral("A display file, or a boot configuration, to open."), QStringLiteral("[FILE]"));
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
