@@ -295,6 +295,15 @@ QByteArray ConfigLabel::CommandLine(const QByteArray& globalAppend) const
         + initrdOption;
 }
 
+std::optional<KernelKind> KernelKindNamed(QByteArrayView name)
+{
+    for (std::size_t kind = 0; kind < KernelWords.size(); ++kind) {
+        if (name == KernelWords[kind])
+            return static_cast<KernelKind>(kind);
+    }
+    return std::nullopt;
+}
+
 const ConfigLabel* BootConfig::FindLabel(const QByteArray& command) const
 {
     const QByteArray word = CommandWord(command);

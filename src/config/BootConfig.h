@@ -31,6 +31,10 @@ struct ConfigDirective {
 // What a LABEL's kernel line says it is.
 enum class KernelKind { None, LocalBoot, Kernel, Linux, Boot, Bss, Pxe, FdImage, ComBoot, Com32, Config };
 
+// The kind a configuration's word names ("kernel", "com32" ...), as the
+// loader's ".kind" command lines name it too.
+std::optional<KernelKind> KernelKindNamed(QByteArrayView name);
+
 struct ConfigLabel {
     QByteArray name;
     QByteArray kernel; // the LABEL's name until a kernel line names one

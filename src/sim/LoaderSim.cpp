@@ -22,34 +22,26 @@ constexpr int Control(char letter) { return letter - 'A' + 1; }
 
 bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
 
+// The file name extensions the loader knows a kind by, in the order it
+// tries them on a name that has none.
+constexpr std::array<std::pair<const char*, KernelKind>, 6> Extensions = { {
+    { ".c32", KernelKind::Com32 },
+    { ".img", KernelKind::FdImage },
+    { ".bss", KernelKind::Bss },
+    { ".bin", KernelKind::Boot },
+    { ".bs", KernelKind::Boot },
+    { ".0", KernelKind::Pxe },
+} };
+
 // The kind a command's file name says it is.
 KernelKind KindOfName(const QByteArray& command)
 {
     const QByteArray word = CommandWord(command);
-    static constexpr std::array<std::pair<const char*, KernelKind>, 6> Extensions = { {
-        { ".c32", KernelKind::Com32 },
-        { ".img", KernelKind::FdImage },
-        { ".bss", KernelKind::Bss },
-        { ".bin", KernelKind::Boot },
-        { ".bs", KernelKind::Boot },
-        { ".0", KernelKind::Pxe },
-    } };
     for (const auto& [extension, kind] : Extensions) {
         if (word.endsWith(extension))
             return kind;
     }
     return KernelKind::Kernel;
-}
-
-std::optional<KernelKind> KindNamed(const QByteArray& name)
-{
-    static constexpr std::array<const char*, 11> Names
-        = { "none", "localboot", "kernel", "linux", "boot", "bss", "pxe", "fdimage", "comboot", "com32", "config" };
-    for (std::size_t kind = 0; kind < Names.size(); ++kind) {
-        if (name == Names[kind])
-            return static_cast<KernelKind>(kind);
-    }
-    return std::nullopt;
 }
 
 }
@@ -435,8 +427,8 @@ void LoaderSim::Run(const QByteArray& command)
     KernelKind kind = KindOfName(line);
     if (kind == KernelKind::Kernel) {
         // A name without an extension finds the file that has one.
-        for (const char* extension : { ".c32", ".img", ".bss", ".bin", ".bs", ".0" }) {
-            const QByteArray word = CommandWord(line) + extension;
+        for (const auto& extension : Extensions) {
+            const QByteArray word = CommandWord(line) + extension.first;
             const std::optional<QByteArray> path = BootFiles::Resolve(m_folder, word);
             if (path && m_files.Exists(*path)) {
                 line = word + line.mid(CommandWord(line).size());
@@ -476,7 +468,7 @@ void LoaderSim::Execute(QByteArray command, KernelKind kind)
     QByteArray kernel = CommandWord(command);
     const QByteArray arguments = CommandArguments(command);
     if (kernel.startsWith('.')) {
-        if (const std::optional<KernelKind> named = KindNamed(kernel.mid(1))) {
+        if (const std::optional<KernelKind> named = KernelKindNamed(QByteArrayView(kernel).sliced(1))) {
             QByteArray rest = arguments;
             if (*named == KernelKind::Com32 && !CommandWord(rest).endsWith(".c32"))
                 rest = CommandWord(rest) + ".c32" + rest.mid(CommandWord(rest).size());

@@ -2,6 +2,7 @@
 // dock, and the Run Configuration window playing the loader with the
 // document's unsaved text, keys pressed on its screen.
 #include "EditorFixture.h"
+#include "FileTree.h"
 #include "ModalAnswers.h"
 #include "editor/ConfigurationDock.h"
 #include "editor/RunConfiguration.h"
@@ -15,14 +16,7 @@ namespace {
 
 class ConfigurationTest : public EditorFixture {
 protected:
-    QString Write(const QString& name, const QByteArray& bytes)
-    {
-        QDir(tree.path()).mkpath(QFileInfo(tree.filePath(name)).path());
-        QFile file(tree.filePath(name));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-        return file.fileName();
-    }
+    QString Write(const QString& name, const QByteArray& bytes) { return WriteInTree(tree, name, bytes); }
     // The texts of a dock group's entries, "role value".
     QStringList Entries(const QString& group) const
     {

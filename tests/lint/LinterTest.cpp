@@ -1,3 +1,4 @@
+#include "FileTree.h"
 #include "lint/ConfigLinter.h"
 
 #include <QDir>
@@ -160,35 +161,27 @@ std::vector<std::string> ConfigFound(const QTemporaryDir& tree)
     return found;
 }
 
-void Put(const QTemporaryDir& tree, const QString& name, const QByteArray& bytes)
-{
-    QDir(tree.path()).mkpath(QFileInfo(tree.filePath(name)).path());
-    QFile file(tree.filePath(name));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
 }
 
 TEST(ConfigLinterTest, ReportsWhatTheLoaderWillNotShowAsMeant)
 {
     QTemporaryDir tree;
-    Put(tree, "isolinux/isolinux.cfg",
+    WriteInTree(tree, "isolinux/isolinux.cfg",
         "SAY one\r\nSAY two\r\nDISPLAY boot.msg\r\nDISPLAY gone.msg\r\nINCLUDE gone.cfg\r\nF0 f0.txt\r\n"
         "F1 f1.txt\r\nF2 absent.txt\r\nPROMPT 0\r\nDEFAULT nowhere\r\nONTIMEOUT linux\r\n"
         "LABEL linux\r\n KERNEL vmlinuz\r\nLABEL linux\r\n KERNEL other\r\n");
     QByteArray tall;
     for (int row = 0; row < 20; ++row)
         tall += "row\r\n"; // fits a cleared screen, not one started on row 6
-    Put(tree, "isolinux/boot.msg", tall);
-    Put(tree, "isolinux/f0.txt", "eleven\r\n");
-    Put(tree, "isolinux/f1.txt", "line\r\nlast line without a break");
+    WriteInTree(tree, "isolinux/boot.msg", tall);
+    WriteInTree(tree, "isolinux/f0.txt", "eleven\r\n");
+    WriteInTree(tree, "isolinux/f1.txt", "line\r\nlast line without a break");
     EXPECT_EQ(ConfigFound(tree),
         (Problems { "isolinux.cfg:5 missing-include", "boot.msg:19 scrolls", "isolinux.cfg:4 missing-display",
             "f1.txt:2 fkey-no-final-break", "isolinux.cfg:8 missing-fkey-file", "isolinux.cfg:6 f0-is-f11",
             "isolinux.cfg:14 duplicate-label", "isolinux.cfg:10 default-no-label" }));
 
-    Put(tree, "isolinux/isolinux.cfg", "PROMPT 0\r\nUI vesamenu.c32\r\n");
+    WriteInTree(tree, "isolinux/isolinux.cfg", "PROMPT 0\r\nUI vesamenu.c32\r\n");
     EXPECT_EQ(ConfigFound(tree), (Problems { "isolinux.cfg:2 missing-module" }));
     const QString modules = QStringLiteral("/usr/lib/syslinux/modules/bios/");
     if (!QFile::exists(modules + "vesamenu.c32"))
@@ -196,6 +189,6 @@ TEST(ConfigLinterTest, ReportsWhatTheLoaderWillNotShowAsMeant)
     ASSERT_TRUE(QFile::copy(modules + "vesamenu.c32", tree.filePath("isolinux/vesamenu.c32")));
     ASSERT_TRUE(QFile::copy(modules + "libutil.c32", tree.filePath("isolinux/libutil.c32")));
     EXPECT_EQ(ConfigFound(tree), (Problems { "isolinux.cfg:2 missing-library" })) << "libcom32.c32 is missing";
-    Put(tree, "isolinux/isolinux.cfg", "PROMPT 0\r\n");
+    WriteInTree(tree, "isolinux/isolinux.cfg", "PROMPT 0\r\n");
     EXPECT_EQ(ConfigFound(tree), (Problems { "isolinux.cfg:1 prompt0-no-default" }));
 }

@@ -1,4 +1,5 @@
 #include "config/BootConfig.h"
+#include "FileTree.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,13 +11,7 @@ namespace {
 
 class BootConfigTest : public ::testing::Test {
 protected:
-    void Write(const QString& name, const QByteArray& bytes)
-    {
-        QDir(tree.path()).mkpath(QFileInfo(tree.filePath(name)).path());
-        QFile file(tree.filePath(name));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-    }
+    void Write(const QString& name, const QByteArray& bytes) { WriteInTree(tree, name, bytes); }
     BootConfig Read(const QString& name)
     {
         const BootFiles files = BootFiles::ForConfiguration(tree.filePath(name));

@@ -3,6 +3,7 @@
 // leads back to itself ends; whichsys.c32 chooses its -iso- command.
 #include "sim/LoaderSim.h"
 #include "FakeMeasurer.h"
+#include "FileTree.h"
 #include "console/ColorConsole.h"
 
 #include <QDir>
@@ -43,18 +44,12 @@ TEST(LoaderSimTest, TimeoutsOnTheSimulatedClock)
     };
     for (const Case& test : cases) {
         QTemporaryDir tree;
-        QDir(tree.path()).mkpath("isolinux");
-        QFile config(tree.filePath("isolinux/isolinux.cfg"));
-        ASSERT_TRUE(config.open(QIODevice::WriteOnly));
-        config.write(test.config);
-        config.close();
-        QFile other(tree.filePath("isolinux/other.cfg")), module(tree.filePath("isolinux/whichsys.c32"));
-        ASSERT_TRUE(other.open(QIODevice::WriteOnly) && module.open(QIODevice::WriteOnly));
-        other.write("SAY from other.cfg\nPROMPT 1\n");
-        other.close();
+        const QString config = WriteInTree(tree, "isolinux/isolinux.cfg", test.config);
+        WriteInTree(tree, "isolinux/other.cfg", "SAY from other.cfg\nPROMPT 1\n");
+        WriteInTree(tree, "isolinux/whichsys.c32", {});
         FakeMeasurer measurer;
         TColorConsole console(measurer);
-        LoaderSim loader(console, BootFiles::ForConfiguration(config.fileName()), LoaderSim::Start::Blank);
+        LoaderSim loader(console, BootFiles::ForConfiguration(config), LoaderSim::Start::Blank);
         for (const LoaderInput& input : test.inputs)
             loader.Give(input);
         // The row the loader wrote last, above a fresh prompt if there is one.
