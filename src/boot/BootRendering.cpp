@@ -176,6 +176,11 @@ void BootScreen::DrawPrompt()
 
 }
 
+unsigned char LineDrawingGlyph(unsigned char byte)
+{
+    return byte >= 0x5F && byte <= 0x7E ? LineDrawing[byte - 0x5F] : byte;
+}
+
 QByteArray RenderBootScreen(TColorConsole& console, QByteArrayView file, const BootOptions& options, ScreenMap* map)
 {
     BootScreen screen(console);

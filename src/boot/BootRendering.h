@@ -42,5 +42,9 @@ void ClearLoaderScreen(TColorConsole& console);
 // The loader's erase to the end of the cursor's row, in colour 07.
 void EraseLoaderLine(TColorConsole& console);
 
+// The glyph a byte 0x5F-0x7E shows in the loader's line-drawing mode (the
+// DEC special graphics set mapped onto code page 437); other bytes as they are.
+unsigned char LineDrawingGlyph(unsigned char byte);
+
 // The attribute byte of a palette pair, background digit in the high nibble.
 inline int BootAttribute(int background, int foreground) { return background << 4 | foreground; }

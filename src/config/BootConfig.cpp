@@ -1,70 +1,12 @@
 #include "BootConfig.h"
 
+#include "ConfigSyntax.h"
+
 #include <array>
-#include <cstring>
 
 namespace {
 
-constexpr std::size_t LineSize = 4096; // the loader's line buffer, terminator included
-
-bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
-
-const char* SkipBlanks(const char* p)
-{
-    while (*p && IsBlank(*p))
-        ++p;
-    return p;
-}
-
-// The loader's keyword test: letters compared without their case bit, and
-// the keyword must end at a blank or the line's end. What follows it, or
-// nothing.
-const char* LookingAt(const char* line, const char* keyword)
-{
-    const char* p = line;
-    const char* q = keyword;
-    while (*p && *q && ((*p ^ *q) & ~0x20) == 0) {
-        ++p;
-        ++q;
-    }
-    if (*q)
-        return nullptr;
-    return IsBlank(*p) ? p : nullptr;
-}
-
-QByteArray Word(const char* p)
-{
-    const char* end = p;
-    while (*end && !IsBlank(*end))
-        ++end;
-    return QByteArray(p, end - p);
-}
-
-// "F1".."F12" and "F0" (which is F11) followed by a blank: the key's index.
-const char* FunctionKeyAt(const char* p, int& index)
-{
-    if ((p[0] | 0x20) != 'f')
-        return nullptr;
-    const char* q = p + 1;
-    const char* digits = SkipBlanks(q);
-    bool negative = false;
-    if (*digits == '+' || *digits == '-')
-        negative = *digits++ == '-';
-    long number = 0;
-    const char* end = digits;
-    while (*end >= '0' && *end <= '9' && number < 1000)
-        number = number * 10 + (*end++ - '0');
-    if (end != digits)
-        q = end;
-    if (!IsBlank(*q))
-        return nullptr;
-    if (negative || number > 12)
-        return nullptr;
-    index = number == 0 ? 10 : static_cast<int>(number) - 1;
-    return q;
-}
-
-int Number(const char* p) { return std::atoi(SkipBlanks(p)); }
+using namespace ConfigSyntax;
 
 constexpr std::array<const char*, 11> KernelWords
     = { "none", "localboot", "kernel", "linux", "boot", "bss", "pxe", "fdimage", "comboot", "com32", "config" };
@@ -122,31 +64,7 @@ void Reader::Parse(const QByteArray& imagePath, const ConfigPlace& from)
     if (!bytes)
         return;
     ++m_depth;
-    // The loader reads with fgets into one buffer: a line of 4095 bytes or
-    // fewer, its LF kept, then cut at its first CR and first LF. What the
-    // buffer held before stays behind the terminator (SAY reads past it).
-    std::array<char, LineSize + 8> buffer {};
-    qsizetype at = 0;
-    int line = 1;
-    while (at < bytes->size()) {
-        const qsizetype room = LineSize - 1;
-        qsizetype length = 0;
-        while (length < room && at + length < bytes->size()) {
-            if ((*bytes)[at + length++] == '\n')
-                break;
-        }
-        std::memcpy(buffer.data(), bytes->constData() + at, static_cast<std::size_t>(length));
-        buffer[static_cast<std::size_t>(length)] = '\0';
-        const bool endsLine = (*bytes)[at + length - 1] == '\n';
-        at += length;
-        if (char* cr = std::strchr(buffer.data(), '\r'))
-            *cr = '\0';
-        if (char* lf = std::strchr(buffer.data(), '\n'))
-            *lf = '\0';
-        Line(buffer.data(), { imagePath, line });
-        if (endsLine)
-            ++line;
-    }
+    ForEachLine(*bytes, [&](char* line, int number) { Line(CutLine(line), { imagePath, number }); });
     --m_depth;
 }
 
@@ -303,6 +221,8 @@ std::optional<KernelKind> KernelKindNamed(QByteArrayView name)
     }
     return std::nullopt;
 }
+
+const char* KernelKindWord(KernelKind kind) { return KernelWords[static_cast<std::size_t>(kind)]; }
 
 const ConfigLabel* BootConfig::FindLabel(const QByteArray& command) const
 {

@@ -34,6 +34,8 @@ enum class KernelKind { None, LocalBoot, Kernel, Linux, Boot, Bss, Pxe, FdImage,
 // The kind a configuration's word names ("kernel", "com32" ...), as the
 // loader's ".kind" command lines name it too.
 std::optional<KernelKind> KernelKindNamed(QByteArrayView name);
+// The word that names a kind, as the configuration writes it.
+const char* KernelKindWord(KernelKind kind);
 
 struct ConfigLabel {
     QByteArray name;

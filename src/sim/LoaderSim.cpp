@@ -56,6 +56,7 @@ LoaderSim::LoaderSim(TColorConsole& console, BootFiles files, Start start)
 
 void LoaderSim::Restart()
 {
+    m_menu.reset();
     ClearLoaderScreen(m_console);
     m_serial.clear();
     m_note.clear();
@@ -102,6 +103,8 @@ void LoaderSim::ReadConfiguration(const QByteArray& path, const QByteArray& fold
 void LoaderSim::ReadAndStart(const QByteArray& path, const QByteArray& folder)
 {
     m_folder = folder;
+    m_configPath = path;
+    m_menu.reset();
     m_config = ReadBootConfig(m_files, path, folder);
     for (const ConfigOutput& output : m_config.output) {
         if (output.kind == ConfigOutput::Kind::Say)
@@ -117,7 +120,9 @@ void LoaderSim::ReadAndStart(const QByteArray& path, const QByteArray& folder)
             return;
     }
     if (m_config.ui) {
+        m_starting = true;
         Run(*m_config.defaultCommand);
+        m_starting = false;
         if (!m_note.isEmpty() || m_state != State::Done)
             return;
     }
@@ -192,6 +197,10 @@ void LoaderSim::Give(const LoaderInput& input)
     if (m_state == State::Kaboom) {
         Restart();
         return;
+    }
+    if (m_state == State::Menu) {
+        m_menu->Give(input);
+        return AfterMenu();
     }
     if (m_state != State::Prompt)
         return;
@@ -389,6 +398,10 @@ void LoaderSim::Accept(bool timedOut)
 
 void LoaderSim::Sleep(int milliseconds)
 {
+    if (m_state == State::Menu) {
+        m_menu->Sleep(milliseconds);
+        return AfterMenu();
+    }
     if (m_state != State::Prompt)
         return;
     long long deadline = 0;
@@ -406,6 +419,11 @@ void LoaderSim::Sleep(int milliseconds)
 
 bool LoaderSim::RunOutTimeout()
 {
+    if (m_state == State::Menu) {
+        const bool ran = m_menu->RunOutTimeout();
+        AfterMenu();
+        return ran;
+    }
     if (m_state != State::Prompt || (m_keyboardLeft <= 0 && m_totalLeft <= 0))
         return false;
     Accept(true);
@@ -479,13 +497,21 @@ void LoaderSim::Execute(QByteArray command, KernelKind kind)
     const bool exists = path && m_files.Exists(*path);
     const QString shown = QString::fromLatin1(kernel);
     switch (kind) {
-    case KernelKind::Com32:
-        if (exists && kernel.mid(kernel.lastIndexOf('/') + 1) == "whichsys.c32")
+    case KernelKind::Com32: {
+        const QByteArray module = kernel.mid(kernel.lastIndexOf('/') + 1);
+        if (exists && module == "whichsys.c32")
             return WhichSystem(arguments);
+        if (exists && module == "menu.c32")
+            return StartMenu(arguments);
+        if (exists && module == "vesamenu.c32")
+            return Leave(QStringLiteral("The loader would run vesamenu.c32, the graphical menu: its 640 x 480 "
+                                        "picture is not drawn here, and drawing it as the text menu would show "
+                                        "another grid and other colours."));
         if (exists)
             return Leave(QStringLiteral("The loader would run the module %1 (%2); modules are not played here.")
                              .arg(shown, QString::fromLatin1(*path)));
         return PrintBytes("Failed to load COM32 file " + kernel + "\n");
+    }
     case KernelKind::Config: {
         const QByteArray config = path.value_or(kernel);
         const QByteArray folder
@@ -513,5 +539,54 @@ void LoaderSim::Execute(QByteArray command, KernelKind kind)
         return Leave(QStringLiteral("The loader would boot the kernel %1 with the options \"%2\".")
                          .arg(QString::fromLatin1(*path), QString::fromLatin1(arguments)));
     }
+    }
+}
+
+QString LoaderSim::Note() const
+{
+    if (!m_note.isEmpty() || !m_menu)
+        return m_note;
+    return m_menu->Note();
+}
+
+// menu.c32 reads the files it is given, or the configuration the loader
+// read, from the loader's current folder.
+void LoaderSim::StartMenu(const QByteArray& arguments)
+{
+    std::vector<QByteArray> paths;
+    for (const QByteArray& word : arguments.simplified().split(' ')) {
+        if (const std::optional<QByteArray> path = BootFiles::Resolve(m_folder, word); path && !word.isEmpty())
+            paths.push_back(*path);
+    }
+    if (paths.empty())
+        paths.push_back(m_configPath);
+    m_menu = std::make_unique<MenuSim>(m_console, m_files, m_folder, ReadMenuConfig(m_files, m_folder, paths));
+    m_state = State::Menu;
+    m_menu->Start();
+    AfterMenu();
+}
+
+// What the menu's end leads to: the prompt when it is left, the command it
+// chose run by the loader; a command that fails brings the menu back.
+void LoaderSim::AfterMenu()
+{
+    while (m_state == State::Menu && m_menu->State() != MenuSim::Outcome::Running) {
+        std::unique_ptr<MenuSim> menu = std::move(m_menu);
+        m_state = State::Done;
+        if (menu->State() == MenuSim::Outcome::Exit) {
+            if (!m_starting)
+                EnterPrompt();
+            return;
+        }
+        std::optional<QByteArray> command = menu->Command();
+        for (int tries = 0; command && tries < 2; ++tries) {
+            Execute(*command, KindOfName(*command));
+            if (!m_note.isEmpty() || m_state != State::Done)
+                return; // booted, or another menu, prompt or configuration took over
+            command = tries == 0 ? menu->OnError() : std::nullopt;
+        }
+        m_menu = std::move(menu);
+        m_state = State::Menu;
+        m_menu->Resume();
     }
 }

@@ -1,10 +1,13 @@
 #pragma once
 
 #include "LoaderKeys.h"
+#include "MenuSim.h"
 #include "config/BootConfig.h"
 
 #include <QByteArray>
 #include <QString>
+
+#include <memory>
 
 class TColorConsole;
 
@@ -35,7 +38,8 @@ public:
     const QByteArray& Serial() const { return m_serial; }
     // What the loader would do now that the simulation cannot show (boot a
     // kernel, run a menu module); empty while it waits at its prompt.
-    const QString& Note() const { return m_note; }
+    // What a menu does that the screen cannot show goes here too.
+    QString Note() const;
     const BootConfig& Config() const { return m_config; }
     // The display files shown so far and the row the cursor stood on when
     // each began.
@@ -46,9 +50,11 @@ public:
     const std::vector<ShownFile>& ShownFiles() const { return m_shownFiles; }
     // Whether the loader waits for keys at its boot: prompt.
     bool AtPrompt() const { return m_state == State::Prompt; }
+    // The text menu that runs, if one does.
+    const MenuSim* RunningMenu() const { return m_state == State::Menu ? m_menu.get() : nullptr; }
 
 private:
-    enum class State { Prompt, Kaboom, Done };
+    enum class State { Prompt, Kaboom, Menu, Done };
 
     void ReadConfiguration(const QByteArray& path, const QByteArray& folder);
     void ReadAndStart(const QByteArray& path, const QByteArray& folder);
@@ -67,12 +73,17 @@ private:
     void ListLabels();
     void Accept(bool timedOut);
     void ArmTimers();
+    void StartMenu(const QByteArray& arguments);
+    void AfterMenu();
 
     TColorConsole& m_console;
     BootFiles m_files;
     Start m_start;
     BootConfig m_config;
     QByteArray m_folder;
+    QByteArray m_configPath;
+    std::unique_ptr<MenuSim> m_menu;
+    bool m_starting = false; // the configuration's own start runs; it goes on to the prompt itself
     QByteArray m_serial;
     QString m_note;
     std::vector<ShownFile> m_shownFiles;

@@ -1,0 +1,288 @@
+#include "AnsiConsole.h"
+
+#include "boot/BootRendering.h"
+#include "console/ColorConsole.h"
+#include "format/Palette.h"
+
+namespace {
+
+// SGR's colour numbers in the VGA's order.
+constexpr std::array<int, 8> AnsiToVga = { 0, 4, 2, 6, 1, 5, 3, 7 };
+
+}
+
+AnsiConsole::AnsiConsole(TColorConsole& console)
+    : m_console(console)
+    , m_x(console.Cursor().x)
+    , m_y(console.Cursor().y)
+{
+}
+
+void AnsiConsole::Write(QByteArrayView bytes)
+{
+    for (char byte : bytes)
+        Put(static_cast<unsigned char>(byte));
+}
+
+int AnsiConsole::Attribute() const
+{
+    int background = m_background;
+    int foreground = m_underline ? 0x01 : m_intensity == 0 ? 0x08 : m_foreground;
+    if (m_reverse) {
+        background = foreground & 0x07;
+        foreground = (foreground & 0x08) | m_background;
+    }
+    if (m_blink)
+        background ^= 0x08;
+    if (m_intensity == 2)
+        foreground ^= 0x08;
+    return background << 4 | foreground;
+}
+
+void AnsiConsole::SetColours()
+{
+    const int attribute = Attribute();
+    m_console.Font().SetColor(Palette[static_cast<std::size_t>(attribute & 0x0F)]);
+    m_console.Font().SetBkColor(Palette[static_cast<std::size_t>(attribute >> 4 & 0x0F)]);
+}
+
+void AnsiConsole::Erase(int left, int top, int right, int bottom)
+{
+    SetColours();
+    for (int row = top; row <= bottom; ++row) {
+        m_console.SetCursor({ left, row });
+        if (right >= m_console.Cols() - 1)
+            m_console.EraseToLineEnd();
+        else if (right >= left)
+            m_console.WriteGlyphs(std::string(static_cast<std::size_t>(right - left + 1), ' '));
+    }
+}
+
+void AnsiConsole::Put(unsigned char byte)
+{
+    const int columns = m_console.Cols();
+    const int rows = m_console.Rows();
+    switch (m_state) {
+    case State::Plain:
+        switch (byte) {
+        case 1:
+        case 2:
+        case 3:
+        case 4:
+        case 5:
+            m_state = State::Table;
+            m_tableDigits = byte;
+            break;
+        case '\b':
+            if (m_x > 0)
+                --m_x;
+            break;
+        case '\t':
+            for (int spaces = 8 - (m_x & 7); spaces > 0; --spaces)
+                Put(' ');
+            return;
+        case '\n':
+        case '\v':
+        case '\f':
+            ++m_y;
+            if (m_autoReturn)
+                m_x = 0;
+            break;
+        case '\r': m_x = 0; break;
+        case 14: m_lineDrawing = true; break;
+        case 15: m_lineDrawing = false; break;
+        case 27: m_state = State::Escape; break;
+        case 127: break;
+        default:
+            if (byte < 32)
+                break;
+            if (m_lineDrawing && (byte & 0xE0) == 0x60)
+                byte = LineDrawingGlyph(byte);
+            SetColours();
+            m_console.SetCursor({ m_x, m_y });
+            if (m_x == columns - 1 && !m_autoWrap) {
+                // The cell is written and the cursor stays in the last column.
+                m_console.WriteGlyphs(std::string(1, static_cast<char>(byte)));
+                m_console.SetCursor({ m_x, m_y });
+                return;
+            }
+            // The console wraps and scrolls as this engine does.
+            m_console.WriteGlyphs(std::string(1, static_cast<char>(byte)));
+            m_x = m_console.Cursor().x;
+            m_y = m_console.Cursor().y;
+            return;
+        }
+        break;
+    case State::Escape:
+        switch (byte) {
+        case '%':
+        case '(':
+        case ')':
+        case '#': break; // the character set byte that follows ends the sequence
+        case '[':
+            m_state = State::Csi;
+            m_params.fill(0);
+            m_paramCount = 0;
+            break;
+        case 'c':
+            Erase(0, 0, columns - 1, rows - 1);
+            m_x = m_y = 0;
+            m_state = State::Plain;
+            break;
+        default: m_state = State::Plain;
+        }
+        break;
+    case State::Csi:
+        if (byte >= '0' && byte <= '9') {
+            unsigned& param = m_params[static_cast<std::size_t>(m_paramCount)];
+            param = param * 10 + (byte - '0');
+        } else if (byte == ';') {
+            m_paramCount = std::min(m_paramCount + 1, static_cast<int>(m_params.size()) - 1);
+        } else if (byte != '?') {
+            Csi(byte);
+            m_state = State::Plain;
+        }
+        break;
+    case State::Table:
+        m_tableIndex = 0;
+        m_state = byte == '#' ? State::TableDigits : State::Plain;
+        break;
+    case State::TableDigits: {
+        const unsigned digit = static_cast<unsigned>(byte) - '0';
+        if (digit >= 10) {
+            m_state = State::Plain;
+            break;
+        }
+        m_tableIndex = m_tableIndex * 10 + digit;
+        if (--m_tableDigits > 0)
+            break;
+        m_state = State::Plain;
+        if (m_tableIndex < m_table.size()) {
+            // The entry's string is played as "ESC [ 0 ; string m".
+            m_state = State::Escape;
+            Write("[0;");
+            Write(m_table[m_tableIndex]);
+            Put('m');
+            m_state = State::Plain;
+        }
+        break;
+    }
+    }
+    if (m_x >= columns) {
+        m_x = m_autoWrap ? 0 : columns - 1;
+        if (m_autoWrap)
+            ++m_y;
+    }
+    if (m_y >= rows) {
+        SetColours();
+        while (m_y >= rows) {
+            m_console.SetCursor({ 0, rows - 1 });
+            m_console.WriteString("\r\n");
+            --m_y;
+        }
+    }
+    m_console.SetCursor({ m_x, m_y });
+}
+
+void AnsiConsole::Csi(unsigned char final)
+{
+    const int columns = m_console.Cols();
+    const int rows = m_console.Rows();
+    const auto param = [&](int index) { return static_cast<int>(m_params[static_cast<std::size_t>(index)]); };
+    const int count = param(0) ? param(0) : 1;
+    const auto clamp = [](int value, int limit) { return value >= limit ? limit - 1 : value < 0 ? 0 : value; };
+    switch (final) {
+    case 'A': m_y = std::max(0, m_y - count); break;
+    case 'B': m_y = std::min(rows - 1, m_y + count); break;
+    case 'C': m_x = std::min(columns - 1, m_x + count); break;
+    case 'D': m_x = std::max(0, m_x - count); break;
+    case 'E':
+        m_y = std::min(rows - 1, m_y + count);
+        m_x = 0;
+        break;
+    case 'F':
+        m_y = std::max(0, m_y - count);
+        m_x = 0;
+        break;
+    case 'G':
+    case '\'': m_x = clamp(param(0) - 1, columns); break;
+    case 'H':
+    case 'f':
+        m_y = clamp(param(0) - 1, rows);
+        m_x = clamp(param(1) - 1, columns);
+        break;
+    case 'J':
+        if (param(0) == 0) {
+            Erase(m_x, m_y, columns - 1, m_y);
+            if (m_y < rows - 1)
+                Erase(0, m_y + 1, columns - 1, rows - 1);
+        } else if (param(0) == 1 && m_y > 0) {
+            Erase(0, 0, columns - 1, m_y - 1);
+            Erase(0, m_y, m_x - 1, m_y);
+        } else if (param(0) == 2) {
+            Erase(0, 0, columns - 1, rows - 1);
+        }
+        break;
+    case 'K':
+        if (param(0) == 0)
+            Erase(m_x, m_y, columns - 1, m_y);
+        else if (param(0) == 1 && m_x > 0)
+            Erase(0, m_y, m_x - 1, m_y);
+        else if (param(0) == 2)
+            Erase(0, m_y, columns - 1, m_y);
+        break;
+    case 'h':
+    case 'l': {
+        const bool set = final == 'h';
+        if (param(0) == 7)
+            m_autoWrap = set;
+        else if (param(0) == 20)
+            m_autoReturn = set;
+        else if (param(0) == 25)
+            m_cursorShown = set;
+        break;
+    }
+    case 'm': Sgr(); break;
+    case 's':
+        m_savedX = m_x;
+        m_savedY = m_y;
+        break;
+    case 'u':
+        m_x = m_savedX;
+        m_y = m_savedY;
+        break;
+    default: break; // an unknown sequence is dropped
+    }
+}
+
+void AnsiConsole::Sgr()
+{
+    for (int index = 0; index <= m_paramCount; ++index) {
+        const unsigned code = m_params[static_cast<std::size_t>(index)];
+        if (code == 0) {
+            m_foreground = 7;
+            m_background = 0;
+            m_intensity = 1;
+            m_underline = m_blink = m_reverse = false;
+        } else if (code == 1 || code == 2) {
+            m_intensity = code == 1 ? 2 : 0;
+        } else if (code == 4 || code == 24) {
+            m_underline = code == 4;
+        } else if (code == 5 || code == 25) {
+            m_blink = code == 5;
+        } else if (code == 7 || code == 27) {
+            m_reverse = code == 7;
+        } else if (code == 21 || code == 22) {
+            m_intensity = 1;
+        } else if (code >= 30 && code <= 37) {
+            m_foreground = AnsiToVga[code - 30];
+        } else if (code == 38 || code == 39) {
+            m_foreground = 7;
+            m_underline = code == 38;
+        } else if (code >= 40 && code <= 47) {
+            m_background = AnsiToVga[code - 40];
+        } else if (code == 49) {
+            m_background = 7;
+        }
+    }
+}

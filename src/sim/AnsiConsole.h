@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QByteArray>
+
+#include <array>
+#include <vector>
+
+class TColorConsole;
+
+// The console that SYSLINUX 6.04's modules print through, on the text
+// screen: its ANSI engine (cursor moves and erases clamped to the screen,
+// SGR turned into a VGA attribute, DEC line drawing after SO, LF with a
+// carriage return, writing past the last column wrapping at once and the
+// last row scrolling) and its colour-table codes "\1#n" to "\5#nnnnn",
+// which look an SGR string up by index.
+class AnsiConsole {
+public:
+    explicit AnsiConsole(TColorConsole& console);
+
+    // The strings the colour-table codes select, by index.
+    void SetColourTable(std::vector<QByteArray> table) { m_table = std::move(table); }
+    void Write(QByteArrayView bytes);
+
+    // The VGA attribute the next character is drawn in.
+    int Attribute() const;
+    bool CursorShown() const { return m_cursorShown; }
+
+private:
+    enum class State { Plain, Escape, Csi, Table, TableDigits };
+    void Put(unsigned char byte);
+    void Csi(unsigned char final);
+    void Sgr();
+    void Erase(int left, int top, int right, int bottom);
+    void SetColours();
+
+    TColorConsole& m_console;
+    std::vector<QByteArray> m_table;
+    State m_state = State::Plain;
+    std::array<unsigned, 16> m_params {};
+    int m_paramCount = 0;
+    int m_tableDigits = 0;
+    unsigned m_tableIndex = 0;
+    int m_x = 0;
+    int m_y = 0;
+    int m_savedX = 0;
+    int m_savedY = 0;
+    bool m_lineDrawing = false;
+    bool m_autoReturn = true;
+    bool m_autoWrap = true;
+    bool m_cursorShown = true;
+    int m_foreground = 7;
+    int m_background = 0;
+    int m_intensity = 1; // 0 dim, 1 normal, 2 bold
+    bool m_underline = false;
+    bool m_blink = false;
+    bool m_reverse = false;
+};

@@ -1,0 +1,116 @@
+#pragma once
+
+#include "AnsiConsole.h"
+#include "LoaderKeys.h"
+#include "config/MenuConfig.h"
+
+#include <QString>
+
+class TColorConsole;
+
+// menu.c32 6.04 played on the text screen: what it prints for its menus,
+// help text, countdown, command-line editor, password box and F-key
+// screens, key by key and on a simulated clock, through the modules'
+// console. It ends with a command line for the loader to run, or without
+// one when the user leaves for the boot: prompt.
+class MenuSim {
+public:
+    enum class Outcome { Running, Run, Exit };
+
+    MenuSim(TColorConsole& console, const BootFiles& files, QByteArray folder, MenuConfig config);
+
+    // The module starting: its first menu, or its message when it has no entries.
+    void Start();
+    // After the loader failed to run the command: the menu again.
+    void Resume();
+    void Give(const LoaderInput& input);
+    void Sleep(long long milliseconds);
+    // Runs the clock until a timeout fires; false when none waits.
+    bool RunOutTimeout();
+
+    Outcome State() const { return m_outcome; }
+    const QByteArray& Command() const { return m_command; }
+    std::optional<QByteArray> OnError() const { return Current().onError; }
+    // What the real module would do that this cannot show, if anything.
+    const QString& Note() const { return m_note; }
+    const MenuConfig& Config() const { return m_config; }
+    // The menu shown and its selected entry, for a view of the model.
+    int MenuIndex() const { return m_menu; }
+    int Entry() const { return m_entry; }
+
+private:
+    enum class Wait { None, Hidden, Menu, Edit, Password, Message };
+    enum class PasswordFor { Tab, Escape, Entry };
+    enum class MessageFor { Menu, Edit };
+
+    const Menu& Current() const { return m_config.At(m_menu); }
+    int Param(MenuParam param) const;
+    void Print(const QByteArray& bytes) { m_console.Write(bytes); }
+    void UseColours();
+    void ClearScreen();
+    void DrawMenu(int selected, int top, bool editLine);
+    void DrawRow(int row, int selected, int top, int barTop, int barBottom);
+    void DrawEntry(const MenuEntry& entry, const QByteArray& colour, const QByteArray& hotColour, int width);
+    void DisplayHelp(const QByteArray* text);
+    void PrintTimeout(int seconds, int row, const QByteArray& message);
+    std::optional<QByteArray> Pad(const QByteArray& text, bool centre, int width);
+
+    void RunMenu();
+    void Settle();
+    void MenuKey(int key);
+    void HiddenWait();
+    void HiddenKey(int key);
+    void TimedOut();
+    void Finish(std::optional<QByteArray> command);
+    void AskPassword(PasswordFor purpose, std::optional<QByteArray> entryPassword);
+    void PasswordKey(int key);
+    void PasswordDone(bool accepted);
+    void StartEdit(const QByteArray& command);
+    void DrawEditLine();
+    void EditKey(int key);
+    bool ShowFunctionKey(int key, MessageFor purpose);
+    bool ShowMessageFile(const QByteArray& name);
+    void MessageKey(int key);
+    void Key(int key);
+    void NoKey();
+
+    AnsiConsole m_console;
+    const BootFiles& m_files;
+    QByteArray m_folder;
+    MenuConfig m_config;
+    std::vector<int> m_current; // by menu: the entry it shows selected
+    std::vector<int> m_tops;
+    int m_menu = MenuConfig::RootMenu;
+    Outcome m_outcome = Outcome::Running;
+    QByteArray m_command;
+    QString m_note;
+    int m_lastTimeoutLength = 0;
+
+    Wait m_wait = Wait::None;
+    long long m_waitMs = 0; // 0 waits for a key without end
+    long long m_waited = 0;
+    long long m_totalLeft = 0;
+
+    // run_menu's state
+    int m_entry = 0;
+    int m_top = 0;
+    int m_prevEntry = -1;
+    int m_prevTop = -1;
+    int m_clear = 1;
+    long long m_keyTimeout = 0;
+    long long m_timeoutLeft = 0;
+    bool m_toClear = false;
+    bool m_hidden = false;
+
+    // the password box
+    PasswordFor m_passwordFor = PasswordFor::Tab;
+    std::optional<QByteArray> m_entryPassword;
+    QByteArray m_typed;
+
+    // the command-line editor
+    QByteArray m_line;
+    int m_cursor = 0;
+    int m_prevLength = 0;
+
+    MessageFor m_messageFor = MessageFor::Menu;
+};
