@@ -21,13 +21,13 @@ const std::array<MenuParamInfo, MenuParamCount> MenuParams = { {
     { "hiddenrow", -2 },
 } };
 
-const std::array<const char*, MenuColourCount> MenuColourNames = { "screen", "border", "title", "unsel", "hotkey",
-    "sel", "hotsel", "scrollbar", "tabmsg", "cmdmark", "cmdline", "pwdborder", "pwdheader", "pwdentry", "timeout_msg",
-    "timeout", "help", "disabled" };
+const std::array<const char*, MenuColourCount> MenuColourNames
+    = { "screen", "border", "title", "unsel", "hotkey", "sel", "hotsel", "scrollbar", "tabmsg", "cmdmark", "cmdline",
+          "pwdborder", "pwdheader", "pwdentry", "timeout_msg", "timeout", "help", "disabled" };
 
-const std::array<const char*, MenuColourCount> MenuDefaultColours = { "37;40", "30;44", "1;36;44", "37;44", "1;37;44",
-    "7;37;40", "1;7;37;40", "30;44", "31;40", "1;36;40", "37;40", "30;47", "31;47", "30;47", "37;40", "1;37;40",
-    "37;40", "1;30;44" };
+const std::array<const char*, MenuColourCount> MenuDefaultColours
+    = { "37;40", "30;44", "1;36;44", "37;44", "1;37;44", "7;37;40", "1;7;37;40", "30;44", "31;40", "1;36;40", "37;40",
+          "30;47", "31;47", "30;47", "37;40", "1;37;40", "37;40", "1;30;44" };
 
 namespace {
 
@@ -431,8 +431,7 @@ void MenuReader::Record()
     m_created.emplace_back(menuIndex, index);
     if (m_label.menuLabel)
         ConsiderHotkey(menuIndex, index);
-    if (m_label.isDefault
-        && (entry.action == MenuAction::Command || entry.action == MenuAction::Goto)) {
+    if (m_label.isDefault && (entry.action == MenuAction::Command || entry.action == MenuAction::Goto)) {
         menu.defaultEntry = index;
     }
     m_label = {};
@@ -453,7 +452,8 @@ void MenuReader::Finish()
     // A goto or exit names a menu; the last one made of that name wins,
     // and a name no menu has disables the entry.
     for (auto& [menuIndex, entryIndex] : m_created) {
-        MenuEntry& entry = m_config.menus[static_cast<std::size_t>(menuIndex)].entries[static_cast<std::size_t>(entryIndex)];
+        MenuEntry& entry
+            = m_config.menus[static_cast<std::size_t>(menuIndex)].entries[static_cast<std::size_t>(entryIndex)];
         if ((entry.action != MenuAction::Goto && entry.action != MenuAction::Exit) || entry.submenu >= 0)
             continue;
         for (int menu = static_cast<int>(m_config.menus.size()) - 1; menu >= 0 && entry.submenu < 0; --menu) {

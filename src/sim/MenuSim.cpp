@@ -233,10 +233,10 @@ void MenuSim::DrawMenu(int selected, int top, bool editLine)
     for (; row < 4 + vshift + rows; ++row)
         DrawRow(row, selected, top, barTop, barBottom);
     Print(MoveTo(row, hshift + margin + 1) + "\1#1\016m" + border() + "j\017");
-    const QByteArray& message = editLine && menu.allowEdit && !menu.masterPassword
-        ? menu.Message(MenuMessage::Tab)
-        : menu.Message(MenuMessage::NoTab);
-    Print("\1#8" + MoveTo(Param(MenuParam::TabMsgRow) + vshift, 1 + hshift + ((width - static_cast<int>(message.size())) >> 1))
+    const QByteArray& message = editLine && menu.allowEdit && !menu.masterPassword ? menu.Message(MenuMessage::Tab)
+                                                                                   : menu.Message(MenuMessage::NoTab);
+    Print("\1#8"
+        + MoveTo(Param(MenuParam::TabMsgRow) + vshift, 1 + hshift + ((width - static_cast<int>(message.size())) >> 1))
         + message);
     Print("\1#0" + MoveTo(Param(MenuParam::EndRow), 1));
 }
@@ -330,7 +330,8 @@ void MenuSim::HiddenWait()
 {
     if (Current().timeoutMs != 0 && m_timeoutLeft <= 0)
         return TimedOut();
-    PrintTimeout(static_cast<int>(m_timeoutLeft / Tick), Param(MenuParam::HiddenRow), Current().Message(MenuMessage::AutoBoot));
+    PrintTimeout(
+        static_cast<int>(m_timeoutLeft / Tick), Param(MenuParam::HiddenRow), Current().Message(MenuMessage::AutoBoot));
     m_wait = Wait::Hidden;
     m_waitMs = std::min(m_timeoutLeft, Tick);
     m_waited = 0;
@@ -408,7 +409,8 @@ void MenuSim::TimedOut()
     if (m_wait == Wait::Hidden) {
         PrintTimeout(0, Param(MenuParam::HiddenRow), "");
         const Menu& menu = Current();
-        const QByteArray command = menu.onTimeout.value_or(menu.entries[static_cast<std::size_t>(menu.defaultEntry)].commandLine);
+        const QByteArray command
+            = menu.onTimeout.value_or(menu.entries[static_cast<std::size_t>(menu.defaultEntry)].commandLine);
         if (!command.isEmpty())
             return Finish(command);
         m_hidden = false;
@@ -424,7 +426,8 @@ void MenuSim::TimedOut()
     else if (m_top > m_entry || m_top > std::max(0, count - rows))
         m_top = std::min(m_entry, std::max(0, count - rows));
     DrawMenu(menu.onTimeout ? -1 : m_entry, m_top, true);
-    const QByteArray& command = menu.onTimeout ? *menu.onTimeout : menu.entries[static_cast<std::size_t>(m_entry)].commandLine;
+    const QByteArray& command
+        = menu.onTimeout ? *menu.onTimeout : menu.entries[static_cast<std::size_t>(m_entry)].commandLine;
     Finish(command.isEmpty() ? std::nullopt : std::optional<QByteArray>(command));
 }
 
@@ -590,9 +593,9 @@ void MenuSim::AskPassword(PasswordFor purpose, std::optional<QByteArray> entryPa
     // The header's column is reckoned in unsigned arithmetic, as the module does.
     const auto header = static_cast<std::int32_t>(
         (static_cast<std::uint32_t>(width) - (static_cast<std::uint32_t>(prompt.size()) + 2)) / 2);
-    Print(MoveTo(row, margin + 1) + "\2#11\016l" + fill('q') + 'k' + MoveTo(row + 1, margin + 1) + 'x' + fill(' ')
-        + 'x' + MoveTo(row + 2, margin + 1) + 'm' + fill('q') + "j\017" + MoveTo(row, header) + "\2#12 " + prompt
-        + ' ' + MoveTo(row + 1, margin + 3) + "\2#13");
+    Print(MoveTo(row, margin + 1) + "\2#11\016l" + fill('q') + 'k' + MoveTo(row + 1, margin + 1) + 'x' + fill(' ') + 'x'
+        + MoveTo(row + 2, margin + 1) + 'm' + fill('q') + "j\017" + MoveTo(row, header) + "\2#12 " + prompt + ' '
+        + MoveTo(row + 1, margin + 3) + "\2#13");
     m_wait = Wait::Password;
     m_waitMs = 0;
 }
@@ -632,7 +635,8 @@ void MenuSim::PasswordKey(int key)
         if (!password || m_typed.isEmpty())
             continue;
         if (Hashed(*password))
-            m_note = QStringLiteral("A hashed password ($n$...) cannot be checked here; write it in plain text to try it.");
+            m_note = QStringLiteral(
+                "A hashed password ($n$...) cannot be checked here; write it in plain text to try it.");
         accepted = accepted || *password == m_typed;
     }
     m_typed.clear();
@@ -696,7 +700,8 @@ void MenuSim::DrawEditLine()
 {
     const int row = Param(MenuParam::CmdLineRow) + Param(MenuParam::VShift);
     const int length = static_cast<int>(m_line.size());
-    Print("\033[?25l" + MoveTo(row, 1) + "\1#9> \2#10" + Pad(m_line, false, std::max(length, m_prevLength)).value_or("(null)"));
+    Print("\033[?25l" + MoveTo(row, 1) + "\1#9> \2#10"
+        + Pad(m_line, false, std::max(length, m_prevLength)).value_or("(null)"));
     Print("\2#10" + MoveTo(row, 3) + Pad(m_line, false, m_cursor).value_or("(null)") + "\033[?25h");
     m_prevLength = length;
     m_wait = Wait::Edit;
@@ -717,9 +722,7 @@ void MenuSim::EditKey(int key)
     case KeyEnter:
     case Control('J'): return Finish(m_line);
     case KeyEscape:
-    case Control('C'):
-        m_clear = 1;
-        return Settle();
+    case Control('C'): m_clear = 1; return Settle();
     case KeyBackspace:
     case KeyDel:
         if (m_cursor > 0) {
@@ -839,8 +842,9 @@ bool MenuSim::ShowMessageFile(const QByteArray& name)
             attribute |= HexValue(byte);
             const auto index = static_cast<std::int32_t>(attribute + MessageBase);
             // printf's %03d: at least three characters, the sign counted.
-            out += "\3#" + (index < 0 ? '-' + QByteArray::number(-static_cast<long long>(index)).rightJustified(2, '0')
-                                      : QByteArray::number(index).rightJustified(3, '0'));
+            out += "\3#"
+                + (index < 0 ? '-' + QByteArray::number(-static_cast<long long>(index)).rightJustified(2, '0')
+                             : QByteArray::number(index).rightJustified(3, '0'));
             state = Read::Plain;
         } else if (state == Read::SkipLine) {
             if (byte == '\n')

@@ -1,0 +1,175 @@
+// The text menu beyond the recordings: the console's SGR mapping and
+// colour-table codes, the reader's submenus, hotkeys and defaults, and the
+// layout at its edges, on a screen played with keys and the clock.
+#include "FakeMeasurer.h"
+#include "FileTree.h"
+#include "config/MenuConfig.h"
+#include "console/ColorConsole.h"
+#include "preview/ScreenSnapshot.h"
+#include "sim/AnsiConsole.h"
+#include "sim/LoaderSim.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+int AttributeAt(const TColorConsole& console, int column, int row)
+{
+    return static_cast<unsigned char>(ScreenSnapshot::Of(console).Attributes(row)[column]);
+}
+
+// A configuration played from a blank screen with keys; the console after.
+struct Played {
+    FakeMeasurer measurer;
+    TColorConsole console { measurer };
+    QTemporaryDir tree;
+    std::unique_ptr<LoaderSim> loader;
+
+    Played(const QByteArray& config, const QString& keys = {})
+    {
+        const QString path = WriteInTree(tree, "isolinux/isolinux.cfg", "UI menu.c32\n" + config);
+        WriteInTree(tree, "isolinux/menu.c32", "\x7f" "ELF");
+        WriteInTree(tree, "isolinux/help.txt", "\x0f" "1eHelp\r\nsecond\x0f" "c1bg\r\n");
+        loader = std::make_unique<LoaderSim>(console, BootFiles::ForConfiguration(path), LoaderSim::Start::Blank);
+        QString error;
+        for (const LoaderInput& input : ParseLoaderKeys(keys, error).value_or(std::vector<LoaderInput> {}))
+            loader->Give(input);
+        EXPECT_TRUE(error.isEmpty()) << error.toStdString();
+    }
+    QByteArray Row(int row) const { return console.ScreenRow(row); }
+};
+
+}
+
+TEST(MenuSimTest, SgrToAttribute)
+{
+    const std::pair<const char*, int> cases[] = {
+        { "0", 0x07 }, { "1", 0x0F }, { "2", 0x08 }, { "4", 0x01 }, { "5", 0x87 }, { "7", 0x70 },
+        { "30;47", 0x70 }, { "31;42", 0x24 }, { "33;46", 0x36 }, { "37;44", 0x17 }, { "1;37;44", 0x1F },
+        { "1;30;46", 0x38 }, { "2;32;40", 0x08 }, { "4;37;40", 0x01 }, { "5;37;40", 0x87 }, { "7;33;41", 0x64 },
+        { "1;7;32;40", 0x28 }, { "1;4;35", 0x09 }, { "5;7;34;43", 0x96 }, { "0;1;5;7", 0xF8 }, { "1;0;36", 0x03 },
+    };
+    for (const auto& [sgr, attribute] : cases) {
+        FakeMeasurer measurer;
+        TColorConsole console(measurer);
+        AnsiConsole ansi(console);
+        ansi.Write(QByteArray("\033[") + sgr + "mX");
+        EXPECT_EQ(ansi.Attribute(), attribute) << sgr;
+        EXPECT_EQ(AttributeAt(console, 0, 0), attribute) << sgr;
+    }
+}
+
+TEST(MenuSimTest, ColourTableCodesAndBrokenSequences)
+{
+    FakeMeasurer measurer;
+    TColorConsole console(measurer);
+    AnsiConsole ansi(console);
+    ansi.SetColourTable({ "37;40", "1;31;44", "#ff0000" });
+    // One digit, two digits, an index past the table (ignored), then an
+    // entry whose "SGR" ends the sequence at '#' and prints the rest.
+    ansi.Write("\1#1A\2#00B\3#580C\1#2D\033[10;78HEFG\016qx\017");
+    EXPECT_EQ(console.ScreenRow(0).left(13), "ABCff0000mD  ");
+    EXPECT_EQ(AttributeAt(console, 0, 0), 0x1C);
+    EXPECT_EQ(AttributeAt(console, 1, 0), 0x07);
+    EXPECT_EQ(AttributeAt(console, 3, 0), 0x07);
+    // Writing the last column wraps at once; SO draws line glyphs.
+    EXPECT_EQ(console.ScreenRow(9).right(3), "EFG");
+    EXPECT_EQ(console.ScreenRow(10).left(3), "\xC4\xB3 ");
+}
+
+TEST(MenuSimTest, ReadsSubmenusHotkeysAndDefaults)
+{
+    QTemporaryDir tree;
+    WriteInTree(tree, "isolinux/more.cfg", "LABEL inner\n KERNEL k\n");
+    const QString config = WriteInTree(tree, "isolinux/isolinux.cfg",
+        "UI menu.c32\nDEFAULT two\nMENU COLOR sel 1;33 * #ff00ff00\nLABEL one\n MENU LABEL ^One\n KERNEL a\n"
+        " TEXT HELP\r\n  indented\r\n ENDTEXT\nLABEL two\n MENU LABEL ^Other\n KERNEL b\n APPEND x\nMENU BEGIN sub\n"
+        " MENU TITLE Sub title\n MENU COLOR sel 0\n LABEL back\n  MENU EXIT\n LABEL nowhere\n  MENU GOTO missing\n"
+        "MENU END\nLABEL h\n MENU HIDE\nINCLUDE more.cfg Included\n");
+    const MenuConfig menus = ReadMenuConfig(BootFiles::ForConfiguration(config), "/isolinux", { "/isolinux/isolinux.cfg" });
+    const Menu& root = menus.At(MenuConfig::RootMenu);
+    ASSERT_EQ(root.entries.size(), 4u);
+    EXPECT_EQ(root.entries[0].helpText, "  indented\r\n");
+    EXPECT_EQ(root.entries[0].hotkey, 'O');
+    EXPECT_EQ(root.entries[1].hotkey, 0) << "the first entry keeps a hotkey used twice";
+    EXPECT_EQ(root.entries[1].commandLine, "b x");
+    EXPECT_EQ(root.defaultEntry, 1) << "DEFAULT beside UI picks the entry";
+    EXPECT_EQ(root.entries[2].displayName, "Sub title");
+    EXPECT_EQ(root.entries[3].displayName, "Included");
+    EXPECT_EQ(root.colours[5].ansi, "1;33");
+    EXPECT_EQ(root.colours[5].argb, "* #ff00ff00");
+    const Menu& sub = menus.At(root.entries[2].submenu);
+    EXPECT_EQ(sub.colours[5].ansi, "0") << "a submenu's colours are its own";
+    EXPECT_EQ(sub.entries[0].action, MenuAction::Exit);
+    EXPECT_EQ(sub.entries[1].action, MenuAction::Disabled) << "a GOTO to no menu";
+    EXPECT_EQ(menus.At(MenuConfig::HiddenMenu).entries.at(0).label, "h");
+    EXPECT_EQ(menus.At(root.entries[3].submenu).entries.at(0).label, "inner");
+}
+
+TEST(MenuSimTest, LayoutAtItsEdges)
+{
+    struct Case {
+        const char* config;
+        int column, row;
+        char glyph;
+    };
+    const Case cases[] = {
+        { "MENU WIDTH 0\nLABEL a\n", 69, 0, '\xBF' }, // the screen's width
+        { "MENU WIDTH 40\nMENU MARGIN 2\nLABEL a\n", 37, 0, '\xBF' },
+        { "MENU ROWS 3\nLABEL a\nLABEL b\nLABEL c\nLABEL d\nLABEL e\nLABEL f\nLABEL g\n", 69, 3, '\xB1' },
+        { "MENU ROWS 3\nLABEL a\nLABEL b\nLABEL c\nLABEL d\nLABEL e\nLABEL f\nLABEL g\n", 69, 4, '\xB3' },
+        { "MENU TABMSGROW -5\nLABEL a\n", 26, 19, 'P' }, // from the bottom
+        { "MENU TABMSGROW -40\nLABEL a\n", 26, 0, 'P' }, // past the top: row 0, clamped
+        { "MENU VSHIFT 20\nMENU HELPMSGROW 1\nLABEL a\n", 10, 24, '\xC0' }, // rows past the last drawn over it
+        { "MENU HSHIFT 20\nLABEL a\n", 79, 0, '\xC4' }, // cut at the right edge, wrapped under
+    };
+    for (const Case& test : cases) {
+        const Played played(test.config);
+        EXPECT_EQ(played.Row(test.row).at(test.column), test.glyph) << test.config;
+    }
+    // No room for the box: nothing hangs, and the note says why.
+    const Played narrow("MENU WIDTH 30\nMENU MARGIN 20\nLABEL a\n");
+    EXPECT_TRUE(narrow.loader->Note().contains(u"no room"));
+}
+
+TEST(MenuSimTest, KeysAndClock)
+{
+    struct Case {
+        const char* config;
+        const char* keys;
+        int row;
+        const char* text; // at the start of the row
+    };
+    const Case cases[] = {
+        { "TIMEOUT 25\nLABEL a\n", "", 19, "                         Automatic boot in 2 seconds..." },
+        { "TIMEOUT 25\nLABEL a\n", "sleep:1000", 19, "                         Automatic boot in 1 second..." },
+        { "TIMEOUT 25\nLABEL a\nLABEL b\n", "sleep:999 down", 19, "          " }, // leaving the default ends it
+        // Enter on a kernel that is not there: the loader's failure, then the menu again.
+        { "LABEL a\n KERNEL vmlinuz\n", "ret", 3, "          \xB3 a " },
+        { "TIMEOUT 10\nLABEL a\n KERNEL vmlinuz\n", "timeout", 3, "          \xB3 a " },
+        { "MENU HIDDEN\nTIMEOUT 10\nLABEL a\n", "", 22, "                         Automatic boot in 1 second..." },
+        { "LABEL a\nLABEL b\nLABEL c\n", "end", 5, "          \xB3 c" },
+        { "LABEL a\n KERNEL k\n APPEND q\n", "tab end left backspace \"Z\" ctrl-a", 17, "> kZq" },
+        { "LABEL a\n KERNEL k\n APPEND q\n", "tab esc", 17, "                          Press [Tab]" },
+        { "MENU MASTER PASSWD pw\nLABEL a\n KERNEL k\n", "tab \"pw\" ret", 17, "> k" },
+        { "MENU MASTER PASSWD pw\nLABEL a\n KERNEL k\n", "esc \"no\" ret", 23, "  " },
+        { "MENU MASTER PASSWD pw\nLABEL a\n KERNEL k\n", "esc \"pw\" ret", 23, "boot:" },
+        { "F1 help.txt\nLABEL a\n", "f1", 0, "Help" },
+        { "F1 help.txt\nLABEL a\n", "f1 x", 3, "          \xB3 a" },
+        { "LABEL a\n MENU HELP help.txt\n", "ret", 1, "second" },
+    };
+    for (const Case& test : cases) {
+        const Played played(test.config, QString::fromLatin1(test.keys));
+        EXPECT_TRUE(played.Row(test.row).startsWith(test.text))
+            << test.config << " / " << test.keys << ": " << played.Row(test.row).toStdString();
+    }
+    const Played moved("LABEL a\nLABEL b\nLABEL c\n", "end home");
+    EXPECT_EQ(AttributeAt(moved.console, 12, 3), 0x70);
+    EXPECT_EQ(AttributeAt(moved.console, 12, 5), 0x17);
+    // An F-key screen by the menu's rules: background digits lose their bright bit.
+    const Played help("F1 help.txt\nLABEL a\n", "f1");
+    EXPECT_EQ(AttributeAt(help.console, 0, 0), 0x1E);
+    EXPECT_EQ(AttributeAt(help.console, 6, 1), 0x41);
+}
