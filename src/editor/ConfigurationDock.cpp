@@ -79,9 +79,7 @@ void ConfigurationDock::Show(const BootFiles& files, const BootConfig& config)
     for (const ConfigOutput& output : config.output) {
         if (output.kind != ConfigOutput::Kind::Say)
             continue;
-        auto* item = new QTreeWidgetItem(said, { tr("SAY"), Latin(output.text.trimmed()) });
-        item->setData(0, FileRole, files.HostPath(output.place.file).value_or(QString()));
-        item->setData(0, LineRole, output.place.line);
+        AddPlace(new QTreeWidgetItem(said, { tr("SAY"), Latin(output.text.trimmed()) }), output.place);
     }
 
     QTreeWidgetItem* settings = Group(tr("Settings"));
@@ -96,7 +94,57 @@ void ConfigurationDock::Show(const BootFiles& files, const BootConfig& config)
     QTreeWidgetItem* labels = Group(tr("Labels"));
     for (const ConfigLabel& label : config.labels) {
         auto* item = new QTreeWidgetItem(labels, { Latin(label.name), Latin(label.CommandLine(config.globalAppend)) });
-        item->setData(0, FileRole, files.HostPath(label.place.file).value_or(QString()));
-        item->setData(0, LineRole, label.place.line);
+        AddPlace(item, label.place);
+    }
+
+    const QByteArray module = config.ui ? CommandWord(*config.ui) : QByteArray();
+    if ((module.endsWith("menu.c32")) && !config.files.empty()) {
+        const MenuConfig menus = ReadMenuConfig(files, config.folder, { config.files.front().imagePath });
+        const Menu& root = menus.At(MenuConfig::RootMenu);
+        QTreeWidgetItem* group = Group(root.title.isEmpty() ? tr("Menu") : tr("Menu: %1").arg(Latin(root.title)));
+        AddMenu(group, menus, MenuConfig::RootMenu, 0);
+        if (!menus.At(MenuConfig::HiddenMenu).entries.empty()) {
+            auto* hidden = new QTreeWidgetItem(group, { tr("Hidden entries (MENU HIDE)") });
+            hidden->setFirstColumnSpanned(true);
+            AddMenu(hidden, menus, MenuConfig::HiddenMenu, 0);
+        }
+    }
+}
+
+void ConfigurationDock::AddPlace(QTreeWidgetItem* item, const ConfigPlace& place)
+{
+    item->setData(0, FileRole, m_files->HostPath(place.file).value_or(QString()));
+    item->setData(0, LineRole, place.line);
+}
+
+// A menu's entries as the menu lists them, a submenu's under its entry.
+void ConfigurationDock::AddMenu(QTreeWidgetItem* parent, const MenuConfig& menus, int menu, int depth)
+{
+    const Menu& shown = menus.At(menu);
+    for (std::size_t index = 0; index < shown.entries.size(); ++index) {
+        const MenuEntry& entry = shown.entries[index];
+        QString name = Latin(QByteArray(entry.displayName).replace('^', ""));
+        QString value;
+        switch (entry.action) {
+        case MenuAction::Command: value = Latin(entry.commandLine); break;
+        case MenuAction::Disabled: value = entry.displayName.isEmpty() ? tr("separator") : tr("disabled"); break;
+        case MenuAction::Submenu: value = tr("submenu"); break;
+        case MenuAction::Goto: value = tr("goes to %1").arg(Latin(menus.At(entry.submenu).title)); break;
+        case MenuAction::Exit: value = tr("back"); break;
+        case MenuAction::Quit: value = tr("quits to boot:"); break;
+        case MenuAction::Help: value = tr("shows %1").arg(Latin(entry.commandLine)); break;
+        }
+        if (entry.isDefault && menu != MenuConfig::HiddenMenu && entry.action != MenuAction::Disabled)
+            name += tr(" (default)");
+        if (entry.password)
+            name += tr(" (password)");
+        auto* item = new QTreeWidgetItem(parent, { name, value });
+        if (entry.action == MenuAction::Disabled)
+            item->setForeground(0, QBrush(Qt::gray));
+        AddPlace(item, entry.place);
+        if (entry.action == MenuAction::Submenu && entry.submenu >= 0 && depth < 16) {
+            AddMenu(item, menus, entry.submenu, depth + 1);
+            item->setExpanded(true);
+        }
     }
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "config/BootConfig.h"
+#include "config/MenuConfig.h"
 
 #include <QDockWidget>
 
@@ -9,8 +10,10 @@ class QTreeWidgetItem;
 
 // The Configuration dock: the files of the open boot configuration (it and
 // its INCLUDEs, the DISPLAY files, each F-key's file, the UI module), what
-// it SAYs, its PROMPT, TIMEOUT and DEFAULT, and its labels. A missing file
-// is marked. Activating an entry asks for its file at its line.
+// it SAYs, its PROMPT, TIMEOUT and DEFAULT, its labels, and for a menu
+// module its menus as a tree with their hidden, disabled and default
+// entries. A missing file is marked. Activating an entry asks for its file
+// at its line.
 class ConfigurationDock : public QDockWidget {
     Q_OBJECT
 
@@ -26,6 +29,8 @@ signals:
 private:
     QTreeWidgetItem* Group(const QString& title);
     void AddFile(QTreeWidgetItem* group, const QString& role, const QByteArray& imagePath, const ConfigPlace& place);
+    void AddMenu(QTreeWidgetItem* parent, const MenuConfig& menus, int menu, int depth);
+    void AddPlace(QTreeWidgetItem* item, const ConfigPlace& place);
 
     QTreeWidget* m_tree;
     const BootFiles* m_files = nullptr;

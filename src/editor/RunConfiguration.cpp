@@ -72,6 +72,15 @@ RunConfigurationWindow::RunConfigurationWindow(QWidget* parent)
     connect(&m_blinkTimer, &QTimer::timeout, this, &RunConfigurationWindow::ToggleBlink);
     m_screen->SetBlinkPhase(BlinkPhase::Shown);
     m_blinkTimer.start();
+    m_clock.setInterval(1000);
+    connect(&m_clock, &QTimer::timeout, this, &RunConfigurationWindow::Tick);
+    m_clock.start();
+}
+
+void RunConfigurationWindow::Tick()
+{
+    if (m_loader && m_loader->RunningMenu() && m_loader->RunningMenu()->Counting() && isVisible())
+        Give({ LoaderInput::Kind::Sleep, LoaderInput::Key::None, 0, 1000 });
 }
 
 RunConfigurationWindow::~RunConfigurationWindow()

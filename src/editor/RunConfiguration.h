@@ -50,6 +50,7 @@ private:
     void Play();
     void ShowNote();
     void ToggleBlink();
+    void Tick();
 
     QtFontMeasurer m_measurer;
     TColorConsole m_console;
@@ -61,6 +62,7 @@ private:
     QString m_configFile;
     std::function<QHash<QString, QByteArray>()> m_unsaved;
     QTimer m_blinkTimer;
+    QTimer m_clock; // a menu's countdown runs in real time
     bool m_blinkShown = true;
 };
 

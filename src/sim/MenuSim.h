@@ -29,6 +29,12 @@ public:
     bool RunOutTimeout();
 
     Outcome State() const { return m_outcome; }
+    // Whether time passing changes anything: a countdown or TOTALTIMEOUT runs.
+    bool Counting() const
+    {
+        return m_outcome == Outcome::Running
+            && (((m_wait == Wait::Menu || m_wait == Wait::Hidden) && m_waitMs > 0) || m_totalLeft > 0);
+    }
     const QByteArray& Command() const { return m_command; }
     std::optional<QByteArray> OnError() const { return Current().onError; }
     // What the real module would do that this cannot show, if anything.

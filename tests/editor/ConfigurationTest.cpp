@@ -151,3 +151,37 @@ TEST_F(ConfigurationTest, FilesOfTheSetOpenAsTabsThatTheLoaderReads)
     EXPECT_EQ(tabs->count(), 1);
     EXPECT_TRUE(Bytes().startsWith("SAY tabs")) << "the document shown stays";
 }
+
+// A menu module's configuration: its menus as a tree in the dock, each
+// entry leading to its line, and the menu played on the screen's keys.
+TEST_F(ConfigurationTest, TheMenuInTheDockAndOnTheScreen)
+{
+    const QString config = Write("isolinux/isolinux.cfg",
+        "UI menu.c32\nMENU TITLE Rescue\nLABEL a\n MENU LABEL ^Start\n MENU DEFAULT\nMENU BEGIN more\n"
+        " MENU TITLE More\n LABEL b\n  MENU DISABLE\nMENU END\nLABEL c\n MENU HIDE\n");
+    Write("isolinux/menu.c32",
+        "\x7f"
+        "ELF");
+    glavna.OpenAtStart(config, QFile::encodeName(config));
+    EXPECT_EQ(
+        Entries("Menu: Rescue"), (QStringList { "Start (default) a", "More submenu", "Hidden entries (MENU HIDE) " }));
+    QTreeWidget* entries = Find<QTreeWidget>(glavna, "ConfigurationTree");
+    const QList<QTreeWidgetItem*> b = entries->findItems("b", Qt::MatchExactly | Qt::MatchRecursive);
+    ASSERT_EQ(b.size(), 1);
+    EXPECT_EQ(b.front()->parent()->text(0), "More");
+    EXPECT_EQ(b.front()->text(1), "disabled");
+    emit entries->itemActivated(b.front(), 0);
+    EXPECT_EQ(Editor->textCursor().blockNumber(), 7) << "the entry's LABEL line";
+
+    Find<QAction>(glavna, "RunConfiguration1")->trigger();
+    auto* window = glavna.findChild<RunConfigurationWindow*>();
+    ASSERT_NE(window, nullptr);
+    QWidget* screen = Find<QWidget>(*window, "Screen");
+    EXPECT_EQ(ScreenRow(*window, 1).simplified(), QString::fromLatin1("\xB3 Rescue \xB3"));
+    QTest::keyClick(screen, Qt::Key_Down);
+    QTest::keyClick(screen, Qt::Key_Return);
+    EXPECT_EQ(ScreenRow(*window, 1).simplified(), QString::fromLatin1("\xB3 More \xB3"));
+    QTest::keyClick(screen, Qt::Key_Escape);
+    QTest::keyClick(screen, Qt::Key_Escape);
+    EXPECT_EQ(ScreenRow(*window, 23), "boot:");
+}

@@ -30,8 +30,13 @@ struct Played {
     Played(const QByteArray& config, const QString& keys = {})
     {
         const QString path = WriteInTree(tree, "isolinux/isolinux.cfg", "UI menu.c32\n" + config);
-        WriteInTree(tree, "isolinux/menu.c32", "\x7f" "ELF");
-        WriteInTree(tree, "isolinux/help.txt", "\x0f" "1eHelp\r\nsecond\x0f" "c1bg\r\n");
+        WriteInTree(tree, "isolinux/menu.c32",
+            "\x7f"
+            "ELF");
+        WriteInTree(tree, "isolinux/help.txt",
+            "\x0f"
+            "1eHelp\r\nsecond\x0f"
+            "c1bg\r\n");
         loader = std::make_unique<LoaderSim>(console, BootFiles::ForConfiguration(path), LoaderSim::Start::Blank);
         QString error;
         for (const LoaderInput& input : ParseLoaderKeys(keys, error).value_or(std::vector<LoaderInput> {}))
@@ -46,10 +51,27 @@ struct Played {
 TEST(MenuSimTest, SgrToAttribute)
 {
     const std::pair<const char*, int> cases[] = {
-        { "0", 0x07 }, { "1", 0x0F }, { "2", 0x08 }, { "4", 0x01 }, { "5", 0x87 }, { "7", 0x70 },
-        { "30;47", 0x70 }, { "31;42", 0x24 }, { "33;46", 0x36 }, { "37;44", 0x17 }, { "1;37;44", 0x1F },
-        { "1;30;46", 0x38 }, { "2;32;40", 0x08 }, { "4;37;40", 0x01 }, { "5;37;40", 0x87 }, { "7;33;41", 0x64 },
-        { "1;7;32;40", 0x28 }, { "1;4;35", 0x09 }, { "5;7;34;43", 0x96 }, { "0;1;5;7", 0xF8 }, { "1;0;36", 0x03 },
+        { "0", 0x07 },
+        { "1", 0x0F },
+        { "2", 0x08 },
+        { "4", 0x01 },
+        { "5", 0x87 },
+        { "7", 0x70 },
+        { "30;47", 0x70 },
+        { "31;42", 0x24 },
+        { "33;46", 0x36 },
+        { "37;44", 0x17 },
+        { "1;37;44", 0x1F },
+        { "1;30;46", 0x38 },
+        { "2;32;40", 0x08 },
+        { "4;37;40", 0x01 },
+        { "5;37;40", 0x87 },
+        { "7;33;41", 0x64 },
+        { "1;7;32;40", 0x28 },
+        { "1;4;35", 0x09 },
+        { "5;7;34;43", 0x96 },
+        { "0;1;5;7", 0xF8 },
+        { "1;0;36", 0x03 },
     };
     for (const auto& [sgr, attribute] : cases) {
         FakeMeasurer measurer;
@@ -88,7 +110,8 @@ TEST(MenuSimTest, ReadsSubmenusHotkeysAndDefaults)
         " TEXT HELP\r\n  indented\r\n ENDTEXT\nLABEL two\n MENU LABEL ^Other\n KERNEL b\n APPEND x\nMENU BEGIN sub\n"
         " MENU TITLE Sub title\n MENU COLOR sel 0\n LABEL back\n  MENU EXIT\n LABEL nowhere\n  MENU GOTO missing\n"
         "MENU END\nLABEL h\n MENU HIDE\nINCLUDE more.cfg Included\n");
-    const MenuConfig menus = ReadMenuConfig(BootFiles::ForConfiguration(config), "/isolinux", { "/isolinux/isolinux.cfg" });
+    const MenuConfig menus
+        = ReadMenuConfig(BootFiles::ForConfiguration(config), "/isolinux", { "/isolinux/isolinux.cfg" });
     const Menu& root = menus.At(MenuConfig::RootMenu);
     ASSERT_EQ(root.entries.size(), 4u);
     EXPECT_EQ(root.entries[0].helpText, "  indented\r\n");
