@@ -33,6 +33,11 @@ constexpr std::array<TColor, 16> Palette = {
     PackRgb(0xFF, 0xFF, 0xFF),
 };
 
+// The colours' names in the same order, for messages.
+constexpr std::array<const char*, 16> ColourNames
+    = { "black", "blue", "green", "cyan", "red", "magenta", "brown", "light grey", "dark grey", "light blue",
+          "light green", "light cyan", "light red", "light magenta", "yellow", "white" };
+
 // The value 0-15 of a digit byte, or nothing for any other byte.
 std::optional<int> HexDigitValue(char byte);
 

@@ -1,12 +1,17 @@
 #include "ConfigLinter.h"
 
 #include "config/BootConfig.h"
+#include "config/MenuConfig.h"
 #include "config/Modules.h"
 #include "console/ColorConsole.h"
+#include "format/Palette.h"
+#include "sim/AnsiConsole.h"
 #include "sim/LoaderSim.h"
 
 #include <QFileInfo>
 #include <QSet>
+
+#include <cctype>
 
 namespace {
 
@@ -33,6 +38,10 @@ private:
     void FunctionKeys();
     void Labels();
     void Modules();
+    void Menus();
+    void MenuFits(const Menu& menu, const ConfigPlace& place);
+    void MenuColours(const Menu& menu);
+    void MenuEntries(const Menu& menu, bool text);
     bool Names(const QByteArray& command) const;
 
     const BootFiles& m_files;
@@ -51,6 +60,7 @@ std::vector<FileProblem> ConfigLint::Run()
     FunctionKeys();
     Labels();
     Modules();
+    Menus();
     return std::move(m_problems);
 }
 
@@ -180,6 +190,187 @@ void ConfigLint::Modules()
             Report(*m_config.uiPlace, Severity::Error, "missing-library",
                 QStringLiteral("%1 needs %2, which is not beside it")
                     .arg(QString::fromLatin1(module), QString::fromLatin1(library)));
+    }
+}
+
+// The colour a MENU COLOR #argb word means, as the menu module reads it
+// (#rgb, #argb, #rrggbb, #aarrggbb ...; anything else is its bright red).
+quint32 ArgbColour(const QByteArray& word)
+{
+    QByteArray digits = word.startsWith('#') ? word.mid(1) : word;
+    qsizetype length = 0;
+    while (length < digits.size() && std::isxdigit(static_cast<unsigned char>(digits[length])))
+        ++length;
+    digits.truncate(length);
+    const auto hex = [&](qsizetype at, qsizetype count) { return digits.mid(at, count).toUInt(nullptr, 16); };
+    switch (length) {
+    case 3: return 0xFF000000u | hex(0, 1) * 0x11 << 16 | hex(1, 1) * 0x11 << 8 | hex(2, 1) * 0x11;
+    case 4: return hex(0, 1) * 0x11 << 24 | hex(1, 1) * 0x11 << 16 | hex(2, 1) * 0x11 << 8 | hex(3, 1) * 0x11;
+    case 6:
+    case 9:
+    case 12: return 0xFF000000u | hex(0, 2) << 16 | hex(length / 3, 2) << 8 | hex(length / 3 * 2, 2);
+    case 8:
+    case 16: return hex(0, 2) << 24 | hex(length / 4, 2) << 16 | hex(length / 4 * 2, 2) << 8 | hex(length / 4 * 3, 2);
+    default: return 0xFFFF0000u;
+    }
+}
+
+// The text screen's colour nearest to an RGB value.
+int NearestPaletteDigit(quint32 argb)
+{
+    int best = 0;
+    long long bestDistance = -1;
+    for (int digit = 0; digit < 16; ++digit) {
+        const TColor colour = Palette[static_cast<std::size_t>(digit)];
+        const long long dr = static_cast<long long>(argb >> 16 & 0xFF) - (colour & 0xFF);
+        const long long dg = static_cast<long long>(argb >> 8 & 0xFF) - (colour >> 8 & 0xFF);
+        const long long db = static_cast<long long>(argb & 0xFF) - (colour >> 16 & 0xFF);
+        const long long distance = dr * dr + dg * dg + db * db;
+        if (bestDistance < 0 || distance < bestDistance) {
+            best = digit;
+            bestDistance = distance;
+        }
+    }
+    return best;
+}
+
+QString Latin(const QByteArray& bytes) { return QString::fromLatin1(bytes); }
+
+void ConfigLint::Menus()
+{
+    const QByteArray module = m_config.ui ? CommandWord(*m_config.ui) : QByteArray();
+    const QByteArray name = module.mid(module.lastIndexOf('/') + 1);
+    if (name != "menu.c32" && name != "vesamenu.c32")
+        return;
+    const bool text = name == "menu.c32";
+    const MenuConfig menus = ReadMenuConfig(m_files, m_config.folder, { m_files.ConfigPath() });
+    for (std::size_t index = MenuConfig::RootMenu; index < menus.menus.size(); ++index) {
+        const Menu& menu = menus.menus[index];
+        const ConfigPlace place = menu.place.line > 0 ? menu.place : *m_config.uiPlace;
+        // vesamenu.c32 lays out on its own grid, and draws the #argb colours.
+        if (text) {
+            MenuFits(menu, place);
+            MenuColours(menu);
+        }
+        MenuEntries(menu, text);
+    }
+}
+
+// The box, the tab message, the countdown and the help area on 80 x 25:
+// rows past the last are drawn over it, and later parts overwrite earlier.
+void ConfigLint::MenuFits(const Menu& menu, const ConfigPlace& place)
+{
+    const std::array<int, MenuParamCount> p = ScreenParams(menu, 80, 25);
+    const auto at = [&](MenuParam param) { return p[static_cast<std::size_t>(param)]; };
+    const int v = at(MenuParam::VShift);
+    const int boxTop = v + 1;
+    const int boxBottom = v + 4 + at(MenuParam::Rows);
+    const int inner = at(MenuParam::Width) - 2 * at(MenuParam::Margin) - 4;
+    QStringList clashes;
+    if (inner < 0)
+        clashes << QStringLiteral("MENU WIDTH %1 leaves no room inside MENU MARGIN %2 (the module overruns or hangs)")
+                       .arg(at(MenuParam::Width))
+                       .arg(at(MenuParam::Margin));
+    if (boxBottom > 25)
+        clashes << QStringLiteral("the box ends on row %1, and rows past 25 are drawn over row 25").arg(boxBottom);
+    const int right = at(MenuParam::HShift) + at(MenuParam::Width) - at(MenuParam::Margin);
+    if (right > 80)
+        clashes << QStringLiteral("the box's right edge falls in column %1 and wraps to the next row").arg(right);
+    const auto clash = [&](const QString& what, int first, int last) {
+        const int top = std::max(first, boxTop);
+        const int bottom = std::min(last, boxBottom);
+        if (top <= bottom)
+            clashes << QStringLiteral("%1 on row%2 %3 overwrites the box")
+                           .arg(what, top == bottom ? QString() : QStringLiteral("s"),
+                               top == bottom ? QString::number(top) : QStringLiteral("%1-%2").arg(top).arg(bottom));
+        else if (first > 25)
+            clashes << QStringLiteral("%1 on row %2 is past row 25").arg(what).arg(first);
+    };
+    if (!menu.Message(MenuMessage::Tab).isEmpty() && menu.allowEdit && !menu.masterPassword)
+        clash(QStringLiteral("the tab message"), at(MenuParam::TabMsgRow) + v, at(MenuParam::TabMsgRow) + v);
+    if (menu.timeoutMs > 0)
+        clash(QStringLiteral("the countdown"), at(MenuParam::TimeoutRow) + v, at(MenuParam::TimeoutRow) + v);
+    clash(QStringLiteral("the help area, erased for every entry,"), at(MenuParam::HelpMsgRow) + v,
+        std::max(at(MenuParam::HelpMsgRow) + v, at(MenuParam::HelpMsgEndRow)));
+    if (!clashes.isEmpty())
+        Report(place, Severity::Warning, "menu-overflow",
+            QStringLiteral("the menu \"%1\" does not fit menu.c32's 80 x 25 screen: %2")
+                .arg(Latin(menu.title), clashes.join(QStringLiteral("; "))));
+}
+
+void ConfigLint::MenuColours(const Menu& menu)
+{
+    for (std::size_t index = 0; index < MenuColourCount; ++index) {
+        const MenuColour& colour = menu.colours[index];
+        if (colour.place.line == 0)
+            continue; // as the module starts, or inherited from a parent menu's line
+        const std::optional<int> attribute = SgrAttribute(colour.ansi);
+        if (!attribute) {
+            Report(colour.place, Severity::Error, "menu-colour-ansi",
+                QStringLiteral("MENU COLOR %1: \"%2\" is not an SGR string such as 1;37;44: menu.c32 prints part "
+                               "of it on the screen")
+                    .arg(QString::fromLatin1(MenuColourNames[index]), Latin(colour.ansi)));
+            continue;
+        }
+        if (colour.argb) {
+            const QList<QByteArray> words = colour.argb->simplified().split(' ');
+            const auto differs = [&](int word, int digit) {
+                if (word >= words.size() || words[word] == "*")
+                    return false;
+                const quint32 argb = ArgbColour(words[word]);
+                return (argb >> 24) != 0 && NearestPaletteDigit(argb) != digit;
+            };
+            if (differs(0, *attribute & 0x0F) || differs(1, *attribute >> 4 & 0x0F))
+                Report(colour.place, Severity::Warning, "menu-colour-argb-ignored",
+                    QStringLiteral("MENU COLOR %1: menu.c32 shows only the ANSI part %2 (%3 on %4); the #argb "
+                                   "colours are vesamenu.c32's")
+                        .arg(QString::fromLatin1(MenuColourNames[index]), Latin(colour.ansi),
+                            QString::fromLatin1(ColourNames[*attribute & 0x0F]),
+                            QString::fromLatin1(ColourNames[*attribute >> 4 & 0x0F])));
+        }
+    }
+    const std::optional<int> selected = SgrAttribute(menu.colours[5].ansi);
+    if (selected && selected == SgrAttribute(menu.colours[3].ansi)) {
+        const MenuColour& sel = menu.colours[5].place.line > 0 ? menu.colours[5] : menu.colours[3];
+        Report(sel.place.line > 0 ? sel.place : menu.place, Severity::Warning, "menu-invisible-selection",
+            QStringLiteral("the selection bar (sel %1) has the colours of the other entries (unsel %2): it cannot "
+                           "be seen")
+                .arg(Latin(menu.colours[5].ansi), Latin(menu.colours[3].ansi)));
+    }
+}
+
+void ConfigLint::MenuEntries(const Menu& menu, bool text)
+{
+    const std::array<int, MenuParamCount> p = ScreenParams(menu, 80, 25);
+    const int inner
+        = p[static_cast<std::size_t>(MenuParam::Width)] - 2 * p[static_cast<std::size_t>(MenuParam::Margin)] - 4;
+    bool locked = false;
+    for (const MenuEntry& entry : menu.entries) {
+        locked = locked || entry.password.has_value();
+        const qsizetype caret = entry.displayName.indexOf('^');
+        if (entry.action != MenuAction::Disabled && entry.hotkey == 0 && caret >= 0
+            && caret + 1 < entry.displayName.size())
+            Report(entry.place, Severity::Warning, "menu-duplicate-hotkey",
+                QStringLiteral("the hotkey %1 of \"%2\" is taken by an earlier entry of this menu")
+                    .arg(QChar::fromLatin1(entry.displayName[caret + 1]).toUpper(), Latin(entry.displayName)));
+        // What the row shows: the name without the carets that mark hotkeys.
+        const qsizetype shown = entry.displayName.size() - (entry.hotkey ? 1 : 0);
+        const int room = inner - (entry.action == MenuAction::Submenu || entry.action == MenuAction::Exit ? 2 : 0);
+        if (text && inner >= 0 && shown > room)
+            Report(entry.place, Severity::Warning, "menu-label-cut",
+                QStringLiteral("\"%1\" is %2 characters wide and the menu shows %3 of them")
+                    .arg(Latin(entry.displayName))
+                    .arg(shown)
+                    .arg(room));
+    }
+    if (locked && !menu.masterPassword && menu.allowEdit) {
+        for (const MenuEntry& entry : menu.entries) {
+            if (entry.password)
+                Report(entry.place, Severity::Warning, "menu-passwd-without-master",
+                    QStringLiteral("MENU PASSWD without MENU MASTER PASSWD: Tab edits and boots \"%1\"'s command "
+                                   "line without asking, and Esc leaves for the boot: prompt")
+                        .arg(Latin(entry.label)));
+        }
     }
 }
 

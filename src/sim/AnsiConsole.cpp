@@ -24,19 +24,63 @@ void AnsiConsole::Write(QByteArrayView bytes)
         Put(static_cast<unsigned char>(byte));
 }
 
-int AnsiConsole::Attribute() const
+int SgrState::Attribute() const
 {
-    int background = m_background;
-    int foreground = m_underline ? 0x01 : m_intensity == 0 ? 0x08 : m_foreground;
-    if (m_reverse) {
-        background = foreground & 0x07;
-        foreground = (foreground & 0x08) | m_background;
+    int back = background;
+    int fore = underline ? 0x01 : intensity == 0 ? 0x08 : foreground;
+    if (reverse) {
+        back = fore & 0x07;
+        fore = (fore & 0x08) | background;
     }
-    if (m_blink)
-        background ^= 0x08;
-    if (m_intensity == 2)
-        foreground ^= 0x08;
-    return background << 4 | foreground;
+    if (blink)
+        back ^= 0x08;
+    if (intensity == 2)
+        fore ^= 0x08;
+    return back << 4 | fore;
+}
+
+void SgrState::Apply(unsigned code)
+{
+    if (code == 0) {
+        *this = {};
+    } else if (code == 1 || code == 2) {
+        intensity = code == 1 ? 2 : 0;
+    } else if (code == 4 || code == 24) {
+        underline = code == 4;
+    } else if (code == 5 || code == 25) {
+        blink = code == 5;
+    } else if (code == 7 || code == 27) {
+        reverse = code == 7;
+    } else if (code == 21 || code == 22) {
+        intensity = 1;
+    } else if (code >= 30 && code <= 37) {
+        foreground = AnsiToVga[code - 30];
+    } else if (code == 38 || code == 39) {
+        foreground = 7;
+        underline = code == 38;
+    } else if (code >= 40 && code <= 47) {
+        background = AnsiToVga[code - 40];
+    } else if (code == 49) {
+        background = 7;
+    }
+}
+
+std::optional<int> SgrAttribute(QByteArrayView parameters)
+{
+    SgrState state;
+    unsigned code = 0;
+    for (char c : parameters) {
+        if (c >= '0' && c <= '9') {
+            code = code * 10 + static_cast<unsigned>(c - '0');
+        } else if (c == ';') {
+            state.Apply(code);
+            code = 0;
+        } else {
+            return std::nullopt;
+        }
+    }
+    state.Apply(code);
+    return state.Attribute();
 }
 
 void AnsiConsole::SetColours()
@@ -242,7 +286,10 @@ void AnsiConsole::Csi(unsigned char final)
             m_cursorShown = set;
         break;
     }
-    case 'm': Sgr(); break;
+    case 'm':
+        for (int index = 0; index <= m_paramCount; ++index)
+            m_sgr.Apply(m_params[static_cast<std::size_t>(index)]);
+        break;
     case 's':
         m_savedX = m_x;
         m_savedY = m_y;
@@ -252,37 +299,5 @@ void AnsiConsole::Csi(unsigned char final)
         m_y = m_savedY;
         break;
     default: break; // an unknown sequence is dropped
-    }
-}
-
-void AnsiConsole::Sgr()
-{
-    for (int index = 0; index <= m_paramCount; ++index) {
-        const unsigned code = m_params[static_cast<std::size_t>(index)];
-        if (code == 0) {
-            m_foreground = 7;
-            m_background = 0;
-            m_intensity = 1;
-            m_underline = m_blink = m_reverse = false;
-        } else if (code == 1 || code == 2) {
-            m_intensity = code == 1 ? 2 : 0;
-        } else if (code == 4 || code == 24) {
-            m_underline = code == 4;
-        } else if (code == 5 || code == 25) {
-            m_blink = code == 5;
-        } else if (code == 7 || code == 27) {
-            m_reverse = code == 7;
-        } else if (code == 21 || code == 22) {
-            m_intensity = 1;
-        } else if (code >= 30 && code <= 37) {
-            m_foreground = AnsiToVga[code - 30];
-        } else if (code == 38 || code == 39) {
-            m_foreground = 7;
-            m_underline = code == 38;
-        } else if (code >= 40 && code <= 47) {
-            m_background = AnsiToVga[code - 40];
-        } else if (code == 49) {
-            m_background = 7;
-        }
     }
 }

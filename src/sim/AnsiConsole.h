@@ -3,9 +3,29 @@
 #include <QByteArray>
 
 #include <array>
+#include <optional>
 #include <vector>
 
 class TColorConsole;
+
+// What SGR sequences have set, and the VGA attribute it makes: SGR 2 makes
+// the foreground 8 and SGR 4 makes it 1 whatever the colour, 7 swaps, 5
+// flips the background's bright bit, 1 the foreground's, last.
+struct SgrState {
+    int foreground = 7;
+    int background = 0;
+    int intensity = 1; // 0 dim, 1 normal, 2 bold
+    bool underline = false;
+    bool blink = false;
+    bool reverse = false;
+
+    void Apply(unsigned code);
+    int Attribute() const;
+};
+// The attribute an SGR parameter string such as "1;37;44" gives, from the
+// reset state as MENU COLOR's strings are played; nothing for a string with
+// other characters, which ends the sequence unapplied (its tail is printed).
+std::optional<int> SgrAttribute(QByteArrayView parameters);
 
 // The console that SYSLINUX 6.04's modules print through, on the text
 // screen: its ANSI engine (cursor moves and erases clamped to the screen,
@@ -22,14 +42,13 @@ public:
     void Write(QByteArrayView bytes);
 
     // The VGA attribute the next character is drawn in.
-    int Attribute() const;
+    int Attribute() const { return m_sgr.Attribute(); }
     bool CursorShown() const { return m_cursorShown; }
 
 private:
     enum class State { Plain, Escape, Csi, Table, TableDigits };
     void Put(unsigned char byte);
     void Csi(unsigned char final);
-    void Sgr();
     void Erase(int left, int top, int right, int bottom);
     void SetColours();
 
@@ -48,10 +67,5 @@ private:
     bool m_autoReturn = true;
     bool m_autoWrap = true;
     bool m_cursorShown = true;
-    int m_foreground = 7;
-    int m_background = 0;
-    int m_intensity = 1; // 0 dim, 1 normal, 2 bold
-    bool m_underline = false;
-    bool m_blink = false;
-    bool m_reverse = false;
+    SgrState m_sgr;
 };

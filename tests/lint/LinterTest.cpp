@@ -192,3 +192,35 @@ TEST(ConfigLinterTest, ReportsWhatTheLoaderWillNotShowAsMeant)
     WriteInTree(tree, "isolinux/isolinux.cfg", "PROMPT 0\r\n");
     EXPECT_EQ(ConfigFound(tree), (Problems { "isolinux.cfg:1 prompt0-no-default" }));
 }
+
+TEST(ConfigLinterTest, ReportsWhatMenuC32WillNotShowAsMeant)
+{
+    QTemporaryDir tree;
+    WriteInTree(tree, "isolinux/menu.c32",
+        "\x7f"
+        "ELF");
+    WriteInTree(tree, "isolinux/isolinux.cfg",
+        "UI menu.c32\nTIMEOUT 50\nMENU VSHIFT 8\nMENU ROWS 18\nMENU TIMEOUTROW 28\n"
+        "MENU COLOR help * #ffff0000 #ff0000ff std\nMENU COLOR border 30;44 #40000000 #00000000 std\n"
+        "MENU COLOR sel 0\nMENU COLOR unsel 37;40\nMENU COLOR tabmsg #ff0000\n"
+        "LABEL a\n MENU LABEL ^Alpha\n MENU PASSWD x\n"
+        "LABEL b\n MENU LABEL ^Another label that runs well past the fifty-six columns inside the box\n");
+    EXPECT_EQ(ConfigFound(tree),
+        (Problems { "isolinux.cfg:1 menu-overflow", "isolinux.cfg:10 menu-colour-ansi",
+            "isolinux.cfg:6 menu-colour-argb-ignored", "isolinux.cfg:8 menu-invisible-selection",
+            "isolinux.cfg:14 menu-duplicate-hotkey", "isolinux.cfg:14 menu-label-cut",
+            "isolinux.cfg:11 menu-passwd-without-master" }));
+    const std::vector<FileProblem> found
+        = LintBootConfig(BootFiles::ForConfiguration(tree.filePath("isolinux/isolinux.cfg")));
+    EXPECT_EQ(found.front().problem.message.toStdString(),
+        "the menu \"\" does not fit menu.c32's 80 x 25 screen: the box ends on row 30, and rows past 25 are drawn "
+        "over row 25; the tab message on row 26 overwrites the box; the countdown on row 36 is past row 25; the "
+        "help area, erased for every entry, on row 30 overwrites the box");
+    // The same lines for vesamenu.c32: its own grid and colours, the same keys.
+    WriteInTree(tree, "isolinux/vesamenu.c32",
+        "\x7f"
+        "ELF");
+    WriteInTree(
+        tree, "isolinux/isolinux.cfg", "UI vesamenu.c32\nMENU COLOR help * #ffff0000\nLABEL a\n MENU PASSWD x\n");
+    EXPECT_EQ(ConfigFound(tree), (Problems { "isolinux.cfg:3 menu-passwd-without-master" }));
+}
