@@ -106,7 +106,8 @@ TEST(MenuSimTest, ReadsSubmenusHotkeysAndDefaults)
     QTemporaryDir tree;
     WriteInTree(tree, "isolinux/more.cfg", "LABEL inner\n KERNEL k\n");
     const QString config = WriteInTree(tree, "isolinux/isolinux.cfg",
-        "UI menu.c32\nDEFAULT two\nMENU COLOR sel 1;33 * #ff00ff00\nLABEL one\n MENU LABEL ^One\n KERNEL a\n"
+        "UI menu.c32\nDEFAULT two\nMENU COLOR sel 1;33 * #ff00ff00\nMENU COLOR unsel 36;40\nLABEL one\n MENU LABEL "
+        "^One\n KERNEL a\n"
         " TEXT HELP\r\n  indented\r\n ENDTEXT\nLABEL two\n MENU LABEL ^Other\n KERNEL b\n APPEND x\nMENU BEGIN sub\n"
         " MENU TITLE Sub title\n MENU COLOR sel 0\n LABEL back\n  MENU EXIT\n LABEL nowhere\n  MENU GOTO missing\n"
         "MENU END\nLABEL h\n MENU HIDE\nINCLUDE more.cfg Included\n");
@@ -125,6 +126,7 @@ TEST(MenuSimTest, ReadsSubmenusHotkeysAndDefaults)
     EXPECT_EQ(root.colours[5].argb, "* #ff00ff00");
     const Menu& sub = menus.At(root.entries[2].submenu);
     EXPECT_EQ(sub.colours[5].ansi, "0") << "a submenu's colours are its own";
+    EXPECT_EQ(sub.colours[3].ansi, "36;40") << "and start as its parent's";
     EXPECT_EQ(sub.entries[0].action, MenuAction::Exit);
     EXPECT_EQ(sub.entries[1].action, MenuAction::Disabled) << "a GOTO to no menu";
     EXPECT_EQ(menus.At(MenuConfig::HiddenMenu).entries.at(0).label, "h");
@@ -188,6 +190,17 @@ TEST(MenuSimTest, KeysAndClock)
         EXPECT_TRUE(played.Row(test.row).startsWith(test.text))
             << test.config << " / " << test.keys << ": " << played.Row(test.row).toStdString();
     }
+    // The countdown's shorter line pads over the longer one it replaces.
+    EXPECT_EQ(Played("TIMEOUT 25\nLABEL a\n", "sleep:1000").Row(19).trimmed(), "Automatic boot in 1 second...");
+    // A failed command: the menu comes back over the loader's message.
+    EXPECT_EQ(Played("LABEL a\n KERNEL vmlinuz\n", "ret").Row(23).trimmed(), "");
+    // Up and Down step over separators; Esc goes one menu up.
+    const Played separated("LABEL a\nMENU SEPARATOR\nLABEL b\n", "down up");
+    EXPECT_EQ(AttributeAt(separated.console, 12, 3), 0x70);
+    const Played nested("MENU BEGIN one\n MENU TITLE One\n LABEL x\n MENU BEGIN two\n  MENU TITLE Two\n  LABEL y\n"
+                        " MENU END\nMENU END\n",
+        "ret down ret esc");
+    EXPECT_EQ(nested.Row(1).simplified(), "\xB3 One \xB3");
     const Played moved("LABEL a\nLABEL b\nLABEL c\n", "end home");
     EXPECT_EQ(AttributeAt(moved.console, 12, 3), 0x70);
     EXPECT_EQ(AttributeAt(moved.console, 12, 5), 0x17);
