@@ -298,6 +298,12 @@ QString KindOf(mode_t mode)
 
 ReadOutcome ReadFileNative(const QByteArray& nativeName, qint64 limit, ReadableKinds kinds)
 {
+    // What is not a regular file is refused before it is opened: opening a
+    // device can have effects of its own.
+    struct stat before { };
+    if (kinds == ReadableKinds::RegularFiles && ::stat(nativeName.constData(), &before) == 0
+        && !S_ISREG(before.st_mode))
+        return Refused(ReadFailure::Kind::NotAFile, KindOf(before.st_mode));
     // Without blocking, so that a FIFO that no program writes cannot hang the open.
     Descriptor file(::open(nativeName.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (file.Get() < 0)

@@ -5,6 +5,12 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
 BootFiles::BootFiles(const QString& rootFolder, const QByteArray& mountedAt)
     : m_folder(QDir::cleanPath(QFileInfo(rootFolder).absoluteFilePath()))
     , m_mountedAt(mountedAt)
@@ -75,28 +81,61 @@ std::optional<QByteArray> BootFiles::ImagePathOf(const QString& hostPath) const
     return inside.isEmpty() && prefix.isEmpty() ? QByteArray("/") : prefix + inside;
 }
 
+std::optional<QByteArray> BootFiles::NativePath(const QByteArray& imagePath) const
+{
+    const QByteArray prefix = m_mountedAt == "/" ? QByteArray() : m_mountedAt;
+    if (!prefix.isEmpty() && imagePath != prefix && !imagePath.startsWith(prefix + '/'))
+        return std::nullopt;
+    return QFile::encodeName(m_folder) + imagePath.mid(prefix.size());
+}
+
+BootFiles::Fetched BootFiles::Fetch(const QByteArray& imagePath, qint64 limit) const
+{
+    using Failure = Fetched::Failure;
+    const std::optional<QByteArray> native = NativePath(imagePath);
+    if (!native)
+        return { Failure::Outside, {}, {} };
+    if (const auto text = m_texts.constFind(QFile::decodeName(*native)); text != m_texts.constEnd())
+        return { Failure::None, *text, {} };
+    // A symbolic link that leads out of the image is not the image's file.
+    char* real = ::realpath(native->constData(), nullptr);
+    if (!real)
+        return { errno == ENOENT || errno == ENOTDIR ? Failure::Missing : Failure::Unreadable, {},
+            QString::fromLocal8Bit(std::strerror(errno)) };
+    const QByteArray resolved(real);
+    std::free(real);
+    char* rootReal = ::realpath(QFile::encodeName(m_folder).constData(), nullptr);
+    const QByteArray root = rootReal ? QByteArray(rootReal) : QByteArray();
+    std::free(rootReal);
+    if (root.isEmpty() || !resolved.startsWith(root + '/'))
+        return { Failure::Outside, {}, {} };
+    const ReadOutcome read = ReadFileNative(resolved, limit, ReadableKinds::RegularFiles);
+    if (!read.failure)
+        return { Failure::None, read.bytes, {} };
+    switch (read.failure->kind) {
+    case ReadFailure::Kind::NotAFile: return { Failure::NotAFile, {}, read.failure->reason };
+    case ReadFailure::Kind::TooLarge: return { Failure::TooLarge, {}, read.failure->reason };
+    default: return { Failure::Unreadable, {}, read.failure->reason };
+    }
+}
+
 std::optional<QByteArray> BootFiles::Read(const QByteArray& imagePath, qint64 limit) const
 {
-    const std::optional<QString> host = HostPath(imagePath);
-    if (!host)
+    Fetched fetched = Fetch(imagePath, limit);
+    if (fetched.failure != Fetched::Failure::None)
         return std::nullopt;
-    if (const auto text = m_texts.constFind(*host); text != m_texts.constEnd())
-        return *text;
-    // A symbolic link that leads out of the image is not the image's file.
-    const QString real = QFileInfo(*host).canonicalFilePath();
-    const QString root = QFileInfo(m_folder).canonicalFilePath();
-    if (real.isEmpty() || !real.startsWith(root + u'/'))
-        return std::nullopt;
-    const ReadOutcome read = ReadFileNative(QFile::encodeName(*host), limit, ReadableKinds::RegularFiles);
-    if (read.failure)
-        return std::nullopt;
-    return read.bytes;
+    return std::move(fetched.bytes);
 }
 
 bool BootFiles::Exists(const QByteArray& imagePath) const
 {
-    const std::optional<QString> host = HostPath(imagePath);
-    return host && (m_texts.contains(*host) || QFileInfo(*host).isFile());
+    const std::optional<QByteArray> native = NativePath(imagePath);
+    if (!native)
+        return false;
+    if (m_texts.contains(QFile::decodeName(*native)))
+        return true;
+    struct stat status { };
+    return ::stat(native->constData(), &status) == 0 && S_ISREG(status.st_mode);
 }
 
 void BootFiles::SetText(const QString& hostPath, const QByteArray& bytes)

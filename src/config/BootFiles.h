@@ -34,10 +34,22 @@ public:
     // The image path of a file on disk, or nothing when it is not inside.
     std::optional<QByteArray> ImagePathOf(const QString& hostPath) const;
 
-    // A regular file's bytes (unsaved text given for it first), or nothing
-    // when there is no such file, it is not a regular file, or it is larger
-    // than limit.
+    // The file's name on disk as bytes: names in a configuration or a
+    // display file are bytes, whatever the system's encoding says of them.
+    std::optional<QByteArray> NativePath(const QByteArray& imagePath) const;
+
+    // What reading a name gives: its bytes (unsaved text given for it
+    // first), or why there are none. A name outside the image, a symbolic
+    // link that leads out of it, a device, a FIFO or a folder is refused
+    // without being opened.
+    struct Fetched {
+        enum class Failure { None, Outside, Missing, NotAFile, TooLarge, Unreadable } failure = Failure::None;
+        QByteArray bytes;
+        QString reason; // for NotAFile: what it is instead; else the system's words
+    };
+    Fetched Fetch(const QByteArray& imagePath, qint64 limit = 16 << 20) const;
     std::optional<QByteArray> Read(const QByteArray& imagePath, qint64 limit = 16 << 20) const;
+    // A regular file inside the image (or unsaved text) of that name.
     bool Exists(const QByteArray& imagePath) const;
     // Text that stands for a file's bytes (an open tab's unsaved edits).
     void SetText(const QString& hostPath, const QByteArray& bytes);

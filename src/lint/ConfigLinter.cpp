@@ -71,7 +71,6 @@ void ConfigLint::DisplayFiles()
     FixedCellMeasurer measurer;
     TColorConsole console(measurer);
     const LoaderSim loader(console, m_files);
-    const QString imageFolder = m_files.HostPath(m_config.folder).value_or(QString());
     for (const ConfigOutput& output : m_config.output) {
         if (output.kind != ConfigOutput::Kind::DisplayFile)
             continue;
@@ -86,14 +85,13 @@ void ConfigLint::DisplayFiles()
             if (shown.imagePath == output.text)
                 row = shown.row;
         }
-        for (const Problem& problem : LintDisplayFile(*bytes, imageFolder, row))
+        for (const Problem& problem : LintDisplayFile(*bytes, m_files, m_config.folder, row))
             m_problems.push_back({ HostPath(output.text), problem });
     }
 }
 
 void ConfigLint::FunctionKeys()
 {
-    const QString imageFolder = m_files.HostPath(m_config.folder).value_or(QString());
     for (std::size_t index = 0; index < m_config.functionKeys.size(); ++index) {
         const std::optional<FunctionKey>& key = m_config.functionKeys[index];
         if (!key)
@@ -125,7 +123,7 @@ void ConfigLint::FunctionKeys()
                     QStringLiteral("the last line has no line break: after %1 the loader's prompt overwrites it")
                         .arg(name) } });
         }
-        for (const Problem& problem : LintDisplayFile(*bytes, imageFolder))
+        for (const Problem& problem : LintDisplayFile(*bytes, m_files, m_config.folder))
             m_problems.push_back({ HostPath(key->imagePath), problem });
     }
 }

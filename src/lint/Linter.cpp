@@ -22,9 +22,10 @@ constexpr qint64 ImageLimit = 4 << 20;
 // editor's line and column of each byte.
 class Lint {
 public:
-    Lint(QByteArrayView bytes, const QString& imageFolder, int startRow)
+    Lint(QByteArrayView bytes, const BootFiles* files, const QByteArray& folder, int startRow)
         : m_bytes(bytes)
-        , m_folder(imageFolder)
+        , m_files(files)
+        , m_folder(folder)
         , m_row(std::clamp(startRow, 0, ScreenRows - 1))
     {
     }
@@ -49,7 +50,8 @@ private:
     bool EndsLine(qsizetype offset) const;
 
     QByteArrayView m_bytes;
-    QString m_folder;
+    const BootFiles* m_files; // none for a document that was never saved
+    QByteArray m_folder;
     ByteReader m_reader { ScreenRules::Boot };
     std::vector<Problem> m_problems;
     // The findings of the line being read, by their code: a file full of one
@@ -187,22 +189,28 @@ void Lint::CheckImage(qsizetype offset)
 {
     const QByteArray name = DisplayFile::ImageNameAt(m_bytes, offset);
     const QString shown = ShownName(name);
-    if (name.isEmpty() || m_folder.isEmpty()) {
+    if (name.isEmpty() || !m_files) {
         Report(offset, Severity::Error, "missing-image",
             name.isEmpty() ? QStringLiteral("the image line names no image")
                            : QStringLiteral("image \"%1\" is not beside the document").arg(shown));
         return;
     }
-    // Names are bytes; a FIFO or device of that name is refused before it can block.
-    const ReadOutcome image
-        = ReadFileNative(QFile::encodeName(m_folder) + '/' + name, ImageLimit, ReadableKinds::RegularFiles);
-    if (image.failure && image.failure->kind == ReadFailure::Kind::Open)
+    // Names are bytes, looked up as the loader would: a name or link that
+    // leads out of the image, a FIFO or a device is refused unopened.
+    using Failure = BootFiles::Fetched::Failure;
+    const std::optional<QByteArray> path = BootFiles::Resolve(m_folder, name);
+    const BootFiles::Fetched image
+        = path ? m_files->Fetch(*path, ImageLimit) : BootFiles::Fetched { Failure::Outside, {}, {} };
+    if (image.failure == Failure::Outside)
+        Report(offset, Severity::Error, "image-outside",
+            QStringLiteral("image \"%1\" leads out of the boot image's folder: it is not read").arg(shown));
+    else if (image.failure == Failure::Missing || image.failure == Failure::Unreadable)
         Report(offset, Severity::Error, "missing-image",
             QStringLiteral("image \"%1\" is not beside the document").arg(shown));
-    else if (image.failure && image.failure->kind == ReadFailure::Kind::NotAFile)
+    else if (image.failure == Failure::NotAFile)
         Report(offset, Severity::Error, "not-lss16",
-            QStringLiteral("image \"%1\" is not an LSS16 file: %2").arg(shown, image.failure->reason.toLower()));
-    else if (image.failure || !IsLss16(image.bytes))
+            QStringLiteral("image \"%1\" is not an LSS16 file: %2").arg(shown, image.reason.toLower()));
+    else if (image.failure != Failure::None || !IsLss16(image.bytes))
         Report(offset, Severity::Error, "not-lss16", QStringLiteral("image \"%1\" is not an LSS16 file").arg(shown));
 }
 
@@ -234,7 +242,17 @@ void Lint::MoveCursor(qsizetype offset, ByteRole role)
 
 std::vector<Problem> LintDisplayFile(QByteArrayView bytes, const QString& imageFolder, int startRow)
 {
-    return Lint(bytes, imageFolder, startRow).Run();
+    if (imageFolder.isEmpty())
+        return Lint(bytes, nullptr, {}, startRow).Run();
+    // A lone document's folder stands for the image it will be on.
+    const BootFiles files(imageFolder, "/");
+    return Lint(bytes, &files, "/", startRow).Run();
+}
+
+std::vector<Problem> LintDisplayFile(
+    QByteArrayView bytes, const BootFiles& files, const QByteArray& currentFolder, int startRow)
+{
+    return Lint(bytes, &files, currentFolder, startRow).Run();
 }
 
 std::vector<Problem> LintLoneDisplayFile(QByteArrayView bytes, const QString& imageFolder)

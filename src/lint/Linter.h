@@ -1,5 +1,7 @@
 #pragma once
 
+#include "config/BootFiles.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -35,6 +37,10 @@ constexpr int MostProblems = 500;
 // The loader's cursor starts on startRow: a help file shown below the
 // prompt scrolls sooner than one shown on a cleared screen.
 std::vector<Problem> LintDisplayFile(QByteArrayView bytes, const QString& imageFolder, int startRow = 0);
+// The same with images looked up as the loader looks them up in a boot
+// image: from its current folder, never outside the image.
+std::vector<Problem> LintDisplayFile(
+    QByteArrayView bytes, const BootFiles& files, const QByteArray& currentFolder, int startRow = 0);
 // A display file on its own, as the DISPLAY of a configuration: also a
 // note when its last line has no line break, since the loader's boot:
 // prompt then follows its last text.
