@@ -16,6 +16,7 @@
 #include "preview/ScreenSnapshot.h"
 #include "sim/LoaderSim.h"
 #include "vm/BootImage.h"
+#include "vm/ConfigImage.h"
 #include "vm/HeadlessVm.h"
 
 #include <QCommandLineParser>
@@ -84,20 +85,28 @@ std::optional<QByteArray> ReadInput(const QByteArray& nativeName, QString& error
     return std::nullopt;
 }
 
+QByteArray VmOutput(const RenderArguments& arguments, const VmScreen& vm);
+
 // The real loader's screen, booted from a temporary folder that goes when
 // this returns.
 QByteArray RenderInVm(const RenderArguments& arguments, const QByteArray& bytes, const QString& folder)
 {
     const VmTools tools = FindVmTools();
-    QTemporaryDir work;
-    if (!work.isValid())
-        throw EVmError("Cannot make a temporary folder.", work.errorString().toStdString());
-    const BootImage image = BuildBootImage(tools, bytes, folder, work.path());
+    const std::unique_ptr<QTemporaryDir> work = MakeWorkFolder();
+    const BootImage image = BuildBootImage(tools, bytes, folder, work->path());
     for (const QString& missing : image.missingImages)
         std::fprintf(
             stderr, "glimra-render: image %s is not beside the file; booting without it\n", qPrintable(missing));
-    const VmScreen vm = BootHeadless(tools, image.iso, work.path(), std::chrono::seconds(arguments.timeoutSeconds),
+    for (const QString& refused : image.refused)
+        std::fprintf(stderr, "glimra-render: image %s is not taken; booting without it\n", qPrintable(refused));
+    const VmScreen vm = BootHeadless(tools, image.iso, work->path(), std::chrono::seconds(arguments.timeoutSeconds),
         arguments.format == RenderArguments::Format::Png);
+    return VmOutput(arguments, vm);
+}
+
+// The real loader's screen in the format asked for.
+QByteArray VmOutput(const RenderArguments& arguments, const VmScreen& vm)
+{
     if (arguments.format == RenderArguments::Format::Png)
         return vm.png;
     if (arguments.format == RenderArguments::Format::Serial)
@@ -135,7 +144,43 @@ QByteArray Render(const RenderArguments& arguments, const QByteArray& bytes)
 
 int Write(const QByteArray& destination, const QByteArray& result);
 
-// The simulator's screen after the keys, in the format asked for.
+// The whole configuration booted in QEMU from an image of its tree, the
+// keys pressed over QEMU's machine protocol, each followed by a wait until
+// the screen holds still; the screen after the last key.
+QByteArray RenderConfigurationInVm(const RenderArguments& arguments, const BootFiles& files)
+{
+    const VmTools tools = FindVmTools();
+    const ConfigImagePlan plan = PlanConfigImage(files, tools);
+    for (const QString& note : plan.notes)
+        std::fprintf(stderr, "glimra-render: %s\n", qPrintable(note));
+    for (const ConfigImagePlan::Refusal& refused : plan.refused)
+        std::fprintf(stderr, "glimra-render: %s is not put in the image: %s\n", qPrintable(ShownName(refused.name)),
+            qPrintable(refused.reason));
+    const std::unique_ptr<QTemporaryDir> work = MakeWorkFolder();
+    const QString image = BuildConfigImage(tools, plan, work->path());
+    HeadlessMachine machine(tools, image, plan.pxe, work->path(), std::chrono::seconds(arguments.timeoutSeconds));
+    // Ready once the loader's banner is on the screen and the screen holds still.
+    while (!LoaderBannerShown(machine.Screen()))
+        machine.Sleep(50);
+    VmScreen screen = machine.WaitStable(500);
+    QString error;
+    const std::vector<MachineKey> keys = MachineKeys(arguments.keys, error).value_or(std::vector<MachineKey> {});
+    for (const MachineKey& key : keys) {
+        if (key.sleepMs > 0) {
+            machine.Sleep(key.sleepMs);
+        } else if (key.timeout) {
+            // The loader's timeout has run out when the screen changes by itself.
+            while (machine.Screen().text == screen.text)
+                machine.Sleep(100);
+        } else if (!key.chord.isEmpty()) {
+            machine.Press(key.chord);
+        }
+        screen = machine.WaitStable(300);
+    }
+    return VmOutput(arguments, machine.Screen(arguments.format == RenderArguments::Format::Png));
+}
+
+// The simulator's screen after the keys (or the real loader's), in the format asked for.
 int RenderConfiguration(const RenderArguments& arguments)
 {
     const QString name = ShownName(arguments.config);
@@ -153,6 +198,17 @@ int RenderConfiguration(const RenderArguments& arguments)
             return Fail(QStringLiteral("cannot read %1, which %2 line %3 includes")
                             .arg(*host, QString::fromLatin1(file.includedFrom.file))
                             .arg(file.includedFrom.line));
+    }
+    if (arguments.Vm()) {
+        try {
+            return Write(arguments.output, RenderConfigurationInVm(arguments, files));
+        } catch (const EVmStopped& stopped) {
+            return 128 + stopped.Signal();
+        } catch (const EVmError& failure) {
+            const QString detail = QString::fromStdString(failure.Detail());
+            return Fail(QString::fromStdString(failure.what())
+                + (detail.isEmpty() ? QString() : QStringLiteral("\n") + detail));
+        }
     }
     QString error;
     const std::vector<LoaderInput> keys = *ParseLoaderKeys(arguments.keys, error);
@@ -275,6 +331,8 @@ int RenderOne(const RenderArguments& arguments, const QByteArray& input)
         return Write(Destination(arguments, input), Render(arguments, *bytes));
     try {
         return Write(Destination(arguments, input), RenderInVm(arguments, *bytes, FolderOf(input)));
+    } catch (const EVmStopped& stopped) {
+        return 128 + stopped.Signal();
     } catch (const EVmError& failure) {
         const QString detail = QString::fromStdString(failure.Detail());
         return Fail(
@@ -369,6 +427,8 @@ int main(int argc, char* argv[])
         return CheckAll(line.arguments);
     }
     QGuiApplication application(argc, argv);
+    if (line.arguments.Vm())
+        StopMachinesOnSignals();
     if (line.arguments.Playing())
         return RenderConfiguration(line.arguments);
     int status = 0;

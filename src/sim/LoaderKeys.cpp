@@ -58,9 +58,9 @@ std::optional<LoaderInput> ParseKeyChord(const QString& chord)
     return CharacterInput(character);
 }
 
-std::optional<std::vector<LoaderInput>> ParseLoaderKeys(const QString& keys, QString& error)
+std::optional<std::vector<KeyWord>> SplitKeys(const QString& keys, QString& error)
 {
-    std::vector<LoaderInput> inputs;
+    std::vector<KeyWord> words;
     qsizetype at = 0;
     while (at < keys.size()) {
         if (keys[at].isSpace()) {
@@ -73,13 +73,14 @@ std::optional<std::vector<LoaderInput>> ParseLoaderKeys(const QString& keys, QSt
                 error = QStringLiteral("a string without its closing quote: %1").arg(keys.mid(at));
                 return std::nullopt;
             }
-            for (QChar character : keys.mid(at + 1, end - at - 1)) {
+            const QString text = keys.mid(at + 1, end - at - 1);
+            for (QChar character : text) {
                 if (character.unicode() < 0x20 || character.unicode() > 0x7E) {
                     error = QStringLiteral("only printable ASCII can be typed: %1").arg(character);
                     return std::nullopt;
                 }
-                inputs.push_back(CharacterInput(static_cast<char>(character.unicode())));
             }
+            words.push_back({ KeyWord::Kind::Text, text, 0 });
             at = end + 1;
             continue;
         }
@@ -89,7 +90,7 @@ std::optional<std::vector<LoaderInput>> ParseLoaderKeys(const QString& keys, QSt
         const QString word = keys.mid(at, end - at);
         at = end;
         if (word == u"timeout") {
-            inputs.push_back({ LoaderInput::Kind::Timeout, Key::None, 0, 0 });
+            words.push_back({ KeyWord::Kind::Timeout, {}, 0 });
         } else if (word.startsWith(u"sleep:")) {
             bool number = false;
             const int milliseconds = word.mid(6).toInt(&number);
@@ -97,12 +98,32 @@ std::optional<std::vector<LoaderInput>> ParseLoaderKeys(const QString& keys, QSt
                 error = QStringLiteral("sleep takes milliseconds: %1").arg(word);
                 return std::nullopt;
             }
-            inputs.push_back({ LoaderInput::Kind::Sleep, Key::None, 0, milliseconds });
-        } else if (const std::optional<LoaderInput> chord = ParseKeyChord(word)) {
-            inputs.push_back(*chord);
+            words.push_back({ KeyWord::Kind::Sleep, {}, milliseconds });
+        } else if (ParseKeyChord(word)) {
+            words.push_back({ KeyWord::Kind::Chord, word, 0 });
         } else {
             error = QStringLiteral("no such key: %1").arg(word);
             return std::nullopt;
+        }
+    }
+    return words;
+}
+
+std::optional<std::vector<LoaderInput>> ParseLoaderKeys(const QString& keys, QString& error)
+{
+    const std::optional<std::vector<KeyWord>> words = SplitKeys(keys, error);
+    if (!words)
+        return std::nullopt;
+    std::vector<LoaderInput> inputs;
+    for (const KeyWord& word : *words) {
+        switch (word.kind) {
+        case KeyWord::Kind::Chord: inputs.push_back(*ParseKeyChord(word.text)); break;
+        case KeyWord::Kind::Text:
+            for (QChar character : word.text)
+                inputs.push_back(CharacterInput(static_cast<char>(character.unicode())));
+            break;
+        case KeyWord::Kind::Sleep: inputs.push_back({ LoaderInput::Kind::Sleep, Key::None, 0, word.milliseconds }); break;
+        case KeyWord::Kind::Timeout: inputs.push_back({ LoaderInput::Kind::Timeout, Key::None, 0, 0 }); break;
         }
     }
     return inputs;

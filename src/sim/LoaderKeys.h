@@ -43,6 +43,15 @@ struct LoaderInput {
     int milliseconds = 0; // for Sleep
 };
 
+// A --keys list cut into its words: chords by name, typed strings,
+// sleep:MS and timeout; what is wrong with it, if anything, in error.
+struct KeyWord {
+    enum class Kind { Chord, Text, Sleep, Timeout } kind = Kind::Chord;
+    QString text; // the chord's name or the typed string
+    int milliseconds = 0;
+};
+std::optional<std::vector<KeyWord>> SplitKeys(const QString& keys, QString& error);
+
 // A --keys list: space-separated QEMU key names ("f1", "ret", "ctrl-u",
 // "shift-f1", "a", "spc" ...), double-quoted strings typed character by
 // character, "sleep:MS" and "timeout". The name that is not known, if any,

@@ -1,64 +1,47 @@
 #include "BootImage.h"
 
+#include "ConfigImage.h"
+#include "config/BootFiles.h"
 #include "format/DisplayFile.h"
 
-#include <QDir>
 #include <QFile>
-#include <QProcess>
-
-namespace {
-
-void WriteFile(const QString& path, QByteArrayView bytes)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes.data(), bytes.size()) != bytes.size())
-        throw EVmError(
-            "Cannot write the boot image's files.", (path + QStringLiteral(": ") + file.errorString()).toStdString());
-}
-
-void CopyFile(const QString& from, const QString& to)
-{
-    QFile::remove(to);
-    if (!QFile::copy(from, to))
-        throw EVmError("Cannot write the boot image's files.", (from + QStringLiteral(" -> ") + to).toStdString());
-}
-
-}
 
 BootImage BuildBootImage(
     const VmTools& tools, QByteArrayView document, const QString& documentFolder, const QString& workFolder)
 {
-    const QDir work(workFolder);
-    const QString tree = work.filePath(QStringLiteral("cd"));
-    if (!QDir().mkpath(tree))
-        throw EVmError("Cannot write the boot image's files.", tree.toStdString());
-    CopyFile(tools.isolinuxBin, tree + QStringLiteral("/isolinux.bin"));
-    CopyFile(tools.ldlinux, tree + QStringLiteral("/ldlinux.c32"));
-    WriteFile(tree + QStringLiteral("/isolinux.cfg"), LoaderConfiguration);
-    WriteFile(tree + QStringLiteral("/boot.msg"), document);
+    using File = ConfigImagePlan::File;
+    ConfigImagePlan plan;
+    plan.loaderFolder = "/";
+    QFile isolinux(tools.isolinuxBin);
+    QFile ldlinux(tools.ldlinux);
+    if (!isolinux.open(QIODevice::ReadOnly) || !ldlinux.open(QIODevice::ReadOnly))
+        throw EVmError("Cannot read the loader's files.", (isolinux.fileName() + u' ' + ldlinux.fileName()).toStdString());
+    plan.files = { { File::From::Debian, "/isolinux.bin", isolinux.readAll() },
+        { File::From::Debian, "/ldlinux.c32", ldlinux.readAll() },
+        { File::From::Runner, "/isolinux.cfg", LoaderConfiguration }, { File::From::Runner, "/boot.msg", document.toByteArray() } };
 
-    BootImage image { work.filePath(QStringLiteral("boot.iso")), {} };
+    BootImage image;
+    // The document's folder stands for the CD's root, where boot.msg goes.
+    const BootFiles beside(documentFolder.isEmpty() ? QStringLiteral("/nonexistent") : documentFolder, "/");
     for (const QByteArray& name : DisplayFile::ImageNames(document)) {
-        const QString shown = QString::fromLocal8Bit(name);
-        const QString beside = documentFolder.isEmpty() ? QString() : QDir(documentFolder).filePath(shown);
-        // Only plain names: the image lies in the CD's root, beside boot.msg.
-        if (beside.isEmpty() || shown.contains(u'/') || !QFileInfo(beside).isFile())
+        const QString shown = QFile::decodeName(name);
+        const std::optional<QByteArray> path = BootFiles::Resolve("/", name);
+        bool own = false;
+        for (const File& file : plan.files)
+            own = own || (path && file.imagePath == *path);
+        const BootFiles::Fetched fetched
+            = path && !own && !documentFolder.isEmpty() ? beside.Fetch(*path) : BootFiles::Fetched { BootFiles::Fetched::Failure::Missing, {}, {} };
+        if (own)
+            image.refused << QStringLiteral("%1 (it names the loader's own file)").arg(shown);
+        else if (!path || fetched.failure == BootFiles::Fetched::Failure::Outside)
+            image.refused << QStringLiteral("%1 (it leads out of the document's folder)").arg(shown);
+        else if (fetched.failure == BootFiles::Fetched::Failure::NotAFile)
+            image.refused << QStringLiteral("%1 (it is %2)").arg(shown, fetched.reason.toLower());
+        else if (fetched.failure != BootFiles::Fetched::Failure::None)
             image.missingImages << shown;
         else
-            CopyFile(beside, tree + u'/' + shown);
+            plan.files.push_back({ File::From::Tree, *path, fetched.bytes });
     }
-
-    QProcess xorriso;
-    xorriso.setProcessChannelMode(QProcess::MergedChannels);
-    xorriso.start(tools.xorriso,
-        { QStringLiteral("-as"), QStringLiteral("mkisofs"), QStringLiteral("-quiet"), QStringLiteral("-o"), image.iso,
-            QStringLiteral("-b"), QStringLiteral("isolinux.bin"), QStringLiteral("-c"), QStringLiteral("boot.cat"),
-            QStringLiteral("-no-emul-boot"), QStringLiteral("-boot-load-size"), QStringLiteral("4"),
-            QStringLiteral("-boot-info-table"), tree });
-    if (!xorriso.waitForFinished(60000) || xorriso.exitStatus() != QProcess::NormalExit || xorriso.exitCode() != 0) {
-        xorriso.kill();
-        xorriso.waitForFinished();
-        throw EVmError("Cannot build the boot image.", xorriso.readAll().trimmed().toStdString());
-    }
+    image.iso = BuildConfigImage(tools, plan, workFolder);
     return image;
 }

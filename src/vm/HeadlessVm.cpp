@@ -1,13 +1,16 @@
 #include "HeadlessVm.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLocalSocket>
-#include <QProcess>
 #include <QThread>
+
+#include <sys/prctl.h>
+
+#include <csignal>
 
 namespace {
 
@@ -15,32 +18,22 @@ constexpr qint64 VgaTextAddress = 0xB8000;
 constexpr qint64 BiosCursorAddress = 0x450;
 constexpr std::string_view Prompt = "boot: ";
 
-// Ends QEMU by its process id however the boot ends.
-struct Ended {
-    QProcess& process;
-    ~Ended()
-    {
-        if (process.state() != QProcess::NotRunning) {
-            process.kill();
-            process.waitForFinished(10000);
-        }
-    }
-};
-
 QByteArray ReadAll(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+}
+
 // QEMU's machine protocol over its socket, one command at a time.
 class Qmp {
 public:
-    Qmp(const QString& path, const QElapsedTimer& clock, std::chrono::milliseconds limit)
-        : m_clock(clock)
-        , m_limit(limit)
+    Qmp(const QString& path, const HeadlessMachine& machine)
+        : m_machine(machine)
     {
-        while (!Due()) {
+        for (;;) {
+            m_machine.Check();
             m_socket.connectToServer(path);
             if (m_socket.waitForConnected(200))
                 break;
@@ -66,79 +59,147 @@ public:
         }
     }
 
-    bool Due() const { return m_clock.elapsed() > m_limit.count(); }
-
 private:
     QByteArray NextLine()
     {
         while (!m_socket.canReadLine()) {
-            if (Due() || (!m_socket.waitForReadyRead(200) && m_socket.state() != QLocalSocket::ConnectedState))
+            m_machine.Check();
+            if (!m_socket.waitForReadyRead(200) && m_socket.state() != QLocalSocket::ConnectedState)
                 throw EVmError("QEMU did not answer.");
         }
         return m_socket.readLine();
     }
 
+    const HeadlessMachine& m_machine;
     QLocalSocket m_socket;
-    const QElapsedTimer& m_clock;
-    std::chrono::milliseconds m_limit;
 };
 
-QByteArray MemoryAt(Qmp& qmp, const QString& file, qint64 address, int size)
+HeadlessMachine::HeadlessMachine(
+    const VmTools& tools, const QString& image, bool pxe, const QString& workFolder, std::chrono::milliseconds limit)
+    : m_work(workFolder)
+    , m_limit(limit)
 {
-    qmp.Execute(QStringLiteral("pmemsave"), { { "val", address }, { "size", size }, { "filename", file } });
+    m_clock.start();
+    const QDir work(workFolder);
+    MachineOptions options { image, pxe, false, {}, work.filePath(QStringLiteral("serial.log")),
+        work.filePath(QStringLiteral("qmp.sock")) };
+    m_qemu.setProcessChannelMode(QProcess::MergedChannels);
+    // The machine goes with its owner, whatever ends the owner.
+    m_qemu.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
+    m_qemu.start(tools.qemu, QemuArguments(options));
+    if (!m_qemu.waitForStarted(10000))
+        throw EVmError("Cannot start QEMU.", m_qemu.errorString().toStdString());
+    try {
+        m_qmp = std::make_unique<Qmp>(options.qmpSocket, *this);
+    } catch (...) {
+        m_qemu.kill();
+        m_qemu.waitForFinished(10000);
+        throw;
+    }
+}
+
+HeadlessMachine::~HeadlessMachine()
+{
+    m_qmp.reset();
+    if (m_qemu.state() != QProcess::NotRunning) {
+        m_qemu.kill();
+        m_qemu.waitForFinished(10000);
+    }
+}
+
+void HeadlessMachine::Check() const
+{
+    if (const int signal = StopSignal())
+        throw EVmStopped(signal);
+    auto& qemu = const_cast<QProcess&>(m_qemu);
+    if (qemu.state() == QProcess::NotRunning || qemu.waitForFinished(0))
+        throw EVmError("QEMU ended before the loader was ready.", qemu.readAll().trimmed().toStdString());
+    if (m_clock.elapsed() > m_limit.count())
+        throw EVmError("The virtual machine did not show what was waited for within "
+            + std::to_string(m_limit.count() / 1000) + " s.");
+}
+
+QByteArray HeadlessMachine::Memory(qint64 address, int size)
+{
+    const QString file = QDir(m_work).filePath(QStringLiteral("memory.bin"));
+    m_qmp->Execute(QStringLiteral("pmemsave"), { { "val", address }, { "size", size }, { "filename", file } });
     return ReadAll(file);
 }
 
+QByteArray HeadlessMachine::Serial() const { return ReadAll(QDir(m_work).filePath(QStringLiteral("serial.log"))); }
+
+VmScreen HeadlessMachine::Screen(bool withPicture)
+{
+    VmScreen screen;
+    screen.text = Memory(VgaTextAddress, VmScreen::Cols * VmScreen::Rows * 2);
+    const QByteArray cursor = Memory(BiosCursorAddress, 2);
+    if (cursor.size() < 2 || screen.text.size() < VmScreen::Cols * VmScreen::Rows * 2)
+        throw EVmError("Cannot read the screen of the virtual machine.");
+    screen.cursorColumn = static_cast<std::uint8_t>(cursor[0]);
+    screen.cursorRow = static_cast<std::uint8_t>(cursor[1]);
+    screen.serial = Serial();
+    if (withPicture) {
+        const QString picture = QDir(m_work).filePath(QStringLiteral("screen.png"));
+        m_qmp->Execute(QStringLiteral("screendump"), { { "filename", picture }, { "format", "png" } });
+        screen.png = ReadAll(picture);
+    }
+    return screen;
+}
+
+void HeadlessMachine::Press(const QStringList& chord)
+{
+    QJsonArray keys;
+    for (const QString& name : chord)
+        keys.append(QJsonObject { { "type", "qcode" }, { "data", name } });
+    m_qmp->Execute(QStringLiteral("send-key"), { { "keys", keys } });
+}
+
+void HeadlessMachine::Sleep(int milliseconds)
+{
+    QElapsedTimer slept;
+    slept.start();
+    while (slept.elapsed() < milliseconds) {
+        Check();
+        QThread::msleep(static_cast<unsigned long>(std::min<qint64>(50, milliseconds - slept.elapsed())));
+    }
+}
+
+VmScreen HeadlessMachine::WaitStable(int stableMs)
+{
+    VmScreen screen = Screen();
+    QElapsedTimer unchanged;
+    unchanged.start();
+    while (unchanged.elapsed() < stableMs) {
+        Sleep(50);
+        VmScreen next = Screen();
+        if (next.text != screen.text || next.cursorColumn != screen.cursorColumn || next.cursorRow != screen.cursorRow)
+            unchanged.restart();
+        screen = std::move(next);
+    }
+    return screen;
+}
+
+bool LoaderBannerShown(const VmScreen& screen)
+{
+    QByteArray characters;
+    for (qsizetype at = 0; at < screen.text.size(); at += 2)
+        characters += screen.text[at];
+    return characters.contains("ISOLINUX") || characters.contains("PXELINUX");
 }
 
 VmScreen BootHeadless(const VmTools& tools, const QString& iso, const QString& workFolder,
     std::chrono::milliseconds limit, bool withPicture)
 {
-    const QDir work(workFolder);
-    const QString serialLog = work.filePath(QStringLiteral("serial.log"));
-    const QString socket = work.filePath(QStringLiteral("qmp.sock"));
-    const QString memory = work.filePath(QStringLiteral("memory.bin"));
-    QElapsedTimer clock;
-    clock.start();
-    QProcess qemu;
-    qemu.setProcessChannelMode(QProcess::MergedChannels);
-    Ended ended { qemu };
-    qemu.start(tools.qemu,
-        { QStringLiteral("-nodefaults"), QStringLiteral("-vga"), QStringLiteral("std"), QStringLiteral("-display"),
-            QStringLiteral("none"), QStringLiteral("-m"), QStringLiteral("64"), QStringLiteral("-no-reboot"),
-            QStringLiteral("-cdrom"), iso, QStringLiteral("-boot"), QStringLiteral("d"), QStringLiteral("-serial"),
-            QStringLiteral("file:") + serialLog, QStringLiteral("-qmp"),
-            QStringLiteral("unix:") + socket + QStringLiteral(",server=on,wait=off") });
-    if (!qemu.waitForStarted(10000))
-        throw EVmError("Cannot start QEMU.", qemu.errorString().toStdString());
-
-    Qmp qmp(socket, clock, limit);
-    VmScreen screen;
+    HeadlessMachine machine(tools, iso, false, workFolder, limit);
     QByteArray previous;
     for (;;) {
-        if (qemu.state() == QProcess::NotRunning)
-            throw EVmError("QEMU ended before the boot prompt.", qemu.readAll().trimmed().toStdString());
-        if (qmp.Due())
-            throw EVmError("The virtual machine did not show the boot: prompt within "
-                + std::to_string(limit.count() / 1000) + " s.");
-        screen.serial = ReadAll(serialLog);
-        if (screen.serial.endsWith(QByteArrayView(Prompt.data(), Prompt.size()))) {
-            screen.text = MemoryAt(qmp, memory, VgaTextAddress, VmScreen::Cols * VmScreen::Rows * 2);
+        machine.Check();
+        if (machine.Serial().endsWith(QByteArrayView(Prompt.data(), Prompt.size()))) {
+            const VmScreen screen = machine.Screen(false);
             if (screen.text == previous)
-                break;
+                return machine.Screen(withPicture);
             previous = screen.text;
         }
         QThread::msleep(50);
     }
-    const QByteArray cursor = MemoryAt(qmp, memory, BiosCursorAddress, 2);
-    if (cursor.size() < 2)
-        throw EVmError("Cannot read the screen of the virtual machine.");
-    screen.cursorColumn = static_cast<std::uint8_t>(cursor[0]);
-    screen.cursorRow = static_cast<std::uint8_t>(cursor[1]);
-    if (withPicture) {
-        const QString picture = work.filePath(QStringLiteral("screen.png"));
-        qmp.Execute(QStringLiteral("screendump"), { { "filename", picture }, { "format", "png" } });
-        screen.png = ReadAll(picture);
-    }
-    return screen;
 }

@@ -1,10 +1,16 @@
 #pragma once
 
+#include "Machine.h"
 #include "VmTools.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
+#include <QProcess>
 
 #include <chrono>
+#include <memory>
+
+class Qmp;
 
 // What the real loader showed: the VGA text memory (character and
 // attribute byte per cell, 80 x 25), the BIOS cursor, the whole serial log
@@ -19,10 +25,43 @@ struct VmScreen {
     QByteArray png;
 };
 
-// Boots a CD image in QEMU without a window and reads the screen once the
-// serial log ends in the prompt and two reads of the screen agree. QEMU is
-// always ended by its process id before this returns or throws; the files it
-// made stay in workFolder for its owner to remove. Throws EVmError when QEMU
-// ends early or the time limit passes.
+// A machine booting without a window, read and driven over QEMU's machine
+// protocol. QEMU ends with it, and with this process however that ends
+// (it is told to die with its parent). A QEMU that refuses its options is
+// reported at once with its own words. Everything it makes stays in
+// workFolder for the owner to remove.
+class HeadlessMachine {
+public:
+    HeadlessMachine(const VmTools& tools, const QString& image, bool pxe, const QString& workFolder,
+        std::chrono::milliseconds limit);
+    ~HeadlessMachine();
+
+    VmScreen Screen(bool withPicture = false);
+    QByteArray Serial() const;
+    // Keys pressed together, by QEMU's names ("ctrl", "f1").
+    void Press(const QStringList& chord);
+    // Waits until two reads of the screen stableMs apart agree.
+    VmScreen WaitStable(int stableMs);
+    void Sleep(int milliseconds);
+    // Throws EVmError when QEMU has ended or the limit has passed.
+    void Check() const;
+
+private:
+    QByteArray Memory(qint64 address, int size);
+
+    QString m_work;
+    std::chrono::milliseconds m_limit;
+    QElapsedTimer m_clock;
+    QProcess m_qemu;
+    std::unique_ptr<Qmp> m_qmp;
+};
+
+// Whether the screen shows the loader's banner (ISOLINUX or PXELINUX):
+// the loader has started and reads its configuration.
+bool LoaderBannerShown(const VmScreen& screen);
+
+// Boots a CD image and reads the screen once the serial log ends in the
+// prompt and two reads of the screen agree. Throws EVmError when QEMU ends
+// early or the time limit passes.
 VmScreen BootHeadless(const VmTools& tools, const QString& iso, const QString& workFolder,
     std::chrono::milliseconds limit, bool withPicture);

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "VmTools.h"
+#include "config/BootFiles.h"
+
+#include <QByteArray>
+#include <QStringList>
+
+#include <vector>
+
+// A boot image of a whole configuration, as on the user's CD: the loader's
+// files from Debian, the configuration and every file it names that lies
+// inside the image root (INCLUDEs, DISPLAY and F-key files, the images
+// they name with 0x18, the UI and other modules with the libraries they
+// need, menu help files and backgrounds), each read through BootFiles, so
+// unsaved tabs go in with their text. Kernels and initrds stay out: the
+// loader's "failed" is what the screen then shows.
+struct ConfigImagePlan {
+    struct File {
+        enum class From { Tree, Debian, Runner } from = From::Tree;
+        QByteArray imagePath;
+        QByteArray bytes;
+    };
+    struct Refusal {
+        QByteArray name; // as the configuration or a display file wrote it
+        QString reason;
+    };
+    bool pxe = false; // a pxelinux.cfg/ configuration, booted over TFTP
+    QByteArray loaderFolder; // where isolinux.bin (or pxelinux.0) and ldlinux.c32 go
+    std::vector<File> files;
+    QStringList notes; // modules taken from Debian
+    std::vector<Refusal> refused;
+};
+
+// Which files the image holds. Names that leave the image root, symbolic
+// links out of it, devices, FIFOs and folders are refused unread; so is a
+// name that would replace the loader's own files.
+ConfigImagePlan PlanConfigImage(const BootFiles& files, const VmTools& tools);
+
+// Writes the plan's tree into workFolder and, for a CD, the image from it
+// with xorriso (Rock Ridge, so that names stay bytes); returns the image's
+// path (for PXE the TFTP folder). Throws EVmError when writing or xorriso
+// fails.
+QString BuildConfigImage(const VmTools& tools, const ConfigImagePlan& plan, const QString& workFolder);
