@@ -122,7 +122,9 @@ std::optional<std::vector<LoaderInput>> ParseLoaderKeys(const QString& keys, QSt
             for (QChar character : word.text)
                 inputs.push_back(CharacterInput(static_cast<char>(character.unicode())));
             break;
-        case KeyWord::Kind::Sleep: inputs.push_back({ LoaderInput::Kind::Sleep, Key::None, 0, word.milliseconds }); break;
+        case KeyWord::Kind::Sleep:
+            inputs.push_back({ LoaderInput::Kind::Sleep, Key::None, 0, word.milliseconds });
+            break;
         case KeyWord::Kind::Timeout: inputs.push_back({ LoaderInput::Kind::Timeout, Key::None, 0, 0 }); break;
         }
     }

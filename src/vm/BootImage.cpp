@@ -15,10 +15,12 @@ BootImage BuildBootImage(
     QFile isolinux(tools.isolinuxBin);
     QFile ldlinux(tools.ldlinux);
     if (!isolinux.open(QIODevice::ReadOnly) || !ldlinux.open(QIODevice::ReadOnly))
-        throw EVmError("Cannot read the loader's files.", (isolinux.fileName() + u' ' + ldlinux.fileName()).toStdString());
+        throw EVmError(
+            "Cannot read the loader's files.", (isolinux.fileName() + u' ' + ldlinux.fileName()).toStdString());
     plan.files = { { File::From::Debian, "/isolinux.bin", isolinux.readAll() },
         { File::From::Debian, "/ldlinux.c32", ldlinux.readAll() },
-        { File::From::Runner, "/isolinux.cfg", LoaderConfiguration }, { File::From::Runner, "/boot.msg", document.toByteArray() } };
+        { File::From::Runner, "/isolinux.cfg", LoaderConfiguration },
+        { File::From::Runner, "/boot.msg", document.toByteArray() } };
 
     BootImage image;
     // The document's folder stands for the CD's root, where boot.msg goes.
@@ -29,8 +31,9 @@ BootImage BuildBootImage(
         bool own = false;
         for (const File& file : plan.files)
             own = own || (path && file.imagePath == *path);
-        const BootFiles::Fetched fetched
-            = path && !own && !documentFolder.isEmpty() ? beside.Fetch(*path) : BootFiles::Fetched { BootFiles::Fetched::Failure::Missing, {}, {} };
+        const BootFiles::Fetched fetched = path && !own && !documentFolder.isEmpty()
+            ? beside.Fetch(*path)
+            : BootFiles::Fetched { BootFiles::Fetched::Failure::Missing, {}, {} };
         if (own)
             image.refused << QStringLiteral("%1 (it names the loader's own file)").arg(shown);
         else if (!path || fetched.failure == BootFiles::Fetched::Failure::Outside)

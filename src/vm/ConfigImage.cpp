@@ -92,7 +92,9 @@ std::optional<QByteArray> Planner::Add(const QByteArray& folder, const QByteArra
     switch (fetched.failure) {
     case Failure::None: break;
     case Failure::Outside: Refuse(name, QStringLiteral("it, or a link on its way, leads out of the image")); return {};
-    case Failure::NotAFile: Refuse(name, QStringLiteral("it is not a regular file but %1").arg(fetched.reason)); return {};
+    case Failure::NotAFile:
+        Refuse(name, QStringLiteral("it is not a regular file but %1").arg(fetched.reason));
+        return {};
     case Failure::TooLarge: Refuse(name, QStringLiteral("it is too large")); return {};
     case Failure::Missing:
     case Failure::Unreadable: m_missing = true; return std::nullopt; // the loader says so itself
@@ -198,8 +200,10 @@ void Planner::Run()
     QFile bootFile(m_plan.pxe ? m_tools.pxelinux : m_tools.isolinuxBin);
     QFile ldlinux(m_tools.ldlinux);
     if (!bootFile.open(QIODevice::ReadOnly) || !ldlinux.open(QIODevice::ReadOnly))
-        throw EVmError("Cannot read the loader's files.", (bootFile.fileName() + u' ' + ldlinux.fileName()).toStdString());
-    m_plan.files.push_back({ File::From::Debian, loader + (m_plan.pxe ? "/pxelinux.0" : "/isolinux.bin"), bootFile.readAll() });
+        throw EVmError(
+            "Cannot read the loader's files.", (bootFile.fileName() + u' ' + ldlinux.fileName()).toStdString());
+    m_plan.files.push_back(
+        { File::From::Debian, loader + (m_plan.pxe ? "/pxelinux.0" : "/isolinux.bin"), bootFile.readAll() });
     m_plan.files.push_back({ File::From::Debian, loader + "/ldlinux.c32", ldlinux.readAll() });
     for (const File& file : m_plan.files)
         m_taken.insert(file.imagePath);
@@ -234,7 +238,8 @@ void WriteTree(const QByteArray& root, const std::vector<File>& files)
         const int descriptor = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
         bool written = descriptor >= 0;
         for (qsizetype at = 0; written && at < file.bytes.size();) {
-            const ssize_t count = ::write(descriptor, file.bytes.constData() + at, static_cast<std::size_t>(file.bytes.size() - at));
+            const ssize_t count
+                = ::write(descriptor, file.bytes.constData() + at, static_cast<std::size_t>(file.bytes.size() - at));
             written = count > 0;
             at += count > 0 ? count : 0;
         }
@@ -269,9 +274,9 @@ QString BuildConfigImage(const VmTools& tools, const ConfigImagePlan& plan, cons
     // Every path is the program's own: names from the tree are only inside the folder.
     xorriso.start(tools.xorriso,
         { QStringLiteral("-as"), QStringLiteral("mkisofs"), QStringLiteral("-quiet"), QStringLiteral("-R"),
-            QStringLiteral("-o"), iso, QStringLiteral("-b"), loader + QStringLiteral("isolinux.bin"), QStringLiteral("-c"),
-            loader + QStringLiteral("boot.cat"), QStringLiteral("-no-emul-boot"), QStringLiteral("-boot-load-size"),
-            QStringLiteral("4"), QStringLiteral("-boot-info-table"), tree });
+            QStringLiteral("-o"), iso, QStringLiteral("-b"), loader + QStringLiteral("isolinux.bin"),
+            QStringLiteral("-c"), loader + QStringLiteral("boot.cat"), QStringLiteral("-no-emul-boot"),
+            QStringLiteral("-boot-load-size"), QStringLiteral("4"), QStringLiteral("-boot-info-table"), tree });
     QElapsedTimer clock;
     clock.start();
     while (!xorriso.waitForFinished(100) && xorriso.state() != QProcess::NotRunning) {

@@ -25,8 +25,9 @@ QStringList QemuArguments(const MachineOptions& options)
                   << QStringLiteral("-boot") << QStringLiteral("d");
     }
     if (!options.serialLog.isEmpty())
-        arguments << QStringLiteral("-chardev") << QStringLiteral("file,id=serial0,path=") + QemuValue(options.serialLog)
-                  << QStringLiteral("-serial") << QStringLiteral("chardev:serial0");
+        arguments << QStringLiteral("-chardev")
+                  << QStringLiteral("file,id=serial0,path=") + QemuValue(options.serialLog) << QStringLiteral("-serial")
+                  << QStringLiteral("chardev:serial0");
     if (!options.qmpSocket.isEmpty())
         arguments << QStringLiteral("-chardev")
                   << QStringLiteral("socket,id=qmp,path=%1,server=on,wait=off").arg(QemuValue(options.qmpSocket))
@@ -79,7 +80,8 @@ std::optional<std::vector<MachineKey>> MachineKeys(const QString& keys, QString&
         }
         case KeyWord::Kind::Text:
             for (QChar character : word.text)
-                pressed.push_back({ ChordOfCharacter(static_cast<char>(character.unicode())).value_or(QStringList {}), 0, false });
+                pressed.push_back(
+                    { ChordOfCharacter(static_cast<char>(character.unicode())).value_or(QStringList {}), 0, false });
             break;
         case KeyWord::Kind::Sleep: pressed.push_back({ {}, word.milliseconds, false }); break;
         case KeyWord::Kind::Timeout: pressed.push_back({ {}, 0, true }); break;

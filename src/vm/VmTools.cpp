@@ -44,7 +44,8 @@ VmTools FindVmTools(const VmSearch& search, bool windowed)
 {
     VmTools tools { FileIn(search.isolinuxFolders, QStringLiteral("isolinux.bin")),
         FileIn(search.ldlinuxFolders, QStringLiteral("ldlinux.c32")), Program(search, QStringLiteral("xorriso")),
-        Program(search, QStringLiteral("qemu-system-x86_64")), FileIn(search.pxelinuxFolders, QStringLiteral("pxelinux.0")) };
+        Program(search, QStringLiteral("qemu-system-x86_64")),
+        FileIn(search.pxelinuxFolders, QStringLiteral("pxelinux.0")) };
     QStringList missing;
     if (tools.qemu.isEmpty())
         missing << QStringLiteral("qemu-system-x86");
@@ -82,8 +83,8 @@ std::unique_ptr<QTemporaryDir> MakeWorkFolder()
         if (!pid.isEmpty() && !QFileInfo::exists(QStringLiteral("/proc/") + pid))
             QDir(temporary.filePath(name)).removeRecursively();
     }
-    auto work = std::make_unique<QTemporaryDir>(temporary.filePath(
-        QString::fromLatin1(WorkPrefix) + QString::number(QCoreApplication::applicationPid()) + QStringLiteral("-XXXXXX")));
+    auto work = std::make_unique<QTemporaryDir>(temporary.filePath(QString::fromLatin1(WorkPrefix)
+        + QString::number(QCoreApplication::applicationPid()) + QStringLiteral("-XXXXXX")));
     if (!work->isValid())
         throw EVmError("Cannot make a temporary folder.", work->errorString().toStdString());
     return work;

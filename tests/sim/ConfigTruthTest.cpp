@@ -5,6 +5,7 @@
 // timeout running out. A new recording is a new case.
 #include "FakeMeasurer.h"
 #include "RecordedScreen.h"
+#include "RecordedSteps.h"
 #include "SharedMaterial.h"
 #include "console/ColorConsole.h"
 #include "preview/ScreenSnapshot.h"
@@ -75,33 +76,30 @@ TEST_P(ConfigTruth, PlaysEveryRecordedShot)
     }
     LoaderSim loader(console, files);
 
-    bool keySinceShot = false, shotTaken = false;
     int shots = 0;
-    for (const QString& line : QString::fromUtf8(Read(folder.filePath("steps"))).split(u'\n')) {
-        const QString command = line.section(u' ', 0, 0);
-        const QString rest = line.section(u' ', 1);
-        if (command == u"key") {
-            for (const QString& chord : rest.split(u' ', Qt::SkipEmptyParts)) {
+    for (const RecordedStep& step : ReadRecordedSteps(Read(folder.filePath("steps")))) {
+        switch (step.kind) {
+        case RecordedStep::Kind::Key:
+            for (const QString& chord : step.argument.split(u' ', Qt::SkipEmptyParts)) {
                 const std::optional<LoaderInput> key = ParseKeyChord(chord);
                 ASSERT_TRUE(key) << chord.toStdString();
                 loader.Give(*key);
             }
-            keySinceShot = true;
-        } else if (command == u"type") {
-            for (QChar character : rest)
+            break;
+        case RecordedStep::Kind::Type:
+            for (QChar character : step.argument)
                 loader.Give({ LoaderInput::Kind::Character, {}, static_cast<char>(character.unicode()), 0 });
-            keySinceShot = true;
-        } else if (command == u"sleep") {
-            loader.Sleep(rest.toInt());
-        } else if (command == u"wait" && !rest.startsWith(u"stable") && !rest.startsWith(u"dumpstable") && shotTaken
-            && !keySinceShot) {
-            loader.RunOutTimeout();
-        } else if (command == u"shot") {
-            SCOPED_TRACE(rest.toStdString());
-            ExpectShot(console, SharedFolder("boottruth/project/out").filePath(name + u'/' + rest + ".json"));
-            shotTaken = true;
-            keySinceShot = false;
+            break;
+        case RecordedStep::Kind::Sleep: loader.Sleep(step.milliseconds); break;
+        case RecordedStep::Kind::Shot: {
+            SCOPED_TRACE(step.argument.toStdString());
+            ExpectShot(console, SharedFolder("boottruth/project/out").filePath(name + u'/' + step.argument + ".json"));
             ++shots;
+            break;
+        }
+        default:
+            if (step.timeoutRuns)
+                loader.RunOutTimeout();
         }
     }
     EXPECT_GT(shots, 0) << "a case without shots";

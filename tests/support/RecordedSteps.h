@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+// One line of a recorded case's steps file: what was done to the real
+// loader between its shots.
+struct RecordedStep {
+    enum class Kind { Key, Type, Sleep, WaitText, WaitSerial, WaitNewSerial, WaitStable, Shot, Other } kind;
+    QString argument; // the chords (space-separated), the typed text, the pattern or the shot's name
+    int milliseconds = 0;
+    // A wait for the loader's output with no key since the last shot: the
+    // timeout running out is what ends it.
+    bool timeoutRuns = false;
+};
+
+inline std::vector<RecordedStep> ReadRecordedSteps(const QByteArray& steps)
+{
+    std::vector<RecordedStep> read;
+    bool keySinceShot = false, shotTaken = false;
+    for (const QString& line : QString::fromUtf8(steps).split(u'\n')) {
+        const QString command = line.section(u' ', 0, 0);
+        const QString rest = line.section(u' ', 1);
+        RecordedStep step { RecordedStep::Kind::Other, rest, 0, false };
+        if (command == u"key" || command == u"type") {
+            step.kind = command == u"key" ? RecordedStep::Kind::Key : RecordedStep::Kind::Type;
+            keySinceShot = true;
+        } else if (command == u"sleep") {
+            step = { RecordedStep::Kind::Sleep, {}, rest.toInt(), false };
+        } else if (command == u"wait") {
+            const QString what = rest.section(u' ', 0, 0);
+            const QString value = rest.section(u' ', 1);
+            if (what == u"stable" || what == u"dumpstable") {
+                step = { RecordedStep::Kind::WaitStable, {}, value.toInt(), false };
+            } else {
+                step.kind = what == u"text" ? RecordedStep::Kind::WaitText
+                    : what == u"serial"     ? RecordedStep::Kind::WaitSerial
+                                            : RecordedStep::Kind::WaitNewSerial;
+                step.argument = value;
+                step.timeoutRuns = shotTaken && !keySinceShot;
+            }
+        } else if (command == u"shot") {
+            step.kind = RecordedStep::Kind::Shot;
+            shotTaken = true;
+            keySinceShot = false;
+        } else {
+            continue;
+        }
+        read.push_back(step);
+    }
+    return read;
+}
