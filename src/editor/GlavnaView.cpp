@@ -14,6 +14,7 @@
 #include "format/Cp437.h"
 #include "lint/ConfigLinter.h"
 #include "preview/Preview.h"
+#include "vm/VmTools.h"
 #include "vm/WindowedVm.h"
 
 #include <QAction>
@@ -347,14 +348,31 @@ void TGlavna::CurrentDocumentChanged()
 
 void TGlavna::BootVm1Click()
 {
-    if (!m_vm)
+    if (!m_vm) {
         m_vm = new WindowedVm(this);
-    const QString folder
-        = m_tabs->Current().saveTarget.isEmpty() ? QString() : QFileInfo(m_tabs->Current().saveTarget).absolutePath();
-    const QString name
-        = m_tabs->Current().saveTarget.isEmpty() ? tr("Untitled") : QFileInfo(m_tabs->Current().saveTarget).fileName();
-    const QStringList missing = m_vm->Boot(m_form.Editor->Bytes(), folder, tr("Glimra: %1").arg(name));
-    if (!missing.isEmpty())
-        statusBar()->showMessage(
-            tr("Booting without images that are not beside the document: %1").arg(missing.join(u", ")), 15000);
+        connect(m_vm, &WindowedVm::Started, this, [this](const QStringList& notes) {
+            statusBar()->showMessage(notes.isEmpty() ? tr("The virtual machine runs.") : notes.join(u' '), 15000);
+        });
+        connect(m_vm, &WindowedVm::Failed, this, [this](const QString& message, const QString& detail) {
+            RunCommand(this, [&] { throw EVmError(message.toStdString(), detail.toStdString()); });
+        });
+    }
+    // The open configuration (or the document, when it is one) boots as a
+    // whole set, every tab's unsaved text with it; a display file boots alone.
+    const QString target = m_tabs->Current().saveTarget;
+    const QString config = m_configuration->IsOpen()           ? m_configuration->ConfigFile()
+        : !target.isEmpty() && IsConfiguration(*m_form.Editor) ? target
+                                                               : QString();
+    if (!config.isEmpty()) {
+        BootFiles files = BootFiles::ForConfiguration(config);
+        const QHash<QString, QByteArray> texts = m_tabs->Texts();
+        for (auto text = texts.begin(); text != texts.end(); ++text)
+            files.SetText(text.key(), text.value());
+        m_vm->BootConfiguration(files, tr("Glimra: %1").arg(QFileInfo(config).fileName()));
+    } else {
+        const QString folder = target.isEmpty() ? QString() : QFileInfo(target).absolutePath();
+        const QString name = target.isEmpty() ? tr("Untitled") : QFileInfo(target).fileName();
+        m_vm->BootDocument(m_form.Editor->Bytes(), folder, tr("Glimra: %1").arg(name));
+    }
+    statusBar()->showMessage(tr("Building the boot image..."), 5000);
 }

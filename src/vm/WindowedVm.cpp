@@ -1,9 +1,24 @@
 #include "WindowedVm.h"
 
 #include "BootImage.h"
+#include "ConfigImage.h"
+#include "Machine.h"
 
+#include <QPointer>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
+
+#include <sys/prctl.h>
+
+#include <csignal>
+
+struct WindowedVm::Built {
+    QString image;
+    bool pxe = false;
+    QStringList notes;
+    QString error, detail;
+};
 
 WindowedVm::WindowedVm(QObject* parent)
     : QObject(parent)
@@ -14,6 +29,7 @@ WindowedVm::~WindowedVm() { Stop(); }
 
 void WindowedVm::Stop()
 {
+    ++m_generation;
     if (m_qemu) {
         m_qemu->disconnect(this);
         m_qemu->kill();
@@ -24,29 +40,105 @@ void WindowedVm::Stop()
     m_work.reset();
 }
 
-QStringList WindowedVm::Boot(QByteArrayView document, const QString& documentFolder, const QString& title)
+void WindowedVm::BootDocument(const QByteArray& document, const QString& documentFolder, const QString& title)
+{
+    Boot(
+        [document, documentFolder](const QString& work) {
+            const VmTools tools = FindVmTools({}, true);
+            const BootImage image = BuildBootImage(tools, document, documentFolder, work);
+            QStringList notes;
+            if (!image.missingImages.isEmpty())
+                notes << tr("Booting without images that are not beside the document: %1")
+                             .arg(image.missingImages.join(QStringLiteral(", ")));
+            if (!image.refused.isEmpty())
+                notes << tr("Images not taken: %1").arg(image.refused.join(QStringLiteral(", ")));
+            return Built { image.iso, false, notes, {}, {} };
+        },
+        title);
+}
+
+void WindowedVm::BootConfiguration(const BootFiles& files, const QString& title)
+{
+    Boot(
+        [files](const QString& work) {
+            const VmTools tools = FindVmTools({}, true);
+            const ConfigImagePlan plan = PlanConfigImage(files, tools);
+            QStringList notes = plan.notes;
+            for (const ConfigImagePlan::Refusal& refused : plan.refused)
+                notes << tr("%1 is not put in the image: %2").arg(QFile::decodeName(refused.name), refused.reason);
+            if (plan.pxe && tools.pxelinux.isEmpty())
+                return Built { {}, true, {}, tr("Booting a PXE configuration needs Debian's pxelinux package."),
+                    tr("Install it with: sudo apt-get install pxelinux") };
+            return Built { BuildConfigImage(tools, plan, work), plan.pxe, notes, {}, {} };
+        },
+        title);
+}
+
+// The image is built away from the window's thread; QEMU starts when it is done.
+void WindowedVm::Boot(std::function<Built(const QString& work)> build, const QString& title)
 {
     Stop();
-    const VmTools tools = FindVmTools({}, true);
-    m_work = std::make_unique<QTemporaryDir>();
-    if (!m_work->isValid())
-        throw EVmError("Cannot make a temporary folder.", m_work->errorString().toStdString());
-    const BootImage image = BuildBootImage(tools, document, documentFolder, m_work->path());
+    const int generation = m_generation;
+    try {
+        m_work = MakeWorkFolder();
+    } catch (const EVmError& failure) {
+        emit Failed(QString::fromUtf8(failure.what()), QString::fromStdString(failure.Detail()));
+        return;
+    }
+    auto result = std::make_shared<Built>();
+    QThread* thread = QThread::create([build = std::move(build), work = m_work->path(), result] {
+        try {
+            *result = build(work);
+        } catch (const EVmError& failure) {
+            *result = { {}, false, {}, QString::fromUtf8(failure.what()), QString::fromStdString(failure.Detail()) };
+        }
+    });
+    QPointer<WindowedVm> self(this);
+    connect(thread, &QThread::finished, this, [self, thread, result, generation, title] {
+        thread->deleteLater();
+        if (!self || generation != self->m_generation)
+            return; // booted anew, or stopped, since
+        if (!result->error.isEmpty()) {
+            self->m_work.reset();
+            emit self->Failed(result->error, result->detail);
+            return;
+        }
+        self->Start(*result, title);
+    });
+    thread->start();
+}
+
+void WindowedVm::Start(const Built& built, const QString& title)
+{
+    VmTools tools;
+    try {
+        tools = FindVmTools({}, true);
+    } catch (const EVmError& failure) {
+        emit Failed(QString::fromUtf8(failure.what()), QString::fromStdString(failure.Detail()));
+        return;
+    }
     m_qemu = new QProcess(this);
     m_qemu->setProcessChannelMode(QProcess::ForwardedChannels);
+    m_qemu->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
     connect(m_qemu, &QProcess::finished, this, [this] {
         m_qemu->deleteLater();
         m_qemu = nullptr;
         m_work.reset();
     });
-    m_qemu->start(tools.qemu,
-        { QStringLiteral("-nodefaults"), QStringLiteral("-vga"), QStringLiteral("std"), QStringLiteral("-m"),
-            QStringLiteral("64"), QStringLiteral("-no-reboot"), QStringLiteral("-cdrom"), image.iso,
-            QStringLiteral("-boot"), QStringLiteral("d"), QStringLiteral("-name"), title });
-    if (!m_qemu->waitForStarted(10000)) {
-        const std::string reason = m_qemu->errorString().toStdString();
-        Stop();
-        throw EVmError("Cannot start QEMU.", reason);
-    }
-    return image.missingImages;
+    connect(m_qemu, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
+        if (error != QProcess::FailedToStart)
+            return;
+        const QString reason = m_qemu->errorString();
+        m_qemu->deleteLater();
+        m_qemu = nullptr;
+        m_work.reset();
+        emit Failed(tr("Cannot start QEMU."), reason);
+    });
+    connect(m_qemu, &QProcess::started, this, [this, notes = built.notes] { emit Started(notes); });
+    MachineOptions options;
+    options.image = built.image;
+    options.pxe = built.pxe;
+    options.window = true;
+    options.title = title;
+    m_qemu->start(tools.qemu, QemuArguments(options));
 }

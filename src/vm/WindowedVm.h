@@ -1,5 +1,7 @@
 #pragma once
 
+#include "config/BootFiles.h"
+
 #include <QObject>
 #include <QStringList>
 
@@ -8,10 +10,12 @@
 class QProcess;
 class QTemporaryDir;
 
-// A document booted in a QEMU window, where the user types at the real
-// boot: prompt. One at a time: booting again ends the running machine
-// first. The machine is ended by its process id when this goes, and its
-// temporary folder is removed when the machine ends.
+// A document, or a whole configuration, booted in a QEMU window where the
+// user presses keys at the real loader. The image is built on a thread of
+// its own and QEMU started without waiting, so the window never blocks.
+// One machine at a time: booting again ends the running one (and forgets a
+// build under way). The machine ends when this goes, and when the process
+// ends however it ends; its temporary folder goes with it.
 class WindowedVm : public QObject {
     Q_OBJECT
 
@@ -19,12 +23,25 @@ public:
     explicit WindowedVm(QObject* parent = nullptr);
     ~WindowedVm() override;
 
-    // Builds the image and starts QEMU; returns the images that were not
-    // found beside the document. Throws EVmError.
-    QStringList Boot(QByteArrayView document, const QString& documentFolder, const QString& title);
+    // The document as boot.msg, images beside it from its folder.
+    void BootDocument(const QByteArray& document, const QString& documentFolder, const QString& title);
+    // The configuration and its set, unsaved texts included.
+    void BootConfiguration(const BootFiles& files, const QString& title);
     void Stop();
+    bool Running() const { return m_qemu != nullptr; }
+
+signals:
+    // The machine runs; what the image left out or took from Debian, if anything.
+    void Started(const QStringList& notes);
+    // It could not be built or started: the message and the detail.
+    void Failed(const QString& message, const QString& detail);
 
 private:
+    struct Built;
+    void Boot(std::function<Built(const QString& work)> build, const QString& title);
+    void Start(const Built& built, const QString& title);
+
     QProcess* m_qemu = nullptr;
     std::unique_ptr<QTemporaryDir> m_work;
+    int m_generation = 0; // a build of an older boot is forgotten
 };

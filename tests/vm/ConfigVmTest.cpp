@@ -65,11 +65,14 @@ TEST_P(ConfigInVm, SimulatorDrawsWhatTheMachineShows)
     // The simulator knows the modules the machine is given from Debian.
     for (const QByteArray& module : Read(folder.filePath("modules")).split('\n')) {
         if (!module.trimmed().isEmpty())
-            files.SetText(QFileInfo(config).dir().filePath(QString::fromUtf8(module.trimmed())), "\x7f" "ELF");
+            files.SetText(QFileInfo(config).dir().filePath(QString::fromUtf8(module.trimmed())),
+                "\x7f"
+                "ELF");
     }
     const ConfigImagePlan plan = PlanConfigImage(BootFiles::ForConfiguration(config), tools);
     const std::unique_ptr<QTemporaryDir> work = MakeWorkFolder();
-    HeadlessMachine machine(tools, BuildConfigImage(tools, plan, work->path()), false, work->path(), std::chrono::seconds(90));
+    HeadlessMachine machine(
+        tools, BuildConfigImage(tools, plan, work->path()), false, work->path(), std::chrono::seconds(90));
 
     FakeMeasurer measurer;
     TColorConsole console(measurer);
@@ -110,7 +113,8 @@ TEST_P(ConfigInVm, SimulatorDrawsWhatTheMachineShows)
                     return pattern.match(ScreenText(machine.Screen())).hasMatch();
                 const QByteArray serial = machine.Serial();
                 return pattern
-                    .match(QString::fromLatin1(step.kind == RecordedStep::Kind::WaitSerial ? serial : serial.mid(serialSeen)))
+                    .match(QString::fromLatin1(
+                        step.kind == RecordedStep::Kind::WaitSerial ? serial : serial.mid(serialSeen)))
                     .hasMatch();
             });
             // What matched may still be being drawn: a moment's stillness (the
