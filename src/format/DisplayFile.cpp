@@ -1,5 +1,7 @@
 #include "DisplayFile.h"
 
+#include <QSet>
+
 #include "ByteReader.h"
 #include "DisplayCodes.h"
 
@@ -40,14 +42,17 @@ QByteArray DisplayFile::ImageNameAt(QByteArrayView bytes, qsizetype offset)
 QList<QByteArray> DisplayFile::ImageNames(QByteArrayView bytes)
 {
     QList<QByteArray> names;
+    QSet<QByteArray> seen; // tens of thousands of names cost linear time
     ByteReader reader(ScreenRules::Boot);
     for (qsizetype offset = 0; offset < bytes.size(); ++offset) {
         const bool inImageLine = reader.State().imageLine;
         if (reader.Read(bytes[offset]) != ByteRole::ImageLine || inImageLine)
             continue;
         const QByteArray name = ImageNameAt(bytes, offset);
-        if (!name.isEmpty() && !names.contains(name))
+        if (!name.isEmpty() && !seen.contains(name)) {
+            seen.insert(name);
             names << name;
+        }
     }
     return names;
 }

@@ -196,6 +196,9 @@ void Planner::Run()
     m_plan.pxe = FolderOf(config).endsWith("/pxelinux.cfg");
     m_plan.loaderFolder = m_plan.pxe ? FolderOf(FolderOf(config)) : FolderOf(config);
     const QByteArray loader = m_plan.loaderFolder == "/" ? QByteArray() : m_plan.loaderFolder;
+    if (m_plan.pxe && m_tools.pxelinux.isEmpty())
+        throw EVmError("Booting a PXE configuration needs Debian's pxelinux package.",
+            "Install it with: sudo apt-get install pxelinux");
     // The loader's own files, which no name from the tree replaces.
     QFile bootFile(m_plan.pxe ? m_tools.pxelinux : m_tools.isolinuxBin);
     QFile ldlinux(m_tools.ldlinux);

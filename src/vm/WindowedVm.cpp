@@ -66,9 +66,6 @@ void WindowedVm::BootConfiguration(const BootFiles& files, const QString& title)
             QStringList notes = plan.notes;
             for (const ConfigImagePlan::Refusal& refused : plan.refused)
                 notes << tr("%1 is not put in the image: %2").arg(QFile::decodeName(refused.name), refused.reason);
-            if (plan.pxe && tools.pxelinux.isEmpty())
-                return Built { {}, true, {}, tr("Booting a PXE configuration needs Debian's pxelinux package."),
-                    tr("Install it with: sudo apt-get install pxelinux") };
             return Built { BuildConfigImage(tools, plan, work), plan.pxe, notes, {}, {} };
         },
         title);
