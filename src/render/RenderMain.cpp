@@ -159,10 +159,11 @@ QByteArray RenderConfigurationInVm(const RenderArguments& arguments, const BootF
     const std::unique_ptr<QTemporaryDir> work = MakeWorkFolder();
     const QString image = BuildConfigImage(tools, plan, work->path());
     HeadlessMachine machine(tools, image, plan.pxe, work->path(), std::chrono::seconds(arguments.timeoutSeconds));
-    // Ready once the loader's banner is on the screen and the screen holds still.
+    // Ready once the loader's banner is on the screen and the screen holds
+    // still (longer over TFTP, where every file is a round trip).
     while (!LoaderBannerShown(machine.Screen()))
         machine.Sleep(50);
-    VmScreen screen = machine.WaitStable(500);
+    VmScreen screen = machine.WaitStable(plan.pxe ? 1500 : 500);
     QString error;
     const std::vector<MachineKey> keys = MachineKeys(arguments.keys, error).value_or(std::vector<MachineKey> {});
     for (const MachineKey& key : keys) {

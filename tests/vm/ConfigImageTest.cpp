@@ -2,10 +2,10 @@
 // could reach outside itself or replace the loader's files, tried as an
 // attacker would; the image is read back with xorriso. Then the machine's
 // arguments, and glimra-render stopped by every signal.
+#include "vm/ConfigImage.h"
 #include "FileTree.h"
 #include "lint/Linter.h"
 #include "vm/BootImage.h"
-#include "vm/ConfigImage.h"
 #include "vm/HeadlessVm.h"
 
 #include <QDirIterator>
@@ -18,7 +18,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <csignal>
+#include <thread>
+
+#include <fcntl.h>
 
 namespace {
 
@@ -38,11 +42,10 @@ QStringList Listed(const ConfigImagePlan& plan)
 {
     QStringList listed;
     for (const ConfigImagePlan::File& file : plan.files)
-        listed << QStringLiteral("%1 %2")
-                      .arg(file.from == ConfigImagePlan::File::From::Tree         ? "tree"
-                              : file.from == ConfigImagePlan::File::From::Debian ? "debian"
-                                                                                  : "runner",
-                          QString::fromLatin1(file.imagePath));
+        listed << QStringLiteral("%1 %2").arg(file.from == ConfigImagePlan::File::From::Tree ? "tree"
+                : file.from == ConfigImagePlan::File::From::Debian                           ? "debian"
+                                                                                             : "runner",
+            QString::fromLatin1(file.imagePath));
     return listed;
 }
 
@@ -97,10 +100,12 @@ TEST(ConfigImageTest, HoldsTheSetAndTakesMissingModulesFromDebian)
 
     const ConfigImagePlan plan = PlanConfigImage(files, tools);
     EXPECT_EQ(Listed(plan).join(u'|').toStdString(),
-        "debian /isolinux/isolinux.bin|debian /isolinux/ldlinux.c32|tree /isolinux/isolinux.cfg|tree /isolinux/more.cfg|"
+        "debian /isolinux/isolinux.bin|debian /isolinux/ldlinux.c32|tree /isolinux/isolinux.cfg|tree "
+        "/isolinux/more.cfg|"
         "tree /isolinux/logo.lss|tree /isolinux/boot.msg|tree /isolinux/f1.txt|tree /isolinux/splash.png|"
         "tree /isolinux/menu.c32|debian /isolinux/libutil.c32|tree /isolinux/sub/tool.c32");
-    EXPECT_EQ(plan.notes, QStringList { "/isolinux/libutil.c32 is not in the tree: Debian's syslinux-common gives it" });
+    EXPECT_EQ(
+        plan.notes, QStringList { "/isolinux/libutil.c32 is not in the tree: Debian's syslinux-common gives it" });
     EXPECT_TRUE(plan.refused.empty());
     QTemporaryDir work;
     const QString iso = BuildConfigImage(tools, plan, work.path());
@@ -140,8 +145,7 @@ TEST(ConfigImageTest, RefusesWhatLeadsOutOrReplacesTheLoader)
     for (const Case& test : cases) {
         SCOPED_TRACE(test.name);
         QTemporaryDir tree, work;
-        const QString config
-            = WriteInTree(tree, "isolinux/isolinux.cfg", "DISPLAY boot.msg\nPROMPT 1\n");
+        const QString config = WriteInTree(tree, "isolinux/isolinux.cfg", "DISPLAY boot.msg\nPROMPT 1\n");
         WriteInTree(tree, "isolinux/boot.msg", QByteArray("\x18") + test.name + "\nHi\n");
         test.make(tree);
         const ConfigImagePlan plan = PlanConfigImage(BootFiles::ForConfiguration(config), tools);
@@ -153,24 +157,47 @@ TEST(ConfigImageTest, RefusesWhatLeadsOutOrReplacesTheLoader)
         QFile ldlinux(work.filePath("cd/isolinux/ldlinux.c32"));
         ASSERT_TRUE(ldlinux.open(QIODevice::ReadOnly));
         EXPECT_NE(ldlinux.readAll(), "FAKE") << "the loader's own file stays the loader's";
-        const std::vector<Problem> problems = LintDisplayFile(
-            "\x18" + QByteArray(test.name) + "\n", BootFiles::ForConfiguration(config), "/isolinux");
+        const std::vector<Problem> problems
+            = LintDisplayFile("\x18" + QByteArray(test.name) + "\n", BootFiles::ForConfiguration(config), "/isolinux");
         ASSERT_EQ(problems.size(), 1u);
         EXPECT_EQ(problems.front().code, test.lint);
+    }
+    // Refused unopened: a writer waiting on a FIFO would be let go by any open.
+    {
+        QTemporaryDir folder;
+        const QByteArray pipe = QFile::encodeName(folder.filePath("pipe.lss"));
+        ASSERT_EQ(::mkfifo(pipe.constData(), 0600), 0);
+        std::atomic<bool> opened = false;
+        std::thread writer([&] {
+            const int descriptor = ::open(pipe.constData(), O_WRONLY);
+            opened = true;
+            ::close(descriptor);
+        });
+        QThread::msleep(100); // the writer waits in open(2)
+        EXPECT_EQ(BootFiles(folder.path(), "/").Fetch("/pipe.lss").failure, BootFiles::Fetched::Failure::NotAFile);
+        QThread::msleep(200);
+        EXPECT_FALSE(opened) << "the FIFO was opened";
+        const int reader = ::open(pipe.constData(), O_RDONLY | O_NONBLOCK);
+        writer.join();
+        ::close(reader);
     }
     // Names are bytes: one that is not valid UTF-8 is found by both.
     QTemporaryDir tree;
     const QString config = WriteInTree(tree, "isolinux/isolinux.cfg", "DISPLAY boot.msg\n");
-    WriteInTree(tree, "isolinux/boot.msg", "\x18" "caf\xe9.lss\n");
+    WriteInTree(tree, "isolinux/boot.msg",
+        "\x18"
+        "caf\xe9.lss\n");
     const QByteArray native = QFile::encodeName(tree.path()) + "/isolinux/caf\xe9.lss";
     QFile image;
     ASSERT_TRUE(image.open(::fopen(native.constData(), "w"), QIODevice::WriteOnly, QFile::AutoCloseHandle));
     image.write("LSS16");
     image.close();
     const ConfigImagePlan plan = PlanConfigImage(BootFiles::ForConfiguration(config), tools);
-    EXPECT_TRUE(Listed(plan).contains(QStringLiteral("tree /isolinux/caf\xe9.lss"))) << Listed(plan).join(u' ').toStdString();
-    const std::vector<Problem> problems
-        = LintDisplayFile("\x18" "caf\xe9.lss\n", BootFiles::ForConfiguration(config), "/isolinux");
+    EXPECT_TRUE(Listed(plan).contains(QStringLiteral("tree /isolinux/caf\xe9.lss")))
+        << Listed(plan).join(u' ').toStdString();
+    const std::vector<Problem> problems = LintDisplayFile("\x18"
+                                                          "caf\xe9.lss\n",
+        BootFiles::ForConfiguration(config), "/isolinux");
     ASSERT_EQ(problems.size(), 1u);
     EXPECT_EQ(problems.front().code, "not-lss16") << "found, and read: five bytes are no LSS16 image";
     ::unlink(native.constData()); // QTemporaryDir removes only names it can spell
@@ -212,7 +239,8 @@ TEST(MachineTest, TheMachineGoesWithItsOwner)
     environment.insert("TMPDIR", tmp);
     environment.insert("XDG_RUNTIME_DIR", temporary.filePath("run"));
     QDir().mkpath(temporary.filePath("run"));
-    QFile(temporary.filePath("run")).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QFile(temporary.filePath("run"))
+        .setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     const auto start = [&](const QString& keys, QProcess& render) {
         render.setProcessEnvironment(environment);
         render.start(QStringLiteral(GLIMRA_RENDER_PATH),
@@ -271,7 +299,7 @@ TEST(MachineTest, BootsPxelinuxOverTftp)
     const QString config = WriteInTree(tree, "pxelinux.cfg/default", "SAY hello over TFTP\nPROMPT 1\n");
     QProcess render;
     render.start(QStringLiteral(GLIMRA_RENDER_PATH),
-        { "--mode", "vm", "--config", config, "--format", "json", "--timeout", "60" });
+        { "--mode", "vm", "--config", config, "--keys", "sleep:3000", "--format", "json", "--timeout", "60" });
     ASSERT_TRUE(render.waitForFinished(70000));
     EXPECT_EQ(render.exitCode(), 0) << render.readAllStandardError().toStdString();
     const QJsonObject screen = QJsonDocument::fromJson(render.readAllStandardOutput()).object();
