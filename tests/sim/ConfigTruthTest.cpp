@@ -19,20 +19,6 @@
 
 namespace {
 
-QByteArray Read(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-std::vector<std::string> Cases()
-{
-    std::vector<std::string> cases;
-    for (const QString& name : SharedFolder("boottruth/project/cases").entryList(QDir::Dirs | QDir::NoDotAndDotDot))
-        cases.push_back(name.toStdString());
-    return cases;
-}
-
 QString ConfigOf(const QDir& iso)
 {
     for (const char* candidate : { "isolinux/isolinux.cfg", "syslinux/syslinux.cfg", "isolinux.cfg" }) {
@@ -44,7 +30,7 @@ QString ConfigOf(const QDir& iso)
 
 void ExpectShot(const TColorConsole& console, const QString& path)
 {
-    const QJsonObject truth = QJsonDocument::fromJson(Read(path)).object();
+    const QJsonObject truth = QJsonDocument::fromJson(ReadBytes(path)).object();
     ASSERT_FALSE(truth.isEmpty()) << path.toStdString();
     ExpectRecordedScreen(ScreenSnapshot::Of(console), truth);
 }
@@ -55,29 +41,22 @@ class ConfigTruth : public ::testing::TestWithParam<std::string> { };
 
 TEST(ConfigTruthFolder, IsThere)
 {
-    REQUIRE_SHARED(!Cases().empty(), SharedFolder("boottruth/project/cases").path().toStdString());
+    REQUIRE_SHARED(!RecordedCases().empty(), SharedFolder("boottruth/project/cases").path().toStdString());
 }
 
 TEST_P(ConfigTruth, PlaysEveryRecordedShot)
 {
     const QString name = QString::fromStdString(GetParam());
-    const QDir folder(SharedFolder("boottruth/project/cases").filePath(name));
+    const QDir folder = RecordedCase(GetParam());
     const QString config = ConfigOf(QDir(folder.filePath("iso")));
     ASSERT_FALSE(config.isEmpty()) << "no configuration in " << folder.path().toStdString();
     FakeMeasurer measurer;
     TColorConsole console(measurer);
-    // The modules the recording copied in beside the configuration.
-    BootFiles files = BootFiles::ForConfiguration(config);
-    for (const QByteArray& module : Read(folder.filePath("modules")).split('\n')) {
-        if (!module.trimmed().isEmpty())
-            files.SetText(QFileInfo(config).dir().filePath(QString::fromUtf8(module.trimmed())),
-                "\x7f"
-                "ELF");
-    }
+    const BootFiles files = RecordedCaseFiles(folder, config);
     LoaderSim loader(console, files);
 
     int shots = 0;
-    for (const RecordedStep& step : ReadRecordedSteps(Read(folder.filePath("steps")))) {
+    for (const RecordedStep& step : ReadRecordedSteps(ReadBytes(folder.filePath("steps")))) {
         switch (step.kind) {
         case RecordedStep::Kind::Key:
             for (const QString& chord : step.argument.split(u' ', Qt::SkipEmptyParts)) {
@@ -105,6 +84,6 @@ TEST_P(ConfigTruth, PlaysEveryRecordedShot)
     EXPECT_GT(shots, 0) << "a case without shots";
 }
 
-INSTANTIATE_TEST_SUITE_P(Recorded, ConfigTruth, ::testing::ValuesIn(Cases()),
+INSTANTIATE_TEST_SUITE_P(Recorded, ConfigTruth, ::testing::ValuesIn(RecordedCases()),
     [](const ::testing::TestParamInfo<std::string>& recorded) { return recorded.param; });
 GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(ConfigTruth);

@@ -1,10 +1,51 @@
 #pragma once
 
+#include "SharedMaterial.h"
+#include "config/BootFiles.h"
+
 #include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QString>
 #include <QStringList>
 
+#include <string>
 #include <vector>
+
+inline QByteArray ReadBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The whole configurations recorded from the real loader, by folder name.
+inline std::vector<std::string> RecordedCases()
+{
+    std::vector<std::string> cases;
+    for (const QString& name : SharedFolder("boottruth/project/cases").entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+        cases.push_back(name.toStdString());
+    return cases;
+}
+
+inline QDir RecordedCase(const std::string& name)
+{
+    return QDir(SharedFolder("boottruth/project/cases").filePath(QString::fromStdString(name)));
+}
+
+// A case's files, with the modules its recording copied in from Debian
+// beside the configuration (their bytes do not matter to the simulator).
+inline BootFiles RecordedCaseFiles(const QDir& folder, const QString& config)
+{
+    BootFiles files = BootFiles::ForConfiguration(config);
+    for (const QByteArray& module : ReadBytes(folder.filePath("modules")).split('\n')) {
+        if (!module.trimmed().isEmpty())
+            files.SetText(QFileInfo(config).dir().filePath(QString::fromUtf8(module.trimmed())),
+                "\x7f"
+                "ELF");
+    }
+    return files;
+}
 
 // One line of a recorded case's steps file: what was done to the real
 // loader between its shots.

@@ -4,6 +4,7 @@
 // arguments, and glimra-render stopped by every signal.
 #include "vm/ConfigImage.h"
 #include "FileTree.h"
+#include "VmProbes.h"
 #include "lint/Linter.h"
 #include "vm/BootImage.h"
 #include "vm/HeadlessVm.h"
@@ -49,31 +50,6 @@ QStringList Listed(const ConfigImagePlan& plan)
     return listed;
 }
 
-QStringList IsoFiles(const VmTools& tools, const QString& iso)
-{
-    QProcess xorriso;
-    xorriso.start(tools.xorriso, { "-indev", iso, "-find", "/", "-type", "f" });
-    xorriso.waitForFinished();
-    QStringList files;
-    for (const QByteArray& line : xorriso.readAllStandardOutput().split('\n')) {
-        if (!line.isEmpty())
-            files << QString::fromLatin1(line).remove(u'\'');
-    }
-    files.sort();
-    return files;
-}
-
-int ProcessesNaming(const QString& folder)
-{
-    int count = 0;
-    for (QDirIterator processes(QStringLiteral("/proc"), QDir::Dirs); processes.hasNext();) {
-        QFile commandLine(processes.next() + QStringLiteral("/cmdline"));
-        if (commandLine.open(QIODevice::ReadOnly) && commandLine.readAll().contains(folder.toUtf8()))
-            ++count;
-    }
-    return count;
-}
-
 }
 
 TEST(ConfigImageTest, HoldsTheSetAndTakesMissingModulesFromDebian)
@@ -109,7 +85,7 @@ TEST(ConfigImageTest, HoldsTheSetAndTakesMissingModulesFromDebian)
     EXPECT_TRUE(plan.refused.empty());
     QTemporaryDir work;
     const QString iso = BuildConfigImage(tools, plan, work.path());
-    EXPECT_EQ(IsoFiles(tools, iso).size(), 11) << IsoFiles(tools, iso).join(u' ').toStdString();
+    EXPECT_EQ(IsoFiles(tools.xorriso, iso).size(), 11) << IsoFiles(tools.xorriso, iso).join(u' ').toStdString();
     QFile written(work.filePath("cd/isolinux/f1.txt"));
     ASSERT_TRUE(written.open(QIODevice::ReadOnly));
     EXPECT_EQ(written.readAll(), "Unsaved help\n") << "an open tab goes in with its unsaved text";
@@ -152,7 +128,7 @@ TEST(ConfigImageTest, RefusesWhatLeadsOutOrReplacesTheLoader)
         ASSERT_EQ(plan.refused.size(), 1u);
         EXPECT_EQ(plan.refused.front().name, test.name);
         const QString iso = BuildConfigImage(tools, plan, work.path());
-        EXPECT_EQ(IsoFiles(tools, iso).join(u' ').toStdString(),
+        EXPECT_EQ(IsoFiles(tools.xorriso, iso).join(u' ').toStdString(),
             "/isolinux/boot.msg /isolinux/isolinux.bin /isolinux/isolinux.cfg /isolinux/ldlinux.c32");
         QFile ldlinux(work.filePath("cd/isolinux/ldlinux.c32"));
         ASSERT_TRUE(ldlinux.open(QIODevice::ReadOnly));

@@ -19,20 +19,6 @@
 
 namespace {
 
-QByteArray Read(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-std::vector<std::string> Cases()
-{
-    std::vector<std::string> cases;
-    for (const QString& name : SharedFolder("boottruth/project/cases").entryList(QDir::Dirs | QDir::NoDotAndDotDot))
-        cases.push_back(name.toStdString());
-    return cases;
-}
-
 QString ScreenText(const VmScreen& screen)
 {
     QString text;
@@ -59,16 +45,10 @@ TEST_P(ConfigInVm, SimulatorDrawsWhatTheMachineShows)
             FAIL() << missing.what();
         GTEST_SKIP() << missing.what();
     }
-    const QDir folder(SharedFolder("boottruth/project/cases").filePath(QString::fromStdString(GetParam())));
+    const QDir folder = RecordedCase(GetParam());
     const QString config = folder.filePath("iso/isolinux/isolinux.cfg");
-    BootFiles files = BootFiles::ForConfiguration(config);
     // The simulator knows the modules the machine is given from Debian.
-    for (const QByteArray& module : Read(folder.filePath("modules")).split('\n')) {
-        if (!module.trimmed().isEmpty())
-            files.SetText(QFileInfo(config).dir().filePath(QString::fromUtf8(module.trimmed())),
-                "\x7f"
-                "ELF");
-    }
+    const BootFiles files = RecordedCaseFiles(folder, config);
     const ConfigImagePlan plan = PlanConfigImage(BootFiles::ForConfiguration(config), tools);
     const std::unique_ptr<QTemporaryDir> work = MakeWorkFolder();
     HeadlessMachine machine(
@@ -83,7 +63,7 @@ TEST_P(ConfigInVm, SimulatorDrawsWhatTheMachineShows)
         while (!met())
             machine.Sleep(50);
     };
-    for (const RecordedStep& step : ReadRecordedSteps(Read(folder.filePath("steps")))) {
+    for (const RecordedStep& step : ReadRecordedSteps(ReadBytes(folder.filePath("steps")))) {
         switch (step.kind) {
         case RecordedStep::Kind::Key:
             serialSeen = machine.Serial().size();
@@ -141,6 +121,6 @@ TEST_P(ConfigInVm, SimulatorDrawsWhatTheMachineShows)
     EXPECT_GT(shots, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Recorded, ConfigInVm, ::testing::ValuesIn(Cases()),
+INSTANTIATE_TEST_SUITE_P(Recorded, ConfigInVm, ::testing::ValuesIn(RecordedCases()),
     [](const ::testing::TestParamInfo<std::string>& recorded) { return recorded.param; });
 GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(ConfigInVm);

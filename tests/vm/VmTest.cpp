@@ -2,6 +2,7 @@
 // the message for missing packages, and every shared display file booted and
 // compared with boot mode.
 #include "SharedMaterial.h"
+#include "VmProbes.h"
 #include "vm/BootImage.h"
 #include "vm/HeadlessVm.h"
 
@@ -45,32 +46,6 @@ RenderRun Render(const QStringList& arguments, const QString& temporaryFolder = 
     return { process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError() };
 }
 
-// Every process whose command line names the folder.
-int ProcessesNaming(const QString& folder)
-{
-    int count = 0;
-    for (QDirIterator processes(QStringLiteral("/proc"), QDir::Dirs); processes.hasNext();) {
-        QFile commandLine(processes.next() + QStringLiteral("/cmdline"));
-        if (commandLine.open(QIODevice::ReadOnly) && commandLine.readAll().contains(folder.toUtf8()))
-            ++count;
-    }
-    return count;
-}
-
-QStringList IsoFiles(const VmTools& tools, const QString& iso)
-{
-    QProcess xorriso;
-    xorriso.start(tools.xorriso, { "-indev", iso, "-find", "/", "-type", "f" });
-    xorriso.waitForFinished();
-    QStringList files;
-    for (const QByteArray& line : xorriso.readAllStandardOutput().split('\n')) {
-        if (!line.isEmpty())
-            files << QString::fromUtf8(line).remove(u'\'').toLower();
-    }
-    files.sort();
-    return files;
-}
-
 TEST(VmToolsTest, NamesTheDebianPackagesThatAreMissing)
 {
     try {
@@ -97,7 +72,7 @@ TEST(BootImageTest, HoldsTheLoaderTheDocumentAndTheImagesBesideIt)
     const QByteArray document = "\x18logo.lss\r\nHello\r\n\x18gone.lss\n";
     const BootImage image = BuildBootImage(tools, document, documentFolder.path(), work.path());
     EXPECT_EQ(image.missingImages, QStringList { "gone.lss" });
-    EXPECT_EQ(IsoFiles(tools, image.iso),
+    EXPECT_EQ(IsoFiles(tools.xorriso, image.iso),
         (QStringList { "/boot.msg", "/isolinux.bin", "/isolinux.cfg", "/ldlinux.c32", "/logo.lss" }));
 
     const BootImage unsaved = BuildBootImage(tools, document, QString(), work.path());
