@@ -36,13 +36,16 @@ TGlavna::TGlavna(QWidget* parent)
     setWindowIcon(ProgramIcon());
     m_form.SetUp(*this);
     m_tabs = new DocumentTabs(*m_form.Editor);
-    SetTitle(QStringLiteral("Glimra"));
+    SetTitle(tr("Untitled")); // the program's name is Qt's to add, once
     restoreGeometry(QSettings().value(GeometryKey).toByteArray());
     m_form.KeepLF1->setChecked(QSettings().value(KeepLfKey).toBool());
     WireHandlers();
     SetUpView();
     SetUpConfiguration();
     FormCreate();
+    // The window's first focus: typing at start goes into the document, not
+    // to the first button Qt would find.
+    m_form.Editor->setFocus();
 }
 
 TGlavna::~TGlavna() = default;
@@ -88,6 +91,9 @@ void TGlavna::WireHandlers()
     On(f.FindNext1, &QAction::triggered, &TGlavna::FindNext1Click);
     On(f.Preview1, &QAction::triggered, &TGlavna::PreviewClick);
     connect(f.Undo1, &QAction::triggered, f.Editor, &QPlainTextEdit::undo);
+    connect(f.Redo1, &QAction::triggered, f.Editor, &QPlainTextEdit::redo);
+    connect(f.SelectAll1, &QAction::triggered, f.Editor, &QPlainTextEdit::selectAll);
+    connect(f.Editor, &QPlainTextEdit::redoAvailable, f.Redo1, &QAction::setEnabled);
     connect(f.Cut1, &QAction::triggered, f.Editor, &DocumentEdit::Cut);
     connect(f.Copy1, &QAction::triggered, f.Editor, &QPlainTextEdit::copy);
     connect(f.Paste1, &QAction::triggered, f.Editor, &QPlainTextEdit::paste);

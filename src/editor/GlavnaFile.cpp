@@ -114,6 +114,7 @@ FindReplaceDialog& TGlavna::FindDialog(FindReplaceDialog*& dialog, bool withRepl
 void TGlavna::PopupMenu1Popup(const QPoint& at)
 {
     m_form.Undo1->setEnabled(m_form.Editor->document()->isUndoAvailable());
+    m_form.Redo1->setEnabled(m_form.Editor->document()->isRedoAvailable());
     m_form.Cut1->setEnabled(m_form.Editor->textCursor().hasSelection());
     m_form.Copy1->setEnabled(m_form.Editor->textCursor().hasSelection());
     m_form.PopupMenu1->popup(m_form.Editor->viewport()->mapToGlobal(at));

@@ -74,6 +74,7 @@ void GlavnaForm::SetUp(QMainWindow& window)
     LineBreaks = Named(new QLabel(QStringLiteral("CR LF"), &window), "LineBreaks");
     ProblemCount = Named(new QPushButton(ProblemCountCaption(0), &window), "ProblemCount");
     ProblemCount->setFlat(true);
+    ProblemCount->setFocusPolicy(Qt::NoFocus); // the status bar is clicked, never typed into
     window.statusBar()->addPermanentWidget(ProblemCount);
     window.statusBar()->addPermanentWidget(LineBreaks);
     Problems = new ProblemsPanel(&window);
@@ -170,8 +171,12 @@ void GlavnaForm::CreateMenus(QMainWindow& window)
     Exit1 = WithKeys(Named(file->addAction(QWidget::tr("E&xit")), "Exit1"), QKeySequence(QStringLiteral("Ctrl+Q")));
 
     // The popup menu's entries, the same actions.
-    QMenu* edit = window.menuBar()->addMenu(QWidget::tr("&Edit"));
-    edit->addActions({ Undo1, Cut1, Copy1, Paste1 });
+    QMenu* edit = Named(window.menuBar()->addMenu(QWidget::tr("&Edit")), "EditMenu");
+    Redo1 = Named(new QAction(QWidget::tr("&Redo"), &window), "Redo1");
+    Redo1->setShortcuts({ QKeySequence(QStringLiteral("Ctrl+Shift+Z")), QKeySequence(QStringLiteral("Ctrl+Y")) });
+    SelectAll1
+        = WithKeys(Named(new QAction(QWidget::tr("Select &All"), &window), "SelectAll1"), QKeySequence::SelectAll);
+    edit->addActions({ Undo1, Redo1, Cut1, Copy1, Paste1, SelectAll1 });
     edit->addSeparator();
     FindNext1 = WithKeys(Named(new QAction(QWidget::tr("Find &Next"), &window), "FindNext1"), QKeySequence::FindNext);
     edit->addActions({ Find1, FindNext1, Replace1 });

@@ -70,6 +70,8 @@ struct GlavnaForm {
     // The editor's popup menu.
     QMenu* PopupMenu1 = nullptr;
     QAction* Undo1 = nullptr;
+    QAction* Redo1 = nullptr; // the Edit menu's own, beside the popup's entries
+    QAction* SelectAll1 = nullptr;
     QAction* Cut1 = nullptr;
     QAction* Copy1 = nullptr;
     QAction* Paste1 = nullptr;

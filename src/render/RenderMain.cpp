@@ -413,6 +413,8 @@ int CheckAll(const RenderArguments& arguments)
 
 int main(int argc, char* argv[])
 {
+    // Qt's own warnings (a missing runtime folder ...) are not this tool's to say.
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
     StandardInputClosed();
     const ParsedLine line = ParseRenderLine(argc, argv);
     if (line.exitStatus >= 0)

@@ -148,7 +148,7 @@ TEST_F(FileCommandsTest, SaveAsReplacesAnExistingFileWithoutAsking)
     SetDocument("new");
     EXPECT_FALSE(SaveAs(existing).shown);
     EXPECT_EQ(Read(existing), QByteArray("new"));
-    EXPECT_EQ(Title(), "Glimra") << "Save As leaves the title alone";
+    EXPECT_EQ(Title(), "Untitled") << "Save As leaves the title alone";
     EXPECT_FALSE(Save1->isEnabled());
 }
 
@@ -296,6 +296,22 @@ TEST_F(FileCommandsTest, EditMenuHasItsEntriesAndShortcuts)
     EXPECT_TRUE(Bytes().isEmpty());
     PopupMenu1->actions()[3]->trigger();
     EXPECT_EQ(Bytes(), QByteArray("abc"));
+
+    // The menu bar's Edit menu adds Redo and Select All.
+    entries.clear();
+    for (QAction* action : Find<QMenu>(glavna, "EditMenu")->actions())
+        entries << action->objectName() + u' ' + QKeySequence::listToString(action->shortcuts());
+    EXPECT_EQ(entries.mid(0, 6),
+        (QStringList { "Undo1 Ctrl+Z", "Redo1 Ctrl+Shift+Z; Ctrl+Y", "Cut1 Ctrl+X", "Copy1 Ctrl+C", "Paste1 Ctrl+V",
+            "SelectAll1 Ctrl+A" }));
+    SetDocument("abc");
+    QTest::keyClicks(Editor, "d");
+    Find<QAction>(glavna, "Undo1")->trigger();
+    EXPECT_EQ(Bytes(), "abc");
+    Find<QAction>(glavna, "Redo1")->trigger();
+    EXPECT_EQ(Bytes(), "abcd");
+    Find<QAction>(glavna, "SelectAll1")->trigger();
+    EXPECT_EQ(Editor->textCursor().selectedText(), "abcd");
 }
 
 TEST_F(FileCommandsTest, FindNextSelectsMatchesBothWays)

@@ -46,7 +46,7 @@ protected:
 
 TEST_F(MainWindowTest, StartUpState)
 {
-    EXPECT_EQ(glavna.windowTitle(), "Glimra[*]");
+    EXPECT_EQ(glavna.windowTitle(), "Untitled[*]") << "a new document, the program's name added once by Qt";
     EXPECT_FALSE(glavna.isWindowModified());
     EXPECT_FALSE(Save1->isEnabled());
     EXPECT_EQ(groupBG->ItemText(), "0");
@@ -417,4 +417,20 @@ TEST(TestSettings, StartEmptyInAFolderOfTheirOwn)
     EXPECT_TRUE(settings.fileName().startsWith(qEnvironmentVariable("XDG_CONFIG_HOME")))
         << settings.fileName().toStdString();
     settings.setValue(QStringLiteral("written"), true); // gone with this test's folder
+}
+
+// Typing right after start, and after Open with nothing clicked, goes into
+// the document: the editor holds the keyboard in the real focus chain.
+TEST_F(MainWindowTest, TheEditorHasTheKeyboardAtStart)
+{
+    glavna.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&glavna));
+    EXPECT_EQ(QApplication::focusWidget(), Editor);
+    // A click on the code field gives it the keyboard, and keeps it there.
+    QTest::mouseClick(ASCIIcode, Qt::LeftButton);
+    QApplication::processEvents();
+    EXPECT_EQ(QApplication::focusWidget(), ASCIIcode);
+    QTest::keyClicks(QApplication::focusWidget(), "65");
+    EXPECT_EQ(ASCIIcode->text(), "65");
+    EXPECT_EQ(Bytes(), "") << "the code is typed into its field, not the document";
 }

@@ -67,6 +67,17 @@ TEST_F(RenderCliTest, JsonDescribesCellsColoursAndCursor)
     EXPECT_EQ(screen["bg"].toArray()[0].toString().size(), 80);
     // The lone LF of the file became a line break, as Open makes it.
     EXPECT_TRUE(screen["text"].toArray()[1].toString().startsWith("there "));
+    // A command-line tool says only its own words: none of Qt's, even
+    // without a runtime folder.
+    QProcess bare;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove("XDG_RUNTIME_DIR");
+    bare.setProcessEnvironment(environment);
+    bare.start(
+        QStringLiteral(GLIMRA_RENDER_PATH), { "--format", "png", "--output", directory.filePath("x.png"), File("Hi") });
+    ASSERT_TRUE(bare.waitForFinished(30000));
+    EXPECT_EQ(bare.exitCode(), 0);
+    EXPECT_EQ(bare.readAllStandardError(), "");
 }
 
 TEST_F(RenderCliTest, AnsiHasAColouredLinePerRow)
