@@ -47,13 +47,17 @@ QFileDialog* FileDialog(QWidget* parent, QFileDialog::AcceptMode mode, const QSt
     return dialog;
 }
 
-// Each dialog starts in the folder it was last used in, also in a later run.
+// Each dialog starts in the folder and with the filter it was last used
+// with, also in a later run.
 QString FolderKey(const QFileDialog& dialog) { return dialog.objectName() + QStringLiteral("/folder"); }
 
 void StartInLastFolder(QFileDialog& dialog)
 {
     if (const QString folder = QSettings().value(FolderKey(dialog)).toString(); !folder.isEmpty())
         dialog.setDirectory(folder);
+    if (const QString filter = QSettings().value(dialog.objectName() + QStringLiteral("/filter")).toString();
+        !filter.isEmpty())
+        dialog.selectNameFilter(filter);
 }
 
 // The name the dialog accepted, or nothing when cancelled. It is offered
@@ -67,6 +71,7 @@ std::optional<QString> AcceptedName(QFileDialog& dialog)
     const QString name = dialog.selectedFiles().front();
     dialog.setDirectory(QFileInfo(name).absolutePath());
     QSettings().setValue(FolderKey(dialog), QFileInfo(name).absolutePath());
+    QSettings().setValue(dialog.objectName() + QStringLiteral("/filter"), dialog.selectedNameFilter());
     dialog.selectFile(QFileInfo(name).fileName());
     return name;
 }
@@ -93,8 +98,10 @@ QFileDialog& TGlavna::OpenDialog1()
 QFileDialog& TGlavna::SaveDialog1()
 {
     if (!m_saveDialog) {
-        m_saveDialog
-            = FileDialog(this, QFileDialog::AcceptSave, { tr("Text File (*.txt)"), tr("Message File (*.msg)") });
+        m_saveDialog = FileDialog(
+            this, QFileDialog::AcceptSave, { tr("Text File (*.txt)"), tr("Message File (*.msg)"), tr("All Files (*)") });
+        // Another file is replaced only when the user says so.
+        m_saveDialog->setOption(QFileDialog::DontConfirmOverwrite, false);
         m_saveDialog->setObjectName(QStringLiteral("SaveDialog1"));
         m_saveDialog->setWindowTitle(tr("Save As"));
         StartInLastFolder(*m_saveDialog);
@@ -175,10 +182,21 @@ void TGlavna::Save1Click()
         SaveToFile(m_tabs->Current().saveTarget);
 }
 
+// The file saved to becomes the document's: its title, and what Save
+// writes next. (The dialog has asked before replacing another file.)
 void TGlavna::SaveAs1Click()
 {
-    if (const std::optional<QString> name = AcceptedName(SaveDialog1()); name && MayReplace(*name))
-        SaveToFile(*name);
+    const std::optional<QString> name = AcceptedName(SaveDialog1());
+    if (!name || !MayReplace(*name))
+        return;
+    SaveToFile(*name);
+    Document& current = m_tabs->Current();
+    current.saveTarget = *name;
+    current.savedStamp = FileStamp::Of(*name);
+    m_form.Editor->document()->setModified(false);
+    SetTitle(*name);
+    m_form.Save1->setEnabled(true);
+    m_tabs->Relabel();
 }
 
 bool TGlavna::IsSaveTarget(const QString& fileName) const

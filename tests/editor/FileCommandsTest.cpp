@@ -51,9 +51,10 @@ protected:
     {
         return AnswerBox([&] { AnswerFileDialog([&] { Choose("&Open..."); }, path); });
     }
-    ShownBox SaveAs(const QString& path)
+    // Save As to path; a question whether to replace a file is answered with replace.
+    ShownBox SaveAs(const QString& path, QMessageBox::StandardButton replace = QMessageBox::Yes)
     {
-        return AnswerBox([&] { AnswerFileDialog([&] { Choose("Save &As..."); }, path); });
+        return AnswerBox([&] { AnswerFileDialog([&] { Choose("Save &As..."); }, path); }, replace);
     }
     ShownBox Save(QMessageBox::StandardButton answer)
     {
@@ -123,13 +124,14 @@ TEST_F(FileCommandsTest, SaveWritesTheOpenedFileAfterSaveAsAndAFailedOpen)
     EXPECT_EQ(
         failed.text, QStringLiteral("Cannot open file \"%1\". No such file or directory.").arg(Path("missing.txt")));
     EXPECT_EQ(Bytes(), QByteArray("edited")) << "a failed Open changes nothing";
-    EXPECT_EQ(Title(), f);
+    EXPECT_EQ(Title(), Path("g.txt")) << "Save As made g.txt the document's file";
+    SetDocument("edited again");
     const ShownBox question = Save(QMessageBox::Yes);
     EXPECT_EQ(question.title, "Confirm");
     EXPECT_EQ(question.text, "Are you sure?");
     EXPECT_EQ(question.defaultButton, QMessageBox::Yes);
-    EXPECT_EQ(Read(f), QByteArray("edited"));
-    EXPECT_EQ(Read(Path("g.txt")), QByteArray("edited"));
+    EXPECT_EQ(Read(f), QByteArray("original")) << "the edits meant for g.txt never reach f.txt";
+    EXPECT_EQ(Read(Path("g.txt")), QByteArray("edited again"));
 }
 
 TEST_F(FileCommandsTest, SaveAnsweredNoOrEscapeWritesNothing)
@@ -142,14 +144,18 @@ TEST_F(FileCommandsTest, SaveAnsweredNoOrEscapeWritesNothing)
     EXPECT_EQ(Read(f), QByteArray("original"));
 }
 
-TEST_F(FileCommandsTest, SaveAsReplacesAnExistingFileWithoutAsking)
+TEST_F(FileCommandsTest, SaveAsAsksBeforeReplacingAndTheFileBecomesTheDocuments)
 {
     const QString existing = Write("existing.msg", "old contents that are longer");
     SetDocument("new");
-    EXPECT_FALSE(SaveAs(existing).shown);
-    EXPECT_EQ(Read(existing), QByteArray("new"));
-    EXPECT_EQ(Title(), "Untitled") << "Save As leaves the title alone";
     EXPECT_FALSE(Save1->isEnabled());
+    const ShownBox asked = SaveAs(existing, QMessageBox::Yes);
+    EXPECT_TRUE(asked.shown) << "another file is not replaced without a word";
+    EXPECT_TRUE(asked.text.contains("already exists")) << asked.text.toStdString();
+    EXPECT_EQ(Read(existing), QByteArray("new"));
+    EXPECT_EQ(Title(), existing) << "the new file is the document's";
+    EXPECT_TRUE(Save1->isEnabled());
+    EXPECT_FALSE(glavna.isWindowModified());
 }
 
 TEST_F(FileCommandsTest, DialogsOfferTheLastAcceptedName)
@@ -382,8 +388,12 @@ TEST_F(FileCommandsTest, AChangeByAnotherProgramIsNotOverwrittenUnasked)
     EXPECT_EQ(Read(file), "mine");
     EXPECT_EQ(AnswerBoxes([&] { Choose("&Save"); }, { QMessageBox::Yes }).size(), 1u) << "saved: no question now";
     Write("f2", "theirs again");
-    const ShownBox asked = AnswerBox([&] { AnswerFileDialog([&] { Choose("Save &As..."); }, file); }, QMessageBox::No);
-    EXPECT_EQ(asked.text, "The file was changed by another program since it was opened. Replace it?");
+    // The dialog asks first whether to replace the file at all, then Glimra
+    // whether to replace another program's change.
+    const std::vector<ShownBox> asked = AnswerBoxes(
+        [&] { AnswerFileDialog([&] { Choose("Save &As..."); }, file); }, { QMessageBox::Yes, QMessageBox::No });
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_EQ(asked[1].text, "The file was changed by another program since it was opened. Replace it?");
     EXPECT_EQ(Read(file), "theirs again");
 }
 
@@ -475,7 +485,8 @@ TEST_F(FileCommandsTest, TheTitleMarksUnsavedChanges)
     QTest::keyClicks(Editor, "x");
     EXPECT_TRUE(glavna.isWindowModified());
     SaveAs(Path("copy.msg"));
-    EXPECT_TRUE(glavna.isWindowModified()) << "the file the title names was not written";
+    EXPECT_FALSE(glavna.isWindowModified()) << "the file saved to is the document's now";
+    QTest::keyClicks(Editor, "z");
     Save(QMessageBox::Yes);
     EXPECT_FALSE(glavna.isWindowModified());
     QTest::keyClicks(Editor, "y");
@@ -534,4 +545,18 @@ TEST_F(FileCommandsTest, RecentFilesAndFoldersAreRememberedAcrossRuns)
 
     const QString offered = AnswerFileDialog([&] { Find<QAction>(nextRun, "Open1")->trigger(); }, {});
     EXPECT_TRUE(offered.startsWith(directory.path())) << "the open dialog starts where it was last used";
+}
+
+TEST_F(FileCommandsTest, SaveAsOffersAllFilesAndKeepsTheFilterLastUsed)
+{
+    SetDocument("text");
+    SaveAs(Path("first.msg"));
+    auto* dialog = glavna.findChild<QFileDialog*>("SaveDialog1");
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->nameFilters().last(), "All Files (*)");
+    dialog->selectNameFilter("All Files (*)");
+    SaveAs(Path("second"));
+    TGlavna nextRun;
+    AnswerFileDialog([&] { Find<QAction>(nextRun, "SaveAs1")->trigger(); }, {});
+    EXPECT_EQ(nextRun.findChild<QFileDialog*>("SaveDialog1")->selectedNameFilter(), "All Files (*)");
 }
