@@ -98,8 +98,8 @@ QFileDialog& TGlavna::OpenDialog1()
 QFileDialog& TGlavna::SaveDialog1()
 {
     if (!m_saveDialog) {
-        m_saveDialog = FileDialog(
-            this, QFileDialog::AcceptSave, { tr("Text File (*.txt)"), tr("Message File (*.msg)"), tr("All Files (*)") });
+        m_saveDialog = FileDialog(this, QFileDialog::AcceptSave,
+            { tr("Text File (*.txt)"), tr("Message File (*.msg)"), tr("All Files (*)") });
         // Another file is replaced only when the user says so.
         m_saveDialog->setOption(QFileDialog::DontConfirmOverwrite, false);
         m_saveDialog->setObjectName(QStringLiteral("SaveDialog1"));

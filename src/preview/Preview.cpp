@@ -133,6 +133,8 @@ void TPreviewFR::ShowAndRefresh()
     activateWindow();
     m_console.Font().SetName(QStringLiteral("Terminal"));
     m_console.Font().SetCharset(OEM_CHARSET);
+    // The window fits the whole 80 x 25 screen in the font it has now.
+    m_form.LayOut(*this);
     m_form.Button1->click();
 }
 

@@ -112,3 +112,17 @@ TEST(PreviewWindow, BootModeRendersAsTheLoaderBlinksAndIsRemembered)
         720 + Find<ConsoleWidget>(again, "Terminal1")->verticalScrollBar()->sizeHint().width())
         << "the whole 720 x 400 screen, the scroll bars outside it";
 }
+
+// At its first opening the whole 80 x 25 screen shows, without scroll bars.
+TEST(PreviewWindow, OpensShowingTheWholeScreen)
+{
+    TPreviewFR preview;
+    preview.ShowAndRefresh();
+    auto* screen = Find<QAbstractScrollArea>(preview, "Terminal1");
+    QApplication::processEvents();
+    const CellPair cell = preview.Console().CellSize();
+    EXPECT_GE(screen->viewport()->width(), 80 * cell.x);
+    EXPECT_GE(screen->viewport()->height(), 25 * cell.y);
+    EXPECT_EQ(cell.y, 16);
+    preview.hide();
+}
