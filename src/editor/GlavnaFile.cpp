@@ -136,6 +136,8 @@ void TGlavna::New1Click()
     ShowLineBreaks();
     m_form.Save1->setEnabled(false);
     SetTitle(tr("Untitled"));
+    if (m_form.LivePreview1->isChecked())
+        RefreshLivePreview(); // at once: a new document is no edit to wait out
 }
 
 void TGlavna::Open1Click()
@@ -174,6 +176,8 @@ void TGlavna::OpenFile(const QString& fileName)
     SetTitle(fileName);
     m_form.Save1->setEnabled(true);
     RecentFiles::Add(fileName);
+    if (m_form.LivePreview1->isChecked())
+        RefreshLivePreview();
 }
 
 void TGlavna::Save1Click()

@@ -26,7 +26,8 @@ void PreviewForm::SetUp(QWidget& window, TConsole& console)
     Button2 = Named(new QPushButton(QWidget::tr("Close"), &window), "Button2");
     SerialView = Named(new QPlainTextEdit(&window), "SerialView");
     SerialView->setReadOnly(true);
-    SerialView->setPlaceholderText(QWidget::tr("Nothing for the serial port"));
+    SerialView->setPlaceholderText(QWidget::tr("Nothing for the serial port: the loader sends a display file's text "
+                                               "there only while 0x14 or 0x16 has chosen it."));
     FontNote = Named(new QLabel(QWidget::tr("The VGA font (Debian package fonts-pc) is not installed: the screen is "
                                             "drawn in DejaVu Sans Mono."),
                          &window),

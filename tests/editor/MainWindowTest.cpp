@@ -15,6 +15,7 @@
 #include <QRadioButton>
 #include <QSettings>
 #include <QStatusBar>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -433,4 +434,21 @@ TEST_F(MainWindowTest, TheEditorHasTheKeyboardAtStart)
     QTest::keyClicks(QApplication::focusWidget(), "65");
     EXPECT_EQ(ASCIIcode->text(), "65");
     EXPECT_EQ(Bytes(), "") << "the code is typed into its field, not the document";
+}
+
+// With Live Preview on, the preview follows Open and New at once.
+TEST_F(MainWindowTest, LivePreviewFollowsOpenAndNewAtOnce)
+{
+    Find<QAction>(glavna, "LivePreview1")->trigger();
+    ASSERT_TRUE(preview.isVisible());
+    QTemporaryDir folder;
+    QFile file(folder.filePath("opened.msg"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("Opened\r\n");
+    file.close();
+    glavna.OpenAtStart(file.fileName(), QFile::encodeName(file.fileName()));
+    EXPECT_TRUE(preview.Console().ScreenRow(0).startsWith("Opened"));
+    Find<QAction>(glavna, "New1")->trigger();
+    EXPECT_TRUE(preview.Console().ScreenRow(0).trimmed().isEmpty());
+    Find<QAction>(glavna, "LivePreview1")->trigger();
 }

@@ -36,6 +36,8 @@ TEST(PreviewWindow, StartsHiddenInThePcFontLightGreyOnBlack)
     EXPECT_EQ(Find<QPushButton>(preview, "Button2")->text(), "Close");
     EXPECT_TRUE(preview.Console().Options() & coStdOutput);
     EXPECT_FALSE(preview.Console().Options() & coAutoTracking);
+    EXPECT_TRUE(Find<QPlainTextEdit>(preview, "SerialView")->placeholderText().contains("only while 0x14 or 0x16"))
+        << "an empty serial panel says why";
 }
 
 TEST(PreviewWindow, RefreshRendersTheTextOfThatMoment)
