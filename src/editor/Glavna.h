@@ -149,3 +149,4 @@ bool MayDiscardChanges(QWidget* parent, const QTextDocument& document);
 
 inline const QString KeepLfKey = QStringLiteral("editor/keepLfLineBreaks");
 inline const QString GeometryKey = QStringLiteral("editor/geometry");
+inline const QString AskBeforeSaveKey = QStringLiteral("editor/askBeforeSave");

@@ -12,6 +12,7 @@
 #include "config/BootConfig.h"
 #include "format/DisplayFile.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileDialog>
@@ -180,9 +181,21 @@ void TGlavna::OpenFile(const QString& fileName)
         RefreshLivePreview();
 }
 
+// "Are you sure?" until the user ticks "Do not ask again".
 void TGlavna::Save1Click()
 {
-    if (Confirm(this, tr("Are you sure?")) && MayReplace(m_tabs->Current().saveTarget))
+    if (QSettings().value(AskBeforeSaveKey, true).toBool()) {
+        QMessageBox box(
+            QMessageBox::Question, tr("Confirm"), tr("Are you sure?"), QMessageBox::Yes | QMessageBox::No, this);
+        box.setDefaultButton(QMessageBox::Yes);
+        box.setEscapeButton(QMessageBox::No);
+        box.setCheckBox(new QCheckBox(tr("Do not ask again"), &box));
+        if (box.exec() != QMessageBox::Yes)
+            return;
+        if (box.checkBox()->isChecked())
+            QSettings().setValue(AskBeforeSaveKey, false);
+    }
+    if (MayReplace(m_tabs->Current().saveTarget))
         SaveToFile(m_tabs->Current().saveTarget);
 }
 
@@ -260,7 +273,8 @@ void TGlavna::closeEvent(QCloseEvent* event)
     for (const Document* document : m_tabs->Unsaved())
         unsaved << document->Name();
     const QString detail = unsaved.isEmpty() ? QString() : tr("Unsaved: %1").arg(unsaved.join(QStringLiteral(", ")));
-    if (!Confirm(this, tr("Quit progam (lose unsaved work) ?"), QMessageBox::Yes, detail)) {
+    // Nothing to lose, nothing to ask.
+    if (!unsaved.isEmpty() && !Confirm(this, tr("Quit progam (lose unsaved work) ?"), QMessageBox::Yes, detail)) {
         event->ignore();
         return;
     }

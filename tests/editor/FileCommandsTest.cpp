@@ -277,8 +277,13 @@ TEST_F(FileCommandsTest, WriteErrorsAreReported)
         << "the file and the system's reason: " << box.detail.toStdString();
 }
 
-TEST_F(FileCommandsTest, CloseAsksEveryTime)
+TEST_F(FileCommandsTest, CloseAsksOnlyWhenChangesWouldBeLost)
 {
+    EXPECT_FALSE(AnswerBox([&] { glavna.close(); }, QMessageBox::No).shown) << "nothing to lose";
+    EXPECT_FALSE(glavna.isVisible());
+    ShowAndWait(glavna);
+    SetDocument("x");
+    QTest::keyClicks(Editor, "y");
     const ShownBox no = AnswerBox([&] { glavna.close(); }, QMessageBox::No);
     EXPECT_EQ(no.title, "Confirm");
     EXPECT_EQ(no.text, "Quit progam (lose unsaved work) ?");
@@ -472,6 +477,7 @@ TEST_F(FileCommandsTest, ShortcutsReachTheirCommands)
     QTest::keyClick(&glavna, Qt::Key_N, Qt::ControlModifier);
     EXPECT_EQ(Title(), "Untitled");
     EXPECT_TRUE(Bytes().isEmpty());
+    QTest::keyClicks(Editor, "z");
     const ShownBox quit = AnswerBox([&] { QTest::keyClick(&glavna, Qt::Key_Q, Qt::ControlModifier); }, QMessageBox::No);
     EXPECT_EQ(quit.text, "Quit progam (lose unsaved work) ?");
 }
@@ -559,4 +565,32 @@ TEST_F(FileCommandsTest, SaveAsOffersAllFilesAndKeepsTheFilterLastUsed)
     TGlavna nextRun;
     AnswerFileDialog([&] { Find<QAction>(nextRun, "SaveAs1")->trigger(); }, {});
     EXPECT_EQ(nextRun.findChild<QFileDialog*>("SaveDialog1")->selectedNameFilter(), "All Files (*)");
+}
+
+// Save's question has a "Do not ask again" box; ticked, Save asks no more,
+// in this run and the next.
+TEST_F(FileCommandsTest, SaveStopsAskingWhenToldTo)
+{
+    const QString file = Write("f.msg", "old");
+    Open(file);
+    SetDocument("new");
+    QTimer tick;
+    tick.setInterval(5);
+    QString offered;
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()); box && box->checkBox()) {
+            offered = box->checkBox()->text();
+            box->checkBox()->setChecked(true);
+            box->button(QMessageBox::Yes)->click();
+        }
+    });
+    tick.start();
+    Choose("&Save");
+    tick.stop();
+    EXPECT_EQ(offered, "Do not ask again");
+    EXPECT_EQ(Read(file), "new");
+    SetDocument("newer");
+    EXPECT_FALSE(Save(QMessageBox::No).shown) << "no question now";
+    EXPECT_EQ(Read(file), "newer");
+    QSettings().remove(AskBeforeSaveKey);
 }

@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -20,6 +21,7 @@ struct ShownBox {
     QString detail;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
+    QString checkBox; // the box's check box, if it has one
 };
 
 // Runs trigger and answers every message box it opens, in turn with the
@@ -37,7 +39,8 @@ inline std::vector<ShownBox> AnswerBoxes(
             return;
         box->setProperty("answered", true);
         shown.push_back({ true, box->windowTitle(), box->text(), box->detailedText(), box->icon(),
-            box->defaultButton() ? box->standardButton(box->defaultButton()) : QMessageBox::NoButton });
+            box->defaultButton() ? box->standardButton(box->defaultButton()) : QMessageBox::NoButton,
+            box->checkBox() ? box->checkBox()->text() : QString() });
         const QMessageBox::StandardButton button
             = shown.size() <= answers.size() ? answers[shown.size() - 1] : QMessageBox::NoButton;
         if (button == QMessageBox::NoButton || !box->button(button))
