@@ -222,6 +222,16 @@ std::optional<KernelKind> KernelKindNamed(QByteArrayView name)
     return std::nullopt;
 }
 
+KernelKind KindOfCommandName(const QByteArray& command)
+{
+    const QByteArray word = CommandWord(command);
+    for (const auto& [extension, kind] : KernelExtensions) {
+        if (word.endsWith(extension))
+            return kind;
+    }
+    return KernelKind::Kernel;
+}
+
 const char* KernelKindWord(KernelKind kind) { return KernelWords[static_cast<std::size_t>(kind)]; }
 
 const ConfigLabel* BootConfig::FindLabel(const QByteArray& command) const

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <optional>
+#include <utility>
 #include <vector>
 
 // A SYSLINUX configuration read as ldlinux.c32 6.04 reads it: a line at a
@@ -36,6 +37,18 @@ enum class KernelKind { None, LocalBoot, Kernel, Linux, Boot, Bss, Pxe, FdImage,
 std::optional<KernelKind> KernelKindNamed(QByteArrayView name);
 // The word that names a kind, as the configuration writes it.
 const char* KernelKindWord(KernelKind kind);
+// The file name extensions the loader knows a kind by, in the order it
+// tries them on a name that has none.
+inline constexpr std::array<std::pair<const char*, KernelKind>, 6> KernelExtensions = { {
+    { ".c32", KernelKind::Com32 },
+    { ".img", KernelKind::FdImage },
+    { ".bss", KernelKind::Bss },
+    { ".bin", KernelKind::Boot },
+    { ".bs", KernelKind::Boot },
+    { ".0", KernelKind::Pxe },
+} };
+// The kind the file name of a command line's first word says it is.
+KernelKind KindOfCommandName(const QByteArray& command);
 
 struct ConfigLabel {
     QByteArray name;

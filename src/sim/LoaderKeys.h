@@ -43,6 +43,9 @@ struct LoaderInput {
     int milliseconds = 0; // for Sleep
 };
 
+// The byte a Ctrl+letter gives, as both the prompt and the menu read it.
+constexpr int Control(char letter) { return letter & 0x1F; }
+
 // A --keys list cut into its words: chords by name, typed strings,
 // sleep:MS and timeout; what is wrong with it, if anything, in error.
 struct KeyWord {

@@ -1,6 +1,7 @@
 #include "LoaderSim.h"
 
 #include "boot/BootRendering.h"
+#include "config/ConfigSyntax.h"
 #include "console/ColorConsole.h"
 
 #include <array>
@@ -18,31 +19,6 @@ constexpr int Width = 80;
 
 // Keys beyond the byte range, as the loader's key reader numbers them apart.
 enum : int { KeyDelete = 0x100, KeyUp, KeyDown, KeyLeft, KeyRight, KeyHome, KeyEnd };
-constexpr int Control(char letter) { return letter - 'A' + 1; }
-
-bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
-
-// The file name extensions the loader knows a kind by, in the order it
-// tries them on a name that has none.
-constexpr std::array<std::pair<const char*, KernelKind>, 6> Extensions = { {
-    { ".c32", KernelKind::Com32 },
-    { ".img", KernelKind::FdImage },
-    { ".bss", KernelKind::Bss },
-    { ".bin", KernelKind::Boot },
-    { ".bs", KernelKind::Boot },
-    { ".0", KernelKind::Pxe },
-} };
-
-// The kind a command's file name says it is.
-KernelKind KindOfName(const QByteArray& command)
-{
-    const QByteArray word = CommandWord(command);
-    for (const auto& [extension, kind] : Extensions) {
-        if (word.endsWith(extension))
-            return kind;
-    }
-    return KernelKind::Kernel;
-}
 
 }
 
@@ -275,9 +251,9 @@ void LoaderSim::Press(int key)
     case Control('W'):
         if (m_cursor > 0) {
             int start = m_cursor;
-            while (start > 0 && IsBlank(m_line[start - 1]))
+            while (start > 0 && ConfigSyntax::IsBlank(m_line[start - 1]))
                 --start;
-            while (start > 0 && !IsBlank(m_line[start - 1]))
+            while (start > 0 && !ConfigSyntax::IsBlank(m_line[start - 1]))
                 --start;
             m_line.remove(start, m_cursor - start);
             m_cursor = start;
@@ -437,20 +413,20 @@ void LoaderSim::Run(const QByteArray& command)
         QByteArray line = label->CommandLine(m_config.globalAppend);
         if (const QByteArray arguments = CommandArguments(command); !arguments.isEmpty())
             line += ' ' + arguments;
-        return Execute(line, KindOfName(line));
+        return Execute(line, KindOfCommandName(line));
     }
     if (!m_config.allowImplicit)
         return;
     QByteArray line = m_config.allowOptions ? command : CommandWord(command);
-    KernelKind kind = KindOfName(line);
+    KernelKind kind = KindOfCommandName(line);
     if (kind == KernelKind::Kernel) {
         // A name without an extension finds the file that has one.
-        for (const auto& extension : Extensions) {
+        for (const auto& extension : KernelExtensions) {
             const QByteArray word = CommandWord(line) + extension.first;
             const std::optional<QByteArray> path = BootFiles::Resolve(m_folder, word);
             if (path && m_files.Exists(*path)) {
                 line = word + line.mid(CommandWord(line).size());
-                kind = KindOfName(line);
+                kind = KindOfCommandName(line);
                 break;
             }
         }
@@ -580,7 +556,7 @@ void LoaderSim::AfterMenu()
         }
         std::optional<QByteArray> command = menu->Command();
         for (int tries = 0; command && tries < 2; ++tries) {
-            Execute(*command, KindOfName(*command));
+            Execute(*command, KindOfCommandName(*command));
             if (!m_note.isEmpty() || m_state != State::Done)
                 return; // booted, or another menu, prompt or configuration took over
             command = tries == 0 ? menu->OnError() : std::nullopt;

@@ -1,5 +1,6 @@
 #include "MenuSim.h"
 
+#include "config/ConfigSyntax.h"
 #include "console/ColorConsole.h"
 
 namespace {
@@ -29,7 +30,6 @@ enum : int {
     KeyEnd,
     KeyDelete,
 };
-constexpr int Control(char letter) { return letter & 0x1F; }
 
 int KeyCode(const LoaderInput& input)
 {
@@ -129,6 +129,13 @@ void MenuSim::UseColours()
     m_console.SetColourTable(std::move(table));
 }
 
+// A width below zero: the real module overruns its buffers or loops.
+void MenuSim::NoRoom()
+{
+    m_note = QStringLiteral("The menu's box has no room (MENU WIDTH less than twice MENU MARGIN plus 4): the "
+                            "real menu.c32 overruns its buffers or never finishes drawing.");
+}
+
 void MenuSim::ClearScreen() { Print("\033e\033%@\033)0\033(B\1#0\033[?25l\033[2J"); }
 
 // Text cut or padded to a width, centred or not; nothing when the module's
@@ -138,8 +145,7 @@ std::optional<QByteArray> MenuSim::Pad(const QByteArray& text, bool centre, int 
     if (width >= LineLimit)
         return std::nullopt;
     if (width < 0) {
-        m_note = QStringLiteral("The menu's box has no room (MENU WIDTH less than twice MENU MARGIN plus 4): the "
-                                "real menu.c32 overruns its buffers or never finishes drawing.");
+        NoRoom();
         return QByteArray();
     }
     const int length = std::min(static_cast<int>(text.size()), width);
@@ -153,10 +159,8 @@ void MenuSim::DrawEntry(const MenuEntry& entry, const QByteArray& colour, const 
     const char marker = entry.action == MenuAction::Submenu ? '>' : entry.action == MenuAction::Exit ? '<' : 0;
     if (marker)
         width -= 2;
-    if (width < 0) {
-        Pad({}, false, width);
-        return;
-    }
+    if (width < 0)
+        return NoRoom();
     QByteArray out;
     const QByteArray& name = entry.displayName;
     qsizetype at = 0;
@@ -747,9 +751,9 @@ void MenuSim::EditKey(int key)
     case Control('W'):
         if (m_cursor > 0) {
             int start = m_cursor;
-            while (start > 0 && static_cast<unsigned char>(m_line[start - 1]) <= ' ')
+            while (start > 0 && ConfigSyntax::IsBlank(m_line[start - 1]))
                 --start;
-            while (start > 0 && static_cast<unsigned char>(m_line[start - 1]) > ' ')
+            while (start > 0 && !ConfigSyntax::IsBlank(m_line[start - 1]))
                 --start;
             m_line.remove(start, m_cursor - start);
             m_cursor = start;

@@ -60,6 +60,7 @@ private:
     void DisplayHelp(const QByteArray* text);
     void PrintTimeout(int seconds, int row, const QByteArray& message);
     std::optional<QByteArray> Pad(const QByteArray& text, bool centre, int width);
+    void NoRoom();
 
     void RunMenu();
     void Settle();

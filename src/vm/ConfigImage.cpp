@@ -43,7 +43,7 @@ std::optional<QByteArray> ModuleOf(const QByteArray& command, KernelKind kind)
         word = CommandWord(CommandArguments(command));
         kind = KernelKind::Com32;
     }
-    if (kind == KernelKind::Com32 || word.endsWith(".c32"))
+    if (kind == KernelKind::Com32 || KindOfCommandName(word) == KernelKind::Com32)
         return word.endsWith(".c32") ? word : word + ".c32";
     return std::nullopt;
 }

@@ -111,9 +111,8 @@ void HeadlessMachine::Check() const
 {
     if (const int signal = StopSignal())
         throw EVmStopped(signal);
-    auto& qemu = const_cast<QProcess&>(m_qemu);
-    if (qemu.state() == QProcess::NotRunning || qemu.waitForFinished(0))
-        throw EVmError("QEMU ended before the loader was ready.", qemu.readAll().trimmed().toStdString());
+    if (m_qemu.state() == QProcess::NotRunning || m_qemu.waitForFinished(0))
+        throw EVmError("QEMU ended before the loader was ready.", m_qemu.readAll().trimmed().toStdString());
     if (m_clock.elapsed() > m_limit.count())
         throw EVmError("The virtual machine did not show what was waited for within "
             + std::to_string(m_limit.count() / 1000) + " s.");

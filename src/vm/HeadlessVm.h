@@ -52,7 +52,7 @@ private:
     QString m_work;
     std::chrono::milliseconds m_limit;
     QElapsedTimer m_clock;
-    QProcess m_qemu;
+    mutable QProcess m_qemu; // Check() asks it whether it has ended
     std::unique_ptr<Qmp> m_qmp;
 };
 
