@@ -36,7 +36,7 @@ info=$(dpkg-deb -I "$deb")
 depends=$(grep "^ Depends:" <<<"$info")
 grep -q "qt6-qpa-plugins" <<<"$depends" && grep -q "libqt6widgets6" <<<"$depends" || fail "$depends"
 grep -q "^ Recommends: fonts-pc$" <<<"$info" || fail "no Recommends: fonts-pc"
-grep -q "^ Suggests: qemu-system-x86, qemu-system-gui, isolinux, syslinux-common, xorriso$" <<<"$info" \
+grep -q "^ Suggests: qemu-system-x86, qemu-system-gui, isolinux, pxelinux, syslinux-common, xorriso$" <<<"$info" \
     || fail "Suggests: $(grep Suggests <<<"$info")"
 contents=$(dpkg-deb -c "$deb")
 for file in usr/bin/glimra usr/bin/glimra-render usr/share/applications/glimra.desktop \
