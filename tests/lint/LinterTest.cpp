@@ -64,6 +64,16 @@ TEST(LinterTest, ReportsEachCodeWhereItIs)
           "more",
             { "1:2 warning after-end" } },
         { "\x14serial\x11shown", { "1:2 warning hidden-text" } },
+        // Boundaries: background 8 is the first to blink; hidden text is
+        // reported on each line; a hidden line feed does not move the cursor.
+        { "\x0f"
+          "77\x0f"
+          "87",
+            { "1:5 note blink" } },
+        { "\x14"
+          "a\r\nb\x11",
+            { "1:2 warning hidden-text", "2:1 warning hidden-text" } },
+        { "\x14" + QByteArray(30, '\n') + "\x11shown", {} },
         { "a\x1b"
           "b\x0e"
           "c",

@@ -64,18 +64,27 @@ TEST(VmToolsTest, NamesTheDebianPackagesThatAreMissing)
 TEST(BootImageTest, HoldsTheLoaderTheDocumentAndTheImagesBesideIt)
 {
     REQUIRE_VM_TOOLS(tools);
-    QTemporaryDir documentFolder, work;
-    QFile logo(documentFolder.filePath(QStringLiteral("logo.lss")));
-    ASSERT_TRUE(logo.open(QIODevice::WriteOnly));
-    logo.write("LSS16 bytes");
-    logo.close();
-    const QByteArray document = "\x18logo.lss\r\nHello\r\n\x18gone.lss\n";
-    const BootImage image = BuildBootImage(tools, document, documentFolder.path(), work.path());
+    QTemporaryDir outer, work;
+    // Names may reach into subfolders, never out of the document's folder
+    // nor onto the loader's own files.
+    const QString documentFolder = outer.filePath(QStringLiteral("cd"));
+    for (const char* name : { "cd/logo.lss", "cd/sub/in.lss", "up.lss" }) {
+        QDir().mkpath(QFileInfo(outer.filePath(name)).path());
+        QFile logo(outer.filePath(name));
+        ASSERT_TRUE(logo.open(QIODevice::WriteOnly));
+        logo.write("LSS16 bytes");
+    }
+    const QByteArray document
+        = "\x18logo.lss\r\nHello\r\n\x18gone.lss\n\x18../up.lss\n\x18sub/in.lss\n\x18isolinux.cfg\n";
+    const BootImage image = BuildBootImage(tools, document, documentFolder, work.path());
     EXPECT_EQ(image.missingImages, QStringList { "gone.lss" });
+    EXPECT_EQ(image.refused,
+        (QStringList {
+            "../up.lss (it leads out of the document's folder)", "isolinux.cfg (it names the loader's own file)" }));
     EXPECT_EQ(IsoFiles(tools.xorriso, image.iso),
-        (QStringList { "/boot.msg", "/isolinux.bin", "/isolinux.cfg", "/ldlinux.c32", "/logo.lss" }));
+        (QStringList { "/boot.msg", "/isolinux.bin", "/isolinux.cfg", "/ldlinux.c32", "/logo.lss", "/sub/in.lss" }));
 
-    const BootImage unsaved = BuildBootImage(tools, document, QString(), work.path());
+    const BootImage unsaved = BuildBootImage(tools, "\x18logo.lss\r\n\x18gone.lss\n", QString(), work.path());
     EXPECT_EQ(unsaved.missingImages, (QStringList { "logo.lss", "gone.lss" }));
 }
 
