@@ -2,17 +2,23 @@
 #include "ConsoleInvariants.h"
 #include "FakeMeasurer.h"
 #include "Rows.h"
+#include "SharedMaterial.h"
 #include "boot/BootRendering.h"
 #include "console/ColorConsole.h"
 #include "console/ConsoleSinks.h"
 #include "console/ScreenMap.h"
+#include "format/ByteReader.h"
 #include "format/Palette.h"
 #include "preview/PreviewConsole.h"
 #include "preview/ScreenSnapshot.h"
 
 #include <gtest/gtest.h>
 
+#include <QFile>
+
+#include <random>
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -244,4 +250,57 @@ TEST_F(RenderingTest, BytesScrolledOffOrClearedHaveNoCell)
     EXPECT_EQ(map.CellOf(11), At(1, 1)); // the end, before the prompt
 }
 
+}
+
+// The editor's highlighting reads bytes by the preview's rule set; the
+// preview draws them by its scan. Both must give every shown byte the same
+// colours, for real files and for bytes chosen to stress commands.
+TEST_F(RenderingTest, TheScanAndThePreviewRuleSetAgreeOnEveryColour)
+{
+    using Shown = std::vector<std::tuple<char, TColor, TColor>>;
+    class Recorder : public ByteSink {
+    public:
+        Recorder(TColorConsole& console, Shown& shown)
+            : m_font(console.Font())
+            , m_shown(shown)
+        {
+        }
+        void Write(std::string_view bytes) override
+        {
+            for (const char byte : bytes) {
+                if (static_cast<unsigned char>(byte) >= 0x20)
+                    m_shown.emplace_back(byte, m_font.Color(), m_font.BkColor());
+            }
+        }
+
+    private:
+        const TFixedFont& m_font;
+        Shown& m_shown;
+    };
+    const auto compare = [&](const QByteArray& bytes, const std::string& what) {
+        Shown scanned, read;
+        Recorder recorder(console, scanned);
+        RenderDisplayFile(console, bytes, recorder);
+        ByteReader reader(ScreenRules::Preview);
+        for (const char byte : bytes) {
+            if (reader.Read(byte) == ByteRole::Text)
+                read.emplace_back(byte, Palette[reader.State().foreground], Palette[reader.State().background]);
+        }
+        EXPECT_EQ(scanned, read) << what;
+    };
+    const std::vector<QString> files = SharedDisplayFiles();
+    REQUIRE_SHARED(!files.empty(), "shared display files");
+    for (const QString& path : files) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        compare(file.readAll(), path.toStdString());
+    }
+    std::mt19937 random(20261208);
+    const QByteArray alphabet("\x0f\x0f\x0f\x18\n\r\x0c 01789aefAFgx\xdb", 20);
+    for (int round = 0; round < 2000; ++round) {
+        QByteArray bytes(static_cast<qsizetype>(random() % 40), '\0');
+        for (char& byte : bytes)
+            byte = alphabet[static_cast<qsizetype>(random() % alphabet.size())];
+        compare(bytes, bytes.toHex(' ').toStdString());
+    }
 }

@@ -2,6 +2,8 @@
 
 #include <QDir>
 
+#include <vector>
+
 #include <gtest/gtest.h>
 
 // The shared material beside the project (real display files, recorded
@@ -21,3 +23,18 @@ inline QDir SharedFolder(const char* name)
             GTEST_SKIP() << "missing here: " << (what);                                                                \
         }                                                                                                              \
     } while (false)
+
+// Every probe and every real display file, by path.
+inline std::vector<QString> SharedDisplayFiles()
+{
+    std::vector<QString> files;
+    const QDir probes = SharedFolder("boottruth/probes");
+    for (const QString& name : probes.entryList({ QStringLiteral("*.msg") }, QDir::Files))
+        files.push_back(probes.filePath(name));
+    const QDir corpus = SharedFolder("corpus");
+    for (const QString& name : corpus.entryList(QDir::Files)) {
+        if (name != u"SOURCES.tsv")
+            files.push_back(corpus.filePath(name));
+    }
+    return files;
+}

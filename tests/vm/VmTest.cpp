@@ -120,20 +120,6 @@ TEST(HeadlessVmTest, EndsQemuAndLeavesNoFolderAfterSuccessFailureOrTimeOut)
     EXPECT_EQ(QDir(tmp).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList {});
 }
 
-std::vector<QString> SharedDisplayFiles()
-{
-    std::vector<QString> files;
-    const QDir probes = SharedFolder("boottruth/probes");
-    for (const QString& name : probes.entryList({ QStringLiteral("*.msg") }, QDir::Files))
-        files.push_back(probes.filePath(name));
-    const QDir corpus = SharedFolder("corpus");
-    for (const QString& name : corpus.entryList(QDir::Files)) {
-        if (name != u"SOURCES.tsv")
-            files.push_back(corpus.filePath(name));
-    }
-    return files;
-}
-
 class RealLoader : public ::testing::TestWithParam<QString> { };
 
 // The real loader's screen and boot mode's, key by key.
