@@ -12,7 +12,7 @@ namespace {
 
 constexpr int PlainAttribute = 0x07;
 constexpr std::string_view ResetSequence = "[0m";
-constexpr std::string_view Prompt = "boot: ";
+using TextScreen::Prompt;
 
 // What bytes 0x5F-0x7E become after 0x0E: line-drawing and other glyphs.
 constexpr std::array<std::uint8_t, 32> LineDrawing = {

@@ -3,6 +3,7 @@
 #include "Console.h"
 
 #include "ConsoleWindow.h"
+#include "format/DisplayCodes.h"
 
 #include <algorithm>
 #include <cstring>
@@ -10,9 +11,9 @@
 namespace {
 
 constexpr char BEL = 0x07;
-constexpr char BS = 0x08;
-constexpr char LF = 0x0A;
-constexpr char CR = 0x0D;
+using DisplayCode::BS;
+using DisplayCode::CR;
+using DisplayCode::LF;
 
 }
 
@@ -23,7 +24,7 @@ TConsole::TConsole(const FontMeasurer& measurer)
     m_prevFont.SetName(QStringLiteral("Courier"));
     m_prevFont.SetHeight(13);
     m_prevFont.SetPitch(TFontPitch::Fixed);
-    m_prevFont.SetCharset(ANSI_CHARSET);
+    m_prevFont.SetCharset(TFontCharset::Ansi);
     m_font.SetName(QStringLiteral("Courier"));
     m_font.OnChange = [this] { FontChanged(); };
     TConsole::ResizeBuffer();

@@ -5,6 +5,7 @@
 #include "ConsoleWindow.h"
 #include "TextStream.h"
 #include "common/Exceptions.h"
+#include "format/DisplayCodes.h"
 
 #include <QtCore/qnamespace.h>
 
@@ -12,9 +13,9 @@
 
 namespace {
 
-constexpr char BS = 0x08;
-constexpr char LF = 0x0A;
-constexpr char CR = 0x0D;
+using DisplayCode::BS;
+using DisplayCode::CR;
+using DisplayCode::LF;
 constexpr char CtrlC = 0x03;
 constexpr char CtrlZ = 0x1A;
 

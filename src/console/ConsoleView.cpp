@@ -16,7 +16,7 @@
 bool TConsole::FixedPitchAccepted(const TextMetrics& metrics) const
 {
     const bool knownFamily = (metrics.pitchAndFamily & 0x30) != 0;
-    const bool variablePitch = (metrics.pitchAndFamily & TMPF_VARIABLE_PITCH) != 0;
+    const bool variablePitch = (metrics.pitchAndFamily & VariablePitchBit) != 0;
     return knownFamily && !variablePitch;
 }
 

@@ -60,7 +60,7 @@ void TFont::SetPitch(TFontPitch pitch)
     SetDescription(description);
 }
 
-void TFont::SetCharset(std::uint8_t charset)
+void TFont::SetCharset(TFontCharset charset)
 {
     FontDescription description = m_description;
     description.charset = charset;

@@ -14,9 +14,9 @@ Q_DECLARE_OPERATORS_FOR_FLAGS(TFontStyles)
 
 enum class TFontPitch : std::uint8_t { Default, Fixed, Variable };
 
-constexpr std::uint8_t ANSI_CHARSET = 0;
-constexpr std::uint8_t DEFAULT_CHARSET = 1;
-constexpr std::uint8_t OEM_CHARSET = 255;
+// A font's character set, by the numbers fonts have for them: OEM is the PC
+// text screen's (code page 437).
+enum class TFontCharset : std::uint8_t { Ansi = 0, Default = 1, Oem = 255 };
 
 // What the platform font resource stands for. Colour plays no part: two fonts
 // that differ only in colour share one resource.
@@ -25,7 +25,7 @@ struct FontDescription {
     int height = 0; // pixels
     TFontStyles style;
     TFontPitch pitch = TFontPitch::Default;
-    std::uint8_t charset = DEFAULT_CHARSET;
+    TFontCharset charset = TFontCharset::Default;
 
     bool operator==(const FontDescription&) const = default;
 };
@@ -52,8 +52,8 @@ public:
     void SetStyle(TFontStyles style);
     TFontPitch Pitch() const { return m_description.pitch; }
     void SetPitch(TFontPitch pitch);
-    std::uint8_t Charset() const { return m_description.charset; }
-    void SetCharset(std::uint8_t charset);
+    TFontCharset Charset() const { return m_description.charset; }
+    void SetCharset(TFontCharset charset);
     // The foreground colour; writing an unchanged value notifies nobody.
     TColor Color() const { return m_color; }
     void SetColor(TColor color);

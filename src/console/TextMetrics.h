@@ -19,12 +19,21 @@ struct TextMetrics {
     std::uint8_t pitchAndFamily = 0;
 };
 
-constexpr std::uint8_t FF_ROMAN = 0x10;
-constexpr std::uint8_t FF_SWISS = 0x20;
-constexpr std::uint8_t FF_MODERN = 0x30;
-constexpr std::uint8_t FF_SCRIPT = 0x40;
-constexpr std::uint8_t FF_DECORATIVE = 0x50;
-constexpr std::uint8_t TMPF_VARIABLE_PITCH = 0x01;
+// The family part of the pitch-and-family byte.
+enum class TFontFamily : std::uint8_t {
+    Unspecified = 0x00,
+    Roman = 0x10,
+    Swiss = 0x20,
+    Modern = 0x30,
+    Script = 0x40,
+    Decorative = 0x50
+};
+constexpr std::uint8_t VariablePitchBit = 0x01;
+
+constexpr std::uint8_t PitchAndFamily(TFontFamily family, bool variablePitch = false)
+{
+    return static_cast<std::uint8_t>(static_cast<std::uint8_t>(family) | (variablePitch ? VariablePitchBit : 0));
+}
 
 // Measures fonts on the screen. The console family asks it instead of the
 // platform, so the grid and its attributes work without a display.
@@ -46,7 +55,7 @@ public:
         metrics.descent = 4;
         metrics.aveCharWidth = 9;
         metrics.maxCharWidth = 9;
-        metrics.pitchAndFamily = FF_MODERN;
+        metrics.pitchAndFamily = PitchAndFamily(TFontFamily::Modern);
         return metrics;
     }
 };

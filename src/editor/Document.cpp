@@ -17,6 +17,8 @@ QString Document::Name() const
     return saveTarget.isEmpty() ? QObject::tr("Untitled") : QFileInfo(saveTarget).fileName();
 }
 
+QString Document::Folder() const { return saveTarget.isEmpty() ? QString() : QFileInfo(saveTarget).absolutePath(); }
+
 FileStamp FileStamp::Of(const QString& fileName)
 {
     const QFileInfo file(fileName);

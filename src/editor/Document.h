@@ -27,6 +27,9 @@ public:
     QByteArray Bytes() const;
     // The file name, or "Untitled".
     QString Name() const;
+    // The folder of the file, where its images are looked up; empty until
+    // the document has one.
+    QString Folder() const;
 
     QString saveTarget; // empty until opened from or saved to a file
     FileStamp savedStamp;

@@ -28,13 +28,11 @@ QFont PcScreenFont(const QString& face, int pixels)
     font.SetName(face);
     font.SetHeight(pixels);
     font.SetPitch(TFontPitch::Fixed);
-    font.SetCharset(OEM_CHARSET);
+    font.SetCharset(TFontCharset::Oem);
     return PlatformFont(font);
 }
 
 namespace {
-
-QColor PaletteColour(int digit) { return ToQColor(Palette[digit]); }
 
 QLabel* ColouredLabel(const QString& caption, const QColor& background, const QColor& text, QWidget* parent)
 {

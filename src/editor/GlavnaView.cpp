@@ -156,8 +156,7 @@ void TGlavna::RefreshLivePreview()
 // text included; problems in its other files name them.
 void TGlavna::RefreshProblems()
 {
-    const QString folder
-        = m_tabs->Current().saveTarget.isEmpty() ? QString() : QFileInfo(m_tabs->Current().saveTarget).absolutePath();
+    const QString folder = m_tabs->Current().Folder();
     const QByteArray bytes = m_form.Editor->Bytes();
     std::vector<Problem> problems;
     if (!m_tabs->Current().saveTarget.isEmpty() && IsConfiguration(*m_form.Editor)) {
@@ -370,9 +369,8 @@ void TGlavna::BootVm1Click()
             files.SetText(text.key(), text.value());
         m_vm->BootConfiguration(files, tr("Glimra: %1").arg(QFileInfo(config).fileName()));
     } else {
-        const QString folder = target.isEmpty() ? QString() : QFileInfo(target).absolutePath();
-        const QString name = target.isEmpty() ? tr("Untitled") : QFileInfo(target).fileName();
-        m_vm->BootDocument(m_form.Editor->Bytes(), folder, tr("Glimra: %1").arg(name));
+        m_vm->BootDocument(
+            m_form.Editor->Bytes(), m_tabs->Current().Folder(), tr("Glimra: %1").arg(m_tabs->Current().Name()));
     }
     statusBar()->showMessage(tr("Building the boot image..."), 5000);
 }

@@ -8,8 +8,6 @@
 
 namespace {
 
-QColor PaletteColour(int digit) { return ToQColor(Palette[digit]); }
-
 QPixmap Screen(int size)
 {
     QPixmap pixmap(size, size);

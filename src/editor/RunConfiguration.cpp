@@ -14,13 +14,10 @@
 
 RunConfigurationWindow::RunConfigurationWindow(QWidget* parent)
     : QWidget(parent, Qt::Window)
-    , m_console(m_measurer)
 {
     setObjectName(QStringLiteral("RunConfiguration"));
     setAttribute(Qt::WA_QuitOnClose, false);
     setWindowTitle(tr("Run Configuration"));
-    LoadPreviewConsole(m_console);
-    SetPreviewFont(m_console.Font());
     m_console.RemeasureFont();
     m_screen = Named(new ConsoleWidget(m_console, this), "Screen");
     // The whole 80 x 25 screen and nothing more: it never scrolls.

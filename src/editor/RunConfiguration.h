@@ -2,6 +2,7 @@
 
 #include "console/ColorConsole.h"
 #include "console/qt/QtFonts.h"
+#include "preview/PreviewConsole.h"
 #include "sim/LoaderSim.h"
 
 #include <QHash>
@@ -52,8 +53,8 @@ private:
     void ToggleBlink();
     void Tick();
 
-    QtFontMeasurer m_measurer;
-    TColorConsole m_console;
+    PreviewScreen<QtFontMeasurer> m_preview;
+    TColorConsole& m_console = m_preview.console;
     ConsoleWidget* m_screen = nullptr;
     QLabel* m_note = nullptr;
     QCheckBox* m_blankStart = nullptr;

@@ -11,8 +11,6 @@
 
 namespace {
 
-QColor PaletteColour(int digit) { return ToQColor(Palette[digit]); }
-
 const QColor Quiet(0x80, 0x80, 0x80);
 const QColor PastTheScreen(0xC0, 0x30, 0x30);
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "format/DisplayCodes.h"
+
 #include "format/ByteReader.h"
 
 #include <QSyntaxHighlighter>
@@ -25,7 +27,7 @@ public:
     // (keywords bold, comments dimmed).
     void SetConfiguration(bool configuration);
 
-    static constexpr int ScreenColumns = 80;
+    static constexpr int ScreenColumns = TextScreen::Columns;
 
 protected:
     void highlightBlock(const QString& text) override;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string_view>
+
 // The control bytes of a display file that this program writes or recognises.
 // Every other byte is text.
 namespace DisplayCode {
@@ -13,7 +15,18 @@ constexpr char ImageReference = 0x18;
 // Returns from graphics to text mode.
 constexpr char GraphicsOff = 0x19;
 
+constexpr char BS = 0x08;
 constexpr char CR = 0x0D;
 constexpr char LF = 0x0A;
+
+}
+
+// The loader's text screen, which a display file is drawn on.
+namespace TextScreen {
+
+constexpr int Columns = 80;
+constexpr int Rows = 25;
+// What the loader prints when it waits for a command line.
+constexpr std::string_view Prompt = "boot: ";
 
 }

@@ -12,8 +12,8 @@
 
 namespace {
 
-constexpr int ScreenColumns = 80;
-constexpr int ScreenRows = 25;
+constexpr int ScreenColumns = TextScreen::Columns;
+constexpr int ScreenRows = TextScreen::Rows;
 constexpr qsizetype Lss16HeaderSize = 4 + 2 + 2 + 16 * 3;
 // Larger than any screen's LSS16 image (640 x 480 at 4 bits is 150 KiB).
 constexpr qint64 ImageLimit = 4 << 20;

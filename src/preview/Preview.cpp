@@ -132,7 +132,7 @@ void TPreviewFR::ShowAndRefresh()
     raise();
     activateWindow();
     m_console.Font().SetName(QStringLiteral("Terminal"));
-    m_console.Font().SetCharset(OEM_CHARSET);
+    m_console.Font().SetCharset(TFontCharset::Oem);
     // The window fits the whole 80 x 25 screen in the font it has now.
     m_form.LayOut(*this);
     m_form.Button1->click();

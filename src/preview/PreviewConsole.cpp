@@ -11,7 +11,7 @@ void LoadPreviewConsole(TColorConsole& console)
     stored.SetName(QStringLiteral("Courier"));
     stored.SetHeight(13);
     stored.SetPitch(TFontPitch::Fixed);
-    stored.SetCharset(ANSI_CHARSET);
+    stored.SetCharset(TFontCharset::Ansi);
     stored.SetColor(console.Font().Color());
     stored.SetBkColor(clBlack);
     console.SetFont(stored);
@@ -21,7 +21,7 @@ void LoadPreviewConsole(TColorConsole& console)
 void SetPreviewFont(TFixedFont& font)
 {
     font.SetName(QStringLiteral("Terminal"));
-    font.SetCharset(OEM_CHARSET);
+    font.SetCharset(TFontCharset::Oem);
     font.SetHeight(VgaCellHeight);
     font.SetBkColor(Palette[DefaultBackgroundDigit]);
     font.SetColor(Palette[DefaultForegroundDigit]);

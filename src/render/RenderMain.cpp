@@ -120,10 +120,8 @@ QByteArray VmOutput(const RenderArguments& arguments, const VmScreen& vm)
 
 QByteArray Render(const RenderArguments& arguments, const QByteArray& bytes)
 {
-    QtFontMeasurer measurer(arguments.dots);
-    TColorConsole console(measurer);
-    LoadPreviewConsole(console);
-    SetPreviewFont(console.Font());
+    PreviewScreen<QtFontMeasurer> preview(arguments.dots);
+    TColorConsole& console = preview.console;
     QByteArray serial;
     if (arguments.Boot()) {
         serial = RenderBootScreen(console, bytes, { .prompt = arguments.prompt });
@@ -213,10 +211,8 @@ int RenderConfiguration(const RenderArguments& arguments)
     }
     QString error;
     const std::vector<LoaderInput> keys = *ParseLoaderKeys(arguments.keys, error);
-    QtFontMeasurer measurer(arguments.dots);
-    TColorConsole console(measurer);
-    LoadPreviewConsole(console);
-    SetPreviewFont(console.Font());
+    PreviewScreen<QtFontMeasurer> preview(arguments.dots);
+    TColorConsole& console = preview.console;
     LoaderSim loader(console, files,
         arguments.start == RenderArguments::Start::Blank ? LoaderSim::Start::Blank : LoaderSim::Start::Banner);
     for (const LoaderInput& key : keys)

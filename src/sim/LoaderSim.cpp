@@ -3,6 +3,7 @@
 #include "boot/BootRendering.h"
 #include "config/ConfigSyntax.h"
 #include "console/ColorConsole.h"
+#include "format/DisplayCodes.h"
 
 #include <array>
 
@@ -14,8 +15,8 @@ constexpr std::string_view BannerScreen = "SeaBIOS (version 1.16.2-debian-1.16.2
                                           "Booting from DVD/CD...\n"
                                           "\n"
                                           "ISOLINUX 6.04 20200816 ETCD Copyright (C) 1994-2015 H. Peter Anvin et al\n";
-constexpr std::string_view Prompt = "boot: ";
-constexpr int Width = 80;
+using TextScreen::Prompt;
+constexpr int Width = TextScreen::Columns;
 
 // Keys beyond the byte range, as the loader's key reader numbers them apart.
 enum : int { KeyDelete = 0x100, KeyUp, KeyDown, KeyLeft, KeyRight, KeyHome, KeyEnd };

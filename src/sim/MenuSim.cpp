@@ -2,11 +2,10 @@
 
 #include "config/ConfigSyntax.h"
 #include "console/ColorConsole.h"
+#include "format/DisplayCodes.h"
 
 namespace {
 
-constexpr int ScreenColumns = 80;
-constexpr int ScreenRows = 25;
 constexpr int LineLimit = 1024; // the module's command-line buffer
 constexpr long long Tick = 1000; // the countdown's step
 
@@ -99,7 +98,7 @@ MenuSim::MenuSim(TColorConsole& console, const BootFiles& files, QByteArray fold
 
 int MenuSim::Param(MenuParam param) const
 {
-    return ScreenParams(Current(), ScreenColumns, ScreenRows)[static_cast<std::size_t>(param)];
+    return ScreenParams(Current(), TextScreen::Columns, TextScreen::Rows)[static_cast<std::size_t>(param)];
 }
 
 void MenuSim::Start()

@@ -1,4 +1,5 @@
 #include "HeadlessVm.h"
+#include "format/DisplayCodes.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,7 +17,7 @@ namespace {
 
 constexpr qint64 VgaTextAddress = 0xB8000;
 constexpr qint64 BiosCursorAddress = 0x450;
-constexpr std::string_view Prompt = "boot: ";
+using TextScreen::Prompt;
 
 QByteArray ReadAll(const QString& path)
 {

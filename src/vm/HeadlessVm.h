@@ -1,5 +1,7 @@
 #pragma once
 
+#include "format/DisplayCodes.h"
+
 #include "Machine.h"
 #include "VmTools.h"
 
@@ -16,8 +18,8 @@ class Qmp;
 // attribute byte per cell, 80 x 25), the BIOS cursor, the whole serial log
 // and, when asked for, QEMU's picture of the screen as PNG.
 struct VmScreen {
-    static constexpr int Cols = 80;
-    static constexpr int Rows = 25;
+    static constexpr int Cols = TextScreen::Columns;
+    static constexpr int Rows = TextScreen::Rows;
     QByteArray text;
     int cursorColumn = 0;
     int cursorRow = 0;

@@ -220,7 +220,7 @@ TEST_F(ColorConsoleTest, FaceChangesGrowTheCellSizeChangesResetIt)
     wide.ascent = 13;
     wide.aveCharWidth = 10;
     wide.maxCharWidth = 10;
-    wide.pitchAndFamily = FF_MODERN;
+    wide.pitchAndFamily = PitchAndFamily(TFontFamily::Modern);
     measurer.overrides["Wide"] = wide;
     console.Font().SetName("Wide");
     EXPECT_EQ(console.CellSize(), (CellPair { 10, 16 })); // width grows, height keeps the larger

@@ -27,13 +27,7 @@ void RequireSoundScreen(const TColorConsole& console)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    static FakeMeasurer measurer;
-    static TColorConsole* console = [] {
-        auto* created = new TColorConsole(measurer);
-        LoadPreviewConsole(*created);
-        SetPreviewFont(created->Font());
-        return created;
-    }();
+    static TColorConsole* console = &(new PreviewScreen<FakeMeasurer>)->console;
 
     const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     RenderBootScreen(*console, bytes, { .prompt = size % 2 == 0 });

@@ -29,10 +29,8 @@ TEST(Corpus, EveryFileRendersWithConsistentAttributes)
 {
     const QStringList files = Corpus().entryList(QDir::Files);
     REQUIRE_SHARED(!files.isEmpty(), Corpus().path().toStdString());
-    QtFontMeasurer measurer;
-    TColorConsole console(measurer);
-    LoadPreviewConsole(console);
-    SetPreviewFont(console.Font());
+    PreviewScreen<QtFontMeasurer> preview;
+    TColorConsole& console = preview.console;
     int rendered = 0;
     for (const QString& name : files) {
         const QByteArray bytes = Read(name);
@@ -50,10 +48,8 @@ TEST(Corpus, KnoppixHelpScreenShowsItsTitleBar)
 {
     const QByteArray bytes = Read(QStringLiteral("knoppix761__f2"));
     REQUIRE_SHARED(!bytes.isEmpty(), Corpus().filePath("knoppix761__f2").toStdString());
-    QtFontMeasurer measurer;
-    TColorConsole console(measurer);
-    LoadPreviewConsole(console);
-    SetPreviewFont(console.Font());
+    PreviewScreen<QtFontMeasurer> preview;
+    TColorConsole& console = preview.console;
     ConsoleSink sink(console);
     RenderDisplayFile(console, DisplayFile::NormaliseLineBreaks(bytes), sink);
     const ScreenSnapshot screen = ScreenSnapshot::Of(console);

@@ -28,7 +28,7 @@ TEST(PreviewWindow, StartsHiddenInThePcFontLightGreyOnBlack)
     EXPECT_EQ(preview.windowTitle(), "Preview");
     const TFixedFont& font = preview.Console().Font();
     EXPECT_EQ(font.Name(), "Terminal");
-    EXPECT_EQ(font.Charset(), OEM_CHARSET);
+    EXPECT_EQ(font.Charset(), TFontCharset::Oem);
     EXPECT_EQ(font.Height(), 16) << "the VGA text mode's cell";
     EXPECT_EQ(font.Color(), 0x00AAAAAAu);
     EXPECT_EQ(font.BkColor(), 0u);

@@ -24,12 +24,6 @@ namespace {
 
 class RenderingTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        LoadPreviewConsole(console);
-        SetPreviewFont(console.Font());
-    }
-
     ScreenSnapshot Render(const QByteArray& text)
     {
         ConsoleSink sink(console);
@@ -40,8 +34,8 @@ protected:
 
     static std::string Row(const ScreenSnapshot& screen, int row) { return Trimmed(screen.bytes[row]); }
 
-    FakeMeasurer measurer;
-    TColorConsole console { measurer };
+    PreviewScreen<FakeMeasurer> preview;
+    TColorConsole& console = preview.console;
 };
 
 struct Cell {

@@ -20,7 +20,7 @@ public:
         metrics.descent = 3 * scale;
         metrics.aveCharWidth = 8 * scale;
         metrics.maxCharWidth = 8 * scale;
-        metrics.pitchAndFamily = FF_MODERN;
+        metrics.pitchAndFamily = PitchAndFamily(TFontFamily::Modern);
         if (auto found = overrides.find(font.Name()); found != overrides.end())
             metrics = found->second;
         return metrics;
@@ -39,7 +39,7 @@ public:
         metrics.aveCharWidth = 8;
         metrics.maxCharWidth = 8;
         metrics.overhang = 3;
-        metrics.pitchAndFamily = FF_MODERN;
+        metrics.pitchAndFamily = PitchAndFamily(TFontFamily::Modern);
         return metrics;
     }
 
@@ -51,7 +51,7 @@ public:
         metrics.descent = 3;
         metrics.aveCharWidth = 6;
         metrics.maxCharWidth = 14;
-        metrics.pitchAndFamily = FF_SWISS | TMPF_VARIABLE_PITCH;
+        metrics.pitchAndFamily = PitchAndFamily(TFontFamily::Swiss, true);
         return metrics;
     }
 };

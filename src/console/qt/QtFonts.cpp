@@ -28,17 +28,17 @@ const QString& PcScreenFamily()
     return family;
 }
 
-std::uint8_t FamilyOf(QFont::StyleHint hint)
+TFontFamily FamilyOf(QFont::StyleHint hint)
 {
     switch (hint) {
-    case QFont::Serif: return FF_ROMAN;
-    case QFont::SansSerif: return FF_SWISS;
+    case QFont::Serif: return TFontFamily::Roman;
+    case QFont::SansSerif: return TFontFamily::Swiss;
     case QFont::TypeWriter:
-    case QFont::Monospace: return FF_MODERN;
-    case QFont::Cursive: return FF_SCRIPT;
+    case QFont::Monospace: return TFontFamily::Modern;
+    case QFont::Cursive: return TFontFamily::Script;
     case QFont::Decorative:
-    case QFont::Fantasy: return FF_DECORATIVE;
-    default: return 0;
+    case QFont::Fantasy: return TFontFamily::Decorative;
+    default: return TFontFamily::Unspecified;
     }
 }
 
@@ -91,7 +91,7 @@ QColor ResolveColour(TColor colour, const QPalette& palette)
 size_t qHash(const FontDescription& description, size_t seed)
 {
     return qHashMulti(seed, description.name, description.height, description.style.toInt(),
-        static_cast<int>(description.pitch), description.charset);
+        static_cast<int>(description.pitch), static_cast<int>(description.charset));
 }
 
 TextMetrics QtFontMeasurer::Measure(const TFont& font) const
@@ -116,7 +116,8 @@ TextMetrics QtFontMeasurer::Measure(const TFont& font) const
     result.height = result.ascent + result.descent;
     result.externalLeading = std::max(0, metrics.leading());
     result.aveCharWidth = fixedPitch ? metrics.horizontalAdvance(QLatin1Char('0')) : metrics.averageCharWidth();
-    result.pitchAndFamily = fixedPitch ? FF_MODERN : (TMPF_VARIABLE_PITCH | FamilyOf(platform.styleHint()));
+    result.pitchAndFamily
+        = fixedPitch ? PitchAndFamily(TFontFamily::Modern) : PitchAndFamily(FamilyOf(platform.styleHint()), true);
     m_measured.insert(font.Handle(), result);
     return result;
 }

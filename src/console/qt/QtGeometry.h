@@ -2,6 +2,7 @@
 
 #include "console/ConsoleTypes.h"
 #include "format/Colour.h"
+#include "format/Palette.h"
 
 #include <QColor>
 #include <QRect>
@@ -19,3 +20,6 @@ inline PixelRect ToPixelRect(const QRect& rect)
 
 // An explicit colour value (0x00BBGGRR) as a QColor.
 inline QColor ToQColor(TColor colour) { return QColor(RedOf(colour), GreenOf(colour), BlueOf(colour)); }
+
+// The VGA colour of a colour digit 0-15.
+inline QColor PaletteColour(int digit) { return ToQColor(Palette[digit]); }

@@ -40,7 +40,7 @@ bool Masked(const TColorConsole& console, int column, int row)
 
 }
 
-TEST(BootImage, PaintsWhatQemuShowedOfTheRealScreen)
+TEST(BootPainting, PaintsWhatQemuShowedOfTheRealScreen)
 {
     REQUIRE_SHARED(HasVgaFace(), "the VGA font (Debian's fonts-pc)");
     const QStringList files = { "probes/bright_bg.msg", "probes/clear_colour.msg", "probes/so_table.msg",
