@@ -4,6 +4,7 @@
 
 #include <QComboBox>
 #include <QDockWidget>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextBlock>
@@ -145,6 +146,19 @@ TEST_F(ViewTest, F1OpensTheFormatGuide)
     EXPECT_TRUE(guide->isVisible());
     EXPECT_TRUE(Find<QTextBrowser>(*guide, "GuideText")->toPlainText().contains("colour-digit"));
     EXPECT_EQ(Find<QAction>(glavna, "FormatGuide1")->shortcut(), QKeySequence(Qt::Key_F1));
+    // Every shortcut of the window is in the guide's table, with its name.
+    const QString text = Find<QTextBrowser>(*guide, "GuideText")->toPlainText();
+    int listed = 0;
+    for (const QAction* action : glavna.findChildren<QAction*>()) {
+        for (const QKeySequence& keys : action->shortcuts()) {
+            const QString line = keys.toString(QKeySequence::NativeText);
+            EXPECT_TRUE(text.contains(QRegularExpression(QRegularExpression::escape(line) + "[\\s,]")))
+                << line.toStdString();
+            ++listed;
+        }
+    }
+    EXPECT_GE(listed, 20);
+    EXPECT_TRUE(text.contains(QRegularExpression("F9\\s+Boot in Virtual Machine"))) << text.toStdString();
     guide->close();
 }
 
