@@ -2,27 +2,50 @@
 
 #include <QAction>
 #include <QFile>
+#include <QMenu>
+#include <QMenuBar>
 #include <QRegularExpression>
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
-QString FormatGuide::ShortcutRows(const QList<QAction*>& actions)
+#include <functional>
+
+QList<QAction*> FormatGuide::ActionsOf(const QWidget& window)
 {
-    QString rows;
+    QList<QAction*> ordered;
+    const std::function<void(const QList<QAction*>&)> walk = [&](const QList<QAction*>& actions) {
+        for (QAction* action : actions) {
+            if (action->menu())
+                walk(action->menu()->actions());
+            else if (!ordered.contains(action))
+                ordered << action;
+        }
+    };
+    for (const QMenuBar* bar : window.findChildren<QMenuBar*>())
+        walk(bar->actions());
+    for (QAction* action : window.findChildren<QAction*>()) {
+        if (!ordered.contains(action))
+            ordered << action;
+    }
+    return ordered;
+}
+
+std::vector<FormatGuide::Shortcut> FormatGuide::Shortcuts(const QList<QAction*>& actions)
+{
+    std::vector<Shortcut> shortcuts;
     for (const QAction* action : actions) {
         QStringList keys;
         for (const QKeySequence& shortcut : action->shortcuts())
-            keys << shortcut.toString(QKeySequence::NativeText).toHtmlEscaped();
+            keys << shortcut.toString(QKeySequence::NativeText);
         if (keys.isEmpty())
             continue;
         QString name = action->text();
         name.remove(QRegularExpression(QStringLiteral("&(?!&)"))).replace(QStringLiteral("&&"), QStringLiteral("&"));
         if (name.endsWith(QStringLiteral("...")))
             name.chop(3);
-        rows += QStringLiteral("<tr><td>%1</td><td>%2</td></tr>\n")
-                    .arg(keys.join(QStringLiteral(", ")), name.toHtmlEscaped());
+        shortcuts.push_back({ keys, name });
     }
-    return rows;
+    return shortcuts;
 }
 
 FormatGuide::FormatGuide(const QList<QAction*>& actions, QWidget* parent)
@@ -35,8 +58,11 @@ FormatGuide::FormatGuide(const QList<QAction*>& actions, QWidget* parent)
     text->setOpenExternalLinks(false);
     QFile guide(QStringLiteral(":/guide/format-guide.html"));
     guide.open(QIODevice::ReadOnly);
-    text->setHtml(
-        QString::fromUtf8(guide.readAll()).replace(QStringLiteral("<!-- shortcuts -->"), ShortcutRows(actions)));
+    QString rows;
+    for (const Shortcut& shortcut : Shortcuts(actions))
+        rows += QStringLiteral("<tr><td>%1</td><td>%2</td></tr>\n")
+                    .arg(shortcut.keys.join(QStringLiteral(", ")).toHtmlEscaped(), shortcut.name.toHtmlEscaped());
+    text->setHtml(QString::fromUtf8(guide.readAll()).replace(QStringLiteral("<!-- shortcuts -->"), rows));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(text);

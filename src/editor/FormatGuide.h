@@ -2,6 +2,9 @@
 
 #include <QDialog>
 #include <QList>
+#include <QStringList>
+
+#include <vector>
 
 class QAction;
 
@@ -15,6 +18,12 @@ class FormatGuide : public QDialog {
 public:
     FormatGuide(const QList<QAction*>& actions, QWidget* parent = nullptr);
 
-    // One table row for each action with a shortcut: its keys, its name.
-    static QString ShortcutRows(const QList<QAction*>& actions);
+    struct Shortcut {
+        QStringList keys; // as the desktop writes them
+        QString name; // the action's, without its accelerator
+    };
+    // The window's actions: its menus' in menu order, then the others.
+    static QList<QAction*> ActionsOf(const QWidget& window);
+    // Each action with a shortcut, in the order given.
+    static std::vector<Shortcut> Shortcuts(const QList<QAction*>& actions);
 };

@@ -240,7 +240,7 @@ void TGlavna::ShowAsciiByte()
 void TGlavna::FormatGuide1Click()
 {
     if (!m_guide)
-        m_guide = new FormatGuide(findChildren<QAction*>(), this);
+        m_guide = new FormatGuide(FormatGuide::ActionsOf(*this), this);
     m_guide->show();
     m_guide->raise();
     m_guide->activateWindow();

@@ -5,6 +5,7 @@
 #include "Glavna.h"
 #include "NARH.h"
 #include "ProgramIcon.h"
+#include "ProgramOptions.h"
 #include "preview/Preview.h"
 
 #include <QApplication>
@@ -24,8 +25,7 @@ CommandLine Parse(int argc, char* argv[])
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("An editor for the display files of SYSLINUX and ISOLINUX."));
-    parser.addHelpOption();
-    parser.addVersionOption();
+    parser.addOptions(GlimraOptions());
     parser.addPositionalArgument(QStringLiteral("file"),
         QStringLiteral("A display file, or a boot configuration, to open."), QStringLiteral("[FILE]"));
     QStringList arguments;

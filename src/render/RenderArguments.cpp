@@ -62,50 +62,62 @@ std::optional<Value> ValueOf(const QString& word, std::initializer_list<std::pai
 
 }
 
+RenderOptions::RenderOptions()
+    : help({ "h", "help" }, QStringLiteral("Shows this help."))
+    , version(QStringLiteral("version"), QStringLiteral("Shows the version."))
+    , mode(QStringLiteral("mode"),
+          QStringLiteral("preview: as the editor's preview draws it; boot: as the boot loader does; vm: the real "
+                         "loader, booted in QEMU (the whole screen, firmware lines included, unless --clear)."),
+          QStringLiteral("preview|boot|vm"), QStringLiteral("preview"))
+    , format(QStringLiteral("format"),
+          QStringLiteral("json, ansi (colour text), png (720 x 400; never to a terminal) or serial (boot and vm "
+                         "modes: the text the loader sends to its serial port)."),
+          QStringLiteral("json|ansi|png|serial"), QStringLiteral("json"))
+    , prompt(QStringLiteral("prompt"), QStringLiteral("Draws the loader's boot: prompt after the file."))
+    , blink(QStringLiteral("blink"),
+          QStringLiteral("Backgrounds 8-f: blinking text on the dark background (on) or bright (bright)."),
+          QStringLiteral("on|bright"), QStringLiteral("on"))
+    , font(QStringLiteral("font"), QStringLiteral("The VGA font's 9-dot or 8-dot cells."), QStringLiteral("vga9|vga8"),
+          QStringLiteral("vga9"))
+    , output(QStringLiteral("output"), QStringLiteral("Writes to FILE."), QStringLiteral("FILE"))
+    , outputDir(QStringLiteral("output-dir"),
+          QStringLiteral("Writes DIR/NAME.EXT for each file (EXT json, ans, png or txt)."), QStringLiteral("DIR"))
+    , check(QStringLiteral("check"),
+          QStringLiteral("Reports the files' problems, one per line (or with --format json, a JSON array); a boot "
+                         "configuration is checked with every file it names. Exit status 1 when there is an error "
+                         "or a warning."))
+    , clear(QStringLiteral("clear"), QStringLiteral("Puts one 0x0C in front of each file."))
+    , timeout(QStringLiteral("timeout"), QStringLiteral("vm mode: gives up after this many seconds."),
+          QStringLiteral("SECONDS"), QStringLiteral("30"))
+    , config(QStringLiteral("config"),
+          QStringLiteral("Plays the boot configuration FILE (isolinux.cfg ...) as the loader does, in boot mode."),
+          QStringLiteral("FILE"))
+    , keys(QStringLiteral("keys"),
+          QStringLiteral("With --config: keys pressed at the loader, space-separated: QEMU key names (f1, ret, tab, "
+                         "ctrl-u ...), \"typed text\", sleep:MS, timeout."),
+          QStringLiteral("KEYS"))
+    , start(QStringLiteral("start"),
+          QStringLiteral("With --config: the screen the loader starts on, the firmware's and banner's (banner) or "
+                         "an empty one (blank)."),
+          QStringLiteral("banner|blank"), QStringLiteral("banner"))
+{
+}
+
+QList<QCommandLineOption> RenderOptions::All() const
+{
+    return { help, version, mode, format, prompt, blink, font, output, outputDir, check, clear, timeout, config, keys,
+        start };
+}
+
 ParsedLine ParseRenderLine(int argc, char* argv[])
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Renders SYSLINUX display files without a display."));
-    const QCommandLineOption help({ "h", "help" }, QStringLiteral("Shows this help."));
-    const QCommandLineOption version(QStringLiteral("version"), QStringLiteral("Shows the version."));
-    const QCommandLineOption mode(QStringLiteral("mode"),
-        QStringLiteral("preview: as the editor's preview draws it; boot: as the boot loader does; vm: the real "
-                       "loader, booted in QEMU (the whole screen, firmware lines included, unless --clear)."),
-        QStringLiteral("preview|boot|vm"), QStringLiteral("preview"));
-    const QCommandLineOption format(QStringLiteral("format"),
-        QStringLiteral("json, ansi (colour text), png (720 x 400) or serial (boot mode: the serial port's text)."),
-        QStringLiteral("json|ansi|png|serial"), QStringLiteral("json"));
-    const QCommandLineOption prompt(
-        QStringLiteral("prompt"), QStringLiteral("Draws the loader's boot: prompt after the file."));
-    const QCommandLineOption blink(QStringLiteral("blink"),
-        QStringLiteral("Backgrounds 8-f: blinking text on the dark background (on) or bright (bright)."),
-        QStringLiteral("on|bright"), QStringLiteral("on"));
-    const QCommandLineOption font(QStringLiteral("font"), QStringLiteral("The VGA font's 9-dot or 8-dot cells."),
-        QStringLiteral("vga9|vga8"), QStringLiteral("vga9"));
-    const QCommandLineOption output(
-        QStringLiteral("output"), QStringLiteral("Writes to FILE."), QStringLiteral("FILE"));
-    const QCommandLineOption outputDir(QStringLiteral("output-dir"),
-        QStringLiteral("Writes DIR/NAME.EXT for each file (EXT json, ans, png or txt)."), QStringLiteral("DIR"));
-    const QCommandLineOption check(QStringLiteral("check"),
-        QStringLiteral("Reports the files' problems, one per line (or with --format json, a JSON array); exit "
-                       "status 1 when there is an error or a warning."));
-    const QCommandLineOption clear(QStringLiteral("clear"), QStringLiteral("Puts one 0x0C in front of each file."));
-    const QCommandLineOption timeout(QStringLiteral("timeout"),
-        QStringLiteral("vm mode: gives up after this many seconds (30)."), QStringLiteral("SECONDS"),
-        QStringLiteral("30"));
-    const QCommandLineOption config(QStringLiteral("config"),
-        QStringLiteral("Plays the boot configuration FILE (isolinux.cfg ...) as the loader does, in boot mode."),
-        QStringLiteral("FILE"));
-    const QCommandLineOption keys(QStringLiteral("keys"),
-        QStringLiteral("With --config: keys pressed at the loader, space-separated: QEMU key names (f1, ret, tab, "
-                       "ctrl-u ...), \"typed text\", sleep:MS, timeout."),
-        QStringLiteral("KEYS"));
-    const QCommandLineOption start(QStringLiteral("start"),
-        QStringLiteral("With --config: the screen the loader starts on, the firmware's and banner's (banner) or "
-                       "an empty one (blank)."),
-        QStringLiteral("banner|blank"), QStringLiteral("banner"));
-    const QList<QCommandLineOption> options = { help, version, mode, format, prompt, blink, font, output, outputDir,
-        check, clear, timeout, config, keys, start };
+    const RenderOptions table;
+    const auto& [help, version, mode, format, prompt, blink, font, output, outputDir, check, clear, timeout, config,
+        keys, start]
+        = table;
+    const QList<QCommandLineOption> options = table.All();
     parser.addOptions(options);
     parser.addPositionalArgument(QStringLiteral("FILE"),
         QStringLiteral("Display files; - reads standard input; -- ends the options."), "FILE...");

@@ -3,6 +3,7 @@
 #include "console/qt/QtFonts.h"
 
 #include <QByteArrayList>
+#include <QCommandLineOption>
 #include <QString>
 
 // glimra-render's command line, read into values: what to render, how, and
@@ -34,6 +35,15 @@ struct RenderArguments {
     bool Vm() const { return mode == Mode::Vm; }
     // Blinking shows only in boot mode; the preview shows digits 8-f bright.
     bool Blinks() const { return Boot() && blink; }
+};
+
+// The options, in the order that --help and the manual page list them.
+struct RenderOptions {
+    RenderOptions();
+    QList<QCommandLineOption> All() const;
+
+    QCommandLineOption help, version, mode, format, prompt, blink, font, output, outputDir, check, clear, timeout,
+        config, keys, start;
 };
 
 struct ParsedLine {

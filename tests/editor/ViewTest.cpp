@@ -1,6 +1,8 @@
 #include "EditorFixture.h"
 #include "console/qt/ConsoleWidget.h"
 #include "editor/FormatGuide.h"
+#include "editor/ProgramOptions.h"
+#include "render/RenderArguments.h"
 
 #include <QComboBox>
 #include <QDockWidget>
@@ -136,6 +138,35 @@ TEST_F(ViewTest, CaretLabelsFollowEveryMoveAndInsertAsciiShowsItsByte)
     EXPECT_EQ(shown->text(), QStringLiteral("4 = 0x04 \u2666"));
     ASCIIcode->setText(QStringLiteral("300"));
     EXPECT_EQ(shown->text(), "not a byte");
+}
+
+// The built manual pages list every option of both programs, from the same
+// tables as --help, and every shortcut of the window.
+TEST_F(ViewTest, ManualPagesListEveryOptionAndShortcut)
+{
+    const auto page = [](const char* name) {
+        QFile file(QStringLiteral(GLIMRA_MANUAL_DIR "/") + name);
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name;
+        return QString::fromUtf8(file.readAll());
+    };
+    const auto roff = [](QString text) { return "\\fB" + text.replace(u'-', QStringLiteral("\\-")) + "\\fR"; };
+    const std::pair<QString, QList<QCommandLineOption>> pages[]
+        = { { page("glimra.1"), GlimraOptions() }, { page("glimra-render.1"), RenderOptions().All() } };
+    for (const auto& [text, options] : pages) {
+        EXPECT_FALSE(text.contains(u'@'));
+        for (const QCommandLineOption& option : options) {
+            for (const QString& name : option.names())
+                EXPECT_TRUE(text.contains(roff((name.size() == 1 ? "-" : "--") + name))) << name.toStdString();
+        }
+    }
+    EXPECT_EQ(RenderOptions().All().size(), 15);
+    const std::vector<FormatGuide::Shortcut> shortcuts = FormatGuide::Shortcuts(FormatGuide::ActionsOf(glavna));
+    EXPECT_GE(shortcuts.size(), 18u);
+    for (const FormatGuide::Shortcut& shortcut : shortcuts) {
+        for (const QString& key : shortcut.keys)
+            EXPECT_TRUE(pages[0].first.contains(roff(key) + (key == shortcut.keys.last() ? "\n" + shortcut.name : ",")))
+                << key.toStdString();
+    }
 }
 
 TEST_F(ViewTest, F1OpensTheFormatGuide)

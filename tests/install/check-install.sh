@@ -27,6 +27,11 @@ for file in bin/glimra bin/glimra-render share/applications/glimra.desktop \
     [ -s "$prefix/$file" ] || fail "not installed: $file"
 done
 desktop-file-validate "$prefix/share/applications/glimra.desktop"
+head -1 "$prefix/share/doc/glimra/copyright" | grep -q "^Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/$" \
+    || fail "the copyright file is not machine-readable"
+zcat "$prefix/share/doc/glimra/changelog.gz" >"$work/changelog"
+version=$("$prefix/bin/glimra" --version | cut -d' ' -f2)
+[ "$(dpkg-parsechangelog -l "$work/changelog" -S Version)" = "$version" ] || fail "the changelog is not of version $version"
 appstreamcli validate --no-net "$prefix/share/metainfo/io.github.glimra.Glimra.metainfo.xml" >/dev/null
 "$prefix/bin/glimra" --version | grep -qx "glimra [0-9.]*" || fail "the installed editor does not start"
 
@@ -36,11 +41,13 @@ info=$(dpkg-deb -I "$deb")
 depends=$(grep "^ Depends:" <<<"$info")
 grep -q "qt6-qpa-plugins" <<<"$depends" && grep -q "libqt6widgets6" <<<"$depends" || fail "$depends"
 grep -q "^ Recommends: fonts-pc$" <<<"$info" || fail "no Recommends: fonts-pc"
+grep -q "^ Maintainer: .* <.*@.*>$" <<<"$info" || fail "$(grep Maintainer <<<"$info")"
 grep -q "^ Suggests: qemu-system-x86, qemu-system-gui, isolinux, pxelinux, syslinux-common, xorriso$" <<<"$info" \
     || fail "Suggests: $(grep Suggests <<<"$info")"
 contents=$(dpkg-deb -c "$deb")
 for file in usr/bin/glimra usr/bin/glimra-render usr/share/applications/glimra.desktop \
-    usr/share/mime/packages/glimra.xml usr/share/man/man1/glimra-render.1; do
+    usr/share/mime/packages/glimra.xml usr/share/man/man1/glimra.1 usr/share/man/man1/glimra-render.1 \
+    usr/share/doc/glimra/copyright usr/share/doc/glimra/changelog.gz; do
     grep -q " \./$file$" <<<"$contents" || fail "not in the package: $file"
 done
 echo "installed, validated and packaged: $(basename "$deb")"
