@@ -35,6 +35,14 @@ constexpr std::uint8_t PitchAndFamily(TFontFamily family, bool variablePitch = f
     return static_cast<std::uint8_t>(static_cast<std::uint8_t>(family) | (variablePitch ? VariablePitchBit : 0));
 }
 
+// The VGA text mode's cell is 9 dots wide, or 8 where the card is set so.
+enum class VgaDots { Nine, Eight };
+
+// How a background digit 8-f (attribute bit 7) shows: as a bright
+// background (blinking off), or as blinking text on the dark background
+// digit - 8, in the phase where the text is shown or the one where it is not.
+enum class BlinkPhase { Bright, Shown, Hidden };
+
 // Measures fonts on the screen. The console family asks it instead of the
 // platform, so the grid and its attributes work without a display.
 class FontMeasurer {
@@ -44,18 +52,25 @@ public:
 };
 
 // A screen of fixed cells that is never shown: the VGA text mode's 9 x 16
-// cells, for consoles that only hold bytes and attributes.
+// (or 8 x 16) cells, for consoles that only hold bytes and attributes.
 class FixedCellMeasurer : public FontMeasurer {
 public:
+    explicit FixedCellMeasurer(VgaDots dots = VgaDots::Nine)
+        : m_width(dots == VgaDots::Nine ? 9 : 8)
+    {
+    }
     TextMetrics Measure(const TFont&) const override
     {
         TextMetrics metrics;
         metrics.height = 16;
         metrics.ascent = 12;
         metrics.descent = 4;
-        metrics.aveCharWidth = 9;
-        metrics.maxCharWidth = 9;
+        metrics.aveCharWidth = m_width;
+        metrics.maxCharWidth = m_width;
         metrics.pitchAndFamily = PitchAndFamily(TFontFamily::Modern);
         return metrics;
     }
+
+private:
+    int m_width;
 };

@@ -10,6 +10,14 @@
 
 namespace {
 
+#ifdef GLIMRA_PAINTS_PNG
+constexpr const char* VersionText = "glimra-render " GLIMRA_VERSION "\n"
+                                    "PNG pictures are painted with the system's fonts: this build had no VGA glyph "
+                                    "table (Debian's fonts-pc was missing).\n";
+#else
+constexpr const char* VersionText = "glimra-render " GLIMRA_VERSION "\n";
+#endif
+
 // The file names among the words, as bytes: Qt's strings cannot hold a
 // name that is not valid in the system's encoding. The words passed the
 // parser already, so every option is known.
@@ -133,7 +141,7 @@ ParsedLine ParseRenderLine(int argc, char* argv[])
         return line;
     }
     if (parser.isSet(help) || parser.isSet(version)) {
-        std::fputs(parser.isSet(help) ? qPrintable(helpText) : "glimra-render " GLIMRA_VERSION "\n", stdout);
+        std::fputs(parser.isSet(help) ? qPrintable(helpText) : VersionText, stdout);
         line.exitStatus = 0;
         return line;
     }

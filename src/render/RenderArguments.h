@@ -1,6 +1,6 @@
 #pragma once
 
-#include "console/qt/QtFonts.h"
+#include "console/TextMetrics.h"
 
 #include <QByteArrayList>
 #include <QCommandLineOption>

@@ -7,23 +7,28 @@
 #include "config/BootConfig.h"
 #include "console/ColorConsole.h"
 #include "console/ConsoleSinks.h"
-#include "console/qt/QtFonts.h"
 #include "format/DisplayFile.h"
 #include "lint/ConfigLinter.h"
 #include "preview/PreviewConsole.h"
 #include "preview/Rendering.h"
-#include "preview/ScreenImage.h"
 #include "preview/ScreenSnapshot.h"
 #include "sim/LoaderSim.h"
 #include "vm/BootImage.h"
 #include "vm/ConfigImage.h"
 #include "vm/HeadlessVm.h"
 
+#ifdef GLIMRA_PAINTS_PNG
+#include "console/qt/QtFonts.h"
+#include "preview/ScreenImage.h"
+#include <QGuiApplication>
+#else
+#include "ScreenPng.h"
+#endif
+
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -118,9 +123,28 @@ QByteArray VmOutput(const RenderArguments& arguments, const VmScreen& vm)
     return qEnvironmentVariableIsEmpty("NO_COLOR") ? screen.ToAnsi(true) : screen.ToText();
 }
 
-QByteArray Render(const RenderArguments& arguments, const QByteArray& bytes)
+// Cells need no font: every output but a painted PNG measures nothing.
+#ifdef GLIMRA_PAINTS_PNG
+using PngMeasurer = QtFontMeasurer;
+#else
+using PngMeasurer = FixedCellMeasurer;
+#endif
+
+// The console's screen as a PNG: composed from the VGA glyph table, or
+// painted by the console where the build had none.
+QByteArray PngOf(TColorConsole& console, const RenderArguments& arguments)
 {
-    PreviewScreen<QtFontMeasurer> preview(arguments.dots);
+    const BlinkPhase blink = arguments.Blinks() ? BlinkPhase::Shown : BlinkPhase::Bright;
+#ifdef GLIMRA_PAINTS_PNG
+    return ToPng(PaintScreen(console, blink, arguments.dots));
+#else
+    return ScreenPng(ScreenSnapshot::Of(console), *BuiltInGlyphTable(arguments.dots), blink);
+#endif
+}
+
+template <typename Measurer> QByteArray Render(const RenderArguments& arguments, const QByteArray& bytes)
+{
+    PreviewScreen<Measurer> preview(arguments.dots);
     TColorConsole& console = preview.console;
     QByteArray serial;
     if (arguments.Boot()) {
@@ -132,7 +156,7 @@ QByteArray Render(const RenderArguments& arguments, const QByteArray& bytes)
     if (arguments.format == RenderArguments::Format::Serial)
         return serial;
     if (arguments.format == RenderArguments::Format::Png)
-        return ToPng(PaintScreen(console, arguments.Blinks() ? BlinkPhase::Shown : BlinkPhase::Bright, arguments.dots));
+        return PngOf(console, arguments);
     const ScreenSnapshot screen = ScreenSnapshot::Of(console);
     if (arguments.format == RenderArguments::Format::Json)
         return screen.ToJson(arguments.Boot());
@@ -211,8 +235,12 @@ int RenderConfiguration(const RenderArguments& arguments)
     }
     QString error;
     const std::vector<LoaderInput> keys = *ParseLoaderKeys(arguments.keys, error);
-    PreviewScreen<QtFontMeasurer> preview(arguments.dots);
-    TColorConsole& console = preview.console;
+    const bool png = arguments.format == RenderArguments::Format::Png;
+    PreviewScreen<FixedCellMeasurer> cells(arguments.dots);
+    std::optional<PreviewScreen<PngMeasurer>> painted;
+    if (png)
+        painted.emplace(arguments.dots);
+    TColorConsole& console = png ? painted->console : cells.console;
     LoaderSim loader(console, files,
         arguments.start == RenderArguments::Start::Blank ? LoaderSim::Start::Blank : LoaderSim::Start::Banner);
     for (const LoaderInput& key : keys)
@@ -223,8 +251,7 @@ int RenderConfiguration(const RenderArguments& arguments)
     if (arguments.format == RenderArguments::Format::Serial)
         result = loader.Serial();
     else if (arguments.format == RenderArguments::Format::Png)
-        result
-            = ToPng(PaintScreen(console, arguments.Blinks() ? BlinkPhase::Shown : BlinkPhase::Bright, arguments.dots));
+        result = PngOf(console, arguments);
     else if (arguments.format == RenderArguments::Format::Json)
         result = ScreenSnapshot::Of(console).ToJson(true);
     else
@@ -324,8 +351,12 @@ int RenderOne(const RenderArguments& arguments, const QByteArray& input)
         return Fail(error);
     if (arguments.clear)
         bytes->prepend('\x0c');
-    if (!arguments.Vm())
-        return Write(Destination(arguments, input), Render(arguments, *bytes));
+    if (!arguments.Vm()) {
+        const QByteArray result = arguments.format == RenderArguments::Format::Png
+            ? Render<PngMeasurer>(arguments, *bytes)
+            : Render<FixedCellMeasurer>(arguments, *bytes);
+        return Write(Destination(arguments, input), result);
+    }
     try {
         return Write(Destination(arguments, input), RenderInVm(arguments, *bytes, FolderOf(input)));
     } catch (const EVmStopped& stopped) {
@@ -425,7 +456,14 @@ int main(int argc, char* argv[])
         QCoreApplication application(argc, argv);
         return CheckAll(line.arguments);
     }
-    QGuiApplication application(argc, argv);
+#ifdef GLIMRA_PAINTS_PNG
+    // Painting needs the GUI library's fonts; nothing else here does.
+    std::unique_ptr<QCoreApplication> application = line.arguments.format == RenderArguments::Format::Png
+        ? std::make_unique<QGuiApplication>(argc, argv)
+        : std::make_unique<QCoreApplication>(argc, argv);
+#else
+    QCoreApplication application(argc, argv);
+#endif
     if (line.arguments.Vm())
         StopMachinesOnSignals();
     if (line.arguments.Playing())

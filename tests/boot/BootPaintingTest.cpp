@@ -4,13 +4,19 @@
 #include "SharedMaterial.h"
 #include "boot/BootRendering.h"
 #include "console/ColorConsole.h"
+#include "console/ConsoleSinks.h"
 #include "console/qt/QtFonts.h"
 #include "format/Palette.h"
 #include "preview/PreviewConsole.h"
+#include "preview/Rendering.h"
 #include "preview/ScreenImage.h"
+#include "preview/ScreenSnapshot.h"
+#include "render/ScreenPng.h"
 
 #include <QFile>
 #include <QImage>
+
+#include <random>
 
 namespace {
 
@@ -70,5 +76,48 @@ TEST(BootPainting, PaintsWhatQemuShowedOfTheRealScreen)
             }
         }
         EXPECT_EQ(differing, 0);
+    }
+}
+
+// The glyph table's picture is the console's painting, pixel for pixel: in
+// both modes, both cell widths and every blink phase, for every shared file
+// and for random bytes.
+TEST(BootPainting, TheGlyphTablesPictureIsThePaintedOne)
+{
+    if (!BuiltInGlyphTable(VgaDots::Nine))
+        GTEST_SKIP() << "built without the VGA face";
+    std::vector<QByteArray> texts;
+    for (const QString& path : SharedDisplayFiles()) {
+        QFile file(path);
+        if (file.open(QIODevice::ReadOnly))
+            texts.push_back(file.readAll());
+    }
+    REQUIRE_SHARED(!texts.empty(), "shared display files");
+    std::mt19937 random(8122026);
+    for (int round = 0; round < 20; ++round) {
+        QByteArray bytes(600, '\0');
+        for (char& byte : bytes)
+            byte = static_cast<char>(random() % 7 == 0 ? "\x0f\n\r\x0c"[random() % 4] : random() % 256);
+        texts.push_back(bytes);
+    }
+    const BlinkPhase phases[] = { BlinkPhase::Bright, BlinkPhase::Shown, BlinkPhase::Hidden };
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        for (const VgaDots dots : { VgaDots::Nine, VgaDots::Eight }) {
+            PreviewScreen<QtFontMeasurer> preview(dots);
+            preview.console.RemeasureFont();
+            const bool boot = i % 2 == 0;
+            if (boot) {
+                RenderBootScreen(preview.console, texts[i], { .prompt = true });
+            } else {
+                ConsoleSink sink(preview.console);
+                RenderDisplayFile(preview.console, texts[i], sink);
+            }
+            const BlinkPhase blink = phases[i % 3];
+            const QImage painted = PaintScreen(preview.console, blink, dots).convertToFormat(QImage::Format_RGB32);
+            const QImage composed = QImage::fromData(
+                ScreenPng(ScreenSnapshot::Of(preview.console), *BuiltInGlyphTable(dots), blink), "PNG")
+                                        .convertToFormat(QImage::Format_RGB32);
+            ASSERT_EQ(composed, painted) << "text " << i << (dots == VgaDots::Nine ? ", 9 dots" : ", 8 dots");
+        }
     }
 }

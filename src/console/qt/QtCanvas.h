@@ -10,11 +10,6 @@
 
 class QPainter;
 
-// How a background digit 8-f (attribute bit 7) shows: as a bright
-// background (blinking off), or as blinking text on the dark background
-// digit - 8, in the phase where the text is shown or the one where it is not.
-enum class BlinkPhase { Bright, Shown, Hidden };
-
 // A console canvas over a QPainter. Every glyph is placed at exactly one
 // cell per character, whatever the font's own advances, and is clipped to
 // its cell. A run is composed from the glyph cache's cells in its two

@@ -9,9 +9,6 @@
 #include <QHash>
 #include <QPalette>
 
-// The VGA text mode's cell is 9 dots wide, or 8 where the card is set so.
-enum class VgaDots { Nine, Eight };
-
 // The Qt font that a console font description stands for. The PC screen's
 // "Terminal" face is the VGA text mode's own font when it is installed
 // (Debian's fonts-pc), drawn without smoothing; otherwise, like "Fixedsys",

@@ -1,0 +1,4 @@
+#include "GlyphTable.h"
+
+// Built without the VGA face: PNGs are painted with the system's fonts.
+const VgaGlyphTable* BuiltInGlyphTable(VgaDots) { return nullptr; }
