@@ -20,7 +20,7 @@ public:
         metrics.height = 16;
         metrics.ascent = 12;
         metrics.aveCharWidth = metrics.maxCharWidth = 8;
-        metrics.pitchAndFamily = FF_MODERN;
+        metrics.pitchAndFamily = PitchAndFamily(TFontFamily::Modern);
         return metrics;
     }
 };

@@ -81,7 +81,8 @@ int main(int argc, char* argv[])
         QString error;
         if (!HasVgaFace(dots))
             error = QStringLiteral("the VGA face is not installed (Debian's fonts-pc)");
-        const std::vector<std::uint16_t> rows = error.isEmpty() ? GlyphRows(dots, error) : std::vector<std::uint16_t> {};
+        const std::vector<std::uint16_t> rows
+            = error.isEmpty() ? GlyphRows(dots, error) : std::vector<std::uint16_t> {};
         if (rows.empty()) {
             std::fprintf(stderr, "glimra-glyph-table: %s\n", qPrintable(error));
             return 1;

@@ -29,6 +29,10 @@ done
 desktop-file-validate "$prefix/share/applications/glimra.desktop"
 head -1 "$prefix/share/doc/glimra/copyright" | grep -q "^Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/$" \
     || fail "the copyright file is not machine-readable"
+# glimra-render with the VGA glyph table carries the font's licence.
+if [ "$("$prefix/bin/glimra-render" --version | wc -l)" -eq 1 ]; then
+    grep -q "^License: GPL-2+ and CC-BY-SA-4.0$" "$prefix/share/doc/glimra/copyright" || fail "the font's licence is not named"
+fi
 zcat "$prefix/share/doc/glimra/changelog.gz" >"$work/changelog"
 version=$("$prefix/bin/glimra" --version | cut -d' ' -f2)
 [ "$(dpkg-parsechangelog -l "$work/changelog" -S Version)" = "$version" ] || fail "the changelog is not of version $version"
