@@ -59,10 +59,7 @@ void BM_Png(benchmark::State& state)
 }
 void BM_Json(benchmark::State& state) { PairedWithAnsilove(state, { "--mode", "boot", "--format", "json" }, 0); }
 void BM_Check(benchmark::State& state) { PairedWithAnsilove(state, { "--check" }, 0); }
-void BM_PreviewPng(benchmark::State& state)
-{
-    PairedWithAnsilove(state, { "--format", "png", "--output", "OUT" }, 0);
-}
+void BM_PreviewPng(benchmark::State& state) { PairedWithAnsilove(state, { "--format", "png", "--output", "OUT" }, 0); }
 
 // Every real file and probe into PNGs by one process: milliseconds a file.
 void BM_BatchPng(benchmark::State& state)

@@ -9,6 +9,7 @@
 #include "FindReplaceDialog.h"
 #include "RecentFiles.h"
 #include "common/ErrorBox.h"
+#include "common/Settings.h"
 #include "config/BootConfig.h"
 #include "format/DisplayFile.h"
 
@@ -71,8 +72,8 @@ std::optional<QString> AcceptedName(QFileDialog& dialog)
     // f1, f2 ... without an extension.
     const QString name = dialog.selectedFiles().front();
     dialog.setDirectory(QFileInfo(name).absolutePath());
-    QSettings().setValue(FolderKey(dialog), QFileInfo(name).absolutePath());
-    QSettings().setValue(dialog.objectName() + QStringLiteral("/filter"), dialog.selectedNameFilter());
+    StoreSetting(FolderKey(dialog), QFileInfo(name).absolutePath());
+    StoreSetting(dialog.objectName() + QStringLiteral("/filter"), dialog.selectedNameFilter());
     dialog.selectFile(QFileInfo(name).fileName());
     return name;
 }
@@ -193,7 +194,7 @@ void TGlavna::Save1Click()
         if (box.exec() != QMessageBox::Yes)
             return;
         if (box.checkBox()->isChecked())
-            QSettings().setValue(AskBeforeSaveKey, false);
+            StoreSetting(AskBeforeSaveKey, false);
     }
     if (MayReplace(m_tabs->Current().saveTarget))
         SaveToFile(m_tabs->Current().saveTarget);
@@ -278,7 +279,7 @@ void TGlavna::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
-    QSettings().setValue(GeometryKey, saveGeometry());
+    StoreSetting(GeometryKey, saveGeometry());
     event->accept();
 }
 
@@ -310,4 +311,4 @@ void TGlavna::OpenDropped(const QString& fileName)
 
 void TGlavna::ShowLineBreaks() { m_form.LineBreaks->setText(m_tabs->Current().lfFile ? tr("LF") : tr("CR LF")); }
 
-void TGlavna::KeepLF1Click() { QSettings().setValue(KeepLfKey, m_form.KeepLF1->isChecked()); }
+void TGlavna::KeepLF1Click() { StoreSetting(KeepLfKey, m_form.KeepLF1->isChecked()); }

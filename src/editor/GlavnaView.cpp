@@ -10,6 +10,7 @@
 #include "ProblemsPanel.h"
 #include "ScreenHighlighter.h"
 #include "common/ErrorBox.h"
+#include "common/Settings.h"
 #include "config/BootConfig.h"
 #include "format/Cp437.h"
 #include "lint/ConfigLinter.h"
@@ -90,7 +91,7 @@ void TGlavna::SetUpView()
 void TGlavna::ColouringClick()
 {
     const bool on = m_form.Colouring1->isChecked();
-    QSettings().setValue(ColouringKey, on);
+    StoreSetting(ColouringKey, on);
     // The screen's black around the text, as the boot loader shows it.
     QPalette palette;
     if (on) {
@@ -120,19 +121,19 @@ void TGlavna::EditorFontClick()
         choice = QStringLiteral("desktop");
         font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     }
-    QSettings().setValue(FontKey, choice);
+    StoreSetting(FontKey, choice);
     f.Editor->setFont(font);
 }
 
 void TGlavna::WrapLinesClick()
 {
-    QSettings().setValue(WrapKey, m_form.WrapLines1->isChecked());
+    StoreSetting(WrapKey, m_form.WrapLines1->isChecked());
     m_form.Editor->SetWrapLines(m_form.WrapLines1->isChecked());
 }
 
 void TGlavna::LivePreviewClick()
 {
-    QSettings().setValue(LiveKey, m_form.LivePreview1->isChecked());
+    StoreSetting(LiveKey, m_form.LivePreview1->isChecked());
     if (m_form.LivePreview1->isChecked())
         PreviewClick();
 }

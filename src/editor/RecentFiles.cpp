@@ -1,4 +1,5 @@
 #include "RecentFiles.h"
+#include "common/Settings.h"
 
 #include <QFileInfo>
 #include <QSettings>
@@ -9,7 +10,7 @@ namespace {
 
 const QString Key = QStringLiteral("recentFiles");
 
-void Store(const QStringList& files) { QSettings().setValue(Key, files); }
+void Store(const QStringList& files) { StoreSetting(Key, files); }
 
 }
 

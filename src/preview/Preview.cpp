@@ -4,6 +4,7 @@
 #include "Rendering.h"
 #include "boot/BootRendering.h"
 #include "common/ErrorBox.h"
+#include "common/Settings.h"
 #include "console/ConsoleSinks.h"
 #include "console/qt/ConsoleWidget.h"
 #include "format/Cp437.h"
@@ -69,10 +70,9 @@ bool TPreviewFR::BootMode() const { return m_form.Mode->currentIndex() == 1; }
 // Every choice is remembered, shown at once and rendered anew.
 void TPreviewFR::OptionsChanged()
 {
-    QSettings settings;
-    settings.setValue(ModeKey, BootMode());
-    settings.setValue(PromptKey, m_form.Prompt->isChecked());
-    settings.setValue(BrightKey, m_form.BrightBackgrounds->isChecked());
+    StoreSetting(ModeKey, BootMode());
+    StoreSetting(PromptKey, m_form.Prompt->isChecked());
+    StoreSetting(BrightKey, m_form.BrightBackgrounds->isChecked());
     ShowBlinkPhase();
     emit RulesChanged();
     if (isVisible())
@@ -166,7 +166,7 @@ void TPreviewFR::Button1Click()
 
 void TPreviewFR::closeEvent(QCloseEvent* event)
 {
-    QSettings().setValue(GeometryKey, saveGeometry());
+    StoreSetting(GeometryKey, saveGeometry());
     emit FormClose();
     QWidget::closeEvent(event);
 }

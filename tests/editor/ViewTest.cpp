@@ -7,12 +7,15 @@
 #include <QComboBox>
 #include <QDockWidget>
 #include <QRegularExpression>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextBrowser>
 #include <QTextLayout>
 #include <QTreeWidget>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -193,4 +196,28 @@ TEST_F(ViewTest, F1OpensTheFormatGuide)
     guide->close();
 }
 
+}
+
+// Start-up applies the stored choices without writing them back: each store
+// is a synced rewrite of the settings file, which start-up would wait for.
+TEST_F(ViewTest, StartingDoesNotRewriteTheSettings)
+{
+    QSettings().setValue(QStringLiteral("probe"), 1);
+    QSettings().sync();
+    const QByteArray file = QFile::encodeName(QSettings().fileName());
+    struct stat before { };
+    ASSERT_EQ(::stat(file.constData(), &before), 0);
+    {
+        TGlavna another;
+        another.show();
+        QApplication::processEvents();
+    }
+    struct stat after { };
+    ASSERT_EQ(::stat(file.constData(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino) << "the settings file was replaced";
+    EXPECT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+    // A choice that does change is stored.
+    Trigger("WrapLines1");
+    EXPECT_EQ(
+        QSettings().value(QStringLiteral("view/wrapLines")).toBool(), Find<QAction>(glavna, "WrapLines1")->isChecked());
 }
