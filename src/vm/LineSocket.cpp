@@ -29,8 +29,8 @@ bool LineSocket::Connect(const QString& path)
 bool LineSocket::Write(const QByteArray& bytes)
 {
     for (qsizetype done = 0; done < bytes.size();) {
-        const ssize_t wrote = ::send(
-            m_socket, bytes.constData() + done, static_cast<std::size_t>(bytes.size() - done), MSG_NOSIGNAL);
+        const ssize_t wrote
+            = ::send(m_socket, bytes.constData() + done, static_cast<std::size_t>(bytes.size() - done), MSG_NOSIGNAL);
         if (wrote < 0 && errno == EINTR)
             continue;
         if (wrote <= 0)

@@ -9,6 +9,7 @@
 #include <QRegularExpression>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextBrowser>
@@ -125,6 +126,21 @@ TEST_F(ViewTest, ProblemsAreCountedListedAndReachable)
     EXPECT_TRUE(Find<QDockWidget>(glavna, "ProblemsPanel")->isVisible());
     emit list->itemActivated(list->topLevelItem(0), 0);
     EXPECT_EQ(Caret(), 5 + 4);
+
+    // A saved document's images are looked for in its own folder.
+    QTemporaryDir folder;
+    QFile logo(folder.filePath(QStringLiteral("logo.lss")));
+    ASSERT_TRUE(logo.open(QIODevice::WriteOnly));
+    logo.write(QByteArray("\x3d\xf3\x13\x14\x10\x00\x08\x00", 8) + QByteArray(48, '\x3f'));
+    logo.close();
+    QFile document(folder.filePath(QStringLiteral("boot.msg")));
+    ASSERT_TRUE(document.open(QIODevice::WriteOnly));
+    document.write("\x18logo.lss\n\x18gone.lss\n");
+    document.close();
+    glavna.OpenAtStart(document.fileName(), QFile::encodeName(document.fileName()));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return list->topLevelItemCount() == 1 && list->topLevelItem(0)->text(0) == u"2:1"; }, 5000));
+    EXPECT_EQ(count->text(), "1 problem");
 }
 
 TEST_F(ViewTest, CaretLabelsFollowEveryMoveAndInsertAsciiShowsItsByte)
