@@ -1,0 +1,96 @@
+#pragma once
+
+#include <QByteArrayView>
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+// The pixels of vesamenu.c32's 640 x 480 (or larger) screen as SYSLINUX
+// 6.04 makes them: its background, its blending of translucent colours in
+// linear light through two tables, and its shadows.
+namespace Vesa {
+
+using Rgb = std::uint32_t; // 0x00RRGGBB
+using Argb = std::uint32_t; // 0xAARRGGBB
+
+// Which pixels of a cell are raised, casting a shadow and taking the
+// background one pixel down and right: none, the glyph's, all, or all but
+// the glyph's.
+enum class Shadow : std::uint8_t { None, Std, All, Rev };
+
+struct Picture {
+    int width = 0;
+    int height = 0;
+    std::vector<Rgb> pixels; // row after row
+
+    Picture() = default;
+    Picture(int w, int h, Rgb fill = 0)
+        : width(w)
+        , height(h)
+        , pixels(static_cast<std::size_t>(w) * static_cast<std::size_t>(h), fill)
+    {
+    }
+    Rgb At(int x, int y) const { return pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)]; }
+    Rgb& At(int x, int y) { return pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)]; }
+    bool operator==(const Picture&) const = default;
+};
+
+// One channel: sRGB level to linear light (0-65535), and a linear index
+// (0-4079) back to the sRGB level, as the loader's tables have them.
+int SrgbToLinear(int level);
+int LinearToSrgb(int index);
+
+// A colour of alpha a over a background pixel, channel by channel in
+// linear light.
+Rgb Blend(Argb colour, Rgb background);
+// A pixel in a raised neighbour's shadow: a quarter of its light.
+constexpr Rgb Darkened(Rgb pixel) { return (pixel >> 2) & 0x3F3F3Fu; }
+
+// The screen without MENU BACKGROUND: a grey radial gradient.
+Picture RadialBackground(int width, int height);
+
+// An LSS16 image, its palette's 6-bit levels scaled to 8 bits; nothing when
+// the bytes are not one.
+std::optional<Picture> DecodeLss16(QByteArrayView bytes);
+
+// A decoded background image on a screen of that size, as the loader places
+// it: never scaled; one of the screen's size is copied, a smaller one tiled
+// from the top left (an LSS16 one sits at the top left on black instead),
+// and a larger one leaves the screen black.
+Picture PlaceBackground(const Picture& image, int width, int height, bool tiled);
+
+// The menu's font: 256 glyphs, 8 dots wide, one byte a row (left dot high).
+struct Font {
+    int height = 16;
+    std::vector<std::uint8_t> rows; // 256 x height
+    bool operator==(const Font&) const = default;
+};
+// The VGA BIOS's 8 x 16 font, from SeaBIOS's stdvga image as QEMU runs it.
+std::optional<Font> RomFont(QByteArrayView vgaBios);
+// A PSF1 font file (the FONT directive's): its first 256 glyphs.
+std::optional<Font> Psf1Font(QByteArrayView bytes);
+
+struct Cell {
+    std::uint8_t byte = ' ';
+    Argb foreground = 0;
+    Argb background = 0;
+    Shadow shadow = Shadow::None;
+};
+
+// The text grid drawn over the background: cells of 8 x the font's height
+// from (8, 8), row after row, with a ring of blank cells around them in
+// `ring` (the colour table's first entry) whose spill below and to the
+// right is drawn too. A cursor adds the glyph's rows h-3 and h-2.
+struct TextLayer {
+    int cols = 0;
+    int rows = 0;
+    std::vector<Cell> cells;
+    Cell ring;
+    std::optional<std::pair<int, int>> cursor; // column, row
+};
+Picture Compose(const Picture& background, const TextLayer& text, const Font& font);
+
+constexpr int Border = 8;
+
+}

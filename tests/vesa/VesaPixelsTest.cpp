@@ -1,0 +1,145 @@
+#include "SharedMaterial.h"
+#include "vesa/VesaPixels.h"
+
+#include <QFile>
+#include <QImage>
+
+#include <gtest/gtest.h>
+
+using namespace Vesa;
+
+namespace {
+
+QByteArray Read(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QString Case(const char* name) { return SharedFolder("boottruth/project/vesa").filePath(QString::fromLatin1(name)); }
+
+// Pixels of a recorded shot that differ from ours outside the text area and
+// the spill of its drawing (78 x 29 cells of 8 x 16 at 640 x 480).
+int BorderDifferences(const QString& shot, const Picture& ours)
+{
+    const QImage recorded(shot);
+    EXPECT_EQ(recorded.size(), QSize(ours.width, ours.height)) << shot.toStdString();
+    if (recorded.size() != QSize(ours.width, ours.height))
+        return -1;
+    int differing = 0;
+    for (int y = 0; y < ours.height; ++y) {
+        for (int x = 0; x < ours.width; ++x) {
+            const bool text = x >= Border && x < Border + 78 * 8 + 2 && y >= Border && y <= Border + 29 * 16;
+            differing += !text && (recorded.pixel(x, y) & 0xFFFFFF) != ours.At(x, y);
+        }
+    }
+    return differing;
+}
+
+}
+
+// Alpha 00, 80 and ff at the edges: ff is the colour and 00 the background
+// exactly, for every level; 80 mixes in linear light, not in sRGB.
+TEST(VesaPixelsTest, BlendsInLinearLight)
+{
+    for (int level = 0; level < 256; ++level) {
+        ASSERT_EQ(Blend(0xFF000000u | static_cast<Rgb>(level), 0x00FFFF00u), static_cast<Rgb>(level)) << level;
+        ASSERT_EQ(Blend(0x00000000u, static_cast<Rgb>(level) << 8), static_cast<Rgb>(level) << 8) << level;
+    }
+    const std::tuple<Argb, Rgb, Rgb> mixes[] = {
+        { 0x80FFFFFF, 0x000000, 0xBCBCBC },
+        { 0x80000000, 0xFFFFFF, 0xBBBBBB },
+        { 0x80333333, 0x999999, 0x747474 },
+        { 0xFF993300, 0x000000, 0x993300 },
+    };
+    for (const auto& [colour, background, mixed] : mixes)
+        EXPECT_EQ(Blend(colour, background), mixed) << std::hex << colour << " over " << background;
+}
+
+// Each shadow mode at a glyph's edge: a raised pixel takes the background
+// one down and right, and darkens the pixel down and right of it when that
+// one is not raised; at the screen's edge the background is taken from the
+// last pixel.
+TEST(VesaPixelsTest, ShadowsFollowTheirMode)
+{
+    Picture background(24, 40);
+    for (int y = 0; y < background.height; ++y) {
+        for (int x = 0; x < background.width; ++x)
+            background.At(x, y) = static_cast<Rgb>(x * 8) << 16 | static_cast<Rgb>(y * 4);
+    }
+    Font font;
+    font.rows.assign(256 * 16, 0);
+    for (int line = 0; line < 16; ++line)
+        font.rows[0xDB * 16 + static_cast<std::size_t>(line)] = 0xF0; // left half inked
+    const auto draw = [&](Shadow shadow) {
+        TextLayer text { 1, 1, { Cell { 0xDB, 0xFF0000FF, 0x00000000, shadow } }, Cell { ' ', 0, 0, Shadow::None }, {} };
+        return Compose(background, text, font);
+    };
+    const Rgb ink = 0x0000FF;
+    const struct {
+        Shadow mode;
+        Rgb inked, paper, pastGlyph, belowCell;
+    } rows[] = {
+        // inked (8,8); paper (13,9); (12,9), right of the ink; (9,24), below the cell.
+        { Shadow::None, ink, background.At(13, 9), background.At(12, 9), background.At(9, 24) },
+        { Shadow::Std, ink, background.At(13, 9), Darkened(background.At(12, 9)), Darkened(background.At(9, 24)) },
+        { Shadow::All, ink, background.At(14, 10), background.At(13, 10), Darkened(background.At(9, 24)) },
+        { Shadow::Rev, ink, background.At(14, 10), background.At(13, 10), background.At(9, 24) },
+    };
+    for (const auto& row : rows) {
+        const Picture screen = draw(row.mode);
+        const int mode = static_cast<int>(row.mode);
+        EXPECT_EQ(screen.At(8, 8), row.inked) << mode;
+        EXPECT_EQ(screen.At(13, 9), row.paper) << mode;
+        EXPECT_EQ(screen.At(12, 9), row.pastGlyph) << mode;
+        EXPECT_EQ(screen.At(9, 24), row.belowCell) << mode;
+        EXPECT_EQ(screen.At(7, 7), background.At(7, 7)) << "the border above and left is never drawn";
+        EXPECT_EQ(screen.At(9, 25), background.At(9, 25)) << "nor beyond the spill";
+    }
+}
+
+TEST(VesaPixelsTest, FontsFromTheVgaBiosAndPsf1Files)
+{
+    const QByteArray bios = Read(QStringLiteral("/usr/share/seabios/vgabios-stdvga.bin"));
+    if (bios.isEmpty())
+        GTEST_SKIP() << "SeaBIOS's VGA BIOS is not installed";
+    const std::optional<Font> rom = RomFont(bios);
+    ASSERT_TRUE(rom);
+    EXPECT_EQ(rom->rows[0xDB * 16 + 5], 0xFF) << "the full block";
+    EXPECT_EQ(rom->rows['A' * 16 + 0], 0x00);
+    EXPECT_NE(rom->rows['A' * 16 + 8], 0x00);
+    QByteArray psf("\x36\x04\x00\x0e", 4);
+    psf += QByteArray(256 * 14, '\x18');
+    EXPECT_EQ(Psf1Font(psf).value().height, 14);
+    EXPECT_FALSE(Psf1Font(psf.left(100)));
+    EXPECT_FALSE(Psf1Font(QByteArray("\x36\x04\x09\x0e", 4) + QByteArray(256 * 14, 0))) << "mode above 5";
+    EXPECT_FALSE(RomFont(bios.left(0x7000)));
+}
+
+// What the border shows in QEMU's pictures: the gradient without a
+// background, a flat colour, an LSS16 image at the top left on black, a PNG
+// of the screen's size copied and a smaller one tiled.
+TEST(VesaPixelsTest, BackgroundsAsTheRecordingsShowThem)
+{
+    REQUIRE_SHARED(QFile::exists(Case("out")), "the vesamenu recordings");
+    EXPECT_EQ(BorderDifferences(Case("out/v01_nobg_default/00_initial.png"), RadialBackground(640, 480)), 0);
+    EXPECT_EQ(BorderDifferences(Case("out/v09_bg_argb_colour/00_initial.png"), Picture(640, 480, 0x336699)), 0);
+    const std::optional<Picture> lss16 = DecodeLss16(Read(Case("cases/v07_bg_lss16_640/iso/isolinux/splash.lss")));
+    ASSERT_TRUE(lss16);
+    EXPECT_EQ(BorderDifferences(Case("out/v07_bg_lss16_640/00_initial.png"), PlaceBackground(*lss16, 640, 480, false)), 0);
+    const auto png = [](const char* path) {
+        const QImage image = QImage(Case(path)).convertToFormat(QImage::Format_RGB32);
+        Picture picture(image.width(), image.height());
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x)
+                picture.At(x, y) = image.pixel(x, y) & 0xFFFFFF;
+        }
+        return picture;
+    };
+    EXPECT_EQ(BorderDifferences(Case("out/v03_bg_pattern_defaults/00_initial.png"),
+                  PlaceBackground(png("cases/v03_bg_pattern_defaults/iso/isolinux/pat.png"), 640, 480, true)),
+        0);
+    EXPECT_EQ(BorderDifferences(Case("out/v05_bg_png_800x600/00_initial.png"),
+                  PlaceBackground(png("cases/v05_bg_png_800x600/iso/isolinux/big.png"), 640, 480, true)),
+        0);
+}
