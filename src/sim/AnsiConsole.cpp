@@ -83,8 +83,17 @@ std::optional<int> SgrAttribute(QByteArrayView parameters)
     return state.Attribute();
 }
 
+int AnsiConsole::Columns() const { return m_console.Cols(); }
+
+int AnsiConsole::Rows() const { return m_console.Rows(); }
+
 void AnsiConsole::SetColours()
 {
+    if (m_indices) {
+        m_console.Font().SetColor(m_cellIndex);
+        m_console.Font().SetBkColor(m_cellIndex);
+        return;
+    }
     const int attribute = Attribute();
     m_console.Font().SetColor(Palette[static_cast<std::size_t>(attribute & 0x0F)]);
     m_console.Font().SetBkColor(Palette[static_cast<std::size_t>(attribute >> 4 & 0x0F)]);
@@ -202,6 +211,7 @@ void AnsiConsole::Put(unsigned char byte)
             break;
         m_state = State::Plain;
         if (m_tableIndex < m_table.size()) {
+            m_cellIndex = m_tableIndex;
             // The entry's string is played as "ESC [ 0 ; string m".
             m_state = State::Escape;
             Write("[0;");

@@ -43,6 +43,12 @@ public:
 
     // The VGA attribute the next character is drawn in.
     int Attribute() const { return m_sgr.Attribute(); }
+    // The graphical console's way: each cell keeps the index of the last
+    // colour-table code, written as both its colours, instead of the VGA
+    // attribute; its picture comes from the table's entries.
+    void KeepTableIndices() { m_indices = true; }
+    int Columns() const;
+    int Rows() const;
     bool CursorShown() const { return m_cursorShown; }
 
 private:
@@ -67,5 +73,7 @@ private:
     bool m_autoReturn = true;
     bool m_autoWrap = true;
     bool m_cursorShown = true;
+    bool m_indices = false;
+    unsigned m_cellIndex = 0; // the last colour-table code's
     SgrState m_sgr;
 };

@@ -2,7 +2,6 @@
 
 #include "config/ConfigSyntax.h"
 #include "console/ColorConsole.h"
-#include "format/DisplayCodes.h"
 
 namespace {
 
@@ -98,7 +97,7 @@ MenuSim::MenuSim(TColorConsole& console, const BootFiles& files, QByteArray fold
 
 int MenuSim::Param(MenuParam param) const
 {
-    return ScreenParams(Current(), TextScreen::Columns, TextScreen::Rows)[static_cast<std::size_t>(param)];
+    return ScreenParams(Current(), m_console.Columns(), m_console.Rows())[static_cast<std::size_t>(param)];
 }
 
 void MenuSim::Start()

@@ -19,6 +19,9 @@ public:
 
     MenuSim(TColorConsole& console, const BootFiles& files, QByteArray folder, MenuConfig config);
 
+    // As vesamenu.c32 draws: each cell keeps its colour-table index.
+    void KeepTableIndices() { m_console.KeepTableIndices(); }
+    bool CursorShown() const { return m_console.CursorShown(); }
     // The module starting: its first menu, or its message when it has no entries.
     void Start();
     // After the loader failed to run the command: the menu again.

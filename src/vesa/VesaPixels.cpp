@@ -40,7 +40,8 @@ int Channel(Rgb pixel, int shift) { return static_cast<int>(pixel >> shift & 0xF
 
 std::uint16_t Word(QByteArrayView bytes, qsizetype at)
 {
-    return static_cast<std::uint16_t>(static_cast<std::uint8_t>(bytes[at]) | static_cast<std::uint8_t>(bytes[at + 1]) << 8);
+    return static_cast<std::uint16_t>(
+        static_cast<std::uint8_t>(bytes[at]) | static_cast<std::uint8_t>(bytes[at + 1]) << 8);
 }
 
 }
@@ -54,8 +55,8 @@ Rgb Blend(Argb colour, Rgb background)
     const int alpha = static_cast<int>(colour >> 24);
     Rgb result = 0;
     for (const int shift : { 16, 8, 0 }) {
-        const int mixed = (SrgbToLinear(Channel(colour, shift)) * alpha
-                              + SrgbToLinear(Channel(background, shift)) * (255 - alpha))
+        const int mixed
+            = (SrgbToLinear(Channel(colour, shift)) * alpha + SrgbToLinear(Channel(background, shift)) * (255 - alpha))
             >> 12;
         result |= static_cast<Rgb>(LinearToSrgb(mixed)) << shift;
     }
@@ -74,7 +75,8 @@ Picture RadialBackground(int width, int height)
         const int dy = y - height / 2;
         for (int x = 0; x < width; ++x) {
             const int dx = x - width / 2;
-            const auto k = static_cast<Rgb>(LinearToSrgb(std::min(LinearSize - 1, 500 + ((dx * dx + dy * dy) >> shift))));
+            const auto k
+                = static_cast<Rgb>(LinearToSrgb(std::min(LinearSize - 1, 500 + ((dx * dx + dy * dy) >> shift))));
             picture.At(x, y) = k << 16 | k << 8 | k;
         }
     }
@@ -191,7 +193,11 @@ Picture Compose(const Picture& background, const TextLayer& text, const Font& fo
         const bool cursor = text.cursor && text.cursor->first == column && text.cursor->second == row
             && (line == h - 3 || line == h - 2);
         const int bit = ((x - left) % 8 + 8) % 8;
-        return cursor || (font.rows[static_cast<std::size_t>(cell.byte) * static_cast<std::size_t>(h) + static_cast<std::size_t>(line)] >> (7 - bit) & 1);
+        return cursor
+            || (font.rows[static_cast<std::size_t>(cell.byte) * static_cast<std::size_t>(h)
+                    + static_cast<std::size_t>(line)]
+                    >> (7 - bit)
+                & 1);
     };
     const auto raised = [&](int x, int y) {
         switch (cellAt(x, y).shadow) {

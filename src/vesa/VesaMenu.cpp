@@ -1,0 +1,132 @@
+#include "VesaMenu.h"
+
+#include "config/BootFiles.h"
+#include "console/ColorConsole.h"
+#include "format/Palette.h"
+
+namespace Vesa {
+
+namespace {
+
+// The module's colour table (colors.c), in MenuColourNames' order.
+constexpr std::array<Colour, MenuColourCount> Defaults = { {
+    { 0x80FFFFFF, 0x00000000, Shadow::Std }, // screen
+    { 0x40000000, 0x00000000, Shadow::Std }, // border
+    { 0xC00090F0, 0x00000000, Shadow::Std }, // title
+    { 0x90FFFFFF, 0x00000000, Shadow::Std }, // unsel
+    { 0xFFFFFFFF, 0x00000000, Shadow::Std }, // hotkey
+    { 0xE0000000, 0x20FF8000, Shadow::All }, // sel
+    { 0xE0400000, 0x20FF8000, Shadow::All }, // hotsel
+    { 0x40000000, 0x00000000, Shadow::Std }, // scrollbar
+    { 0x90FFFF00, 0x00000000, Shadow::Std }, // tabmsg
+    { 0xC000FFFF, 0x00000000, Shadow::Std }, // cmdmark
+    { 0xC0FFFFFF, 0x00000000, Shadow::Std }, // cmdline
+    { 0x80FFFFFF, 0x20FFFFFF, Shadow::Std }, // pwdborder
+    { 0x80FF8080, 0x20FFFFFF, Shadow::Std }, // pwdheader
+    { 0x80FFFFFF, 0x20FFFFFF, Shadow::Std }, // pwdentry
+    { 0x80FFFFFF, 0x00000000, Shadow::Std }, // timeout_msg
+    { 0xC0FFFFFF, 0x00000000, Shadow::Std }, // timeout
+    { 0xC0FFFFFF, 0x00000000, Shadow::Std }, // help
+    { 0x60CCCCCC, 0x00000000, Shadow::Std }, // disabled
+} };
+
+// "#aarrggbb", or "#rrggbb" opaque.
+std::optional<Argb> ParseArgb(const QByteArray& word)
+{
+    if (!word.startsWith('#') || (word.size() != 7 && word.size() != 9))
+        return std::nullopt;
+    bool ok = false;
+    const Argb value = word.mid(1).toUInt(&ok, 16);
+    if (!ok)
+        return std::nullopt;
+    return word.size() == 7 ? 0xFF000000u | value : value;
+}
+
+Rgb RgbOf(TColor colour)
+{
+    return static_cast<Rgb>(RedOf(colour)) << 16 | static_cast<Rgb>(GreenOf(colour)) << 8
+        | static_cast<Rgb>(BlueOf(colour));
+}
+
+std::optional<Shadow> ParseShadow(const QByteArray& word)
+{
+    const std::pair<const char*, Shadow> modes[]
+        = { { "none", Shadow::None }, { "std", Shadow::Std }, { "all", Shadow::All }, { "rev", Shadow::Rev } };
+    for (const auto& [name, mode] : modes) {
+        if (word == name)
+            return mode;
+    }
+    return std::nullopt;
+}
+
+}
+
+std::array<Colour, MenuColourCount> MenuColours(const Menu& menu)
+{
+    std::array<Colour, MenuColourCount> colours = Defaults;
+    for (std::size_t index = 0; index < MenuColourCount; ++index) {
+        if (!menu.colours[index].argb)
+            continue;
+        const QList<QByteArray> words = menu.colours[index].argb->simplified().split(' ');
+        Colour& colour = colours[index];
+        if (!words.isEmpty())
+            colour.foreground = ParseArgb(words[0]).value_or(colour.foreground);
+        if (words.size() > 1)
+            colour.background = ParseArgb(words[1]).value_or(colour.background);
+        if (words.size() > 2)
+            colour.shadow = ParseShadow(words[2]).value_or(colour.shadow);
+    }
+    return colours;
+}
+
+TextLayer MenuText(const TColorConsole& console, const Menu& menu, bool cursorShown)
+{
+    const std::array<Colour, MenuColourCount> colours = MenuColours(menu);
+    const auto cellOf = [&](std::uint8_t byte, std::size_t index) {
+        if (index < MenuColourCount)
+            return Cell { byte, colours[index].foreground, colours[index].background, colours[index].shadow };
+        // A message colour (F-key screens): the VGA palette, opaque.
+        const std::size_t attribute = (index - MenuColourCount) & 0xFF;
+        return Cell { byte, 0xFF000000u | RgbOf(Palette[attribute & 0x0F]), 0xFF000000u | RgbOf(Palette[attribute >> 4]),
+            Shadow::Std };
+    };
+    TextLayer text;
+    text.cols = console.Cols();
+    text.rows = console.Rows();
+    for (int row = 0; row < text.rows; ++row) {
+        for (int column = 0; column < text.cols; ++column)
+            text.cells.push_back(cellOf(static_cast<std::uint8_t>(console.CharAt(column, row)),
+                static_cast<std::size_t>(console.CellAttr(column, row).Color())));
+    }
+    text.ring = cellOf(' ', 0);
+    if (cursorShown)
+        text.cursor = std::pair(console.Cursor().x, console.Cursor().y);
+    return text;
+}
+
+std::pair<int, int> MenuResolution(const MenuConfig& config)
+{
+    const QList<QByteArray> words = config.resolution.value_or(QByteArray()).simplified().split(' ');
+    const int width = words.size() >= 2 ? words[0].toInt() : 0;
+    const int height = words.size() >= 2 ? words[1].toInt() : 0;
+    return width > 0 && height > 0 ? std::pair(width, height) : std::pair(640, 480);
+}
+
+Picture MenuBackground(const QByteArray& background, const BootFiles& files, const QByteArray& folder, int width,
+    int height, const PictureDecoder& decode)
+{
+    if (background.isEmpty())
+        return RadialBackground(width, height);
+    if (const std::optional<Argb> flat = ParseArgb(background))
+        return Picture(width, height, *flat & 0xFFFFFF);
+    const std::optional<QByteArray> path = BootFiles::Resolve(folder, background);
+    const std::optional<QByteArray> bytes = path ? files.Read(*path) : std::nullopt;
+    if (!bytes)
+        return Picture(width, height);
+    if (const std::optional<Picture> lss16 = DecodeLss16(*bytes))
+        return PlaceBackground(*lss16, width, height, false);
+    const std::optional<Picture> picture = decode ? decode(*bytes) : std::nullopt;
+    return picture ? PlaceBackground(*picture, width, height, true) : Picture(width, height);
+}
+
+}
