@@ -87,8 +87,8 @@ TextLayer MenuText(const TColorConsole& console, const Menu& menu, bool cursorSh
             return Cell { byte, colours[index].foreground, colours[index].background, colours[index].shadow };
         // A message colour (F-key screens): the VGA palette, opaque.
         const std::size_t attribute = (index - MenuColourCount) & 0xFF;
-        return Cell { byte, 0xFF000000u | RgbOf(Palette[attribute & 0x0F]), 0xFF000000u | RgbOf(Palette[attribute >> 4]),
-            Shadow::Std };
+        return Cell { byte, 0xFF000000u | RgbOf(Palette[attribute & 0x0F]),
+            0xFF000000u | RgbOf(Palette[attribute >> 4]), Shadow::Std };
     };
     TextLayer text;
     text.cols = console.Cols();

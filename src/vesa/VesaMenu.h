@@ -34,9 +34,8 @@ using PictureDecoder = std::function<std::optional<Picture>(QByteArrayView)>;
 // colour for "#aarrggbb" (its alpha ignored), an LSS16 image or another
 // picture (PNG, JPEG) placed as the loader places it; black when the file
 // is missing or cannot be read.
-Picture MenuBackground(
-    const QByteArray& background, const BootFiles& files, const QByteArray& folder, int width, int height,
-    const PictureDecoder& decode);
+Picture MenuBackground(const QByteArray& background, const BootFiles& files, const QByteArray& folder, int width,
+    int height, const PictureDecoder& decode);
 
 // The text grid of a screen: 8-dot cells inside the 8-pixel border.
 constexpr int GridColumns(int width) { return (width - 2 * Border) / 8; }

@@ -103,6 +103,13 @@ TEST(VesaPixelsTest, ShadowsFollowTheirMode)
         EXPECT_EQ(screen.At(7, 7), background.At(7, 7)) << "the border above and left is never drawn";
         EXPECT_EQ(screen.At(9, 25), background.At(9, 25)) << "nor beyond the spill";
     }
+    // The ring is drawn in the first colour's mode: raised all round, the
+    // spill takes the background one down and right, two columns wide.
+    const Picture ringed = Compose(background,
+        TextLayer { 1, 1, { Cell { ' ', 0, 0, Shadow::None } }, Cell { ' ', 0, 0, Shadow::All }, {} }, font);
+    EXPECT_EQ(ringed.At(17, 9), background.At(18, 10));
+    EXPECT_EQ(ringed.At(18, 9), background.At(18, 9));
+    EXPECT_EQ(ringed.At(12, 24), background.At(13, 25));
 }
 
 TEST(VesaPixelsTest, FontsFromTheVgaBiosAndPsf1Files)
