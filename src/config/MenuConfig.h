@@ -119,3 +119,11 @@ MenuConfig ReadMenuConfig(const BootFiles& files, const QByteArray& folder, cons
 // before it draws: width 0 is the screen's, negative numbers count from the
 // bottom.
 std::array<int, MenuParamCount> ScreenParams(const Menu& menu, int columns, int rows);
+
+// vesamenu.c32's screen: MENU RESOLUTION's width and height (640 x 480
+// unless it gives both), and its text grid, 8-dot cells inside an 8-pixel
+// border.
+std::pair<int, int> MenuResolution(const MenuConfig& config);
+constexpr int GraphicalBorder = 8;
+constexpr int GridColumns(int width) { return (width - 2 * GraphicalBorder) / 8; }
+constexpr int GridRows(int height, int fontHeight) { return (height - 2 * GraphicalBorder) / fontHeight; }

@@ -104,14 +104,6 @@ TextLayer MenuText(const TColorConsole& console, const Menu& menu, bool cursorSh
     return text;
 }
 
-std::pair<int, int> MenuResolution(const MenuConfig& config)
-{
-    const QList<QByteArray> words = config.resolution.value_or(QByteArray()).simplified().split(' ');
-    const int width = words.size() >= 2 ? words[0].toInt() : 0;
-    const int height = words.size() >= 2 ? words[1].toInt() : 0;
-    return width > 0 && height > 0 ? std::pair(width, height) : std::pair(640, 480);
-}
-
 Picture MenuBackground(const QByteArray& background, const BootFiles& files, const QByteArray& folder, int width,
     int height, const PictureDecoder& decode)
 {

@@ -25,9 +25,6 @@ std::array<Colour, MenuColourCount> MenuColours(const Menu& menu);
 // in their colours; the ring around them in the table's first entry.
 TextLayer MenuText(const TColorConsole& console, const Menu& menu, bool cursorShown);
 
-// MENU RESOLUTION's width and height: 640 x 480 unless it gives both.
-std::pair<int, int> MenuResolution(const MenuConfig& config);
-
 // What a picture file holds, decoded; nothing when it is none.
 using PictureDecoder = std::function<std::optional<Picture>(QByteArrayView)>;
 // MENU BACKGROUND on a screen of that size: the gradient without one, a flat
@@ -36,9 +33,5 @@ using PictureDecoder = std::function<std::optional<Picture>(QByteArrayView)>;
 // is missing or cannot be read.
 Picture MenuBackground(const QByteArray& background, const BootFiles& files, const QByteArray& folder, int width,
     int height, const PictureDecoder& decode);
-
-// The text grid of a screen: 8-dot cells inside the 8-pixel border.
-constexpr int GridColumns(int width) { return (width - 2 * Border) / 8; }
-constexpr int GridRows(int height, int fontHeight) { return (height - 2 * Border) / fontHeight; }
 
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "config/MenuConfig.h"
+
 #include <QByteArrayView>
 
 #include <cstdint>
@@ -97,6 +99,6 @@ struct TextLayer {
 };
 Picture Compose(const Picture& background, const TextLayer& text, const Font& font);
 
-constexpr int Border = 8;
+constexpr int Border = GraphicalBorder;
 
 }
