@@ -3,6 +3,9 @@
 #include "format/Colour.h"
 #include "format/Palette.h"
 #include "preview/ScreenSnapshot.h"
+#include "vesa/VesaMenu.h"
+
+#include <QFile>
 
 #include <array>
 
@@ -38,6 +41,26 @@ void AppendChunk(QByteArray& png, const char* type, const QByteArray& data)
     const QByteArray typed = QByteArray(type, 4) + data;
     png += typed;
     AppendBigEndian(png, Crc32(typed));
+}
+
+// A PNG of rows already filtered (a 0 byte before each), in the two
+// header bytes' depth and colour type, with a palette when one is given.
+QByteArray Png(int width, int height, const char* depthAndType, const QByteArray& palette, const QByteArray& rows)
+{
+    QByteArray png("\x89PNG\r\n\x1a\n", 8);
+    QByteArray header;
+    AppendBigEndian(header, static_cast<std::uint32_t>(width));
+    AppendBigEndian(header, static_cast<std::uint32_t>(height));
+    header += QByteArray(depthAndType, 2) + QByteArray(3, '\0'); // deflate, no filter, no interlace
+    AppendChunk(png, "IHDR", header);
+    if (!palette.isEmpty())
+        AppendChunk(png, "PLTE", palette);
+    // qCompress writes the length first and then a zlib stream, which is
+    // what a PNG's image data is. Level 3 makes files as small as other
+    // tools' in a third of level 6's time.
+    AppendChunk(png, "IDAT", qCompress(rows, 3).mid(4));
+    AppendChunk(png, "IEND", {});
+    return png;
 }
 
 int DigitOf(char digit)
@@ -83,23 +106,45 @@ QByteArray ScreenPng(const ScreenSnapshot& screen, const VgaGlyphTable& glyphs, 
                     = static_cast<char>(row[static_cast<std::size_t>(x)] << 4 | row[static_cast<std::size_t>(x) + 1]);
         }
     }
-    QByteArray png("\x89PNG\r\n\x1a\n", 8);
-    QByteArray header;
-    AppendBigEndian(header, static_cast<std::uint32_t>(width));
-    AppendBigEndian(header, static_cast<std::uint32_t>(height));
-    header += QByteArray("\x04\x03\x00\x00\x00", 5); // 4 bits, palette, deflate, no filter, no interlace
-    AppendChunk(png, "IHDR", header);
     QByteArray palette;
     for (const TColor colour : Palette) {
         palette += static_cast<char>(RedOf(colour));
         palette += static_cast<char>(GreenOf(colour));
         palette += static_cast<char>(BlueOf(colour));
     }
-    AppendChunk(png, "PLTE", palette);
-    // qCompress writes the length first and then a zlib stream, which is
-    // what a PNG's image data is. Level 3 makes files as small as other
-    // tools' in a third of level 6's time.
-    AppendChunk(png, "IDAT", qCompress(pixels, 3).mid(4));
-    AppendChunk(png, "IEND", {});
-    return png;
+    return Png(width, height, "\x04\x03", palette, pixels); // 4 bits, palette
+}
+
+QByteArray PicturePng(const Vesa::Picture& picture)
+{
+    const qsizetype line = 1 + 3 * qsizetype(picture.width);
+    QByteArray rows(line * picture.height, '\0');
+    for (int y = 0; y < picture.height; ++y) {
+        char* out = rows.data() + y * line + 1;
+        for (int x = 0; x < picture.width; ++x) {
+            const Vesa::Rgb pixel = picture.At(x, y);
+            *out++ = static_cast<char>(pixel >> 16);
+            *out++ = static_cast<char>(pixel >> 8);
+            *out++ = static_cast<char>(pixel);
+        }
+    }
+    return Png(picture.width, picture.height, "\x08\x02", {}, rows); // 8 bits, RGB
+}
+
+std::optional<Vesa::Font> MenuFont(QString& note)
+{
+    QFile bios(QString::fromLatin1(Vesa::SeaBiosVgaImage));
+    if (bios.open(QIODevice::ReadOnly)) {
+        if (std::optional<Vesa::Font> rom = Vesa::RomFont(bios.readAll()))
+            return rom;
+    }
+    const VgaGlyphTable* table = BuiltInGlyphTable(VgaDots::Eight);
+    if (!table)
+        return std::nullopt;
+    note = QStringLiteral("QEMU's VGA BIOS (Debian package seabios) is not installed: the menu is drawn in the VGA "
+                          "face of fonts-pc, whose glyphs differ a little from the BIOS's.");
+    Vesa::Font font;
+    for (int glyph = 0; glyph < 256 * VgaGlyphHeight; ++glyph)
+        font.rows.push_back(static_cast<std::uint8_t>(table->rows[glyph]));
+    return font;
 }

@@ -3,6 +3,7 @@
 #include "boot/BootRendering.h"
 #include "config/ConfigSyntax.h"
 #include "console/ColorConsole.h"
+#include "console/TextMetrics.h"
 #include "format/DisplayCodes.h"
 
 #include <array>
@@ -478,12 +479,8 @@ void LoaderSim::Execute(QByteArray command, KernelKind kind)
         const QByteArray module = kernel.mid(kernel.lastIndexOf('/') + 1);
         if (exists && module == "whichsys.c32")
             return WhichSystem(arguments);
-        if (exists && module == "menu.c32")
-            return StartMenu(arguments);
-        if (exists && module == "vesamenu.c32")
-            return Leave(QStringLiteral("The loader would run vesamenu.c32, the graphical menu: its 640 x 480 "
-                                        "picture is not drawn here, and drawing it as the text menu would show "
-                                        "another grid and other colours."));
+        if (exists && (module == "menu.c32" || module == "vesamenu.c32"))
+            return StartMenu(arguments, module == "vesamenu.c32");
         if (exists)
             return Leave(QStringLiteral("The loader would run the module %1 (%2); modules are not played here.")
                              .arg(shown, QString::fromLatin1(*path)));
@@ -528,7 +525,14 @@ QString LoaderSim::Note() const
 
 // menu.c32 reads the files it is given, or the configuration the loader
 // read, from the loader's current folder.
-void LoaderSim::StartMenu(const QByteArray& arguments)
+std::optional<LoaderSim::Graphics> LoaderSim::GraphicalMenu() const
+{
+    if (m_state != State::Menu || !m_graphics || !m_menu)
+        return std::nullopt;
+    return Graphics { *m_graphics, *m_menu, m_resolution.first, m_resolution.second, m_files, m_folder };
+}
+
+void LoaderSim::StartMenu(const QByteArray& arguments, bool graphical)
 {
     std::vector<QByteArray> paths;
     for (const QByteArray& word : arguments.simplified().split(' ')) {
@@ -537,7 +541,21 @@ void LoaderSim::StartMenu(const QByteArray& arguments)
     }
     if (paths.empty())
         paths.push_back(m_configPath);
-    m_menu = std::make_unique<MenuSim>(m_console, m_files, m_folder, ReadMenuConfig(m_files, m_folder, paths));
+    MenuConfig config = ReadMenuConfig(m_files, m_folder, paths);
+    m_menu.reset();
+    m_graphics.reset();
+    if (graphical) {
+        // The VGA BIOS's font is 16 rows high; the grid fits the resolution.
+        m_resolution = MenuResolution(config);
+        m_graphicsMeasurer = std::make_unique<FixedCellMeasurer>(VgaDots::Eight);
+        m_graphics = std::make_unique<TColorConsole>(*m_graphicsMeasurer);
+        m_graphics->SetCols(GridColumns(m_resolution.first));
+        m_graphics->SetRows(GridRows(m_resolution.second, 16));
+        m_menu = std::make_unique<MenuSim>(*m_graphics, m_files, m_folder, std::move(config));
+        m_menu->KeepTableIndices();
+    } else {
+        m_menu = std::make_unique<MenuSim>(m_console, m_files, m_folder, std::move(config));
+    }
     m_state = State::Menu;
     m_menu->Start();
     AfterMenu();

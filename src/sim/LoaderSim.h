@@ -3,6 +3,7 @@
 #include "LoaderKeys.h"
 #include "MenuSim.h"
 #include "config/BootConfig.h"
+#include "console/TextMetrics.h"
 
 #include <QByteArray>
 #include <QString>
@@ -50,8 +51,20 @@ public:
     const std::vector<ShownFile>& ShownFiles() const { return m_shownFiles; }
     // Whether the loader waits for keys at its boot: prompt.
     bool AtPrompt() const { return m_state == State::Prompt; }
-    // The text menu that runs, if one does.
+    // The menu that runs, text or graphical, if one does.
     const MenuSim* RunningMenu() const { return m_state == State::Menu ? m_menu.get() : nullptr; }
+    // vesamenu.c32 running: the menu drew on a grid of its own, each cell
+    // keeping its colour-table index, for a screen of that size; the
+    // picture is made from it, the folder it reads its background from.
+    struct Graphics {
+        const TColorConsole& console;
+        const MenuSim& menu;
+        int width;
+        int height;
+        const BootFiles& files;
+        QByteArray folder;
+    };
+    std::optional<Graphics> GraphicalMenu() const;
 
 private:
     enum class State { Prompt, Kaboom, Menu, Done };
@@ -73,7 +86,7 @@ private:
     void ListLabels();
     void Accept(bool timedOut);
     void ArmTimers();
-    void StartMenu(const QByteArray& arguments);
+    void StartMenu(const QByteArray& arguments, bool graphical);
     void AfterMenu();
 
     TColorConsole& m_console;
@@ -82,6 +95,10 @@ private:
     BootConfig m_config;
     QByteArray m_folder;
     QByteArray m_configPath;
+    // vesamenu's grid, while it runs; declared before the menu that draws on it.
+    std::unique_ptr<FontMeasurer> m_graphicsMeasurer;
+    std::unique_ptr<TColorConsole> m_graphics;
+    std::pair<int, int> m_resolution;
     std::unique_ptr<MenuSim> m_menu;
     bool m_starting = false; // the configuration's own start runs; it goes on to the prompt itself
     QByteArray m_serial;

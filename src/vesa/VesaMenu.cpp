@@ -121,4 +121,12 @@ Picture MenuBackground(const QByteArray& background, const BootFiles& files, con
     return picture ? PlaceBackground(*picture, width, height, true) : Picture(width, height);
 }
 
+Picture DrawMenu(const LoaderSim::Graphics& graphics, const Font& font, const PictureDecoder& decode)
+{
+    const Menu& shown = graphics.menu.Config().At(graphics.menu.MenuIndex());
+    return Compose(
+        MenuBackground(shown.background, graphics.files, graphics.folder, graphics.width, graphics.height, decode),
+        MenuText(graphics.console, shown, graphics.menu.CursorShown()), font);
+}
+
 }

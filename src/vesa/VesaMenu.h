@@ -2,6 +2,7 @@
 
 #include "VesaPixels.h"
 #include "config/MenuConfig.h"
+#include "sim/LoaderSim.h"
 
 #include <array>
 #include <functional>
@@ -33,5 +34,11 @@ using PictureDecoder = std::function<std::optional<Picture>(QByteArrayView)>;
 // is missing or cannot be read.
 Picture MenuBackground(const QByteArray& background, const BootFiles& files, const QByteArray& folder, int width,
     int height, const PictureDecoder& decode);
+
+// The running graphical menu's screen, in that font.
+Picture DrawMenu(const LoaderSim::Graphics& graphics, const Font& font, const PictureDecoder& decode);
+
+// Where QEMU's VGA BIOS is installed (Debian's seabios).
+constexpr const char* SeaBiosVgaImage = "/usr/share/seabios/vgabios-stdvga.bin";
 
 }

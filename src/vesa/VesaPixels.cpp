@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cmath>
+#include <cstdlib>
 
 namespace Vesa {
 
@@ -130,6 +131,122 @@ std::optional<Picture> DecodeLss16(QByteArrayView bytes)
                 picture.At(x, y) = palette[static_cast<std::size_t>(*n)];
         }
         nybble += nybble % 2; // each row starts on a byte
+    }
+    return picture;
+}
+
+namespace {
+
+bool PaletteEntry(const QByteArray& palette, int index, Rgb& pixel)
+{
+    if (3 * index + 2 >= palette.size())
+        return false;
+    pixel = static_cast<Rgb>(static_cast<std::uint8_t>(palette[3 * index])) << 16
+        | static_cast<Rgb>(static_cast<std::uint8_t>(palette[3 * index + 1])) << 8
+        | static_cast<std::uint8_t>(palette[3 * index + 2]);
+    return true;
+}
+
+}
+
+std::optional<Picture> DecodePng(QByteArrayView bytes)
+{
+    const auto u32 = [&](qsizetype at) {
+        return static_cast<std::uint32_t>(static_cast<std::uint8_t>(bytes[at])) << 24
+            | static_cast<std::uint32_t>(static_cast<std::uint8_t>(bytes[at + 1])) << 16
+            | static_cast<std::uint32_t>(static_cast<std::uint8_t>(bytes[at + 2])) << 8
+            | static_cast<std::uint32_t>(static_cast<std::uint8_t>(bytes[at + 3]));
+    };
+    if (bytes.size() < 33 || bytes.first(8) != QByteArrayView("\x89PNG\r\n\x1a\n", 8))
+        return std::nullopt;
+    int width = 0, height = 0, depth = 0, type = -1, interlace = 0;
+    QByteArray palette, data;
+    for (qsizetype at = 8; at + 12 <= bytes.size();) {
+        const qsizetype length = u32(at);
+        const QByteArrayView kind = bytes.sliced(at + 4, 4);
+        if (length < 0 || at + 12 + length > bytes.size())
+            return std::nullopt;
+        const QByteArrayView body = bytes.sliced(at + 8, length);
+        if (kind == "IHDR" && length >= 13) {
+            width = static_cast<int>(u32(at + 8));
+            height = static_cast<int>(u32(at + 12));
+            depth = static_cast<std::uint8_t>(body[8]);
+            type = static_cast<std::uint8_t>(body[9]);
+            interlace = static_cast<std::uint8_t>(body[12]);
+        } else if (kind == "PLTE") {
+            palette = body.toByteArray();
+        } else if (kind == "IDAT") {
+            data += body;
+        } else if (kind == "IEND") {
+            break;
+        }
+        at += 12 + length;
+    }
+    const int channels = type == 0 ? 1 : type == 2 ? 3 : type == 3 ? 1 : type == 4 ? 2 : type == 6 ? 4 : 0;
+    const bool depthKnown
+        = depth == 8 || (depth < 8 && (type == 0 || type == 3) && (depth == 1 || depth == 2 || depth == 4));
+    if (channels == 0 || !depthKnown || interlace != 0 || width <= 0 || height <= 0 || width > 8192 || height > 8192)
+        return std::nullopt;
+    const qsizetype stride = (qsizetype(width) * channels * depth + 7) / 8;
+    const qsizetype unit = std::max<qsizetype>(1, channels * depth / 8);
+    const qsizetype expected = (stride + 1) * height;
+    QByteArray sized(4, '\0');
+    for (int i = 0; i < 4; ++i)
+        sized[i] = static_cast<char>(expected >> (24 - 8 * i));
+    const QByteArray raw = qUncompress(sized + data);
+    if (raw.size() != expected)
+        return std::nullopt;
+    Picture picture(width, height);
+    std::vector<std::uint8_t> previous(static_cast<std::size_t>(stride)), current(static_cast<std::size_t>(stride));
+    for (int y = 0; y < height; ++y) {
+        const char* in = raw.constData() + y * (stride + 1);
+        const int filter = static_cast<std::uint8_t>(in[0]);
+        for (qsizetype i = 0; i < stride; ++i) {
+            const int a = i >= unit ? current[static_cast<std::size_t>(i - unit)] : 0;
+            const int b = previous[static_cast<std::size_t>(i)];
+            const int c = i >= unit ? previous[static_cast<std::size_t>(i - unit)] : 0;
+            int predicted = 0;
+            switch (filter) {
+            case 1: predicted = a; break;
+            case 2: predicted = b; break;
+            case 3: predicted = (a + b) / 2; break;
+            case 4: {
+                const int p = a + b - c, pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
+                predicted = pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
+                break;
+            }
+            default: break;
+            }
+            current[static_cast<std::size_t>(i)]
+                = static_cast<std::uint8_t>(static_cast<std::uint8_t>(in[1 + i]) + predicted);
+        }
+        for (int x = 0; x < width; ++x) {
+            Rgb pixel = 0;
+            if (depth < 8) {
+                const int bit = x * depth;
+                const int value
+                    = current[static_cast<std::size_t>(bit / 8)] >> (8 - depth - bit % 8) & ((1 << depth) - 1);
+                if (type == 3) {
+                    if (!PaletteEntry(palette, value, pixel))
+                        return std::nullopt;
+                } else {
+                    const auto grey = static_cast<Rgb>(value * 255 / ((1 << depth) - 1));
+                    pixel = grey << 16 | grey << 8 | grey;
+                }
+            } else {
+                const std::uint8_t* p = current.data() + x * channels;
+                if (type == 3) {
+                    if (!PaletteEntry(palette, p[0], pixel))
+                        return std::nullopt;
+                } else if (channels <= 2) {
+                    pixel = static_cast<Rgb>(p[0]) << 16 | static_cast<Rgb>(p[0]) << 8 | p[0];
+                } else {
+                    pixel = static_cast<Rgb>(p[0]) << 16 | static_cast<Rgb>(p[1]) << 8 | p[2];
+                }
+            }
+            picture.At(x, y) = pixel;
+        }
+        std::swap(previous, current);
     }
     return picture;
 }

@@ -62,6 +62,10 @@ Picture RadialBackground(int width, int height);
 // the bytes are not one.
 std::optional<Picture> DecodeLss16(QByteArrayView bytes);
 
+// A PNG image (not interlaced; grey, RGB, palette, with or without alpha,
+// which is dropped), decoded without a GUI library; nothing for other bytes.
+std::optional<Picture> DecodePng(QByteArrayView bytes);
+
 // A decoded background image on a screen of that size, as the loader places
 // it: never scaled; one of the screen's size is copied, a smaller one tiled
 // from the top left (an LSS16 one sits at the top left on black instead),

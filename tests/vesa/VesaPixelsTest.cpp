@@ -7,6 +7,7 @@
 #include "sim/MenuSim.h"
 #include "vesa/VesaMenu.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QImage>
 
@@ -169,17 +170,7 @@ TEST(VesaPixelsTest, MenusAsTheRecordingsShowThem)
     const std::optional<Font> rom = RomFont(Read(QStringLiteral("/usr/share/seabios/vgabios-stdvga.bin")));
     if (!rom)
         GTEST_SKIP() << "SeaBIOS's VGA BIOS is not installed";
-    const PictureDecoder decode = [](QByteArrayView bytes) -> std::optional<Picture> {
-        const QImage image = QImage::fromData(bytes).convertToFormat(QImage::Format_RGB32);
-        if (image.isNull())
-            return std::nullopt;
-        Picture picture(image.width(), image.height());
-        for (int y = 0; y < image.height(); ++y) {
-            for (int x = 0; x < image.width(); ++x)
-                picture.At(x, y) = image.pixel(x, y) & 0xFFFFFF;
-        }
-        return picture;
-    };
+    const PictureDecoder decode = DecodePng;
     const QStringList skipped = { "v04_bg_jpg", "v10_bg_jpg_320x240", "v18_font_psf16", "v22_side_menu_c32" };
     int shots = 0;
     for (const QString& name : QDir(Case("cases")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
@@ -223,4 +214,40 @@ TEST(VesaPixelsTest, MenusAsTheRecordingsShowThem)
         }
     }
     EXPECT_GE(shots, 29);
+}
+
+// Our PNG reader gives what Qt's does, for the formats QImage writes and for
+// every picture of the recordings; other bytes are refused.
+TEST(VesaPixelsTest, ReadsPngsAsQtDoes)
+{
+    QImage source(37, 11, QImage::Format_ARGB32);
+    for (int y = 0; y < source.height(); ++y) {
+        for (int x = 0; x < source.width(); ++x)
+            source.setPixel(x, y, qRgba(x * 7, y * 23, (x * y) % 256, 128 + x));
+    }
+    std::vector<QImage> images;
+    for (const QImage::Format format : { QImage::Format_ARGB32, QImage::Format_RGB32, QImage::Format_Grayscale8,
+             QImage::Format_Indexed8, QImage::Format_Mono, QImage::Format_RGB888 })
+        images.push_back(source.convertToFormat(format));
+    for (const char* name : { "v02_bg_flat_png/iso/isolinux/flat.png", "v03_bg_pattern_defaults/iso/isolinux/pat.png",
+             "v05_bg_png_800x600/iso/isolinux/big.png" })
+        images.push_back(QImage(Case("cases/") + name));
+    for (const QImage& image : images) {
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        ASSERT_TRUE(image.save(&buffer, "PNG"));
+        const std::optional<Picture> read = DecodePng(png);
+        ASSERT_TRUE(read) << image.format();
+        const QImage expected = QImage::fromData(png).convertToFormat(QImage::Format_RGB32);
+        ASSERT_EQ(QSize(read->width, read->height), expected.size());
+        int differing = 0;
+        for (int y = 0; y < expected.height(); ++y) {
+            for (int x = 0; x < expected.width(); ++x)
+                differing += (expected.pixel(x, y) & 0xFFFFFF) != read->At(x, y);
+        }
+        EXPECT_EQ(differing, 0) << image.format();
+        EXPECT_FALSE(DecodePng(png.left(png.size() / 2))) << "cut short";
+    }
+    EXPECT_FALSE(DecodePng("GIF89a"));
 }
