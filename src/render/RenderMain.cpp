@@ -13,6 +13,7 @@
 #include "preview/Rendering.h"
 #include "preview/ScreenSnapshot.h"
 #include "sim/LoaderSim.h"
+#include "vesa/VesaMenu.h"
 #include "vm/BootImage.h"
 #include "vm/ConfigImage.h"
 #include "vm/HeadlessVm.h"
@@ -21,9 +22,8 @@
 #include "console/qt/QtFonts.h"
 #include "preview/ScreenImage.h"
 #include <QGuiApplication>
-#else
-#include "ScreenPng.h"
 #endif
+#include "ScreenPng.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -203,6 +203,28 @@ QByteArray RenderConfigurationInVm(const RenderArguments& arguments, const BootF
     return VmOutput(arguments, machine.Screen(arguments.format == RenderArguments::Format::Png));
 }
 
+// vesamenu.c32's screen: its picture, which is all there is of it.
+int RenderGraphicalMenu(const RenderArguments& arguments, const LoaderSim::Graphics& graphics)
+{
+    if (arguments.format != RenderArguments::Format::Png)
+        return Fail(QStringLiteral("the configuration runs vesamenu.c32, a graphical menu: give --format png"));
+    QString note;
+    const std::optional<Vesa::Font> font = MenuFont(note);
+    if (!font)
+        return Fail(QStringLiteral("the graphical menu needs QEMU's VGA BIOS (Debian package seabios) or fonts-pc"));
+    if (!note.isEmpty())
+        std::fprintf(stderr, "glimra-render: %s\n", qPrintable(note));
+    const Vesa::PictureDecoder decode = [](QByteArrayView bytes) {
+        std::optional<Vesa::Picture> picture = Vesa::DecodePng(bytes);
+        if (!picture && bytes.startsWith("\xff\xd8"))
+            std::fputs("glimra-render: JPEG backgrounds are drawn in the editor's Run Configuration window only; "
+                       "here the screen stays black behind the menu\n",
+                stderr);
+        return picture;
+    };
+    return Write(arguments.output, PicturePng(Vesa::DrawMenu(graphics, *font, decode)));
+}
+
 // The simulator's screen after the keys (or the real loader's), in the format asked for.
 int RenderConfiguration(const RenderArguments& arguments)
 {
@@ -247,6 +269,8 @@ int RenderConfiguration(const RenderArguments& arguments)
         loader.Give(key);
     if (!loader.Note().isEmpty())
         std::fprintf(stderr, "glimra-render: %s\n", qPrintable(loader.Note()));
+    if (const std::optional<LoaderSim::Graphics> graphics = loader.GraphicalMenu())
+        return RenderGraphicalMenu(arguments, *graphics);
     QByteArray result;
     if (arguments.format == RenderArguments::Format::Serial)
         result = loader.Serial();

@@ -440,3 +440,32 @@ TEST_F(RenderCliTest, LoadsNoGuiLibraryPlatformPluginOrFontconfig)
             EXPECT_FALSE(trace.contains(library)) << library << " loaded for " << words.join(' ').toStdString();
     }
 }
+
+// A configuration whose UI is vesamenu.c32 plays its graphical menu: the
+// PNG after the keys is QEMU's picture, pixel for pixel; other formats are
+// refused, for the menu is a picture.
+TEST_F(RenderCliTest, GraphicalMenuIsItsPicture)
+{
+    const QString recorded = QStringLiteral(GLIMRA_SHARED_DIR "/boottruth/project/vesa");
+    if (!QFile::exists(recorded + "/out") || !QFile::exists("/usr/share/seabios/vgabios-stdvga.bin")
+        || !QFile::exists("/usr/lib/syslinux/modules/bios/vesamenu.c32")) {
+        if (qgetenv("CI") == "true")
+            FAIL() << "missing under CI: the vesamenu recordings, seabios or syslinux-common";
+        GTEST_SKIP() << "needs the vesamenu recordings, seabios and syslinux-common";
+    }
+    const QString folder = directory.filePath("isolinux");
+    QDir().mkpath(folder);
+    const QString source = recorded + "/cases/v11_alpha_noshadow/iso/isolinux/";
+    for (const QString& name : QDir(source).entryList(QDir::Files))
+        QFile::copy(source + name, folder + "/" + name);
+    QFile::copy("/usr/lib/syslinux/modules/bios/vesamenu.c32", folder + "/vesamenu.c32");
+    const QString png = directory.filePath("menu.png");
+    const CliRun run
+        = RenderCli({ "--config", folder + "/isolinux.cfg", "--keys", "down tab", "--format", "png", "--output", png });
+    ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+    EXPECT_EQ(QImage(png).convertToFormat(QImage::Format_RGB32),
+        QImage(recorded + "/out/v11_alpha_noshadow/02_tab.png").convertToFormat(QImage::Format_RGB32));
+    const CliRun json = RenderCli({ "--config", folder + "/isolinux.cfg" });
+    EXPECT_EQ(json.exitCode, 1);
+    EXPECT_TRUE(json.err.contains("give --format png")) << json.err.constData();
+}
