@@ -3,6 +3,8 @@
 #include "common/Named.h"
 #include "console/qt/ConsoleWidget.h"
 #include "preview/PreviewConsole.h"
+#include "render/ScreenPng.h"
+#include "vesa/VesaMenu.h"
 
 #include <QCheckBox>
 #include <QFileInfo>
@@ -28,6 +30,10 @@ RunConfigurationWindow::RunConfigurationWindow(QWidget* parent)
     m_screen->setFixedSize(m_console.Cols() * cell.x, m_console.Rows() * cell.y);
     m_screen->setFocusPolicy(Qt::StrongFocus);
     m_screen->installEventFilter(this);
+    m_pictureView = Named(new QLabel(this), "Picture");
+    m_pictureView->setFocusPolicy(Qt::StrongFocus);
+    m_pictureView->installEventFilter(this);
+    m_pictureView->hide();
 
     auto* keys = new QGridLayout;
     keys->setSpacing(2);
@@ -59,6 +65,7 @@ RunConfigurationWindow::RunConfigurationWindow(QWidget* parent)
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_screen);
+    layout->addWidget(m_pictureView);
     layout->addLayout(keys);
     layout->addLayout(controls);
     layout->addWidget(m_note);
@@ -118,6 +125,7 @@ void RunConfigurationWindow::Play()
         m_loader->Give(input);
     m_screen->setUpdatesEnabled(true);
     m_screen->InvalidateAll();
+    ShowScreen();
     ShowNote();
 }
 
@@ -128,12 +136,63 @@ void RunConfigurationWindow::Give(const LoaderInput& input)
     m_given.push_back(input);
     m_loader->Give(input);
     m_screen->InvalidateAll();
+    ShowScreen();
     ShowNote();
+}
+
+// The text screen, or vesamenu.c32's picture while it runs, in its font and
+// with its background read as the loader would (JPEG by Qt's decoder).
+void RunConfigurationWindow::ShowScreen()
+{
+    const std::optional<LoaderSim::Graphics> graphics = m_loader ? m_loader->GraphicalMenu() : std::nullopt;
+    m_pictureNote.clear();
+    std::optional<Vesa::Font> font;
+    if (graphics)
+        font = MenuFont(m_pictureNote);
+    const bool picture = graphics && font;
+    if (picture) {
+        bool jpeg = false;
+        const Vesa::PictureDecoder decode = [&jpeg](QByteArrayView bytes) -> std::optional<Vesa::Picture> {
+            jpeg = bytes.startsWith("\xff\xd8");
+            const QImage image = QImage::fromData(bytes).convertToFormat(QImage::Format_RGB32);
+            if (image.isNull())
+                return std::nullopt;
+            Vesa::Picture decoded(image.width(), image.height());
+            for (int y = 0; y < image.height(); ++y) {
+                const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+                for (int x = 0; x < image.width(); ++x)
+                    decoded.At(x, y) = line[x] & 0xFFFFFF;
+            }
+            return decoded;
+        };
+        const Vesa::Picture drawn = Vesa::DrawMenu(*graphics, *font, decode);
+        m_picture = QImage(drawn.width, drawn.height, QImage::Format_RGB32);
+        for (int y = 0; y < drawn.height; ++y) {
+            for (int x = 0; x < drawn.width; ++x)
+                m_picture.setPixel(x, y, 0xFF000000u | drawn.At(x, y));
+        }
+        m_pictureView->setPixmap(QPixmap::fromImage(m_picture));
+        m_pictureView->setFixedSize(m_picture.size());
+        if (jpeg)
+            m_pictureNote += tr(" The background is a JPEG: SYSLINUX decodes it with its own decoder, so its colours "
+                                "may differ slightly from these.");
+    } else if (graphics) {
+        m_pictureNote = tr("The graphical menu runs, but neither QEMU's VGA BIOS (Debian package seabios) nor the "
+                           "VGA face (fonts-pc) is there to draw it with.");
+    }
+    const bool focused = m_screen->hasFocus() || m_pictureView->hasFocus();
+    m_pictureShown = picture;
+    m_screen->setVisible(!picture);
+    m_pictureView->setVisible(picture);
+    if (focused)
+        (picture ? static_cast<QWidget*>(m_pictureView) : m_screen)->setFocus();
 }
 
 void RunConfigurationWindow::ShowNote()
 {
     QString note = m_loader ? m_loader->Note() : QString();
+    if (!m_pictureNote.isEmpty())
+        note = (note + u' ' + m_pictureNote.trimmed()).trimmed();
     if (m_loader && m_loader->AtPrompt() && m_loader->Config().timeoutTenths > 0 && m_given.empty())
         note = tr("The loader waits %1 s for a first key, showing no countdown, then boots its default.")
                    .arg(m_loader->Config().timeoutTenths / 10.0);
@@ -150,13 +209,13 @@ bool RunConfigurationWindow::eventFilter(QObject* watched, QEvent* event)
 {
     // Every key on the screen is the loader's, F1 and the others too,
     // before any of the main window's shortcuts.
-    if (watched == m_screen && event->type() == QEvent::ShortcutOverride) {
+    if ((watched == m_screen || watched == m_pictureView) && event->type() == QEvent::ShortcutOverride) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (LoaderInputOf(key->key(), key->modifiers(), key->text()))
             event->accept();
         return false;
     }
-    if (watched == m_screen && event->type() == QEvent::KeyPress) {
+    if ((watched == m_screen || watched == m_pictureView) && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (const std::optional<LoaderInput> input = LoaderInputOf(key->key(), key->modifiers(), key->text()))
             Give(*input);

@@ -6,6 +6,7 @@
 #include "sim/LoaderSim.h"
 
 #include <QHash>
+#include <QImage>
 #include <QTimer>
 #include <QWidget>
 
@@ -17,7 +18,8 @@ class QCheckBox;
 class QLabel;
 
 // The Run Configuration window: the loader played on an 80 x 25 screen in
-// the boot mode's console, font and blinking. Keys typed on the screen go
+// the boot mode's console, font and blinking, and vesamenu.c32's menu as
+// its picture. Keys typed on the screen go
 // to the loader's prompt as at the real one; buttons press F1-F12, start
 // anew and let the timeout run out. What the loader would then boot is
 // said below the screen, which stays as the loader leaves it.
@@ -42,6 +44,8 @@ public:
     void Give(const LoaderInput& input);
 
     const TColorConsole& Console() const { return m_console; }
+    // The graphical menu's picture while one runs; null otherwise.
+    const QImage* Picture() const { return m_pictureShown ? &m_picture : nullptr; }
     const LoaderSim* Loader() const { return m_loader.get(); }
 
 protected:
@@ -50,12 +54,17 @@ protected:
 private:
     void Play();
     void ShowNote();
+    void ShowScreen();
     void ToggleBlink();
     void Tick();
 
     PreviewScreen<QtFontMeasurer> m_preview;
     TColorConsole& m_console = m_preview.console;
     ConsoleWidget* m_screen = nullptr;
+    QLabel* m_pictureView = nullptr;
+    QImage m_picture;
+    bool m_pictureShown = false;
+    QString m_pictureNote; // what the picture cannot show exactly
     QLabel* m_note = nullptr;
     QCheckBox* m_blankStart = nullptr;
     std::unique_ptr<LoaderSim> m_loader;

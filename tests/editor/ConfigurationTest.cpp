@@ -4,6 +4,7 @@
 #include "EditorFixture.h"
 #include "FileTree.h"
 #include "ModalAnswers.h"
+#include "RecordedSteps.h"
 #include "editor/ConfigurationDock.h"
 #include "editor/RunConfiguration.h"
 
@@ -184,4 +185,38 @@ TEST_F(ConfigurationTest, TheMenuInTheDockAndOnTheScreen)
     QTest::keyClick(screen, Qt::Key_Escape);
     QTest::keyClick(screen, Qt::Key_Escape);
     EXPECT_EQ(ScreenRow(*window, 23), "boot:");
+}
+
+// vesamenu.c32 shows as its picture, equal to QEMU's, and takes the keys;
+// leaving it brings the text screen back.
+TEST_F(ConfigurationTest, TheGraphicalMenuIsItsPicture)
+{
+    const QString recorded = SharedFolder("boottruth/project/vesa").path();
+    REQUIRE_SHARED(QFile::exists(recorded + "/out"), "the vesamenu recordings");
+    if (!QFile::exists("/usr/share/seabios/vgabios-stdvga.bin"))
+        GTEST_SKIP() << "QEMU's VGA BIOS (seabios) is not installed";
+    const QString source = recorded + "/cases/v12_shadow_modes/iso/isolinux/";
+    for (const QString& name : QDir(source).entryList(QDir::Files))
+        Write("isolinux/" + name, ReadBytes(source + name));
+    Write("isolinux/vesamenu.c32",
+        "\x7f"
+        "ELF");
+    const QString config = tree.filePath("isolinux/isolinux.cfg");
+    glavna.OpenAtStart(config, QFile::encodeName(config));
+    Find<QAction>(glavna, "RunConfiguration1")->trigger();
+    auto* window = glavna.findChild<RunConfigurationWindow*>();
+    ASSERT_NE(window, nullptr);
+    QWidget* picture = Find<QWidget>(*window, "Picture");
+    ASSERT_NE(window->Picture(), nullptr);
+    EXPECT_TRUE(picture->isVisibleTo(window));
+    EXPECT_FALSE(Find<QWidget>(*window, "Screen")->isVisibleTo(window));
+    const auto shot = [&](const char* name) {
+        return QImage(recorded + "/out/v12_shadow_modes/" + name + ".png").convertToFormat(QImage::Format_RGB32);
+    };
+    EXPECT_EQ(*window->Picture(), shot("00_initial"));
+    QTest::keyClick(picture, Qt::Key_Down);
+    EXPECT_EQ(*window->Picture(), shot("01_down"));
+    QTest::keyClick(picture, Qt::Key_Escape);
+    EXPECT_EQ(window->Picture(), nullptr);
+    EXPECT_TRUE(Find<QWidget>(*window, "Screen")->isVisibleTo(window));
 }
