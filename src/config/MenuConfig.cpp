@@ -1,5 +1,7 @@
 #include "MenuConfig.h"
 
+#include <cctype>
+
 #include "ConfigSyntax.h"
 
 using namespace ConfigSyntax;
@@ -526,4 +528,26 @@ std::pair<int, int> MenuResolution(const MenuConfig& config)
     const int width = words.size() >= 2 ? words[0].toInt() : 0;
     const int height = words.size() >= 2 ? words[1].toInt() : 0;
     return width > 0 && height > 0 ? std::pair(width, height) : std::pair(640, 480);
+}
+
+// The colour a MENU COLOR #argb word means, as the menu module reads it
+// (#rgb, #argb, #rrggbb, #aarrggbb ...; anything else is its bright red).
+quint32 MenuArgb(const QByteArray& word)
+{
+    QByteArray digits = word.startsWith('#') ? word.mid(1) : word;
+    qsizetype length = 0;
+    while (length < digits.size() && std::isxdigit(static_cast<unsigned char>(digits[length])))
+        ++length;
+    digits.truncate(length);
+    const auto hex = [&](qsizetype at, qsizetype count) { return digits.mid(at, count).toUInt(nullptr, 16); };
+    switch (length) {
+    case 3: return 0xFF000000u | hex(0, 1) * 0x11 << 16 | hex(1, 1) * 0x11 << 8 | hex(2, 1) * 0x11;
+    case 4: return hex(0, 1) * 0x11 << 24 | hex(1, 1) * 0x11 << 16 | hex(2, 1) * 0x11 << 8 | hex(3, 1) * 0x11;
+    case 6:
+    case 9:
+    case 12: return 0xFF000000u | hex(0, 2) << 16 | hex(length / 3, 2) << 8 | hex(length / 3 * 2, 2);
+    case 8:
+    case 16: return hex(0, 2) << 24 | hex(length / 4, 2) << 16 | hex(length / 4 * 2, 2) << 8 | hex(length / 4 * 3, 2);
+    default: return 0xFFFF0000u;
+    }
 }

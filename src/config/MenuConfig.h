@@ -120,6 +120,10 @@ MenuConfig ReadMenuConfig(const BootFiles& files, const QByteArray& folder, cons
 // bottom.
 std::array<int, MenuParamCount> ScreenParams(const Menu& menu, int columns, int rows);
 
+// The colour a MENU COLOR #argb word means, as the menu module reads it
+// (#rgb, #argb, #rrggbb, #aarrggbb ...; anything else is its bright red).
+quint32 MenuArgb(const QByteArray& word);
+
 // vesamenu.c32's screen: MENU RESOLUTION's width and height (640 x 480
 // unless it gives both), and its text grid, 8-dot cells inside an 8-pixel
 // border.

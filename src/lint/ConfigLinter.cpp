@@ -191,28 +191,6 @@ void ConfigLint::Modules()
     }
 }
 
-// The colour a MENU COLOR #argb word means, as the menu module reads it
-// (#rgb, #argb, #rrggbb, #aarrggbb ...; anything else is its bright red).
-quint32 ArgbColour(const QByteArray& word)
-{
-    QByteArray digits = word.startsWith('#') ? word.mid(1) : word;
-    qsizetype length = 0;
-    while (length < digits.size() && std::isxdigit(static_cast<unsigned char>(digits[length])))
-        ++length;
-    digits.truncate(length);
-    const auto hex = [&](qsizetype at, qsizetype count) { return digits.mid(at, count).toUInt(nullptr, 16); };
-    switch (length) {
-    case 3: return 0xFF000000u | hex(0, 1) * 0x11 << 16 | hex(1, 1) * 0x11 << 8 | hex(2, 1) * 0x11;
-    case 4: return hex(0, 1) * 0x11 << 24 | hex(1, 1) * 0x11 << 16 | hex(2, 1) * 0x11 << 8 | hex(3, 1) * 0x11;
-    case 6:
-    case 9:
-    case 12: return 0xFF000000u | hex(0, 2) << 16 | hex(length / 3, 2) << 8 | hex(length / 3 * 2, 2);
-    case 8:
-    case 16: return hex(0, 2) << 24 | hex(length / 4, 2) << 16 | hex(length / 4 * 2, 2) << 8 | hex(length / 4 * 3, 2);
-    default: return 0xFFFF0000u;
-    }
-}
-
 // The text screen's colour nearest to an RGB value.
 int NearestPaletteDigit(quint32 argb)
 {
@@ -315,7 +293,7 @@ void ConfigLint::MenuColours(const Menu& menu)
             const auto differs = [&](int word, int digit) {
                 if (word >= words.size() || words[word] == "*")
                     return false;
-                const quint32 argb = ArgbColour(words[word]);
+                const quint32 argb = MenuArgb(words[word]);
                 return (argb >> 24) != 0 && NearestPaletteDigit(argb) != digit;
             };
             if (differs(0, *attribute & 0x0F) || differs(1, *attribute >> 4 & 0x0F))

@@ -30,18 +30,6 @@ constexpr std::array<Colour, MenuColourCount> Defaults = { {
     { 0x60CCCCCC, 0x00000000, Shadow::Std }, // disabled
 } };
 
-// "#aarrggbb", or "#rrggbb" opaque.
-std::optional<Argb> ParseArgb(const QByteArray& word)
-{
-    if (!word.startsWith('#') || (word.size() != 7 && word.size() != 9))
-        return std::nullopt;
-    bool ok = false;
-    const Argb value = word.mid(1).toUInt(&ok, 16);
-    if (!ok)
-        return std::nullopt;
-    return word.size() == 7 ? 0xFF000000u | value : value;
-}
-
 Rgb RgbOf(TColor colour)
 {
     return static_cast<Rgb>(RedOf(colour)) << 16 | static_cast<Rgb>(GreenOf(colour)) << 8
@@ -69,10 +57,11 @@ std::array<Colour, MenuColourCount> MenuColours(const Menu& menu)
             continue;
         const QList<QByteArray> words = menu.colours[index].argb->simplified().split(' ');
         Colour& colour = colours[index];
-        if (!words.isEmpty())
-            colour.foreground = ParseArgb(words[0]).value_or(colour.foreground);
-        if (words.size() > 1)
-            colour.background = ParseArgb(words[1]).value_or(colour.background);
+        // "*" keeps the colour the entry has.
+        if (!words.isEmpty() && words[0] != "*")
+            colour.foreground = MenuArgb(words[0]);
+        if (words.size() > 1 && words[1] != "*")
+            colour.background = MenuArgb(words[1]);
         if (words.size() > 2)
             colour.shadow = ParseShadow(words[2]).value_or(colour.shadow);
     }
@@ -109,8 +98,8 @@ Picture MenuBackground(const QByteArray& background, const BootFiles& files, con
 {
     if (background.isEmpty())
         return RadialBackground(width, height);
-    if (const std::optional<Argb> flat = ParseArgb(background))
-        return Picture(width, height, *flat & 0xFFFFFF);
+    if (background.startsWith('#'))
+        return Picture(width, height, MenuArgb(background) & 0xFFFFFF);
     const std::optional<QByteArray> path = BootFiles::Resolve(folder, background);
     const std::optional<QByteArray> bytes = path ? files.Read(*path) : std::nullopt;
     if (!bytes)
