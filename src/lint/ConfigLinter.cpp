@@ -7,8 +7,10 @@
 #include "format/Palette.h"
 #include "sim/AnsiConsole.h"
 #include "sim/LoaderSim.h"
+#include "vesa/VesaPixels.h"
 
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSet>
 
 #include <cctype>
@@ -38,8 +40,11 @@ private:
     void FunctionKeys();
     void Labels();
     void Modules();
+    void ModuleVersions(const QByteArray& module, const QByteArray& bytes);
     void Menus();
-    void MenuFits(const Menu& menu, const ConfigPlace& place);
+    void MenuFits(const Menu& menu, const ConfigPlace& place, int columns, int rows, const QString& screen);
+    void GraphicalMenu(const MenuConfig& menus);
+    int GraphicalFontHeight();
     void MenuColours(const Menu& menu);
     void MenuEntries(const Menu& menu, bool text);
     bool Names(const QByteArray& command) const;
@@ -182,6 +187,7 @@ void ConfigLint::Modules()
                 .arg(QString::fromLatin1(module)));
         return;
     }
+    ModuleVersions(module, *bytes);
     for (const QByteArray& library : NeededLibraries(*bytes)) {
         const std::optional<QByteArray> libraryPath = BootFiles::Resolve(m_config.folder, library);
         if (!libraryPath || !m_files.Exists(*libraryPath))
@@ -212,6 +218,32 @@ int NearestPaletteDigit(quint32 argb)
 
 QString Latin(const QByteArray& bytes) { return QString::fromLatin1(bytes); }
 
+// Modules of SYSLINUX 5 and later are ELF files, those of 4 and before flat
+// COM32 ones; a loader says its version in its own file ("ISOLINUX 6.04").
+void ConfigLint::ModuleVersions(const QByteArray& module, const QByteArray& bytes)
+{
+    for (const char* loader : { "isolinux.bin", "pxelinux.0", "ldlinux.sys", "ldlinux.bin" }) {
+        const std::optional<QByteArray> path = BootFiles::Resolve(m_config.folder, loader);
+        const std::optional<QByteArray> binary = path ? m_files.Read(*path) : std::nullopt;
+        if (!binary)
+            continue;
+        const QRegularExpressionMatch version
+            = QRegularExpression(QStringLiteral("(?:ISO|PXE|SYS|EXT)LINUX (\\d+)\\.(\\d+)"))
+                  .match(QString::fromLatin1(*binary));
+        if (!version.hasMatch())
+            continue;
+        const bool elfLoader = version.captured(1).toInt() >= 5;
+        const bool elfModule = bytes.startsWith("\x7f"
+                                                "ELF");
+        if (elfLoader != elfModule)
+            Report(*m_config.uiPlace, Severity::Error, "module-version-mix",
+                QStringLiteral("%1 is a module of SYSLINUX %2, and %3 is version %4.%5: the loader cannot run it")
+                    .arg(Latin(module), elfModule ? QStringLiteral("5 or later") : QStringLiteral("4 or earlier"),
+                        QString::fromLatin1(loader), version.captured(1), version.captured(2)));
+        return;
+    }
+}
+
 void ConfigLint::Menus()
 {
     const QByteArray module = m_config.ui ? CommandWord(*m_config.ui) : QByteArray();
@@ -220,23 +252,126 @@ void ConfigLint::Menus()
         return;
     const bool text = name == "menu.c32";
     const MenuConfig menus = ReadMenuConfig(m_files, m_config.folder, { m_files.ConfigPath() });
+    const auto [width, height] = MenuResolution(menus);
+    const int columns = text ? 80 : GridColumns(width);
+    const int rows = text ? 25 : GridRows(height, GraphicalFontHeight());
+    const QString screen = text ? QStringLiteral("menu.c32's 80 x 25 screen")
+                                : QStringLiteral("vesamenu.c32's %1 x %2 grid").arg(columns).arg(rows);
     for (std::size_t index = MenuConfig::RootMenu; index < menus.menus.size(); ++index) {
         const Menu& menu = menus.menus[index];
         const ConfigPlace place = menu.place.line > 0 ? menu.place : *m_config.uiPlace;
-        // vesamenu.c32 lays out on its own grid, and draws the #argb colours.
-        if (text) {
-            MenuFits(menu, place);
+        MenuFits(menu, place, columns, rows, screen);
+        // vesamenu.c32 draws the #argb colours.
+        if (text)
             MenuColours(menu);
-        }
         MenuEntries(menu, text);
+    }
+    if (!text)
+        GraphicalMenu(menus);
+}
+
+// The FONT file's row height (16 for the VGA BIOS's font); a missing or
+// unreadable one is reported.
+int ConfigLint::GraphicalFontHeight()
+{
+    int height = 16;
+    for (const ConfigDirective& directive : m_config.directives) {
+        if (directive.keyword != "font")
+            continue;
+        const QByteArray name = CommandWord(directive.argument);
+        const std::optional<QByteArray> path = BootFiles::Resolve(m_config.folder, name);
+        const std::optional<QByteArray> bytes = path ? m_files.Read(*path) : std::nullopt;
+        if (!bytes) {
+            Report(directive.place, Severity::Error, "missing-font",
+                QStringLiteral("FONT %1 is not beside the configuration: the menu keeps the VGA BIOS's font")
+                    .arg(Latin(name)));
+        } else if (const std::optional<Vesa::Font> font = Vesa::Psf1Font(*bytes)) {
+            height = font->height;
+        } else if (!bytes->startsWith("\x1f\x8b")) {
+            Report(directive.place, Severity::Error, "not-psf",
+                QStringLiteral("FONT %1 is not a PSF1 font (magic 36 04, 256 glyphs 2-32 rows high): the loader "
+                               "ignores it")
+                    .arg(Latin(name)));
+        }
+    }
+    return height;
+}
+
+namespace {
+
+// A JPEG's size from its first frame header.
+std::optional<std::pair<int, int>> JpegSize(const QByteArray& bytes)
+{
+    for (qsizetype at = 2; at + 9 < bytes.size();) {
+        if (static_cast<std::uint8_t>(bytes[at]) != 0xFF)
+            return std::nullopt;
+        const auto marker = static_cast<std::uint8_t>(bytes[at + 1]);
+        const int length = static_cast<std::uint8_t>(bytes[at + 2]) << 8 | static_cast<std::uint8_t>(bytes[at + 3]);
+        if (marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC)
+            return std::pair(static_cast<std::uint8_t>(bytes[at + 7]) << 8 | static_cast<std::uint8_t>(bytes[at + 8]),
+                static_cast<std::uint8_t>(bytes[at + 5]) << 8 | static_cast<std::uint8_t>(bytes[at + 6]));
+        at += 2 + length;
+    }
+    return std::nullopt;
+}
+
+}
+
+// MENU BACKGROUND files as the loader takes them (never scaled), MENU FONT
+// (not a keyword: the font is FONT's).
+void ConfigLint::GraphicalMenu(const MenuConfig& menus)
+{
+    const auto [width, height] = MenuResolution(menus);
+    for (const ConfigDirective& directive : m_config.directives) {
+        if (directive.keyword == "menu" && directive.argument.trimmed().toLower().startsWith("font"))
+            Report(directive.place, Severity::Warning, "menu-font",
+                QStringLiteral("MENU FONT is no keyword: vesamenu.c32 ignores the line; the font is set with FONT"));
+        if (directive.keyword != "menu background" || directive.argument.startsWith('#'))
+            continue;
+        const QByteArray name = CommandWord(directive.argument);
+        const std::optional<QByteArray> path = BootFiles::Resolve(m_config.folder, name);
+        const std::optional<QByteArray> bytes = path ? m_files.Read(*path) : std::nullopt;
+        if (!bytes) {
+            Report(directive.place, Severity::Error, "missing-background",
+                QStringLiteral("MENU BACKGROUND %1 is not beside the configuration: the screen stays black behind "
+                               "the menu")
+                    .arg(Latin(name)));
+            continue;
+        }
+        const std::optional<Vesa::Picture> lss16 = Vesa::DecodeLss16(*bytes);
+        const std::optional<Vesa::Picture> png = lss16 ? std::nullopt : Vesa::DecodePng(*bytes);
+        const bool jpeg = bytes->startsWith("\xff\xd8");
+        const std::optional<std::pair<int, int>> size = lss16 ? std::pair(lss16->width, lss16->height)
+            : png                                             ? std::pair(png->width, png->height)
+            : jpeg                                            ? JpegSize(*bytes)
+                                                              : std::nullopt;
+        if (jpeg)
+            Report(directive.place, Severity::Note, "background-jpeg",
+                QStringLiteral("MENU BACKGROUND %1 is a JPEG: SYSLINUX decodes it with its own decoder, so its "
+                               "colours may differ slightly from what Glimra shows")
+                    .arg(Latin(name)));
+        if (!size)
+            continue;
+        const QString shown
+            = QStringLiteral("MENU BACKGROUND %1 is %2 x %3").arg(Latin(name)).arg(size->first).arg(size->second);
+        if (size->first > width || size->second > height)
+            Report(directive.place, Severity::Warning, "background-too-large",
+                QStringLiteral("%1, larger than the %2 x %3 screen: the loader rejects it and shows black")
+                    .arg(shown)
+                    .arg(width)
+                    .arg(height));
+        else if (size->first != width || size->second != height)
+            Report(directive.place, Severity::Note, "background-size",
+                lss16 ? QStringLiteral("%1: the loader puts it at the top left on black, never scaled").arg(shown)
+                      : QStringLiteral("%1: the loader tiles it from the top left, never scaled").arg(shown));
     }
 }
 
 // The box, the tab message, the countdown and the help area on 80 x 25:
 // rows past the last are drawn over it, and later parts overwrite earlier.
-void ConfigLint::MenuFits(const Menu& menu, const ConfigPlace& place)
+void ConfigLint::MenuFits(const Menu& menu, const ConfigPlace& place, int columns, int rows, const QString& screen)
 {
-    const std::array<int, MenuParamCount> p = ScreenParams(menu, 80, 25);
+    const std::array<int, MenuParamCount> p = ScreenParams(menu, columns, rows);
     const auto at = [&](MenuParam param) { return p[static_cast<std::size_t>(param)]; };
     const int v = at(MenuParam::VShift);
     const int boxTop = v + 1;
@@ -247,10 +382,12 @@ void ConfigLint::MenuFits(const Menu& menu, const ConfigPlace& place)
         clashes << QStringLiteral("MENU WIDTH %1 leaves no room inside MENU MARGIN %2 (the module overruns or hangs)")
                        .arg(at(MenuParam::Width))
                        .arg(at(MenuParam::Margin));
-    if (boxBottom > 25)
-        clashes << QStringLiteral("the box ends on row %1, and rows past 25 are drawn over row 25").arg(boxBottom);
+    if (boxBottom > rows)
+        clashes << QStringLiteral("the box ends on row %1, and rows past %2 are drawn over row %2")
+                       .arg(boxBottom)
+                       .arg(rows);
     const int right = at(MenuParam::HShift) + at(MenuParam::Width) - at(MenuParam::Margin);
-    if (right > 80)
+    if (right > columns)
         clashes << QStringLiteral("the box's right edge falls in column %1 and wraps to the next row").arg(right);
     const auto clash = [&](const QString& what, int first, int last) {
         const int top = std::max(first, boxTop);
@@ -259,8 +396,8 @@ void ConfigLint::MenuFits(const Menu& menu, const ConfigPlace& place)
             clashes << QStringLiteral("%1 on row%2 %3 overwrites the box")
                            .arg(what, top == bottom ? QString() : QStringLiteral("s"),
                                top == bottom ? QString::number(top) : QStringLiteral("%1-%2").arg(top).arg(bottom));
-        else if (first > 25)
-            clashes << QStringLiteral("%1 on row %2 is past row 25").arg(what).arg(first);
+        else if (first > rows)
+            clashes << QStringLiteral("%1 on row %2 is past row %3").arg(what).arg(first).arg(rows);
     };
     if (!menu.Message(MenuMessage::Tab).isEmpty() && menu.allowEdit && !menu.masterPassword)
         clash(QStringLiteral("the tab message"), at(MenuParam::TabMsgRow) + v, at(MenuParam::TabMsgRow) + v);
@@ -270,8 +407,8 @@ void ConfigLint::MenuFits(const Menu& menu, const ConfigPlace& place)
         std::max(at(MenuParam::HelpMsgRow) + v, at(MenuParam::HelpMsgEndRow)));
     if (!clashes.isEmpty())
         Report(place, Severity::Warning, "menu-overflow",
-            QStringLiteral("the menu \"%1\" does not fit menu.c32's 80 x 25 screen: %2")
-                .arg(Latin(menu.title), clashes.join(QStringLiteral("; "))));
+            QStringLiteral("the menu \"%1\" does not fit %2: %3")
+                .arg(Latin(menu.title), screen, clashes.join(QStringLiteral("; "))));
 }
 
 void ConfigLint::MenuColours(const Menu& menu)

@@ -1,4 +1,5 @@
 #include "FileTree.h"
+#include "SharedMaterial.h"
 #include "lint/ConfigLinter.h"
 
 #include <QDir>
@@ -235,4 +236,53 @@ TEST(ConfigLinterTest, ReportsWhatMenuC32WillNotShowAsMeant)
     WriteInTree(
         tree, "isolinux/isolinux.cfg", "UI vesamenu.c32\nMENU COLOR help * #ffff0000\nLABEL a\n MENU PASSWD x\n");
     EXPECT_EQ(ConfigFound(tree), (Problems { "isolinux.cfg:3 menu-passwd-without-master" }));
+}
+
+// vesamenu.c32's own checks: its backgrounds as the loader takes them,
+// MENU FONT, FONT files, its grid, and modules of another SYSLINUX.
+TEST(ConfigLinterTest, GraphicalMenuChecks)
+{
+    const QString cases = SharedFolder("boottruth/project/vesa/cases").path();
+    REQUIRE_SHARED(QFile::exists(cases), "the vesamenu recordings");
+    QTemporaryDir tree;
+    WriteInTree(tree, "isolinux/vesamenu.c32",
+        "\x7f"
+        "ELF");
+    const auto lss16 = [](int width, int height) {
+        QByteArray bytes("\x3d\xf3\x13\x14", 4);
+        for (const int size : { width, height })
+            bytes += QByteArray(1, static_cast<char>(size & 0xFF)) + QByteArray(1, static_cast<char>(size >> 8));
+        // Each row of colour 0 in runs of 16: two zero bytes a run.
+        return bytes + QByteArray(48, '\0') + QByteArray(height * (width + 15) / 16 * 2, '\0');
+    };
+    WriteInTree(tree, "isolinux/big.lss", lss16(800, 600));
+    WriteInTree(tree, "isolinux/small.lss", lss16(320, 200));
+    WriteInTree(tree, "isolinux/full.lss", lss16(640, 480));
+    QFile::copy(cases + "/v10_bg_jpg_320x240/iso/isolinux/small.jpg", tree.filePath("isolinux/small.jpg"));
+    QFile::copy(cases + "/v03_bg_pattern_defaults/iso/isolinux/pat.png", tree.filePath("isolinux/pat.png"));
+    WriteInTree(tree, "isolinux/bad.psf", "not a font");
+    WriteInTree(tree, "isolinux/isolinux.cfg",
+        "UI vesamenu.c32\nMENU BACKGROUND big.lss\nMENU BEGIN a\nMENU BACKGROUND small.lss\nMENU END\n"
+        "MENU BEGIN b\nMENU BACKGROUND small.jpg\nMENU END\nMENU BEGIN c\nMENU BACKGROUND gone.png\nMENU END\n"
+        "MENU BEGIN d\nMENU BACKGROUND full.lss\nMENU END\nMENU BEGIN e\nMENU BACKGROUND pat.png\nMENU END\n"
+        "MENU FONT x.psf\nFONT bad.psf\nFONT gone.psf\nMENU ROWS 30\nLABEL x\n");
+    EXPECT_EQ(ConfigFound(tree),
+        (Problems { "isolinux.cfg:19 not-psf", "isolinux.cfg:20 missing-font", "isolinux.cfg:1 menu-overflow",
+            "isolinux.cfg:2 background-too-large", "isolinux.cfg:4 background-size", "isolinux.cfg:7 background-jpeg",
+            "isolinux.cfg:7 background-size", "isolinux.cfg:10 missing-background", "isolinux.cfg:18 menu-font" }));
+    const std::vector<FileProblem> found
+        = LintBootConfig(BootFiles::ForConfiguration(tree.filePath("isolinux/isolinux.cfg")));
+    ASSERT_GE(found.size(), 3u);
+    EXPECT_TRUE(found[2].problem.message.contains("vesamenu.c32's 78 x 29 grid"))
+        << found[2].problem.message.toStdString();
+
+    // A loader of one SYSLINUX and a module of another.
+    WriteInTree(tree, "isolinux/isolinux.bin", "....ISOLINUX 6.04 20200816....");
+    WriteInTree(tree, "isolinux/isolinux.cfg", "UI vesamenu.c32\nLABEL x\n");
+    WriteInTree(tree, "isolinux/vesamenu.c32", "a flat COM32 module");
+    EXPECT_EQ(ConfigFound(tree), (Problems { "isolinux.cfg:1 module-version-mix" }));
+    WriteInTree(tree, "isolinux/vesamenu.c32",
+        "\x7f"
+        "ELF");
+    EXPECT_EQ(ConfigFound(tree), (Problems {}));
 }
