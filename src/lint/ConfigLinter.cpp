@@ -285,12 +285,13 @@ int ConfigLint::GraphicalFontHeight()
             Report(directive.place, Severity::Error, "missing-font",
                 QStringLiteral("FONT %1 is not beside the configuration: the menu keeps the VGA BIOS's font")
                     .arg(Latin(name)));
-        } else if (const std::optional<Vesa::Font> font = Vesa::Psf1Font(*bytes)) {
+        } else if (const std::optional<PcFont> font = Psf1Font(*bytes)) {
             height = font->height;
-        } else if (!bytes->startsWith("\x1f\x8b")) {
+        } else {
             Report(directive.place, Severity::Error, "not-psf",
-                QStringLiteral("FONT %1 is not a PSF1 font (magic 36 04, 256 glyphs 2-32 rows high): the loader "
-                               "ignores it")
+                QStringLiteral(
+                    "FONT %1 is not a PSF1 font (magic 36 04, 256 glyphs 2-32 rows high, gzip'd or not): the "
+                    "loader ignores it")
                     .arg(Latin(name)));
         }
     }

@@ -135,7 +135,7 @@ std::optional<Vesa::Font> MenuFont(QString& note)
 {
     QFile bios(QString::fromLatin1(Vesa::SeaBiosVgaImage));
     if (bios.open(QIODevice::ReadOnly)) {
-        if (std::optional<Vesa::Font> rom = Vesa::RomFont(bios.readAll()))
+        if (std::optional<Vesa::Font> rom = RomFont(bios.readAll()))
             return rom;
     }
     const VgaGlyphTable* table = BuiltInGlyphTable(VgaDots::Eight);

@@ -529,7 +529,7 @@ std::optional<LoaderSim::Graphics> LoaderSim::GraphicalMenu() const
 {
     if (m_state != State::Menu || !m_graphics || !m_menu)
         return std::nullopt;
-    return Graphics { *m_graphics, *m_menu, m_resolution.first, m_resolution.second, m_files, m_folder };
+    return Graphics { *m_graphics, *m_menu, m_resolution.first, m_resolution.second, m_files, m_folder, m_font };
 }
 
 void LoaderSim::StartMenu(const QByteArray& arguments, bool graphical)
@@ -545,12 +545,22 @@ void LoaderSim::StartMenu(const QByteArray& arguments, bool graphical)
     m_menu.reset();
     m_graphics.reset();
     if (graphical) {
-        // The VGA BIOS's font is 16 rows high; the grid fits the resolution.
+        // The grid fits the resolution in rows of the font's height: the
+        // last FONT that reads, or the VGA BIOS's 16.
         m_resolution = MenuResolution(config);
+        m_font.reset();
+        for (const ConfigDirective& directive : m_config.directives) {
+            const std::optional<QByteArray> path = directive.keyword == "font"
+                ? BootFiles::Resolve(m_folder, CommandWord(directive.argument))
+                : std::nullopt;
+            const std::optional<QByteArray> bytes = path ? m_files.Read(*path) : std::nullopt;
+            if (std::optional<PcFont> font = bytes ? Psf1Font(*bytes) : std::nullopt)
+                m_font = std::move(font);
+        }
         m_graphicsMeasurer = std::make_unique<FixedCellMeasurer>(VgaDots::Eight);
         m_graphics = std::make_unique<TColorConsole>(*m_graphicsMeasurer);
         m_graphics->SetCols(GridColumns(m_resolution.first));
-        m_graphics->SetRows(GridRows(m_resolution.second, 16));
+        m_graphics->SetRows(GridRows(m_resolution.second, m_font ? m_font->height : 16));
         m_menu = std::make_unique<MenuSim>(*m_graphics, m_files, m_folder, std::move(config));
         m_menu->KeepTableIndices();
     } else {

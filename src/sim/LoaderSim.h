@@ -4,6 +4,7 @@
 #include "MenuSim.h"
 #include "config/BootConfig.h"
 #include "console/TextMetrics.h"
+#include "format/PcFont.h"
 
 #include <QByteArray>
 #include <QString>
@@ -63,6 +64,7 @@ public:
         int height;
         const BootFiles& files;
         QByteArray folder;
+        const std::optional<PcFont>& font; // FONT's, when it names a readable one
     };
     std::optional<Graphics> GraphicalMenu() const;
 
@@ -99,6 +101,7 @@ private:
     std::unique_ptr<FontMeasurer> m_graphicsMeasurer;
     std::unique_ptr<TColorConsole> m_graphics;
     std::pair<int, int> m_resolution;
+    std::optional<PcFont> m_font;
     std::unique_ptr<MenuSim> m_menu;
     bool m_starting = false; // the configuration's own start runs; it goes on to the prompt itself
     QByteArray m_serial;

@@ -115,7 +115,7 @@ Picture DrawMenu(const LoaderSim::Graphics& graphics, const Font& font, const Pi
     const Menu& shown = graphics.menu.Config().At(graphics.menu.MenuIndex());
     return Compose(
         MenuBackground(shown.background, graphics.files, graphics.folder, graphics.width, graphics.height, decode),
-        MenuText(graphics.console, shown, graphics.menu.CursorShown()), font);
+        MenuText(graphics.console, shown, graphics.menu.CursorShown()), graphics.font ? *graphics.font : font);
 }
 
 }

@@ -35,7 +35,7 @@ using PictureDecoder = std::function<std::optional<Picture>(QByteArrayView)>;
 Picture MenuBackground(const QByteArray& background, const BootFiles& files, const QByteArray& folder, int width,
     int height, const PictureDecoder& decode);
 
-// The running graphical menu's screen, in that font.
+// The running graphical menu's screen, in FONT's font or else that one.
 Picture DrawMenu(const LoaderSim::Graphics& graphics, const Font& font, const PictureDecoder& decode);
 
 // Where QEMU's VGA BIOS is installed (Debian's seabios).

@@ -267,27 +267,6 @@ Picture PlaceBackground(const Picture& image, int width, int height, bool tiled)
     return screen;
 }
 
-std::optional<Font> RomFont(QByteArrayView vgaBios)
-{
-    constexpr qsizetype Table = 0x73C0;
-    if (vgaBios.size() < Table + 256 * 16)
-        return std::nullopt;
-    const QByteArrayView table = vgaBios.sliced(Table, 256 * 16);
-    return Font { 16, std::vector<std::uint8_t>(table.begin(), table.end()) };
-}
-
-std::optional<Font> Psf1Font(QByteArrayView bytes)
-{
-    if (bytes.size() < 4 || bytes[0] != '\x36' || bytes[1] != '\x04')
-        return std::nullopt;
-    const int mode = static_cast<std::uint8_t>(bytes[2]);
-    const int height = static_cast<std::uint8_t>(bytes[3]);
-    if (mode > 5 || height < 2 || height > 32 || bytes.size() < 4 + 256 * height)
-        return std::nullopt;
-    const QByteArrayView glyphs = bytes.sliced(4, 256 * height);
-    return Font { height, std::vector<std::uint8_t>(glyphs.begin(), glyphs.end()) };
-}
-
 Picture Compose(const Picture& background, const TextLayer& text, const Font& font)
 {
     Picture screen = background;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "config/MenuConfig.h"
+#include "format/PcFont.h"
 
 #include <QByteArrayView>
 
@@ -73,15 +74,7 @@ std::optional<Picture> DecodePng(QByteArrayView bytes);
 Picture PlaceBackground(const Picture& image, int width, int height, bool tiled);
 
 // The menu's font: 256 glyphs, 8 dots wide, one byte a row (left dot high).
-struct Font {
-    int height = 16;
-    std::vector<std::uint8_t> rows; // 256 x height
-    bool operator==(const Font&) const = default;
-};
-// The VGA BIOS's 8 x 16 font, from SeaBIOS's stdvga image as QEMU runs it.
-std::optional<Font> RomFont(QByteArrayView vgaBios);
-// A PSF1 font file (the FONT directive's): its first 256 glyphs.
-std::optional<Font> Psf1Font(QByteArrayView bytes);
+using Font = PcFont;
 
 struct Cell {
     std::uint8_t byte = ' ';
