@@ -185,7 +185,9 @@ QByteArray RenderConfigurationInVm(const RenderArguments& arguments, const BootF
     // still (longer over TFTP, where every file is a round trip).
     while (!LoaderBannerShown(machine.Screen()))
         machine.Sleep(50);
-    VmScreen screen = machine.WaitStable(plan.pxe ? 1500 : 500);
+    // A graphical menu draws after its modules load, on a picture alone.
+    const bool png = arguments.format == RenderArguments::Format::Png;
+    VmScreen screen = machine.WaitStable(plan.pxe ? 1500 : png ? 1200 : 500, png);
     QString error;
     const std::vector<MachineKey> keys = MachineKeys(arguments.keys, error).value_or(std::vector<MachineKey> {});
     for (const MachineKey& key : keys) {
@@ -193,12 +195,13 @@ QByteArray RenderConfigurationInVm(const RenderArguments& arguments, const BootF
             machine.Sleep(key.sleepMs);
         } else if (key.timeout) {
             // The loader's timeout has run out when the screen changes by itself.
-            while (machine.Screen().text == screen.text)
+            for (VmScreen now = machine.Screen(png); now.text == screen.text && now.png == screen.png;
+                 now = machine.Screen(png))
                 machine.Sleep(100);
         } else if (!key.chord.isEmpty()) {
             machine.Press(key.chord);
         }
-        screen = machine.WaitStable(300);
+        screen = machine.WaitStable(png ? 800 : 300, png);
     }
     return VmOutput(arguments, machine.Screen(arguments.format == RenderArguments::Format::Png));
 }

@@ -147,6 +147,11 @@ void Planner::AddConfiguration(const QByteArray& path, const QByteArray& folder)
         if (key)
             Add(folder, key->file, true);
     }
+    // The font a graphical menu draws in.
+    for (const ConfigDirective& directive : config.directives) {
+        if (directive.keyword == "font")
+            Add(folder, CommandWord(directive.argument), false);
+    }
     std::vector<std::pair<QByteArray, KernelKind>> commands;
     if (config.ui)
         commands.emplace_back(*config.ui, KernelKind::Com32);

@@ -166,15 +166,16 @@ void HeadlessMachine::Sleep(int milliseconds)
     }
 }
 
-VmScreen HeadlessMachine::WaitStable(int stableMs)
+VmScreen HeadlessMachine::WaitStable(int stableMs, bool picture)
 {
-    VmScreen screen = Screen();
+    VmScreen screen = Screen(picture);
     QElapsedTimer unchanged;
     unchanged.start();
     while (unchanged.elapsed() < stableMs) {
-        Sleep(50);
-        VmScreen next = Screen();
-        if (next.text != screen.text || next.cursorColumn != screen.cursorColumn || next.cursorRow != screen.cursorRow)
+        Sleep(picture ? 100 : 50);
+        VmScreen next = Screen(picture);
+        if (next.text != screen.text || next.cursorColumn != screen.cursorColumn || next.cursorRow != screen.cursorRow
+            || next.png != screen.png)
             unchanged.restart();
         screen = std::move(next);
     }

@@ -42,8 +42,10 @@ public:
     QByteArray Serial() const;
     // Keys pressed together, by QEMU's names ("ctrl", "f1").
     void Press(const QStringList& chord);
-    // Waits until two reads of the screen stableMs apart agree.
-    VmScreen WaitStable(int stableMs);
+    // Waits until two reads of the screen stableMs apart agree; with the
+    // picture, QEMU's pictures too (a graphical screen leaves the text
+    // memory as it was).
+    VmScreen WaitStable(int stableMs, bool picture = false);
     void Sleep(int milliseconds);
     // Throws EVmError when QEMU has ended or the limit has passed.
     void Check() const;

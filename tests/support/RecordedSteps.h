@@ -51,7 +51,8 @@ inline BootFiles RecordedCaseFiles(const QDir& folder, const QString& config)
 // loader between its shots.
 struct RecordedStep {
     enum class Kind { Key, Type, Sleep, WaitText, WaitSerial, WaitNewSerial, WaitStable, Shot, Other } kind;
-    QString argument; // the chords (space-separated), the typed text, the pattern or the shot's name
+    QString argument; // the chords (space-separated), the typed text, the pattern, the shot's name, or
+                      // "picture" for a wait until QEMU's pictures hold still
     int milliseconds = 0;
     // A wait for the loader's output with no key since the last shot: the
     // timeout running out is what ends it.
@@ -75,7 +76,8 @@ inline std::vector<RecordedStep> ReadRecordedSteps(const QByteArray& steps)
             const QString what = rest.section(u' ', 0, 0);
             const QString value = rest.section(u' ', 1);
             if (what == u"stable" || what == u"dumpstable") {
-                step = { RecordedStep::Kind::WaitStable, {}, value.toInt(), false };
+                step = { RecordedStep::Kind::WaitStable, what == u"dumpstable" ? QStringLiteral("picture") : QString(),
+                    value.toInt(), false };
             } else {
                 step.kind = what == u"text" ? RecordedStep::Kind::WaitText
                     : what == u"serial"     ? RecordedStep::Kind::WaitSerial
