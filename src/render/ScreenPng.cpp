@@ -131,9 +131,9 @@ QByteArray PicturePng(const Vesa::Picture& picture)
     return Png(picture.width, picture.height, "\x08\x02", {}, rows); // 8 bits, RGB
 }
 
-std::optional<Vesa::Font> MenuFont(QString& note)
+std::optional<Vesa::Font> MenuFont(QString& note, const QString& vgaBios)
 {
-    QFile bios(QString::fromLatin1(Vesa::SeaBiosVgaImage));
+    QFile bios(vgaBios);
     if (bios.open(QIODevice::ReadOnly)) {
         if (std::optional<Vesa::Font> rom = RomFont(bios.readAll()))
             return rom;

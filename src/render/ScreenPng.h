@@ -4,7 +4,7 @@
 
 #include <QByteArray>
 
-#include "vesa/VesaPixels.h"
+#include "vesa/VesaMenu.h"
 
 #include <QString>
 
@@ -18,7 +18,7 @@ QByteArray ScreenPng(const ScreenSnapshot& screen, const VgaGlyphTable& glyphs, 
 // The graphical menu's font: the VGA BIOS's, as QEMU shows it; without
 // SeaBIOS the VGA face's 8-dot glyphs, and a note that says so. Nothing
 // when neither is there.
-std::optional<Vesa::Font> MenuFont(QString& note);
+std::optional<Vesa::Font> MenuFont(QString& note, const QString& vgaBios = QString::fromLatin1(Vesa::SeaBiosVgaImage));
 
 // A picture as PNG bytes, 24 bits a pixel.
 QByteArray PicturePng(const Vesa::Picture& picture);

@@ -3,6 +3,7 @@
 #include "SharedMaterial.h"
 #include "config/BootFiles.h"
 #include "console/ColorConsole.h"
+#include "render/ScreenPng.h"
 #include "sim/LoaderKeys.h"
 #include "sim/LoaderSim.h"
 #include "sim/MenuSim.h"
@@ -255,4 +256,24 @@ TEST(VesaPixelsTest, ReadsPngsAsQtDoes)
         EXPECT_FALSE(DecodePng(png.left(png.size() / 2))) << "cut short";
     }
     EXPECT_FALSE(DecodePng("GIF89a"));
+}
+
+// Without SeaBIOS the menu is drawn in the VGA face's 8-dot glyphs, and a
+// note says so; a background file that is not there leaves the screen black.
+TEST(VesaPixelsTest, Fallbacks)
+{
+    QString note;
+    const std::optional<Font> font = MenuFont(note, QStringLiteral("/nonexistent/vgabios-stdvga.bin"));
+    if (BuiltInGlyphTable(VgaDots::Eight)) {
+        ASSERT_TRUE(font);
+        EXPECT_EQ(font->height, 16);
+        EXPECT_EQ(font->rows[0xDB * 16 + 8], 0xFF) << "the full block";
+        EXPECT_TRUE(note.contains("seabios")) << note.toStdString();
+    } else {
+        EXPECT_FALSE(font);
+    }
+    const BootFiles files = BootFiles::ForConfiguration(Case("cases/v01_nobg_default/iso/isolinux/isolinux.cfg"));
+    EXPECT_EQ(MenuBackground("gone.png", files, "/isolinux", 640, 480, DecodePng), Picture(640, 480));
+    EXPECT_EQ(MenuBackground("#80336699", files, "/isolinux", 4, 2, DecodePng), Picture(4, 2, 0x336699));
+    EXPECT_EQ(MenuBackground("isolinux.cfg", files, "/isolinux", 4, 2, DecodePng), Picture(4, 2)) << "not a picture";
 }
