@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QImage>
 #include <QProcess>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -276,4 +277,40 @@ TEST(VesaPixelsTest, Fallbacks)
     EXPECT_EQ(MenuBackground("gone.png", files, "/isolinux", 640, 480, DecodePng), Picture(640, 480));
     EXPECT_EQ(MenuBackground("#80336699", files, "/isolinux", 4, 2, DecodePng), Picture(4, 2, 0x336699));
     EXPECT_EQ(MenuBackground("isolinux.cfg", files, "/isolinux", 4, 2, DecodePng), Picture(4, 2)) << "not a picture";
+}
+
+// FONT's row height sets the grid's rows (33 of 14 rows in 480 - 16 pixels),
+// and "*" in MENU COLOR keeps a colour as it was.
+TEST(VesaPixelsTest, FontHeightAndKeptColours)
+{
+    QTemporaryDir tree;
+    const auto write = [&](const char* name, const QByteArray& bytes) {
+        QDir().mkpath(tree.filePath("isolinux"));
+        QFile file(tree.filePath(QStringLiteral("isolinux/") + name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    };
+    write("vesamenu.c32",
+        "\x7f"
+        "ELF");
+    write("short.psf", QByteArray("\x36\x04\x00\x0e", 4) + QByteArray(256 * 14, '\x18'));
+    write("isolinux.cfg",
+        "UI vesamenu.c32\nFONT short.psf\nMENU COLOR sel 7 * #ff112233 rev\nMENU COLOR unsel 7 #40102030 *\n"
+        "LABEL a\n");
+    FixedCellMeasurer measurer;
+    TColorConsole console(measurer);
+    LoaderSim loader(
+        console, BootFiles::ForConfiguration(tree.filePath("isolinux/isolinux.cfg")), LoaderSim::Start::Blank);
+    const std::optional<LoaderSim::Graphics> graphics = loader.GraphicalMenu();
+    ASSERT_TRUE(graphics);
+    EXPECT_EQ(graphics->console.Rows(), 33);
+    EXPECT_EQ(graphics->console.Cols(), 78);
+    ASSERT_TRUE(graphics->font);
+    EXPECT_EQ(graphics->font->height, 14);
+    const auto colours = MenuColours(graphics->menu.Config().At(graphics->menu.MenuIndex()));
+    EXPECT_EQ(colours[5].foreground, 0xE0000000u) << "sel keeps its foreground";
+    EXPECT_EQ(colours[5].background, 0xFF112233u);
+    EXPECT_EQ(colours[5].shadow, Shadow::Rev);
+    EXPECT_EQ(colours[3].foreground, 0x40102030u);
+    EXPECT_EQ(colours[3].shadow, Shadow::Std) << "unsel keeps its shadow";
 }
