@@ -255,7 +255,7 @@ TEST(ConfigLinterTest, GraphicalMenuChecks)
         // Each row of colour 0 in runs of 16: two zero bytes a run.
         return bytes + QByteArray(48, '\0') + QByteArray(height * (width + 15) / 16 * 2, '\0');
     };
-    WriteInTree(tree, "isolinux/big.lss", lss16(800, 600));
+    WriteInTree(tree, "isolinux/big.lss", lss16(800, 200)); // wider only
     WriteInTree(tree, "isolinux/small.lss", lss16(320, 200));
     WriteInTree(tree, "isolinux/full.lss", lss16(640, 480));
     QFile::copy(cases + "/v10_bg_jpg_320x240/iso/isolinux/small.jpg", tree.filePath("isolinux/small.jpg"));
