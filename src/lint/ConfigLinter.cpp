@@ -44,6 +44,8 @@ private:
     void Menus();
     void MenuFits(const Menu& menu, const ConfigPlace& place, int columns, int rows, const QString& screen);
     void GraphicalMenu(const MenuConfig& menus);
+    std::optional<QByteArray> ReadNamed(
+        const ConfigDirective& directive, const QByteArray& name, const char* code, const QString& missing);
     int GraphicalFontHeight();
     void MenuColours(const Menu& menu);
     void MenuEntries(const Menu& menu, bool text);
@@ -270,6 +272,18 @@ void ConfigLint::Menus()
         GraphicalMenu(menus);
 }
 
+// The file a directive names, read as the loader finds it; an error
+// (missing, with its name in the message's %1) when it cannot be.
+std::optional<QByteArray> ConfigLint::ReadNamed(
+    const ConfigDirective& directive, const QByteArray& name, const char* code, const QString& missing)
+{
+    const std::optional<QByteArray> path = BootFiles::Resolve(m_config.folder, name);
+    std::optional<QByteArray> bytes = path ? m_files.Read(*path) : std::nullopt;
+    if (!bytes)
+        Report(directive.place, Severity::Error, code, missing.arg(Latin(name)));
+    return bytes;
+}
+
 // The FONT file's row height (16 for the VGA BIOS's font); a missing or
 // unreadable one is reported.
 int ConfigLint::GraphicalFontHeight()
@@ -279,13 +293,11 @@ int ConfigLint::GraphicalFontHeight()
         if (directive.keyword != "font")
             continue;
         const QByteArray name = CommandWord(directive.argument);
-        const std::optional<QByteArray> path = BootFiles::Resolve(m_config.folder, name);
-        const std::optional<QByteArray> bytes = path ? m_files.Read(*path) : std::nullopt;
-        if (!bytes) {
-            Report(directive.place, Severity::Error, "missing-font",
-                QStringLiteral("FONT %1 is not beside the configuration: the menu keeps the VGA BIOS's font")
-                    .arg(Latin(name)));
-        } else if (const std::optional<PcFont> font = Psf1Font(*bytes)) {
+        const std::optional<QByteArray> bytes = ReadNamed(directive, name, "missing-font",
+            QStringLiteral("FONT %1 is not beside the configuration: the menu keeps the VGA BIOS's font"));
+        if (!bytes)
+            continue;
+        if (const std::optional<PcFont> font = Psf1Font(*bytes)) {
             height = font->height;
         } else {
             Report(directive.place, Severity::Error, "not-psf",
@@ -330,15 +342,11 @@ void ConfigLint::GraphicalMenu(const MenuConfig& menus)
         if (directive.keyword != "menu background" || directive.argument.startsWith('#'))
             continue;
         const QByteArray name = CommandWord(directive.argument);
-        const std::optional<QByteArray> path = BootFiles::Resolve(m_config.folder, name);
-        const std::optional<QByteArray> bytes = path ? m_files.Read(*path) : std::nullopt;
-        if (!bytes) {
-            Report(directive.place, Severity::Error, "missing-background",
-                QStringLiteral("MENU BACKGROUND %1 is not beside the configuration: the screen stays black behind "
-                               "the menu")
-                    .arg(Latin(name)));
+        const std::optional<QByteArray> bytes = ReadNamed(directive, name, "missing-background",
+            QStringLiteral("MENU BACKGROUND %1 is not beside the configuration: the screen stays black behind the "
+                           "menu"));
+        if (!bytes)
             continue;
-        }
         const std::optional<Vesa::Picture> lss16 = Vesa::DecodeLss16(*bytes);
         const std::optional<Vesa::Picture> png = lss16 ? std::nullopt : Vesa::DecodePng(*bytes);
         const bool jpeg = bytes->startsWith("\xff\xd8");

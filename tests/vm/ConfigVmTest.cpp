@@ -107,6 +107,27 @@ std::optional<VmTools> ToolsOrSkip()
     }
 }
 
+// A recorded case booted in QEMU from an image of its tree, beside the
+// simulator on the same files (with the modules the machine is given from
+// Debian).
+struct RecordedCaseInVm {
+    RecordedCaseInVm(const VmTools& tools, const QDir& folder)
+        : config(folder.filePath("iso/isolinux/isolinux.cfg"))
+        , work(MakeWorkFolder())
+        , machine(tools,
+              BuildConfigImage(tools, PlanConfigImage(BootFiles::ForConfiguration(config), tools), work->path()), false,
+              work->path(), std::chrono::seconds(90))
+        , loader(console, RecordedCaseFiles(folder, config))
+    {
+    }
+    QString config;
+    std::unique_ptr<QTemporaryDir> work;
+    HeadlessMachine machine;
+    FakeMeasurer measurer;
+    TColorConsole console { measurer };
+    LoaderSim loader;
+};
+
 }
 
 TEST_P(ConfigInVm, SimulatorDrawsWhatTheMachineShows)
@@ -115,16 +136,10 @@ TEST_P(ConfigInVm, SimulatorDrawsWhatTheMachineShows)
     if (!tools)
         GTEST_SKIP() << "the virtual machine's tools are missing";
     const QDir folder = RecordedCase(GetParam());
-    const QString config = folder.filePath("iso/isolinux/isolinux.cfg");
-    // The simulator knows the modules the machine is given from Debian.
-    const BootFiles files = RecordedCaseFiles(folder, config);
-    const ConfigImagePlan plan = PlanConfigImage(BootFiles::ForConfiguration(config), *tools);
-    const std::unique_ptr<QTemporaryDir> work = MakeWorkFolder();
-    HeadlessMachine machine(
-        *tools, BuildConfigImage(*tools, plan, work->path()), false, work->path(), std::chrono::seconds(90));
-    FakeMeasurer measurer;
-    TColorConsole console(measurer);
-    LoaderSim loader(console, files);
+    RecordedCaseInVm run(*tools, folder);
+    HeadlessMachine& machine = run.machine;
+    TColorConsole& console = run.console;
+    LoaderSim& loader = run.loader;
     int shots = 0;
     PlayInVm(folder, loader, machine, [&](const QString&) {
         const VmScreen real = machine.Screen();
@@ -154,15 +169,9 @@ TEST_P(GraphicalMenuInVm, PictureIsTheMachines)
     if (!tools || !rom)
         GTEST_SKIP() << "the virtual machine's tools or SeaBIOS are missing";
     const QDir folder(SharedFolder("boottruth/project/vesa/cases").filePath(QString::fromStdString(GetParam())));
-    const QString config = folder.filePath("iso/isolinux/isolinux.cfg");
-    const BootFiles files = RecordedCaseFiles(folder, config);
-    const ConfigImagePlan plan = PlanConfigImage(BootFiles::ForConfiguration(config), *tools);
-    const std::unique_ptr<QTemporaryDir> work = MakeWorkFolder();
-    HeadlessMachine machine(
-        *tools, BuildConfigImage(*tools, plan, work->path()), false, work->path(), std::chrono::seconds(90));
-    FakeMeasurer measurer;
-    TColorConsole console(measurer);
-    LoaderSim loader(console, files);
+    RecordedCaseInVm run(*tools, folder);
+    HeadlessMachine& machine = run.machine;
+    LoaderSim& loader = run.loader;
     const Vesa::PictureDecoder decode = [](QByteArrayView bytes) -> std::optional<Vesa::Picture> {
         const QImage image = QImage::fromData(bytes).convertToFormat(QImage::Format_RGB32);
         if (image.isNull())
