@@ -14,6 +14,8 @@ constexpr char ClearScreen = 0x0C;
 constexpr char ImageReference = 0x18;
 // Returns from graphics to text mode.
 constexpr char GraphicsOff = 0x19;
+// Turns bytes 0x5F-0x7E into line drawing for the rest of the file (boot loader).
+constexpr char LineDrawing = 0x0E;
 
 constexpr char BS = 0x08;
 constexpr char CR = 0x0D;
