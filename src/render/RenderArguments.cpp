@@ -78,9 +78,11 @@ RenderOptions::RenderOptions()
                          "loader, booted in QEMU (the whole screen, firmware lines included, unless --clear)."),
           QStringLiteral("preview|boot|vm"), QStringLiteral("preview"))
     , format(QStringLiteral("format"),
-          QStringLiteral("json, ansi (colour text), png (720 x 400; never to a terminal) or serial (boot and vm "
-                         "modes: the text the loader sends to its serial port)."),
-          QStringLiteral("json|ansi|png|serial"), QStringLiteral("json"))
+          QStringLiteral("json, ansi (24-bit colour text for terminals), png (720 x 400; never to a terminal), serial "
+                         "(boot and vm modes: the text the loader sends to its serial port), ans (the loader's screen "
+                         "as classic ANSI art with a SAUCE record) or msg (the loader's screen as a canonical display "
+                         "file; cells it cannot hold are named, exit status 1)."),
+          QStringLiteral("json|ansi|png|serial|ans|msg"), QStringLiteral("json"))
     , prompt(QStringLiteral("prompt"), QStringLiteral("Draws the loader's boot: prompt after the file."))
     , blink(QStringLiteral("blink"),
           QStringLiteral("Backgrounds 8-f: blinking text on the dark background (on) or bright (bright)."),
@@ -89,7 +91,7 @@ RenderOptions::RenderOptions()
           QStringLiteral("vga9"))
     , output(QStringLiteral("output"), QStringLiteral("Writes to FILE."), QStringLiteral("FILE"))
     , outputDir(QStringLiteral("output-dir"),
-          QStringLiteral("Writes DIR/NAME.EXT for each file (EXT json, ans, png or txt)."), QStringLiteral("DIR"))
+          QStringLiteral("Writes DIR/NAME.EXT for each file (EXT json, ans, png, msg or txt)."), QStringLiteral("DIR"))
     , check(QStringLiteral("check"),
           QStringLiteral("Reports the files' problems, one per line (or with --format json, a JSON array); a boot "
                          "configuration is checked with every file it names. Exit status 1 when there is an error "
@@ -104,6 +106,10 @@ RenderOptions::RenderOptions()
           QStringLiteral("With --config: keys pressed at the loader, space-separated: QEMU key names (f1, ret, tab, "
                          "ctrl-u ...), \"typed text\", sleep:MS, timeout."),
           QStringLiteral("KEYS"))
+    , input(QStringLiteral("input"),
+          QStringLiteral("What the files are: display files (display) or ANSI art (ans: .ans or .asc, SAUCE read), "
+                         "drawn as its canonical display file; what does not come across is named, exit status 1."),
+          QStringLiteral("display|ans"), QStringLiteral("display"))
     , start(QStringLiteral("start"),
           QStringLiteral("With --config: the screen the loader starts on, the firmware's and banner's (banner) or "
                          "an empty one (blank)."),
@@ -113,8 +119,8 @@ RenderOptions::RenderOptions()
 
 QList<QCommandLineOption> RenderOptions::All() const
 {
-    return { help, version, mode, format, prompt, blink, font, output, outputDir, check, clear, timeout, config, keys,
-        start };
+    return { help, version, mode, format, input, prompt, blink, font, output, outputDir, check, clear, timeout, config,
+        keys, start };
 }
 
 ParsedLine ParseRenderLine(int argc, char* argv[])
@@ -123,7 +129,7 @@ ParsedLine ParseRenderLine(int argc, char* argv[])
     parser.setApplicationDescription(QStringLiteral("Renders SYSLINUX display files without a display."));
     const RenderOptions table;
     const auto& [help, version, mode, format, prompt, blink, font, output, outputDir, check, clear, timeout, config,
-        keys, start]
+        keys, input, start]
         = table;
     const QList<QCommandLineOption> options = table.All();
     parser.addOptions(options);
@@ -160,7 +166,9 @@ ParsedLine ParseRenderLine(int argc, char* argv[])
     const std::optional<Format> formatValue
         = ValueOf<Format>(arguments.check && !parser.isSet(format) ? QStringLiteral("text") : parser.value(format),
             { { "json", Format::Json }, { "ansi", Format::Ansi }, { "png", Format::Png }, { "serial", Format::Serial },
-                { "text", Format::Text } });
+                { "text", Format::Text }, { "ans", Format::Ans }, { "msg", Format::Msg } });
+    const std::optional<RenderArguments::Input> inputValue = ValueOf<RenderArguments::Input>(parser.value(input),
+        { { "display", RenderArguments::Input::DisplayFile }, { "ans", RenderArguments::Input::AnsiArt } });
     const std::optional<bool> blinkValue = ValueOf<bool>(parser.value(blink), { { "on", true }, { "bright", false } });
     const std::optional<VgaDots> fontValue
         = ValueOf<VgaDots>(parser.value(font), { { "vga9", VgaDots::Nine }, { "vga8", VgaDots::Eight } });
@@ -168,6 +176,7 @@ ParsedLine ParseRenderLine(int argc, char* argv[])
         { { "banner", RenderArguments::Start::Banner }, { "blank", RenderArguments::Start::Blank } });
     arguments.mode = modeValue.value_or(Mode::Preview);
     arguments.format = formatValue.value_or(Format::Json);
+    arguments.input = inputValue.value_or(RenderArguments::Input::DisplayFile);
     arguments.blink = blinkValue.value_or(true);
     arguments.dots = fontValue.value_or(VgaDots::Nine);
     arguments.start = startValue.value_or(RenderArguments::Start::Banner);
@@ -188,10 +197,16 @@ ParsedLine ParseRenderLine(int argc, char* argv[])
         { arguments.Vm() && parser.isSet(blink),
             QStringLiteral("--blink has no meaning in vm mode: QEMU's picture shows backgrounds 8-f bright") },
         { !formatValue || (!arguments.check && arguments.format == Format::Text),
-            unknown(format, "json|ansi|png|serial") },
+            unknown(format, "json|ansi|png|serial|ans|msg") },
+        { !inputValue, unknown(input, "display|ans") },
+        { arguments.Drawing() && parser.isSet(mode) && arguments.mode != Mode::Boot,
+            QStringLiteral("--format %1 writes the boot loader's screen: only --mode boot goes with it")
+                .arg(parser.value(format)) },
+        { arguments.input == RenderArguments::Input::AnsiArt && (playing || arguments.check),
+            QStringLiteral("--input ans renders art: no --config or --check with it") },
         { !blinkValue, unknown(blink, "on|bright") },
         { !fontValue, unknown(font, "vga9|vga8") },
-        { arguments.check && arguments.format != Format::Json && arguments.format != Format::Text,
+        { arguments.check && arguments.format != Format::Json && arguments.format != Format::Text && formatValue,
             QStringLiteral("--check writes text or --format json") },
         { arguments.format == Format::Serial && !arguments.Boot() && !arguments.Vm(),
             QStringLiteral("--format serial needs --mode boot or vm") },

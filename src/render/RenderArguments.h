@@ -10,11 +10,13 @@
 // where to. Every check of the words is one row of a table.
 struct RenderArguments {
     enum class Mode { Preview, Boot, Vm };
-    enum class Format { Json, Ansi, Png, Serial, Text };
+    enum class Format { Json, Ansi, Png, Serial, Text, Ans, Msg };
+    enum class Input { DisplayFile, AnsiArt };
     enum class Start { Banner, Blank };
 
     Mode mode = Mode::Preview;
     Format format = Format::Json; // Text: --check's lines
+    Input input = Input::DisplayFile;
     bool blink = true; // backgrounds 8-f blink (on) or show bright
     VgaDots dots = VgaDots::Nine;
     bool prompt = false;
@@ -31,7 +33,9 @@ struct RenderArguments {
     QByteArray outputDir;
 
     bool Playing() const { return !config.isEmpty(); }
-    bool Boot() const { return mode == Mode::Boot || Playing(); }
+    // The loader's screen as a drawing: ANSI art or a canonical display file.
+    bool Drawing() const { return format == Format::Ans || format == Format::Msg; }
+    bool Boot() const { return mode == Mode::Boot || Playing() || Drawing(); }
     bool Vm() const { return mode == Mode::Vm; }
     // Blinking shows only in boot mode; the preview shows digits 8-f bright.
     bool Blinks() const { return Boot() && blink; }
@@ -43,7 +47,7 @@ struct RenderOptions {
     QList<QCommandLineOption> All() const;
 
     QCommandLineOption help, version, mode, format, prompt, blink, font, output, outputDir, check, clear, timeout,
-        config, keys, start;
+        config, keys, input, start;
 };
 
 struct ParsedLine {

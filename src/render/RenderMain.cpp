@@ -12,6 +12,9 @@
 #include "preview/PreviewConsole.h"
 #include "preview/Rendering.h"
 #include "preview/ScreenSnapshot.h"
+#include "screen/AnsiArt.h"
+#include "screen/BootScreen.h"
+#include "screen/ScreenEncoder.h"
 #include "sim/LoaderSim.h"
 #include "vesa/VesaMenu.h"
 #include "vm/BootImage.h"
@@ -158,6 +161,8 @@ template <typename Measurer> QByteArray Render(const RenderArguments& arguments,
     if (arguments.format == RenderArguments::Format::Png)
         return PngOf(console, arguments);
     const ScreenSnapshot screen = ScreenSnapshot::Of(console);
+    if (arguments.format == RenderArguments::Format::Ans)
+        return WriteAnsiArt(ScreenOf(screen));
     if (arguments.format == RenderArguments::Format::Json)
         return screen.ToJson(arguments.Boot());
     // https://no-color.org: colour stays off when NO_COLOR is set and not empty.
@@ -299,6 +304,8 @@ QByteArray Destination(const RenderArguments& arguments, const QByteArray& input
         case Format::Ansi: return "ans";
         case Format::Png: return "png";
         case Format::Serial: return "txt";
+        case Format::Ans: return "ans";
+        case Format::Msg: return "msg";
         case Format::Text: break;
         }
         return "txt";
@@ -376,16 +383,35 @@ int RenderOne(const RenderArguments& arguments, const QByteArray& input)
     std::optional<QByteArray> bytes = ReadInput(input, error);
     if (!bytes)
         return Fail(error);
+    QStringList losses;
+    if (arguments.input == RenderArguments::Input::AnsiArt) {
+        ImportedArt art = ImportAnsiArt(ReadAnsiArt(*bytes));
+        *bytes = art.bytes;
+        losses = art.losses;
+    }
     if (arguments.clear)
         bytes->prepend('\x0c');
+    if (arguments.format == RenderArguments::Format::Msg) {
+        const Screen screen = BootScreenOf(*bytes).screen;
+        const Encoding encoding = EncodeScreen(screen);
+        if (!encoding.left.empty() && arguments.input != RenderArguments::Input::AnsiArt)
+            losses << DescribeLeftCells(screen, encoding.left);
+        *bytes = encoding.bytes;
+    }
+    const QString name = input == "-" ? QStringLiteral("standard input") : ShownName(input);
+    for (const QString& loss : std::as_const(losses))
+        std::fprintf(stderr, "glimra-render: %s: %s\n", qPrintable(name), qPrintable(loss));
+    const int lost = losses.isEmpty() ? 0 : 1;
+    if (arguments.format == RenderArguments::Format::Msg)
+        return std::max(Write(Destination(arguments, input), *bytes), lost);
     if (!arguments.Vm()) {
         const QByteArray result = arguments.format == RenderArguments::Format::Png
             ? Render<PngMeasurer>(arguments, *bytes)
             : Render<FixedCellMeasurer>(arguments, *bytes);
-        return Write(Destination(arguments, input), result);
+        return std::max(Write(Destination(arguments, input), result), lost);
     }
     try {
-        return Write(Destination(arguments, input), RenderInVm(arguments, *bytes, FolderOf(input)));
+        return std::max(Write(Destination(arguments, input), RenderInVm(arguments, *bytes, FolderOf(input))), lost);
     } catch (const EVmStopped& stopped) {
         return 128 + stopped.Signal();
     } catch (const EVmError& failure) {

@@ -1,5 +1,7 @@
 #include "AnsiArt.h"
 
+#include "ScreenEncoder.h"
+
 #include <QDate>
 
 namespace {
@@ -174,10 +176,7 @@ private:
             m_art.rows[static_cast<size_t>(row)][static_cast<size_t>(column)] = blank;
     }
 
-    void EraseLine(int mode)
-    {
-        Blank(m_row, mode == 0 ? m_column : 0, mode == 1 ? m_column + 1 : Screen::Columns);
-    }
+    void EraseLine(int mode) { Blank(m_row, mode == 0 ? m_column : 0, mode == 1 ? m_column + 1 : Screen::Columns); }
 
     void Erase(int mode)
     {
@@ -304,4 +303,24 @@ QByteArray WriteAnsiArt(const Screen& screen)
     art += static_cast<char>(ice ? 0x01 : 0x00);
     art += QByteArray("IBM VGA").leftJustified(22, '\0', true);
     return art;
+}
+
+ImportedArt ImportAnsiArt(const AnsiArt& art, int first)
+{
+    const int rows = static_cast<int>(art.rows.size());
+    first = std::clamp(first, 0, std::max(rows - Screen::Rows, 0));
+    const Screen screen = art.RowsFrom(first);
+    const Encoding encoding = EncodeScreen(screen);
+    ImportedArt imported { encoding.bytes, {} };
+    if (art.cut)
+        imported.losses
+            << QStringLiteral("the art is %1 columns wide: what it draws beyond column 80 is cut").arg(art.width);
+    if (rows > Screen::Rows)
+        imported.losses << QStringLiteral("the art has %1 rows: only rows %2-%3 are taken")
+                               .arg(rows)
+                               .arg(first + 1)
+                               .arg(first + Screen::Rows);
+    if (!encoding.left.empty())
+        imported.losses << DescribeLeftCells(screen, encoding.left);
+    return imported;
 }

@@ -3,6 +3,7 @@
 #include "Screen.h"
 
 #include <QByteArray>
+#include <QStringList>
 
 #include <vector>
 
@@ -36,3 +37,12 @@ AnsiArt ReadAnsiArt(QByteArrayView file);
 // that stop short of column 80, and a SAUCE record for 80 x 25 with the
 // iCE flag when a background 8-f is used.
 QByteArray WriteAnsiArt(const Screen& screen);
+
+// ANSI art as a display file: the 25 rows from first (clamped to the art),
+// in canonical bytes, and what did not come across, a sentence each: columns
+// beyond 80, rows beyond the 25, cells the loader cannot show.
+struct ImportedArt {
+    QByteArray bytes;
+    QStringList losses;
+};
+ImportedArt ImportAnsiArt(const AnsiArt& art, int first = 0);

@@ -66,8 +66,8 @@ void OneStyle(LineStyle& a, LineStyle& b, LineStyle preferred)
 void Join(Cell& cell, Arms added, LineStyle style, std::optional<std::uint8_t> attribute)
 {
     Arms arms = ArmsOf(cell.byte).value_or(Arms {});
-    for (auto [to, from] : { std::pair { &arms.up, added.up }, { &arms.right, added.right },
-             { &arms.down, added.down }, { &arms.left, added.left } }) {
+    for (auto [to, from] : { std::pair { &arms.up, added.up }, { &arms.right, added.right }, { &arms.down, added.down },
+             { &arms.left, added.left } }) {
         if (from != N)
             *to = from;
     }
@@ -118,16 +118,16 @@ struct Segment {
 
 // The lines' arms gathered per cell first, so that where lines meet (a
 // box's corners) each cell is joined once, with all its arms.
-void DrawSegments(Screen& screen, std::initializer_list<Segment> segments, LineStyle style,
-    std::optional<std::uint8_t> attribute)
+void DrawSegments(
+    Screen& screen, std::initializer_list<Segment> segments, LineStyle style, std::optional<std::uint8_t> attribute)
 {
     std::map<int, Arms> added;
     for (const Segment& segment : segments) {
         const bool across = segment.from.row == segment.to.row;
-        const int first = across ? std::min(segment.from.column, segment.to.column)
-                                 : std::min(segment.from.row, segment.to.row);
-        const int last = across ? std::max(segment.from.column, segment.to.column)
-                                : std::max(segment.from.row, segment.to.row);
+        const int first
+            = across ? std::min(segment.from.column, segment.to.column) : std::min(segment.from.row, segment.to.row);
+        const int last
+            = across ? std::max(segment.from.column, segment.to.column) : std::max(segment.from.row, segment.to.row);
         for (int at = first; at <= last; ++at) {
             const Spot spot = across ? Spot { at, segment.from.row } : Spot { segment.from.column, at };
             Arms& arms = added[spot.row * Screen::Columns + spot.column];
@@ -165,6 +165,7 @@ void DrawBox(Screen& screen, const CellRect& box, LineStyle style, std::optional
     if (box.Height() == 1 || box.Width() == 1)
         DrawSegments(screen, { { box.from, box.to } }, style, attribute);
     else
-        DrawSegments(screen, { { box.from, topRight }, { bottomLeft, box.to }, { box.from, bottomLeft }, { topRight, box.to } },
-            style, attribute);
+        DrawSegments(screen,
+            { { box.from, topRight }, { bottomLeft, box.to }, { box.from, bottomLeft }, { topRight, box.to } }, style,
+            attribute);
 }

@@ -7,7 +7,6 @@
 
 #include <optional>
 
-
 bool LoaderDrawsByte(std::uint8_t byte) { return byte >= 0x20 && byte != 0x7F && byte != 0xFF; }
 
 std::uint8_t ClearAttribute(const Screen& screen)
@@ -101,10 +100,12 @@ Encoding EncodeScreen(const Screen& screen)
                 encoding.bytes += DisplayCode::LineDrawing;
                 encoding.lineDrawing = true;
             }
-            const bool drawn = LoaderDrawsByte(cell.byte) && !(encoding.lineDrawing && cell.byte >= 0x5F && cell.byte <= 0x7E);
+            const bool drawn
+                = LoaderDrawsByte(cell.byte) && !(encoding.lineDrawing && cell.byte >= 0x5F && cell.byte <= 0x7E);
             if (drawn) {
                 encoding.bytes += static_cast<char>(cell.byte);
-            } else if (const std::optional<char> byte = encoding.lineDrawing ? LineDrawingByte(cell.byte) : std::nullopt) {
+            } else if (const std::optional<char> byte
+                = encoding.lineDrawing ? LineDrawingByte(cell.byte) : std::nullopt) {
                 encoding.bytes += *byte;
             } else {
                 encoding.bytes += ' ';

@@ -7,10 +7,10 @@
 #include "screen/ScreenEncoder.h"
 
 #include <QFile>
+#include <QImage>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QImage>
 
 #include <random>
 
@@ -31,9 +31,9 @@ void ExpectLaw(const Screen& screen, const std::string& what)
             const Spot spot { column, row };
             const bool left = std::find(encoding.left.begin(), encoding.left.end(), spot) != encoding.left.end();
             if (!left && !(drawn.screen.At(spot) == screen.At(spot)) && wrong++ < 3)
-                ADD_FAILURE() << what << ": cell " << column << "," << row << " is "
-                              << int(drawn.screen.At(spot).byte) << "/" << int(drawn.screen.At(spot).attribute)
-                              << ", drawn " << int(screen.At(spot).byte) << "/" << int(screen.At(spot).attribute);
+                ADD_FAILURE() << what << ": cell " << column << "," << row << " is " << int(drawn.screen.At(spot).byte)
+                              << "/" << int(drawn.screen.At(spot).attribute) << ", drawn " << int(screen.At(spot).byte)
+                              << "/" << int(screen.At(spot).attribute);
         }
     }
 }
@@ -62,7 +62,9 @@ Screen RandomScreen(std::mt19937& random, bool anyByte)
 TEST(ScreenEncoder, WritesCanonicalBytes)
 {
     Screen blank;
-    EXPECT_EQ(EncodeScreen(blank).bytes, QByteArray("\x0f" "07\x0c"));
+    EXPECT_EQ(EncodeScreen(blank).bytes,
+        QByteArray("\x0f"
+                   "07\x0c"));
     EXPECT_EQ(EncodeScreen(blank).prompt, (Spot { 0, 0 }));
 
     Screen blue;
@@ -73,7 +75,12 @@ TEST(ScreenEncoder, WritesCanonicalBytes)
     blue.At(4, 1) = { '!', 0x1f };
     blue.At(5, 1) = { ' ', 0x4f }; // a blank of another colour is written
     const Encoding encoding = EncodeScreen(blue);
-    EXPECT_EQ(encoding.bytes, QByteArray("\x0f" "1f\x0c\r\n  \x0f" "1eHi\x0f" "1f!\x0f" "4f \r\n"));
+    EXPECT_EQ(encoding.bytes,
+        QByteArray("\x0f"
+                   "1f\x0c\r\n  \x0f"
+                   "1eHi\x0f"
+                   "1f!\x0f"
+                   "4f \r\n"));
     EXPECT_EQ(encoding.prompt, (Spot { 0, 2 }));
     EXPECT_TRUE(encoding.left.empty());
 
@@ -171,7 +178,8 @@ QByteArray Cells(const Screen& screen, int row, int from, int count)
     QByteArray text;
     for (int column = from; column < from + count; ++column) {
         const Cell& cell = screen.At(column, row);
-        text += QByteArray(1, static_cast<char>(cell.byte)) + QByteArray::number(cell.attribute, 16).rightJustified(2, '0');
+        text += QByteArray(1, static_cast<char>(cell.byte))
+            + QByteArray::number(cell.attribute, 16).rightJustified(2, '0');
     }
     return text;
 }
@@ -202,7 +210,10 @@ TEST(AnsiArt, ReadsSequencesIntoCells)
         { "erase line to its end", "abcd\x1b[2D\x1b[44m\x1b[K", 0, 0, "a07b07 17 17" },
         { "erase screen", "ab\x1b[2Jc", 0, 0, "c07 07" },
         { "wrap at 80", QByteArray(80, 'x') + "y", 1, 0, "y07" },
-        { "0x1a ends the art", "ab\x1a" "cd", 0, 0, "a07b07 07 07" },
+        { "0x1a ends the art",
+            "ab\x1a"
+            "cd",
+            0, 0, "a07b07 07 07" },
         { "unknown sequences skipped", "\x1b[?7ha\x1b[=1Ab", 0, 0, "a07b07" },
     };
     for (const Row& row : rows) {
@@ -272,7 +283,9 @@ TEST(AnsiArt, AnsiloveDrawsTheExport)
     art.write(WriteAnsiArt(screen));
     art.close();
     const QString png = work.filePath(QStringLiteral("art.png"));
-    ASSERT_EQ(QProcess::execute(ansilove, { QStringLiteral("-q"), QStringLiteral("-S"), QStringLiteral("-o"), png, art.fileName() }), 0);
+    ASSERT_EQ(QProcess::execute(
+                  ansilove, { QStringLiteral("-q"), QStringLiteral("-S"), QStringLiteral("-o"), png, art.fileName() }),
+        0);
     const QImage image(png);
     ASSERT_GE(image.height(), 25 * 16);
     const int cellWidth = image.width() / Screen::Columns;
