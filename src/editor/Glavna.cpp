@@ -6,6 +6,8 @@
 #include "ColourSelector.h"
 #include "DocumentEdit.h"
 #include "DocumentTabs.h"
+#include "DrawingMode.h"
+#include "FormStretch.h"
 #include "IntegerText.h"
 #include "NARH.h"
 #include "ProgramIcon.h"
@@ -27,6 +29,7 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QStatusBar>
+#include <QTabBar>
 #include <QTextBlock>
 
 TGlavna::TGlavna(QWidget* parent)
@@ -36,12 +39,15 @@ TGlavna::TGlavna(QWidget* parent)
     setWindowIcon(ProgramIcon());
     m_form.SetUp(*this);
     m_tabs = new DocumentTabs(*m_form.Editor);
+    m_form.Stretch->AddToArea(m_tabs->Bar());
     SetTitle(tr("Untitled")); // the program's name is Qt's to add, once
-    restoreGeometry(QSettings().value(GeometryKey).toByteArray());
+    if (!restoreGeometry(QSettings().value(GeometryKey).toByteArray()))
+        resize(FittedWindowSize(sizeHint(), screen()));
     m_form.KeepLF1->setChecked(QSettings().value(KeepLfKey).toBool());
     WireHandlers();
     SetUpView();
     SetUpConfiguration();
+    m_drawing = new DrawingMode(*this, m_form, *m_tabs);
     FormCreate();
     // The window's first focus: typing at start goes into the document, not
     // to the first button Qt would find.
@@ -148,11 +154,18 @@ void TGlavna::InsertText(const QString& text)
     if (text.isEmpty())
         return;
     QApplication::clipboard()->setText(text);
-    m_form.Editor->paste();
+    if (m_drawing && m_drawing->Active())
+        m_drawing->Insert(text);
+    else
+        m_form.Editor->paste();
 }
 
 void TGlavna::InsertCClick()
 {
+    if (m_drawing->Active()) {
+        m_drawing->PaintSelection(); // drawing has no commands: the colours go on the cells
+        return;
+    }
     const QByteArray command = QByteArray(1, DisplayCode::ColourCommand) + m_form.groupBG->ItemText().toLatin1()
         + m_form.GroupFG->ItemText().toLatin1();
     InsertText(Cp437::DecodeDocument(command));
@@ -261,7 +274,7 @@ void TGlavna::tastaturaDblClick()
 {
     if (m_form.SingleON->isChecked() || !CopyPickedCharacter())
         return;
-    m_form.Editor->paste();
+    InsertText(QApplication::clipboard()->text());
     m_form.Editor->setFocus();
 }
 

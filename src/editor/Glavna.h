@@ -9,6 +9,7 @@
 
 class ConfigurationSession;
 class DocumentTabs;
+class DrawingMode;
 class FindReplaceDialog;
 class FormatGuide;
 class ScreenHighlighter;
@@ -137,6 +138,7 @@ private:
     FormatGuide* m_guide = nullptr; // created on first use
     WindowedVm* m_vm = nullptr; // ended with the window
     ConfigurationSession* m_configuration = nullptr;
+    DrawingMode* m_drawing = nullptr; // View > Draw on Screen and ANSI art
     // Edits come in bursts: the live preview renders at most once per frame,
     // the problems are found once the burst is over.
     QTimer m_liveTimer;

@@ -3,6 +3,7 @@
 #include "CharacterTable.h"
 #include "ColourSelector.h"
 #include "DocumentEdit.h"
+#include "FormStretch.h"
 #include "ProblemsPanel.h"
 #include "WrappingButton.h"
 #include "common/Named.h"
@@ -80,7 +81,6 @@ void GlavnaForm::SetUp(QMainWindow& window)
     window.addDockWidget(Qt::BottomDockWidgetArea, Problems);
     Problems->hide();
     auto* form = new QWidget(&window);
-    window.setCentralWidget(form);
     QFont sans = form->font();
     sans.setPixelSize(11);
     form->setFont(sans);
@@ -89,7 +89,7 @@ void GlavnaForm::SetUp(QMainWindow& window)
     CreatePopupMenu();
     CreateMenus(window);
     SetTabOrder();
-    SizeToControls(window);
+    SizeToControls(window, *form);
 }
 
 void GlavnaForm::CreateControls(QWidget& form)
@@ -241,16 +241,17 @@ void GlavnaForm::SetTabOrder()
         QWidget::setTabOrder(order[i], order[i + 1]);
 }
 
-// The window encloses its visible controls with a 5-pixel border.
-void GlavnaForm::SizeToControls(QMainWindow& window)
+// The design encloses the visible controls with a 5-pixel border; the
+// window starts at that size and may grow or shrink from it.
+void GlavnaForm::SizeToControls(QMainWindow& window, QWidget& form)
 {
-    QWidget* form = window.centralWidget();
     QRect bounds;
-    for (QWidget* child : form->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    for (QWidget* child : form.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
         if (!child->isHidden())
             bounds |= child->geometry();
     }
-    form->setFixedSize(bounds.right() + 1 + 5, bounds.bottom() + 1 + 5);
-    window.statusBar()->setSizeGripEnabled(false);
-    window.layout()->setSizeConstraint(QLayout::SetFixedSize);
+    form.resize(bounds.right() + 1 + 5, bounds.bottom() + 1 + 5);
+    Stretch = new FormStretch(&form, Editor->geometry(), { kooX, kooY }, &window);
+    Stretch->setObjectName(QStringLiteral("FormStretch"));
+    window.setCentralWidget(Stretch);
 }

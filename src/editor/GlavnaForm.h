@@ -14,6 +14,7 @@ class QMenu;
 class QPushButton;
 class QWidget;
 class ProblemsPanel;
+class FormStretch;
 
 // A PC screen face ("Fixedsys", "Terminal") at a pixel height, for the
 // document and the character table.
@@ -38,6 +39,7 @@ struct GlavnaForm {
     QLabel* kooY = nullptr;
     QLabel* debugy = nullptr; // never visible
     QLabel* About = nullptr;
+    FormStretch* Stretch = nullptr; // the form in the window: stretches or scrolls
 
     QAction* New1 = nullptr;
     QAction* Open1 = nullptr;
@@ -86,5 +88,5 @@ private:
     void CreateMenus(QMainWindow& window);
     void CreatePopupMenu();
     void SetTabOrder();
-    static void SizeToControls(QMainWindow& window);
+    void SizeToControls(QMainWindow& window, QWidget& form);
 };

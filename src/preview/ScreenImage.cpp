@@ -9,11 +9,16 @@
 
 QImage PaintScreen(TColorConsole& console, BlinkPhase blink, VgaDots dots)
 {
+    GlyphCache glyphs(dots);
+    return PaintScreen(console, glyphs, blink);
+}
+
+QImage PaintScreen(TColorConsole& console, GlyphCache& glyphs, BlinkPhase blink)
+{
     const CellPair cell = console.CellSize();
     QImage image(console.Cols() * cell.x, console.Rows() * cell.y, QImage::Format_RGB32);
     image.fill(Qt::black);
     QPainter painter(&image);
-    GlyphCache glyphs(dots);
     QtCanvas canvas(painter, image.rect(), QPalette(), glyphs, blink);
     console.PaintGrid(canvas);
     return image;

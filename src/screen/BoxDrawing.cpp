@@ -62,8 +62,9 @@ void OneStyle(LineStyle& a, LineStyle& b, LineStyle preferred)
         a = b = preferred;
 }
 
-// Adds arms to a cell, the new line's axis in its style.
-void Join(Cell& cell, Arms added, LineStyle style, std::optional<std::uint8_t> attribute)
+}
+
+void JoinCell(Cell& cell, Arms added, LineStyle style, std::optional<std::uint8_t> attribute)
 {
     Arms arms = ArmsOf(cell.byte).value_or(Arms {});
     for (auto [to, from] : { std::pair { &arms.up, added.up }, { &arms.right, added.right }, { &arms.down, added.down },
@@ -79,8 +80,6 @@ void Join(Cell& cell, Arms added, LineStyle style, std::optional<std::uint8_t> a
         cell.byte = *glyph;
     if (attribute)
         cell.attribute = *attribute;
-}
-
 }
 
 std::optional<Arms> ArmsOf(std::uint8_t byte)
@@ -144,7 +143,7 @@ void DrawSegments(
         }
     }
     for (const auto& [index, arms] : added)
-        Join(screen.cells[static_cast<size_t>(index)], arms, style, attribute);
+        JoinCell(screen.cells[static_cast<size_t>(index)], arms, style, attribute);
 }
 
 }

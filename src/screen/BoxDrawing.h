@@ -24,6 +24,10 @@ std::optional<Arms> ArmsOf(std::uint8_t byte);
 // lone arm is drawn as the straight line through it. Nothing without arms.
 std::optional<std::uint8_t> GlyphOf(Arms arms);
 
+// Adds arms to a cell's line glyph (or puts one there): the added arms'
+// axis takes style; the cell takes the colour when one is given.
+void JoinCell(Cell& cell, Arms added, LineStyle style, std::optional<std::uint8_t> attribute = {});
+
 // Draws a straight line from one cell to another (a row or a column; from a
 // diagonal pair, along from's row, then to's column), joining every line
 // glyph it crosses or touches. The cells keep their colours unless a

@@ -49,7 +49,7 @@ std::optional<char> LineDrawingByte(std::uint8_t glyph)
 
 }
 
-Encoding EncodeScreen(const Screen& screen)
+Encoding EncodeScreen(const Screen& screen, int promptRow)
 {
     Encoding encoding;
     const std::uint8_t clear = ClearAttribute(screen);
@@ -122,6 +122,12 @@ Encoding EncodeScreen(const Screen& screen)
             encoding.bytes += DisplayCode::CR;
             encoding.bytes += DisplayCode::LF;
             encoding.prompt = { 0, row + 1 };
+        }
+    }
+    if (encoding.prompt.column == 0) {
+        for (; encoding.prompt.row < std::min(promptRow, Screen::Rows - 1); ++encoding.prompt.row) {
+            encoding.bytes += DisplayCode::CR;
+            encoding.bytes += DisplayCode::LF;
         }
     }
     return encoding;

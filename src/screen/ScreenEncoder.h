@@ -37,11 +37,13 @@ struct Encoding {
 // does not fill all 80 columns (the loader wraps a full row by itself),
 // and 0x0E where line drawing is needed.
 // The last row written ends with CR LF too, so the prompt gets a row of its
-// own, unless it is row 25, where a line break would scroll.
-Encoding EncodeScreen(const Screen& screen);
+// own, unless it is row 25, where a line break would scroll. More line
+// breaks over blank rows take the prompt down to promptRow when it would
+// start a row above it.
+Encoding EncodeScreen(const Screen& screen, int promptRow = 0);
 
 // Where the boot: prompt lands when the screen is shown by its canonical bytes.
-inline Spot PromptSpot(const Screen& screen) { return EncodeScreen(screen).prompt; }
+inline Spot PromptSpot(const Screen& screen, int promptRow = 0) { return EncodeScreen(screen, promptRow).prompt; }
 
 // What the encoding leaves out, for a person: "cell 80 of row 25, and 2 cells
 // with bytes the loader does not draw (row 3 column 1, ...)". Empty when nothing.

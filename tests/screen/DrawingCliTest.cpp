@@ -44,7 +44,10 @@ TEST_F(DrawingCli, ConvertsArtAndScreensBothWays)
     EXPECT_EQ(converted.out, ImportAnsiArt(ReadAnsiArt(art)).bytes);
     EXPECT_EQ(BootScreenOf(converted.out).screen, ReadAnsiArt(art).RowsFrom(0));
 
-    const QByteArray display = "\x0c\x0f" "1eTitle\r\n\x14" "serial only\x11\r\n\x0f" "c0\xc9\xcd\xbb";
+    const QByteArray display = "\x0c\x0f"
+                               "1eTitle\r\n\x14"
+                               "serial only\x11\r\n\x0f"
+                               "c0\xc9\xcd\xbb";
     const QString displayFile = File(display, "boot.msg");
     const Outcome canonical = Render({ "--format", "msg", displayFile });
     EXPECT_EQ(canonical.status, 0) << canonical.err.constData();
@@ -63,8 +66,8 @@ TEST_F(DrawingCli, NamesWhatDoesNotComeAcross)
         int status;
         const char* said;
     };
-    QByteArray wide = QByteArray(100, 'w') + '\x1a' + "SAUCE00" + QByteArray(75, ' ') + "20261208"
-        + QByteArray(4, '\0') + "\x01\x01" + QByteArray("\x64\x00\x19\x00", 4) + QByteArray(28, '\0');
+    QByteArray wide = QByteArray(100, 'w') + '\x1a' + "SAUCE00" + QByteArray(75, ' ') + "20261208" + QByteArray(4, '\0')
+        + "\x01\x01" + QByteArray("\x64\x00\x19\x00", 4) + QByteArray(28, '\0');
     QByteArray tall;
     for (int row = 0; row < 30; ++row)
         tall += "line\r\n";

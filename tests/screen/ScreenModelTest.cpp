@@ -83,6 +83,11 @@ TEST(ScreenEncoder, WritesCanonicalBytes)
                    "4f \r\n"));
     EXPECT_EQ(encoding.prompt, (Spot { 0, 2 }));
     EXPECT_TRUE(encoding.left.empty());
+    // A prompt wished lower gets blank rows above it; never higher, never past row 25.
+    EXPECT_EQ(EncodeScreen(blue, 4).bytes, encoding.bytes + "\r\n\r\n");
+    EXPECT_EQ(EncodeScreen(blue, 1).bytes, encoding.bytes);
+    EXPECT_EQ(EncodeScreen(blue, 99).prompt, (Spot { 0, 24 }));
+    EXPECT_EQ(BootScreenOf(EncodeScreen(blue, 99).bytes).screen, blue);
 
     // A full row wraps by itself; the last cell of the screen cannot be written.
     Screen full;
@@ -112,8 +117,14 @@ TEST(ScreenEncoder, LawOnEveryRealScreen)
     for (const QString& name : files) {
         QFile file(name);
         ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-        const Screen screen = BootScreenOf(file.readAll()).screen;
+        const BootView view = BootScreenOf(file.readAll());
+        const Screen& screen = view.screen;
         ExpectLaw(screen, name.toStdString());
+        // Where the file left its prompt, its canonical bytes leave it too.
+        const Spot natural = PromptSpot(screen);
+        if (view.cursor.column == 0 && natural.column == 0 && view.cursor.row >= natural.row) {
+            EXPECT_EQ(PromptSpot(screen, view.cursor.row), view.cursor) << name.toStdString();
+        }
         // Canonical bytes are their own canonical form.
         const QByteArray bytes = EncodeScreen(screen).bytes;
         EXPECT_EQ(EncodeScreen(BootScreenOf(bytes).screen).bytes, bytes) << name.toStdString();

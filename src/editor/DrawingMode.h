@@ -1,0 +1,103 @@
+#pragma once
+
+#include "console/qt/GlyphCache.h"
+#include "screen/BoxDrawing.h"
+#include "screen/Screen.h"
+
+#include <QObject>
+
+#include <optional>
+
+class DocumentTabs;
+class QAction;
+class QActionGroup;
+class QMainWindow;
+class ScreenCanvas;
+struct GlavnaForm;
+
+// View > Draw on Screen: the document's boot-mode screen as a canvas in the
+// editor's place. Every drawing step encodes the whole screen canonically
+// and replaces the document's bytes as one step of the document's own undo,
+// so the text view, the previews, Save and Undo all see one document.
+// Also File > Import and Export ANSI Art.
+class DrawingMode : public QObject {
+    Q_OBJECT
+
+public:
+    DrawingMode(QMainWindow& window, GlavnaForm& form, DocumentTabs& tabs);
+    ~DrawingMode() override;
+
+    bool Active() const { return m_active; }
+    ScreenCanvas* Canvas() const { return m_canvas; }
+    // Text from the character table or Insert ASCII, typed at the cell cursor.
+    void Insert(const QString& text);
+    // The selection in both selectors' colours.
+    void PaintSelection();
+
+    // The file commands after their dialogs. Import opens the art as a new
+    // document from the given first row; both say what went wrong or was lost.
+    void ImportFrom(const QString& file, std::optional<int> firstRow = {});
+    bool ExportTo(const QString& file);
+
+    QAction* DrawOnScreen1 = nullptr;
+    QAction* SelectTool1 = nullptr;
+    QAction* LineTool1 = nullptr;
+    QAction* BoxTool1 = nullptr;
+    QAction* DoubleLines1 = nullptr;
+    QAction* BoxAroundSelection1 = nullptr;
+    QAction* PaintSelection1 = nullptr;
+    QAction* PromptHere1 = nullptr;
+    QAction* ImportAnsi1 = nullptr;
+    QAction* ExportAnsi1 = nullptr;
+
+private:
+    void CreateActions();
+    void Toggle(bool on);
+    bool Enter();
+    void Leave();
+    // The document's bytes drawn again onto the canvas.
+    void Refresh();
+    void GiveCanvasRoom();
+    // Asks before a document that is not in canonical form is rewritten.
+    bool MayRewrite();
+    // A new screen for the document; false (and a word in the status bar)
+    // when the loader could not show it.
+    bool Step(const Screen& next, std::optional<int> promptRow = {});
+    void ReplaceBytes(const QByteArray& bytes);
+    QImage Picture(const QByteArray& bytes, Screen* screen = nullptr, Spot* cursor = nullptr);
+
+    void Type(const QString& text);
+    void Erase(bool backspace);
+    void Paint(bool foreground, bool background);
+    void ColourStep(int foreground, int background);
+    void Drag(Spot from, Spot to, bool finished);
+    void LineStep(Spot from, Spot to);
+    void Copy();
+    void Cut();
+    void Paste();
+    void ShowCursor();
+    void Say(const QString& message);
+    void ImportAnsiArt();
+    void ExportAnsiArt();
+
+    std::uint8_t Pen() const;
+    LineStyle Style() const;
+
+    QMainWindow& m_window;
+    GlavnaForm& m_form;
+    DocumentTabs& m_tabs;
+    ScreenCanvas* m_canvas;
+    QActionGroup* m_tools;
+    GlyphCache m_glyphs;
+    Screen m_screen;
+    int m_promptRow = 0; // the row the document leaves its prompt on, kept by each step
+    bool m_active = false;
+    // The open end of a line drawn with Alt and the arrows: the cell as it
+    // was before the last step, and the arms that step gave it.
+    struct PenEnd {
+        Spot cell;
+        Cell before;
+        Arms arms;
+    };
+    std::optional<PenEnd> m_penEnd;
+};
