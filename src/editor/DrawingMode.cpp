@@ -147,14 +147,16 @@ void DrawingMode::CreateActions()
     DrawOnScreen1 = named(tr("&Draw on Screen"), "DrawOnScreen1", QKeySequence(Qt::Key_F7));
     DrawOnScreen1->setCheckable(true);
     connect(DrawOnScreen1, &QAction::toggled, this, &DrawingMode::Toggle);
-    // After Run Configuration, among the other ways of seeing the screen.
-    m_form.View1->insertAction(m_form.View1->actions().value(m_form.View1->actions().indexOf(m_form.RunConfiguration1) + 1),
-        DrawOnScreen1);
-
-    const QList<QAction*> menus = m_window.menuBar()->actions();
-    auto* draw = new QMenu(tr("Dra&w"), &m_window);
-    m_window.menuBar()->insertMenu(menus.value(menus.indexOf(m_form.View1->menuAction()) + 1), draw);
+    // After Run Configuration, among the other ways of seeing the screen; the
+    // tools beside it, and on the canvas's own menu.
+    QAction* following = m_form.View1->actions().value(m_form.View1->actions().indexOf(m_form.RunConfiguration1) + 1);
+    m_form.View1->insertAction(following, DrawOnScreen1);
+    auto* draw = new QMenu(tr("Drawing &Tools"), &m_window);
     draw->setObjectName(QStringLiteral("DrawMenu"));
+    m_form.View1->insertMenu(following, draw);
+    m_canvas->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_canvas, &QWidget::customContextMenuRequested, this,
+        [this, draw](const QPoint& at) { draw->popup(m_canvas->mapToGlobal(at)); });
     SelectTool1 = named(tr("&Select"), "SelectTool1", QKeySequence(QStringLiteral("Ctrl+Shift+1")));
     LineTool1 = named(tr("&Line Tool"), "LineTool1", QKeySequence(QStringLiteral("Ctrl+Shift+2")));
     BoxTool1 = named(tr("&Box Tool"), "BoxTool1", QKeySequence(QStringLiteral("Ctrl+Shift+3")));
@@ -173,8 +175,8 @@ void DrawingMode::CreateActions()
     DoubleLines1->setCheckable(true);
     BoxAroundSelection1
         = named(tr("Box &Around Selection"), "BoxAroundSelection1", QKeySequence(QStringLiteral("Ctrl+Shift+B")));
-    PaintSelection1
-        = named(tr("&Paint Selection in Both Colours"), "PaintSelection1", QKeySequence(QStringLiteral("Ctrl+Shift+P")));
+    PaintSelection1 = named(
+        tr("&Paint Selection in Both Colours"), "PaintSelection1", QKeySequence(QStringLiteral("Ctrl+Shift+P")));
     PromptHere1 = named(tr("Boot Prompt on This &Row"), "PromptHere1", QKeySequence(QStringLiteral("Ctrl+Shift+R")));
     draw->addSeparator();
     draw->addActions({ DoubleLines1, BoxAroundSelection1, PaintSelection1, PromptHere1 });
@@ -190,7 +192,7 @@ void DrawingMode::CreateActions()
         Step(next);
     });
     connect(PaintSelection1, &QAction::triggered, this, &DrawingMode::PaintSelection);
-    draw->menuAction()->setEnabled(false);
+    EnableTools(false);
 
     // Undo and the clipboard keys reach the canvas as they reach the text.
     const auto canvasKeys = [this](QKeySequence::StandardKey keys, auto handler) {
@@ -212,6 +214,14 @@ void DrawingMode::CreateActions()
     file->insertActions(after, { ImportAnsi1, ExportAnsi1 });
     connect(ImportAnsi1, &QAction::triggered, this, &DrawingMode::ImportAnsiArt);
     connect(ExportAnsi1, &QAction::triggered, this, &DrawingMode::ExportAnsiArt);
+}
+
+// The tools act on the canvas only; in the text view their keys stay free.
+void DrawingMode::EnableTools(bool enabled)
+{
+    for (QAction* tool :
+        { SelectTool1, LineTool1, BoxTool1, DoubleLines1, BoxAroundSelection1, PaintSelection1, PromptHere1 })
+        tool->setEnabled(enabled);
 }
 
 std::uint8_t DrawingMode::Pen() const
@@ -239,14 +249,13 @@ bool DrawingMode::Enter()
         return false;
     m_active = true;
     m_form.Editor->setReadOnly(true);
+    // Whatever gives the document the focus (a dialog closing) gives it the canvas.
+    m_form.Editor->setFocusProxy(m_canvas);
     m_canvas->setGeometry(m_form.Editor->geometry());
     m_form.Editor->hide();
     m_canvas->show();
     m_canvas->setFocus();
-    for (QAction* action : m_window.menuBar()->actions()) {
-        if (action->menu() && action->menu()->objectName() == u"DrawMenu")
-            action->setEnabled(true);
-    }
+    EnableTools(true);
     Refresh();
     GiveCanvasRoom();
     ShowCursor();
@@ -260,13 +269,11 @@ void DrawingMode::Leave()
     m_active = false;
     m_penEnd.reset();
     m_form.Editor->setReadOnly(false);
+    m_form.Editor->setFocusProxy(nullptr);
     m_canvas->hide();
     m_form.Editor->show();
     m_form.Editor->setFocus();
-    for (QAction* action : m_window.menuBar()->actions()) {
-        if (action->menu() && action->menu()->objectName() == u"DrawMenu")
-            action->setEnabled(false);
-    }
+    EnableTools(false);
     m_window.statusBar()->clearMessage();
 }
 
@@ -347,6 +354,7 @@ bool DrawingMode::Step(const Screen& next, std::optional<int> promptRow)
     if (!MayRewrite())
         return false;
     ReplaceBytes(after.bytes);
+    m_window.statusBar()->clearMessage(); // a refusal said before no longer holds
     return true;
 }
 
@@ -603,8 +611,8 @@ void DrawingMode::Say(const QString& message) { m_window.statusBar()->showMessag
 
 void DrawingMode::ImportAnsiArt()
 {
-    const QString file = QFileDialog::getOpenFileName(&m_window, tr("Import ANSI Art"), QString(),
-        tr("ANSI art (*.ans *.asc *.ANS *.ASC);;All files (*)"));
+    const QString file = QFileDialog::getOpenFileName(
+        &m_window, tr("Import ANSI Art"), QString(), tr("ANSI art (*.ans *.asc *.ANS *.ASC);;All files (*)"));
     if (!file.isEmpty())
         ImportFrom(file);
 }
@@ -638,7 +646,8 @@ void DrawingMode::ImportFrom(const QString& file, std::optional<int> firstRow)
     m_tabs.Relabel();
     if (!imported.losses.isEmpty())
         QMessageBox::information(&m_window, tr("Import ANSI Art"),
-            tr("%1 came in, except:\n• %2").arg(QFileInfo(file).fileName(), imported.losses.join(QStringLiteral("\n• "))));
+            tr("%1 came in, except:\n• %2")
+                .arg(QFileInfo(file).fileName(), imported.losses.join(QStringLiteral("\n• "))));
 }
 
 void DrawingMode::ExportAnsiArt()

@@ -52,6 +52,7 @@ public:
 
 private:
     void CreateActions();
+    void EnableTools(bool enabled);
     void Toggle(bool on);
     bool Enter();
     void Leave();

@@ -1,8 +1,8 @@
 #include "FormStretch.h"
 
 #include <QEvent>
-#include <QScreen>
 #include <QResizeEvent>
+#include <QScreen>
 
 FormStretch::FormStretch(QWidget* form, const QRect& area, const QList<QWidget*>& corner, QWidget* parent)
     : QScrollArea(parent)

@@ -70,7 +70,8 @@ void ScreenCanvas::Select(const CellRect& selection)
 
 double ScreenCanvas::Scale() const
 {
-    const double scale = std::min(double(width() - RulerWidth) / ScreenWidth, double(height() - RulerHeight) / ScreenHeight);
+    const double scale
+        = std::min(double(width() - RulerWidth) / ScreenWidth, double(height() - RulerHeight) / ScreenHeight);
     // Whole multiples keep every dot sharp; below one the picture shrinks smoothly.
     return scale >= 1 ? std::floor(scale) : std::max(scale, 0.1);
 }
@@ -142,8 +143,8 @@ void ScreenCanvas::PaintRulers(QPainter& painter)
         const int tick = number % 10 == 0 ? 6 : number % 5 == 0 ? 4 : 2;
         painter.drawLine(cell.center().x(), RulerHeight - 1 - tick, cell.center().x(), RulerHeight - 1);
         if (number % 10 == 0 || number == 1)
-            painter.drawText(QRect(cell.center().x() - 12, 0, 24, RulerHeight - 5), Qt::AlignCenter,
-                QString::number(number));
+            painter.drawText(
+                QRect(cell.center().x() - 12, 0, 24, RulerHeight - 5), Qt::AlignCenter, QString::number(number));
     }
     for (int row = 0; row < Screen::Rows; ++row) {
         const QRect cell = CellRectangle({ 0, row });
@@ -232,7 +233,8 @@ void ScreenCanvas::keyPressEvent(QKeyEvent* event)
     default: break;
     }
     const QString text = event->text();
-    const bool printable = !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) { return c.isPrint(); });
+    const bool printable
+        = !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) { return c.isPrint(); });
     if (printable && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
         emit Typed(text);
         return;
@@ -284,4 +286,3 @@ void ScreenCanvas::mouseReleaseEvent(QMouseEvent* event)
     SetCursor(to);
     emit Dragged(from, to, true);
 }
-
