@@ -2,6 +2,7 @@
 
 #include "common/Exceptions.h"
 
+#include <algorithm>
 #include <climits>
 
 TAttrManager::TAttrManager(const FontMeasurer& measurer)
@@ -25,9 +26,10 @@ int TAttrManager::FindOrAdd(const TFixedFont& font)
 {
     if (m_lastAttr && m_lastAttr->Matches(font))
         return m_lastIndex;
-    for (int index = 0; index < Count(); ++index) {
+    const auto candidates = m_byColour.find(ColourKey(font));
+    for (const int index : candidates == m_byColour.end() ? std::vector<int> {} : candidates->second) {
         TAttr* attr = m_slots[index].attr.get();
-        if (attr && attr->Matches(font)) {
+        if (attr->Matches(font)) {
             m_lastAttr = attr;
             m_lastIndex = index;
             return index;
@@ -49,6 +51,10 @@ void TAttrManager::ChangeRefCount(int index, std::int32_t delta)
 void TAttrManager::SetAttr(int index, std::unique_ptr<TAttr> attr)
 {
     TAttr* raw = attr.get();
+    if (index < Count() && m_slots[index].attr)
+        Index(index, m_slots[index].attr.get(), false);
+    if (raw)
+        Index(index, raw, true);
     if (attr && index == Count()) {
         m_slots.push_back(Slot { std::move(attr), 0 });
     } else {
@@ -61,8 +67,24 @@ void TAttrManager::SetAttr(int index, std::unique_ptr<TAttr> attr)
     m_lastAttr = raw;
 }
 
+std::uint64_t TAttrManager::ColourKey(const TFixedFont& font)
+{
+    return std::uint64_t(font.Color()) << 32 | font.BkColor();
+}
+
+void TAttrManager::Index(int index, const TAttr* attr, bool add)
+{
+    std::vector<int>& indices = m_byColour[ColourKey(*attr)];
+    const auto place = std::lower_bound(indices.begin(), indices.end(), index);
+    if (add && (place == indices.end() || *place != index))
+        indices.insert(place, index);
+    else if (!add && place != indices.end() && *place == index)
+        indices.erase(place);
+}
+
 void TAttrManager::Clear()
 {
+    m_byColour.clear();
     m_slots.clear();
     m_lastIndex = 0;
     m_lastAttr = nullptr;

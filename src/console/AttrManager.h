@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 class FontMeasurer;
@@ -47,8 +48,14 @@ private:
     void ReleaseSlot(int index);
     static int DecodeLink(std::int32_t link);
 
+    // The slots of each pair of colours, in index order: a screen of many
+    // colours finds its attributes without walking the whole table.
+    static std::uint64_t ColourKey(const TFixedFont& font);
+    void Index(int index, const TAttr* attr, bool add);
+
     const FontMeasurer& m_measurer;
     std::vector<Slot> m_slots;
+    std::unordered_map<std::uint64_t, std::vector<int>> m_byColour;
     int m_freeHead = -1;
     TAttr* m_lastAttr = nullptr;
     int m_lastIndex = 0;

@@ -100,6 +100,7 @@ DrawingMode::DrawingMode(QMainWindow& window, GlavnaForm& form, DocumentTabs& ta
     , m_canvas(new ScreenCanvas(form.Editor->parentWidget()))
     , m_tools(new QActionGroup(this))
     , m_glyphs(VgaDots::Nine)
+    , m_view(VgaDots::Nine)
 {
     m_canvas->hide();
     form.Stretch->AddToArea(m_canvas);
@@ -288,27 +289,28 @@ void DrawingMode::GiveCanvasRoom()
 
 QImage DrawingMode::Picture(const QByteArray& bytes, Screen* screen, Spot* cursor)
 {
-    PreviewScreen<QtFontMeasurer> view;
-    RenderBootScreen(view.console, bytes, {});
+    ClearLoaderScreen(m_view.console);
+    RenderBootScreen(m_view.console, bytes, {});
     if (screen || cursor) {
-        const ScreenSnapshot snapshot = ScreenSnapshot::Of(view.console);
+        const ScreenSnapshot snapshot = ScreenSnapshot::Of(m_view.console);
         if (screen)
             *screen = ScreenOf(snapshot);
         if (cursor)
             *cursor = { snapshot.cursorColumn, snapshot.cursorRow };
     }
-    return PaintScreen(view.console, m_glyphs, BlinkPhase::Shown);
+    return PaintScreen(m_view.console, m_glyphs, BlinkPhase::Shown);
 }
 
 void DrawingMode::Refresh()
 {
     // In the editor's place, which a tab bar may have moved.
     m_canvas->setGeometry(m_form.Editor->geometry());
-    const QByteArray bytes = m_form.Editor->Bytes();
+    m_bytes = m_form.Editor->Bytes();
     Spot cursor;
-    const QImage picture = Picture(bytes, &m_screen, &cursor);
+    const QImage picture = Picture(m_bytes, &m_screen, &cursor);
     m_promptRow = cursor.column == 0 ? cursor.row : 0;
-    m_canvas->Show(m_screen, picture, cursor, PromptGlyphs(bytes));
+    m_canonical = EncodeScreen(m_screen, m_promptRow).bytes == m_bytes;
+    m_canvas->Show(m_screen, picture, cursor, PromptGlyphs(m_bytes));
 }
 
 bool DrawingMode::MayRewrite()
@@ -349,9 +351,9 @@ bool DrawingMode::Step(const Screen& next, std::optional<int> promptRow)
         Say(tr("The loader cannot show that: %1.").arg(DescribeLeftCells(next, lost)));
         return false;
     }
-    if (after.bytes == m_form.Editor->Bytes())
+    if (after.bytes == m_bytes)
         return true;
-    if (!MayRewrite())
+    if (!m_canonical && !MayRewrite())
         return false;
     ReplaceBytes(after.bytes);
     m_window.statusBar()->clearMessage(); // a refusal said before no longer holds
@@ -363,7 +365,7 @@ bool DrawingMode::Step(const Screen& next, std::optional<int> promptRow)
 void DrawingMode::ReplaceBytes(const QByteArray& bytes)
 {
     DocumentEdit& editor = *m_form.Editor;
-    const QByteArray old = editor.Bytes();
+    const QByteArray old = m_active ? m_bytes : editor.Bytes();
     qsizetype prefix = 0;
     const qsizetype shorter = std::min(old.size(), bytes.size());
     while (prefix < shorter && old[prefix] == bytes[prefix])
@@ -377,9 +379,13 @@ void DrawingMode::ReplaceBytes(const QByteArray& bytes)
     if (suffix > 0 && old[old.size() - suffix] == DisplayCode::LF)
         --suffix;
     QTextCursor cursor(editor.document());
+    // Inside an edit block a cursor does not lay its line out to learn
+    // its x, which would cost more than the rest of the step.
+    cursor.beginEditBlock();
     cursor.setPosition(editor.PositionOfByte(prefix));
     cursor.setPosition(editor.PositionOfByte(old.size() - suffix), QTextCursor::KeepAnchor);
     editor.ReplaceSelection(cursor, Cp437::DecodeDocument(bytes.sliced(prefix, bytes.size() - prefix - suffix)));
+    cursor.endEditBlock();
     if (editor.Bytes() != bytes) {
         // Lone CRs and LFs at the seams: the whole text instead.
         editor.undo();

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "console/qt/GlyphCache.h"
+#include "console/qt/QtFonts.h"
+#include "preview/PreviewConsole.h"
 #include "screen/BoxDrawing.h"
 #include "screen/Screen.h"
 
@@ -90,7 +92,10 @@ private:
     ScreenCanvas* m_canvas;
     QActionGroup* m_tools;
     GlyphCache m_glyphs;
+    PreviewScreen<QtFontMeasurer> m_view; // kept: its fonts and colours are measured once
     Screen m_screen;
+    QByteArray m_bytes; // the document's, as last drawn
+    bool m_canonical = false; // m_bytes are the canonical bytes of m_screen
     int m_promptRow = 0; // the row the document leaves its prompt on, kept by each step
     bool m_active = false;
     // The open end of a line drawn with Alt and the arrows: the cell as it

@@ -128,17 +128,31 @@ void ScreenCanvas::paintEvent(QPaintEvent*)
 
 void ScreenCanvas::PaintRulers(QPainter& painter)
 {
+    const QColor mark = palette().color(QPalette::Highlight);
+    const QRect column = CellRectangle({ m_cursor.column, 0 });
+    const QRect row = CellRectangle({ 0, m_cursor.row });
+    if (m_rulers.size() != size() * devicePixelRatio()) {
+        m_rulers = QPixmap(size() * devicePixelRatio());
+        m_rulers.setDevicePixelRatio(devicePixelRatio());
+        m_rulers.fill(Qt::transparent);
+        QPainter rulers(&m_rulers);
+        PaintRulerMarks(rulers);
+    }
+    painter.fillRect(column.left(), 0, column.width(), RulerHeight - 1, mark);
+    painter.fillRect(0, row.top(), RulerWidth - 1, row.height(), mark);
+    painter.drawPixmap(0, 0, m_rulers);
+}
+
+void ScreenCanvas::PaintRulerMarks(QPainter& painter)
+{
     const QRect screen = ScreenRectangle();
     QFont small = font();
     small.setPixelSize(9);
     painter.setFont(small);
     const QColor ink = palette().color(QPalette::WindowText);
-    const QColor mark = palette().color(QPalette::Highlight);
     for (int column = 0; column < Screen::Columns; ++column) {
         const QRect cell = CellRectangle({ column, 0 });
         const int number = column + 1;
-        if (column == m_cursor.column)
-            painter.fillRect(cell.left(), 0, cell.width(), RulerHeight - 1, mark);
         painter.setPen(ink);
         const int tick = number % 10 == 0 ? 6 : number % 5 == 0 ? 4 : 2;
         painter.drawLine(cell.center().x(), RulerHeight - 1 - tick, cell.center().x(), RulerHeight - 1);
@@ -148,8 +162,6 @@ void ScreenCanvas::PaintRulers(QPainter& painter)
     }
     for (int row = 0; row < Screen::Rows; ++row) {
         const QRect cell = CellRectangle({ 0, row });
-        if (row == m_cursor.row)
-            painter.fillRect(0, cell.top(), RulerWidth - 1, cell.height(), mark);
         painter.setPen(ink);
         painter.drawText(QRect(0, cell.top(), RulerWidth - 4, cell.height()), Qt::AlignRight | Qt::AlignVCenter,
             QString::number(row + 1));

@@ -4,6 +4,7 @@
 #include "screen/Screen.h"
 
 #include <QImage>
+#include <QPixmap>
 #include <QWidget>
 
 // The drawing mode's canvas: the loader's 80 x 25 screen as a picture, with
@@ -70,11 +71,13 @@ private:
     static constexpr int RulerHeight = 16;
     double Scale() const;
     void PaintRulers(QPainter& painter);
+    void PaintRulerMarks(QPainter& painter);
     void PaintPromptGhost(QPainter& painter);
     bool Moved(QKeyEvent* event);
 
     Screen m_screen;
     QImage m_picture;
+    QPixmap m_rulers; // numbers and ticks, drawn again only when the size changes
     Spot m_prompt;
     QByteArray m_promptGlyphs;
     Spot m_cursor;

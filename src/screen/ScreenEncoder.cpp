@@ -40,11 +40,13 @@ namespace {
 // The byte that shows a glyph after 0x0E, when one does.
 std::optional<char> LineDrawingByte(std::uint8_t glyph)
 {
-    for (int byte = 0x5F; byte <= 0x7E; ++byte) {
-        if (LineDrawingGlyph(static_cast<unsigned char>(byte)) == glyph)
-            return static_cast<char>(byte);
-    }
-    return std::nullopt;
+    static const std::array<char, 256> table = [] {
+        std::array<char, 256> bytes {};
+        for (int byte = 0x7E; byte >= 0x5F; --byte)
+            bytes[LineDrawingGlyph(static_cast<unsigned char>(byte))] = static_cast<char>(byte);
+        return bytes;
+    }();
+    return table[glyph] ? std::optional<char>(table[glyph]) : std::nullopt;
 }
 
 }
@@ -52,6 +54,7 @@ std::optional<char> LineDrawingByte(std::uint8_t glyph)
 Encoding EncodeScreen(const Screen& screen, int promptRow)
 {
     Encoding encoding;
+    encoding.bytes.reserve(Screen::Columns * Screen::Rows * 4);
     const std::uint8_t clear = ClearAttribute(screen);
     const Cell blank { ' ', clear };
     AppendColour(encoding.bytes, clear);
