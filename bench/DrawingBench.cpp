@@ -33,7 +33,8 @@ Screen Drawn(int kind)
         for (int row = 1; row < 23; ++row) {
             const QByteArray line = QByteArray::number(row) + ") rescue   Boot the rescue system with every driver";
             for (int column = 0; column < line.size(); ++column)
-                full.At(4 + column, row) = { static_cast<std::uint8_t>(line[column]), row == 3 ? std::uint8_t(0x70) : std::uint8_t(0x1e) };
+                full.At(4 + column, row)
+                    = { static_cast<std::uint8_t>(line[column]), row == 3 ? std::uint8_t(0x70) : std::uint8_t(0x1e) };
         }
         return full;
     }

@@ -426,7 +426,7 @@ void DrawingMode::Type(const QString& text)
         ++at.column;
     }
     if (Step(next))
-        m_canvas->SetCursor({ std::min(at.column, Screen::Columns - 1), at.row });
+        m_canvas->SetCursor({ std::min(at.column, Screen::Columns - 1), at.row }, false, true);
 }
 
 void DrawingMode::Insert(const QString& text)
@@ -457,8 +457,14 @@ void DrawingMode::Paint(bool foreground, bool background)
 {
     if (!m_active)
         return;
-    Screen next = m_screen;
     const CellRect selection = m_canvas->Selection();
+    // Without a selection a colour is the pen's, for what is typed and drawn next.
+    if (selection.from == selection.to && !(foreground && background)) {
+        Say(tr("Pen: foreground %1 on background %2.").arg(m_form.GroupFG->ItemText(), m_form.groupBG->ItemText()));
+        m_canvas->setFocus();
+        return;
+    }
+    Screen next = m_screen;
     const int pen = Pen();
     for (int row = selection.from.row; row <= selection.to.row; ++row) {
         for (int column = selection.from.column; column <= selection.to.column; ++column) {

@@ -51,11 +51,13 @@ void ScreenCanvas::ShowPicture(const QImage& picture)
     update();
 }
 
-void ScreenCanvas::SetCursor(Spot cursor, bool extend)
+void ScreenCanvas::SetCursor(Spot cursor, bool extend, bool typing)
 {
     m_cursor = Clamped(cursor);
     if (!extend)
         m_anchor = m_cursor;
+    if (!typing)
+        m_typingColumn = m_cursor.column;
     update();
     emit CursorMoved();
 }
@@ -185,7 +187,9 @@ void ScreenCanvas::PaintPromptGhost(QPainter& painter)
         if (spot.row >= Screen::Rows)
             break;
         const QRect cell = CellRectangle(spot);
-        painter.setPen(QColor(170, 170, 170, 150));
+        // The loader prints it in colour 07: grey on black.
+        painter.fillRect(cell, QColor(0, 0, 0, 140));
+        painter.setPen(QColor(170, 170, 170, 170));
         painter.drawText(cell, Qt::AlignCenter, QString(QChar(Cp437::ToUnicode(static_cast<std::uint8_t>(glyph)))));
         ghost |= cell;
         ++spot.column;
@@ -241,7 +245,7 @@ void ScreenCanvas::keyPressEvent(QKeyEvent* event)
     case Qt::Key_Backspace: emit Erase(true); return;
     case Qt::Key_Escape: SetCursor(m_cursor); return;
     case Qt::Key_Return:
-    case Qt::Key_Enter: SetCursor({ Selection().from.column, m_cursor.row + 1 }); return;
+    case Qt::Key_Enter: SetCursor({ m_typingColumn, m_cursor.row + 1 }); return;
     default: break;
     }
     const QString text = event->text();

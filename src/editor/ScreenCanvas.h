@@ -29,8 +29,9 @@ public:
 
     Spot Cursor() const { return m_cursor; }
     CellRect Selection() const { return CellRect::Spanning(m_anchor, m_cursor); }
-    // Moves the cursor; with extend the selection's anchor stays.
-    void SetCursor(Spot cursor, bool extend = false);
+    // Moves the cursor; with extend the selection's anchor stays. After
+    // typing, Enter still goes back to the column where the typing began.
+    void SetCursor(Spot cursor, bool extend = false, bool typing = false);
     void Select(const CellRect& selection);
     void SetTool(Tool tool) { m_tool = tool; }
     Tool CurrentTool() const { return m_tool; }
@@ -82,6 +83,7 @@ private:
     QByteArray m_promptGlyphs;
     Spot m_cursor;
     Spot m_anchor;
+    int m_typingColumn = 0;
     Tool m_tool = Tool::Select;
     std::optional<Spot> m_dragFrom;
 };

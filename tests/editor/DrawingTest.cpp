@@ -72,11 +72,20 @@ TEST_F(DrawingTest, DrawsABoxTypesATitleRecoloursUndoesAndSaves)
     QTest::keyClicks(canvas, "RESCUE CD");
     EXPECT_EQ(canvas->Cursor(), (Spot { 39, 4 }));
     EXPECT_EQ(At(30, 4), (Cell { 'R', 0x07 }));
+    Key(Qt::Key_Return);
+    EXPECT_EQ(canvas->Cursor(), (Spot { 30, 5 })) << "under the start of the typing";
+    Key(Qt::Key_Down, Qt::ControlModifier); // no selection: only the pen changes
+    EXPECT_EQ(At(30, 5).attribute, 0x07);
+    QTest::keyClicks(canvas, "v");
+    EXPECT_EQ(At(30, 5), (Cell { 'v', 0x08 }));
+    Key(Qt::Key_Z, Qt::ControlModifier);
+    Key(Qt::Key_Up, Qt::ControlModifier);
     Click({ 30, 4 });
     Click({ 38, 4 }, Qt::ShiftModifier);
     EXPECT_EQ(canvas->Selection(), (CellRect { { 30, 4 }, { 38, 4 } }));
     Key(Qt::Key_Right, Qt::ControlModifier); // background 1
     Key(Qt::Key_Down, Qt::ControlModifier, 7); // foreground 7 -> e
+    EXPECT_EQ(GroupFG->ItemIndex(), 14);
     EXPECT_EQ(At(30, 4).attribute, 0x1e);
     EXPECT_EQ(At(38, 4).attribute, 0x1e);
     EXPECT_EQ(At(39, 4).attribute, 0x07);
