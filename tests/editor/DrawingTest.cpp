@@ -215,6 +215,8 @@ TEST_F(DrawingTest, TheWindowStretchesAndFitsSmallScreens)
     const QRect editor = Editor->geometry();
     const QPoint selector = bg->pos();
     const QPoint table = tastatura->pos();
+    const QPoint button = Preview->pos();
+    const QPoint column = kooX->pos();
     QWidget* form = glavna.findChild<FormStretch*>()->widget();
     const QSize before = form->size();
     glavna.resize(glavna.size() + QSize(100, 60)); // as far as the screen lets it
@@ -224,6 +226,8 @@ TEST_F(DrawingTest, TheWindowStretchesAndFitsSmallScreens)
     EXPECT_EQ(Editor->size(), editor.size() + grown);
     EXPECT_EQ(bg->pos(), selector + QPoint(grown.width(), 0));
     EXPECT_EQ(tastatura->pos(), table + QPoint(0, grown.height()));
+    EXPECT_EQ(Preview->pos(), button + QPoint(grown.width(), 0)) << "the right column stays together";
+    EXPECT_EQ(kooX->pos(), column + QPoint(grown.width(), grown.height())) << "at the document's corner";
     // A window that was designed at 96 dpi fits a 1000-pixel screen at twice the scale.
     const QSize design = glavna.findChild<FormStretch*>()->sizeHint();
     EXPECT_LE(FittedWindowSize(design + QSize(0, 60), glavna.screen()).height(),
