@@ -27,7 +27,9 @@ int TAttrManager::FindOrAdd(const TFixedFont& font)
     if (m_lastAttr && m_lastAttr->Matches(font))
         return m_lastIndex;
     const auto candidates = m_byColour.find(ColourKey(font));
-    for (const int index : candidates == m_byColour.end() ? std::vector<int> {} : candidates->second) {
+    if (candidates == m_byColour.end())
+        return Add(font);
+    for (const int index : candidates->second) {
         TAttr* attr = m_slots[index].attr.get();
         if (attr->Matches(font)) {
             m_lastAttr = attr;
@@ -35,6 +37,11 @@ int TAttrManager::FindOrAdd(const TFixedFont& font)
             return index;
         }
     }
+    return Add(font);
+}
+
+int TAttrManager::Add(const TFixedFont& font)
+{
     const int index = AllocSlot();
     SetAttr(index, std::make_unique<TAttr>(font, m_measurer));
     return index;

@@ -51,6 +51,7 @@ private:
     // The slots of each pair of colours, in index order: a screen of many
     // colours finds its attributes without walking the whole table.
     static std::uint64_t ColourKey(const TFixedFont& font);
+    int Add(const TFixedFont& font);
     void Index(int index, const TAttr* attr, bool add);
 
     const FontMeasurer& m_measurer;
