@@ -322,7 +322,9 @@ bool DrawingMode::MayRewrite()
     const Encoding canonical = EncodeScreen(view.screen, view.cursor.column == 0 ? view.cursor.row : 0);
     if (canonical.bytes == bytes)
         return true;
-    const QStringList losses = RewriteLosses(bytes, m_tabs.Current().Folder(), view.cursor, canonical.prompt);
+    QStringList losses = RewriteLosses(bytes, m_tabs.Current().Folder(), view.cursor, canonical.prompt);
+    if (!canonical.left.empty())
+        losses << DescribeLeftCells(view.screen, canonical.left);
     QString text = tr("Rewrite this document to draw on it?\n\nDrawing writes the screen in its own way: a clear, "
                       "then each row with a colour command only where the colour changes. The screen stays the same.");
     text += losses.isEmpty() ? tr("\n\nOnly how the bytes are written changes.")

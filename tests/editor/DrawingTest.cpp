@@ -176,6 +176,16 @@ TEST_F(DrawingTest, AsksBeforeARewriteAndSaysWhatItDrops)
     EXPECT_TRUE(Editor->isVisible());
     EXPECT_EQ(Bytes(), original);
 
+    // A bottom row coloured by scrolling keeps a last cell that no rewrite can write.
+    SetDocument("\x0f"
+                "1f\x0c"
+        + QByteArray(24, '\n')
+        + "\x0f"
+          "4f\n");
+    asked = AnswerBoxes([&] { Find<QAction>(glavna, "DrawOnScreen1")->trigger(); }, { QMessageBox::No });
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_TRUE(asked[0].text.contains(u"last cell of row 25")) << asked[0].text.toStdString();
+    SetDocument(original);
     asked = AnswerBoxes([&] { Find<QAction>(glavna, "DrawOnScreen1")->trigger(); }, { QMessageBox::Yes });
     ASSERT_EQ(asked.size(), 1u);
     ASSERT_TRUE(drawing->Active());
