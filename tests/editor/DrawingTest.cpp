@@ -147,6 +147,16 @@ TEST_F(DrawingTest, RefusesWhatTheLoaderCannotShowAndMovesRectangles)
     EXPECT_EQ(At(22, 21).byte, '#');
     Key(Qt::Key_Delete);
     EXPECT_EQ(At(21, 20).byte, ' ');
+    // The character table and Insert ASCII type at the cell cursor.
+    canvas->SetCursor({ 40, 12 });
+    QTextCursor pick(tastatura->document());
+    pick.setPosition(3 * (0xC9 - 128));
+    QTest::mouseDClick(tastatura->viewport(), Qt::LeftButton, {}, tastatura->cursorRect(pick).center() + QPoint(2, 0));
+    EXPECT_EQ(At(40, 12).byte, 0xC9);
+    EXPECT_TRUE(canvas->hasFocus());
+    ASCIIcode->setText(QStringLiteral("65"));
+    Button1->click();
+    EXPECT_EQ(At(41, 12).byte, 'A');
     // The prompt moves down on request, never above the last row written.
     canvas->SetCursor({ 0, 22 });
     Find<QAction>(glavna, "PromptHere1")->trigger();
