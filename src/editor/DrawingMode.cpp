@@ -309,7 +309,9 @@ void DrawingMode::Refresh()
     Spot cursor;
     const QImage picture = Picture(m_bytes, &m_screen, &cursor);
     m_promptRow = cursor.column == 0 ? cursor.row : 0;
-    m_canonical = EncodeScreen(m_screen, m_promptRow).bytes == m_bytes;
+    Encoding canonical = EncodeScreen(m_screen, m_promptRow);
+    m_canonical = canonical.bytes == m_bytes;
+    m_left = std::move(canonical.left);
     m_canvas->Show(m_screen, picture, cursor, PromptGlyphs(m_bytes));
 }
 
@@ -342,11 +344,10 @@ bool DrawingMode::Step(const Screen& next, std::optional<int> promptRow)
 {
     if (!m_active)
         return false;
-    const Encoding before = EncodeScreen(m_screen, m_promptRow);
     const Encoding after = EncodeScreen(next, promptRow.value_or(m_promptRow));
     std::vector<Spot> lost;
     for (const Spot& spot : after.left) {
-        if (std::find(before.left.begin(), before.left.end(), spot) == before.left.end())
+        if (std::find(m_left.begin(), m_left.end(), spot) == m_left.end())
             lost.push_back(spot);
     }
     if (!lost.empty()) {

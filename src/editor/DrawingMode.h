@@ -9,6 +9,7 @@
 #include <QObject>
 
 #include <optional>
+#include <vector>
 
 class DocumentTabs;
 class QAction;
@@ -95,6 +96,7 @@ private:
     PreviewScreen<QtFontMeasurer> m_view; // kept: its fonts and colours are measured once
     Screen m_screen;
     QByteArray m_bytes; // the document's, as last drawn
+    std::vector<Spot> m_left; // what the canonical bytes of m_screen cannot hold
     bool m_canonical = false; // m_bytes are the canonical bytes of m_screen
     int m_promptRow = 0; // the row the document leaves its prompt on, kept by each step
     bool m_active = false;
