@@ -3,10 +3,15 @@
 // (with its undo, colours and every other listener), the loader's screen
 // rendered and painted, the canvas repainted. Every cell holds a glyph in
 // a colour of its own, the worst case for encoding and painting.
+#include "boot/BootRendering.h"
 #include "editor/DocumentEdit.h"
 #include "editor/DrawingMode.h"
 #include "editor/Glavna.h"
 #include "editor/ScreenCanvas.h"
+#include "preview/PreviewConsole.h"
+#include "preview/ScreenImage.h"
+#include "preview/ScreenSnapshot.h"
+#include "screen/BootScreen.h"
 #include "screen/BoxDrawing.h"
 #include "screen/ScreenEncoder.h"
 
@@ -40,7 +45,10 @@ Screen Drawn(int kind)
     }
     for (Cell& cell : full.cells)
         cell = { static_cast<std::uint8_t>(0x20 + random() % 0x5F), static_cast<std::uint8_t>(random() % 256) };
-    full.At(Screen::Columns - 1, Screen::Rows - 1) = {};
+    // The last cell in the clear colour: no screen can write another there.
+    Cell& last = full.At(Screen::Columns - 1, Screen::Rows - 1);
+    for (last = {}; last.attribute != ClearAttribute(full);)
+        last.attribute = ClearAttribute(full);
     return full;
 }
 
@@ -68,5 +76,34 @@ void BM_DrawingStep(benchmark::State& state)
     state.counters["bytes"] = double(EncodeScreen(canvas->Shown()).bytes.size());
 }
 BENCHMARK(BM_DrawingStep)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// The step's own work alone, without the document's edit and its other
+// listeners: encode the screen, render the bytes as the loader does and
+// paint them, show the picture on the canvas and repaint it.
+void BM_EncodeRenderRepaint(benchmark::State& state)
+{
+    Screen screen = Drawn(int(state.range(0)));
+    PreviewScreen<QtFontMeasurer> view(VgaDots::Nine);
+    GlyphCache glyphs(VgaDots::Nine);
+    ScreenCanvas canvas;
+    canvas.resize(ScreenCanvas::NaturalSize());
+    canvas.show();
+    QApplication::processEvents();
+    int step = 0;
+    for (auto _ : state) {
+        screen.At(step % Screen::Columns, 1).byte = step % 2 ? 'x' : 'y';
+        const Encoding encoding = EncodeScreen(screen);
+        ClearLoaderScreen(view.console);
+        RenderBootScreen(view.console, encoding.bytes, {});
+        const ScreenSnapshot snapshot = ScreenSnapshot::Of(view.console);
+        canvas.Show(
+            ScreenOf(snapshot), PaintScreen(view.console, glyphs, BlinkPhase::Shown), encoding.prompt, "boot: ");
+        canvas.repaint();
+        ++step;
+    }
+    if (!(canvas.Shown() == screen))
+        state.SkipWithError("the canvas does not show the screen");
+}
+BENCHMARK(BM_EncodeRenderRepaint)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 }
