@@ -213,8 +213,8 @@ void DrawingMode::CreateActions()
     ExportAnsi1 = named(tr("&Export ANSI Art..."), "ExportAnsi1", QKeySequence(QStringLiteral("Ctrl+E")));
     QAction* after = file->actions().value(file->actions().indexOf(m_form.SaveAs1) + 1);
     file->insertActions(after, { ImportAnsi1, ExportAnsi1 });
-    connect(ImportAnsi1, &QAction::triggered, this, &DrawingMode::ImportAnsiArt);
-    connect(ExportAnsi1, &QAction::triggered, this, &DrawingMode::ExportAnsiArt);
+    connect(ImportAnsi1, &QAction::triggered, this, &DrawingMode::ImportClicked);
+    connect(ExportAnsi1, &QAction::triggered, this, &DrawingMode::ExportClicked);
 }
 
 // The tools act on the canvas only; in the text view their keys stay free.
@@ -499,7 +499,7 @@ void DrawingMode::Drag(Spot from, Spot to, bool finished)
     if (!finished)
         m_canvas->ShowPicture(Picture(EncodeScreen(next).bytes));
     else if (!Step(next))
-        m_canvas->ShowPicture(Picture(m_form.Editor->Bytes()));
+        m_canvas->ShowPicture(Picture(m_bytes));
 }
 
 // Each step of the pen joins the cell it leaves with the arm it had, so a
@@ -624,7 +624,7 @@ void DrawingMode::ShowCursor()
 
 void DrawingMode::Say(const QString& message) { m_window.statusBar()->showMessage(message, 8000); }
 
-void DrawingMode::ImportAnsiArt()
+void DrawingMode::ImportClicked()
 {
     const QString file = QFileDialog::getOpenFileName(
         &m_window, tr("Import ANSI Art"), QString(), tr("ANSI art (*.ans *.asc *.ANS *.ASC);;All files (*)"));
@@ -651,7 +651,7 @@ void DrawingMode::ImportFrom(const QString& file, std::optional<int> firstRow)
             return;
         firstRow = first - 1;
     }
-    const ImportedArt imported = ::ImportAnsiArt(art, firstRow.value_or(0));
+    const ImportedArt imported = ImportAnsiArt(art, firstRow.value_or(0));
     const bool reuse = m_tabs.Current().saveTarget.isEmpty() && !m_tabs.Current().Text().isModified()
         && m_tabs.Current().Text().isEmpty();
     if (!reuse)
@@ -665,7 +665,7 @@ void DrawingMode::ImportFrom(const QString& file, std::optional<int> firstRow)
                 .arg(QFileInfo(file).fileName(), imported.losses.join(QStringLiteral("\n• "))));
 }
 
-void DrawingMode::ExportAnsiArt()
+void DrawingMode::ExportClicked()
 {
     const Document& document = m_tabs.Current();
     const QString suggested = document.saveTarget.isEmpty()

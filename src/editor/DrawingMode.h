@@ -81,8 +81,9 @@ private:
     void Paste();
     void ShowCursor();
     void Say(const QString& message);
-    void ImportAnsiArt();
-    void ExportAnsiArt();
+    // The menu commands: their file dialogs, then ImportFrom and ExportTo.
+    void ImportClicked();
+    void ExportClicked();
 
     std::uint8_t Pen() const;
     LineStyle Style() const;

@@ -105,6 +105,14 @@ std::optional<Spot> ScreenCanvas::CellAt(QPoint point) const
         int((point.y() - screen.top()) * Screen::Rows / std::max(screen.height(), 1)) });
 }
 
+// A drag that leaves the screen goes on along its edge.
+Spot ScreenCanvas::NearestCell(QPoint point) const
+{
+    const QRect screen = ScreenRectangle();
+    return *CellAt(
+        { std::clamp(point.x(), screen.left(), screen.right()), std::clamp(point.y(), screen.top(), screen.bottom()) });
+}
+
 void ScreenCanvas::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
@@ -275,10 +283,7 @@ void ScreenCanvas::mouseMoveEvent(QMouseEvent* event)
 {
     if (!m_dragFrom || !(event->buttons() & Qt::LeftButton))
         return;
-    const QRect screen = ScreenRectangle();
-    const QPoint inside(std::clamp(event->position().toPoint().x(), screen.left(), screen.right()),
-        std::clamp(event->position().toPoint().y(), screen.top(), screen.bottom()));
-    const Spot cell = *CellAt(inside);
+    const Spot cell = NearestCell(event->position().toPoint());
     if (m_tool == Tool::Select) {
         if (cell != m_cursor)
             SetCursor(cell, true);
@@ -295,10 +300,7 @@ void ScreenCanvas::mouseReleaseEvent(QMouseEvent* event)
     m_dragFrom.reset();
     if (m_tool == Tool::Select)
         return;
-    const QRect screen = ScreenRectangle();
-    const QPoint inside(std::clamp(event->position().toPoint().x(), screen.left(), screen.right()),
-        std::clamp(event->position().toPoint().y(), screen.top(), screen.bottom()));
-    const Spot to = *CellAt(inside);
+    const Spot to = NearestCell(event->position().toPoint());
     SetCursor(to);
     emit Dragged(from, to, true);
 }

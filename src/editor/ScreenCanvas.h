@@ -71,6 +71,7 @@ private:
     static constexpr int RulerWidth = 26;
     static constexpr int RulerHeight = 16;
     double Scale() const;
+    Spot NearestCell(QPoint point) const;
     void PaintRulers(QPainter& painter);
     void PaintRulerMarks(QPainter& painter);
     void PaintPromptGhost(QPainter& painter);

@@ -32,10 +32,6 @@ struct Screen {
     const Cell& At(int column, int row) const { return cells[static_cast<size_t>(row * Columns + column)]; }
     Cell& At(Spot spot) { return At(spot.column, spot.row); }
     const Cell& At(Spot spot) const { return At(spot.column, spot.row); }
-    static bool Contains(Spot spot)
-    {
-        return spot.column >= 0 && spot.column < Columns && spot.row >= 0 && spot.row < Rows;
-    }
     bool operator==(const Screen&) const = default;
 };
 
@@ -46,10 +42,6 @@ struct CellRect {
     static CellRect Spanning(Spot a, Spot b);
     int Width() const { return to.column - from.column + 1; }
     int Height() const { return to.row - from.row + 1; }
-    bool Contains(Spot spot) const
-    {
-        return spot.column >= from.column && spot.column <= to.column && spot.row >= from.row && spot.row <= to.row;
-    }
     bool operator==(const CellRect&) const = default;
 };
 
