@@ -90,7 +90,7 @@ MenuSim::MenuSim(TColorConsole& console, const BootFiles& files, QByteArray fold
     for (const Menu& menu : m_config.menus)
         m_current.push_back(menu.defaultEntry);
     m_tops.assign(m_config.menus.size(), 0);
-    m_totalLeft = m_config.totalTimeoutMs;
+    m_totalLeft = m_totalAtWait = m_config.totalTimeoutMs;
     m_hidden = m_config.hidden;
     m_menu = m_config.start;
 }
@@ -117,8 +117,10 @@ void MenuSim::Resume()
     RunMenu();
 }
 
+// prepare_screen_for_menu: the menu's colour table and its background.
 void MenuSim::UseColours()
 {
+    m_background = Current().background.isEmpty() ? std::nullopt : std::optional(Current().background);
     std::vector<QByteArray> table;
     for (const MenuColour& colour : Current().colours)
         table.push_back(colour.ansi);
@@ -312,37 +314,39 @@ void MenuSim::RunMenu()
     m_top = m_tops[static_cast<std::size_t>(m_menu)];
     m_prevEntry = m_prevTop = -1;
     m_clear = 1;
-    m_timeoutLeft = m_keyTimeout = Current().timeoutMs;
+    // The countdown's clock_t, which a negative TIMEOUT makes huge.
+    m_timeoutLeft = m_keyTimeout = static_cast<std::uint32_t>(Current().timeoutMs);
     if (m_config.shiftKey) {
         // Shift is not held: the default runs at once (and only once here).
         m_config.shiftKey = false;
         m_note = QStringLiteral("MENU SHIFTKEY: the menu shows only while Shift is held; without it the default runs.");
-        return Finish(Current().entries[static_cast<std::size_t>(Current().defaultEntry)].commandLine);
+        return Finish(CommandOf(EntryAt(Current().defaultEntry)));
     }
     UseColours();
     if (m_hidden) {
         ClearScreen();
-        m_timeoutLeft = Current().timeoutMs;
+        m_hiddenLeft = Current().timeoutMs;
         return HiddenWait();
     }
     Settle();
 }
 
+// The hidden menu counts in a signed int: a negative TIMEOUT shows its
+// negative seconds and waits one long step of its clock_t.
 void MenuSim::HiddenWait()
 {
-    if (Current().timeoutMs != 0 && m_timeoutLeft <= 0)
+    if (Current().timeoutMs != 0 && m_hiddenLeft == 0)
         return TimedOut();
     PrintTimeout(
-        static_cast<int>(m_timeoutLeft / Tick), Param(MenuParam::HiddenRow), Current().Message(MenuMessage::AutoBoot));
-    m_wait = Wait::Hidden;
-    m_waitMs = std::min(m_timeoutLeft, Tick);
-    m_waited = 0;
+        static_cast<int>(m_hiddenLeft / Tick), Param(MenuParam::HiddenRow), Current().Message(MenuMessage::AutoBoot));
+    m_hiddenStep = std::min(m_hiddenLeft, Tick);
+    Await(Wait::Hidden, static_cast<std::uint32_t>(m_hiddenStep));
 }
 
 void MenuSim::HiddenKey(int key)
 {
     if (key == KeyNone) {
-        m_timeoutLeft -= m_waitMs;
+        m_hiddenLeft -= m_hiddenStep;
         return HiddenWait();
     }
     PrintTimeout(0, Param(MenuParam::HiddenRow), "");
@@ -380,8 +384,8 @@ void MenuSim::Settle()
         m_clear = 0;
         m_prevEntry = m_prevTop = -1;
     }
-    const MenuEntry& entry = menu.entries[static_cast<std::size_t>(m_entry)];
-    const QByteArray* help = entry.helpText.isNull() ? nullptr : &entry.helpText;
+    const MenuEntry* entry = EntryAt(m_entry);
+    const QByteArray* help = !entry || entry->helpText.isNull() ? nullptr : &entry->helpText;
     if (m_top != m_prevTop) {
         DrawMenu(m_entry, m_top, true);
         DisplayHelp(help);
@@ -400,9 +404,7 @@ void MenuSim::Settle()
     if (m_toClear)
         PrintTimeout(static_cast<int>(m_timeoutLeft / Tick), Param(MenuParam::TimeoutRow) + Param(MenuParam::VShift),
             menu.Message(MenuMessage::AutoBoot));
-    m_wait = Wait::Menu;
-    m_waitMs = std::min({ m_keyTimeout, m_timeoutLeft, Tick });
-    m_waited = 0;
+    Await(Wait::Menu, std::min({ m_keyTimeout, m_timeoutLeft, Tick }));
 }
 
 // The timeout: the default entry (or ONTIMEOUT) shown and run.
@@ -411,9 +413,9 @@ void MenuSim::TimedOut()
     if (m_wait == Wait::Hidden) {
         PrintTimeout(0, Param(MenuParam::HiddenRow), "");
         const Menu& menu = Current();
-        const QByteArray command
-            = menu.onTimeout.value_or(menu.entries[static_cast<std::size_t>(menu.defaultEntry)].commandLine);
-        if (!command.isEmpty())
+        const std::optional<QByteArray> command
+            = menu.onTimeout ? menu.onTimeout : CommandOf(EntryAt(menu.defaultEntry));
+        if (command && !command->isEmpty())
             return Finish(command);
         m_hidden = false;
         m_keyTimeout = 0;
@@ -428,9 +430,8 @@ void MenuSim::TimedOut()
     else if (m_top > m_entry || m_top > std::max(0, count - rows))
         m_top = std::min(m_entry, std::max(0, count - rows));
     DrawMenu(menu.onTimeout ? -1 : m_entry, m_top, true);
-    const QByteArray& command
-        = menu.onTimeout ? *menu.onTimeout : menu.entries[static_cast<std::size_t>(m_entry)].commandLine;
-    Finish(command.isEmpty() ? std::nullopt : std::optional<QByteArray>(command));
+    const std::optional<QByteArray> command = menu.onTimeout ? menu.onTimeout : CommandOf(EntryAt(m_entry));
+    Finish(command && !command->isEmpty() ? command : std::nullopt);
 }
 
 void MenuSim::Finish(std::optional<QByteArray> command)
@@ -449,7 +450,7 @@ void MenuSim::MenuKey(int key)
     const int count = static_cast<int>(menu.entries.size());
     const int rows = Param(MenuParam::Rows);
     const int vshift = Param(MenuParam::VShift);
-    const MenuEntry& entry = menu.entries[static_cast<std::size_t>(m_entry)];
+    const MenuEntry* entry = EntryAt(m_entry);
     if (key != KeyNone) {
         m_timeoutLeft = m_keyTimeout;
         if (m_toClear)
@@ -468,9 +469,9 @@ void MenuSim::MenuKey(int key)
     case Control('J'): {
         m_keyTimeout = 0;
         m_passwordFor = PasswordFor::Entry;
-        if (entry.password) {
+        if (entry && entry->password) {
             m_clear = 1;
-            return AskPassword(PasswordFor::Entry, entry.password);
+            return AskPassword(PasswordFor::Entry, entry->password);
         }
         return PasswordDone(true);
     }
@@ -539,14 +540,14 @@ void MenuSim::MenuKey(int key)
         m_top = std::max(0, count - rows);
         break;
     case KeyTab:
-        if (menu.allowEdit && entry.action == MenuAction::Command) {
+        if (menu.allowEdit && entry && entry->action == MenuAction::Command) {
             m_keyTimeout = 0;
             DrawRow(m_entry - m_top + 4 + vshift, -1, m_top, 0, 0);
             if (menu.masterPassword)
                 return AskPassword(PasswordFor::Tab, std::nullopt);
             Print(MoveTo(Param(MenuParam::TabMsgRow) + vshift, 1) + "\1#0\033[K");
             DisplayHelp(nullptr);
-            return StartEdit(entry.commandLine);
+            return StartEdit(entry->commandLine);
         }
         break;
     case Control('C'):
@@ -598,8 +599,7 @@ void MenuSim::AskPassword(PasswordFor purpose, std::optional<QByteArray> entryPa
     Print(MoveTo(row, margin + 1) + "\2#11\016l" + fill('q') + 'k' + MoveTo(row + 1, margin + 1) + 'x' + fill(' ') + 'x'
         + MoveTo(row + 2, margin + 1) + 'm' + fill('q') + "j\017" + MoveTo(row, header) + "\2#12 " + prompt + ' '
         + MoveTo(row + 1, margin + 3) + "\2#13");
-    m_wait = Wait::Password;
-    m_waitMs = 0;
+    Await(Wait::Password, 0);
 }
 
 void MenuSim::PasswordKey(int key)
@@ -647,14 +647,13 @@ void MenuSim::PasswordKey(int key)
 
 void MenuSim::PasswordDone(bool accepted)
 {
-    const Menu& menu = Current();
-    const MenuEntry& entry = menu.entries[static_cast<std::size_t>(m_entry)];
+    const MenuEntry* entry = EntryAt(m_entry);
     switch (m_passwordFor) {
     case PasswordFor::Tab:
         ClearScreen();
         DrawMenu(-1, m_top, false);
         if (accepted)
-            return StartEdit(entry.commandLine);
+            return StartEdit(CommandOf(entry).value_or(QByteArray()));
         DrawRow(m_entry - m_top + 4 + Param(MenuParam::VShift), m_entry, m_top, 0, 0);
         return Settle();
     case PasswordFor::Escape:
@@ -664,15 +663,19 @@ void MenuSim::PasswordDone(bool accepted)
     case PasswordFor::Entry: break;
     }
     m_passwordFor = PasswordFor::Entry;
-    if (!accepted)
+    // No entry (an empty submenu's) does nothing, as an unknown action does.
+    if (!accepted || !entry)
         return Settle();
-    switch (entry.action) {
-    case MenuAction::Command: return Finish(entry.commandLine);
+    const bool leads = entry->submenu >= 0 && entry->submenu < static_cast<int>(m_config.menus.size());
+    switch (entry->action) {
+    case MenuAction::Command: return Finish(entry->commandLine);
     case MenuAction::Submenu:
     case MenuAction::Goto:
     case MenuAction::Exit:
+        if (!leads)
+            return Settle();
         m_clear = 2;
-        m_menu = entry.submenu;
+        m_menu = entry->submenu;
         m_entry = m_current[static_cast<std::size_t>(m_menu)];
         m_top = m_tops[static_cast<std::size_t>(m_menu)];
         return Settle();
@@ -683,7 +686,7 @@ void MenuSim::PasswordDone(bool accepted)
     case MenuAction::Help:
         m_clear = 1;
         m_messageFor = MessageFor::Menu;
-        if (ShowMessageFile(entry.commandLine))
+        if (ShowMessageFile(entry->commandLine, entry->helpBackground))
             return;
         return Settle();
     default: return Settle();
@@ -706,8 +709,7 @@ void MenuSim::DrawEditLine()
         + Pad(m_line, false, std::max(length, m_prevLength)).value_or("(null)"));
     Print("\2#10" + MoveTo(row, 3) + Pad(m_line, false, m_cursor).value_or("(null)") + "\033[?25h");
     m_prevLength = length;
-    m_wait = Wait::Edit;
-    m_waitMs = 0;
+    Await(Wait::Edit, 0);
 }
 
 void MenuSim::EditKey(int key)
@@ -818,18 +820,27 @@ bool MenuSim::ShowFunctionKey(int key, MessageFor purpose)
     if (!fkey)
         return false;
     m_messageFor = purpose;
-    return ShowMessageFile(fkey->file);
+    return ShowMessageFile(fkey->file, fkey->background);
 }
 
 // A help screen by the module's own reading: cleared first, SI and two
 // hex digits for a colour, CAN skipping its line, SUB ending the file, CR,
-// LF and BEL as they are, every other control byte dropped.
-bool MenuSim::ShowMessageFile(const QByteArray& name)
+// LF and BEL as they are, every other control byte dropped. A picture of
+// its own is the background until a key (printmsg.c), even when the file
+// does not open.
+bool MenuSim::ShowMessageFile(const QByteArray& name, const QByteArray& background)
 {
+    m_oldBackground.reset();
+    if (!background.isEmpty()) {
+        m_oldBackground = m_background;
+        m_background = background;
+    }
     const std::optional<QByteArray> path = BootFiles::Resolve(m_folder, name);
     const std::optional<QByteArray> bytes = path ? m_files.Read(*path) : std::nullopt;
-    if (!bytes)
+    if (!bytes) {
+        RestoreBackground();
         return false;
+    }
     constexpr int MessageBase = static_cast<int>(MenuColourCount);
     QByteArray out = "\033e\033%@\033)0\033(B\3#" + QByteArray::number(MessageBase + 7).rightJustified(3, '0')
         + "\033[?25l\033[2J\033[H";
@@ -864,13 +875,22 @@ bool MenuSim::ShowMessageFile(const QByteArray& name)
         }
     }
     Print(out);
-    m_wait = Wait::Message;
-    m_waitMs = 0;
+    Await(Wait::Message, 0);
     return true;
+}
+
+// Only a picture that was set comes back: after a menu without MENU
+// BACKGROUND the F-key's stays.
+void MenuSim::RestoreBackground()
+{
+    if (m_oldBackground)
+        m_background = *m_oldBackground;
+    m_oldBackground.reset();
 }
 
 void MenuSim::MessageKey(int key)
 {
+    RestoreBackground();
     // Another F-key shows its screen; any other key goes back.
     if (key >= KeyF1 && key <= KeyF12 && ShowFunctionKey(key, m_messageFor))
         return;
@@ -895,15 +915,23 @@ void MenuSim::Give(const LoaderInput& input)
 {
     if (m_outcome != Outcome::Running)
         return;
-    if (input.kind == LoaderInput::Kind::Sleep)
-        return Sleep(input.milliseconds);
+    if (input.kind == LoaderInput::Kind::Sleep) {
+        Sleep(input.milliseconds);
+        return;
+    }
     if (input.kind == LoaderInput::Kind::Timeout) {
         RunOutTimeout();
         return;
     }
     const int key = KeyCode(input);
-    if (key != KeyNone)
-        Key(key);
+    if (key == KeyNone)
+        return;
+    // A TOTALTIMEOUT below zero is over at the first key (mygetkey).
+    if (m_totalLeft < 0)
+        return TotalTimedOut();
+    Key(key);
+    m_waited = 0;
+    m_totalAtWait = m_totalLeft;
 }
 
 void MenuSim::NoKey()
@@ -914,26 +942,57 @@ void MenuSim::NoKey()
         MenuKey(KeyNone);
 }
 
-void MenuSim::Sleep(long long milliseconds)
+void MenuSim::Await(Wait wait, long long milliseconds)
+{
+    m_wait = wait;
+    m_waitMs = milliseconds;
+    m_waited = 0;
+    m_totalAtWait = m_totalLeft;
+}
+
+// How long until TOTALTIMEOUT ends the wait, 0 for never. The module's
+// long long runs down over every wait; below zero it ends the first one,
+// which lasts at most its clock_t.
+long long MenuSim::TotalLeft() const
+{
+    if (m_totalLeft >= 0)
+        return m_totalLeft;
+    const long long limit = static_cast<std::uint32_t>(m_totalLeft);
+    const long long wait = m_waitMs > 0 ? std::min(m_waitMs, limit) : limit;
+    return wait > m_waited ? wait - m_waited : 0;
+}
+
+// TOTALTIMEOUT ends whatever waits, as the default's timeout does. The
+// module's count stays where the last wait began, so after a failed
+// command the menu times out again that much later.
+void MenuSim::TotalTimedOut()
+{
+    if (m_totalLeft > 0 || m_totalAtWait > 0)
+        m_totalLeft = m_totalAtWait;
+    if (m_wait != Wait::Hidden)
+        m_wait = Wait::Menu;
+    TimedOut();
+}
+
+long long MenuSim::Sleep(long long milliseconds)
 {
     while (milliseconds > 0 && m_outcome == Outcome::Running && m_wait != Wait::None) {
+        const long long total = TotalLeft();
         long long step = milliseconds;
         if (m_waitMs > 0)
             step = std::min(step, m_waitMs - m_waited);
-        if (m_totalLeft > 0)
-            step = std::min(step, m_totalLeft);
+        if (total > 0)
+            step = std::min(step, total);
         milliseconds -= step;
         m_waited += step;
-        if (m_totalLeft > 0 && (m_totalLeft -= step) == 0) {
-            // TOTALTIMEOUT ends whatever waits, as the default's timeout does.
-            if (m_wait != Wait::Hidden)
-                m_wait = Wait::Menu;
-            TimedOut();
-            continue;
-        }
-        if (m_waitMs > 0 && m_waited >= m_waitMs)
+        if (m_totalLeft > 0)
+            m_totalLeft -= step;
+        if (total > 0 && step == total)
+            TotalTimedOut();
+        else if (m_waitMs > 0 && m_waited >= m_waitMs)
             NoKey();
     }
+    return m_outcome == Outcome::Running ? 0 : milliseconds;
 }
 
 bool MenuSim::RunOutTimeout()
@@ -941,11 +1000,12 @@ bool MenuSim::RunOutTimeout()
     bool ran = false;
     while (m_outcome == Outcome::Running) {
         const bool timed = (m_wait == Wait::Menu || m_wait == Wait::Hidden) && m_waitMs > 0;
-        if (!timed && m_totalLeft <= 0)
+        const long long total = TotalLeft();
+        if (!timed && total == 0)
             break;
-        long long next = timed ? m_waitMs - m_waited : m_totalLeft;
-        if (m_totalLeft > 0)
-            next = std::min(next, m_totalLeft);
+        long long next = timed ? m_waitMs - m_waited : total;
+        if (total > 0)
+            next = std::min(next, total);
         Sleep(std::max(1LL, next));
         ran = true;
     }
