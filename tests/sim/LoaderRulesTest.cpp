@@ -145,9 +145,9 @@ TEST(LoaderRulesTest, LeavingAGraphicalMenuSetsTextMode)
         int row;
         const char* text;
     } cases[] = {
-        { "UI vesamenu.c32\nLABEL a\n KERNEL x\n", "esc", 0, "boot:" },
-        { "UI vesamenu.c32\nLABEL a\n COM32 gone.c32\n", "ret", 0, "Failed to load COM32 file gone.c32" },
-        { "UI vesamenu.c32\nLABEL a\n COM32 gone.c32\n", "ret", 1, "boot:" },
+        { "SAY before\nUI vesamenu.c32\nLABEL a\n KERNEL x\n", "esc", 0, "boot:" },
+        { "SAY before\nUI vesamenu.c32\nLABEL a\n COM32 gone.c32\n", "ret", 0, "Failed to load COM32 file gone.c32" },
+        { "SAY before\nUI vesamenu.c32\nLABEL a\n COM32 gone.c32\n", "ret", 1, "boot:" },
         { "UI menu.c32\nLABEL a\n COM32 gone.c32\n", "ret", 23, "Failed to load COM32 file gone.c32" },
         { "UI vesamenu.c32\nMENU RESOLUTION 640 17\nLABEL a\n KERNEL x\n", "esc", 23, "boot:" },
     };
