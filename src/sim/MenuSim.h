@@ -103,6 +103,7 @@ private:
     void NoKey();
     void Await(Wait wait, long long milliseconds);
     long long TotalLeft() const;
+    long long SkipTicks(long long milliseconds);
     void TotalTimedOut();
 
     AnsiConsole m_console;

@@ -206,9 +206,38 @@ void MenuSim::TotalTimedOut()
     TimedOut();
 }
 
+// Whole seconds of a countdown passed at once, while its message keeps its
+// length (the same digits, past "two"): each one only writes other digits
+// over the same cells, so the last one drawn is all that shows.
+long long MenuSim::SkipTicks(long long milliseconds)
+{
+    const bool menu = m_wait == Wait::Menu && m_keyTimeout != 0;
+    const bool hidden = m_wait == Wait::Hidden && m_hiddenStep == Tick;
+    if ((!menu && !hidden) || m_waitMs != Tick || m_waited != 0 || m_totalLeft < 0)
+        return 0;
+    long long& left = menu ? m_timeoutLeft : m_hiddenLeft;
+    const long long shown = left / Tick;
+    long long lowest = 1;
+    while (lowest * 10 <= shown)
+        lowest *= 10;
+    lowest = std::max(lowest, 3LL);
+    // The last tick, and any that TOTALTIMEOUT ends, are played.
+    long long ticks = std::min(milliseconds / Tick, shown - lowest) - 1;
+    if (m_totalLeft > 0)
+        ticks = std::min(ticks, m_totalLeft / Tick - 1);
+    if (ticks <= 0)
+        return 0;
+    left -= ticks * Tick;
+    if (m_totalLeft > 0)
+        m_totalLeft -= ticks * Tick;
+    m_totalAtWait = m_totalLeft;
+    return ticks * Tick;
+}
+
 long long MenuSim::Sleep(long long milliseconds)
 {
     while (milliseconds > 0 && m_outcome == Outcome::Running && m_wait != Wait::None) {
+        milliseconds -= SkipTicks(milliseconds);
         const long long total = TotalLeft();
         long long step = milliseconds;
         if (m_waitMs > 0)

@@ -279,6 +279,42 @@ TEST(MenuSimTest, LayoutNumbersPastTheScreen)
     EXPECT_EQ(AttributeAt(indented.console, 12, 4), 0x70);
 }
 
+// A countdown of days is not drawn second by second, yet a long wait
+// shows what a wait of one second after another shows: over a change of
+// digits or of the {one,two,many} form the message pads over the last.
+TEST(MenuSimTest, ALongWaitShowsWhatEverySecondShows)
+{
+    const char* configs[] = {
+        "TIMEOUT 1234\nLABEL a\n",
+        "MENU COLOR timeout_msg 1;31;44\nMENU AUTOBOOT Boot in # {s,sx,sxx}\nTIMEOUT 1234\nLABEL a\n",
+        "MENU HIDDEN\nMENU COLOR timeout_msg 1;31;44\nTIMEOUT 1234\nLABEL a\n",
+        "TIMEOUT 1234\nTOTALTIMEOUT 1005\nLABEL a\n KERNEL x\n",
+        "TIMEOUT 1234\nTOTALTIMEOUT 1000\nLABEL a\n KERNEL x\n",
+        "TIMEOUT 30000000\nLABEL a\n",
+    };
+    const std::vector<int> waits[] = { { 2 }, { 19 }, { 118 }, { 122 }, { 115, 6 }, { 20, 85, 10 } };
+    for (const char* config : configs) {
+        for (const std::vector<int>& seconds : waits) {
+            // Half seconds: each tick of the countdown is drawn.
+            QString steps;
+            QString whole;
+            for (const int wait : seconds) {
+                for (int second = 0; second < wait; ++second)
+                    steps += QStringLiteral("sleep:500 sleep:500 ");
+                whole += QStringLiteral("sleep:%1 ").arg(wait * 1000);
+            }
+            const Played stepped(config, steps);
+            const Played waited(config, whole);
+            for (int row = 0; row < 25; ++row) {
+                EXPECT_EQ(waited.Row(row), stepped.Row(row)) << config << whole.toStdString() << "row " << row;
+                EXPECT_EQ(ScreenSnapshot::Of(waited.console).Attributes(row),
+                    ScreenSnapshot::Of(stepped.console).Attributes(row))
+                    << config << whole.toStdString() << "row " << row;
+            }
+        }
+    }
+}
+
 // 100,000 labels: Tab lists them all at the prompt, the menu pages to the last.
 TEST(MenuSimTest, AHundredThousandLabels)
 {
