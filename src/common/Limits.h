@@ -17,6 +17,16 @@ inline constexpr qint64 FileBytes = qint64(64) << 20;
 
 // Modules.
 
+// The loaders played.
+// A menu's layout numbers (MENU WIDTH, MARGIN, ROWS, the rows and shifts,
+// MENU INDENT): past this they lie off any screen vesamenu.c32 can have
+// (478 x 1072 cells at most), and the module itself draws for hours.
+inline constexpr int MenuLayout = 2048;
+// Timeouts that fire one after another in one wait (TIMEOUT 1 and a default
+// that fails): past this many the screen only repeats itself, and the rest
+// of the wait keeps only its phase.
+inline constexpr int TimeoutsPerWait = 1000;
+
 // Findings and other lists shown to the user.
 
 }

@@ -3,6 +3,7 @@
 #include <QByteArray>
 
 #include <array>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -43,6 +44,20 @@ inline QByteArray Word(const char* p)
 }
 
 inline int Number(const char* p) { return std::atoi(SkipBlanks(p)); }
+
+// TIMEOUT and TOTALTIMEOUT from tenths to milliseconds, as both readers
+// work them out, (n * 1000 + 9) / 10: TIMEOUT in the 32-bit int it wraps
+// in (30,000,000 comes out negative), TOTALTIMEOUT in a 64-bit long long.
+inline int TimeoutMs(int tenths)
+{
+    const auto times = static_cast<std::uint32_t>(tenths) * 1000u + 9u;
+    return static_cast<std::int32_t>(times) / 10;
+}
+inline long long TotalTimeoutMs(long long tenths)
+{
+    const auto times = static_cast<std::uint64_t>(tenths) * 1000u + 9u;
+    return static_cast<std::int64_t>(times) / 10;
+}
 
 // "F1".."F12" and "F0" (which is F11) followed by a blank: the key's index.
 inline const char* FunctionKeyAt(const char* p, int& index)

@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "ConfigSyntax.h"
+#include "common/Limits.h"
 
 using namespace ConfigSyntax;
 
@@ -166,9 +167,9 @@ void MenuReader::Line(char* raw, const ConfigPlace& place)
             }
         }
         if (LookingAt(p, "timeout"))
-            Current().timeoutMs = Number(p + 7) * 100;
+            Current().timeoutMs = TimeoutMs(Number(p + 7));
         else if (LookingAt(p, "totaltimeout"))
-            m_config.totalTimeoutMs = std::atoll(SkipBlanks(p + 13)) * 100;
+            m_config.totalTimeoutMs = TotalTimeoutMs(std::atoll(SkipBlanks(p + 13)));
         else if (LookingAt(p, "ontimeout"))
             Current().onTimeout = SkipBlanks(p + 9);
         else if (LookingAt(p, "allowoptions"))
@@ -407,7 +408,8 @@ void MenuReader::Record()
     entry.submenu = m_label.submenu;
     entry.place = m_label.place;
     if (m_label.indent != 0)
-        entry.displayName.prepend(QByteArray(std::abs(m_label.indent), ' '));
+        entry.displayName.prepend(
+            QByteArray(std::min(std::abs(qint64 { m_label.indent }), qint64 { Limits::MenuLayout }), ' '));
     if (m_label.separator)
         entry.displayName.clear();
     if (m_label.separator || m_label.disabled) {
@@ -515,19 +517,56 @@ std::array<int, MenuParamCount> ScreenParams(const Menu& menu, int columns, int 
     std::array<int, MenuParamCount> params = menu.params;
     if (params[static_cast<std::size_t>(MenuParam::Width)] == 0)
         params[static_cast<std::size_t>(MenuParam::Width)] = columns;
+    // Numbers past the bound are off every screen; kept there, no sum of
+    // them overflows.
     for (int& value : params) {
         if (value < 0)
             value = std::max(value + rows, 0);
+        value = std::min(value, Limits::MenuLayout);
     }
     return params;
 }
 
+namespace {
+
+// klibc's strtoul with base 0, as the module reads MENU RESOLUTION: blanks
+// skipped, a sign, 0x for hex, a leading 0 for octal; the value wraps to
+// the 32 bits of an unsigned long. p is left after the digits.
+std::uint32_t ReadUnsigned(const char*& p)
+{
+    while (*p == ' ' || (*p >= '\t' && *p <= '\r'))
+        ++p;
+    const bool minus = *p == '-';
+    if (*p == '-' || *p == '+')
+        ++p;
+    unsigned base = 10;
+    if (p[0] == '0' && (p[1] | 0x20) == 'x') {
+        base = 16;
+        p += 2;
+    } else if (p[0] == '0') {
+        base = 8;
+    }
+    std::uint32_t value = 0;
+    for (;; ++p) {
+        const unsigned c = static_cast<unsigned char>(*p | 0x20);
+        const unsigned digit = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'z' ? c - 'a' + 10 : base;
+        if (digit >= base)
+            break;
+        value = value * base + digit;
+    }
+    return minus ? 0u - value : value;
+}
+
+}
+
 std::pair<int, int> MenuResolution(const MenuConfig& config)
 {
-    const QList<QByteArray> words = config.resolution.value_or(QByteArray()).simplified().split(' ');
-    const int width = words.size() >= 2 ? words[0].toInt() : 0;
-    const int height = words.size() >= 2 ? words[1].toInt() : 0;
-    return width > 0 && height > 0 ? std::pair(width, height) : std::pair(640, 480);
+    if (!config.resolution)
+        return { 640, 480 };
+    const char* p = config.resolution->constData();
+    const std::uint32_t width = ReadUnsigned(p);
+    const std::uint32_t height = ReadUnsigned(p);
+    return { static_cast<int>(width), static_cast<int>(height) };
 }
 
 // The colour a MENU COLOR #argb word means, as the menu module reads it

@@ -81,7 +81,7 @@ struct Menu {
     std::array<std::optional<FunctionKey>, 12> functionKeys;
     std::array<int, 256> hotkeys {}; // entry index + 1 by upper-cased key, 0 for none
     bool allowEdit = true;
-    int timeoutMs = 0; // 0 for none
+    int timeoutMs = 0; // 0 for none; as the module works it out (ConfigSyntax::TimeoutMs)
     std::optional<QByteArray> onTimeout;
     std::optional<QByteArray> onError;
     std::optional<QByteArray> masterPassword;
@@ -117,16 +117,16 @@ MenuConfig ReadMenuConfig(const BootFiles& files, const QByteArray& folder, cons
 
 // A menu's layout numbers on a screen of this size, as the module sets them
 // before it draws: width 0 is the screen's, negative numbers count from the
-// bottom.
+// bottom; none is past Limits::MenuLayout.
 std::array<int, MenuParamCount> ScreenParams(const Menu& menu, int columns, int rows);
 
 // The colour a MENU COLOR #argb word means, as the menu module reads it
 // (#rgb, #argb, #rrggbb, #aarrggbb ...; anything else is its bright red).
 quint32 MenuArgb(const QByteArray& word);
 
-// vesamenu.c32's screen: MENU RESOLUTION's width and height (640 x 480
-// unless it gives both), and its text grid, 8-dot cells inside an 8-pixel
-// border.
+// The screen vesamenu.c32 asks for: MENU RESOLUTION's two numbers as the
+// module reads them (C's strtoul: 0x for hex, a missing one 0), 640 x 480
+// without the line; and its text grid, 8-dot cells inside an 8-pixel border.
 std::pair<int, int> MenuResolution(const MenuConfig& config);
 constexpr int GraphicalBorder = 8;
 constexpr int GridColumns(int width) { return (width - 2 * GraphicalBorder) / 8; }

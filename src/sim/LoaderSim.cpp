@@ -1,6 +1,9 @@
 #include "LoaderSim.h"
 
+#include "AnsiConsole.h"
+#include "VideoModes.h"
 #include "boot/BootRendering.h"
+#include "common/Limits.h"
 #include "config/ConfigSyntax.h"
 #include "console/ColorConsole.h"
 #include "console/TextMetrics.h"
@@ -16,11 +19,6 @@ constexpr std::string_view BannerScreen = "SeaBIOS (version 1.16.2-debian-1.16.2
                                           "Booting from DVD/CD...\n"
                                           "\n"
                                           "ISOLINUX 6.04 20200816 ETCD Copyright (C) 1994-2015 H. Peter Anvin et al\n";
-using TextScreen::Prompt;
-constexpr int Width = TextScreen::Columns;
-
-// Keys beyond the byte range, as the loader's key reader numbers them apart.
-enum : int { KeyDelete = 0x100, KeyUp, KeyDown, KeyLeft, KeyRight, KeyHome, KeyEnd };
 
 }
 
@@ -28,6 +26,7 @@ LoaderSim::LoaderSim(TColorConsole& console, BootFiles files, Start start)
     : m_console(console)
     , m_files(std::move(files))
     , m_start(start)
+    , m_line([this](const QByteArray& bytes) { Emit(bytes); }, TextScreen::Columns)
 {
     Restart();
 }
@@ -39,8 +38,8 @@ void LoaderSim::Restart()
     m_serial.clear();
     m_note.clear();
     m_shownFiles.clear();
-    m_history.clear();
     m_depth = 0;
+    m_videoMode = false;
     if (m_start == Start::Banner)
         DrawLoaderText(m_console, BannerScreen);
     ReadConfiguration(m_files.ConfigPath(), m_files.StartFolder());
@@ -56,6 +55,16 @@ void LoaderSim::Print(std::string_view text)
 void LoaderSim::PrintBytes(const QByteArray& text)
 {
     Print(std::string_view(text.constData(), static_cast<std::size_t>(text.size())));
+}
+
+// Bytes through the loader's console, its ANSI engine (the line editor's
+// cursor moves and erases), and to the serial port.
+void LoaderSim::Emit(const QByteArray& bytes)
+{
+    AnsiConsole console(m_console);
+    console.Write(bytes);
+    for (char byte : bytes)
+        m_serial += byte == '\n' ? QByteArray("\r\n") : QByteArray(1, byte);
 }
 
 void LoaderSim::ShowFile(const QByteArray& imagePath)
@@ -83,6 +92,8 @@ void LoaderSim::ReadAndStart(const QByteArray& path, const QByteArray& folder)
     m_folder = folder;
     m_configPath = path;
     m_menu.reset();
+    // ldlinux.c32 starts afresh: its line buffer and history are new.
+    m_line.Forget();
     m_config = ReadBootConfig(m_files, path, folder);
     for (const ConfigOutput& output : m_config.output) {
         if (output.kind == ConfigOutput::Kind::Say)
@@ -131,37 +142,22 @@ void LoaderSim::EnterPrompt()
             Leave(QStringLiteral("NOESCAPE: the loader tries the default again and again and never prompts."));
         return;
     }
-    Print(Prompt);
-    m_line.clear();
-    m_cursor = m_shown = 0;
-    m_historyAt = -1;
+    m_line.Begin();
     m_state = State::Prompt;
-    m_keyboardLeft = m_config.timeoutTenths * 100LL;
-    m_totalLeft = m_config.totalTimeoutTenths * 100LL;
+    // Each prompt starts both clocks anew (cli.c): TIMEOUT as the unsigned
+    // int it is kept in, TOTALTIMEOUT cut to a clock_t; one below zero makes
+    // every key a timeout.
+    m_keyboardLeft = static_cast<std::uint32_t>(ConfigSyntax::TimeoutMs(m_config.timeoutTenths));
+    const long long total = ConfigSyntax::TotalTimeoutMs(m_config.totalTimeoutTenths);
+    m_totalLeft = static_cast<std::uint32_t>(total);
+    m_totalWrapped = total < 0;
+    m_waited = 0;
 }
 
 void LoaderSim::Leave(const QString& note)
 {
     m_note = note;
     m_state = State::Done;
-}
-
-// The command line drawn again from column 0 of the cursor's row: prompt,
-// text, blanks over what was longer, erased to the end in 07.
-void LoaderSim::Redraw()
-{
-    const int shown = std::max<int>(static_cast<int>(m_line.size()), m_shown);
-    m_console.SetCursor({ 0, m_console.Cursor().y });
-    QByteArray text(Prompt.data(), static_cast<qsizetype>(Prompt.size()));
-    text += m_line + QByteArray(shown - m_line.size(), ' ');
-    DrawLoaderText(m_console, std::string_view(text.constData(), static_cast<std::size_t>(text.size())));
-    EraseLoaderLine(m_console);
-    const int endRow = m_console.Cursor().y;
-    const int wrapped = static_cast<int>((Prompt.size() + shown) / Width);
-    const int startRow = std::max(0, endRow - wrapped);
-    const int at = static_cast<int>(Prompt.size()) + m_cursor;
-    m_console.SetCursor({ at % Width, std::min(m_console.Rows() - 1, startRow + at / Width) });
-    m_shown = static_cast<int>(m_line.size());
 }
 
 void LoaderSim::Give(const LoaderInput& input)
@@ -182,7 +178,8 @@ void LoaderSim::Give(const LoaderInput& input)
     }
     if (m_state != State::Prompt)
         return;
-    m_keyboardLeft = 0; // TIMEOUT waits for the first key only
+    if (KeyTimesOut())
+        return Accept(true);
     using Key = LoaderInput::Key;
     if (input.kind == LoaderInput::Kind::Character)
         return Press(input.character);
@@ -203,134 +200,45 @@ void LoaderSim::Give(const LoaderInput& input)
     case Key::Tab: return Press('\t');
     case Key::Escape: return Press('\x1b');
     case Key::Backspace: return Press('\b');
-    case Key::Delete: return Press(KeyDelete);
-    case Key::Up: return Press(KeyUp);
-    case Key::Down: return Press(KeyDown);
-    case Key::Left: return Press(KeyLeft);
-    case Key::Right: return Press(KeyRight);
-    case Key::Home: return Press(KeyHome);
-    case Key::End: return Press(KeyEnd);
+    case Key::Delete: return Press(LoaderKey::Delete);
+    case Key::Up: return Press(LoaderKey::Up);
+    case Key::Down: return Press(LoaderKey::Down);
+    case Key::Left: return Press(LoaderKey::Left);
+    case Key::Right: return Press(LoaderKey::Right);
+    case Key::Home: return Press(LoaderKey::Home);
+    case Key::End: return Press(LoaderKey::End);
     default: return; // Page Up, Page Down and modified keys mean nothing at the prompt
     }
 }
 
+// mygetkey_timeout: TIMEOUT waits for the first key only; TOTALTIMEOUT runs
+// on through keys, and a key that comes after it ran out is a timeout.
+bool LoaderSim::KeyTimesOut()
+{
+    const long long waited = std::exchange(m_waited, 0);
+    m_keyboardLeft = 0;
+    if (m_totalLeft == 0)
+        return false;
+    if (m_totalLeft <= waited)
+        return true;
+    m_totalLeft -= waited;
+    return m_totalWrapped;
+}
+
+// The keys the loader itself answers; the rest edit the line. Esc and
+// Ctrl-C are no keys to it.
 void LoaderSim::Press(int key)
 {
-    const int length = static_cast<int>(m_line.size());
     switch (key) {
-    case Control('L'):
-        ClearLoaderScreen(m_console);
-        m_shown = 0;
-        return Redraw();
+    case Control('L'): return m_line.ClearScreen();
     case '\r':
     case '\n': return Accept(false);
-    case '\x1b':
-    case Control('C'):
-        // Leaves the line unused, as an empty Enter does.
-        m_line.clear();
-        return Accept(false);
-    case '\b':
-    case 0x7F:
-        if (m_cursor > 0) {
-            m_line.remove(--m_cursor, 1);
-            Redraw();
-        }
-        return;
-    case Control('D'):
-    case KeyDelete:
-        if (m_cursor < length) {
-            m_line.remove(m_cursor, 1);
-            Redraw();
-        }
-        return;
-    case Control('U'):
-        if (length > 0) {
-            m_line.clear();
-            m_cursor = 0;
-            Redraw();
-        }
-        return;
-    case Control('W'):
-        if (m_cursor > 0) {
-            int start = m_cursor;
-            while (start > 0 && ConfigSyntax::IsBlank(m_line[start - 1]))
-                --start;
-            while (start > 0 && !ConfigSyntax::IsBlank(m_line[start - 1]))
-                --start;
-            m_line.remove(start, m_cursor - start);
-            m_cursor = start;
-            Redraw();
-        }
-        return;
-    case KeyLeft:
-    case Control('B'):
-        if (m_cursor > 0) {
-            --m_cursor;
-            Redraw();
-        }
-        return;
-    case KeyRight:
-    case Control('F'):
-        // Moves on by printing the character under the cursor again.
-        if (m_cursor < length) {
-            Print(std::string_view(m_line.constData() + m_cursor, 1));
-            ++m_cursor;
-        }
-        return;
-    case Control('K'):
-        if (m_cursor < length) {
-            m_line.truncate(m_cursor);
-            Redraw();
-        }
-        return;
-    case KeyHome:
-    case Control('A'):
-        if (m_cursor > 0) {
-            m_cursor = 0;
-            Redraw();
-        }
-        return;
-    case KeyEnd:
-    case Control('E'):
-        if (m_cursor != length) {
-            m_cursor = length;
-            Redraw();
-        }
-        return;
-    case KeyUp:
-    case Control('P'):
-    case KeyDown:
-    case Control('N'): {
-        if (m_history.empty())
-            return;
-        const bool older = key == KeyUp || key == Control('P');
-        const int count = static_cast<int>(m_history.size());
-        // Past either end of the history the line stays as it is.
-        m_historyAt
-            = older ? (m_historyAt + 1 > count ? 0 : m_historyAt + 1) : (m_historyAt < 0 ? count - 1 : m_historyAt - 1);
-        if (m_historyAt >= 0 && m_historyAt < count)
-            m_line = m_history[static_cast<std::size_t>(count - 1 - m_historyAt)];
-        m_cursor = static_cast<int>(m_line.size());
-        return Redraw();
-    }
     case '\t':
         if (m_config.noComplete)
             return;
         ListLabels();
-        return Redraw();
-    default:
-        if (key < ' ' || key > 0xFF || length >= 4095)
-            return;
-        if (m_cursor == length) {
-            m_line += static_cast<char>(key);
-            ++m_cursor;
-            const char typed = static_cast<char>(key);
-            Print(std::string_view(&typed, 1));
-            ++m_shown;
-        } else {
-            m_line.insert(m_cursor++, static_cast<char>(key));
-            Redraw();
-        }
+        return m_line.Redraw();
+    default: m_line.Press(key);
     }
 }
 
@@ -343,12 +251,12 @@ void LoaderSim::FunctionKey(int index)
         Print("\n");
         ShowFile(key->imagePath);
     }
-    Redraw();
+    m_line.Redraw();
 }
 
 void LoaderSim::ListLabels()
 {
-    const QByteArray prefix = CommandWord(m_line);
+    const QByteArray prefix = m_line.Word();
     Print("\n");
     for (const ConfigLabel& label : m_config.labels) {
         if (label.name.startsWith(prefix))
@@ -360,10 +268,8 @@ void LoaderSim::ListLabels()
 void LoaderSim::Accept(bool timedOut)
 {
     m_state = State::Done;
-    if (!timedOut && !m_line.isEmpty())
-        m_history.push_back(m_line);
+    const QByteArray command = timedOut ? QByteArray() : m_line.Enter();
     Print("\n");
-    const QByteArray command = timedOut ? QByteArray() : m_line;
     if (!command.isEmpty())
         Run(command);
     else if (timedOut && m_config.onTimeout)
@@ -374,25 +280,45 @@ void LoaderSim::Accept(bool timedOut)
         EnterPrompt();
 }
 
-void LoaderSim::Sleep(int milliseconds)
+// A timeout that fires brings a new prompt, or the menu again, with clocks
+// of their own: time goes on through them. Past a bound the same screen
+// only comes again, and the wait keeps the phase of its last round.
+void LoaderSim::Sleep(long long milliseconds)
+{
+    long long round = 0;
+    for (int fired = 0; milliseconds > 0 && fired <= 2 * Limits::TimeoutsPerWait; ++fired) {
+        if (fired == Limits::TimeoutsPerWait && round > 0)
+            milliseconds %= round;
+        const long long left = SleepUntilTimeout(milliseconds);
+        round = milliseconds - left;
+        milliseconds = left;
+    }
+}
+
+// What is left of the time once a timeout fired in it; 0 when none did.
+long long LoaderSim::SleepUntilTimeout(long long milliseconds)
 {
     if (m_state == State::Menu) {
-        m_menu->Sleep(milliseconds);
-        return AfterMenu();
+        const long long left = m_menu->Sleep(milliseconds);
+        AfterMenu();
+        return left;
     }
     if (m_state != State::Prompt)
-        return;
-    long long deadline = 0;
-    for (long long left : { m_keyboardLeft, m_totalLeft }) {
-        if (left > 0)
-            deadline = deadline == 0 ? left : std::min(deadline, left);
+        return 0;
+    const long long wait = WaitLeft();
+    if (wait == 0 || milliseconds < wait) {
+        m_waited += milliseconds;
+        return 0;
     }
-    if (deadline > 0 && milliseconds >= deadline)
-        return Accept(true);
-    if (m_keyboardLeft > 0)
-        m_keyboardLeft -= milliseconds;
-    if (m_totalLeft > 0)
-        m_totalLeft -= milliseconds;
+    Accept(true);
+    return milliseconds - wait;
+}
+
+// The key wait's end, 0 for none: TIMEOUT's until the first key, then TOTALTIMEOUT's.
+long long LoaderSim::WaitLeft() const
+{
+    const long long wait = m_keyboardLeft > 0 ? m_keyboardLeft : m_totalLeft;
+    return wait > 0 ? wait - m_waited : 0;
 }
 
 bool LoaderSim::RunOutTimeout()
@@ -402,7 +328,7 @@ bool LoaderSim::RunOutTimeout()
         AfterMenu();
         return ran;
     }
-    if (m_state != State::Prompt || (m_keyboardLeft <= 0 && m_totalLeft <= 0))
+    if (m_state != State::Prompt || WaitLeft() == 0)
         return false;
     Accept(true);
     return true;
@@ -476,6 +402,10 @@ void LoaderSim::Execute(QByteArray command, KernelKind kind)
     const QString shown = QString::fromLatin1(kernel);
     switch (kind) {
     case KernelKind::Com32: {
+        // The loader opens its console again first (execute.c), and a
+        // module's return leads to its prompt, never back to a menu.
+        LeaveVideoMode();
+        m_moduleReturned = true;
         const QByteArray module = kernel.mid(kernel.lastIndexOf('/') + 1);
         if (exists && module == "whichsys.c32")
             return WhichSystem(arguments);
@@ -544,10 +474,12 @@ void LoaderSim::StartMenu(const QByteArray& arguments, bool graphical)
     MenuConfig config = ReadMenuConfig(m_files, m_folder, paths);
     m_menu.reset();
     m_graphics.reset();
-    if (graphical) {
+    // Without a video mode of its size vesamenu.c32 runs on the text screen.
+    m_resolution = MenuResolution(config);
+    m_videoMode = graphical && VesaModeOffered(m_resolution.first, m_resolution.second);
+    if (m_videoMode) {
         // The grid fits the resolution in rows of the font's height: the
         // last FONT that reads, or the VGA BIOS's 16.
-        m_resolution = MenuResolution(config);
         m_font.reset();
         for (const ConfigDirective& directive : m_config.directives) {
             const std::optional<QByteArray> path = directive.keyword == "font"
@@ -565,30 +497,49 @@ void LoaderSim::StartMenu(const QByteArray& arguments, bool graphical)
         m_menu->KeepTableIndices();
     } else {
         m_menu = std::make_unique<MenuSim>(m_console, m_files, m_folder, std::move(config));
+        if (graphical)
+            m_menu->SetNote(QStringLiteral("vesamenu.c32 finds no %1 x %2 video mode (MENU RESOLUTION) in QEMU's VGA "
+                                           "BIOS and runs on the text screen, as menu.c32 does.")
+                                .arg(m_resolution.first)
+                                .arg(m_resolution.second));
     }
     m_state = State::Menu;
     m_menu->Start();
     AfterMenu();
 }
 
-// What the menu's end leads to: the prompt when it is left, the command it
-// chose run by the loader; a command that fails brings the menu back.
+// ldlinux.c32 after a module: if a graphical menu set a video mode, its
+// console sets text mode again, the screen blank and the cursor at the top
+// left (ansicon_write.c).
+void LoaderSim::LeaveVideoMode()
+{
+    if (std::exchange(m_videoMode, false))
+        ClearLoaderScreen(m_console);
+}
+
+// What the menu's end leads to: the prompt when it is left or a module it
+// runs returns, the command it chose run by the loader; a kernel that fails
+// brings the menu back.
 void LoaderSim::AfterMenu()
 {
     while (m_state == State::Menu && m_menu->State() != MenuSim::Outcome::Running) {
         std::unique_ptr<MenuSim> menu = std::move(m_menu);
         m_state = State::Done;
-        if (menu->State() == MenuSim::Outcome::Exit) {
-            if (!m_starting)
-                EnterPrompt();
-            return;
-        }
-        std::optional<QByteArray> command = menu->Command();
-        for (int tries = 0; command && tries < 2; ++tries) {
+        std::optional<QByteArray> command;
+        if (menu->State() == MenuSim::Outcome::Run)
+            command = menu->Command();
+        m_moduleReturned = menu->State() == MenuSim::Outcome::Exit;
+        for (int tries = 0; command && tries < 2 && !m_moduleReturned; ++tries) {
             Execute(*command, KindOfCommandName(*command));
             if (!m_note.isEmpty() || m_state != State::Done)
                 return; // booted, or another menu, prompt or configuration took over
             command = tries == 0 ? menu->OnError() : std::nullopt;
+        }
+        if (m_moduleReturned) {
+            LeaveVideoMode();
+            if (!m_starting)
+                EnterPrompt();
+            return;
         }
         m_menu = std::move(menu);
         m_state = State::Menu;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CommandLine.h"
 #include "LoaderKeys.h"
 #include "MenuSim.h"
 #include "config/BootConfig.h"
@@ -34,7 +35,7 @@ public:
     void Give(const LoaderInput& input);
     // Runs the clock until the waiting timeout fires; false when none waits.
     bool RunOutTimeout();
-    void Sleep(int milliseconds);
+    void Sleep(long long milliseconds);
 
     // Everything the loader sent to the serial port so far.
     const QByteArray& Serial() const { return m_serial; }
@@ -75,9 +76,12 @@ private:
     void ReadAndStart(const QByteArray& path, const QByteArray& folder);
     void Print(std::string_view text);
     void PrintBytes(const QByteArray& text);
+    void Emit(const QByteArray& bytes);
     void ShowFile(const QByteArray& imagePath);
     void EnterPrompt();
-    void Redraw();
+    bool KeyTimesOut();
+    long long SleepUntilTimeout(long long milliseconds);
+    long long WaitLeft() const;
     void AutoBoot(bool announce);
     void Run(const QByteArray& command);
     void Execute(QByteArray command, KernelKind kind);
@@ -89,6 +93,7 @@ private:
     void Accept(bool timedOut);
     void ArmTimers();
     void StartMenu(const QByteArray& arguments, bool graphical);
+    void LeaveVideoMode();
     void AfterMenu();
 
     TColorConsole& m_console;
@@ -103,20 +108,19 @@ private:
     std::pair<int, int> m_resolution;
     std::optional<PcFont> m_font;
     std::unique_ptr<MenuSim> m_menu;
+    bool m_videoMode = false; // a graphical menu set one
+    bool m_moduleReturned = false; // a module ran or failed: the loader goes back to its prompt
     bool m_starting = false; // the configuration's own start runs; it goes on to the prompt itself
     QByteArray m_serial;
     QString m_note;
     std::vector<ShownFile> m_shownFiles;
     State m_state = State::Done;
-    // The command line being edited, the cursor in it, and how much the
-    // last drawing showed.
-    QByteArray m_line;
-    int m_cursor = 0;
-    int m_shown = 0;
-    std::vector<QByteArray> m_history;
-    int m_historyAt = -1;
-    // Milliseconds left, 0 for none: TIMEOUT until the first key, TOTALTIMEOUT throughout.
+    CommandLine m_line;
+    // Milliseconds left, 0 for none: TIMEOUT until the first key, TOTALTIMEOUT
+    // throughout; the time spent in the key wait now.
     long long m_keyboardLeft = 0;
     long long m_totalLeft = 0;
+    bool m_totalWrapped = false;
+    long long m_waited = 0;
     int m_depth = 0; // configurations started from one another; a CONFIG loop stops
 };

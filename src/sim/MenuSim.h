@@ -27,7 +27,8 @@ public:
     // After the loader failed to run the command: the menu again.
     void Resume();
     void Give(const LoaderInput& input);
-    void Sleep(long long milliseconds);
+    // Time passing; what is left of it when the menu ends on the way.
+    long long Sleep(long long milliseconds);
     // Runs the clock until a timeout fires; false when none waits.
     bool RunOutTimeout();
 
@@ -36,16 +37,20 @@ public:
     bool Counting() const
     {
         return m_outcome == Outcome::Running
-            && (((m_wait == Wait::Menu || m_wait == Wait::Hidden) && m_waitMs > 0) || m_totalLeft > 0);
+            && (((m_wait == Wait::Menu || m_wait == Wait::Hidden) && m_waitMs > 0) || TotalLeft() > 0);
     }
     const QByteArray& Command() const { return m_command; }
     std::optional<QByteArray> OnError() const { return Current().onError; }
     // What the real module would do that this cannot show, if anything.
     const QString& Note() const { return m_note; }
+    void SetNote(const QString& note) { m_note = note; }
     const MenuConfig& Config() const { return m_config; }
     // The menu shown and its selected entry, for a view of the model.
     int MenuIndex() const { return m_menu; }
     int Entry() const { return m_entry; }
+    // The picture vesamenu.c32 shows behind the text now (empty for its
+    // gradient): the menu's, or an F-key screen's while it shows.
+    QByteArray Background() const { return m_background.value_or(QByteArray()); }
 
 private:
     enum class Wait { None, Hidden, Menu, Edit, Password, Message };
@@ -53,6 +58,18 @@ private:
     enum class MessageFor { Menu, Edit };
 
     const Menu& Current() const { return m_config.At(m_menu); }
+    // The current menu's entry; none outside its list, where the module
+    // reads before an empty submenu's first: nothing to show, ask or run.
+    const MenuEntry* EntryAt(int index) const
+    {
+        const std::vector<MenuEntry>& entries = Current().entries;
+        return index >= 0 && index < static_cast<int>(entries.size()) ? &entries[static_cast<std::size_t>(index)]
+                                                                      : nullptr;
+    }
+    static std::optional<QByteArray> CommandOf(const MenuEntry* entry)
+    {
+        return entry ? std::optional(entry->commandLine) : std::nullopt;
+    }
     int Param(MenuParam param) const;
     void Print(const QByteArray& bytes) { m_console.Write(bytes); }
     void UseColours();
@@ -79,10 +96,15 @@ private:
     void DrawEditLine();
     void EditKey(int key);
     bool ShowFunctionKey(int key, MessageFor purpose);
-    bool ShowMessageFile(const QByteArray& name);
+    bool ShowMessageFile(const QByteArray& name, const QByteArray& background);
+    void RestoreBackground();
     void MessageKey(int key);
     void Key(int key);
     void NoKey();
+    void Await(Wait wait, long long milliseconds);
+    long long TotalLeft() const;
+    long long SkipTicks(long long milliseconds);
+    void TotalTimedOut();
 
     AnsiConsole m_console;
     const BootFiles& m_files;
@@ -99,7 +121,10 @@ private:
     Wait m_wait = Wait::None;
     long long m_waitMs = 0; // 0 waits for a key without end
     long long m_waited = 0;
-    long long m_totalLeft = 0;
+    long long m_totalLeft = 0; // the module's totaltimeout: it runs down, and below zero never does
+    long long m_totalAtWait = 0; // what it was when this wait began
+    std::optional<QByteArray> m_background; // set_background's: none for the gradient
+    std::optional<QByteArray> m_oldBackground; // to come back after a help screen's
 
     // run_menu's state
     int m_entry = 0;
@@ -107,8 +132,10 @@ private:
     int m_prevEntry = -1;
     int m_prevTop = -1;
     int m_clear = 1;
-    long long m_keyTimeout = 0;
+    long long m_keyTimeout = 0; // clock_t, as run_menu keeps them
     long long m_timeoutLeft = 0;
+    long long m_hiddenLeft = 0; // an int, as do_hidden_menu keeps it
+    long long m_hiddenStep = 0;
     bool m_toClear = false;
     bool m_hidden = false;
 

@@ -2,7 +2,6 @@
 
 #include "config/BootFiles.h"
 #include "console/ColorConsole.h"
-#include "format/Palette.h"
 
 namespace Vesa {
 
@@ -30,10 +29,25 @@ constexpr std::array<Colour, MenuColourCount> Defaults = { {
     { 0x60CCCCCC, 0x00000000, Shadow::Std }, // disabled
 } };
 
-Rgb RgbOf(TColor colour)
+// The message colours msg00-msgff that F-key screens use, as colors.c
+// makes them from MENU MSGCOLOR's defaults: the PC colour's full channels
+// (6 is yellow, not brown) masked by the foreground's or background's, the
+// bright ones at half alpha plus 0x80; a black background is transparent.
+Colour MessageColour(std::size_t attribute)
 {
-    return static_cast<Rgb>(RedOf(colour)) << 16 | static_cast<Rgb>(GreenOf(colour)) << 8
-        | static_cast<Rgb>(BlueOf(colour));
+    static constexpr std::array<Rgb, 8> PcColours
+        = { 0x000000, 0x0000FF, 0x00FF00, 0x00FFFF, 0xFF0000, 0xFF00FF, 0xFFFF00, 0xFFFFFF };
+    constexpr Argb Foreground = 0x90FFFFFF;
+    constexpr Argb Background = 0x80FFFFFF;
+    const auto bright = [](Argb mask) { return ((mask >> 1) & 0xFF000000u) | 0x80000000u; };
+    const std::size_t fore = attribute & 0x0F;
+    const std::size_t back = attribute >> 4 & 0x0F;
+    const Argb foreground
+        = (PcColours[fore & 7] & Foreground) | (fore & 8 ? bright(Foreground) : Foreground & 0xFF000000u);
+    const Argb background = back == 0
+        ? 0
+        : (PcColours[back & 7] & Background) | (back & 8 ? bright(Background) : Background & 0xFF000000u);
+    return { foreground, background, Shadow::Std };
 }
 
 std::optional<Shadow> ParseShadow(const QByteArray& word)
@@ -74,10 +88,8 @@ TextLayer MenuText(const TColorConsole& console, const Menu& menu, bool cursorSh
     const auto cellOf = [&](std::uint8_t byte, std::size_t index) {
         if (index < MenuColourCount)
             return Cell { byte, colours[index].foreground, colours[index].background, colours[index].shadow };
-        // A message colour (F-key screens): the VGA palette, opaque.
-        const std::size_t attribute = (index - MenuColourCount) & 0xFF;
-        return Cell { byte, 0xFF000000u | RgbOf(Palette[attribute & 0x0F]),
-            0xFF000000u | RgbOf(Palette[attribute >> 4]), Shadow::Std };
+        const Colour message = MessageColour((index - MenuColourCount) & 0xFF);
+        return Cell { byte, message.foreground, message.background, message.shadow };
     };
     TextLayer text;
     text.cols = console.Cols();
@@ -113,8 +125,8 @@ Picture MenuBackground(const QByteArray& background, const BootFiles& files, con
 Picture DrawMenu(const LoaderSim::Graphics& graphics, const Font& font, const PictureDecoder& decode)
 {
     const Menu& shown = graphics.menu.Config().At(graphics.menu.MenuIndex());
-    return Compose(
-        MenuBackground(shown.background, graphics.files, graphics.folder, graphics.width, graphics.height, decode),
+    return Compose(MenuBackground(graphics.menu.Background(), graphics.files, graphics.folder, graphics.width,
+                       graphics.height, decode),
         MenuText(graphics.console, shown, graphics.menu.CursorShown()), graphics.font ? *graphics.font : font);
 }
 

@@ -23,7 +23,8 @@ struct Colour {
 std::array<Colour, MenuColourCount> MenuColours(const Menu& menu);
 
 // The console's cells, as a menu drew them with colour-table indices kept,
-// in their colours; the ring around them in the table's first entry.
+// in their colours (F-key screens in the message colours msg00-msgff); the
+// ring around them in the table's first entry.
 TextLayer MenuText(const TColorConsole& console, const Menu& menu, bool cursorShown);
 
 // What a picture file holds, decoded; nothing when it is none.
@@ -35,7 +36,8 @@ using PictureDecoder = std::function<std::optional<Picture>(QByteArrayView)>;
 Picture MenuBackground(const QByteArray& background, const BootFiles& files, const QByteArray& folder, int width,
     int height, const PictureDecoder& decode);
 
-// The running graphical menu's screen, in FONT's font or else that one.
+// The running graphical menu's screen over the picture it shows now (an
+// F-key screen's own while it is up), in FONT's font or else that one.
 Picture DrawMenu(const LoaderSim::Graphics& graphics, const Font& font, const PictureDecoder& decode);
 
 // Where QEMU's VGA BIOS is installed (Debian's seabios).

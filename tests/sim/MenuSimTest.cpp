@@ -8,6 +8,7 @@
 #include "preview/ScreenSnapshot.h"
 #include "sim/AnsiConsole.h"
 #include "sim/LoaderSim.h"
+#include "sim/VideoModes.h"
 
 #include <QTemporaryDir>
 
@@ -208,4 +209,157 @@ TEST(MenuSimTest, KeysAndClock)
     const Played help("F1 help.txt\nLABEL a\n", "f1");
     EXPECT_EQ(AttributeAt(help.console, 0, 0), 0x1E);
     EXPECT_EQ(AttributeAt(help.console, 6, 1), 0x41);
+}
+
+// menumain.c (run_menu): in a submenu without entries the entry is -1 and
+// the top -1, as its previous ones, so nothing is drawn over the cleared
+// screen. A key that leaves them so makes the top 0 and draws the empty
+// box, the next one -1 again, with the row of entry -1 selected; nothing
+// runs, and Esc goes back. TOTALTIMEOUT draws the box and leaves for the
+// prompt. A tagged MENU INCLUDE of a missing file makes such a submenu.
+TEST(MenuSimTest, AnEmptySubmenuShowsOnlyItsBackground)
+{
+    const QByteArray config = "LABEL a\nMENU INCLUDE missing.cfg Tools\nMENU BEGIN empty\nMENU END\nLABEL g\n"
+                              " MENU GOTO empty\n";
+    const struct {
+        const char* keys;
+        int attribute; // of the box's first row; 0: nothing drawn
+    } cases[] = {
+        { "down ret", 0 },
+        { "down down ret", 0 },
+        { "down ret pgdn home end spc", 0 },
+        { "down ret down", 0x17 },
+        { "down ret down up", 0x70 },
+        { "down ret ret tab a f1 ctrl-l", 0x17 },
+    };
+    for (const auto& test : cases) {
+        const Played played(config, QString::fromLatin1(test.keys));
+        ASSERT_TRUE(played.loader->RunningMenu()) << test.keys;
+        EXPECT_EQ(played.Row(4).simplified(), test.attribute == 0 ? "" : "\xB3 \xB3") << test.keys;
+        if (test.attribute == 0)
+            EXPECT_EQ(played.Row(0).trimmed(), "") << test.keys;
+        else
+            EXPECT_EQ(AttributeAt(played.console, 12, 3), test.attribute) << test.keys;
+    }
+    EXPECT_EQ(Played(config, "down ret esc").Row(4).simplified(), "\xB3 Tools > \xB3");
+    const Played timedOut("TOTALTIMEOUT 10\n" + config, "down ret sleep:1000");
+    EXPECT_EQ(timedOut.Row(0).trimmed().left(1), "\xDA");
+    EXPECT_EQ(timedOut.Row(3).simplified(), "\xB3 \xB3");
+    EXPECT_TRUE(timedOut.loader->AtPrompt());
+}
+
+// Layout and size numbers from the file beyond any screen: the menu still
+// draws as the module would on its screen, in bounded time.
+TEST(MenuSimTest, LayoutNumbersPastTheScreen)
+{
+    const struct {
+        QByteArray config;
+        const char* keys;
+        int row;
+        QByteArray text; // the row, blanks at its ends trimmed
+    } cases[] = {
+        { "MENU ROWS 2000000000\nLABEL a\nLABEL b\n", "", 4, "\xB3 b \xB3" },
+        { "MENU ROWS -2000000000\nLABEL a\n", "", 3, "\xC0" + QByteArray(58, '\xC4') + "\xD9" },
+        // Past the last row: the help area's erase is drawn last.
+        { "MENU VSHIFT 2147483647\nMENU HSHIFT -2147483648\nLABEL a\n", "", 24, "" },
+        { "MENU TABMSGROW 2147483647\nMENU CMDLINEROW 2147483647\nLABEL a\n", "tab", 24, "> a" },
+        { "MENU BEGIN x\n MENU TITLE X\n LABEL again\n  MENU GOTO x\nMENU END\n",
+            "ret ret ret ret ret ret ret ret ret ret ret ret ret ret ret ret ret ret ret ret", 1, "\xB3 X \xB3" },
+    };
+    for (const auto& test : cases) {
+        const Played played(test.config, QString::fromLatin1(test.keys));
+        EXPECT_EQ(played.Row(test.row).simplified(), test.text) << test.config.toStdString() << test.keys;
+    }
+    // Past the bound the module would draw for hours; this draws and runs.
+    const Played wide("MENU WIDTH 2000000000\nMENU MARGIN 2000000000\nMENU INDENT 2000000000\nLABEL a\n", "tab");
+    EXPECT_TRUE(wide.loader->RunningMenu());
+    // An indent past the box leaves the row blank; its hotkey still works.
+    const Played indented("LABEL x\nLABEL b\n MENU LABEL ^Boot\n MENU INDENT 2000000000\n", "b");
+    EXPECT_EQ(indented.Row(4).simplified(), "\xB3 \xB3");
+    EXPECT_EQ(AttributeAt(indented.console, 12, 4), 0x70);
+}
+
+// A countdown of days is not drawn second by second, yet a long wait
+// shows what a wait of one second after another shows: over a change of
+// digits or of the {one,two,many} form the message pads over the last.
+TEST(MenuSimTest, ALongWaitShowsWhatEverySecondShows)
+{
+    const char* configs[] = {
+        "TIMEOUT 1234\nLABEL a\n",
+        "MENU COLOR timeout_msg 1;31;44\nMENU AUTOBOOT Boot in # {s,sx,sxx}\nTIMEOUT 1234\nLABEL a\n",
+        "MENU HIDDEN\nMENU COLOR timeout_msg 1;31;44\nTIMEOUT 1234\nLABEL a\n",
+        "TIMEOUT 1234\nTOTALTIMEOUT 1005\nLABEL a\n KERNEL x\n",
+        "TIMEOUT 1234\nTOTALTIMEOUT 1000\nLABEL a\n KERNEL x\n",
+        "TIMEOUT 30000000\nLABEL a\n",
+    };
+    const std::vector<int> waits[] = { { 2 }, { 19 }, { 118 }, { 122 }, { 115, 6 }, { 20, 85, 10 } };
+    for (const char* config : configs) {
+        for (const std::vector<int>& seconds : waits) {
+            // Half seconds: each tick of the countdown is drawn.
+            QString steps;
+            QString whole;
+            for (const int wait : seconds) {
+                for (int second = 0; second < wait; ++second)
+                    steps += QStringLiteral("sleep:500 sleep:500 ");
+                whole += QStringLiteral("sleep:%1 ").arg(wait * 1000);
+            }
+            const Played stepped(config, steps);
+            const Played waited(config, whole);
+            for (int row = 0; row < 25; ++row) {
+                EXPECT_EQ(waited.Row(row), stepped.Row(row)) << config << whole.toStdString() << "row " << row;
+                EXPECT_EQ(ScreenSnapshot::Of(waited.console).Attributes(row),
+                    ScreenSnapshot::Of(stepped.console).Attributes(row))
+                    << config << whole.toStdString() << "row " << row;
+            }
+        }
+    }
+}
+
+// 100,000 labels: Tab lists them all at the prompt, the menu pages to the last.
+TEST(MenuSimTest, AHundredThousandLabels)
+{
+    QByteArray labels;
+    for (int label = 0; label < 100000; ++label)
+        labels += "LABEL l" + QByteArray::number(label) + "\n";
+    const Played menu(labels, "end");
+    EXPECT_EQ(menu.Row(14).simplified(), "\xB3 l99999 \xB1");
+    const Played prompt(labels, "esc tab");
+    EXPECT_EQ(prompt.Row(23).trimmed(), "998 l99999");
+    EXPECT_EQ(prompt.Row(24).trimmed(), "boot:");
+}
+
+// readconfig.c reads MENU RESOLUTION with strtoul (0x for hex, a missing
+// number 0); initvesa.c takes only a mode of exactly that size, and QEMU's
+// VGA BIOS has a fixed list of them.
+TEST(MenuSimTest, ResolutionsAsTheModuleAsksAndTheBiosOffers)
+{
+    const struct {
+        std::optional<QByteArray> line;
+        int width, height;
+        bool offered;
+    } cases[] = {
+        { std::nullopt, 640, 480, true },
+        { "800 600", 800, 600, true },
+        { " 0x320\t0x258 ", 800, 600, true },
+        { "800x600", 800, 0, false },
+        { "1024", 1024, 0, false },
+        { "8 8", 8, 8, false },
+        { "640 17", 640, 17, false },
+        { "2147483647 2147483647", 2147483647, 2147483647, false },
+        { "4294967936 480", 640, 480, true },
+        { "-1 480", -1, 480, false },
+        { "640 400", 640, 400, true },
+        { "320 200", 320, 200, true },
+        { "1366 768", 1366, 768, false },
+        { "3840 2160", 3840, 2160, true },
+        { "4096 2160", 4096, 2160, false },
+    };
+    for (const auto& test : cases) {
+        MenuConfig config;
+        config.resolution = test.line;
+        const auto [width, height] = MenuResolution(config);
+        EXPECT_EQ(width, test.width) << test.line.value_or("none").toStdString();
+        EXPECT_EQ(height, test.height) << test.line.value_or("none").toStdString();
+        EXPECT_EQ(VesaModeOffered(width, height), test.offered) << test.line.value_or("none").toStdString();
+    }
 }

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QByteArray>
+
+#include <functional>
+#include <vector>
+
+// Keys beyond the byte range, as the loader's key reader numbers them apart.
+namespace LoaderKey {
+enum : int { Delete = 0x100, Up, Down, Left, Right, Home, End };
+}
+
+// ldlinux.c32's boot: line editor (cli.c's edit_cmdline): what each key
+// does to the line and the bytes it prints for it. The line's buffer is
+// static in the loader, so a new prompt starts with the last line still in
+// it, unseen: Tab completes its first word, and Enter on an empty prompt
+// runs it again. The editor counts the columns it has printed from 0 after
+// the prompt and starts a new row when the count reaches the width, on top
+// of the console's own wrap; a redraw counts from the prompt's end.
+class CommandLine {
+public:
+    using Output = std::function<void(const QByteArray&)>;
+    CommandLine(Output output, int width);
+
+    // A new loader: no history, an empty buffer.
+    void Forget();
+    // A new prompt where the cursor is; the buffer stays as it was.
+    void Begin();
+    // An editing key; false for a key the editor does not take (Enter,
+    // Tab, F-keys and Ctrl-L are the loader's).
+    bool Press(int key);
+    // The line drawn again from column 0 of the cursor's row.
+    void Redraw();
+    // Ctrl-L: the screen cleared, the line drawn at its top.
+    void ClearScreen();
+    // Enter: the buffer's line, kept in the history unless empty.
+    QByteArray Enter();
+    // The buffer's first word, which Tab completes.
+    QByteArray Word() const;
+
+private:
+    void Print(const QByteArray& bytes) { m_output(bytes); }
+    void Echo(char byte, const char* wrap);
+    void Edited();
+    void Recall(bool older);
+
+    Output m_output;
+    int m_width;
+    QByteArray m_buffer; // as a C string: up to its first NUL
+    int m_length = 0;
+    int m_cursor = 0;
+    int m_shown = 0; // prev_len: how much the last drawing showed
+    int m_x = 0; // the editor's own column count
+    int m_y = 0;
+    std::vector<QByteArray> m_history; // oldest first
+    int m_recalled = -1; // steps back into the history; -1 or past the oldest: none
+};

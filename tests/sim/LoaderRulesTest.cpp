@@ -1,0 +1,215 @@
+// Rules that whole real trees hit beyond the recordings, each table from
+// the SYSLINUX 6.04 source file it follows (com32/elflink/ldlinux/*.c,
+// com32/menu/*.c, com32/lib/sys/*.c), and the loader's clock with numbers
+// far past any real timeout.
+#include "FakeMeasurer.h"
+#include "FileTree.h"
+#include "config/ConfigSyntax.h"
+#include "console/ColorConsole.h"
+#include "sim/LoaderSim.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// A tree played from a blank screen: isolinux.cfg beside the menu modules.
+struct Played {
+    FakeMeasurer measurer;
+    TColorConsole console { measurer };
+    QTemporaryDir tree;
+    std::unique_ptr<LoaderSim> loader;
+
+    explicit Played(const QByteArray& config, const QString& keys = {})
+    {
+        const QString path = WriteInTree(tree, "isolinux/isolinux.cfg", config);
+        for (const char* module : { "isolinux/menu.c32", "isolinux/vesamenu.c32" })
+            WriteInTree(tree, module,
+                "\x7f"
+                "ELF");
+        loader = std::make_unique<LoaderSim>(console, BootFiles::ForConfiguration(path), LoaderSim::Start::Blank);
+        Keys(keys);
+    }
+    void Keys(const QString& keys)
+    {
+        QString error;
+        for (const LoaderInput& input : ParseLoaderKeys(keys, error).value_or(std::vector<LoaderInput> {}))
+            loader->Give(input);
+        EXPECT_TRUE(error.isEmpty()) << error.toStdString();
+    }
+    QByteArray Row(int row) const
+    {
+        QByteArray text = console.ScreenRow(row);
+        while (text.endsWith(' '))
+            text.chop(1);
+        return text;
+    }
+    // Boots that failed, as the serial port saw them.
+    qsizetype Failures() const { return loader->Serial().count("failed") + loader->Serial().count("Failed"); }
+};
+
+QString Typed(char c, int count) { return '"' + QString(count, QLatin1Char(c)) + '"'; }
+
+}
+
+// ldlinux.c (enter_cmdline) and cli.c (edit_cmdline): every prompt starts
+// TIMEOUT and TOTALTIMEOUT again, so a default that fails comes back for
+// as long as no key is pressed; a menu's countdown restarts the same way.
+TEST(LoaderRulesTest, ABootThatFailsRetriesWithTheWholeTimeout)
+{
+    const struct {
+        const char* config;
+        QString keys;
+        qsizetype failures;
+    } cases[] = {
+        { "PROMPT 1\nTIMEOUT 1\nDEFAULT x\n", "sleep:250", 2 },
+        { "PROMPT 1\nTIMEOUT 1\nDEFAULT x\n", "sleep:1000", 10 },
+        { "PROMPT 1\nTIMEOUT 1\nDEFAULT x\n", "sleep:150 \"a\" sleep:10000", 1 },
+        { "PROMPT 1\nTOTALTIMEOUT 1\nDEFAULT x\n", "\"a\" sleep:350", 3 },
+        { "UI menu.c32\nTIMEOUT 1\nLABEL a\n KERNEL x\n", "sleep:350", 3 },
+        { "UI menu.c32\nTOTALTIMEOUT 2\nLABEL a\n KERNEL x\n", "sleep:650", 3 },
+    };
+    for (const auto& test : cases)
+        EXPECT_EQ(Played(test.config, test.keys).Failures(), test.failures) << test.config << test.keys.toStdString();
+}
+
+// cli.c: the line's buffer is static. A new prompt shows it empty, but Tab
+// completes the word still in it and a bare Enter runs it again; typing
+// replaces it; CONFIG loads ldlinux.c32 anew, with an empty buffer.
+TEST(LoaderRulesTest, TheCommandLineIsKeptBetweenPrompts)
+{
+    const QByteArray config = "PROMPT 1\nLABEL foo1\n KERNEL a\nLABEL foo2\n KERNEL b\nLABEL bar\n KERNEL c\n"
+                              "LABEL again\n CONFIG isolinux.cfg\n";
+    const struct {
+        const char* keys;
+        const char* listed; // the row above the last prompt
+        qsizetype failures;
+    } cases[] = {
+        { "\"foo\" ret tab", " foo1 foo2", 1 },
+        { "\"foo\" ret ctrl-u tab", " foo1 foo2", 1 },
+        { "\"foo\" ret \"b\" tab", " bar", 1 },
+        { "\"foo\" ret ret", "Loading foo... failed: No such file or directory", 2 },
+        { "\"again\" ret tab", " foo1 foo2 bar again", 0 },
+    };
+    for (const auto& test : cases) {
+        const Played played(config, QString::fromLatin1(test.keys));
+        const int prompt = played.console.Cursor().y;
+        EXPECT_EQ(played.Row(prompt).left(5), "boot:") << test.keys;
+        EXPECT_EQ(played.Row(prompt - 1), test.listed) << test.keys;
+        EXPECT_EQ(played.Failures(), test.failures) << test.keys;
+    }
+}
+
+// cli.c: typing counts columns from 0 after the prompt and starts a row of
+// its own at 80, after the console wrapped at 74; a redraw starts at the
+// cursor's row and counts from the prompt's end, and a step up below zero
+// prints its digits; Enter's new line goes down from the cursor.
+TEST(LoaderRulesTest, LongLinesWrapAsTheLoaderCountsThem)
+{
+    const struct {
+        QString keys;
+        int row;
+        QByteArray text;
+        CellPair cursor;
+    } cases[] = {
+        { Typed('a', 80), 1, "aaaaaa", { 0, 2 } },
+        { Typed('a', 81), 2, "a", { 1, 2 } },
+        { Typed('a', 160), 3, "", { 0, 4 } },
+        { Typed('a', 74) + " home end", 3, "1A", { 2, 3 } },
+        { Typed('a', 100) + " left", 2, "boot: " + QByteArray(74, 'a'), { 25, 4 } },
+        { Typed('a', 100) + " home ret", 4, "Loading " + QByteArray(72, 'a'), { 6, 6 } },
+    };
+    // The bytes of a redraw, as a2_tab_unknown's serial log recorded them.
+    EXPECT_TRUE(Played("PROMPT 1\nLABEL linux\n", "\"li\" tab")
+                    .loader->Serial()
+                    .endsWith("boot: li\r\n linux\r\n\x1b[?25l\x1b[1Gboot: li\x1b[K\r\x1b[8C\x1b[?25h"));
+    for (const auto& test : cases) {
+        const Played played("PROMPT 1\n", test.keys);
+        EXPECT_EQ(played.Row(test.row), test.text) << test.keys.toStdString();
+        EXPECT_EQ(played.console.Cursor().x, test.cursor.x) << test.keys.toStdString();
+        EXPECT_EQ(played.console.Cursor().y, test.cursor.y) << test.keys.toStdString();
+    }
+}
+
+// execute.c and ansicon_write.c: after a module the loader opens its console
+// again, which sets text mode if vesamenu.c32 set a video mode (a blank
+// screen, the prompt on row 0), and goes to its prompt, never back to the
+// menu; vesaserial_write.c: without the mode vesamenu.c32 runs on the text
+// screen, which nothing clears.
+TEST(LoaderRulesTest, LeavingAGraphicalMenuSetsTextMode)
+{
+    const struct {
+        const char* config;
+        const char* keys;
+        int row;
+        const char* text;
+    } cases[] = {
+        { "SAY before\nUI vesamenu.c32\nLABEL a\n KERNEL x\n", "esc", 0, "boot:" },
+        { "SAY before\nUI vesamenu.c32\nLABEL a\n COM32 gone.c32\n", "ret", 0, "Failed to load COM32 file gone.c32" },
+        { "SAY before\nUI vesamenu.c32\nLABEL a\n COM32 gone.c32\n", "ret", 1, "boot:" },
+        { "UI menu.c32\nLABEL a\n COM32 gone.c32\n", "ret", 23, "Failed to load COM32 file gone.c32" },
+        { "UI vesamenu.c32\nMENU RESOLUTION 640 17\nLABEL a\n KERNEL x\n", "esc", 23, "boot:" },
+    };
+    for (const auto& test : cases) {
+        const Played played(test.config, QString::fromLatin1(test.keys));
+        EXPECT_EQ(played.Row(test.row), test.text) << test.config << test.keys;
+        EXPECT_TRUE(played.loader->AtPrompt()) << test.config << test.keys;
+    }
+    const Played fallback("UI vesamenu.c32\nMENU RESOLUTION 640 17\nLABEL a\n");
+    EXPECT_FALSE(fallback.loader->GraphicalMenu());
+    EXPECT_TRUE(fallback.loader->Note().contains(u"640 x 17")) << fallback.loader->Note().toStdString();
+    EXPECT_EQ(fallback.Row(3).mid(10, 4), "\xB3 a ");
+}
+
+// readconfig.c (both): TIMEOUT is worked out in a 32-bit int, TOTALTIMEOUT
+// in a long long; cli.c keeps the first as an unsigned int and cuts the
+// second to a clock_t, and one below zero turns every key into a timeout;
+// menumain.c counts down in a clock_t, and its hidden menu in an int.
+TEST(LoaderRulesTest, TheClockKeepsTheLoadersArithmetic)
+{
+    using ConfigSyntax::TimeoutMs;
+    using ConfigSyntax::TotalTimeoutMs;
+    EXPECT_EQ(TimeoutMs(10), 1000);
+    EXPECT_EQ(TimeoutMs(-5), -499);
+    EXPECT_EQ(TimeoutMs(30000000), -6477106);
+    EXPECT_EQ(TimeoutMs(std::numeric_limits<int>::max()), -99);
+    EXPECT_EQ(TotalTimeoutMs(30000000), 3000000000);
+    EXPECT_EQ(TotalTimeoutMs(std::numeric_limits<long long>::max()), -99);
+    const struct {
+        const char* config;
+        const char* keys;
+        qsizetype failures;
+    } cases[] = {
+        { "PROMPT 1\nTIMEOUT 30000000\nDEFAULT x\n", "sleep:2147483647 sleep:2141006542", 0 },
+        { "PROMPT 1\nTIMEOUT 30000000\nDEFAULT x\n", "sleep:2147483647 sleep:2141006543", 1 },
+        { "PROMPT 1\nTOTALTIMEOUT 30000000\nDEFAULT x\n", "sleep:2147483647 sleep:852516353", 1 },
+        { "PROMPT 1\nTOTALTIMEOUT 50000000\nDEFAULT x\n", "sleep:705032703", 0 },
+        { "PROMPT 1\nTOTALTIMEOUT 50000000\nDEFAULT x\n", "sleep:705032704", 1 },
+        { "PROMPT 1\nTOTALTIMEOUT -1\nDEFAULT x\n", "\"a\"", 1 },
+        { "PROMPT 1\nTIMEOUT 10\nTOTALTIMEOUT 5\nDEFAULT x\n", "sleep:999", 0 },
+        { "PROMPT 1\nTIMEOUT 10\nTOTALTIMEOUT 5\nDEFAULT x\n", "sleep:1000", 1 },
+        { "UI menu.c32\nTOTALTIMEOUT 30000000\nLABEL a\n KERNEL x\n", "sleep:2147483647 sleep:852516353", 1 },
+        { "UI menu.c32\nTOTALTIMEOUT -1\nLABEL a\n KERNEL x\n", "down", 1 },
+    };
+    for (const auto& test : cases)
+        EXPECT_EQ(Played(test.config, QString::fromLatin1(test.keys)).Failures(), test.failures)
+            << test.config << test.keys;
+    EXPECT_EQ(
+        Played("UI menu.c32\nTIMEOUT 30000000\nLABEL a\n").Row(19).trimmed(), "Automatic boot in 4288490 seconds...");
+    EXPECT_EQ(Played("UI menu.c32\nMENU HIDDEN\nTIMEOUT 30000000\nLABEL a\n").Row(22).trimmed(),
+        "Automatic boot in -6477 seconds...");
+}
+
+// Timeouts that fire again and again in one long wait stop being played
+// one by one, and the wait keeps its phase: the next comes when it would.
+TEST(LoaderRulesTest, EndlessRetriesKeepTheirPhase)
+{
+    Played played("PROMPT 1\nTIMEOUT 1\nDEFAULT x\n", "sleep:2147483647");
+    const qsizetype before = played.Failures();
+    played.Keys("sleep:52");
+    EXPECT_EQ(played.Failures(), before);
+    played.Keys("sleep:1");
+    EXPECT_EQ(played.Failures(), before + 1);
+    EXPECT_EQ(played.Row(played.console.Cursor().y - 1), "Loading x... failed: No such file or directory");
+}
