@@ -24,7 +24,7 @@ inline constexpr qint64 PictureBytes = qint64(4096) * 4096 * 4;
 // loader too, before it shows the menu); 4 KiB inflate to 4 MiB at most.
 inline constexpr qint64 PictureTrailingBytes = 4096;
 // A PSF1 font as the loader reads it (core/font.c): the four-byte header and
-// 256 glyphs of at most 32 rows. A gzip'd one is inflated no further.
+// 256 glyphs of at most 32 rows; the rest of the file is never looked at.
 inline constexpr qint64 FontBytes = 4 + 256 * 32;
 
 // Modules.
