@@ -172,10 +172,10 @@ inline QByteArray Lss16(int width, int height, int rows = -1)
     return bytes;
 }
 
-// A smooth 48 x 32 picture as Qt writes a JPEG of it (4:2:0, baseline).
-inline QByteArray QtJpeg(QImage::Format format)
+// A smooth picture as Qt writes a JPEG of it (4:2:0, baseline).
+inline QByteArray QtJpeg(QImage::Format format, int width = 48, int height = 32)
 {
-    QImage image(48, 32, QImage::Format_RGB32);
+    QImage image(width, height, QImage::Format_RGB32);
     for (int y = 0; y < image.height(); ++y) {
         for (int x = 0; x < image.width(); ++x)
             image.setPixel(x, y, qRgb(x * 5, y * 7, 255 - x * 2 - y * 3));
