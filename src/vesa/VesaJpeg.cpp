@@ -34,8 +34,13 @@ void Decoder::Fill(std::uint32_t wanted)
     }
 }
 
+// A code longer than the bits filled (a table that gives one value two
+// lengths) runs the module's bit count below zero; from there it decodes
+// garbage for as long as billions of bits, which we do not follow.
 void Decoder::Skip(std::uint32_t count)
 {
+    if (count > m_count)
+        throw Garbled {};
     m_count -= count;
     m_reservoir &= Shl(1, m_count) - 1;
 }
@@ -124,8 +129,13 @@ Extended Rounded(Extended value) { return static_cast<float>(value); }
 std::uint8_t Descale(Extended value)
 {
     // fistp with truncation, then +4 >> 3 + 128, clamped (descale_and_clamp).
-    const std::int64_t whole
-        = value >= 2147483648.0L || value < -2147483648.0L ? INT32_MIN : static_cast<std::int64_t>(value);
+    // Rounded to nearest and stepped back toward zero: the same integer,
+    // without changing the FPU's rounding mode for every pixel.
+    if (value >= 2147483648.0L || value < -2147483648.0L || value != value)
+        return 0;
+    std::int64_t whole = __builtin_llrintl(value);
+    if (value >= 0 ? static_cast<Extended>(whole) > value : static_cast<Extended>(whole) < value)
+        whole += value >= 0 ? -1 : 1;
     return static_cast<std::uint8_t>(std::clamp<std::int64_t>(((whole + 4) >> 3) + 128, 0, 255));
 }
 
@@ -350,7 +360,8 @@ Outcome ReadJpeg(QByteArrayView bytes, Picture& screen)
         return outcome;
     } catch (const Garbled&) {
         screen.pixels.assign(screen.pixels.size(), 0);
-        outcome.problem = QStringLiteral("the JPEG's image data sends SYSLINUX's decoder outside its tables");
+        outcome.problem = QStringLiteral("the JPEG's Huffman codes send SYSLINUX's decoder outside its tables or "
+                                         "past the bits it has read: it decodes garbage from there");
         return outcome;
     }
     Tile(screen, outcome.width, outcome.height);

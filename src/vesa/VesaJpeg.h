@@ -12,7 +12,8 @@ namespace Vesa::Decoders::Jpeg {
 // A file that ends inside its coded data: SYSLINUX's decoder jumps to a
 // jmp_buf it never set.
 struct Overrun { };
-// Bits that make a Huffman lookup leave its table in the module.
+// Bits that make the module's Huffman decoding leave its table or run its
+// bit count below zero.
 struct Garbled { };
 
 constexpr int LookupBits = 9; // HUFFMAN_HASH_NBITS

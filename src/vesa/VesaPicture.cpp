@@ -115,12 +115,13 @@ void Tile(Picture& screen, int width, int height)
 {
     if (width <= 0 || height <= 0)
         return;
-    for (int y = 0; y < screen.height; ++y) {
-        for (int x = 0; x < screen.width; ++x) {
-            if (x >= width || y >= height)
-                screen.At(x, y) = screen.At(x % width, y % height);
-        }
+    // Each row of the picture across, then those rows down.
+    for (int y = 0; y < std::min(height, screen.height); ++y) {
+        for (int x = width; x < screen.width; ++x)
+            screen.At(x, y) = screen.At(x - width, y);
     }
+    for (int y = height; y < screen.height; ++y)
+        std::copy_n(&screen.At(0, y - height), screen.width, &screen.At(0, y));
 }
 
 }

@@ -72,7 +72,7 @@ void OnRow(png_structp png, png_uint_32, int) { ++static_cast<Session*>(png_get_
 // The module's setup and png_read_image into BGRA rows of `stride` bytes.
 // False when libpng stopped with an error; rows written until then stay.
 bool ReadRows(png_structp png, png_infop info, Session* session, unsigned char* buffer, std::size_t stride,
-    png_bytep* rows, png_uint_32 maxWidth, png_uint_32 maxHeight)
+    std::vector<png_bytep>& rows, png_uint_32 maxWidth, png_uint_32 maxHeight)
 {
     if (setjmp(png_jmpbuf(png)))
         return false;
@@ -97,10 +97,12 @@ bool ReadRows(png_structp png, png_infop info, Session* session, unsigned char* 
     else if (depth < 8)
         png_set_packing(png);
     const png_uint_32 height = png_get_image_height(png, info);
+    if (height != rows.size() || png_get_image_width(png, info) * 4 != stride)
+        png_error(png, "its header is not the one read before");
     for (png_uint_32 y = 0; y < height; ++y)
         rows[y] = buffer + y * stride;
     session->reading = true;
-    png_read_image(png, rows);
+    png_read_image(png, rows.data());
     return true;
 }
 
@@ -148,20 +150,24 @@ Outcome ReadPng(QByteArrayView bytes, Picture& screen)
     session.info = info;
     png_set_read_fn(png, &session, ReadData);
     png_set_read_status_fn(png, OnRow);
-    const std::size_t stride = static_cast<std::size_t>(screen.width) * 4;
-    std::vector<unsigned char> buffer(stride * static_cast<std::size_t>(screen.height));
-    std::vector<png_bytep> rows(static_cast<std::size_t>(screen.height));
-    const bool read = ReadRows(png, info, &session, buffer.data(), stride, rows.data(),
-        static_cast<png_uint_32>(screen.width), static_cast<png_uint_32>(screen.height));
+    // Rows of the header's size: libpng writes no others, and refuses a
+    // file without that header before it writes any.
+    const std::size_t stride = static_cast<std::size_t>(outcome.width) * 4;
+    std::vector<unsigned char> buffer(stride * static_cast<std::size_t>(outcome.height));
+    std::vector<png_bytep> rows(static_cast<std::size_t>(outcome.height));
+    const bool read = ReadRows(png, info, &session, buffer.data(), stride, rows, static_cast<png_uint_32>(screen.width),
+        static_cast<png_uint_32>(screen.height));
     if (read) {
         outcome.width = static_cast<int>(png_get_image_width(png, info));
         outcome.height = static_cast<int>(png_get_image_height(png, info));
     }
     outcome.complete = read || session.bomb;
     png_destroy_read_struct(&png, &info, nullptr);
-    for (std::size_t i = 0; i < screen.pixels.size(); ++i) {
-        const unsigned char* pixel = buffer.data() + 4 * i;
-        screen.pixels[i] = static_cast<Rgb>(pixel[2]) << 16 | static_cast<Rgb>(pixel[1]) << 8 | pixel[0];
+    for (int y = 0; y < outcome.height; ++y) {
+        for (int x = 0; x < outcome.width; ++x) {
+            const unsigned char* pixel = buffer.data() + static_cast<std::size_t>(y) * stride + 4 * std::size_t(x);
+            screen.At(x, y) = static_cast<Rgb>(pixel[2]) << 16 | static_cast<Rgb>(pixel[1]) << 8 | pixel[0];
+        }
     }
     if (outcome.complete)
         Tile(screen, outcome.width, outcome.height);

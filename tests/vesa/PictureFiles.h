@@ -187,6 +187,25 @@ inline QByteArray QtJpeg(QImage::Format format, int width = 48, int height = 32)
     return bytes;
 }
 
+// A 16 x 8 baseline JPEG whose DC table gives the value 0 two lengths (1
+// and 11 bits): the lookup finds the short code and skips the long one, so
+// the fourth block's skip is more bits than the decoder has filled.
+inline QByteArray TwoLengthJpeg()
+{
+    const auto segment = [](int marker, const QByteArray& body) {
+        const char head[] = { '\xff', char(marker), char((body.size() + 2) >> 8), char(body.size() + 2) };
+        return QByteArray(head, 4) + body;
+    };
+    QByteArray dcBits(16, '\0'), acBits(16, '\0');
+    dcBits[0] = dcBits[10] = 1; // a 1-bit and an 11-bit code
+    acBits[1] = 1; // a 2-bit code: end of block
+    return QByteArray::fromHex("ffd8") + segment(0xDB, QByteArray(1, '\0') + QByteArray(64, '\x01'))
+        + segment(0xC0, QByteArray::fromHex("080008001003011100021100031100"))
+        + segment(0xC4, '\x00' + dcBits + QByteArray(2, '\0')) + segment(0xC4, '\x10' + acBits + QByteArray(1, '\0'))
+        + segment(0xDA, QByteArray::fromHex("03010002000300003f00")) + QByteArray(64, '\0')
+        + QByteArray::fromHex("ffd9");
+}
+
 inline QByteArray ReadFile(const QString& path)
 {
     QFile file(path);
