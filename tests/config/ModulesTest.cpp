@@ -73,6 +73,7 @@ TEST(ModulesTest, LibrariesAsTheLoaderLoadsThem)
         { "64 needed", Module({ { "d.c32" }, 64 }), QByteArrayList(64, "d.c32"), "" },
         { "65 needed", Module({ { "d.c32" }, 65 }), {}, "Too many dependencies!" },
         { "a huge DT_NEEDED table", huge, {}, "Too many dependencies!" },
+        { "a name as long as the loader keeps", Module({ { QByteArray(255, 'y') } }), { QByteArray(255, 'y') }, "" },
         { "a name longer than the loader keeps", Module({ { QByteArray(256, 'x') } }), {}, "the loader keeps 255" },
         { "no string table", Module({ { "e.c32" }, -1, 0, 2, false }), {}, "" },
         { "program headers past the end", Module({ { "f.c32" }, -1, 0, 65535 }), {}, "reach past the end" },

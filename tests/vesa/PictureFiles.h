@@ -70,6 +70,7 @@ inline bool WritePngRows(const PngSpec& spec, const png_color* palette, int colo
     if (spec.transparency)
         png_set_tRNS(png, info, alphas, colours, colour);
     png_write_info(png, info);
+    png_set_packing(png); // samples below 8 bits come one a byte
     png_write_image(png, rows);
     png_write_end(png, info);
     png_destroy_write_struct(&png, &info);
@@ -95,18 +96,11 @@ inline QByteArray WritePng(const PngSpec& spec)
     std::vector<png_bytep> pointers;
     for (int y = 0; y < spec.height; ++y) {
         std::vector<png_byte>& row = rows[static_cast<std::size_t>(y)];
-        int bits = 0;
         for (int x = 0; x < spec.width; ++x) {
             for (const int sample : Samples(spec, x, y)) {
-                if (spec.depth == 16) {
+                if (spec.depth == 16)
                     row.push_back(static_cast<png_byte>(sample >> 8));
-                    row.push_back(static_cast<png_byte>(sample));
-                    continue;
-                }
-                if (bits % 8 == 0)
-                    row.push_back(0);
-                row.back() = static_cast<png_byte>(row.back() | sample << (8 - spec.depth - bits % 8));
-                bits += spec.depth;
+                row.push_back(static_cast<png_byte>(sample));
             }
         }
         pointers.push_back(row.data());
@@ -172,10 +166,10 @@ inline QByteArray Lss16(int width, int height, int rows = -1)
     return bytes;
 }
 
-// A smooth picture as Qt writes a JPEG of it (4:2:0, baseline).
-inline QByteArray QtJpeg(QImage::Format format, int width = 48, int height = 32)
+// A 48 x 32 picture as Qt writes a JPEG of it (4:2:0, baseline).
+inline QByteArray QtJpeg(QImage::Format format)
 {
-    QImage image(width, height, QImage::Format_RGB32);
+    QImage image(48, 32, QImage::Format_RGB32);
     for (int y = 0; y < image.height(); ++y) {
         for (int x = 0; x < image.width(); ++x)
             image.setPixel(x, y, qRgb(x * 5, y * 7, 255 - x * 2 - y * 3));
