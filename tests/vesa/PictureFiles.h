@@ -17,7 +17,7 @@
 #include <utility>
 #include <vector>
 
-struct PngSpec {
+struct PngKind {
     const char* name;
     int type; // PNG_COLOR_TYPE_*
     int depth;
@@ -29,17 +29,17 @@ struct PngSpec {
 
 // Pixel (x, y)'s samples, one a channel (the index for a palette), each
 // below 1 << depth.
-inline std::vector<int> Samples(const PngSpec& spec, int x, int y)
+inline std::vector<int> Samples(const PngKind& kind, int x, int y)
 {
-    const int channels = spec.type == PNG_COLOR_TYPE_RGB ? 3
-        : spec.type == PNG_COLOR_TYPE_RGB_ALPHA          ? 4
-        : spec.type == PNG_COLOR_TYPE_GRAY_ALPHA         ? 2
+    const int channels = kind.type == PNG_COLOR_TYPE_RGB ? 3
+        : kind.type == PNG_COLOR_TYPE_RGB_ALPHA          ? 4
+        : kind.type == PNG_COLOR_TYPE_GRAY_ALPHA         ? 2
                                                          : 1;
     std::vector<int> samples;
     for (int c = 0; c < channels; ++c) {
         const auto hash = (static_cast<unsigned>(x) * 73856093u) ^ (static_cast<unsigned>(y) * 19349663u)
             ^ (static_cast<unsigned>(c + 1) * 83492791u);
-        samples.push_back(static_cast<int>((hash * 2654435761u >> 8) % (1u << spec.depth)));
+        samples.push_back(static_cast<int>((hash * 2654435761u >> 8) % (1u << kind.depth)));
     }
     return samples;
 }
@@ -47,7 +47,7 @@ inline std::vector<int> Samples(const PngSpec& spec, int x, int y)
 inline Vesa::Rgb PaletteColour(int index) { return (static_cast<Vesa::Rgb>(index) * 2654435761u >> 4) & 0xFFFFFF; }
 
 // libpng's writer, kept apart from C++ objects for its longjmp.
-inline bool WritePngRows(const PngSpec& spec, const png_color* palette, int colours, const png_byte* alphas,
+inline bool WritePngRows(const PngKind& kind, const png_color* palette, int colours, const png_byte* alphas,
     const png_color_16* colour, png_bytepp rows, QByteArray* out)
 {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
@@ -62,12 +62,12 @@ inline bool WritePngRows(const PngSpec& spec, const png_color* palette, int colo
             static_cast<QByteArray*>(png_get_io_ptr(p))->append(reinterpret_cast<const char*>(data), qsizetype(size));
         },
         nullptr);
-    png_set_IHDR(png, info, static_cast<png_uint_32>(spec.width), static_cast<png_uint_32>(spec.height), spec.depth,
-        spec.type, spec.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+    png_set_IHDR(png, info, static_cast<png_uint_32>(kind.width), static_cast<png_uint_32>(kind.height), kind.depth,
+        kind.type, kind.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
         PNG_FILTER_TYPE_DEFAULT);
-    if (spec.type == PNG_COLOR_TYPE_PALETTE)
+    if (kind.type == PNG_COLOR_TYPE_PALETTE)
         png_set_PLTE(png, info, palette, colours);
-    if (spec.transparency)
+    if (kind.transparency)
         png_set_tRNS(png, info, alphas, colours, colour);
     png_write_info(png, info);
     png_set_packing(png); // samples below 8 bits come one a byte
@@ -77,9 +77,9 @@ inline bool WritePngRows(const PngSpec& spec, const png_color* palette, int colo
     return true;
 }
 
-inline QByteArray WritePng(const PngSpec& spec)
+inline QByteArray WritePng(const PngKind& kind)
 {
-    std::vector<png_color> palette(static_cast<std::size_t>(1 << std::min(spec.depth, 8)));
+    std::vector<png_color> palette(static_cast<std::size_t>(1 << std::min(kind.depth, 8)));
     std::vector<png_byte> alphas(palette.size());
     for (std::size_t i = 0; i < palette.size(); ++i) {
         const Vesa::Rgb rgb = PaletteColour(static_cast<int>(i));
@@ -87,18 +87,18 @@ inline QByteArray WritePng(const PngSpec& spec)
         alphas[i] = static_cast<png_byte>(i * 37);
     }
     // The transparent colour is one that occurs: pixel (1, 1)'s.
-    const std::vector<int> seen = Samples(spec, 1, 1);
+    const std::vector<int> seen = Samples(kind, 1, 1);
     png_color_16 colour {};
     colour.gray = colour.red = static_cast<png_uint_16>(seen[0]);
     if (seen.size() >= 3)
         colour.green = static_cast<png_uint_16>(seen[1]), colour.blue = static_cast<png_uint_16>(seen[2]);
-    std::vector<std::vector<png_byte>> rows(static_cast<std::size_t>(spec.height));
+    std::vector<std::vector<png_byte>> rows(static_cast<std::size_t>(kind.height));
     std::vector<png_bytep> pointers;
-    for (int y = 0; y < spec.height; ++y) {
+    for (int y = 0; y < kind.height; ++y) {
         std::vector<png_byte>& row = rows[static_cast<std::size_t>(y)];
-        for (int x = 0; x < spec.width; ++x) {
-            for (const int sample : Samples(spec, x, y)) {
-                if (spec.depth == 16)
+        for (int x = 0; x < kind.width; ++x) {
+            for (const int sample : Samples(kind, x, y)) {
+                if (kind.depth == 16)
                     row.push_back(static_cast<png_byte>(sample >> 8));
                 row.push_back(static_cast<png_byte>(sample));
             }
@@ -107,7 +107,7 @@ inline QByteArray WritePng(const PngSpec& spec)
     }
     QByteArray out;
     const bool written = WritePngRows(
-        spec, palette.data(), static_cast<int>(palette.size()), alphas.data(), &colour, pointers.data(), &out);
+        kind, palette.data(), static_cast<int>(palette.size()), alphas.data(), &colour, pointers.data(), &out);
     return written ? out : QByteArray();
 }
 

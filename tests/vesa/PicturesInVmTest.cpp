@@ -39,7 +39,7 @@ QByteArray PsfFont(bool gzipped)
     return gzipped ? gzip.readAllStandardOutput() : font;
 }
 
-const PngSpec Pngs[] = {
+const PngKind Pngs[] = {
     { "png_grey4", PNG_COLOR_TYPE_GRAY, 4 },
     { "png_grey2_interlaced", PNG_COLOR_TYPE_GRAY, 2, true },
     { "png_grey16_trns", PNG_COLOR_TYPE_GRAY, 16, false, true },
@@ -52,9 +52,9 @@ const char* const Others[] = { "png_cut_short", "png_bad_checksum", "jpeg_1x1_re
 
 Tree Make(const std::string& name)
 {
-    for (const PngSpec& spec : Pngs) {
-        if (name == spec.name)
-            return { WritePng(spec), "png", {} };
+    for (const PngKind& kind : Pngs) {
+        if (name == kind.name)
+            return { WritePng(kind), "png", {} };
     }
     const QByteArray tall = WritePng({ "", PNG_COLOR_TYPE_RGB, 8, false, false, 64, 200 });
     if (name == "png_cut_short" || name == "png_bad_checksum")
@@ -127,8 +127,8 @@ TEST_P(PicturesInVm, DrawnAsTheMachineShowsThem)
 
 INSTANTIATE_TEST_SUITE_P(Edges, PicturesInVm, ::testing::ValuesIn([] {
     std::vector<std::string> names(std::begin(Others), std::end(Others));
-    for (const PngSpec& spec : Pngs)
-        names.emplace_back(spec.name);
+    for (const PngKind& kind : Pngs)
+        names.emplace_back(kind.name);
     return names;
 }()),
     [](const ::testing::TestParamInfo<std::string>& edge) { return edge.param; });

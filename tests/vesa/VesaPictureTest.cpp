@@ -26,14 +26,14 @@ namespace {
 // The colour the loader takes for a pixel written from those samples:
 // grey to RGB, fewer than 8 bits scaled up, 16 cut to their high 8, the
 // palette looked up, alpha dropped.
-Rgb Expected(const PngSpec& spec, const std::vector<int>& samples)
+Rgb Expected(const PngKind& kind, const std::vector<int>& samples)
 {
     const auto level = [&](int sample) {
-        return spec.depth == 16 ? sample >> 8 : spec.depth < 8 ? sample * 255 / ((1 << spec.depth) - 1) : sample;
+        return kind.depth == 16 ? sample >> 8 : kind.depth < 8 ? sample * 255 / ((1 << kind.depth) - 1) : sample;
     };
-    if (spec.type == PNG_COLOR_TYPE_PALETTE)
+    if (kind.type == PNG_COLOR_TYPE_PALETTE)
         return PaletteColour(samples[0]);
-    if (!(spec.type & PNG_COLOR_MASK_COLOR))
+    if (!(kind.type & PNG_COLOR_MASK_COLOR))
         return static_cast<Rgb>(level(samples[0]) * 0x010101);
     return static_cast<Rgb>(level(samples[0]) << 16 | level(samples[1]) << 8 | level(samples[2]));
 }
@@ -45,7 +45,7 @@ Rgb Expected(const PngSpec& spec, const std::vector<int>& samples)
 // transformations is the written samples in the loader's colours.
 TEST(VesaPictureTest, PngsOfEveryKind)
 {
-    const PngSpec specs[] = {
+    const PngKind kinds[] = {
         { "grey 1", PNG_COLOR_TYPE_GRAY, 1 },
         { "grey 2", PNG_COLOR_TYPE_GRAY, 2 },
         { "grey 4", PNG_COLOR_TYPE_GRAY, 4 },
@@ -70,16 +70,16 @@ TEST(VesaPictureTest, PngsOfEveryKind)
         { "RGB 8 interlaced", PNG_COLOR_TYPE_RGB, 8, true },
         { "RGBA 16 interlaced", PNG_COLOR_TYPE_RGB_ALPHA, 16, true },
     };
-    for (const PngSpec& spec : specs) {
-        const Background read = ReadBackground(WritePng(spec), 80, 30);
-        EXPECT_TRUE(read.problem.isEmpty()) << spec.name << ": " << read.problem.toStdString();
+    for (const PngKind& kind : kinds) {
+        const Background read = ReadBackground(WritePng(kind), 80, 30);
+        EXPECT_TRUE(read.problem.isEmpty()) << kind.name << ": " << read.problem.toStdString();
         int differing = 0;
         for (int y = 0; y < 30; ++y) {
             for (int x = 0; x < 80; ++x)
-                differing += read.screen.At(x, y) != Expected(spec, Samples(spec, x % spec.width, y % spec.height));
+                differing += read.screen.At(x, y) != Expected(kind, Samples(kind, x % kind.width, y % kind.height));
         }
-        EXPECT_EQ(differing, 0) << spec.name;
-        EXPECT_EQ(DecodePng(WritePng(spec)).value_or(Picture()).At(36, 10), read.screen.At(36, 10)) << spec.name;
+        EXPECT_EQ(differing, 0) << kind.name;
+        EXPECT_EQ(DecodePng(WritePng(kind)).value_or(Picture()).At(36, 10), read.screen.At(36, 10)) << kind.name;
     }
 }
 
@@ -88,7 +88,7 @@ TEST(VesaPictureTest, PngsOfEveryKind)
 // inflated.
 TEST(VesaPictureTest, DamagedAndHostilePictures)
 {
-    const PngSpec tall { "RGB", PNG_COLOR_TYPE_RGB, 8, false, false, 64, 200 };
+    const PngKind tall { "RGB", PNG_COLOR_TYPE_RGB, 8, false, false, 64, 200 };
     const QByteArray whole = WritePng(tall);
     QByteArray lying = WritePng({ "RGB", PNG_COLOR_TYPE_RGB, 8, false, false, 64, 8 });
     lying.replace(20, 4, QByteArray("\0\0\0\x40", 4)); // IHDR: 64 rows
@@ -176,14 +176,14 @@ TEST(VesaPictureTest, TheMenuSaysWhichBackgroundIsNotAllThere)
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(bytes);
     };
-    const PngSpec spec { "RGB", PNG_COLOR_TYPE_RGB, 8, false, false, 64, 200 };
-    const QByteArray png = WritePng(spec);
+    const PngKind kind { "RGB", PNG_COLOR_TYPE_RGB, 8, false, false, 64, 200 };
+    const QByteArray png = WritePng(kind);
     write("vesamenu.c32",
         QByteArray("\x7f"
                    "ELF"));
     write("cut.png", png.left(png.size() / 2));
     write("whole.png", png);
-    const Rgb corner = Expected(spec, Samples(spec, 3, 3));
+    const Rgb corner = Expected(kind, Samples(kind, 3, 3));
     const struct {
         const char* background;
         const char* problem;
