@@ -14,8 +14,26 @@ inline constexpr qint64 FileBytes = qint64(64) << 20;
 // The configuration readers.
 
 // Pictures and fonts.
+// A picture's pixels, four bytes each, checked from its header before any is
+// decoded: vesamenu.c32 takes none larger than its screen and its JPEG
+// decoder none over 4096 pixels a side (JPEG_MAX_WIDTH); 4096 x 4096 is
+// 64 MiB. A screen larger than that is refused too.
+inline constexpr qint64 PictureBytes = qint64(4096) * 4096 * 4;
+// Compressed bytes a PNG may hold past its last row: a stream's end takes a
+// few. More is a zlib bomb, which libpng would inflate to its end (the
+// loader too, before it shows the menu); 4 KiB inflate to 4 MiB at most.
+inline constexpr qint64 PictureTrailingBytes = 4096;
+// A PSF1 font as the loader reads it (core/font.c): the four-byte header and
+// 256 glyphs of at most 32 rows; the rest of the file is never looked at.
+inline constexpr qint64 FontBytes = 4 + 256 * 32;
 
 // Modules.
+// DT_NEEDED libraries of one module: the loader refuses more than 64
+// ("Too many dependencies!", MAX_NR_DEPS in sys/module.h).
+inline constexpr int ModuleLibraries = 64;
+// A library's name: the loader keeps a module's name in 256 bytes with its
+// NUL (MODULE_NAME_SIZE).
+inline constexpr int ModuleNameBytes = 255;
 
 // The loaders played.
 // A menu's layout numbers (MENU WIDTH, MARGIN, ROWS, the rows and shifts,

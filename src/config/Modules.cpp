@@ -1,86 +1,156 @@
 #include "Modules.h"
 
+#include "common/Limits.h"
+
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 namespace {
-
-// Little-endian fields of an ELF32 file, checked against its size.
-struct Elf32 {
-    QByteArrayView bytes;
-
-    std::optional<std::uint32_t> Word(qint64 at) const
-    {
-        if (at < 0 || at + 4 > bytes.size())
-            return std::nullopt;
-        const auto byte = [&](qint64 i) { return static_cast<std::uint32_t>(static_cast<std::uint8_t>(bytes[i])); };
-        return byte(at) | byte(at + 1) << 8 | byte(at + 2) << 16 | byte(at + 3) << 24;
-    }
-    std::optional<std::uint32_t> Half(qint64 at) const
-    {
-        if (at < 0 || at + 2 > bytes.size())
-            return std::nullopt;
-        return static_cast<std::uint8_t>(bytes[at]) | static_cast<std::uint8_t>(bytes[at + 1]) << 8;
-    }
-};
 
 constexpr std::uint32_t LoadSegment = 1, DynamicSegment = 2;
 constexpr std::uint32_t Needed = 1, StringTable = 5;
 
+struct Segment {
+    std::uint32_t type, offset, address, size;
+};
+
+std::optional<std::uint32_t> Word(QByteArrayView bytes, qint64 at)
+{
+    if (at < 0 || at + 4 > bytes.size())
+        return std::nullopt;
+    std::uint32_t value = 0;
+    for (qint64 i = at + 3; i >= at; --i)
+        value = value << 8 | static_cast<std::uint8_t>(bytes[i]);
+    return value;
 }
 
-QByteArrayList NeededLibraries(QByteArrayView bytes)
+// A little-endian ELF32 image as the loader maps it: each loaded segment's
+// file bytes at its address, zeros past them.
+class Image {
+public:
+    explicit Image(QByteArrayView bytes)
+        : m_bytes(bytes)
+    {
+    }
+    std::optional<std::uint32_t> Word(qint64 at) const { return ::Word(m_bytes, at); }
+    std::uint32_t Half(qint64 at) const { return Word(at).value_or(0) & 0xFFFF; }
+    QString ReadSegments();
+    std::optional<std::uint32_t> DynamicAddress() const;
+    // The file bytes at a loaded address, up to the end of its segment's.
+    QByteArrayView At(std::uint32_t address) const;
+
+private:
+    QByteArrayView m_bytes;
+    std::vector<Segment> m_segments;
+};
+
+QString Image::ReadSegments()
 {
-    const Elf32 elf { bytes };
+    const qint64 table = Word(28).value_or(0), entrySize = Half(42), count = Half(44);
+    if (entrySize < 32 && count > 0)
+        return QStringLiteral("its program headers are %1 bytes each, fewer than ELF32's 32").arg(entrySize);
+    if (table + count * entrySize > m_bytes.size())
+        return QStringLiteral("its %1 program headers at byte %2 reach past the end of its %3 bytes")
+            .arg(count)
+            .arg(table)
+            .arg(m_bytes.size());
+    for (qint64 at = table; at < table + count * entrySize; at += entrySize)
+        m_segments.push_back({ *Word(at), *Word(at + 4), *Word(at + 8), *Word(at + 16) });
+    return {};
+}
+
+// The last PT_DYNAMIC's address, as load_segments keeps it.
+std::optional<std::uint32_t> Image::DynamicAddress() const
+{
+    std::optional<std::uint32_t> address;
+    for (const Segment& segment : m_segments) {
+        if (segment.type == DynamicSegment)
+            address = segment.address;
+    }
+    return address;
+}
+
+QByteArrayView Image::At(std::uint32_t address) const
+{
+    for (const Segment& segment : m_segments) {
+        if (segment.type != LoadSegment || address < segment.address || address - segment.address >= segment.size)
+            continue;
+        const qint64 start = qint64(segment.offset) + (address - segment.address);
+        const qint64 end = std::min<qint64>(qint64(segment.offset) + segment.size, m_bytes.size());
+        return start < end ? m_bytes.sliced(start, end - start) : QByteArrayView();
+    }
+    return {};
+}
+
+// A name the string table holds at that address, or why not.
+std::optional<QByteArray> NameAt(const Image& image, std::uint32_t address, QString& problem)
+{
+    const QByteArrayView bytes = image.At(address);
+    const qsizetype end = bytes.indexOf('\0');
+    const qsizetype length = end < 0 ? bytes.size() : end;
+    if (length > Limits::ModuleNameBytes) {
+        problem = QStringLiteral("it names a library of %1 bytes or more; the loader keeps %2")
+                      .arg(length)
+                      .arg(Limits::ModuleNameBytes);
+        return std::nullopt;
+    }
+    return bytes.first(length).toByteArray();
+}
+
+}
+
+ModuleLibraries ReadModuleLibraries(QByteArrayView bytes)
+{
+    ModuleLibraries read;
     if (bytes.size() < 52
         || !bytes.startsWith("\x7f"
                              "ELF")
         || bytes[4] != 1 || bytes[5] != 1)
-        return {};
-    const auto programs = elf.Word(28), entrySize = elf.Half(42), count = elf.Half(44);
-    if (!programs || !entrySize || !count || *entrySize < 32)
-        return {};
-    struct Segment {
-        std::uint32_t type, offset, address, size;
-    };
-    std::vector<Segment> segments;
-    for (std::uint32_t index = 0; index < *count; ++index) {
-        const qint64 at = *programs + static_cast<qint64>(index) * *entrySize;
-        const auto type = elf.Word(at), offset = elf.Word(at + 4), address = elf.Word(at + 8), size = elf.Word(at + 16);
-        if (!type || !offset || !address || !size)
-            return {};
-        segments.push_back({ *type, *offset, *address, *size });
+        return read;
+    Image image(bytes);
+    read.problem = image.ReadSegments();
+    if (!read.problem.isEmpty())
+        return read;
+    const std::optional<std::uint32_t> dynamic = image.DynamicAddress();
+    const QByteArrayView entries = dynamic ? image.At(*dynamic) : QByteArrayView();
+    std::vector<std::uint32_t> needed;
+    std::optional<std::uint32_t> strings;
+    // Up to DT_NULL; the zeros past the segment's file bytes are one.
+    for (qsizetype at = 0; at + 8 <= entries.size(); at += 8) {
+        const std::uint32_t tag = *Word(entries, at), value = *Word(entries, at + 4);
+        if (tag == 0)
+            break;
+        if (tag == Needed && needed.size() == Limits::ModuleLibraries) {
+            read.problem = QStringLiteral("it needs more than %1 libraries (DT_NEEDED): the loader says \"Too many "
+                                          "dependencies!\"")
+                               .arg(Limits::ModuleLibraries);
+            return read;
+        }
+        if (tag == Needed)
+            needed.push_back(value);
+        else if (tag == StringTable)
+            strings = value;
     }
-    // A virtual address in the file, through the loaded segment that holds it.
-    const auto fileOffset = [&](std::uint32_t address) -> std::optional<qint64> {
-        for (const Segment& segment : segments) {
-            if (segment.type == LoadSegment && address >= segment.address && address - segment.address < segment.size)
-                return static_cast<qint64>(segment.offset) + (address - segment.address);
+    for (const std::uint32_t offset : strings ? needed : std::vector<std::uint32_t>()) {
+        const std::optional<QByteArray> name = NameAt(image, *strings + offset, read.problem);
+        if (!name) {
+            read.names.clear();
+            return read;
         }
-        return std::nullopt;
-    };
-    QByteArrayList libraries;
-    for (const Segment& dynamic : segments) {
-        if (dynamic.type != DynamicSegment)
-            continue;
-        std::vector<std::uint32_t> needed;
-        std::optional<qint64> strings;
-        for (qint64 at = dynamic.offset; at + 8 <= static_cast<qint64>(dynamic.offset) + dynamic.size; at += 8) {
-            const auto tag = elf.Word(at), value = elf.Word(at + 4);
-            if (!tag || !value || *tag == 0)
-                break;
-            if (*tag == Needed)
-                needed.push_back(*value);
-            else if (*tag == StringTable)
-                strings = fileOffset(*value);
+        // elf_module.c: "strip everything but the last component"; an
+        // empty name is skipped, a name ending in '/' loads nothing.
+        const QByteArray last = name->mid(name->lastIndexOf('/') + 1);
+        if (!name->isEmpty() && last.isEmpty()) {
+            read.problem = QStringLiteral("it needs \"%1\", which names no file: the loader fails to load it")
+                               .arg(QString::fromLatin1(*name));
+            read.names.clear();
+            return read;
         }
-        for (std::uint32_t name : needed) {
-            const qint64 at = strings.value_or(-1) + name;
-            if (!strings || at >= bytes.size())
-                continue;
-            const qint64 end = bytes.indexOf('\0', at);
-            libraries << bytes.sliced(at, (end < 0 ? bytes.size() : end) - at).toByteArray();
-        }
+        if (!name->isEmpty())
+            read.names << last;
     }
-    return libraries;
+    return read;
 }
+
+QByteArrayList NeededLibraries(QByteArrayView elf) { return ReadModuleLibraries(elf).names; }

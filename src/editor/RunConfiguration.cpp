@@ -4,7 +4,7 @@
 #include "console/qt/ConsoleWidget.h"
 #include "preview/PreviewConsole.h"
 #include "render/ScreenPng.h"
-#include "vesa/VesaMenu.h"
+#include "vesa/VesaScreen.h"
 
 #include <QCheckBox>
 #include <QFileInfo>
@@ -141,7 +141,7 @@ void RunConfigurationWindow::Give(const LoaderInput& input)
 }
 
 // The text screen, or vesamenu.c32's picture while it runs, in its font and
-// with its background read as the loader would (JPEG by Qt's decoder).
+// with its background read as the loader reads it.
 void RunConfigurationWindow::ShowScreen()
 {
     const std::optional<LoaderSim::Graphics> graphics = m_loader ? m_loader->GraphicalMenu() : std::nullopt;
@@ -151,21 +151,8 @@ void RunConfigurationWindow::ShowScreen()
         font = MenuFont(m_pictureNote);
     const bool picture = graphics && font;
     if (picture) {
-        bool jpeg = false;
-        const Vesa::PictureDecoder decode = [&jpeg](QByteArrayView bytes) -> std::optional<Vesa::Picture> {
-            jpeg = bytes.startsWith("\xff\xd8");
-            const QImage image = QImage::fromData(bytes).convertToFormat(QImage::Format_RGB32);
-            if (image.isNull())
-                return std::nullopt;
-            Vesa::Picture decoded(image.width(), image.height());
-            for (int y = 0; y < image.height(); ++y) {
-                const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-                for (int x = 0; x < image.width(); ++x)
-                    decoded.At(x, y) = line[x] & 0xFFFFFF;
-            }
-            return decoded;
-        };
-        const Vesa::Picture drawn = Vesa::DrawMenu(*graphics, *font, decode);
+        const Vesa::MenuScreen screen = Vesa::DrawLoaderMenu(*graphics, *font);
+        const Vesa::Picture& drawn = screen.picture;
         m_picture = QImage(drawn.width, drawn.height, QImage::Format_RGB32);
         for (int y = 0; y < drawn.height; ++y) {
             for (int x = 0; x < drawn.width; ++x)
@@ -173,9 +160,8 @@ void RunConfigurationWindow::ShowScreen()
         }
         m_pictureView->setPixmap(QPixmap::fromImage(m_picture));
         m_pictureView->setFixedSize(m_picture.size());
-        if (jpeg)
-            m_pictureNote += tr(" The background is a JPEG: SYSLINUX decodes it with its own decoder, so its colours "
-                                "may differ slightly from these.");
+        if (!screen.problem.isEmpty())
+            m_pictureNote += u' ' + screen.problem + u'.';
     } else if (graphics) {
         m_pictureNote = tr("The graphical menu runs, but neither QEMU's VGA BIOS (Debian package seabios) nor the "
                            "VGA face (fonts-pc) is there to draw it with.");

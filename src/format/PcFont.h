@@ -17,6 +17,8 @@ struct PcFont {
 // The VGA BIOS's 8 x 16 font, from SeaBIOS's stdvga image as QEMU runs it.
 std::optional<PcFont> RomFont(QByteArrayView vgaBios);
 
-// A PSF1 font file, as the loader's FONT directive reads it (magic 36 04,
-// mode up to 5, 2 to 32 rows), gzip'd or not: its first 256 glyphs.
+// A PSF1 font file, as the loader's FONT directive reads it (core/font.c:
+// magic 36 04, mode up to 5, 2 to 32 rows): its first 256 glyphs, the most
+// of the file it reads (Limits::FontBytes). The loader opens it without its
+// zlib layer, so a gzip'd font is no font to it: the menu keeps the ROM's.
 std::optional<PcFont> Psf1Font(QByteArrayView bytes);

@@ -16,7 +16,7 @@
 #include "screen/BootScreen.h"
 #include "screen/ScreenEncoder.h"
 #include "sim/LoaderSim.h"
-#include "vesa/VesaMenu.h"
+#include "vesa/VesaScreen.h"
 #include "vm/BootImage.h"
 #include "vm/ConfigImage.h"
 #include "vm/HeadlessVm.h"
@@ -222,15 +222,10 @@ int RenderGraphicalMenu(const RenderArguments& arguments, const LoaderSim::Graph
         return Fail(QStringLiteral("the graphical menu needs QEMU's VGA BIOS (Debian package seabios) or fonts-pc"));
     if (!note.isEmpty())
         std::fprintf(stderr, "glimra-render: %s\n", qPrintable(note));
-    const Vesa::PictureDecoder decode = [](QByteArrayView bytes) {
-        std::optional<Vesa::Picture> picture = Vesa::DecodePng(bytes);
-        if (!picture && bytes.startsWith("\xff\xd8"))
-            std::fputs("glimra-render: JPEG backgrounds are drawn in the editor's Run Configuration window only; "
-                       "here the screen stays black behind the menu\n",
-                stderr);
-        return picture;
-    };
-    return Write(arguments.output, PicturePng(Vesa::DrawMenu(graphics, *font, decode)));
+    const Vesa::MenuScreen screen = Vesa::DrawLoaderMenu(graphics, *font);
+    if (!screen.problem.isEmpty())
+        std::fprintf(stderr, "glimra-render: %s\n", qPrintable(screen.problem));
+    return Write(arguments.output, PicturePng(screen.picture));
 }
 
 // The simulator's screen after the keys (or the real loader's), in the format asked for.

@@ -116,8 +116,6 @@ Picture MenuBackground(const QByteArray& background, const BootFiles& files, con
     const std::optional<QByteArray> bytes = path ? files.Read(*path) : std::nullopt;
     if (!bytes)
         return Picture(width, height);
-    if (const std::optional<Picture> lss16 = DecodeLss16(*bytes))
-        return PlaceBackground(*lss16, width, height, false);
     const std::optional<Picture> picture = decode ? decode(*bytes) : std::nullopt;
     return picture ? PlaceBackground(*picture, width, height, true) : Picture(width, height);
 }

@@ -27,12 +27,12 @@ std::array<Colour, MenuColourCount> MenuColours(const Menu& menu);
 // ring around them in the table's first entry.
 TextLayer MenuText(const TColorConsole& console, const Menu& menu, bool cursorShown);
 
-// What a picture file holds, decoded; nothing when it is none.
+// What a picture file holds, decoded; nothing when it is none. A picture of
+// the screen's size is taken as it is (ReadBackground gives one).
 using PictureDecoder = std::function<std::optional<Picture>(QByteArrayView)>;
 // MENU BACKGROUND on a screen of that size: the gradient without one, a flat
-// colour for "#aarrggbb" (its alpha ignored), an LSS16 image or another
-// picture (PNG, JPEG) placed as the loader places it; black when the file
-// is missing or cannot be read.
+// colour for "#aarrggbb" (its alpha ignored), a picture the decoder gives
+// tiled; black when the file is missing or cannot be read.
 Picture MenuBackground(const QByteArray& background, const BootFiles& files, const QByteArray& folder, int width,
     int height, const PictureDecoder& decode);
 

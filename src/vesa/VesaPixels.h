@@ -4,6 +4,7 @@
 #include "format/PcFont.h"
 
 #include <QByteArrayView>
+#include <QString>
 
 #include <cstdint>
 #include <optional>
@@ -59,12 +60,24 @@ constexpr Rgb Darkened(Rgb pixel) { return (pixel >> 2) & 0x3F3F3Fu; }
 // The screen without MENU BACKGROUND: a grey radial gradient.
 Picture RadialBackground(int width, int height);
 
-// An LSS16 image, its palette's 6-bit levels scaled to 8 bits; nothing when
-// the bytes are not one.
-std::optional<Picture> DecodeLss16(QByteArrayView bytes);
+// A picture file read as vesamenu.c32 reads MENU BACKGROUND onto a screen
+// of that size (background.c): a PNG through libpng with the module's
+// transformations (palette and grey to RGB, tRNS to alpha, 16 bits to 8,
+// interlacing undone; the alpha then plays no part), a JPEG by the
+// arithmetic of the module's own decoder, an LSS16 image. PNG and JPEG are
+// tiled from the top left, LSS16 sits there on black; what the loader
+// cannot read is black. Rows read before a fault stay, as the loader leaves
+// them. `problem` says why the picture is not all there.
+struct Background {
+    Picture screen;
+    QString problem;
+};
+Background ReadBackground(QByteArrayView bytes, int width, int height);
 
-// A PNG image (not interlaced; grey, RGB, palette, with or without alpha,
-// which is dropped), decoded without a GUI library; nothing for other bytes.
+// A whole LSS16 image or PNG at its own size, up to Limits::PictureBytes
+// (for checks of a picture's size); nothing for other, damaged or larger
+// files.
+std::optional<Picture> DecodeLss16(QByteArrayView bytes);
 std::optional<Picture> DecodePng(QByteArrayView bytes);
 
 // A decoded background image on a screen of that size, as the loader places

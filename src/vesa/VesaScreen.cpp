@@ -1,0 +1,25 @@
+#include "VesaScreen.h"
+
+namespace Vesa {
+
+MenuScreen DrawLoaderMenu(const LoaderSim::Graphics& graphics, const Font& font)
+{
+    bool read = false;
+    QString problem;
+    const PictureDecoder decode = [&](QByteArrayView bytes) -> std::optional<Picture> {
+        read = true;
+        Background background = ReadBackground(bytes, graphics.width, graphics.height);
+        problem = background.problem;
+        return std::move(background.screen);
+    };
+    MenuScreen screen { DrawMenu(graphics, font, decode), {} };
+    const QByteArray& name = graphics.menu.Config().At(graphics.menu.MenuIndex()).background;
+    if (!read && !name.isEmpty() && !name.startsWith('#'))
+        problem = QStringLiteral("is not in the tree or cannot be read");
+    if (!problem.isEmpty())
+        screen.problem = QStringLiteral("MENU BACKGROUND %1: %2; what the loader does not read is black")
+                             .arg(QString::fromLatin1(name), problem);
+    return screen;
+}
+
+}
