@@ -11,6 +11,16 @@ namespace Limits {
 // Files read from a tree.
 inline constexpr qint64 FileBytes = qint64(64) << 20;
 
+// Boot images (vm/). The loader has no bound of its own here; these keep
+// an image to what the machine can hold and write.
+// All the tree's files of one image together; no loader's folder comes near.
+inline constexpr qint64 ImageBytes = qint64(256) << 20;
+// An image path; deeper than any real tree, and the run folder's path plus
+// it stays inside the system's 4096 bytes.
+inline constexpr qsizetype ImagePathBytes = 1024;
+// Configurations one image follows through CONFIG (each restarts the loader).
+inline constexpr int ImageConfigurations = 32;
+
 // The configuration readers.
 
 // Pictures and fonts.

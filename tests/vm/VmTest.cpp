@@ -118,6 +118,8 @@ TEST(HeadlessVmTest, EndsQemuAndLeavesNoFolderAfterSuccessFailureOrTimeOut)
     run = Render({ "--mode", "vm", "--blink", "on", file.fileName() }, tmp);
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_EQ(QDir(tmp).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList {});
+    EXPECT_EQ(QDir(temporary.filePath("run/glimra")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList {})
+        << "the run folders' parent is left empty";
 }
 
 class RealLoader : public ::testing::TestWithParam<QString> { };
