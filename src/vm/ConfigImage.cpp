@@ -50,10 +50,11 @@ std::optional<QByteArray> ModuleOf(const QByteArray& command, KernelKind kind)
 
 class Planner {
 public:
-    Planner(const BootFiles& files, const VmTools& tools, ConfigImagePlan& plan)
+    Planner(const BootFiles& files, const VmTools& tools, ConfigImagePlan& plan, qint64 mostBytes)
         : m_files(files)
         , m_tools(tools)
         , m_plan(plan)
+        , m_mostBytes(mostBytes)
     {
     }
     void Run();
@@ -62,12 +63,16 @@ private:
     // A name the loader would look up from a folder, added with what it names.
     std::optional<QByteArray> Add(const QByteArray& folder, const QByteArray& name, bool display);
     void AddModule(const QByteArray& folder, const QByteArray& name);
+    // One module, from the tree or Debian: its index in the plan, if it went in now.
+    std::optional<size_t> AddOneModule(const QByteArray& folder, const QByteArray& name);
     void AddConfiguration(const QByteArray& path, const QByteArray& folder);
     void Refuse(const QByteArray& name, const QString& reason) { m_plan.refused.push_back({ name, reason }); }
 
     const BootFiles& m_files;
     const VmTools& m_tools;
     ConfigImagePlan& m_plan;
+    qint64 m_mostBytes;
+    qint64 m_treeBytes = 0; // of the files taken from the tree so far
     QSet<QByteArray> m_taken; // image paths already in the plan, or the loader's own
     QSet<QByteArray> m_looked; // names already looked up, refused or missing too
     QSet<QByteArray> m_configurations;
@@ -79,6 +84,10 @@ std::optional<QByteArray> Planner::Add(const QByteArray& folder, const QByteArra
     const std::optional<QByteArray> path = BootFiles::Resolve(folder, name);
     if (!path) {
         Refuse(name, QStringLiteral("it leads out of the image's root folder"));
+        return std::nullopt;
+    }
+    if (path->size() > Limits::ImagePathBytes) {
+        Refuse(name, QStringLiteral("its path in the image is longer than %1 bytes").arg(Limits::ImagePathBytes));
         return std::nullopt;
     }
     if (m_looked.contains(*path))
@@ -99,6 +108,11 @@ std::optional<QByteArray> Planner::Add(const QByteArray& folder, const QByteArra
     case Failure::Missing:
     case Failure::Unreadable: m_missing = true; return std::nullopt; // the loader says so itself
     }
+    if (fetched.bytes.size() > m_mostBytes - m_treeBytes) {
+        Refuse(name, QStringLiteral("the image would hold more than %1 bytes of the tree's files").arg(m_mostBytes));
+        return std::nullopt;
+    }
+    m_treeBytes += fetched.bytes.size();
     m_taken.insert(*path);
     if (display) {
         for (const QByteArray& image : DisplayFile::ImageNames(fetched.bytes))
@@ -109,29 +123,43 @@ std::optional<QByteArray> Planner::Add(const QByteArray& folder, const QByteArra
 }
 
 // A module from the tree as it is (a mismatch with the loader is the
-// user's to see), else Debian's, and the libraries it needs the same way.
+// user's to see), else Debian's, and the libraries it needs the same way,
+// depth first, in the order each module names them.
 void Planner::AddModule(const QByteArray& folder, const QByteArray& name)
+{
+    std::vector<QByteArray> waiting { name };
+    while (!waiting.empty()) {
+        const QByteArray next = std::move(waiting.back());
+        waiting.pop_back();
+        if (const std::optional<size_t> added = AddOneModule(folder, next)) {
+            const QByteArrayList libraries = NeededLibraries(m_plan.files[*added].bytes);
+            waiting.insert(waiting.end(), libraries.rbegin(), libraries.rend());
+        }
+    }
+}
+
+std::optional<size_t> Planner::AddOneModule(const QByteArray& folder, const QByteArray& name)
 {
     const std::optional<QByteArray> path = BootFiles::Resolve(folder, name);
     if (path && m_looked.contains(*path))
-        return;
+        return std::nullopt;
     m_missing = false;
-    if (!Add(folder, name, false)) {
-        QFile debian(QFileInfo(m_tools.ldlinux).dir().filePath(QString::fromLatin1(BaseName(*path))));
-        if (!m_missing || !debian.open(QIODevice::ReadOnly))
-            return;
-        m_plan.files.push_back({ File::From::Debian, *path, debian.readAll() });
-        m_taken.insert(*path);
-        m_plan.notes << QStringLiteral("%1 is not in the tree: Debian's syslinux-common gives it").arg(Latin(*path));
-    }
-    const QByteArrayList libraries = NeededLibraries(m_plan.files.back().bytes);
-    for (const QByteArray& library : libraries)
-        AddModule(folder, library);
+    if (Add(folder, name, false))
+        return m_plan.files.size() - 1;
+    if (!path || !m_missing || BaseName(*path).isEmpty())
+        return std::nullopt; // refused, or a folder's name
+    QFile debian(QFileInfo(m_tools.ldlinux).dir().filePath(QFile::decodeName(BaseName(*path))));
+    if (!debian.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    m_plan.files.push_back({ File::From::Debian, *path, debian.readAll() });
+    m_taken.insert(*path);
+    m_plan.notes << QStringLiteral("%1 is not in the tree: Debian's syslinux-common gives it").arg(Latin(*path));
+    return m_plan.files.size() - 1;
 }
 
 void Planner::AddConfiguration(const QByteArray& path, const QByteArray& folder)
 {
-    if (m_configurations.contains(path + '\n' + folder) || m_configurations.size() > 32)
+    if (m_configurations.contains(path + '\n' + folder) || m_configurations.size() > Limits::ImageConfigurations)
         return;
     m_configurations.insert(path + '\n' + folder);
     const BootConfig config = ReadBootConfig(m_files, path, folder);
@@ -139,18 +167,14 @@ void Planner::AddConfiguration(const QByteArray& path, const QByteArray& folder)
         if (file.includedFrom.line > 0)
             Add("/", file.imagePath, false);
     }
-    for (const ConfigOutput& output : config.output) {
-        if (output.kind == ConfigOutput::Kind::DisplayFile && !output.text.isEmpty())
-            Add(folder, output.text, true);
+    // DISPLAY files by their names as written, and the font a graphical menu draws in.
+    for (const ConfigDirective& directive : config.directives) {
+        if (directive.keyword == "display" || directive.keyword == "font")
+            Add(folder, CommandWord(directive.argument), directive.keyword == "display");
     }
     for (const std::optional<FunctionKey>& key : config.functionKeys) {
         if (key)
             Add(folder, key->file, true);
-    }
-    // The font a graphical menu draws in.
-    for (const ConfigDirective& directive : config.directives) {
-        if (directive.keyword == "font")
-            Add(folder, CommandWord(directive.argument), false);
     }
     std::vector<std::pair<QByteArray, KernelKind>> commands;
     if (config.ui)
@@ -260,10 +284,10 @@ void WriteTree(const QByteArray& root, const std::vector<File>& files)
 
 }
 
-ConfigImagePlan PlanConfigImage(const BootFiles& files, const VmTools& tools)
+ConfigImagePlan PlanConfigImage(const BootFiles& files, const VmTools& tools, qint64 mostBytes)
 {
     ConfigImagePlan plan;
-    Planner(files, tools, plan).Run();
+    Planner(files, tools, plan, mostBytes).Run();
     return plan;
 }
 
