@@ -21,6 +21,13 @@ inline constexpr qsizetype ImagePathBytes = 1024;
 // Configurations one image follows through CONFIG (each restarts the loader).
 inline constexpr int ImageConfigurations = 32;
 
+// ANSI art import. No art needs more; moves and wraps beyond stop there.
+inline constexpr int ArtRows = 5000;
+// The widest art a SAUCE record may claim.
+inline constexpr int ArtColumns = 1000;
+// Parameters of one ESC [ sequence; art uses a handful, the rest are dropped.
+inline constexpr std::size_t ArtParameters = 32;
+
 // The configuration readers.
 
 // Pictures and fonts.
