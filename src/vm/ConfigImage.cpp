@@ -159,8 +159,15 @@ std::optional<size_t> Planner::AddOneModule(const QByteArray& folder, const QByt
 
 void Planner::AddConfiguration(const QByteArray& path, const QByteArray& folder)
 {
-    if (m_configurations.contains(path + '\n' + folder) || m_configurations.size() > Limits::ImageConfigurations)
+    if (m_configurations.contains(path + '\n' + folder))
         return;
+    if (m_configurations.size() >= Limits::ImageConfigurations) {
+        m_plan.notes << QStringLiteral("%1 goes in, but not the files it names: the image follows at most %2 "
+                                       "configurations through CONFIG")
+                            .arg(Latin(path))
+                            .arg(Limits::ImageConfigurations);
+        return;
+    }
     m_configurations.insert(path + '\n' + folder);
     const BootConfig config = ReadBootConfig(m_files, path, folder);
     for (const ConfigFile& file : config.files) {

@@ -240,6 +240,8 @@ TEST(AnsiArt, ReadsSequencesIntoCells)
         { "rows made after erasing all", "\x1b[44m\x1b[2J\x1b[5Bx", 3, 0, " 07" },
         { "erase all, then below", "\x1b[5B\x1b[44m\x1b[2J\x1b[41m\x1b[3B\x1b[J", 2, 0, " 17" },
         { "erase below after erasing all", "\x1b[5B\x1b[44m\x1b[2J\x1b[41m\x1b[3B\x1b[J", 5, 0, " 47" },
+        { "erase above keeps the blank below", "\x1b[5B\x1b[44m\x1b[2J\x1b[3B\x1b[41m\x1b[1J", 4, 0, " 17" },
+        { "erase above, its own blank", "\x1b[5B\x1b[44m\x1b[2J\x1b[3B\x1b[41m\x1b[1J", 2, 0, " 47" },
         { "wrap at 80", QByteArray(80, 'x') + "y", 1, 0, "y07" },
         { "0x1a ends the art",
             "ab\x1a"

@@ -148,6 +148,27 @@ TEST(ImagePlanTest, StaysInsideItsBounds)
         << plan.refused.front().reason.toStdString();
     EXPECT_EQ(plan.files.size(), 4u + chain) << "the loader's two, the configuration, F1's file and the chain";
 
+    // A chain of CONFIG: the files of the configurations past the bound stay out, and a note says so.
+    QTemporaryDir chained;
+    for (int index = 0; index < Limits::ImageConfigurations + 8; ++index) {
+        WriteInTree(chained, QStringLiteral("isolinux/c%1.cfg").arg(index),
+            QStringLiteral("DISPLAY d%1.txt\nLABEL a\n CONFIG c%2.cfg\n").arg(index).arg(index + 1).toLatin1());
+        WriteInTree(chained, QStringLiteral("isolinux/d%1.txt").arg(index), "shown\n");
+    }
+    const ConfigImagePlan configs = PlanConfigImage(
+        BootFiles::ForConfiguration(WriteInTree(chained, "isolinux/isolinux.cfg", "INCLUDE c0.cfg\n")), tools);
+    QStringList shown;
+    for (const ConfigImagePlan::File& file : configs.files) {
+        if (file.imagePath.startsWith("/isolinux/d"))
+            shown << QString::fromLatin1(file.imagePath);
+    }
+    EXPECT_EQ(shown.size(), Limits::ImageConfigurations);
+    EXPECT_EQ(shown.back(), QStringLiteral("/isolinux/d%1.txt").arg(Limits::ImageConfigurations - 1));
+    ASSERT_EQ(configs.notes.size(), 1);
+    EXPECT_TRUE(
+        configs.notes.front().startsWith(QStringLiteral("/isolinux/c%1.cfg goes in").arg(Limits::ImageConfigurations)))
+        << configs.notes.front().toStdString();
+
     // The whole image's bytes: the file that would pass them is left out.
     QTemporaryDir big;
     WriteInTree(big, "isolinux/a.txt", QByteArray(600, 'a'));
