@@ -90,15 +90,8 @@ class ArtRows {
 public:
     int Count() const { return m_count; }
 
-    // New rows are blank in the default colours.
-    void Extend(int count)
-    {
-        if (count <= m_count)
-            return;
-        if (FillAt(m_count) != Cell {})
-            m_fills[m_count] = Cell {};
-        m_count = count;
-    }
+    // New rows are blank in the default colours: Fill never reaches past the last row.
+    void Extend(int count) { m_count = std::max(m_count, count); }
 
     Cell& At(int row, int column)
     {
