@@ -20,6 +20,8 @@ inline constexpr qint64 ImageBytes = qint64(256) << 20;
 inline constexpr qsizetype ImagePathBytes = 1024;
 // Configurations one image follows through CONFIG (each restarts the loader).
 inline constexpr int ImageConfigurations = 32;
+// Names left out of one image that are listed by name; the rest are counted.
+inline constexpr std::size_t ImageRefusals = 100;
 
 // ANSI art import. No art needs more; moves and wraps beyond stop there.
 inline constexpr int ArtRows = 5000;

@@ -48,6 +48,22 @@ std::optional<QByteArray> ModuleOf(const QByteArray& command, KernelKind kind)
     return std::nullopt;
 }
 
+// The commands a configuration can run, each once: thousands of labels
+// often boot one kernel.
+struct Commands {
+    std::vector<std::pair<QByteArray, KernelKind>> list;
+    QSet<QByteArray> seen;
+
+    void Add(const QByteArray& command, KernelKind kind)
+    {
+        const QByteArray key = command + '\0' + QByteArray::number(static_cast<int>(kind));
+        if (!seen.contains(key)) {
+            seen.insert(key);
+            list.emplace_back(command, kind);
+        }
+    }
+};
+
 class Planner {
 public:
     Planner(const BootFiles& files, const VmTools& tools, ConfigImagePlan& plan, qint64 mostBytes)
@@ -66,7 +82,11 @@ private:
     // One module, from the tree or Debian: its index in the plan, if it went in now.
     std::optional<size_t> AddOneModule(const QByteArray& folder, const QByteArray& name);
     void AddConfiguration(const QByteArray& path, const QByteArray& folder);
-    void Refuse(const QByteArray& name, const QString& reason) { m_plan.refused.push_back({ name, reason }); }
+    // The files menu.c32 reads, and the commands its entries run.
+    void AddMenus(const QByteArray& path, const QByteArray& folder, Commands& commands);
+    void AddCommand(const QByteArray& folder, const QByteArray& command, KernelKind kind);
+    // Each name and reason once; past Limits::ImageRefusals they are only counted.
+    void Refuse(const QByteArray& name, const QString& reason);
 
     const BootFiles& m_files;
     const VmTools& m_tools;
@@ -76,8 +96,22 @@ private:
     QSet<QByteArray> m_taken; // image paths already in the plan, or the loader's own
     QSet<QByteArray> m_looked; // names already looked up, refused or missing too
     QSet<QByteArray> m_configurations;
+    QSet<QByteArray> m_refused; // names and reasons
+    int m_unlisted = 0; // names refused past the ones listed
     bool m_missing = false; // the last name added was not there
 };
+
+void Planner::Refuse(const QByteArray& name, const QString& reason)
+{
+    const QByteArray key = name + '\n' + reason.toUtf8();
+    if (m_refused.contains(key))
+        return;
+    m_refused.insert(key);
+    if (m_plan.refused.size() < Limits::ImageRefusals)
+        m_plan.refused.push_back({ name, reason });
+    else
+        ++m_unlisted;
+}
 
 std::optional<QByteArray> Planner::Add(const QByteArray& folder, const QByteArray& name, bool display)
 {
@@ -97,19 +131,26 @@ std::optional<QByteArray> Planner::Add(const QByteArray& folder, const QByteArra
         Refuse(name, QStringLiteral("it names the loader's own %1, which stays the loader's").arg(Latin(*path)));
         return std::nullopt;
     }
-    BootFiles::Fetched fetched = m_files.Fetch(*path);
+    BootFiles::Fetched fetched = m_files.Fetch(*path, Limits::FileBytes);
     switch (fetched.failure) {
     case Failure::None: break;
     case Failure::Outside: Refuse(name, QStringLiteral("it, or a link on its way, leads out of the image")); return {};
-    case Failure::NotAFile:
-        Refuse(name, QStringLiteral("it is not a regular file but %1").arg(fetched.reason));
+    case Failure::NotAFile: // "It is a FIFO, not a regular file"
+        Refuse(name, fetched.reason.left(1).toLower() + fetched.reason.mid(1));
         return {};
-    case Failure::TooLarge: Refuse(name, QStringLiteral("it is too large")); return {};
+    case Failure::TooLarge:
+        Refuse(
+            name, QStringLiteral("it is larger than %1 MiB, the most read of one file").arg(Limits::FileBytes >> 20));
+        return {};
     case Failure::Missing:
     case Failure::Unreadable: m_missing = true; return std::nullopt; // the loader says so itself
     }
     if (fetched.bytes.size() > m_mostBytes - m_treeBytes) {
-        Refuse(name, QStringLiteral("the image would hold more than %1 bytes of the tree's files").arg(m_mostBytes));
+        const bool mebibytes = m_mostBytes % (1 << 20) == 0;
+        Refuse(name,
+            QStringLiteral("the image would hold more than %1 of the tree's files")
+                .arg(mebibytes ? QStringLiteral("%1 MiB").arg(m_mostBytes >> 20)
+                               : QStringLiteral("%1 bytes").arg(m_mostBytes)));
         return std::nullopt;
     }
     m_treeBytes += fetched.bytes.size();
@@ -183,46 +224,54 @@ void Planner::AddConfiguration(const QByteArray& path, const QByteArray& folder)
         if (key)
             Add(folder, key->file, true);
     }
-    std::vector<std::pair<QByteArray, KernelKind>> commands;
+    Commands commands;
     if (config.ui)
-        commands.emplace_back(*config.ui, KernelKind::Com32);
+        commands.Add(*config.ui, KernelKind::Com32);
     for (const ConfigLabel& label : config.labels)
-        commands.emplace_back(label.kernel + ' ' + label.append.value_or(config.globalAppend), label.kind);
-
+        commands.Add(label.kernel + ' ' + label.append.value_or(config.globalAppend), label.kind);
     const QByteArray ui = config.ui ? BaseName(CommandWord(*config.ui)) : QByteArray();
-    if (ui == "menu.c32" || ui == "vesamenu.c32") {
-        const MenuConfig menus = ReadMenuConfig(m_files, folder, { path });
-        for (const Menu& menu : menus.menus) {
-            for (const std::optional<FunctionKey>& key : menu.functionKeys) {
-                if (key) {
-                    Add(folder, key->file, true);
-                    if (!key->background.isEmpty())
-                        Add(folder, key->background, false);
-                }
+    if (ui == "menu.c32" || ui == "vesamenu.c32")
+        AddMenus(path, folder, commands);
+    for (const auto& [command, kind] : commands.list)
+        AddCommand(folder, command, kind);
+}
+
+void Planner::AddMenus(const QByteArray& path, const QByteArray& folder, Commands& commands)
+{
+    const MenuConfig menus = ReadMenuConfig(m_files, folder, { path });
+    for (const Menu& menu : menus.menus) {
+        for (const std::optional<FunctionKey>& key : menu.functionKeys) {
+            if (key) {
+                Add(folder, key->file, true);
+                if (!key->background.isEmpty())
+                    Add(folder, key->background, false);
             }
-            if (!menu.background.isEmpty())
-                Add(folder, menu.background, false);
-            for (const MenuEntry& entry : menu.entries) {
-                if (entry.action == MenuAction::Help)
-                    Add(folder, entry.commandLine, true);
-                else if (entry.action == MenuAction::Command)
-                    commands.emplace_back(entry.commandLine, KernelKind::Kernel);
-            }
+        }
+        if (!menu.background.isEmpty())
+            Add(folder, menu.background, false);
+        for (const MenuEntry& entry : menu.entries) {
+            if (entry.action == MenuAction::Help)
+                Add(folder, entry.commandLine, true);
+            else if (entry.action == MenuAction::Command)
+                commands.Add(entry.commandLine, KernelKind::Kernel);
         }
     }
-    for (const auto& [command, kind] : commands) {
-        if (const std::optional<QByteArray> module = ModuleOf(command, kind))
-            AddModule(folder, *module);
-        QByteArray word = CommandWord(command);
-        if (word == ".config" || kind == KernelKind::Config) {
-            const QByteArray rest = word == ".config" ? CommandArguments(command) : command;
-            if (const std::optional<QByteArray> next = Add(folder, CommandWord(rest), false)) {
-                const QByteArray nextFolder = CommandArguments(rest).isEmpty()
-                    ? folder
-                    : BootFiles::Resolve(folder, CommandWord(CommandArguments(rest))).value_or(folder);
-                AddConfiguration(*next, nextFolder);
-            }
-        }
+}
+
+// A module the command runs, or the configuration it goes on to.
+void Planner::AddCommand(const QByteArray& folder, const QByteArray& command, KernelKind kind)
+{
+    if (const std::optional<QByteArray> module = ModuleOf(command, kind))
+        AddModule(folder, *module);
+    const QByteArray word = CommandWord(command);
+    if (word != ".config" && kind != KernelKind::Config)
+        return;
+    const QByteArray rest = word == ".config" ? CommandArguments(command) : command;
+    if (const std::optional<QByteArray> next = Add(folder, CommandWord(rest), false)) {
+        const QByteArray nextFolder = CommandArguments(rest).isEmpty()
+            ? folder
+            : BootFiles::Resolve(folder, CommandWord(CommandArguments(rest))).value_or(folder);
+        AddConfiguration(*next, nextFolder);
     }
 }
 
@@ -263,6 +312,8 @@ void Planner::Run()
         m_plan.files.push_back({ File::From::Tree, config, *bytes });
     }
     AddConfiguration(config, m_files.StartFolder());
+    if (m_unlisted > 0)
+        m_plan.notes << QStringLiteral("%1 more names are left out of the image").arg(m_unlisted);
 }
 
 // Folders and files made from image paths as bytes.

@@ -53,7 +53,11 @@ for folder in "$trees"/*/; do
             awk -F: '{ s = 0; for (i = 1; i <= NF; ++i) s = s * 60 + $i; printf "%.2f", s }')
         rss=$(awk '/Maximum resident set size/ { printf "%.0f", $NF / 1024 }' "$work/time")
         message=$(head -n 1 "$work/err" | cut -c 1-160)
-        [[ -n $message ]] || message=$(head -c 4096 "$work/out" | head -n 1 | tr -d '\033' | cut -c 1-160)
+        if [[ -z $message && $command == check ]]; then
+            message=$(head -n 1 "$work/out" | cut -c 1-160)
+        elif [[ -z $message && -s $work/out ]]; then
+            message="(the screen, $(stat -c %s "$work/out") bytes)"
+        fi
         within=no
         if ((status <= 2)) && awk -v w="$wall" -v r="$rss" 'BEGIN { exit !(w <= 5 && r <= 200) }'; then
             within=yes

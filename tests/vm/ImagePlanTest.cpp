@@ -74,6 +74,7 @@ TEST(ImagePlanTest, RefusesNamesThatLeaveTheImageAndWhatIsNoFileOfTheTree)
         const char* config;
         std::function<void(const QTemporaryDir&)> make;
         const char* refused; // the names refused, in order
+        const char* reason = nullptr; // the first one's, when it matters
     };
     const auto nothing = [](const QTemporaryDir&) {};
     const Row rows[] = {
@@ -100,7 +101,13 @@ TEST(ImagePlanTest, RefusesNamesThatLeaveTheImageAndWhatIsNoFileOfTheTree)
             [](const QTemporaryDir& tree) {
                 ::mkfifo(QFile::encodeName(tree.filePath("isolinux/fifo")).constData(), 0600);
             },
-            "fifo" },
+            "fifo", "it is a FIFO, not a regular file" },
+        { "DISPLAY big\n",
+            [](const QTemporaryDir& tree) {
+                QFile big(WriteInTree(tree, "isolinux/big", ""));
+                big.resize(Limits::FileBytes + 1);
+            },
+            "big", "it is larger than 64 MiB, the most read of one file" },
         { "LABEL c\n CONFIG ../../other.cfg\n", nothing, "../../other.cfg" },
         { "INCLUDE ../../other.cfg\n", nothing, "../../other.cfg" },
         { "DISPLAY ../../../etc/passwd\n", nothing, "../../../etc/passwd" },
@@ -115,6 +122,9 @@ TEST(ImagePlanTest, RefusesNamesThatLeaveTheImageAndWhatIsNoFileOfTheTree)
         for (const ConfigImagePlan::Refusal& refusal : plan.refused)
             refused << refusal.name;
         EXPECT_EQ(refused.join(' '), row.refused);
+        if (row.reason && !plan.refused.empty()) {
+            EXPECT_EQ(plan.refused.front().reason, row.reason);
+        }
         for (const ConfigImagePlan::File& file : plan.files) {
             EXPECT_FALSE(file.imagePath.contains("..")) << file.imagePath.constData();
             EXPECT_FALSE(file.bytes.contains("root:")) << file.imagePath.constData();
@@ -147,6 +157,17 @@ TEST(ImagePlanTest, StaysInsideItsBounds)
     EXPECT_TRUE(plan.refused.front().reason.contains(QString::number(Limits::ImagePathBytes)))
         << plan.refused.front().reason.toStdString();
     EXPECT_EQ(plan.files.size(), 4u + chain) << "the loader's two, the configuration, F1's file and the chain";
+
+    // Names refused: each once, and past the bound only counted.
+    QTemporaryDir named;
+    QByteArray images;
+    for (std::size_t index = 0; index < Limits::ImageRefusals + 50; ++index)
+        images += "\x18../../x" + QByteArray::number(static_cast<qulonglong>(index)) + ".lss\n";
+    WriteInTree(named, "isolinux/boot.msg", images + images);
+    const ConfigImagePlan many = PlanConfigImage(
+        BootFiles::ForConfiguration(WriteInTree(named, "isolinux/isolinux.cfg", "DISPLAY boot.msg\n")), tools);
+    EXPECT_EQ(many.refused.size(), Limits::ImageRefusals);
+    EXPECT_EQ(many.notes, QStringList { "50 more names are left out of the image" });
 
     // A chain of CONFIG: the files of the configurations past the bound stay out, and a note says so.
     QTemporaryDir chained;
