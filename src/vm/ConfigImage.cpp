@@ -313,7 +313,7 @@ void Planner::Run()
     }
     AddConfiguration(config, m_files.StartFolder());
     if (m_unlisted > 0)
-        m_plan.notes << QStringLiteral("%1 more names are left out of the image").arg(m_unlisted);
+        m_plan.notes << QStringLiteral("names left out of the image and not listed: %1").arg(m_unlisted);
 }
 
 // Folders and files made from image paths as bytes.

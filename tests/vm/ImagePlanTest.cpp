@@ -84,7 +84,8 @@ TEST(ImagePlanTest, RefusesNamesThatLeaveTheImageAndWhatIsNoFileOfTheTree)
         { "LABEL a\n KERNEL .com32 ../../x\n", nothing, "../../x.c32" },
         { "UI menu.c32\n",
             [](const QTemporaryDir& tree) {
-                WriteInTree(tree, "isolinux/menu.c32", ModuleNeeding({ "../../evil.c32", "/../x.c32", "good.c32" }));
+                WriteInTree(tree, "isolinux/menu.c32",
+                    ModuleNeeding({ "../../evil.c32", "/../x.c32", "../../evil.c32", "good.c32" }));
                 WriteInTree(tree, "isolinux/good.c32", ModuleNeeding({ "../../up.c32" }));
             },
             "../../evil.c32 /../x.c32 ../../up.c32" },
@@ -108,6 +109,8 @@ TEST(ImagePlanTest, RefusesNamesThatLeaveTheImageAndWhatIsNoFileOfTheTree)
                 big.resize(Limits::FileBytes + 1);
             },
             "big", "it is larger than 64 MiB, the most read of one file" },
+        { "DISPLAY large\n",
+            [](const QTemporaryDir& tree) { QFile(WriteInTree(tree, "isolinux/large", "")).resize(20 << 20); }, "" },
         { "LABEL c\n CONFIG ../../other.cfg\n", nothing, "../../other.cfg" },
         { "INCLUDE ../../other.cfg\n", nothing, "../../other.cfg" },
         { "DISPLAY ../../../etc/passwd\n", nothing, "../../../etc/passwd" },
@@ -161,13 +164,13 @@ TEST(ImagePlanTest, StaysInsideItsBounds)
     // Names refused: each once, and past the bound only counted.
     QTemporaryDir named;
     QByteArray images;
-    for (std::size_t index = 0; index < Limits::ImageRefusals + 50; ++index)
+    for (std::size_t index = 0; index <= Limits::ImageRefusals; ++index)
         images += "\x18../../x" + QByteArray::number(static_cast<qulonglong>(index)) + ".lss\n";
     WriteInTree(named, "isolinux/boot.msg", images + images);
     const ConfigImagePlan many = PlanConfigImage(
         BootFiles::ForConfiguration(WriteInTree(named, "isolinux/isolinux.cfg", "DISPLAY boot.msg\n")), tools);
     EXPECT_EQ(many.refused.size(), Limits::ImageRefusals);
-    EXPECT_EQ(many.notes, QStringList { "50 more names are left out of the image" });
+    EXPECT_EQ(many.notes, QStringList { "names left out of the image and not listed: 1" });
 
     // A chain of CONFIG: the files of the configurations past the bound stay out, and a note says so.
     QTemporaryDir chained;
