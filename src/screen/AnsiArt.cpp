@@ -1,8 +1,11 @@
 #include "AnsiArt.h"
 
 #include "ScreenEncoder.h"
+#include "common/Limits.h"
 
 #include <QDate>
+
+#include <map>
 
 namespace {
 
@@ -13,9 +16,11 @@ constexpr int SauceSize = 128;
 // ANSI's colour order (red first) against the PC's (blue first).
 constexpr std::array<int, 8> PcColour { 0, 4, 2, 6, 1, 5, 3, 7 };
 
-std::array<Cell, Screen::Columns> BlankRow()
+using Row = std::array<Cell, Screen::Columns>;
+
+Row BlankRow()
 {
-    std::array<Cell, Screen::Columns> row;
+    Row row;
     row.fill(Cell {});
     return row;
 }
@@ -78,13 +83,79 @@ struct Pen {
     }
 };
 
+// The art's rows as read so far. Rows not drawn on since they were last
+// erased are ranges of one blank cell, so that erasing thousands of rows
+// costs what erasing one does; a row is held cell by cell once drawn on.
+class ArtRows {
+public:
+    int Count() const { return m_count; }
+
+    // New rows are blank in the default colours: Fill never reaches past the last row.
+    void Extend(int count) { m_count = std::max(m_count, count); }
+
+    Cell& At(int row, int column)
+    {
+        if (!m_last || row != m_lastRow) {
+            const auto [drawn, made] = m_drawn.try_emplace(row);
+            if (made)
+                drawn->second.fill(FillAt(row));
+            m_last = &drawn->second;
+            m_lastRow = row;
+        }
+        return (*m_last)[static_cast<size_t>(column)];
+    }
+
+    // Rows from up to to, every cell the blank one.
+    void Fill(int from, int to, Cell blank)
+    {
+        from = std::max(from, 0);
+        to = std::min(to, m_count);
+        if (from >= to)
+            return;
+        const Cell after = FillAt(to);
+        m_fills.erase(m_fills.lower_bound(from), m_fills.upper_bound(to));
+        m_fills[from] = blank;
+        m_fills[to] = after;
+        m_drawn.erase(m_drawn.lower_bound(from), m_drawn.lower_bound(to));
+        m_last = nullptr;
+    }
+
+    std::vector<Row> Rows() const
+    {
+        std::vector<Row> rows(static_cast<size_t>(m_count));
+        for (int row = 0; row < m_count; ++row) {
+            const auto drawn = m_drawn.find(row);
+            if (drawn != m_drawn.end())
+                rows[static_cast<size_t>(row)] = drawn->second;
+            else
+                rows[static_cast<size_t>(row)].fill(FillAt(row));
+        }
+        return rows;
+    }
+
+private:
+    Cell FillAt(int row) const
+    {
+        const auto next = m_fills.upper_bound(row);
+        return next == m_fills.begin() ? Cell {} : std::prev(next)->second;
+    }
+
+    int m_count = 0;
+    std::map<int, Cell> m_fills; // rows from a key up to the next key, where not drawn on
+    std::map<int, Row> m_drawn;
+    Row* m_last = nullptr; // the row drawn on last, found once
+    int m_lastRow = -1;
+};
+
 class ArtReader {
 public:
     ArtReader(AnsiArt& art)
         : m_art(art)
     {
-        m_art.rows.push_back(BlankRow());
+        m_rows.Extend(1);
     }
+
+    std::vector<Row> Rows() const { return m_rows.Rows(); }
 
     void Read(QByteArrayView bytes)
     {
@@ -109,13 +180,18 @@ private:
     qsizetype Sequence(QByteArrayView bytes, qsizetype from)
     {
         std::vector<int> numbers { -1 };
+        int dropped = -1; // the parameters past the bound are read into this
+        int* number = &numbers.back();
         qsizetype at = from;
         for (; at < bytes.size(); ++at) {
             const char byte = bytes[at];
             if (byte >= '0' && byte <= '9') {
-                numbers.back() = std::min(std::max(numbers.back(), 0) * 10 + (byte - '0'), 99999);
+                *number = std::min(std::max(*number, 0) * 10 + (byte - '0'), 99999);
             } else if (byte == ';') {
-                numbers.push_back(-1);
+                if (numbers.size() < Limits::ArtParameters)
+                    number = &numbers.emplace_back(-1);
+                else
+                    *(number = &dropped) = -1;
             } else if (byte >= 0x40 && byte <= 0x7E) {
                 Act(byte, numbers);
                 return at;
@@ -154,45 +230,46 @@ private:
     void MoveTo(int column, int row)
     {
         m_column = column;
-        m_row = std::min(row, MostArtRows - 1);
-        while (static_cast<int>(m_art.rows.size()) <= m_row)
-            m_art.rows.push_back(BlankRow());
+        m_row = std::min(row, Limits::ArtRows - 1);
+        m_rows.Extend(m_row + 1);
     }
 
     void Put(std::uint8_t byte)
     {
         if (m_column < Screen::Columns)
-            m_art.rows[static_cast<size_t>(m_row)][static_cast<size_t>(m_column)] = { byte, m_pen.Attribute() };
+            m_rows.At(m_row, m_column) = { byte, m_pen.Attribute() };
         else
             m_art.cut = true;
         if (++m_column >= m_art.width)
             MoveTo(0, m_row + 1);
     }
 
-    void Blank(int row, int from, int to)
-    {
-        const Cell blank { ' ', static_cast<std::uint8_t>((m_pen.Attribute() & 0xF0) | 0x07) };
-        for (int column = std::max(from, 0); column < std::min(to, Screen::Columns); ++column)
-            m_art.rows[static_cast<size_t>(row)][static_cast<size_t>(column)] = blank;
-    }
+    Cell BlankCell() const { return { ' ', static_cast<std::uint8_t>((m_pen.Attribute() & 0xF0) | 0x07) }; }
 
-    void EraseLine(int mode) { Blank(m_row, mode == 0 ? m_column : 0, mode == 1 ? m_column + 1 : Screen::Columns); }
+    void EraseLine(int mode)
+    {
+        const Cell blank = BlankCell();
+        const int to = std::min(mode == 1 ? m_column + 1 : Screen::Columns, Screen::Columns);
+        for (int column = mode == 0 ? m_column : 0; column < to; ++column)
+            m_rows.At(m_row, column) = blank;
+    }
 
     void Erase(int mode)
     {
-        const int rows = static_cast<int>(m_art.rows.size());
         if (mode == 2) {
-            for (int row = 0; row < rows; ++row)
-                Blank(row, 0, Screen::Columns);
+            m_rows.Fill(0, m_rows.Count(), BlankCell());
             MoveTo(0, 0);
             return;
         }
         EraseLine(mode);
-        for (int row = mode == 0 ? m_row + 1 : 0; row < (mode == 0 ? rows : m_row); ++row)
-            Blank(row, 0, Screen::Columns);
+        if (mode == 0)
+            m_rows.Fill(m_row + 1, m_rows.Count(), BlankCell());
+        else
+            m_rows.Fill(0, m_row, BlankCell());
     }
 
     AnsiArt& m_art;
+    ArtRows m_rows;
     Pen m_pen;
     int m_column = 0;
     int m_row = 0;
@@ -221,14 +298,16 @@ AnsiArt ReadAnsiArt(QByteArrayView file)
         const int dataType = static_cast<std::uint8_t>(file[sauce + 94]);
         const int width = LittleEndian(file, sauce + 96, 2);
         if ((dataType == 1 || dataType == 0) && width > 0)
-            art.width = std::min(width, 1000);
+            art.width = std::min(width, Limits::ArtColumns);
         art.iceColours = (file[sauce + 105] & 0x01) != 0;
         content = file.first(sauce);
     }
     const qsizetype end = content.indexOf(EndOfFile);
     if (end >= 0)
         content = content.first(end);
-    ArtReader(art).Read(content);
+    ArtReader reader(art);
+    reader.Read(content);
+    art.rows = reader.Rows();
     // A last line break opens a row that holds nothing.
     if (art.rows.size() > 1 && art.rows.back() == BlankRow())
         art.rows.pop_back();

@@ -22,9 +22,6 @@ struct AnsiArt {
     Screen RowsFrom(int first) const;
 };
 
-// No art needs more; cursor moves beyond it stop there.
-constexpr int MostArtRows = 5000;
-
 // Reads SGR 0, 1, 5, 7, 22, 25, 27, 30-37, 39, 40-47, 49, 90-97 and 100-107
 // (the last two as bright colours), the cursor moves (CUU, CUD, CUF, CUB,
 // CUP, HVP, save and restore), ED, EL, CR, LF, TAB and the wrap at the art's

@@ -39,7 +39,8 @@ BootImage BuildBootImage(
         else if (!path || fetched.failure == BootFiles::Fetched::Failure::Outside)
             image.refused << QStringLiteral("%1 (it leads out of the document's folder)").arg(shown);
         else if (fetched.failure == BootFiles::Fetched::Failure::NotAFile)
-            image.refused << QStringLiteral("%1 (it is %2)").arg(shown, fetched.reason.toLower());
+            image.refused << QStringLiteral("%1 (%2)").arg(
+                shown, fetched.reason.left(1).toLower() + fetched.reason.mid(1));
         else if (fetched.failure != BootFiles::Fetched::Failure::None)
             image.missingImages << shown;
         else

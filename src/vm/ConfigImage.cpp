@@ -48,12 +48,29 @@ std::optional<QByteArray> ModuleOf(const QByteArray& command, KernelKind kind)
     return std::nullopt;
 }
 
+// The commands a configuration can run, each once: thousands of labels
+// often boot one kernel.
+struct Commands {
+    std::vector<std::pair<QByteArray, KernelKind>> list;
+    QSet<QByteArray> seen;
+
+    void Add(const QByteArray& command, KernelKind kind)
+    {
+        const QByteArray key = command + '\0' + QByteArray::number(static_cast<int>(kind));
+        if (!seen.contains(key)) {
+            seen.insert(key);
+            list.emplace_back(command, kind);
+        }
+    }
+};
+
 class Planner {
 public:
-    Planner(const BootFiles& files, const VmTools& tools, ConfigImagePlan& plan)
+    Planner(const BootFiles& files, const VmTools& tools, ConfigImagePlan& plan, qint64 mostBytes)
         : m_files(files)
         , m_tools(tools)
         , m_plan(plan)
+        , m_mostBytes(mostBytes)
     {
     }
     void Run();
@@ -62,23 +79,49 @@ private:
     // A name the loader would look up from a folder, added with what it names.
     std::optional<QByteArray> Add(const QByteArray& folder, const QByteArray& name, bool display);
     void AddModule(const QByteArray& folder, const QByteArray& name);
+    // One module, from the tree or Debian: its index in the plan, if it went in now.
+    std::optional<size_t> AddOneModule(const QByteArray& folder, const QByteArray& name);
     void AddConfiguration(const QByteArray& path, const QByteArray& folder);
-    void Refuse(const QByteArray& name, const QString& reason) { m_plan.refused.push_back({ name, reason }); }
+    // The files menu.c32 reads, and the commands its entries run.
+    void AddMenus(const QByteArray& path, const QByteArray& folder, Commands& commands);
+    void AddCommand(const QByteArray& folder, const QByteArray& command, KernelKind kind);
+    // Each name and reason once; past Limits::ImageRefusals they are only counted.
+    void Refuse(const QByteArray& name, const QString& reason);
 
     const BootFiles& m_files;
     const VmTools& m_tools;
     ConfigImagePlan& m_plan;
+    qint64 m_mostBytes;
+    qint64 m_treeBytes = 0; // of the files taken from the tree so far
     QSet<QByteArray> m_taken; // image paths already in the plan, or the loader's own
     QSet<QByteArray> m_looked; // names already looked up, refused or missing too
     QSet<QByteArray> m_configurations;
+    QSet<QByteArray> m_refused; // names and reasons
+    int m_unlisted = 0; // names refused past the ones listed
     bool m_missing = false; // the last name added was not there
 };
+
+void Planner::Refuse(const QByteArray& name, const QString& reason)
+{
+    const QByteArray key = name + '\n' + reason.toUtf8();
+    if (m_refused.contains(key))
+        return;
+    m_refused.insert(key);
+    if (m_plan.refused.size() < Limits::ImageRefusals)
+        m_plan.refused.push_back({ name, reason });
+    else
+        ++m_unlisted;
+}
 
 std::optional<QByteArray> Planner::Add(const QByteArray& folder, const QByteArray& name, bool display)
 {
     const std::optional<QByteArray> path = BootFiles::Resolve(folder, name);
     if (!path) {
         Refuse(name, QStringLiteral("it leads out of the image's root folder"));
+        return std::nullopt;
+    }
+    if (path->size() > Limits::ImagePathBytes) {
+        Refuse(name, QStringLiteral("its path in the image is longer than %1 bytes").arg(Limits::ImagePathBytes));
         return std::nullopt;
     }
     if (m_looked.contains(*path))
@@ -88,17 +131,29 @@ std::optional<QByteArray> Planner::Add(const QByteArray& folder, const QByteArra
         Refuse(name, QStringLiteral("it names the loader's own %1, which stays the loader's").arg(Latin(*path)));
         return std::nullopt;
     }
-    BootFiles::Fetched fetched = m_files.Fetch(*path);
+    BootFiles::Fetched fetched = m_files.Fetch(*path, Limits::FileBytes);
     switch (fetched.failure) {
     case Failure::None: break;
     case Failure::Outside: Refuse(name, QStringLiteral("it, or a link on its way, leads out of the image")); return {};
-    case Failure::NotAFile:
-        Refuse(name, QStringLiteral("it is not a regular file but %1").arg(fetched.reason));
+    case Failure::NotAFile: // "It is a FIFO, not a regular file"
+        Refuse(name, fetched.reason.left(1).toLower() + fetched.reason.mid(1));
         return {};
-    case Failure::TooLarge: Refuse(name, QStringLiteral("it is too large")); return {};
+    case Failure::TooLarge:
+        Refuse(
+            name, QStringLiteral("it is larger than %1 MiB, the most read of one file").arg(Limits::FileBytes >> 20));
+        return {};
     case Failure::Missing:
     case Failure::Unreadable: m_missing = true; return std::nullopt; // the loader says so itself
     }
+    if (fetched.bytes.size() > m_mostBytes - m_treeBytes) {
+        const bool mebibytes = m_mostBytes % (1 << 20) == 0;
+        Refuse(name,
+            QStringLiteral("the image would hold more than %1 of the tree's files")
+                .arg(mebibytes ? QStringLiteral("%1 MiB").arg(m_mostBytes >> 20)
+                               : QStringLiteral("%1 bytes").arg(m_mostBytes)));
+        return std::nullopt;
+    }
+    m_treeBytes += fetched.bytes.size();
     m_taken.insert(*path);
     if (display) {
         for (const QByteArray& image : DisplayFile::ImageNames(fetched.bytes))
@@ -109,89 +164,114 @@ std::optional<QByteArray> Planner::Add(const QByteArray& folder, const QByteArra
 }
 
 // A module from the tree as it is (a mismatch with the loader is the
-// user's to see), else Debian's, and the libraries it needs the same way.
+// user's to see), else Debian's, and the libraries it needs the same way,
+// depth first, in the order each module names them.
 void Planner::AddModule(const QByteArray& folder, const QByteArray& name)
+{
+    std::vector<QByteArray> waiting { name };
+    while (!waiting.empty()) {
+        const QByteArray next = std::move(waiting.back());
+        waiting.pop_back();
+        if (const std::optional<size_t> added = AddOneModule(folder, next)) {
+            const QByteArrayList libraries = NeededLibraries(m_plan.files[*added].bytes);
+            waiting.insert(waiting.end(), libraries.rbegin(), libraries.rend());
+        }
+    }
+}
+
+std::optional<size_t> Planner::AddOneModule(const QByteArray& folder, const QByteArray& name)
 {
     const std::optional<QByteArray> path = BootFiles::Resolve(folder, name);
     if (path && m_looked.contains(*path))
-        return;
+        return std::nullopt;
     m_missing = false;
-    if (!Add(folder, name, false)) {
-        QFile debian(QFileInfo(m_tools.ldlinux).dir().filePath(QString::fromLatin1(BaseName(*path))));
-        if (!m_missing || !debian.open(QIODevice::ReadOnly))
-            return;
-        m_plan.files.push_back({ File::From::Debian, *path, debian.readAll() });
-        m_taken.insert(*path);
-        m_plan.notes << QStringLiteral("%1 is not in the tree: Debian's syslinux-common gives it").arg(Latin(*path));
-    }
-    const QByteArrayList libraries = NeededLibraries(m_plan.files.back().bytes);
-    for (const QByteArray& library : libraries)
-        AddModule(folder, library);
+    if (Add(folder, name, false))
+        return m_plan.files.size() - 1;
+    if (!path || !m_missing || BaseName(*path).isEmpty())
+        return std::nullopt; // refused, or a folder's name
+    QFile debian(QFileInfo(m_tools.ldlinux).dir().filePath(QFile::decodeName(BaseName(*path))));
+    if (!debian.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    m_plan.files.push_back({ File::From::Debian, *path, debian.readAll() });
+    m_taken.insert(*path);
+    m_plan.notes << QStringLiteral("%1 is not in the tree: Debian's syslinux-common gives it").arg(Latin(*path));
+    return m_plan.files.size() - 1;
 }
 
 void Planner::AddConfiguration(const QByteArray& path, const QByteArray& folder)
 {
-    if (m_configurations.contains(path + '\n' + folder) || m_configurations.size() > 32)
+    if (m_configurations.contains(path + '\n' + folder))
         return;
+    if (m_configurations.size() >= Limits::ImageConfigurations) {
+        m_plan.notes << QStringLiteral("%1 goes in, but not the files it names: the image follows at most %2 "
+                                       "configurations through CONFIG")
+                            .arg(Latin(path))
+                            .arg(Limits::ImageConfigurations);
+        return;
+    }
     m_configurations.insert(path + '\n' + folder);
     const BootConfig config = ReadBootConfig(m_files, path, folder);
     for (const ConfigFile& file : config.files) {
         if (file.includedFrom.line > 0)
             Add("/", file.imagePath, false);
     }
-    for (const ConfigOutput& output : config.output) {
-        if (output.kind == ConfigOutput::Kind::DisplayFile && !output.text.isEmpty())
-            Add(folder, output.text, true);
+    // DISPLAY files by their names as written, and the font a graphical menu draws in.
+    for (const ConfigDirective& directive : config.directives) {
+        if (directive.keyword == "display" || directive.keyword == "font")
+            Add(folder, CommandWord(directive.argument), directive.keyword == "display");
     }
     for (const std::optional<FunctionKey>& key : config.functionKeys) {
         if (key)
             Add(folder, key->file, true);
     }
-    // The font a graphical menu draws in.
-    for (const ConfigDirective& directive : config.directives) {
-        if (directive.keyword == "font")
-            Add(folder, CommandWord(directive.argument), false);
-    }
-    std::vector<std::pair<QByteArray, KernelKind>> commands;
+    Commands commands;
     if (config.ui)
-        commands.emplace_back(*config.ui, KernelKind::Com32);
+        commands.Add(*config.ui, KernelKind::Com32);
     for (const ConfigLabel& label : config.labels)
-        commands.emplace_back(label.kernel + ' ' + label.append.value_or(config.globalAppend), label.kind);
-
+        commands.Add(label.kernel + ' ' + label.append.value_or(config.globalAppend), label.kind);
     const QByteArray ui = config.ui ? BaseName(CommandWord(*config.ui)) : QByteArray();
-    if (ui == "menu.c32" || ui == "vesamenu.c32") {
-        const MenuConfig menus = ReadMenuConfig(m_files, folder, { path });
-        for (const Menu& menu : menus.menus) {
-            for (const std::optional<FunctionKey>& key : menu.functionKeys) {
-                if (key) {
-                    Add(folder, key->file, true);
-                    if (!key->background.isEmpty())
-                        Add(folder, key->background, false);
-                }
+    if (ui == "menu.c32" || ui == "vesamenu.c32")
+        AddMenus(path, folder, commands);
+    for (const auto& [command, kind] : commands.list)
+        AddCommand(folder, command, kind);
+}
+
+void Planner::AddMenus(const QByteArray& path, const QByteArray& folder, Commands& commands)
+{
+    const MenuConfig menus = ReadMenuConfig(m_files, folder, { path });
+    for (const Menu& menu : menus.menus) {
+        for (const std::optional<FunctionKey>& key : menu.functionKeys) {
+            if (key) {
+                Add(folder, key->file, true);
+                if (!key->background.isEmpty())
+                    Add(folder, key->background, false);
             }
-            if (!menu.background.isEmpty())
-                Add(folder, menu.background, false);
-            for (const MenuEntry& entry : menu.entries) {
-                if (entry.action == MenuAction::Help)
-                    Add(folder, entry.commandLine, true);
-                else if (entry.action == MenuAction::Command)
-                    commands.emplace_back(entry.commandLine, KernelKind::Kernel);
-            }
+        }
+        if (!menu.background.isEmpty())
+            Add(folder, menu.background, false);
+        for (const MenuEntry& entry : menu.entries) {
+            if (entry.action == MenuAction::Help)
+                Add(folder, entry.commandLine, true);
+            else if (entry.action == MenuAction::Command)
+                commands.Add(entry.commandLine, KernelKind::Kernel);
         }
     }
-    for (const auto& [command, kind] : commands) {
-        if (const std::optional<QByteArray> module = ModuleOf(command, kind))
-            AddModule(folder, *module);
-        QByteArray word = CommandWord(command);
-        if (word == ".config" || kind == KernelKind::Config) {
-            const QByteArray rest = word == ".config" ? CommandArguments(command) : command;
-            if (const std::optional<QByteArray> next = Add(folder, CommandWord(rest), false)) {
-                const QByteArray nextFolder = CommandArguments(rest).isEmpty()
-                    ? folder
-                    : BootFiles::Resolve(folder, CommandWord(CommandArguments(rest))).value_or(folder);
-                AddConfiguration(*next, nextFolder);
-            }
-        }
+}
+
+// A module the command runs, or the configuration it goes on to.
+void Planner::AddCommand(const QByteArray& folder, const QByteArray& command, KernelKind kind)
+{
+    if (const std::optional<QByteArray> module = ModuleOf(command, kind))
+        AddModule(folder, *module);
+    const QByteArray word = CommandWord(command);
+    if (word != ".config" && kind != KernelKind::Config)
+        return;
+    const QByteArray rest = word == ".config" ? CommandArguments(command) : command;
+    if (const std::optional<QByteArray> next = Add(folder, CommandWord(rest), false)) {
+        const QByteArray nextFolder = CommandArguments(rest).isEmpty()
+            ? folder
+            : BootFiles::Resolve(folder, CommandWord(CommandArguments(rest))).value_or(folder);
+        AddConfiguration(*next, nextFolder);
     }
 }
 
@@ -232,6 +312,8 @@ void Planner::Run()
         m_plan.files.push_back({ File::From::Tree, config, *bytes });
     }
     AddConfiguration(config, m_files.StartFolder());
+    if (m_unlisted > 0)
+        m_plan.notes << QStringLiteral("names left out of the image and not listed: %1").arg(m_unlisted);
 }
 
 // Folders and files made from image paths as bytes.
@@ -260,10 +342,10 @@ void WriteTree(const QByteArray& root, const std::vector<File>& files)
 
 }
 
-ConfigImagePlan PlanConfigImage(const BootFiles& files, const VmTools& tools)
+ConfigImagePlan PlanConfigImage(const BootFiles& files, const VmTools& tools, qint64 mostBytes)
 {
     ConfigImagePlan plan;
-    Planner(files, tools, plan).Run();
+    Planner(files, tools, plan, mostBytes).Run();
     return plan;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "VmTools.h"
+#include "common/Limits.h"
 #include "config/BootFiles.h"
 
 #include <QByteArray>
@@ -35,7 +36,7 @@ struct ConfigImagePlan {
 // Which files the image holds. Names that leave the image root, symbolic
 // links out of it, devices, FIFOs and folders are refused unread; so is a
 // name that would replace the loader's own files.
-ConfigImagePlan PlanConfigImage(const BootFiles& files, const VmTools& tools);
+ConfigImagePlan PlanConfigImage(const BootFiles& files, const VmTools& tools, qint64 mostBytes = Limits::ImageBytes);
 
 // Writes the plan's tree into workFolder and, for a CD, the image from it
 // with xorriso (Rock Ridge, so that names stay bytes); returns the image's

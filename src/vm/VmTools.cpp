@@ -1,12 +1,21 @@
 #include "VmTools.h"
 
+#include "common/Limits.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <atomic>
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 
 namespace {
 
@@ -75,16 +84,136 @@ void StopMachinesOnSignals()
 
 int StopSignal() { return stopSignal.load(); }
 
+namespace {
+
+// A run folder holds cd/ and the image's folders, each at least two bytes of its path.
+constexpr int DeepestRunFolder = Limits::ImagePathBytes / 2 + 4;
+
+// A descriptor closed when it goes.
+struct Descriptor {
+    int value = -1;
+    explicit Descriptor(int descriptor)
+        : value(descriptor)
+    {
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    ~Descriptor()
+    {
+        if (value >= 0)
+            ::close(value);
+    }
+};
+
+// A folder opened without following a link: a link or a file fails.
+int OpenFolder(int at, const QByteArray& path)
+{
+    return ::openat(at, path.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+}
+
+// Why a folder is not this user's own, closed to everyone else; nothing when it is.
+std::optional<QString> NotPrivate(const Descriptor& folder)
+{
+    struct stat status { };
+    if (folder.value < 0)
+        return errno == ELOOP  ? QStringLiteral("it is a symbolic link")
+            : errno == ENOTDIR ? QStringLiteral("it is not a folder")
+                               : QString::fromLocal8Bit(std::strerror(errno));
+    if (::fstat(folder.value, &status) != 0)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    if (status.st_uid != ::geteuid())
+        return QStringLiteral("it belongs to another user");
+    if (status.st_mode & 077)
+        return QStringLiteral("other users may enter it");
+    return std::nullopt;
+}
+
+// XDG_RUNTIME_DIR's glimra/ when that folder is the user's own and closed
+// to others, else glimra-UID in the temporary folder, checked the same way.
+QByteArray ParentPath()
+{
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    if (runtime.startsWith('/') && !NotPrivate(Descriptor(OpenFolder(AT_FDCWD, runtime))))
+        return runtime + "/glimra";
+    return QFile::encodeName(QDir::tempPath()) + "/glimra-" + QByteArray::number(::geteuid());
+}
+
+QByteArrayList NamesIn(const Descriptor& folder)
+{
+    QByteArrayList names;
+    DIR* listing = ::fdopendir(::dup(folder.value));
+    if (!listing)
+        return names;
+    while (const dirent* entry = ::readdir(listing)) {
+        if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
+            names << QByteArray(entry->d_name);
+    }
+    ::closedir(listing);
+    return names;
+}
+
+// Removes a name and, for a folder, what it holds; each level is opened
+// from the one above without following a link, so a link goes as a link.
+void RemoveTree(const Descriptor& parent, const QByteArray& name, int depth)
+{
+    struct stat status { };
+    if (::fstatat(parent.value, name.constData(), &status, AT_SYMLINK_NOFOLLOW) != 0)
+        return;
+    const bool folder = S_ISDIR(status.st_mode);
+    if (folder && depth < DeepestRunFolder) {
+        const Descriptor inside(OpenFolder(parent.value, name));
+        if (inside.value < 0)
+            return;
+        for (const QByteArray& entry : NamesIn(inside))
+            RemoveTree(inside, entry, depth + 1);
+    }
+    ::unlinkat(parent.value, name.constData(), folder ? AT_REMOVEDIR : 0);
+}
+
+// A run folder of this user's whose process no longer runs (a SIGKILL).
+bool DeadRun(const Descriptor& parent, const QByteArray& name)
+{
+    const QByteArray pid = name.startsWith(WorkPrefix) ? name.split('-').value(2) : QByteArray();
+    bool number = false;
+    pid.toUInt(&number);
+    struct stat status { };
+    return number && !QFileInfo::exists(QStringLiteral("/proc/") + QString::fromLatin1(pid))
+        && ::fstatat(parent.value, name.constData(), &status, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(status.st_mode)
+        && status.st_uid == ::geteuid();
+}
+
+// The parent, made when missing, and open.
+std::unique_ptr<Descriptor> OpenParent(const QByteArray& path)
+{
+    if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST)
+        throw EVmError(
+            "Cannot make a folder for the machine's files.", (path + ": " + std::strerror(errno)).toStdString());
+    auto parent = std::make_unique<Descriptor>(OpenFolder(AT_FDCWD, path));
+    if (const std::optional<QString> why = NotPrivate(*parent))
+        throw EVmError("Cannot keep the machine's files in " + path.toStdString() + ": " + why->toStdString() + ".",
+            "It must be a folder of this user's that no one else may enter: remove it, or set XDG_RUNTIME_DIR.");
+    return parent;
+}
+
+}
+
+QString RunFolderParent()
+{
+    const QByteArray path = ParentPath();
+    OpenParent(path);
+    return QFile::decodeName(path);
+}
+
 std::unique_ptr<QTemporaryDir> MakeWorkFolder()
 {
-    const QDir temporary(QDir::tempPath());
-    for (const QString& name : temporary.entryList({ QString::fromLatin1(WorkPrefix) + u'*' }, QDir::Dirs)) {
-        const QString pid = name.section(u'-', 2, 2);
-        if (!pid.isEmpty() && !QFileInfo::exists(QStringLiteral("/proc/") + pid))
-            QDir(temporary.filePath(name)).removeRecursively();
+    const QByteArray path = ParentPath();
+    const std::unique_ptr<Descriptor> parent = OpenParent(path);
+    for (const QByteArray& name : NamesIn(*parent)) {
+        if (DeadRun(*parent, name))
+            RemoveTree(*parent, name, 0);
     }
-    auto work = std::make_unique<QTemporaryDir>(temporary.filePath(QString::fromLatin1(WorkPrefix)
-        + QString::number(QCoreApplication::applicationPid()) + QStringLiteral("-XXXXXX")));
+    auto work = std::make_unique<QTemporaryDir>(QFile::decodeName(path) + u'/' + QString::fromLatin1(WorkPrefix)
+        + QString::number(QCoreApplication::applicationPid()) + QStringLiteral("-XXXXXX"));
     if (!work->isValid())
         throw EVmError("Cannot make a temporary folder.", work->errorString().toStdString());
     return work;

@@ -34,9 +34,15 @@ void StopMachinesOnSignals();
 // The signal that asked to stop, or 0.
 int StopSignal();
 
-// A temporary folder for one machine's files, named for this process.
-// Folders that processes which no longer run left behind (a SIGKILL) are
-// swept first.
+// The folder that holds this user's run folders, made when missing:
+// XDG_RUNTIME_DIR's glimra/ when that is the user's own and closed to
+// others, else glimra-UID in the temporary folder. It must be a folder (not
+// a link) of this user's that no one else may enter; else EVmError.
+QString RunFolderParent();
+
+// A temporary folder for one machine's files, named for this process, in
+// RunFolderParent(). Folders of this user's that processes which no longer
+// run left there (a SIGKILL) are swept first, without following any link.
 std::unique_ptr<QTemporaryDir> MakeWorkFolder();
 
 // What booting the real loader takes: the loader's files from Debian's

@@ -1,6 +1,7 @@
 // The drawing's model: the encoder's law (its bytes, drawn by the loader's
 // rules, are the screen), the box tool's junctions, ANSI art in and out.
 #include "SharedMaterial.h"
+#include "common/Limits.h"
 #include "screen/AnsiArt.h"
 #include "screen/BootScreen.h"
 #include "screen/BoxDrawing.h"
@@ -195,6 +196,15 @@ QByteArray Cells(const Screen& screen, int row, int from, int count)
     return text;
 }
 
+// SGR with bold count - 1 times, then red.
+QByteArray Sgr(std::size_t count)
+{
+    QByteArray sgr = "\x1b[";
+    for (std::size_t code = 1; code < count; ++code)
+        sgr += "1;";
+    return sgr + "31m";
+}
+
 TEST(AnsiArt, ReadsSequencesIntoCells)
 {
     struct Row {
@@ -220,12 +230,26 @@ TEST(AnsiArt, ReadsSequencesIntoCells)
         { "line break and CR", "abc\r\nd\rX", 1, 0, "X07" },
         { "erase line to its end", "abcd\x1b[2D\x1b[44m\x1b[K", 0, 0, "a07b07 17 17" },
         { "erase screen", "ab\x1b[2Jc", 0, 0, "c07 07" },
+        { "erase below: rows above stay", "ab\r\ncd\r\nef\x1b[2;2H\x1b[44m\x1b[J", 0, 0, "a07b07" },
+        { "erase below: from the cursor", "ab\r\ncd\r\nef\x1b[2;2H\x1b[44m\x1b[J", 1, 0, "c07 17" },
+        { "erase below: rows after", "ab\r\ncd\r\nef\x1b[2;2H\x1b[44m\x1b[J", 2, 0, " 17 17" },
+        { "erase above: rows before", "ab\r\ncd\r\nef\x1b[2;1H\x1b[44m\x1b[1J", 0, 0, " 17 17" },
+        { "erase above: to the cursor", "ab\r\ncd\r\nef\x1b[2;1H\x1b[44m\x1b[1J", 1, 0, " 17d07" },
+        { "erase above: rows after stay", "ab\r\ncd\r\nef\x1b[2;1H\x1b[44m\x1b[1J", 2, 0, "e07f07" },
+        { "drawn on after erasing all", "\x1b[3Bx\x1b[44m\x1b[2J\x1b[3Byz", 3, 0, "y17z17 17" },
+        { "rows made after erasing all", "\x1b[44m\x1b[2J\x1b[5Bx", 3, 0, " 07" },
+        { "erase all, then below", "\x1b[5B\x1b[44m\x1b[2J\x1b[41m\x1b[3B\x1b[J", 2, 0, " 17" },
+        { "erase below after erasing all", "\x1b[5B\x1b[44m\x1b[2J\x1b[41m\x1b[3B\x1b[J", 5, 0, " 47" },
+        { "erase above keeps the blank below", "\x1b[5B\x1b[44m\x1b[2J\x1b[3B\x1b[41m\x1b[1J", 4, 0, " 17" },
+        { "erase above, its own blank", "\x1b[5B\x1b[44m\x1b[2J\x1b[3B\x1b[41m\x1b[1J", 2, 0, " 47" },
         { "wrap at 80", QByteArray(80, 'x') + "y", 1, 0, "y07" },
         { "0x1a ends the art",
             "ab\x1a"
             "cd",
             0, 0, "a07b07 07 07" },
         { "unknown sequences skipped", "\x1b[?7ha\x1b[=1Ab", 0, 0, "a07b07" },
+        { "parameters up to the bound", Sgr(Limits::ArtParameters) + "x", 0, 0, "x0c" },
+        { "parameters past the bound dropped", Sgr(Limits::ArtParameters + 1) + "x", 0, 0, "x0f" },
     };
     for (const Row& row : rows) {
         const Screen screen = ReadAnsiArt(row.art).RowsFrom(0);
@@ -255,7 +279,23 @@ TEST(AnsiArt, ReadsSauceWidthAndCutsWideArt)
     EXPECT_EQ(long_.rows.size(), 40u);
     EXPECT_EQ(long_.RowsFrom(15).At(0, 0).byte, '1');
     EXPECT_EQ(long_.RowsFrom(15).At(1, 0).byte, '5');
-    EXPECT_EQ(ReadAnsiArt("\x1b[99999Bx").rows.size(), size_t(MostArtRows));
+    EXPECT_EQ(ReadAnsiArt("\x1b[99999Bx").rows.size(), size_t(Limits::ArtRows));
+}
+
+// Erasing the whole art costs what erasing a row does: a huge move, then
+// 5 MiB of erases of every row (ESC[2J, ESC[J, ESC[1J), reads at once,
+// where erasing cell by cell took hours.
+TEST(AnsiArt, ErasesManyRowsAtTheCostOfOne)
+{
+    QByteArray art = "\x1b[44m\x1b[99999Bz\x1b[H";
+    for (int round = 0; round < 1 << 18; ++round)
+        art += "\x1b[2J\x1b[4999B\x1b[J\x1b[1J";
+    art += "\x1b[31mq";
+    const AnsiArt read = ReadAnsiArt(art);
+    ASSERT_EQ(read.rows.size(), size_t(Limits::ArtRows));
+    EXPECT_EQ(read.rows[4999][0], (Cell { 'q', 0x14 }));
+    EXPECT_EQ(read.rows[4999][1], (Cell { ' ', 0x17 }));
+    EXPECT_EQ(read.rows[0][79], (Cell { ' ', 0x17 }));
 }
 
 TEST(AnsiArt, ExportThenImportGivesTheScreen)

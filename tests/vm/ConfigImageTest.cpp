@@ -200,8 +200,8 @@ TEST(MachineTest, NamesReachQemuOnlyInsideOptionValues)
 
 // glimra-render --mode vm ends its QEMU and leaves no folder when it is
 // stopped by SIGINT, SIGTERM or SIGHUP; after SIGKILL its QEMU dies with
-// it and the next run sweeps the folder. Its temporary folder's name holds
-// a comma, which QEMU's options must survive.
+// it and the next run sweeps the folder. Its run folders' parent holds a
+// comma, which QEMU's options must survive; the shared TMPDIR stays empty.
 TEST(MachineTest, TheMachineGoesWithItsOwner)
 {
     const VmTools tools = Tools();
@@ -209,14 +209,14 @@ TEST(MachineTest, TheMachineGoesWithItsOwner)
         GTEST_SKIP() << "no QEMU, isolinux or syslinux-common here";
     QTemporaryDir tree, temporary;
     const QString config = WriteInTree(tree, "isolinux/isolinux.cfg", "PROMPT 1\nLABEL a\n");
-    const QString tmp = temporary.filePath("with,comma");
+    const QString tmp = temporary.filePath("tmp"), runtime = temporary.filePath("run,comma");
     QDir().mkpath(tmp);
+    QDir().mkpath(runtime);
+    QFile(runtime).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    const QString runs = runtime + "/glimra";
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("TMPDIR", tmp);
-    environment.insert("XDG_RUNTIME_DIR", temporary.filePath("run"));
-    QDir().mkpath(temporary.filePath("run"));
-    QFile(temporary.filePath("run"))
-        .setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    environment.insert("XDG_RUNTIME_DIR", runtime);
     const auto start = [&](const QString& keys, QProcess& render) {
         render.setProcessEnvironment(environment);
         render.start(QStringLiteral(GLIMRA_RENDER_PATH),
@@ -235,8 +235,8 @@ TEST(MachineTest, TheMachineGoesWithItsOwner)
         QProcess render;
         start("sleep:60000", render);
         const auto running = [&] {
-            for (const QString& work : QDir(tmp).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-                if (QFile::exists(tmp + u'/' + work + "/qmp.sock"))
+            for (const QString& work : QDir(runs).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+                if (QFile::exists(runs + u'/' + work + "/qmp.sock"))
                     return true;
             }
             return false;
@@ -252,14 +252,15 @@ TEST(MachineTest, TheMachineGoesWithItsOwner)
         EXPECT_EQ(ProcessesNaming(temporary.path()), 0) << "no QEMU left";
         if (signal != SIGKILL) {
             EXPECT_EQ(render.exitCode(), 128 + signal);
-            EXPECT_EQ(QDir(tmp).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).join(u' ').toStdString(), "");
+            EXPECT_EQ(QDir(runs).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).join(u' ').toStdString(), "");
         }
     }
     QProcess next;
     start("", next);
     ASSERT_TRUE(next.waitForFinished(60000));
-    EXPECT_EQ(QDir(tmp).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).join(u' ').toStdString(), "")
+    EXPECT_EQ(QDir(runs).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).join(u' ').toStdString(), "")
         << "the next run sweeps what a killed one left";
+    EXPECT_EQ(QDir(tmp).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).join(u' ').toStdString(), "");
 }
 
 // A pxelinux.cfg/ configuration boots over QEMU's own TFTP server.

@@ -13,6 +13,8 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
+#include <sys/stat.h>
+
 namespace {
 
 // Skips with a visible message without the packages, fails under CI=true.
@@ -74,13 +76,15 @@ TEST(BootImageTest, HoldsTheLoaderTheDocumentAndTheImagesBesideIt)
         ASSERT_TRUE(logo.open(QIODevice::WriteOnly));
         logo.write("LSS16 bytes");
     }
+    ASSERT_EQ(::mkfifo(QFile::encodeName(outer.filePath("cd/pipe.lss")).constData(), 0600), 0);
     const QByteArray document
-        = "\x18logo.lss\r\nHello\r\n\x18gone.lss\n\x18../up.lss\n\x18sub/in.lss\n\x18isolinux.cfg\n";
+        = "\x18logo.lss\r\nHello\r\n\x18gone.lss\n\x18../up.lss\n\x18sub/in.lss\n\x18isolinux.cfg\n"
+          "\x18pipe.lss\n";
     const BootImage image = BuildBootImage(tools, document, documentFolder, work.path());
     EXPECT_EQ(image.missingImages, QStringList { "gone.lss" });
     EXPECT_EQ(image.refused,
-        (QStringList {
-            "../up.lss (it leads out of the document's folder)", "isolinux.cfg (it names the loader's own file)" }));
+        (QStringList { "../up.lss (it leads out of the document's folder)",
+            "isolinux.cfg (it names the loader's own file)", "pipe.lss (it is a FIFO, not a regular file)" }));
     EXPECT_EQ(IsoFiles(tools.xorriso, image.iso),
         (QStringList { "/boot.msg", "/isolinux.bin", "/isolinux.cfg", "/ldlinux.c32", "/logo.lss", "/sub/in.lss" }));
 
@@ -118,6 +122,8 @@ TEST(HeadlessVmTest, EndsQemuAndLeavesNoFolderAfterSuccessFailureOrTimeOut)
     run = Render({ "--mode", "vm", "--blink", "on", file.fileName() }, tmp);
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_EQ(QDir(tmp).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList {});
+    EXPECT_EQ(QDir(temporary.filePath("run/glimra")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList {})
+        << "the run folders' parent is left empty";
 }
 
 class RealLoader : public ::testing::TestWithParam<QString> { };

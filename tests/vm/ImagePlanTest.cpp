@@ -1,0 +1,207 @@
+// The image planner on names a hostile tree writes: each that leaves the
+// image, or leads to what is no file of the tree, is refused unread and
+// named; whatever the names, planning ends and the image stays bounded.
+#include "FileTree.h"
+#include "QtPrinters.h"
+#include "common/Limits.h"
+#include "vm/ConfigImage.h"
+
+#include <QTemporaryDir>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <functional>
+
+namespace {
+
+// A 32-bit ELF file whose dynamic section needs the libraries named.
+QByteArray ModuleNeeding(const QByteArrayList& libraries)
+{
+    const auto word = [](quint32 value) {
+        QByteArray bytes;
+        for (int i = 0; i < 4; ++i)
+            bytes += static_cast<char>(value >> (8 * i) & 0xFF);
+        return bytes;
+    };
+    QByteArray strings(1, '\0');
+    QByteArray dynamic;
+    for (const QByteArray& library : libraries) {
+        dynamic += word(1) + word(static_cast<quint32>(strings.size()));
+        strings += library + '\0';
+    }
+    const quint32 dynamicAt = 52 + 64, stringsAt = dynamicAt + static_cast<quint32>(dynamic.size()) + 16;
+    dynamic += word(5) + word(stringsAt) + word(0) + word(0);
+    const quint32 size = stringsAt + static_cast<quint32>(strings.size());
+    QByteArray header = QByteArray("\x7f"
+                                   "ELF\x01\x01\x01",
+        7)
+                            .leftJustified(28, '\0');
+    header += word(52) + QByteArray(10, '\0') + QByteArray("\x20\x00\x02\x00", 4);
+    header = header.leftJustified(52, '\0');
+    const QByteArray load = word(1) + word(0) + word(0) + word(0) + word(size) + word(size) + word(0) + word(0);
+    const QByteArray segment = word(2) + word(dynamicAt) + word(dynamicAt) + word(0)
+        + word(static_cast<quint32>(dynamic.size())) + QByteArray(12, '\0');
+    return header + load + segment + dynamic + strings;
+}
+
+VmTools Tools()
+{
+    try {
+        return FindVmTools();
+    } catch (const EVmError& missing) {
+        if (qgetenv("CI") == "true")
+            ADD_FAILURE() << missing.what();
+        return {};
+    }
+}
+
+QByteArray Link(const QTemporaryDir& tree, const char* name, const QByteArray& target)
+{
+    const QByteArray path = QFile::encodeName(tree.filePath(QString::fromLatin1(name)));
+    EXPECT_EQ(::symlink(target.constData(), path.constData()), 0) << name;
+    return path;
+}
+
+}
+
+TEST(ImagePlanTest, RefusesNamesThatLeaveTheImageAndWhatIsNoFileOfTheTree)
+{
+    const VmTools tools = Tools();
+    if (tools.ldlinux.isEmpty())
+        GTEST_SKIP() << "no isolinux or syslinux-common here";
+    struct Row {
+        const char* config;
+        std::function<void(const QTemporaryDir&)> make;
+        const char* refused; // the names refused, in order
+        const char* reason = nullptr; // the first one's, when it matters
+    };
+    const auto nothing = [](const QTemporaryDir&) {};
+    const Row rows[] = {
+        { "UI ../../menu.c32\n", nothing, "../../menu.c32" },
+        { "UI /../menu.c32\n", nothing, "/../menu.c32" },
+        { "LABEL a\n COM32 ../../../../x.c32\n", nothing, "../../../../x.c32" },
+        { "LABEL a\n KERNEL .com32 ../../x\n", nothing, "../../x.c32" },
+        { "UI menu.c32\n",
+            [](const QTemporaryDir& tree) {
+                WriteInTree(tree, "isolinux/menu.c32",
+                    ModuleNeeding({ "../../evil.c32", "/../x.c32", "../../evil.c32", "good.c32" }));
+                WriteInTree(tree, "isolinux/good.c32", ModuleNeeding({ "../../up.c32" }));
+            },
+            "../../evil.c32 /../x.c32 ../../up.c32" },
+        { "UI menu.c32\n", [](const QTemporaryDir& tree) { Link(tree, "isolinux/menu.c32", "/etc/shadow"); },
+            "menu.c32" },
+        { "DISPLAY /etc/shadow\n",
+            [](const QTemporaryDir& tree) {
+                QDir(tree.path()).mkpath("etc");
+                Link(tree, "etc/shadow", "/etc/shadow");
+            },
+            "/etc/shadow" },
+        { "DISPLAY zero\n", [](const QTemporaryDir& tree) { Link(tree, "isolinux/zero", "/dev/zero"); }, "zero" },
+        { "F1 fifo\n",
+            [](const QTemporaryDir& tree) {
+                ::mkfifo(QFile::encodeName(tree.filePath("isolinux/fifo")).constData(), 0600);
+            },
+            "fifo", "it is a FIFO, not a regular file" },
+        { "DISPLAY big\n",
+            [](const QTemporaryDir& tree) {
+                QFile big(WriteInTree(tree, "isolinux/big", ""));
+                big.resize(Limits::FileBytes + 1);
+            },
+            "big", "it is larger than 64 MiB, the most read of one file" },
+        { "DISPLAY large\n",
+            [](const QTemporaryDir& tree) { QFile(WriteInTree(tree, "isolinux/large", "")).resize(20 << 20); }, "" },
+        { "LABEL c\n CONFIG ../../other.cfg\n", nothing, "../../other.cfg" },
+        { "INCLUDE ../../other.cfg\n", nothing, "../../other.cfg" },
+        { "DISPLAY ../../../etc/passwd\n", nothing, "../../../etc/passwd" },
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.config);
+        QTemporaryDir tree;
+        const QString config = WriteInTree(tree, "isolinux/isolinux.cfg", row.config);
+        row.make(tree);
+        const ConfigImagePlan plan = PlanConfigImage(BootFiles::ForConfiguration(config), tools);
+        QByteArrayList refused;
+        for (const ConfigImagePlan::Refusal& refusal : plan.refused)
+            refused << refusal.name;
+        EXPECT_EQ(refused.join(' '), row.refused);
+        if (row.reason && !plan.refused.empty()) {
+            EXPECT_EQ(plan.refused.front().reason, row.reason);
+        }
+        for (const ConfigImagePlan::File& file : plan.files) {
+            EXPECT_FALSE(file.imagePath.contains("..")) << file.imagePath.constData();
+            EXPECT_FALSE(file.bytes.contains("root:")) << file.imagePath.constData();
+        }
+    }
+}
+
+// Past the bounds a name is refused with the bound in its reason, never
+// half taken; a chain of modules, each needing the next, is followed to
+// its end.
+TEST(ImagePlanTest, StaysInsideItsBounds)
+{
+    const VmTools tools = Tools();
+    if (tools.ldlinux.isEmpty())
+        GTEST_SKIP() << "no isolinux or syslinux-common here";
+    QTemporaryDir tree;
+    QByteArray deep;
+    while (deep.size() <= Limits::ImagePathBytes)
+        deep += "d/";
+    QByteArray lines = "UI m0.c32\nDISPLAY " + deep + "x.txt\nF1 " + deep.left(Limits::ImagePathBytes - 20) + "y.txt\n";
+    const int chain = 300;
+    for (int index = 0; index < chain; ++index)
+        WriteInTree(tree, QStringLiteral("isolinux/m%1.c32").arg(index),
+            ModuleNeeding({ "m" + QByteArray::number(index + 1) + ".c32" }));
+    WriteInTree(tree, "isolinux/" + QString::fromLatin1(deep.left(Limits::ImagePathBytes - 20)) + "y.txt", "F1\n");
+    const QString config = WriteInTree(tree, "isolinux/isolinux.cfg", lines);
+    const ConfigImagePlan plan = PlanConfigImage(BootFiles::ForConfiguration(config), tools);
+    ASSERT_EQ(plan.refused.size(), 1u);
+    EXPECT_EQ(plan.refused.front().name, deep + "x.txt");
+    EXPECT_TRUE(plan.refused.front().reason.contains(QString::number(Limits::ImagePathBytes)))
+        << plan.refused.front().reason.toStdString();
+    EXPECT_EQ(plan.files.size(), 4u + chain) << "the loader's two, the configuration, F1's file and the chain";
+
+    // Names refused: each once, and past the bound only counted.
+    QTemporaryDir named;
+    QByteArray images;
+    for (std::size_t index = 0; index <= Limits::ImageRefusals; ++index)
+        images += "\x18../../x" + QByteArray::number(static_cast<qulonglong>(index)) + ".lss\n";
+    WriteInTree(named, "isolinux/boot.msg", images + images);
+    const ConfigImagePlan many = PlanConfigImage(
+        BootFiles::ForConfiguration(WriteInTree(named, "isolinux/isolinux.cfg", "DISPLAY boot.msg\n")), tools);
+    EXPECT_EQ(many.refused.size(), Limits::ImageRefusals);
+    EXPECT_EQ(many.notes, QStringList { "names left out of the image and not listed: 1" });
+
+    // A chain of CONFIG: the files of the configurations past the bound stay out, and a note says so.
+    QTemporaryDir chained;
+    for (int index = 0; index < Limits::ImageConfigurations + 8; ++index) {
+        WriteInTree(chained, QStringLiteral("isolinux/c%1.cfg").arg(index),
+            QStringLiteral("DISPLAY d%1.txt\nLABEL a\n CONFIG c%2.cfg\n").arg(index).arg(index + 1).toLatin1());
+        WriteInTree(chained, QStringLiteral("isolinux/d%1.txt").arg(index), "shown\n");
+    }
+    const ConfigImagePlan configs = PlanConfigImage(
+        BootFiles::ForConfiguration(WriteInTree(chained, "isolinux/isolinux.cfg", "INCLUDE c0.cfg\n")), tools);
+    QStringList shown;
+    for (const ConfigImagePlan::File& file : configs.files) {
+        if (file.imagePath.startsWith("/isolinux/d"))
+            shown << QString::fromLatin1(file.imagePath);
+    }
+    EXPECT_EQ(shown.size(), Limits::ImageConfigurations);
+    EXPECT_EQ(shown.back(), QStringLiteral("/isolinux/d%1.txt").arg(Limits::ImageConfigurations - 1));
+    ASSERT_EQ(configs.notes.size(), 1);
+    EXPECT_TRUE(
+        configs.notes.front().startsWith(QStringLiteral("/isolinux/c%1.cfg goes in").arg(Limits::ImageConfigurations)))
+        << configs.notes.front().toStdString();
+
+    // The whole image's bytes: the file that would pass them is left out.
+    QTemporaryDir big;
+    WriteInTree(big, "isolinux/a.txt", QByteArray(600, 'a'));
+    WriteInTree(big, "isolinux/b.txt", QByteArray(600, 'b'));
+    WriteInTree(big, "isolinux/c.txt", QByteArray(300, 'c'));
+    const QString three = WriteInTree(big, "isolinux/isolinux.cfg", "DISPLAY a.txt\nF1 b.txt\nF2 c.txt\n");
+    const ConfigImagePlan bounded = PlanConfigImage(BootFiles::ForConfiguration(three), tools, 1000);
+    ASSERT_EQ(bounded.refused.size(), 1u);
+    EXPECT_EQ(bounded.refused.front().name, "b.txt");
+    EXPECT_TRUE(bounded.refused.front().reason.contains("1000 bytes")) << bounded.refused.front().reason.toStdString();
+    EXPECT_EQ(bounded.files.back().imagePath, "/isolinux/c.txt") << "what still fits goes in";
+}
