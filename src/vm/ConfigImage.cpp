@@ -1,6 +1,7 @@
 #include "ConfigImage.h"
 
 #include "config/BootConfig.h"
+#include "config/ConfigSet.h"
 #include "config/MenuConfig.h"
 #include "config/Modules.h"
 #include "format/DisplayFile.h"
@@ -27,12 +28,6 @@ using Failure = BootFiles::Fetched::Failure;
 QString Latin(const QByteArray& bytes) { return QString::fromLatin1(bytes); }
 
 QByteArray BaseName(const QByteArray& path) { return path.mid(path.lastIndexOf('/') + 1); }
-
-QByteArray FolderOf(const QByteArray& path)
-{
-    const qsizetype slash = path.lastIndexOf('/');
-    return slash <= 0 ? QByteArray("/") : path.left(slash);
-}
 
 // What a command line runs when it is a COM32 module, by the loader's
 // rules: ".com32 name", or a name ending in .c32.
@@ -158,10 +153,14 @@ void Planner::AddConfiguration(const QByteArray& path, const QByteArray& folder)
     for (const ConfigLabel& label : config.labels)
         commands.emplace_back(label.kernel + ' ' + label.append.value_or(config.globalAppend), label.kind);
 
-    const QByteArray ui = config.ui ? BaseName(CommandWord(*config.ui)) : QByteArray();
-    if (ui == "menu.c32" || ui == "vesamenu.c32") {
-        const MenuConfig menus = ReadMenuConfig(m_files, folder, { path });
-        for (const Menu& menu : menus.menus) {
+    // Every menu module the configuration runs, with every file it reads.
+    const std::vector<MenuRun> runs = MenuRuns(config, m_files, path);
+    for (const MenuRun& run : runs) {
+        for (const ConfigFile& file : run.menus.files) {
+            if (file.found)
+                Add("/", file.imagePath, false);
+        }
+        for (const Menu& menu : run.menus.menus) {
             for (const std::optional<FunctionKey>& key : menu.functionKeys) {
                 if (key) {
                     Add(folder, key->file, true);
@@ -179,6 +178,8 @@ void Planner::AddConfiguration(const QByteArray& path, const QByteArray& folder)
             }
         }
     }
+    for (const MenuRun& run : runs)
+        commands.emplace_back(run.module, KernelKind::Com32);
     for (const auto& [command, kind] : commands) {
         if (const std::optional<QByteArray> module = ModuleOf(command, kind))
             AddModule(folder, *module);
@@ -198,8 +199,9 @@ void Planner::AddConfiguration(const QByteArray& path, const QByteArray& folder)
 void Planner::Run()
 {
     const QByteArray config = m_files.ConfigPath();
-    m_plan.pxe = FolderOf(config).endsWith("/pxelinux.cfg");
-    m_plan.loaderFolder = m_plan.pxe ? FolderOf(FolderOf(config)) : FolderOf(config);
+    const LoaderPlace place = LoaderPlaceOf(config);
+    m_plan.pxe = place.pxe;
+    m_plan.loaderFolder = place.folder;
     const QByteArray loader = m_plan.loaderFolder == "/" ? QByteArray() : m_plan.loaderFolder;
     if (m_plan.pxe && m_tools.pxelinux.isEmpty())
         throw EVmError("Booting a PXE configuration needs Debian's pxelinux package.",
@@ -210,12 +212,10 @@ void Planner::Run()
     if (!bootFile.open(QIODevice::ReadOnly) || !ldlinux.open(QIODevice::ReadOnly))
         throw EVmError(
             "Cannot read the loader's files.", (bootFile.fileName() + u' ' + ldlinux.fileName()).toStdString());
-    m_plan.files.push_back(
-        { File::From::Debian, loader + (m_plan.pxe ? "/pxelinux.0" : "/isolinux.bin"), bootFile.readAll() });
+    m_plan.files.push_back({ File::From::Debian, place.bootFile, bootFile.readAll() });
     m_plan.files.push_back({ File::From::Debian, loader + "/ldlinux.c32", ldlinux.readAll() });
-    for (const File& file : m_plan.files)
-        m_taken.insert(file.imagePath);
-    m_taken.insert(loader + "/boot.cat");
+    for (const QByteArray& own : place.ownFiles)
+        m_taken.insert(own);
 
     // The loader finds isolinux.cfg (pxelinux.cfg/default) beside itself; a
     // configuration of another name goes there as a copy too.
