@@ -277,6 +277,9 @@ ConfigSet ReadConfigSet(const BootFiles& files)
         seen.insert(*next.path + '\n' + next.folder);
         ConfigSetMember member { *next.path, next.folder, next.place, ReadBootConfig(files, *next.path, next.folder),
             {} };
+        if (!member.config.files.front().found && !set.members.empty())
+            continue; // a CONFIG that names no file: nothing to read
+
         member.runs = MenuRuns(member.config, files, *next.path);
         kept += static_cast<qint64>(member.config.directives.size());
         for (const MenuRun& run : member.runs) {
@@ -292,27 +295,30 @@ ConfigSet ReadConfigSet(const BootFiles& files)
 
 QString OwningConfiguration(const QString& file)
 {
-    const BootFiles own = BootFiles::ForConfiguration(file);
-    const QByteArray self = own.ConfigPath();
-    QByteArrayList candidates;
-    const QByteArray folder = FolderOf(self);
-    for (const char* name : { "isolinux.cfg", "syslinux.cfg", "extlinux.conf" })
-        candidates << (folder == "/" ? QByteArray() : folder) + '/' + name;
-    for (const char* top : { "/boot/isolinux/isolinux.cfg", "/isolinux/isolinux.cfg", "/boot/syslinux/syslinux.cfg",
-             "/syslinux/syslinux.cfg", "/boot/syslinux/extlinux.conf", "/syslinux/extlinux.conf", "/isolinux.cfg",
-             "/syslinux.cfg", "/extlinux.conf", "/pxelinux.cfg/default" })
-        candidates << top;
-    for (const QByteArray& candidate : std::as_const(candidates)) {
-        const std::optional<QString> host = own.HostPath(candidate);
-        if (candidate == self || !host || !own.Exists(candidate))
-            continue;
-        const ConfigSet set = ReadConfigSet(BootFiles::ForConfiguration(*host));
-        const BootFiles top = BootFiles::ForConfiguration(*host);
-        const std::optional<QByteArray> mine = top.ImagePathOf(file);
-        for (const QByteArray& member : set.ConfigurationFiles()) {
-            if (mine && member == *mine)
-                return *host;
+    // The loader's own configurations in the file's folder and the folders
+    // above it, where each loader looks for them.
+    static const QStringList names = { QStringLiteral("isolinux.cfg"), QStringLiteral("syslinux.cfg"),
+        QStringLiteral("extlinux.conf"), QStringLiteral("pxelinux.cfg/default"),
+        QStringLiteral("isolinux/isolinux.cfg"), QStringLiteral("syslinux/syslinux.cfg"),
+        QStringLiteral("syslinux/extlinux.conf"), QStringLiteral("boot/isolinux/isolinux.cfg"),
+        QStringLiteral("boot/syslinux/syslinux.cfg"), QStringLiteral("boot/syslinux/extlinux.conf") };
+    const QFileInfo self(file);
+    QDir folder = self.absoluteDir();
+    for (int level = 0; level < 4; ++level) {
+        for (const QString& name : names) {
+            const QFileInfo candidate(folder.filePath(name));
+            if (!candidate.isFile() || candidate.absoluteFilePath() == self.absoluteFilePath())
+                continue;
+            const BootFiles top = BootFiles::ForConfiguration(candidate.absoluteFilePath());
+            const std::optional<QByteArray> mine = top.ImagePathOf(self.absoluteFilePath());
+            if (!mine)
+                continue;
+            const std::vector<QByteArray> members = ReadConfigSet(top).ConfigurationFiles();
+            if (std::find(members.begin(), members.end(), *mine) != members.end())
+                return candidate.absoluteFilePath();
         }
+        if (!folder.cdUp())
+            break;
     }
     return file;
 }

@@ -104,8 +104,8 @@ struct ConfigSet {
 };
 ConfigSet ReadConfigSet(const BootFiles& files);
 
-// The configuration a file belongs to: the loader's own configuration of its
-// tree (isolinux.cfg, syslinux.cfg, extlinux.conf, pxelinux.cfg/default, in
-// the folders the loader searches and the file's own) whose set reads it;
-// else the file itself.
+// The configuration a file belongs to: a loader's own configuration
+// (isolinux.cfg, syslinux.cfg, extlinux.conf, pxelinux.cfg/default, also in
+// isolinux/, syslinux/, boot/...) in the file's folder or one of the three
+// above it whose set reads the file; else the file itself.
 QString OwningConfiguration(const QString& file);
