@@ -167,3 +167,26 @@ TEST_F(ConfigSetTest, TheSetAFileBelongsTo)
     ASSERT_TRUE(chain.stop);
     EXPECT_EQ(chain.stop->place.file, QByteArray("/isolinux/c63.cfg"));
 }
+
+// A name that starts with / starts at the root of the tree, the TFTP root
+// for pxelinux.cfg/, in both readers and for a menu's files.
+TEST_F(ConfigSetTest, AbsoluteNamesStartAtTheRoot)
+{
+    Write("tftp/pxelinux.cfg/default", "INCLUDE /pxelinux.cfg/common.cfg\nUI /menus/menu.c32 /pxelinux.cfg/menu.cfg\n");
+    Write("tftp/pxelinux.cfg/common.cfg", "DISPLAY /msgs/boot.msg\n");
+    Write("tftp/pxelinux.cfg/menu.cfg", "MENU INCLUDE /pxelinux.cfg/more.cfg More\n");
+    Write("tftp/pxelinux.cfg/more.cfg", "LABEL deep\n");
+    const BootFiles files = Files("tftp/pxelinux.cfg/default");
+    EXPECT_EQ(files.StartFolder(), "/");
+    const BootConfig config = ReadBootConfig(files, files.ConfigPath(), files.StartFolder());
+    ASSERT_EQ(config.files.size(), 2u);
+    EXPECT_TRUE(config.files[1].found);
+    EXPECT_EQ(config.output.at(0).text, "/msgs/boot.msg");
+    const std::vector<MenuRun> runs = MenuRuns(config, files, files.ConfigPath());
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_EQ(runs[0].module, "/menus/menu.c32");
+    ASSERT_EQ(runs[0].menus.files.size(), 2u);
+    EXPECT_EQ(runs[0].menus.files[1].imagePath, "/pxelinux.cfg/more.cfg");
+    EXPECT_TRUE(runs[0].menus.files[1].found);
+    EXPECT_TRUE(runs[0].menus.FindLabel("deep"));
+}

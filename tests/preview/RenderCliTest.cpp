@@ -365,6 +365,20 @@ TEST_F(RenderCliTest, ConfigPlaysTheLoaderAndRefusesWhatItCannotPlay)
     QDir(directory.path()).mkpath("iso/isolinux/sub.cfg"); // a folder where an INCLUDE names a file
     QFile huge(File({}, "iso/huge.cfg")); // past what Glimra reads of a file, without taking the disc
     ASSERT_TRUE(huge.resize((qint64(64) << 20) + 1));
+    for (int level = 1; level <= 30; ++level) // each file names the next twice: 2^30 readings
+        File(QStringLiteral("INCLUDE f%1.cfg\r\nINCLUDE f%1.cfg\r\n").arg(level + 1).toLatin1(),
+            QStringLiteral("iso/isolinux/f%1.cfg").arg(level));
+
+    // A file named on --config is a configuration, whatever its first line;
+    // where the loader hangs, the screen is its screen up to there.
+    const CliRun odd = RenderCli({ "--config", File("frobnicate\r\nPROMPT 1\r\n", "iso/isolinux/odd.cfg"), "--start",
+        "blank", "--format", "serial" });
+    EXPECT_EQ(odd.exitCode, 0) << odd.err.constData();
+    EXPECT_TRUE(odd.out.endsWith("boot: ")) << odd.out.constData();
+    const CliRun loop = RenderCli({ "--config", File("SAY loop\r\nINCLUDE loop.cfg\r\n", "iso/isolinux/loop.cfg") });
+    EXPECT_EQ(loop.exitCode, 0) << loop.err.constData();
+    EXPECT_TRUE(loop.err.contains("loop.cfg line 2: this opens a file while 103 are open, and ldlinux.c32 6.04 hangs"))
+        << loop.err.constData();
     const QString config = File("DISPLAY boot.msg\r\nF1 help.txt\r\nPROMPT 1\r\nLABEL linux\r\n  KERNEL vmlinuz\r\n",
         "iso/isolinux/isolinux.cfg");
     File("\x0c\x0f"
@@ -403,6 +417,8 @@ TEST_F(RenderCliTest, ConfigPlaysTheLoaderAndRefusesWhatItCannotPlay)
         { { "--keys", "f1", config }, 2, "give --config FILE" },
         { { "--config", File("INCLUDE /huge.cfg\r\n", "iso/isolinux/huge.cfg"), "--output", output }, 1,
             "larger than 64 MiB" },
+        { { "--config", File("INCLUDE f1.cfg\r\n", "iso/isolinux/fan.cfg"), "--output", output }, 1,
+            "more than 10000 files opened" },
         { { "--config", File("INCLUDE sub.cfg\r\n", "iso/isolinux/bad.cfg"), "--output", output }, 1, "cannot read" },
     };
     for (const Case& test : cases) {

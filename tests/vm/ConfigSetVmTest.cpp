@@ -12,6 +12,8 @@
 #include "vm/ConfigImage.h"
 #include "vm/HeadlessVm.h"
 
+#include <QDir>
+
 #include <QImage>
 #include <QJsonDocument>
 
@@ -121,4 +123,26 @@ TEST(ConfigSetVm, TheMenusOwnFileIsInTheImage)
             ScreenSnapshot::OfVgaText(real.text, VmScreen::Cols, VmScreen::Rows, real.cursorColumn, real.cursorRow)
                 .ToJson(true))
             .object());
+}
+
+// The plan holds every file a menu reads, by absolute names from the TFTP
+// root too, and the module DEFAULT runs.
+TEST(ConfigSetPlan, HoldsWhatEveryMenuReads)
+{
+    const std::optional<VmTools> tools = Tools();
+    if (!tools)
+        GTEST_SKIP() << "the virtual machine's tools are missing";
+    QTemporaryDir tree;
+    WriteInTree(tree, "pxelinux.cfg/default", "DEFAULT vesamenu.c32 /pxelinux.cfg/menu.cfg ~\n");
+    WriteInTree(tree, "pxelinux.cfg/menu.cfg", "MENU INCLUDE /pxelinux.cfg/more.cfg More\nINCLUDE sub/tail.cfg\n");
+    WriteInTree(tree, "pxelinux.cfg/more.cfg", "LABEL deep\n");
+    WriteInTree(tree, "sub/tail.cfg", "LABEL tail\n");
+    const ConfigImagePlan plan
+        = PlanConfigImage(BootFiles::ForConfiguration(tree.filePath("pxelinux.cfg/default")), *tools);
+    QStringList held;
+    for (const ConfigImagePlan::File& file : plan.files)
+        held << QString::fromLatin1(file.imagePath);
+    for (const char* path : { "/pxelinux.cfg/default", "/pxelinux.cfg/menu.cfg", "/pxelinux.cfg/more.cfg",
+             "/sub/tail.cfg", "/vesamenu.c32", "/libcom32.c32", "/libutil.c32" })
+        EXPECT_TRUE(held.contains(QString::fromLatin1(path))) << path << " in " << held.join(u' ').toStdString();
 }
