@@ -320,7 +320,9 @@ bool LooksLikeBootConfig(QByteArrayView bytes)
     int directives = 0;
     bool inText = false;
     bool first = false;
-    ForEachLine(head, [&](char* raw, int, bool) {
+    ForEachLine(head, [&](char* raw, int, bool continues) {
+        if (continues)
+            return true; // the rest of a long line says nothing of what the file is
         const char* p = SkipBlanks(CutLine(raw));
         if (inText) {
             inText = !LookingAt(p, "endtext");

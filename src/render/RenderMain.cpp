@@ -244,7 +244,10 @@ std::optional<QString> ReadingProblem(const BootFiles& files, const BootConfig& 
     for (const ConfigFile& file : config.files) {
         if (file.failure == Failure::None || file.failure == Failure::Missing || file.includedFrom.line == 0)
             continue;
-        const QString shown = files.HostPath(file.imagePath).value_or(QString::fromLatin1(file.imagePath));
+        // A name that leads out of the image is shown as written.
+        const QString shown = file.failure == Failure::Outside
+            ? QString::fromLatin1(file.imagePath)
+            : files.HostPath(file.imagePath).value_or(QString::fromLatin1(file.imagePath));
         return QStringLiteral("cannot read %1, which %2 line %3 includes: %4")
             .arg(shown, QString::fromLatin1(file.includedFrom.file))
             .arg(file.includedFrom.line)

@@ -260,6 +260,7 @@ TEST(LooksLikeBootConfigTest, KnowsEveryKeywordAndNoProse)
         { "SERIAL 0 115200\nCONSOLE 0\nNOHALT 1\n", true },
         { "\tMENU TITLE x\nLABEL a\n TEXT HELP\n  prose, prose\n  more prose\n ENDTEXT\n", true },
         { "F1 help.txt\nkbdmap de.ktl\nsysappend 3\n", true },
+        { "PROMPT 1\nSAY " + QByteArray(64 * 1024, 'x') + '\n', true },
         { "\x0c\x0f"
           "1fWelcome\r\n",
             false },
