@@ -107,9 +107,10 @@ TEST_F(ConfigSetTest, FontConfigAndTheLoadersOwnFiles)
     psf += QByteArray(256 * 8, '\x18');
     Write("isolinux/good.psf", psf);
     Write("isolinux/bad.psf", "not a font");
+    Write("isolinux/early.psf", QByteArray("\x36\x04\x00\x10", 4) + QByteArray(256 * 16, '\0'));
     Write("isolinux/isolinux.cfg",
-        "FONT good.psf\nFONT bad.psf\nFONT gone.psf\nLABEL other\n CONFIG /other/o.cfg /other\nLABEL same\n"
-        " CONFIG s.cfg\n");
+        "FONT early.psf\nFONT good.psf\nFONT bad.psf\nFONT gone.psf\nLABEL other\n CONFIG /other/o.cfg /other\n"
+        "LABEL same\n CONFIG s.cfg\n");
     const BootFiles files = Files();
     const BootConfig config = ReadBootConfig(files, files.ConfigPath(), files.StartFolder());
     const std::optional<AppliedFont> font = FontThatApplies(config, files);
@@ -120,7 +121,7 @@ TEST_F(ConfigSetTest, FontConfigAndTheLoadersOwnFiles)
     ASSERT_EQ(next.size(), 2u);
     EXPECT_EQ(next[0].path, "/other/o.cfg");
     EXPECT_EQ(next[0].folder, "/other");
-    EXPECT_EQ(next[0].place.line, 4);
+    EXPECT_EQ(next[0].place.line, 5);
     EXPECT_EQ(next[1].path, "/isolinux/s.cfg");
     EXPECT_EQ(next[1].folder, "/isolinux");
 
@@ -158,6 +159,10 @@ TEST_F(ConfigSetTest, TheSetAFileBelongsTo)
             tree.filePath("syslinux/syslinux.cfg"))
             << member;
     EXPECT_EQ(OwningConfiguration(lone), lone);
+    Write("syslinux/inc/deeper.cfg", "LABEL deeper\n");
+    Write("syslinux/tail.cfg", "LABEL tail\nINCLUDE inc/deeper.cfg\n");
+    EXPECT_EQ(OwningConfiguration(tree.filePath("syslinux/inc/deeper.cfg")), tree.filePath("syslinux/syslinux.cfg"))
+        << "found from the folder above";
 
     for (int n = 0; n < 70; ++n)
         Write(QStringLiteral("isolinux/c%1.cfg").arg(n),
@@ -172,9 +177,10 @@ TEST_F(ConfigSetTest, TheSetAFileBelongsTo)
 // for pxelinux.cfg/, in both readers and for a menu's files.
 TEST_F(ConfigSetTest, AbsoluteNamesStartAtTheRoot)
 {
-    Write("tftp/pxelinux.cfg/default", "INCLUDE /pxelinux.cfg/common.cfg\nUI /menus/menu.c32 /pxelinux.cfg/menu.cfg\n");
+    Write("tftp/pxelinux.cfg/default",
+        "INCLUDE /pxelinux.cfg/common.cfg\nUI /menus/menu.c32 /pxelinux.cfg/menu.cfg\nLABEL top\n");
     Write("tftp/pxelinux.cfg/common.cfg", "DISPLAY /msgs/boot.msg\n");
-    Write("tftp/pxelinux.cfg/menu.cfg", "MENU INCLUDE /pxelinux.cfg/more.cfg More\n");
+    Write("tftp/pxelinux.cfg/menu.cfg", "MENU INCLUDE /pxelinux.cfg/more.cfg More\nINCLUDE ~\n");
     Write("tftp/pxelinux.cfg/more.cfg", "LABEL deep\n");
     const BootFiles files = Files("tftp/pxelinux.cfg/default");
     EXPECT_EQ(files.StartFolder(), "/");
@@ -185,8 +191,10 @@ TEST_F(ConfigSetTest, AbsoluteNamesStartAtTheRoot)
     const std::vector<MenuRun> runs = MenuRuns(config, files, files.ConfigPath());
     ASSERT_EQ(runs.size(), 1u);
     EXPECT_EQ(runs[0].module, "/menus/menu.c32");
-    ASSERT_EQ(runs[0].menus.files.size(), 2u);
+    ASSERT_EQ(runs[0].menus.files.size(), 4u);
     EXPECT_EQ(runs[0].menus.files[1].imagePath, "/pxelinux.cfg/more.cfg");
     EXPECT_TRUE(runs[0].menus.files[1].found);
     EXPECT_TRUE(runs[0].menus.FindLabel("deep"));
+    EXPECT_EQ(runs[0].menus.files[2].imagePath, "/pxelinux.cfg/default") << "INCLUDE ~ is the loader's configuration";
+    EXPECT_TRUE(runs[0].menus.FindLabel("top"));
 }

@@ -371,8 +371,9 @@ TEST_F(RenderCliTest, ConfigPlaysTheLoaderAndRefusesWhatItCannotPlay)
 
     // A file named on --config is a configuration, whatever its first line;
     // where the loader hangs, the screen is its screen up to there.
-    const CliRun odd = RenderCli({ "--config", File("frobnicate\r\nPROMPT 1\r\n", "iso/isolinux/odd.cfg"), "--start",
-        "blank", "--format", "serial" });
+    const CliRun odd
+        = RenderCli({ "--config", File("frobnicate\r\nINCLUDE gone.cfg\r\nPROMPT 1\r\n", "iso/isolinux/odd.cfg"),
+            "--start", "blank", "--format", "serial" });
     EXPECT_EQ(odd.exitCode, 0) << odd.err.constData();
     EXPECT_TRUE(odd.out.endsWith("boot: ")) << odd.out.constData();
     const CliRun loop = RenderCli({ "--config", File("SAY loop\r\nINCLUDE loop.cfg\r\n", "iso/isolinux/loop.cfg") });
@@ -483,4 +484,19 @@ TEST_F(RenderCliTest, GraphicalMenuIsItsPicture)
     const CliRun json = RenderCli({ "--config", folder + "/isolinux.cfg" });
     EXPECT_EQ(json.exitCode, 1);
     EXPECT_TRUE(json.err.contains("give --format png")) << json.err.constData();
+}
+
+// Files of one set given together list each finding once, and a file of a
+// set alone is checked with the tree that reads it.
+TEST_F(RenderCliTest, ChecksASetsFilesWithTheirTree)
+{
+    QDir(directory.path()).mkpath("iso/isolinux");
+    const QString top = File("INCLUDE sub.cfg\r\nPROMPT 1\r\n", "iso/isolinux/isolinux.cfg");
+    const QString sub = File("DISPLAY gone.msg\r\n", "iso/isolinux/sub.cfg");
+    const CliRun both = RenderCli({ "--check", top, sub });
+    EXPECT_EQ(both.exitCode, 1);
+    EXPECT_EQ(both.out.count("[missing-display]"), 1) << both.out.constData();
+    const CliRun alone = RenderCli({ "--check", sub });
+    EXPECT_FALSE(alone.out.contains("prompt0-no-default")) << alone.out.constData();
+    EXPECT_TRUE(alone.out.contains("[missing-display]")) << alone.out.constData();
 }
