@@ -150,7 +150,7 @@ void ConfigLint::Reading()
 std::optional<QByteArray> ConfigLint::NamedFile(
     const ConfigPlace& place, const QString& what, const QByteArray& path, const char* missing)
 {
-    const std::vector<QByteArray> own = LoaderPlaceOf(m_member.path).ownFiles;
+    const std::vector<QByteArray> own = LoaderPlaceOf(m_files.ConfigPath()).ownFiles; // beside the first loader
     if (std::find(own.begin(), own.end(), path) != own.end()) {
         Report(place, Severity::Warning, "loader-file",
             QStringLiteral("%1 names %2, the loader's own file: the boot image holds the loader's copy, which is "

@@ -207,6 +207,12 @@ TEST_F(ConfigReadingTest, ReadsAsTheLoaderReads)
                 EXPECT_EQ(config.labels[0].name, "after");
                 EXPECT_EQ(menus.FindLabel("after"), std::pair(MenuConfig::RootMenu, 0));
             } },
+        { "the lines of a TEXT block are no directives", "TEXT HELP\nLABEL inside\n ENDTEXT\nLABEL after\n",
+            [](const BootConfig& config, const MenuConfig& menus) {
+                ASSERT_EQ(config.labels.size(), 1u);
+                EXPECT_EQ(config.labels[0].name, "after");
+                EXPECT_FALSE(menus.FindLabel("inside"));
+            } },
         { "a line over 4095 bytes goes on as a line of its own", longLine,
             [](const BootConfig& config, const MenuConfig&) {
                 ASSERT_EQ(config.labels.size(), 1u);
