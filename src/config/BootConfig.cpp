@@ -1,5 +1,6 @@
 #include "BootConfig.h"
 
+#include "ConfigReading.h"
 #include "ConfigSyntax.h"
 
 #include <array>
@@ -11,12 +12,30 @@ using namespace ConfigSyntax;
 constexpr std::array<const char*, 11> KernelWords
     = { "none", "localboot", "kernel", "linux", "boot", "bss", "pxe", "fdimage", "comboot", "com32", "config" };
 
-// The menu keywords the text and graphical menus read, kept for them.
-constexpr std::array<const char*, 46> MenuWords = { "label", "title", "default", "hide", "passwd", "shiftkey", "save",
-    "nosave", "onerror", "master", "include", "background", "hidden", "autoboot", "tabmsg", "notabmsg", "passprompt",
-    "color", "colour", "msgcolor", "msgcolour", "separator", "disable", "disabled", "indent", "begin", "end", "quit",
-    "goto", "exit", "start", "width", "margin", "passwordmargin", "rows", "tabmsgrow", "cmdlinerow", "endrow",
-    "passwordrow", "timeoutrow", "helpmsgrow", "helpmsgendrow", "hshift", "vshift", "hiddenrow", "resolution" };
+// A keyword's name as static bytes: keeping a directive costs no copy of it.
+QByteArray Named(const char* word) { return QByteArray::fromRawData(word, static_cast<qsizetype>(std::strlen(word))); }
+
+const QByteArray& MenuName(std::size_t index)
+{
+    static const std::array<QByteArray, MenuKeywords.size()> names = [] {
+        std::array<QByteArray, MenuKeywords.size()> made;
+        for (std::size_t word = 0; word < MenuKeywords.size(); ++word)
+            made[word] = QByteArray("menu ") + MenuKeywords[word];
+        return made;
+    }();
+    return names[index];
+}
+
+const QByteArray& KeyName(int written)
+{
+    static const std::array<QByteArray, 13> names = [] {
+        std::array<QByteArray, 13> made;
+        for (int key = 0; key <= 12; ++key)
+            made[static_cast<std::size_t>(key)] = 'f' + QByteArray::number(key);
+        return made;
+    }();
+    return names[static_cast<std::size_t>(written)];
+}
 
 struct LabelData {
     std::optional<ConfigLabel> label;
@@ -26,176 +45,195 @@ struct LabelData {
 class Reader {
 public:
     Reader(const BootFiles& files, BootConfig& config)
-        : m_files(files)
+        : m_reading(files, Limits::LoaderNesting, "ldlinux.c32")
         , m_config(config)
     {
     }
     void Parse(const QByteArray& imagePath, const ConfigPlace& from);
-    void Finish() { Record(); }
-
-private:
-    void Line(const char* line, const ConfigPlace& place);
-    bool Menu(const char* p, const ConfigPlace& place);
-    void Record();
-    void Directive(const char* keyword, const char* rest, const ConfigPlace& place)
+    void Finish()
     {
-        m_config.directives.push_back({ QByteArray(keyword), QByteArray(SkipBlanks(rest)), place });
+        Record();
+        m_config.stop = m_reading.Stop();
     }
 
-    const BootFiles& m_files;
+private:
+    bool Line(char* raw, const ConfigPlace& place, bool& inText, bool continues);
+    void Act(const KeywordMatch& match, const char* p, const ConfigPlace& place);
+    void Menu(const char* p, const ConfigPlace& place);
+    void Include(const char* rest, const ConfigPlace& place);
+    void Record();
+    void Directive(const QByteArray& keyword, const char* rest, const ConfigPlace& place)
+    {
+        m_config.directives.push_back({ keyword, QByteArray(SkipBlanks(rest)), place });
+    }
+
+    ConfigReading m_reading;
     BootConfig& m_config;
     LabelData m_label;
-    // TEXT ... ENDTEXT: the lines in between are the block's, not directives.
-    bool m_inText = false;
-    int m_depth = 0;
 };
 
 void Reader::Record()
 {
-    if (m_label.label && m_label.findable)
+    if (m_label.label && m_label.findable) {
+        if (!m_config.labelIndex.contains(m_label.label->name))
+            m_config.labelIndex.insert(m_label.label->name, static_cast<int>(m_config.labels.size()));
         m_config.labels.push_back(*m_label.label);
+    }
     m_label = {};
 }
 
 void Reader::Parse(const QByteArray& imagePath, const ConfigPlace& from)
 {
-    const std::optional<QByteArray> bytes = m_depth < 16 ? m_files.Read(imagePath) : std::nullopt;
-    m_config.files.push_back({ imagePath, bytes.has_value(), from });
-    if (!bytes)
+    if (!m_reading.Open(from))
         return;
-    ++m_depth;
-    ForEachLine(*bytes, [&](char* line, int number) { Line(CutLine(line), { imagePath, number }); });
-    --m_depth;
+    const BootFiles::Fetched& fetched = m_reading.Fetch(imagePath);
+    m_config.files.push_back(
+        { imagePath, fetched.failure == BootFiles::Fetched::Failure::None, from, fetched.failure, fetched.reason });
+    // A TEXT block ends with its file: the loader reads it with the file's own fgets.
+    bool inText = false;
+    if (m_config.files.back().found && m_reading.Bytes(from, fetched.bytes.size())) {
+        const QByteArray bytes = fetched.bytes;
+        ForEachLine(bytes, [&](char* line, int number, bool continues) {
+            return Line(line, { imagePath, number }, inText, continues);
+        });
+    }
+    m_reading.Close();
 }
 
-void Reader::Line(const char* line, const ConfigPlace& place)
+bool Reader::Line(char* raw, const ConfigPlace& place, bool& inText, bool continues)
 {
-    const char* p = SkipBlanks(line);
-    if (m_inText) {
-        if (LookingAt(p, "endtext"))
-            m_inText = false;
+    if (!m_reading.Line(place))
+        return false;
+    const char* p = SkipBlanks(raw);
+    if (inText) {
+        inText = !LookingAt(p, "endtext");
+        return true;
+    }
+    CutLine(raw);
+    if (continues && *p && m_config.cutLines.size() < static_cast<std::size_t>(Limits::Findings))
+        m_config.cutLines.push_back(place);
+    int key = 0;
+    int written = 0;
+    const char* ep = FunctionKeyAt(p, key, &written);
+    const std::optional<KeywordMatch> match = ep ? std::nullopt : KeywordAt(p);
+    if (!ep && !match)
+        return true; // unknown lines mean nothing
+    if (!m_reading.Keep(place, static_cast<qint64>(m_config.directives.size()), Limits::ConfigItems, "directives"))
+        return false;
+    if (match) {
+        Act(*match, p, place);
+        inText = match->keyword == Keyword::Text;
+        return !m_reading.Stopped();
+    }
+    const char* name = SkipBlanks(ep);
+    FunctionKey fkey { Word(name), {}, {}, place };
+    fkey.imagePath = BootFiles::Resolve(m_config.folder, fkey.file).value_or(QByteArray());
+    fkey.background = Word(SkipBlanks(name + fkey.file.size()));
+    m_config.functionKeys[static_cast<std::size_t>(key)] = fkey;
+    Directive(KeyName(written), ep, place);
+    return true;
+}
+
+void Reader::Include(const char* rest, const ConfigPlace& place)
+{
+    const QByteArray name = Word(SkipBlanks(rest));
+    if (const std::optional<QByteArray> path = BootFiles::Resolve(m_config.folder, name)) {
+        Parse(*path, place);
+    } else if (m_reading.Open(place)) {
+        m_config.files.push_back({ name, false, place, BootFiles::Fetched::Failure::Outside, {} });
+        m_reading.Close();
+    }
+}
+
+void Reader::Act(const KeywordMatch& match, const char* p, const ConfigPlace& place)
+{
+    const auto index = static_cast<std::size_t>(match.keyword);
+    const char* rest = match.rest;
+    if (match.keyword == Keyword::Menu)
+        return Menu(SkipBlanks(rest), place);
+    Directive(Named(Keywords[index]), rest, place);
+    const QByteArray argument(SkipBlanks(rest));
+    const auto kind = static_cast<int>(index) - static_cast<int>(Keyword::FirstKind);
+    if (kind >= 0 && kind < static_cast<int>(KernelWords.size())) {
+        if (m_label.label) {
+            m_label.label->kernel = argument;
+            m_label.label->kind = static_cast<KernelKind>(kind);
+        }
         return;
     }
-    const char* ep = nullptr;
-    int key = 0;
-    if (LookingAt(p, "menu")) {
-        Menu(SkipBlanks(p + 4), place);
-    } else if (LookingAt(p, "text")) {
-        m_inText = true;
-        Directive("text", p + 4, place);
-    } else if ((ep = FunctionKeyAt(p, key))) {
-        const char* name = SkipBlanks(ep);
-        FunctionKey fkey { Word(name), {}, {}, place };
-        fkey.imagePath = BootFiles::Resolve(m_config.folder, fkey.file).value_or(QByteArray());
-        fkey.background = Word(SkipBlanks(name + fkey.file.size()));
-        m_config.functionKeys[static_cast<std::size_t>(key)] = fkey;
-        const QByteArray keyword = Word(p).toLower();
-        Directive(keyword.constData(), ep, place);
-    } else if ((ep = LookingAt(p, "include"))) {
-        Directive("include", ep, place);
-        const QByteArray name = Word(SkipBlanks(ep));
-        if (const std::optional<QByteArray> path = BootFiles::Resolve(m_config.folder, name))
-            Parse(*path, place);
-        else
-            m_config.files.push_back({ name, false, place });
-    } else if (LookingAt(p, "append")) {
-        const QByteArray append(SkipBlanks(p + 6));
-        Directive("append", p + 6, place);
+    switch (match.keyword) {
+    case Keyword::Include: return Include(rest, place);
+    case Keyword::Append: (m_label.label ? m_label.label->append.emplace() : m_config.globalAppend) = argument; break;
+    case Keyword::Initrd:
         if (m_label.label)
-            m_label.label->append = append;
-        else
-            m_config.globalAppend = append;
-    } else if (LookingAt(p, "initrd")) {
-        Directive("initrd", p + 6, place);
-        if (m_label.label)
-            m_label.label->initrd = QByteArray(SkipBlanks(p + 6));
-    } else if (LookingAt(p, "label")) {
-        Directive("label", p + 5, place);
+            m_label.label->initrd = argument;
+        break;
+    case Keyword::Label: {
         Record();
-        const QByteArray name = Word(SkipBlanks(p + 5));
+        const QByteArray name = Word(argument.constData());
         m_label.label = ConfigLabel { name, name, KernelKind::Kernel, std::nullopt, {}, place };
-    } else {
-        for (std::size_t kind = 0; kind < KernelWords.size(); ++kind) {
-            if ((ep = LookingAt(p, KernelWords[kind]))) {
-                Directive(KernelWords[kind], ep, place);
-                if (m_label.label) {
-                    m_label.label->kernel = QByteArray(SkipBlanks(ep));
-                    m_label.label->kind = static_cast<KernelKind>(kind);
-                }
-                return;
-            }
-        }
-        if (LookingAt(p, "timeout")) {
-            m_config.timeoutTenths = Number(p + 7);
-        } else if (LookingAt(p, "totaltimeout")) {
-            m_config.totalTimeoutTenths = std::atoll(SkipBlanks(p + 13));
-        } else if (LookingAt(p, "ontimeout")) {
-            m_config.onTimeout = QByteArray(SkipBlanks(p + 9));
-        } else if (LookingAt(p, "allowoptions")) {
-            m_config.allowOptions = Number(p + 12) != 0;
-        } else if (LookingAt(p, "default")) {
-            m_config.defaultWord = QByteArray(SkipBlanks(p + 7));
-            m_config.defaultPlace = place;
-            if (!m_config.ui)
-                m_config.defaultCommand = m_config.defaultWord;
-        } else if (LookingAt(p, "ui")) {
-            m_config.ui = QByteArray(SkipBlanks(p + 2));
-            m_config.uiPlace = place;
-            m_config.defaultCommand = m_config.ui;
-        } else if (LookingAt(p, "display")) {
-            const QByteArray name = Word(SkipBlanks(p + 7));
-            m_config.output.push_back({ ConfigOutput::Kind::DisplayFile,
-                BootFiles::Resolve(m_config.folder, name).value_or(QByteArray()), place });
-        } else if (LookingAt(p, "implicit")) {
-            m_config.allowImplicit = Number(p + 8) != 0;
-        } else if (LookingAt(p, "prompt")) {
-            m_config.prompt = Number(p + 6);
-        } else if (LookingAt(p, "noescape")) {
-            m_config.noEscape = Number(p + 8) != 0;
-        } else if (LookingAt(p, "nocomplete")) {
-            m_config.noComplete = Number(p + 10) != 0;
-        } else if (LookingAt(p, "serial")) {
-            m_config.serial = true;
-        } else if (LookingAt(p, "say")) {
-            // The loader prints from four bytes in: after "SAY" alone that is
-            // past the terminator, where the buffer still holds its LF.
-            const char* text = p + 4;
-            m_config.output.push_back({ ConfigOutput::Kind::Say, QByteArray(text) + '\n', place });
-        } else {
-            static constexpr std::array<const char*, 9> Others
-                = { "font", "kbdmap", "console", "nohalt", "onerror", "pxeretry", "path", "sendcookies", "ipappend" };
-            for (const char* other : Others) {
-                if ((ep = LookingAt(p, other)))
-                    return Directive(other, ep, place);
-            }
-            return; // unknown lines mean nothing
-        }
-        Directive(Word(p).toLower().constData(), p + Word(p).size(), place);
+        break;
+    }
+    case Keyword::Timeout: m_config.timeoutMs = static_cast<quint32>(TimeoutMs(rest)); break;
+    case Keyword::TotalTimeout: m_config.totalTimeoutMs = TotalTimeoutMs(rest); break;
+    case Keyword::OnTimeout: m_config.onTimeout = argument; break;
+    case Keyword::AllowOptions: m_config.allowOptions = Number(rest) != 0; break;
+    case Keyword::Default:
+        m_config.defaultWord = argument;
+        m_config.defaultPlace = place;
+        if (!m_config.ui)
+            m_config.defaultCommand = m_config.defaultWord;
+        break;
+    case Keyword::Ui:
+        m_config.ui = argument;
+        m_config.uiPlace = place;
+        m_config.defaultCommand = m_config.ui;
+        break;
+    case Keyword::Display:
+        m_config.output.push_back({ ConfigOutput::Kind::DisplayFile,
+            BootFiles::Resolve(m_config.folder, Word(argument.constData())).value_or(QByteArray()), place });
+        break;
+    case Keyword::Implicit: m_config.allowImplicit = Number(rest) != 0; break;
+    case Keyword::Prompt: m_config.prompt = Number(rest); break;
+    case Keyword::NoEscape: m_config.noEscape = Number(rest) != 0; break;
+    case Keyword::NoComplete: m_config.noComplete = Number(rest) != 0; break;
+    case Keyword::Serial: m_config.serial = true; break;
+    case Keyword::Say:
+        // The loader prints from four bytes in: after "SAY" alone that is
+        // past the terminator, where the buffer still holds its LF.
+        m_config.output.push_back({ ConfigOutput::Kind::Say, QByteArray(p + 4) + '\n', place });
+        break;
+    default: break; // kept as a directive only
     }
 }
 
 // MENU lines are kept for the menus; MENU LABEL, HIDE, DISABLE and
-// SEPARATOR also decide which labels the prompt knows.
-bool Reader::Menu(const char* p, const ConfigPlace& place)
+// SEPARATOR also decide which labels the prompt knows, and MENU INCLUDE
+// is read in place, as INCLUDE is (a title after the name makes a submenu).
+void Reader::Menu(const char* p, const ConfigPlace& place)
 {
-    for (const char* word : MenuWords) {
-        if (const char* rest = LookingAt(p, word)) {
-            const QByteArray keyword = QByteArray("menu ") + word;
-            m_config.directives.push_back({ keyword, QByteArray(SkipBlanks(rest)), place });
-            if (keyword == "menu include") {
-                // Read in place, as INCLUDE is; a title after the name makes it a submenu.
-                if (const std::optional<QByteArray> path = BootFiles::Resolve(m_config.folder, Word(SkipBlanks(rest))))
-                    Parse(*path, place);
-            } else if (keyword == "menu separator" || keyword == "menu begin" || keyword == "menu end") {
-                Record();
-            } else if ((keyword == "menu disable" || keyword == "menu disabled") && m_label.label) {
-                m_label.findable = false;
-            }
-            return true;
-        }
+    const char* rest = nullptr;
+    const std::optional<std::size_t> word = MenuKeywordAt(p, rest);
+    if (!word) {
+        m_config.directives.push_back({ Named("menu"), QByteArray(p), place });
+        return;
     }
-    m_config.directives.push_back({ "menu", QByteArray(p), place });
-    return false;
+    const QByteArray& keyword = MenuName(*word);
+    Directive(keyword, rest, place);
+    if (keyword == "menu include") {
+        // A title makes a submenu: the label read so far is recorded first and its lines end with the file.
+        const char* name = SkipBlanks(rest);
+        const bool titled = *SkipBlanks(name + Word(name).size()) != '\0';
+        if (titled)
+            Record();
+        Include(rest, place);
+        if (titled)
+            Record();
+    } else if (keyword == "menu separator" || keyword == "menu begin" || keyword == "menu end") {
+        Record();
+    } else if ((keyword == "menu disable" || keyword == "menu disabled") && m_label.label) {
+        m_label.findable = false;
+    }
 }
 
 }
@@ -236,12 +274,8 @@ const char* KernelKindWord(KernelKind kind) { return KernelWords[static_cast<std
 
 const ConfigLabel* BootConfig::FindLabel(const QByteArray& command) const
 {
-    const QByteArray word = CommandWord(command);
-    for (const ConfigLabel& label : labels) {
-        if (label.name == word)
-            return &label;
-    }
-    return nullptr;
+    const auto found = labelIndex.constFind(CommandWord(command));
+    return found == labelIndex.constEnd() ? nullptr : &labels[static_cast<std::size_t>(*found)];
 }
 
 BootConfig ReadBootConfig(const BootFiles& files, const QByteArray& configPath, const QByteArray& folder)
@@ -249,7 +283,7 @@ BootConfig ReadBootConfig(const BootFiles& files, const QByteArray& configPath, 
     BootConfig config;
     config.folder = folder;
     Reader reader(files, config);
-    reader.Parse(configPath, {});
+    reader.Parse(configPath, { configPath, 0 });
     reader.Finish();
     return config;
 }
@@ -274,22 +308,35 @@ bool LooksLikeBootConfig(QByteArrayView bytes)
 {
     // A display file's codes never stand in a configuration: "Default boot
     // in 5 seconds" on a screen is text.
-    for (char code : bytes.first(std::min<qsizetype>(bytes.size(), 64 * 1024))) {
+    const QByteArray head = bytes.first(std::min<qsizetype>(bytes.size(), 64 * 1024)).toByteArray();
+    for (char code : head) {
         if (code == 0x0C || code == 0x0F || code == 0x18 || code == 0x00)
             return false;
     }
-    static constexpr std::array<const char*, 14> Only = { "default", "label", "prompt", "timeout", "ui", "display",
-        "include", "say", "menu", "serial", "f1", "kernel", "noescape", "totaltimeout" };
-    for (const QByteArray& raw : bytes.first(std::min<qsizetype>(bytes.size(), 64 * 1024)).toByteArray().split('\n')) {
-        const QByteArray line = raw.trimmed();
-        if (line.isEmpty() || line.startsWith('#'))
-            continue;
-        const QByteArray word = CommandWord(line).toLower();
-        for (const char* keyword : Only) {
-            if (word == keyword)
-                return true;
+    // Of the first lines that say something, the first is a directive and
+    // so are three in four: prose that starts with "Boot" is not.
+    constexpr int Looked = 16;
+    int lines = 0;
+    int directives = 0;
+    bool inText = false;
+    bool first = false;
+    ForEachLine(head, [&](char* raw, int, bool continues) {
+        if (continues)
+            return true; // the rest of a long line says nothing of what the file is
+        const char* p = SkipBlanks(CutLine(raw));
+        if (inText) {
+            inText = !LookingAt(p, "endtext");
+            return true;
         }
-        return false;
-    }
-    return false;
+        if (!*p || *p == '#')
+            return true;
+        int key = 0;
+        const std::optional<KeywordMatch> match = KeywordAt(p);
+        const bool directive = match || FunctionKeyAt(p, key);
+        inText = match && match->keyword == Keyword::Text;
+        first = lines == 0 ? directive : first;
+        directives += directive ? 1 : 0;
+        return ++lines < Looked;
+    });
+    return first && directives * 4 >= lines * 3;
 }

@@ -3,7 +3,9 @@
 #include "BootFiles.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
+#include <QString>
 
 #include <array>
 #include <optional>
@@ -14,8 +16,10 @@
 // time (up to 4095 bytes, cut at the first CR or LF), blanks before the
 // keyword, keywords in any case and followed by a blank or the line's end,
 // unknown lines ignored, INCLUDE read in place with names taken from the
-// current folder (the top configuration's, not the including file's).
-// Reading never changes a byte of the files.
+// current folder (the top configuration's, not the including file's), a
+// TEXT block ending with its file. Reading never changes a byte of the
+// files, reads each file once however often it is included, and stops
+// where the loader stops or past the bounds of Limits.h, saying so.
 
 // Where a directive stands: the image path of its file and its line, from 1.
 struct ConfigPlace {
@@ -80,7 +84,19 @@ struct ConfigFile {
     QByteArray imagePath;
     bool found = false;
     ConfigPlace includedFrom; // line 0 for the top file
+    BootFiles::Fetched::Failure failure = BootFiles::Fetched::Failure::None;
+    QString reason; // why it was not read, for a message
 };
+
+// Where a reading stopped before the end: the loader hangs there, or Glimra
+// would read more than Limits.h allows. Nothing after the place is read.
+struct ConfigStop {
+    enum class Kind { LoaderHangs, Limit } kind;
+    ConfigPlace place;
+    QString message; // what happens, naming the bound
+};
+// "FILE line N: message", as every reader's stop is shown.
+QString StopText(const ConfigStop& stop);
 
 struct BootConfig {
     QByteArray folder; // the loader's current folder, an image path
@@ -89,10 +105,13 @@ struct BootConfig {
     std::vector<ConfigOutput> output;
     std::array<std::optional<FunctionKey>, 12> functionKeys; // F1 to F12; F0 sets F11
     std::vector<ConfigLabel> labels;
+    QHash<QByteArray, int> labelIndex; // the first label of each name
     QByteArray globalAppend;
     int prompt = 0;
-    int timeoutTenths = 0; // TIMEOUT, in tenths of a second
-    long long totalTimeoutTenths = 0;
+    // TIMEOUT and TOTALTIMEOUT as the loader keeps them: milliseconds in an
+    // unsigned int and a long long, wrapped as its arithmetic wraps.
+    quint32 timeoutMs = 0;
+    long long totalTimeoutMs = 0;
     std::optional<QByteArray> onTimeout;
     std::optional<QByteArray> defaultCommand; // DEFAULT, or the UI module's command line
     QByteArray defaultWord; // DEFAULT as written
@@ -104,6 +123,8 @@ struct BootConfig {
     bool allowOptions = true;
     bool allowImplicit = true;
     bool serial = false;
+    std::optional<ConfigStop> stop;
+    std::vector<ConfigPlace> cutLines; // lines over 4095 bytes, which the loader reads as two
 
     const ConfigLabel* FindLabel(const QByteArray& command) const;
 };
@@ -113,8 +134,11 @@ struct BootConfig {
 // listed as not found.
 BootConfig ReadBootConfig(const BootFiles& files, const QByteArray& configPath, const QByteArray& folder);
 
-// Whether bytes look like a SYSLINUX configuration: the first line that
-// says anything starts with a directive only a configuration has.
+// Whether bytes look like a SYSLINUX configuration, for a plain Open: no
+// display-file codes, the first line that says anything starts with a
+// keyword of the loader's, and so do most of the lines after it (a screen
+// of text that begins "Boot options" does not). A file opened as a
+// configuration is one without asking this.
 bool LooksLikeBootConfig(QByteArrayView bytes);
 
 // The word of a command line up to its first blank, and what follows after the blanks.

@@ -89,18 +89,16 @@ std::optional<QByteArray> BootFiles::NativePath(const QByteArray& imagePath) con
     return QFile::encodeName(m_folder) + imagePath.mid(prefix.size());
 }
 
-BootFiles::Fetched BootFiles::Fetch(const QByteArray& imagePath, qint64 limit) const
+std::variant<QByteArray, BootFiles::Fetched> BootFiles::Locate(const QByteArray& imagePath) const
 {
     using Failure = Fetched::Failure;
     const std::optional<QByteArray> native = NativePath(imagePath);
     if (!native)
-        return { Failure::Outside, {}, {} };
-    if (const auto text = m_texts.constFind(QFile::decodeName(*native)); text != m_texts.constEnd())
-        return { Failure::None, *text, {} };
+        return Fetched { Failure::Outside, {}, {} };
     // A symbolic link that leads out of the image is not the image's file.
     char* real = ::realpath(native->constData(), nullptr);
     if (!real)
-        return { errno == ENOENT || errno == ENOTDIR ? Failure::Missing : Failure::Unreadable, {},
+        return Fetched { errno == ENOENT || errno == ENOTDIR ? Failure::Missing : Failure::Unreadable, {},
             QString::fromLocal8Bit(std::strerror(errno)) };
     const QByteArray resolved(real);
     std::free(real);
@@ -108,13 +106,30 @@ BootFiles::Fetched BootFiles::Fetch(const QByteArray& imagePath, qint64 limit) c
     const QByteArray root = rootReal ? QByteArray(rootReal) : QByteArray();
     std::free(rootReal);
     if (root.isEmpty() || !resolved.startsWith(root + '/'))
-        return { Failure::Outside, {}, {} };
-    const ReadOutcome read = ReadFileNative(resolved, limit, ReadableKinds::RegularFiles);
+        return Fetched { Failure::Outside, {}, {} };
+    return resolved;
+}
+
+BootFiles::Fetched BootFiles::Fetch(const QByteArray& imagePath, qint64 limit) const
+{
+    using Failure = Fetched::Failure;
+    if (const std::optional<QByteArray> native = NativePath(imagePath)) {
+        if (const auto text = m_texts.constFind(QFile::decodeName(*native)); text != m_texts.constEnd())
+            return { Failure::None, *text, {} };
+    }
+    std::variant<QByteArray, Fetched> located = Locate(imagePath);
+    if (Fetched* refused = std::get_if<Fetched>(&located))
+        return std::move(*refused);
+    const ReadOutcome read = ReadFileNative(std::get<QByteArray>(located), limit, ReadableKinds::RegularFiles);
     if (!read.failure)
         return { Failure::None, read.bytes, {} };
     switch (read.failure->kind) {
     case ReadFailure::Kind::NotAFile: return { Failure::NotAFile, {}, read.failure->reason };
-    case ReadFailure::Kind::TooLarge: return { Failure::TooLarge, {}, read.failure->reason };
+    case ReadFailure::Kind::TooLarge:
+        return { Failure::TooLarge, {},
+            QStringLiteral("larger than %1, the most Glimra reads of one file")
+                .arg(limit % (1 << 20) == 0 ? QStringLiteral("%1 MiB").arg(limit >> 20)
+                                            : QStringLiteral("%1 bytes").arg(limit)) };
     default: return { Failure::Unreadable, {}, read.failure->reason };
     }
 }
@@ -134,8 +149,10 @@ bool BootFiles::Exists(const QByteArray& imagePath) const
         return false;
     if (m_texts.contains(QFile::decodeName(*native)))
         return true;
+    const std::variant<QByteArray, Fetched> located = Locate(imagePath);
     struct stat status { };
-    return ::stat(native->constData(), &status) == 0 && S_ISREG(status.st_mode);
+    const QByteArray* real = std::get_if<QByteArray>(&located);
+    return real && ::stat(real->constData(), &status) == 0 && S_ISREG(status.st_mode);
 }
 
 void BootFiles::SetText(const QString& hostPath, const QByteArray& bytes)

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "common/Limits.h"
+
 #include <QByteArray>
 #include <QHash>
 #include <QString>
 
 #include <optional>
+#include <variant>
 
 // The files of a boot image as the loader sees them: image paths such as
 // "/isolinux/f1.txt" over a folder on disk. The one place that says which
@@ -47,14 +50,18 @@ public:
         QByteArray bytes;
         QString reason; // for NotAFile: what it is instead; else the system's words
     };
-    Fetched Fetch(const QByteArray& imagePath, qint64 limit = 16 << 20) const;
-    std::optional<QByteArray> Read(const QByteArray& imagePath, qint64 limit = 16 << 20) const;
-    // A regular file inside the image (or unsaved text) of that name.
+    Fetched Fetch(const QByteArray& imagePath, qint64 limit = Limits::FileBytes) const;
+    std::optional<QByteArray> Read(const QByteArray& imagePath, qint64 limit = Limits::FileBytes) const;
+    // A regular file inside the image (or unsaved text) of that name: what
+    // Fetch would read, refused by the same rules, without reading it.
     bool Exists(const QByteArray& imagePath) const;
     // Text that stands for a file's bytes (an open tab's unsaved edits).
     void SetText(const QString& hostPath, const QByteArray& bytes);
 
 private:
+    // The real file on disk an image path means, or why Fetch refuses it.
+    std::variant<QByteArray, Fetched> Locate(const QByteArray& imagePath) const;
+
     QString m_folder; // on disk, without a trailing slash
     QByteArray m_mountedAt; // the image path of m_folder, "/" or "/isolinux"
     QByteArray m_configPath;

@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "ConfigReading.h"
 #include "ConfigSyntax.h"
 #include "common/Limits.h"
 
@@ -62,9 +63,10 @@ struct LabelData {
 
 class MenuReader {
 public:
-    MenuReader(const BootFiles& files, const QByteArray& folder, MenuConfig& config)
-        : m_files(files)
+    MenuReader(const BootFiles& files, const QByteArray& folder, const QByteArray& mainConfig, MenuConfig& config)
+        : m_reading(files, Limits::MenuNesting, "menu.c32 (and vesamenu.c32)")
         , m_folder(folder)
+        , m_mainConfig(mainConfig)
         , m_config(config)
     {
         m_config.menus.resize(2);
@@ -80,14 +82,15 @@ public:
         m_config.menus[MenuConfig::RootMenu].label = ".top";
     }
 
-    void Parse(const QByteArray& imagePath);
+    void Parse(const QByteArray& name, const ConfigPlace& from);
     void Finish();
 
 private:
-    void Line(char* raw, const ConfigPlace& place);
+    enum class Text { None, Unknown, Help };
+    bool Line(char* raw, const ConfigPlace& place, Text& text);
     void MenuLine(const char* p, const ConfigPlace& place);
     void Colour(const char* p, const ConfigPlace& place);
-    void Include(const char* p);
+    void Include(const char* p, const ConfigPlace& place);
     void Record();
     void BeginSubmenu(const QByteArray& tag, const ConfigPlace& place);
     void EndSubmenu();
@@ -95,39 +98,51 @@ private:
     Menu& Current() { return m_config.menus[static_cast<std::size_t>(m_menu)]; }
     QByteArray Unlabel(const QByteArray& command) const;
 
-    const BootFiles& m_files;
+    ConfigReading m_reading;
     QByteArray m_folder;
+    QByteArray m_mainConfig;
     MenuConfig& m_config;
     int m_menu = MenuConfig::RootMenu;
     LabelData m_label;
     QByteArray m_globalAppend;
     bool m_hasUi = false;
     std::optional<QByteArray> m_globalDefault;
-    enum class Text { None, Unknown, Help } m_text = Text::None;
-    int m_depth = 0;
     std::vector<std::pair<int, int>> m_created; // every entry in the order it was made
     std::vector<bool> m_titleFollowsTag; // by menu: its entry still shows the MENU BEGIN tag
 };
 
-void MenuReader::Parse(const QByteArray& imagePath)
+// A name as parse_one_config opens it: "~" is the loader's configuration.
+void MenuReader::Parse(const QByteArray& name, const ConfigPlace& from)
 {
-    const std::optional<QByteArray> bytes = m_depth < 16 ? m_files.Read(imagePath) : std::nullopt;
-    if (!bytes)
+    const std::optional<QByteArray> path
+        = name == "~" && !m_mainConfig.isEmpty() ? m_mainConfig : BootFiles::Resolve(m_folder, name);
+    if (!m_reading.Open(from))
         return;
-    ++m_depth;
-    ForEachLine(*bytes, [&](char* line, int number) { Line(line, { imagePath, number }); });
-    --m_depth;
+    const BootFiles::Fetched& fetched
+        = path ? m_reading.Fetch(*path) : BootFiles::Fetched { BootFiles::Fetched::Failure::Outside, {}, {} };
+    const bool found = fetched.failure == BootFiles::Fetched::Failure::None;
+    m_config.files.push_back({ path.value_or(name), found, from, fetched.failure, fetched.reason });
+    // A TEXT block ends with its file, read by the file's own fgets.
+    Text text = Text::None;
+    if (found && m_reading.Bytes(from, fetched.bytes.size())) {
+        const QByteArray bytes = fetched.bytes;
+        const QByteArray imagePath = *path;
+        ForEachLine(bytes, [&](char* line, int number, bool) { return Line(line, { imagePath, number }, text); });
+    }
+    m_reading.Close();
 }
 
-void MenuReader::Line(char* raw, const ConfigPlace& place)
+bool MenuReader::Line(char* raw, const ConfigPlace& place, Text& text)
 {
+    if (!m_reading.Line(place))
+        return false;
     // Inside TEXT the lines are taken whole, CR and LF included.
-    if (m_text != Text::None) {
+    if (text != Text::None) {
         if (LookingAt(SkipBlanks(raw), "endtext"))
-            m_text = Text::None;
-        else if (m_text == Text::Help)
+            text = Text::None;
+        else if (text == Text::Help)
             m_label.helpText += raw;
-        return;
+        return true;
     }
     const char* p = SkipBlanks(CutLine(raw));
     const char* ep = nullptr;
@@ -135,7 +150,7 @@ void MenuReader::Line(char* raw, const ConfigPlace& place)
     if (LookingAt(p, "menu")) {
         MenuLine(SkipBlanks(p + 4), place);
     } else if (LookingAt(p, "text")) {
-        m_text = LookingAt(SkipBlanks(p + 4), "help") ? Text::Help : Text::Unknown;
+        text = LookingAt(SkipBlanks(p + 4), "help") ? Text::Help : Text::Unknown;
     } else if ((ep = FunctionKeyAt(p, key))) {
         const char* name = SkipBlanks(ep);
         FunctionKey fkey { Word(name), {}, {}, place };
@@ -143,7 +158,7 @@ void MenuReader::Line(char* raw, const ConfigPlace& place)
         fkey.background = Word(SkipBlanks(name + fkey.file.size()));
         Current().functionKeys[static_cast<std::size_t>(key)] = fkey;
     } else if ((ep = LookingAt(p, "include"))) {
-        Include(ep);
+        Include(ep, place);
     } else if (LookingAt(p, "append")) {
         (m_label.label ? m_label.command.append.emplace() : m_globalAppend) = SkipBlanks(p + 6);
     } else if (LookingAt(p, "initrd")) {
@@ -163,13 +178,13 @@ void MenuReader::Line(char* raw, const ConfigPlace& place)
                     m_label.command.kernel = SkipBlanks(ep);
                     m_label.command.kind = static_cast<KernelKind>(kind);
                 }
-                return;
+                return true;
             }
         }
         if (LookingAt(p, "timeout"))
-            Current().timeoutMs = TimeoutMs(Number(p + 7));
+            Current().timeoutMs = TimeoutMs(p + 7);
         else if (LookingAt(p, "totaltimeout"))
-            m_config.totalTimeoutMs = TotalTimeoutMs(std::atoll(SkipBlanks(p + 13)));
+            m_config.totalTimeoutMs = TotalTimeoutMs(p + 13);
         else if (LookingAt(p, "ontimeout"))
             Current().onTimeout = SkipBlanks(p + 9);
         else if (LookingAt(p, "allowoptions"))
@@ -179,6 +194,7 @@ void MenuReader::Line(char* raw, const ConfigPlace& place)
         else if (LookingAt(p, "ui"))
             m_hasUi = true;
     }
+    return !m_reading.Stopped();
 }
 
 void MenuReader::MenuLine(const char* p, const ConfigPlace& place)
@@ -229,9 +245,10 @@ void MenuReader::MenuLine(const char* p, const ConfigPlace& place)
         if (LookingAt(q, "passwd"))
             menu.masterPassword = SkipBlanks(q + 6);
     } else if ((ep = LookingAt(p, "include"))) {
-        Include(ep);
+        Include(ep, place);
     } else if ((ep = LookingAt(p, "background"))) {
         menu.background = Word(SkipBlanks(ep));
+        menu.backgroundPlace = place;
     } else if (LookingAt(p, "hidden")) {
         m_config.hidden = true;
     } else if (LookingAt(p, "clear")) {
@@ -294,6 +311,8 @@ void MenuReader::MenuLine(const char* p, const ConfigPlace& place)
                 return;
             }
         }
+        if (m_config.ignored.size() < static_cast<std::size_t>(Limits::Findings))
+            m_config.ignored.push_back({ place, Word(p) });
     }
 }
 
@@ -322,27 +341,24 @@ void MenuReader::Colour(const char* p, const ConfigPlace& place)
     }
 }
 
-void MenuReader::Include(const char* p)
+void MenuReader::Include(const char* p, const ConfigPlace& place)
 {
     const char* name = SkipBlanks(p);
     const QByteArray file = Word(name);
     const QByteArray tag = SkipBlanks(name + file.size());
-    const std::optional<QByteArray> path = BootFiles::Resolve(m_folder, file);
-    if (tag.isEmpty()) {
-        if (path)
-            Parse(*path);
-        return;
-    }
+    if (tag.isEmpty())
+        return Parse(file, place);
     Record();
     BeginSubmenu(tag, m_label.place);
-    if (path)
-        Parse(*path);
+    Parse(file, place);
     Record();
     EndSubmenu();
 }
 
 void MenuReader::BeginSubmenu(const QByteArray& tag, const ConfigPlace& place)
 {
+    if (!m_reading.Keep(place, static_cast<qint64>(m_config.menus.size()), Limits::Menus, "menus"))
+        return;
     Menu& parent = Current();
     MenuEntry entry;
     entry.displayName = tag;
@@ -366,6 +382,7 @@ void MenuReader::BeginSubmenu(const QByteArray& tag, const ConfigPlace& place)
     menu.onError = parent.onError;
     menu.masterPassword = parent.masterPassword;
     menu.background = parent.background;
+    menu.backgroundPlace = parent.backgroundPlace;
     menu.place = place;
     m_config.menus.push_back(std::move(menu));
     m_menu = static_cast<int>(m_config.menus.size()) - 1;
@@ -395,7 +412,8 @@ void MenuReader::ConsiderHotkey(int menuIndex, int entryIndex)
 
 void MenuReader::Record()
 {
-    if (!m_label.label)
+    if (!m_label.label
+        || !m_reading.Keep(m_label.place, static_cast<qint64>(m_created.size()), Limits::ConfigItems, "menu entries"))
         return;
     const int menuIndex = m_label.hide ? MenuConfig::HiddenMenu : m_menu;
     Menu& menu = m_config.menus[static_cast<std::size_t>(menuIndex)];
@@ -453,6 +471,14 @@ QByteArray MenuReader::Unlabel(const QByteArray& command) const
 void MenuReader::Finish()
 {
     Record();
+    m_config.stop = m_reading.Stop();
+    // Separators and disabled entries have no label to find.
+    for (const auto& [menuIndex, entryIndex] : m_created) {
+        const QByteArray& label
+            = m_config.menus[static_cast<std::size_t>(menuIndex)].entries[static_cast<std::size_t>(entryIndex)].label;
+        if (!label.isEmpty() && !m_config.labelIndex.contains(label))
+            m_config.labelIndex.insert(label, { menuIndex, entryIndex });
+    }
     // A goto or exit names a menu; the last one made of that name wins,
     // and a name no menu has disables the entry.
     for (auto& [menuIndex, entryIndex] : m_created) {
@@ -490,24 +516,17 @@ void MenuReader::Finish()
 
 std::optional<std::pair<int, int>> MenuConfig::FindLabel(const QByteArray& word) const
 {
-    // Separators and disabled entries have no label to find.
-    for (int menu = 0; menu < static_cast<int>(menus.size()); ++menu) {
-        const std::vector<MenuEntry>& entries = At(menu).entries;
-        for (int entry = 0; entry < static_cast<int>(entries.size()); ++entry) {
-            if (!entries[static_cast<std::size_t>(entry)].label.isEmpty()
-                && entries[static_cast<std::size_t>(entry)].label == word)
-                return std::make_pair(menu, entry);
-        }
-    }
-    return std::nullopt;
+    const auto found = labelIndex.constFind(word);
+    return found == labelIndex.constEnd() ? std::nullopt : std::optional(*found);
 }
 
-MenuConfig ReadMenuConfig(const BootFiles& files, const QByteArray& folder, const std::vector<QByteArray>& configPaths)
+MenuConfig ReadMenuConfig(const BootFiles& files, const QByteArray& folder, const std::vector<QByteArray>& configPaths,
+    const QByteArray& mainConfig)
 {
     MenuConfig config;
-    MenuReader reader(files, folder, config);
+    MenuReader reader(files, folder, mainConfig, config);
     for (const QByteArray& path : configPaths)
-        reader.Parse(path);
+        reader.Parse(path, { path, 0 });
     reader.Finish();
     return config;
 }

@@ -3,6 +3,7 @@
 #include "BootConfig.h"
 
 #include <QByteArray>
+#include <QHash>
 
 #include <array>
 #include <optional>
@@ -86,6 +87,7 @@ struct Menu {
     std::optional<QByteArray> onError;
     std::optional<QByteArray> masterPassword;
     QByteArray background;
+    ConfigPlace backgroundPlace; // the MENU BACKGROUND line, a parent's for an inherited one
     int defaultEntry = 0;
     ConfigPlace place;
 
@@ -104,16 +106,25 @@ struct MenuConfig {
     bool clear = false; // MENU CLEAR
     long long totalTimeoutMs = 0;
     std::optional<QByteArray> resolution; // MENU RESOLUTION as written
+    std::vector<ConfigFile> files; // every file it opened, in order
+    std::optional<ConfigStop> stop;
+    // MENU lines with a word the module does not know (MENU FONT ...), which it ignores.
+    std::vector<std::pair<ConfigPlace, QByteArray>> ignored;
+    QHash<QByteArray, std::pair<int, int>> labelIndex; // the first entry made of each label
 
     const Menu& At(int menu) const { return menus[static_cast<std::size_t>(menu)]; }
-    // The entry of a label, in any menu (the hidden one too).
+    // The entry of a label, in any menu (the hidden one too): the first made
+    // of that name, as menu.c32's find_label walks its entries.
     std::optional<std::pair<int, int>> FindLabel(const QByteArray& word) const;
 };
 
-// Reads the files a menu module is given (the configuration itself when
-// none), from the loader's current folder. Layout numbers that count from
-// the bottom are kept as written; ScreenParams turns them into rows.
-MenuConfig ReadMenuConfig(const BootFiles& files, const QByteArray& folder, const std::vector<QByteArray>& configPaths);
+// Reads the files a menu module is given (MenuFiles says which), from the
+// loader's current folder; "~" in an INCLUDE is mainConfig, the loader's
+// configuration. Layout numbers that count from the bottom are kept as
+// written; ScreenParams turns them into rows. TIMEOUT is kept as the module
+// computes it (an int of milliseconds, wrapped).
+MenuConfig ReadMenuConfig(const BootFiles& files, const QByteArray& folder, const std::vector<QByteArray>& configPaths,
+    const QByteArray& mainConfig = {});
 
 // A menu's layout numbers on a screen of this size, as the module sets them
 // before it draws: width 0 is the screen's, negative numbers count from the

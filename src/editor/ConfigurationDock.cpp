@@ -1,5 +1,7 @@
 #include "ConfigurationDock.h"
 
+#include "config/ConfigSet.h"
+
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QTreeWidget>
@@ -70,10 +72,20 @@ void ConfigurationDock::Show(const BootFiles& files, const BootConfig& config)
         if (const std::optional<FunctionKey>& key = config.functionKeys[index])
             AddFile(set, QStringLiteral("F%1").arg(index + 1), key->imagePath, key->place);
     }
-    if (config.ui && config.uiPlace) {
-        const QByteArray module = CommandWord(*config.ui);
-        AddFile(set, tr("UI"), BootFiles::Resolve(config.folder, module).value_or(module), *config.uiPlace);
+    // The menu modules it runs with the files they read, and the
+    // configurations CONFIG leads to.
+    const QByteArray path = config.files.empty() ? files.ConfigPath() : config.files.front().imagePath;
+    const std::vector<MenuRun> runs = MenuRuns(config, files, path);
+    for (const MenuRun& run : runs) {
+        AddFile(set, Latin(run.by), run.module, run.place);
+        for (const ConfigFile& file : run.menus.files) {
+            if (file.imagePath != path)
+                AddFile(
+                    set, tr("Menu file"), file.imagePath, file.includedFrom.line > 0 ? file.includedFrom : run.place);
+        }
     }
+    for (const NextConfiguration& next : NextConfigurations(config, files, runs))
+        AddFile(set, tr("CONFIG"), next.path.value_or(next.name), next.place);
 
     QTreeWidgetItem* said = Group(tr("Output"));
     for (const ConfigOutput& output : config.output) {
@@ -84,8 +96,8 @@ void ConfigurationDock::Show(const BootFiles& files, const BootConfig& config)
 
     QTreeWidgetItem* settings = Group(tr("Settings"));
     new QTreeWidgetItem(settings, { tr("PROMPT"), QString::number(config.prompt) });
-    new QTreeWidgetItem(settings,
-        { tr("TIMEOUT"), config.timeoutTenths > 0 ? tr("%1 s").arg(config.timeoutTenths / 10.0) : tr("none") });
+    new QTreeWidgetItem(
+        settings, { tr("TIMEOUT"), config.timeoutMs > 0 ? tr("%1 s").arg(config.timeoutMs / 1000.0) : tr("none") });
     new QTreeWidgetItem(
         settings, { tr("DEFAULT"), config.defaultWord.isEmpty() ? tr("none") : Latin(config.defaultWord) });
     if (config.ui)
@@ -97,9 +109,8 @@ void ConfigurationDock::Show(const BootFiles& files, const BootConfig& config)
         AddPlace(item, label.place);
     }
 
-    const QByteArray module = config.ui ? CommandWord(*config.ui) : QByteArray();
-    if ((module.endsWith("menu.c32")) && !config.files.empty()) {
-        const MenuConfig menus = ReadMenuConfig(files, config.folder, { config.files.front().imagePath });
+    for (const MenuRun& run : runs) {
+        const MenuConfig& menus = run.menus;
         const Menu& root = menus.At(MenuConfig::RootMenu);
         QTreeWidgetItem* group = Group(root.title.isEmpty() ? tr("Menu") : tr("Menu: %1").arg(Latin(root.title)));
         AddMenu(group, menus, MenuConfig::RootMenu, 0);

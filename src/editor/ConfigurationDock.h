@@ -9,10 +9,11 @@ class QTreeWidget;
 class QTreeWidgetItem;
 
 // The Configuration dock: the files of the open boot configuration (it and
-// its INCLUDEs, the DISPLAY files, each F-key's file, the UI module), what
-// it SAYs, its PROMPT, TIMEOUT and DEFAULT, its labels, and for a menu
-// module its menus as a tree with their hidden, disabled and default
-// entries. A missing file is marked. Activating an entry asks for its file
+// its INCLUDEs, the DISPLAY files, each F-key's file, each menu module that
+// UI, DEFAULT or a label runs with the files it reads, the configurations
+// CONFIG leads to), what it SAYs, its PROMPT, TIMEOUT and DEFAULT, its
+// labels, and for each menu module its menus as a tree with their hidden,
+// disabled and default entries. A missing file is marked. Activating an entry asks for its file
 // at its line.
 class ConfigurationDock : public QDockWidget {
     Q_OBJECT

@@ -2,6 +2,7 @@
 
 #include "ConfigurationDock.h"
 #include "RunConfiguration.h"
+#include "config/ConfigSet.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -44,6 +45,11 @@ void ConfigurationSession::Refresh()
     for (auto text = texts.begin(); text != texts.end(); ++text)
         m_files->SetText(text.key(), text.value());
     m_dock->Show(*m_files, ReadBootConfig(*m_files, m_files->ConfigPath(), m_files->StartFolder()));
+    m_configurationFiles.clear();
+    for (const QByteArray& path : ReadConfigSet(*m_files).ConfigurationFiles()) {
+        if (const std::optional<QString> host = m_files->HostPath(path))
+            m_configurationFiles << QFileInfo(*host).absoluteFilePath();
+    }
     if (m_window && m_window->isVisible() && m_follow)
         m_window->Replay();
 }
@@ -69,9 +75,17 @@ void ConfigurationSession::Run()
     m_window->activateWindow();
 }
 
+bool ConfigurationSession::HoldsConfiguration(const QString& file) const
+{
+    return IsOpen() && !file.isEmpty()
+        && (m_configurationFiles.contains(QFileInfo(file).absoluteFilePath())
+            || QFileInfo(file).absoluteFilePath() == m_configFile);
+}
+
 void ConfigurationSession::Close()
 {
     m_configFile.clear();
+    m_configurationFiles.clear();
     m_files.reset();
     m_dock->hide();
     if (m_window)

@@ -37,6 +37,10 @@ public:
     // Forgets the configuration: the dock hides, the window closes.
     void Close();
     const QString& ConfigFile() const { return m_configFile; }
+    // Whether a file is one of the set's configuration files (the
+    // configuration, what it includes, its menus' files, CONFIG targets):
+    // such a file is a configuration whatever its first line says.
+    bool HoldsConfiguration(const QString& file) const;
     // Shows the Run Configuration window, playing the configuration (or
     // the document, when it is a configuration itself).
     void Run();
@@ -56,6 +60,7 @@ private:
     std::unique_ptr<RunConfigurationWindow> m_window;
     std::unique_ptr<BootFiles> m_files;
     QString m_configFile;
+    QStringList m_configurationFiles; // on disk, as read last
     QTimer m_refresh;
     bool m_follow = false;
 };

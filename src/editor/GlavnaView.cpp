@@ -12,6 +12,7 @@
 #include "common/ErrorBox.h"
 #include "common/Settings.h"
 #include "config/BootConfig.h"
+#include "config/ConfigSet.h"
 #include "format/Cp437.h"
 #include "lint/ConfigLinter.h"
 #include "preview/Preview.h"
@@ -40,10 +41,14 @@ const QString FontKey = QStringLiteral("view/editorFont");
 const QString WrapKey = QStringLiteral("view/wrapLines");
 const QString LiveKey = QStringLiteral("view/livePreview");
 
-// Whether the document is a boot configuration. The first lines decide,
-// so a long document costs nothing more.
-bool IsConfiguration(const DocumentEdit& editor)
+// Whether the document is a boot configuration: a file of the open
+// configuration's set is one; otherwise its first lines decide, so a long
+// document costs nothing more.
+bool IsConfiguration(
+    const DocumentEdit& editor, const ConfigurationSession* session = nullptr, const QString& file = {})
 {
+    if (session && session->HoldsConfiguration(file))
+        return true;
     const int end = std::min(editor.document()->characterCount() - 1, 8192);
     return LooksLikeBootConfig(Cp437::EncodeDocument(editor.TextBetween(0, end)).bytes);
 }
@@ -101,7 +106,7 @@ void TGlavna::ColouringClick()
     m_form.Editor->setPalette(palette);
     if (on && !m_highlighter) {
         m_highlighter = new ScreenHighlighter(m_form.Editor->document());
-        m_highlighter->SetConfiguration(IsConfiguration(*m_form.Editor));
+        m_highlighter->SetConfiguration(IsConfiguration(*m_form.Editor, m_configuration, m_tabs->Current().saveTarget));
         FollowPreviewRules();
     } else if (!on && m_highlighter) {
         // Taken away first: its removal changes the document, whose listeners look at it.
@@ -160,9 +165,12 @@ void TGlavna::RefreshProblems()
     const QString folder = m_tabs->Current().Folder();
     const QByteArray bytes = m_form.Editor->Bytes();
     std::vector<Problem> problems;
-    if (!m_tabs->Current().saveTarget.isEmpty() && IsConfiguration(*m_form.Editor)) {
-        BootFiles files = BootFiles::ForConfiguration(
-            m_configuration->IsOpen() ? m_configuration->ConfigFile() : m_tabs->Current().saveTarget);
+    if (!m_tabs->Current().saveTarget.isEmpty()
+        && IsConfiguration(*m_form.Editor, m_configuration, m_tabs->Current().saveTarget)) {
+        // A file of a set is checked with the tree it belongs to.
+        BootFiles files = BootFiles::ForConfiguration(m_configuration->IsOpen()
+                ? m_configuration->ConfigFile()
+                : OwningConfiguration(m_tabs->Current().saveTarget));
         files.SetText(m_tabs->Current().saveTarget, bytes);
         const QString self = QFileInfo(m_tabs->Current().saveTarget).absoluteFilePath();
         for (const FileProblem& found : LintBootConfig(files)) {
@@ -251,7 +259,8 @@ void TGlavna::FormatGuide1Click()
 // F9 again boots it anew.
 void TGlavna::SetUpConfiguration()
 {
-    const auto isConfiguration = [this] { return IsConfiguration(*m_form.Editor); };
+    const auto isConfiguration
+        = [this] { return IsConfiguration(*m_form.Editor, m_configuration, m_tabs->Current().saveTarget); };
     m_configuration = new ConfigurationSession(*this,
         { [this] { return m_tabs->Current().saveTarget; }, [this] { return m_form.Editor->Bytes(); },
             [this] { return m_tabs->Texts(); },
@@ -340,7 +349,7 @@ void TGlavna::CurrentDocumentChanged()
     ShowLineBreaks();
     if (m_highlighter) {
         m_highlighter->setDocument(&m_tabs->Current().Text());
-        m_highlighter->SetConfiguration(IsConfiguration(*m_form.Editor));
+        m_highlighter->SetConfiguration(IsConfiguration(*m_form.Editor, m_configuration, m_tabs->Current().saveTarget));
     }
     UpdateCaretLabels();
     DocumentChanged();
@@ -360,9 +369,10 @@ void TGlavna::BootVm1Click()
     // The open configuration (or the document, when it is one) boots as a
     // whole set, every tab's unsaved text with it; a display file boots alone.
     const QString target = m_tabs->Current().saveTarget;
-    const QString config = m_configuration->IsOpen()           ? m_configuration->ConfigFile()
-        : !target.isEmpty() && IsConfiguration(*m_form.Editor) ? target
-                                                               : QString();
+    const QString config = m_configuration->IsOpen() ? m_configuration->ConfigFile()
+        : !target.isEmpty() && IsConfiguration(*m_form.Editor, m_configuration, m_tabs->Current().saveTarget)
+        ? target
+        : QString();
     if (!config.isEmpty()) {
         BootFiles files = BootFiles::ForConfiguration(config);
         const QHash<QString, QByteArray> texts = m_tabs->Texts();

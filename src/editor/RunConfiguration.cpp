@@ -179,9 +179,9 @@ void RunConfigurationWindow::ShowNote()
     QString note = m_loader ? m_loader->Note() : QString();
     if (!m_pictureNote.isEmpty())
         note = (note + u' ' + m_pictureNote.trimmed()).trimmed();
-    if (m_loader && m_loader->AtPrompt() && m_loader->Config().timeoutTenths > 0 && m_given.empty())
+    if (m_loader && m_loader->AtPrompt() && m_loader->Config().timeoutMs > 0 && m_given.empty())
         note = tr("The loader waits %1 s for a first key, showing no countdown, then boots its default.")
-                   .arg(m_loader->Config().timeoutTenths / 10.0);
+                   .arg(m_loader->Config().timeoutMs / 1000.0);
     m_note->setText(note);
 }
 

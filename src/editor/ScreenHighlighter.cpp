@@ -1,9 +1,8 @@
 #include "ScreenHighlighter.h"
 
-#include <QSet>
-
 #include "DocumentEdit.h"
 
+#include "config/ConfigSyntax.h"
 #include "console/qt/QtGeometry.h"
 #include "format/Cp437.h"
 #include "format/DisplayCodes.h"
@@ -97,41 +96,59 @@ void ScreenHighlighter::SetConfiguration(bool configuration)
     rehighlight();
 }
 
+// A configuration's line as the loader reads it: the bytes the document's
+// characters stand for, blanks (every byte up to the space, TAB among them)
+// before a keyword of the reader's list, MENU with its word, F-keys; the
+// lines of a TEXT block are no directives until ENDTEXT. The block state
+// says whether a TEXT block goes on into the next line.
 void ScreenHighlighter::HighlightDirective(const QString& text)
 {
-    static const QSet<QString> keywords = { "append", "allowoptions", "boot", "bss", "com32", "comboot", "config",
-        "console", "default", "display", "endtext", "f0", "f1", "f2", "f3", "f4", "f5", "f6", "f7", "f8", "f9", "f10",
-        "f11", "f12", "fdimage", "font", "implicit", "include", "initrd", "ipappend", "kbdmap", "kernel", "label",
-        "linux", "localboot", "menu", "noescape", "nocomplete", "nohalt", "onerror", "ontimeout", "path", "prompt",
-        "pxe", "pxeretry", "say", "sendcookies", "serial", "sysappend", "text", "timeout", "totaltimeout", "ui" };
-    qsizetype start = 0;
-    while (start < text.size() && text[start].isSpace())
-        ++start;
-    if (start < text.size() && text[start] == u'#') {
-        QTextCharFormat comment;
-        comment.setForeground(QColor(0x80, 0x80, 0x80));
-        comment.setFontItalic(true);
-        setFormat(static_cast<int>(start), static_cast<int>(text.size() - start), comment);
-        return;
+    enum State { Directives = 0, InText = 1 };
+    const int previous = std::max(previousBlockState(), 0);
+    if (DocumentEdit::ContinuesLine(currentBlock()))
+        return setCurrentBlockState(previous); // the rest of a long line
+    QByteArray bytes;
+    bytes.reserve(text.size());
+    for (const QChar character : text) {
+        const int byte = Cp437::FromUnicode(character.unicode());
+        bytes += static_cast<char>(byte < 0 ? '?' : byte);
     }
-    qsizetype end = start;
-    while (end < text.size() && !text[end].isSpace())
-        ++end;
-    QString word = text.mid(start, end - start).toLower();
-    if (word == u"menu") { // MENU and its own keyword
-        qsizetype second = end;
-        while (second < text.size() && text[second].isSpace())
-            ++second;
-        end = second;
-        while (end < text.size() && !text[end].isSpace())
-            ++end;
-    }
-    if (!keywords.contains(word))
-        return;
+    using namespace ConfigSyntax;
+    const char* line = bytes.constData();
+    const char* p = SkipBlanks(line);
     QTextCharFormat keyword;
     keyword.setForeground(QColor(0x1a, 0x3f, 0x9a));
     keyword.setFontWeight(QFont::Bold);
-    setFormat(static_cast<int>(start), static_cast<int>(end - start), keyword);
+    const auto mark = [&](const char* from, const char* to, const QTextCharFormat& format) {
+        setFormat(static_cast<int>(from - line), static_cast<int>(to - from), format);
+    };
+    setCurrentBlockState(Directives);
+    if (previous == InText) {
+        if (const char* end = LookingAt(p, "endtext"))
+            mark(p, end, keyword);
+        else
+            setCurrentBlockState(InText);
+        return;
+    }
+    if (*p == '#') {
+        QTextCharFormat comment;
+        comment.setForeground(QColor(0x80, 0x80, 0x80));
+        comment.setFontItalic(true);
+        return mark(p, line + bytes.size(), comment);
+    }
+    int key = 0;
+    const char* end = FunctionKeyAt(p, key);
+    const std::optional<KeywordMatch> match = end ? std::nullopt : KeywordAt(p);
+    if (match) {
+        end = match->rest;
+        const char* rest = nullptr;
+        if (match->keyword == Keyword::Menu && MenuKeywordAt(SkipBlanks(end), rest))
+            end = rest;
+        if (match->keyword == Keyword::Text)
+            setCurrentBlockState(InText);
+    }
+    if (end)
+        mark(p, end, keyword);
 }
 
 void ScreenHighlighter::highlightBlock(const QString& text)

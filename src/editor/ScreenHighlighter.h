@@ -24,7 +24,8 @@ public:
     void SetRules(ScreenRules rules, bool brightBackgrounds);
 
     // A boot configuration is no screen: its directives are shown instead
-    // (keywords bold, comments dimmed).
+    // (keywords bold, comments dimmed), read by the loader's rules with its
+    // one list of keywords.
     void SetConfiguration(bool configuration);
 
     static constexpr int ScreenColumns = TextScreen::Columns;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/Limits.h"
 #include "config/BootFiles.h"
 
 #include <QByteArray>
@@ -29,7 +30,7 @@ struct Problem {
 // findings: each kind is reported once per line with a count, and past this
 // many findings one last finding, "and N more problems", takes the rest at
 // the worst severity among them.
-constexpr int MostProblems = 500;
+constexpr int MostProblems = Limits::Findings;
 
 // The problems of a display file, in file order. Images named with 0x18 are
 // looked for in imageFolder; without a folder (a document never saved)

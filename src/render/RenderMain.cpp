@@ -5,6 +5,8 @@
 #include "boot/BootRendering.h"
 #include "common/FileAccess.h"
 #include "config/BootConfig.h"
+#include "config/ConfigReading.h"
+#include "config/ConfigSet.h"
 #include "console/ColorConsole.h"
 #include "console/ConsoleSinks.h"
 #include "format/DisplayFile.h"
@@ -35,6 +37,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSet>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -48,7 +51,7 @@
 namespace {
 
 // No display file comes near this; an endless input stops here.
-constexpr qint64 InputLimit = qint64(64) << 20;
+constexpr qint64 InputLimit = Limits::FileBytes;
 
 int Fail(const QString& message)
 {
@@ -228,25 +231,44 @@ int RenderGraphicalMenu(const RenderArguments& arguments, const LoaderSim::Graph
     return Write(arguments.output, PicturePng(screen.picture));
 }
 
+// Why a configuration cannot be played as the loader would: a file of its
+// set that is there but cannot be read, or a bound of Glimra's met.
+std::optional<QString> ReadingProblem(const BootFiles& files, const BootConfig& config)
+{
+    using Failure = BootFiles::Fetched::Failure;
+    for (const ConfigFile& file : config.files) {
+        if (file.failure == Failure::None || file.failure == Failure::Missing || file.includedFrom.line == 0)
+            continue;
+        // A name that leads out of the image is shown as written.
+        const QString shown = file.failure == Failure::Outside
+            ? QString::fromLatin1(file.imagePath)
+            : files.HostPath(file.imagePath).value_or(QString::fromLatin1(file.imagePath));
+        return QStringLiteral("cannot read %1, which %2 line %3 includes: %4")
+            .arg(shown, QString::fromLatin1(file.includedFrom.file))
+            .arg(file.includedFrom.line)
+            .arg(FailureText(file.failure, file.reason));
+    }
+    if (config.stop && config.stop->kind == ConfigStop::Kind::Limit)
+        return QStringLiteral("cannot play the configuration: %1").arg(StopText(*config.stop));
+    return std::nullopt;
+}
+
 // The simulator's screen after the keys (or the real loader's), in the format asked for.
 int RenderConfiguration(const RenderArguments& arguments)
 {
     const QString name = ShownName(arguments.config);
     const ReadOutcome top = ReadFileNative(arguments.config, InputLimit, ReadableKinds::RegularFiles);
+    if (top.failure && top.failure->kind == ReadFailure::Kind::TooLarge)
+        return Fail(QStringLiteral("cannot open %1: it holds more than %2 MiB, the most glimra-render reads")
+                        .arg(name)
+                        .arg(InputLimit >> 20));
     if (top.failure)
         return Fail(QStringLiteral("cannot open %1: %2").arg(name, top.failure->reason));
-    if (!LooksLikeBootConfig(top.bytes))
-        return Fail(
-            QStringLiteral("%1 is not a boot configuration: its first directive is no SYSLINUX keyword").arg(name));
+    // A file named on --config is a configuration, whatever its first line.
     BootFiles files = BootFiles::ForConfiguration(QFile::decodeName(arguments.config));
     const BootConfig config = ReadBootConfig(files, files.ConfigPath(), files.StartFolder());
-    for (const ConfigFile& file : config.files) {
-        const std::optional<QString> host = files.HostPath(file.imagePath);
-        if (!file.found && host && QFileInfo::exists(*host))
-            return Fail(QStringLiteral("cannot read %1, which %2 line %3 includes")
-                            .arg(*host, QString::fromLatin1(file.includedFrom.file))
-                            .arg(file.includedFrom.line));
-    }
+    if (const std::optional<QString> problem = ReadingProblem(files, config))
+        return Fail(*problem);
     if (arguments.Vm()) {
         try {
             return Write(arguments.output, RenderConfigurationInVm(arguments, files));
@@ -417,33 +439,35 @@ int RenderOne(const RenderArguments& arguments, const QByteArray& input)
 }
 
 struct Report {
-    QByteArray text; // one line per problem, or the JSON objects
-    QJsonArray json;
+    QByteArrayList lines; // one line per problem
+    QJsonArray json; // the same as JSON objects
     bool failed = false; // an error or a warning
 };
 
 void Add(const QString& name, const Problem& problem, Report& report)
 {
     report.failed |= problem.severity != Severity::Note;
-    report.text += QStringLiteral("%1:%2:%3: %4: %5 [%6]\n")
-                       .arg(name)
-                       .arg(problem.line)
-                       .arg(problem.column)
-                       .arg(SeverityName(problem.severity), problem.Text(), problem.code)
-                       .toUtf8();
+    report.lines += QStringLiteral("%1:%2:%3: %4: %5 [%6]\n")
+                        .arg(name)
+                        .arg(problem.line)
+                        .arg(problem.column)
+                        .arg(SeverityName(problem.severity), problem.Text(), problem.code)
+                        .toUtf8();
     report.json.append(QJsonObject { { "file", name }, { "line", problem.line }, { "column", problem.column },
         { "offset", problem.offset }, { "severity", SeverityName(problem.severity) }, { "code", problem.code },
         { "message", problem.message }, { "count", problem.count } });
 }
 
-// A boot configuration is checked with every file of its set; a display
+// A boot configuration is checked with every file of its set, as part of
+// the tree it belongs to when another configuration reads it; a display
 // file on its own.
 void CheckOne(const QByteArray& input, const QByteArray& bytes, Report& report)
 {
     const QString name = ShownName(input);
     if (input != "-" && LooksLikeBootConfig(bytes)) {
-        for (const FileProblem& found : LintBootConfig(BootFiles::ForConfiguration(name)))
-            Add(found.file == QFileInfo(name).absoluteFilePath() ? name : found.file, found.problem, report);
+        const QString self = QFileInfo(name).absoluteFilePath();
+        for (const FileProblem& found : LintBootConfig(BootFiles::ForConfiguration(OwningConfiguration(self))))
+            Add(found.file == self ? name : found.file, found.problem, report);
         return;
     }
     for (const Problem& problem : LintLoneDisplayFile(bytes, FolderOf(input)))
@@ -452,7 +476,8 @@ void CheckOne(const QByteArray& input, const QByteArray& bytes, Report& report)
 
 QByteArray Written(const RenderArguments& arguments, const Report& report)
 {
-    return arguments.format == RenderArguments::Format::Json ? QJsonDocument(report.json).toJson() : report.text;
+    return arguments.format == RenderArguments::Format::Json ? QJsonDocument(report.json).toJson()
+                                                             : report.lines.join();
 }
 
 // Each file's report to DIR/NAME.check(.json), or all of them to one place.
@@ -460,6 +485,7 @@ int CheckAll(const RenderArguments& arguments)
 {
     int status = 0;
     Report all;
+    QSet<QByteArray> listed;
     for (const QByteArray& input : arguments.inputs) {
         QString error;
         const std::optional<QByteArray> bytes = ReadInput(input, error);
@@ -473,9 +499,14 @@ int CheckAll(const RenderArguments& arguments)
         if (!arguments.outputDir.isEmpty()) {
             status = std::max(status, Write(Destination(arguments, input), Written(arguments, report)) ? 2 : 0);
         } else {
-            all.text += report.text;
-            for (const QJsonValue& problem : std::as_const(report.json))
-                all.json.append(problem);
+            // Files of one set name the same findings once.
+            for (qsizetype at = 0; at < report.lines.size(); ++at) {
+                if (!listed.contains(report.lines[at])) {
+                    listed.insert(report.lines[at]);
+                    all.lines += report.lines[at];
+                    all.json.append(report.json[at]);
+                }
+            }
         }
         all.failed |= report.failed;
     }

@@ -4,6 +4,7 @@
 #include "VideoModes.h"
 #include "boot/BootRendering.h"
 #include "common/Limits.h"
+#include "config/ConfigSet.h"
 #include "config/ConfigSyntax.h"
 #include "console/ColorConsole.h"
 #include "console/TextMetrics.h"
@@ -101,6 +102,9 @@ void LoaderSim::ReadAndStart(const QByteArray& path, const QByteArray& folder)
         else
             ShowFile(output.text);
     }
+    // The loader hangs where its reading stopped (or Glimra read no further).
+    if (m_config.stop)
+        return Leave(StopText(*m_config.stop));
     // Whatever the default started (a kernel, a module, another
     // configuration with its own prompt) ends this one's start.
     if (m_config.prompt == 0) {
@@ -147,8 +151,8 @@ void LoaderSim::EnterPrompt()
     // Each prompt starts both clocks anew (cli.c): TIMEOUT as the unsigned
     // int it is kept in, TOTALTIMEOUT cut to a clock_t; one below zero makes
     // every key a timeout.
-    m_keyboardLeft = static_cast<std::uint32_t>(ConfigSyntax::TimeoutMs(m_config.timeoutTenths));
-    const long long total = ConfigSyntax::TotalTimeoutMs(m_config.totalTimeoutTenths);
+    m_keyboardLeft = m_config.timeoutMs;
+    const long long total = m_config.totalTimeoutMs;
     m_totalLeft = static_cast<std::uint32_t>(total);
     m_totalWrapped = total < 0;
     m_waited = 0;
@@ -409,8 +413,8 @@ void LoaderSim::Execute(QByteArray command, KernelKind kind)
         const QByteArray module = kernel.mid(kernel.lastIndexOf('/') + 1);
         if (exists && module == "whichsys.c32")
             return WhichSystem(arguments);
-        if (exists && (module == "menu.c32" || module == "vesamenu.c32"))
-            return StartMenu(arguments, module == "vesamenu.c32");
+        if (const std::optional<MenuKind> menu = MenuModuleKind(module); exists && menu)
+            return StartMenu(arguments, menu == MenuKind::Graphical);
         if (exists)
             return Leave(QStringLiteral("The loader would run the module %1 (%2); modules are not played here.")
                              .arg(shown, QString::fromLatin1(*path)));
@@ -464,14 +468,9 @@ std::optional<LoaderSim::Graphics> LoaderSim::GraphicalMenu() const
 
 void LoaderSim::StartMenu(const QByteArray& arguments, bool graphical)
 {
-    std::vector<QByteArray> paths;
-    for (const QByteArray& word : arguments.simplified().split(' ')) {
-        if (const std::optional<QByteArray> path = BootFiles::Resolve(m_folder, word); path && !word.isEmpty())
-            paths.push_back(*path);
-    }
-    if (paths.empty())
-        paths.push_back(m_configPath);
-    MenuConfig config = ReadMenuConfig(m_files, m_folder, paths);
+    MenuConfig config = ReadMenuConfig(m_files, m_folder, MenuFiles(arguments, m_folder, m_configPath), m_configPath);
+    if (config.stop)
+        return Leave(StopText(*config.stop));
     m_menu.reset();
     m_graphics.reset();
     // Without a video mode of its size vesamenu.c32 runs on the text screen.
@@ -481,14 +480,8 @@ void LoaderSim::StartMenu(const QByteArray& arguments, bool graphical)
         // The grid fits the resolution in rows of the font's height: the
         // last FONT that reads, or the VGA BIOS's 16.
         m_font.reset();
-        for (const ConfigDirective& directive : m_config.directives) {
-            const std::optional<QByteArray> path = directive.keyword == "font"
-                ? BootFiles::Resolve(m_folder, CommandWord(directive.argument))
-                : std::nullopt;
-            const std::optional<QByteArray> bytes = path ? m_files.Read(*path) : std::nullopt;
-            if (std::optional<PcFont> font = bytes ? Psf1Font(*bytes) : std::nullopt)
-                m_font = std::move(font);
-        }
+        if (std::optional<AppliedFont> applied = FontThatApplies(m_config, m_files))
+            m_font = std::move(applied->font);
         m_graphicsMeasurer = std::make_unique<FixedCellMeasurer>(VgaDots::Eight);
         m_graphics = std::make_unique<TColorConsole>(*m_graphicsMeasurer);
         m_graphics->SetCols(GridColumns(m_resolution.first));

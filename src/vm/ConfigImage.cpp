@@ -1,6 +1,7 @@
 #include "ConfigImage.h"
 
 #include "config/BootConfig.h"
+#include "config/ConfigSet.h"
 #include "config/MenuConfig.h"
 #include "config/Modules.h"
 #include "format/DisplayFile.h"
@@ -27,12 +28,6 @@ using Failure = BootFiles::Fetched::Failure;
 QString Latin(const QByteArray& bytes) { return QString::fromLatin1(bytes); }
 
 QByteArray BaseName(const QByteArray& path) { return path.mid(path.lastIndexOf('/') + 1); }
-
-QByteArray FolderOf(const QByteArray& path)
-{
-    const qsizetype slash = path.lastIndexOf('/');
-    return slash <= 0 ? QByteArray("/") : path.left(slash);
-}
 
 // What a command line runs when it is a COM32 module, by the loader's
 // rules: ".com32 name", or a name ending in .c32.
@@ -83,7 +78,7 @@ private:
     std::optional<size_t> AddOneModule(const QByteArray& folder, const QByteArray& name);
     void AddConfiguration(const QByteArray& path, const QByteArray& folder);
     // The files menu.c32 reads, and the commands its entries run.
-    void AddMenus(const QByteArray& path, const QByteArray& folder, Commands& commands);
+    void AddMenus(const MenuConfig& menus, const QByteArray& folder, Commands& commands);
     void AddCommand(const QByteArray& folder, const QByteArray& command, KernelKind kind);
     // Each name and reason once; past Limits::ImageRefusals they are only counted.
     void Refuse(const QByteArray& name, const QString& reason);
@@ -229,16 +224,22 @@ void Planner::AddConfiguration(const QByteArray& path, const QByteArray& folder)
         commands.Add(*config.ui, KernelKind::Com32);
     for (const ConfigLabel& label : config.labels)
         commands.Add(label.kernel + ' ' + label.append.value_or(config.globalAppend), label.kind);
-    const QByteArray ui = config.ui ? BaseName(CommandWord(*config.ui)) : QByteArray();
-    if (ui == "menu.c32" || ui == "vesamenu.c32")
-        AddMenus(path, folder, commands);
+    // Every menu module the configuration runs, with every file it reads.
+    const std::vector<MenuRun> runs = MenuRuns(config, m_files, path);
+    for (const MenuRun& run : runs)
+        AddMenus(run.menus, folder, commands);
+    for (const MenuRun& run : runs)
+        commands.Add(run.module, KernelKind::Com32);
     for (const auto& [command, kind] : commands.list)
         AddCommand(folder, command, kind);
 }
 
-void Planner::AddMenus(const QByteArray& path, const QByteArray& folder, Commands& commands)
+void Planner::AddMenus(const MenuConfig& menus, const QByteArray& folder, Commands& commands)
 {
-    const MenuConfig menus = ReadMenuConfig(m_files, folder, { path });
+    for (const ConfigFile& file : menus.files) {
+        if (file.found)
+            Add("/", file.imagePath, false);
+    }
     for (const Menu& menu : menus.menus) {
         for (const std::optional<FunctionKey>& key : menu.functionKeys) {
             if (key) {
@@ -278,8 +279,9 @@ void Planner::AddCommand(const QByteArray& folder, const QByteArray& command, Ke
 void Planner::Run()
 {
     const QByteArray config = m_files.ConfigPath();
-    m_plan.pxe = FolderOf(config).endsWith("/pxelinux.cfg");
-    m_plan.loaderFolder = m_plan.pxe ? FolderOf(FolderOf(config)) : FolderOf(config);
+    const LoaderPlace place = LoaderPlaceOf(config);
+    m_plan.pxe = place.pxe;
+    m_plan.loaderFolder = place.folder;
     const QByteArray loader = m_plan.loaderFolder == "/" ? QByteArray() : m_plan.loaderFolder;
     if (m_plan.pxe && m_tools.pxelinux.isEmpty())
         throw EVmError("Booting a PXE configuration needs Debian's pxelinux package.",
@@ -290,12 +292,10 @@ void Planner::Run()
     if (!bootFile.open(QIODevice::ReadOnly) || !ldlinux.open(QIODevice::ReadOnly))
         throw EVmError(
             "Cannot read the loader's files.", (bootFile.fileName() + u' ' + ldlinux.fileName()).toStdString());
-    m_plan.files.push_back(
-        { File::From::Debian, loader + (m_plan.pxe ? "/pxelinux.0" : "/isolinux.bin"), bootFile.readAll() });
+    m_plan.files.push_back({ File::From::Debian, place.bootFile, bootFile.readAll() });
     m_plan.files.push_back({ File::From::Debian, loader + "/ldlinux.c32", ldlinux.readAll() });
-    for (const File& file : m_plan.files)
-        m_taken.insert(file.imagePath);
-    m_taken.insert(loader + "/boot.cat");
+    for (const QByteArray& own : place.ownFiles)
+        m_taken.insert(own);
 
     // The loader finds isolinux.cfg (pxelinux.cfg/default) beside itself; a
     // configuration of another name goes there as a copy too.

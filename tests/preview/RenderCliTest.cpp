@@ -363,6 +363,23 @@ TEST_F(RenderCliTest, StandardInputIsWaitedForAndAClosedOneIsNamed)
 TEST_F(RenderCliTest, ConfigPlaysTheLoaderAndRefusesWhatItCannotPlay)
 {
     QDir(directory.path()).mkpath("iso/isolinux/sub.cfg"); // a folder where an INCLUDE names a file
+    QFile huge(File({}, "iso/huge.cfg")); // past what Glimra reads of a file, without taking the disc
+    ASSERT_TRUE(huge.resize((qint64(64) << 20) + 1));
+    for (int level = 1; level <= 30; ++level) // each file names the next twice: 2^30 readings
+        File(QStringLiteral("INCLUDE f%1.cfg\r\nINCLUDE f%1.cfg\r\n").arg(level + 1).toLatin1(),
+            QStringLiteral("iso/isolinux/f%1.cfg").arg(level));
+
+    // A file named on --config is a configuration, whatever its first line;
+    // where the loader hangs, the screen is its screen up to there.
+    const CliRun odd
+        = RenderCli({ "--config", File("frobnicate\r\nINCLUDE gone.cfg\r\nPROMPT 1\r\n", "iso/isolinux/odd.cfg"),
+            "--start", "blank", "--format", "serial" });
+    EXPECT_EQ(odd.exitCode, 0) << odd.err.constData();
+    EXPECT_TRUE(odd.out.endsWith("boot: ")) << odd.out.constData();
+    const CliRun loop = RenderCli({ "--config", File("SAY loop\r\nINCLUDE loop.cfg\r\n", "iso/isolinux/loop.cfg") });
+    EXPECT_EQ(loop.exitCode, 0) << loop.err.constData();
+    EXPECT_TRUE(loop.err.contains("loop.cfg line 2: this opens a file while 103 are open, and ldlinux.c32 6.04 hangs"))
+        << loop.err.constData();
     const QString config = File("DISPLAY boot.msg\r\nF1 help.txt\r\nPROMPT 1\r\nLABEL linux\r\n  KERNEL vmlinuz\r\n",
         "iso/isolinux/isolinux.cfg");
     File("\x0c\x0f"
@@ -399,11 +416,10 @@ TEST_F(RenderCliTest, ConfigPlaysTheLoaderAndRefusesWhatItCannotPlay)
         { { "--config", config, "--keys", "\"open" }, 2, "without its closing quote" },
         { { "--config", config, "--mode", "preview" }, 2, "--mode preview has no meaning" },
         { { "--keys", "f1", config }, 2, "give --config FILE" },
-        { { "--config",
-              File("\x0c\x0f"
-                   "1ehello"),
-              "--output", output },
-            1, "is not a boot configuration" },
+        { { "--config", File("INCLUDE /huge.cfg\r\n", "iso/isolinux/huge.cfg"), "--output", output }, 1,
+            "larger than 64 MiB" },
+        { { "--config", File("INCLUDE f1.cfg\r\n", "iso/isolinux/fan.cfg"), "--output", output }, 1,
+            "more than 10000 files opened" },
         { { "--config", File("INCLUDE sub.cfg\r\n", "iso/isolinux/bad.cfg"), "--output", output }, 1, "cannot read" },
     };
     for (const Case& test : cases) {
@@ -468,4 +484,19 @@ TEST_F(RenderCliTest, GraphicalMenuIsItsPicture)
     const CliRun json = RenderCli({ "--config", folder + "/isolinux.cfg" });
     EXPECT_EQ(json.exitCode, 1);
     EXPECT_TRUE(json.err.contains("give --format png")) << json.err.constData();
+}
+
+// Files of one set given together list each finding once, and a file of a
+// set alone is checked with the tree that reads it.
+TEST_F(RenderCliTest, ChecksASetsFilesWithTheirTree)
+{
+    QDir(directory.path()).mkpath("iso/isolinux");
+    const QString top = File("INCLUDE sub.cfg\r\nPROMPT 1\r\n", "iso/isolinux/isolinux.cfg");
+    const QString sub = File("DISPLAY gone.msg\r\n", "iso/isolinux/sub.cfg");
+    const CliRun both = RenderCli({ "--check", top, sub });
+    EXPECT_EQ(both.exitCode, 1);
+    EXPECT_EQ(both.out.count("[missing-display]"), 1) << both.out.constData();
+    const CliRun alone = RenderCli({ "--check", sub });
+    EXPECT_FALSE(alone.out.contains("prompt0-no-default")) << alone.out.constData();
+    EXPECT_TRUE(alone.out.contains("[missing-display]")) << alone.out.constData();
 }

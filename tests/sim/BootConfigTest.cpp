@@ -75,7 +75,7 @@ TEST_F(BootConfigTest, ReadsLinesAsTheLoaderDoes)
     EXPECT_EQ(key(3), "/isolinux/inc/f3.txt");
 
     EXPECT_EQ(config.prompt, 1);
-    EXPECT_EQ(config.timeoutTenths, 30);
+    EXPECT_EQ(config.timeoutMs, 3000u);
     EXPECT_EQ(config.defaultCommand, "linux");
     ASSERT_EQ(config.labels.size(), 2u) << "a disabled entry is no label";
     EXPECT_EQ(config.labels[0].CommandLine({}), "vmlinuz quiet");

@@ -170,12 +170,12 @@ TEST(LoaderRulesTest, TheClockKeepsTheLoadersArithmetic)
 {
     using ConfigSyntax::TimeoutMs;
     using ConfigSyntax::TotalTimeoutMs;
-    EXPECT_EQ(TimeoutMs(10), 1000);
-    EXPECT_EQ(TimeoutMs(-5), -499);
-    EXPECT_EQ(TimeoutMs(30000000), -6477106);
-    EXPECT_EQ(TimeoutMs(std::numeric_limits<int>::max()), -99);
-    EXPECT_EQ(TotalTimeoutMs(30000000), 3000000000);
-    EXPECT_EQ(TotalTimeoutMs(std::numeric_limits<long long>::max()), -99);
+    EXPECT_EQ(TimeoutMs("10"), 1000);
+    EXPECT_EQ(TimeoutMs("-5"), -499);
+    EXPECT_EQ(TimeoutMs("30000000"), -6477106);
+    EXPECT_EQ(TimeoutMs("2147483647"), -99);
+    EXPECT_EQ(TotalTimeoutMs("30000000"), 3000000000);
+    EXPECT_EQ(TotalTimeoutMs("9223372036854775807"), -99);
     const struct {
         const char* config;
         const char* keys;

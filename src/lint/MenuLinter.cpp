@@ -1,0 +1,330 @@
+#include "ConfigFindings.h"
+#include "config/ConfigReading.h"
+#include "config/ConfigSet.h"
+#include "config/MenuConfig.h"
+#include "format/Palette.h"
+#include "sim/AnsiConsole.h"
+#include "vesa/VesaPixels.h"
+
+namespace {
+
+// The text screen's colour nearest to an RGB value.
+int NearestPaletteDigit(quint32 argb)
+{
+    int best = 0;
+    long long bestDistance = -1;
+    for (int digit = 0; digit < 16; ++digit) {
+        const TColor colour = Palette[static_cast<std::size_t>(digit)];
+        const long long dr = static_cast<long long>(argb >> 16 & 0xFF) - (colour & 0xFF);
+        const long long dg = static_cast<long long>(argb >> 8 & 0xFF) - (colour >> 8 & 0xFF);
+        const long long db = static_cast<long long>(argb & 0xFF) - (colour >> 16 & 0xFF);
+        const long long distance = dr * dr + dg * dg + db * db;
+        if (bestDistance < 0 || distance < bestDistance) {
+            best = digit;
+            bestDistance = distance;
+        }
+    }
+    return best;
+}
+
+// A JPEG's size from its first frame header.
+std::optional<std::pair<int, int>> JpegSize(const QByteArray& bytes)
+{
+    for (qsizetype at = 2; at + 9 < bytes.size();) {
+        if (static_cast<std::uint8_t>(bytes[at]) != 0xFF)
+            return std::nullopt;
+        const auto marker = static_cast<std::uint8_t>(bytes[at + 1]);
+        const int length = static_cast<std::uint8_t>(bytes[at + 2]) << 8 | static_cast<std::uint8_t>(bytes[at + 3]);
+        if (marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC)
+            return std::pair(static_cast<std::uint8_t>(bytes[at + 7]) << 8 | static_cast<std::uint8_t>(bytes[at + 8]),
+                static_cast<std::uint8_t>(bytes[at + 5]) << 8 | static_cast<std::uint8_t>(bytes[at + 6]));
+        at += 2 + length;
+    }
+    return std::nullopt;
+}
+
+// One menu module run, on the screen of the module that runs: menu.c32's
+// 80 x 25, or vesamenu.c32's grid of its resolution in rows of FONT's height.
+class MenuLint {
+public:
+    MenuLint(const MenuRun& run, const BootConfig& config, const BootFiles& files, ConfigFindings& findings)
+        : m_run(run)
+        , m_menus(run.menus)
+        , m_config(config)
+        , m_files(files)
+        , m_findings(findings)
+        , m_text(run.kind == MenuKind::Text)
+    {
+    }
+    void Run();
+
+private:
+    void Report(const ConfigPlace& place, Severity severity, const char* code, const QString& message)
+    {
+        m_findings.Report(place, severity, code, message);
+    }
+    void Fits(const Menu& menu, const ConfigPlace& place);
+    void Colours(const Menu& menu);
+    void Entries(const Menu& menu);
+    void Backgrounds();
+    int FontHeight();
+
+    const MenuRun& m_run;
+    const MenuConfig& m_menus;
+    const BootConfig& m_config;
+    const BootFiles& m_files;
+    ConfigFindings& m_findings;
+    bool m_text;
+    int m_columns = 80;
+    int m_rows = 25;
+    QString m_screen;
+};
+
+void MenuLint::Run()
+{
+    if (m_menus.stop)
+        Report(m_menus.stop->place, Severity::Error,
+            m_menus.stop->kind == ConfigStop::Kind::LoaderHangs ? "loader-hangs" : "read-limit", m_menus.stop->message);
+    for (const ConfigFile& file : m_menus.files) {
+        if (!file.found && file.includedFrom.line == 0)
+            Report(m_run.place, Severity::Error, "missing-menu-file",
+                QStringLiteral("%1 gives %2 the file %3, which is not read: %4")
+                    .arg(Latin(m_run.by), Latin(m_run.module.mid(m_run.module.lastIndexOf('/') + 1)),
+                        Latin(file.imagePath), FailureText(file.failure, file.reason)));
+        ReportUnread(file, m_findings);
+    }
+    const auto [width, height] = MenuResolution(m_menus);
+    m_columns = m_text ? 80 : GridColumns(width);
+    m_rows = m_text ? 25 : GridRows(height, FontHeight());
+    m_screen = m_text ? QStringLiteral("menu.c32's 80 x 25 screen")
+                      : QStringLiteral("vesamenu.c32's %1 x %2 grid").arg(m_columns).arg(m_rows);
+    for (std::size_t index = MenuConfig::RootMenu; index < m_menus.menus.size(); ++index) {
+        const Menu& menu = m_menus.menus[index];
+        Fits(menu, menu.place.line > 0 ? menu.place : m_run.place);
+        // vesamenu.c32 draws the #argb colours.
+        if (m_text)
+            Colours(menu);
+        Entries(menu);
+    }
+    if (!m_text)
+        Backgrounds();
+}
+
+// The FONT file's row height (16 for the VGA BIOS's font); a FONT line the
+// loader cannot load is reported.
+int MenuLint::FontHeight()
+{
+    for (const ConfigDirective& directive : m_config.directives) {
+        if (directive.keyword != "font")
+            continue;
+        const QByteArray name = CommandWord(directive.argument);
+        const std::optional<QByteArray> path = BootFiles::Resolve(m_config.folder, name);
+        const std::optional<QByteArray> bytes = path ? m_files.Read(*path) : std::nullopt;
+        if (!bytes)
+            Report(directive.place, Severity::Error, "missing-font",
+                QStringLiteral("FONT %1 is not beside the configuration: the menu keeps the VGA BIOS's font")
+                    .arg(Latin(name)));
+        else if (!Psf1Font(*bytes))
+            Report(directive.place, Severity::Error, "not-psf",
+                QStringLiteral("FONT %1 is not a PSF1 font (magic 36 04, 256 glyphs 2-32 rows high, gzip'd or not): "
+                               "the loader ignores it")
+                    .arg(Latin(name)));
+    }
+    const std::optional<AppliedFont> applied = FontThatApplies(m_config, m_files);
+    return applied ? applied->font.height : 16;
+}
+
+// The box, the tab message, the countdown and the help area on the screen:
+// rows past the last are drawn over it, and later parts overwrite earlier.
+void MenuLint::Fits(const Menu& menu, const ConfigPlace& place)
+{
+    const std::array<int, MenuParamCount> p = ScreenParams(menu, m_columns, m_rows);
+    const auto at = [&](MenuParam param) { return p[static_cast<std::size_t>(param)]; };
+    const int v = at(MenuParam::VShift);
+    const int boxTop = v + 1;
+    const int boxBottom = v + 4 + at(MenuParam::Rows);
+    const int inner = at(MenuParam::Width) - 2 * at(MenuParam::Margin) - 4;
+    QStringList clashes;
+    if (inner < 0)
+        clashes << QStringLiteral("MENU WIDTH %1 leaves no room inside MENU MARGIN %2 (the module overruns or hangs)")
+                       .arg(at(MenuParam::Width))
+                       .arg(at(MenuParam::Margin));
+    if (boxBottom > m_rows)
+        clashes << QStringLiteral("the box ends on row %1, and rows past %2 are drawn over row %2")
+                       .arg(boxBottom)
+                       .arg(m_rows);
+    const int right = at(MenuParam::HShift) + at(MenuParam::Width) - at(MenuParam::Margin);
+    if (right > m_columns)
+        clashes << QStringLiteral("the box's right edge falls in column %1 and wraps to the next row").arg(right);
+    const auto clash = [&](const QString& what, int first, int last) {
+        const int top = std::max(first, boxTop);
+        const int bottom = std::min(last, boxBottom);
+        if (top <= bottom)
+            clashes << QStringLiteral("%1 on row%2 %3 overwrites the box")
+                           .arg(what, top == bottom ? QString() : QStringLiteral("s"),
+                               top == bottom ? QString::number(top) : QStringLiteral("%1-%2").arg(top).arg(bottom));
+        else if (first > m_rows)
+            clashes << QStringLiteral("%1 on row %2 is past row %3").arg(what).arg(first).arg(m_rows);
+    };
+    if (!menu.Message(MenuMessage::Tab).isEmpty() && menu.allowEdit && !menu.masterPassword)
+        clash(QStringLiteral("the tab message"), at(MenuParam::TabMsgRow) + v, at(MenuParam::TabMsgRow) + v);
+    if (menu.timeoutMs > 0)
+        clash(QStringLiteral("the countdown"), at(MenuParam::TimeoutRow) + v, at(MenuParam::TimeoutRow) + v);
+    // The help area runs from HELPMSGROW (shifted) to HELPMSGENDROW (not);
+    // its first row is erased for every entry even when it starts past its
+    // end, and then no TEXT HELP is shown (menumain.c, display_help).
+    const int helpStart = at(MenuParam::HelpMsgRow) + v;
+    const int helpEnd = at(MenuParam::HelpMsgEndRow);
+    clash(QStringLiteral("the help area, erased for every entry,"), helpStart, std::max(helpStart, helpEnd));
+    const bool helped = std::any_of(
+        menu.entries.begin(), menu.entries.end(), [](const MenuEntry& entry) { return !entry.helpText.isEmpty(); });
+    if (helpStart > helpEnd && helped)
+        clashes << QStringLiteral("the help area starts on row %1, past its end on row %2: no TEXT HELP is shown")
+                       .arg(helpStart)
+                       .arg(helpEnd);
+    if (!clashes.isEmpty())
+        Report(place, Severity::Warning, "menu-overflow",
+            QStringLiteral("the menu \"%1\" does not fit %2: %3")
+                .arg(Latin(menu.title), m_screen, clashes.join(QStringLiteral("; "))));
+}
+
+// menu.c32 shows only the ANSI part; opaque #argb colours of the same
+// colour (bright or not) say nothing else, and translucent ones take their
+// colour from the picture behind them.
+void MenuLint::Colours(const Menu& menu)
+{
+    for (std::size_t index = 0; index < MenuColourCount; ++index) {
+        const MenuColour& colour = menu.colours[index];
+        if (colour.place.line == 0)
+            continue; // as the module starts, or inherited from a parent menu's line
+        const std::optional<int> attribute = SgrAttribute(colour.ansi);
+        if (!attribute) {
+            Report(colour.place, Severity::Error, "menu-colour-ansi",
+                QStringLiteral("MENU COLOR %1: \"%2\" is not an SGR string such as 1;37;44: menu.c32 prints part "
+                               "of it on the screen")
+                    .arg(QString::fromLatin1(MenuColourNames[index]), Latin(colour.ansi)));
+            continue;
+        }
+        if (!colour.argb)
+            continue;
+        const QList<QByteArray> words = colour.argb->simplified().split(' ');
+        const auto differs = [&](int word, int digit) {
+            if (word >= words.size() || words[word] == "*")
+                return false;
+            // A colour seen through (alpha below ff) is what lies behind it.
+            const quint32 argb = MenuArgb(words[word]);
+            return (argb >> 24) == 0xFF && (NearestPaletteDigit(argb) & 7) != (digit & 7);
+        };
+        if (differs(0, *attribute & 0x0F) || differs(1, *attribute >> 4 & 0x0F))
+            Report(colour.place, Severity::Warning, "menu-colour-argb-ignored",
+                QStringLiteral("MENU COLOR %1: menu.c32 shows only the ANSI part %2 (%3 on %4); the #argb "
+                               "colours are vesamenu.c32's")
+                    .arg(QString::fromLatin1(MenuColourNames[index]), Latin(colour.ansi),
+                        QString::fromLatin1(ColourNames[*attribute & 0x0F]),
+                        QString::fromLatin1(ColourNames[*attribute >> 4 & 0x0F])));
+    }
+    const std::optional<int> selected = SgrAttribute(menu.colours[5].ansi);
+    if (selected && selected == SgrAttribute(menu.colours[3].ansi)) {
+        const MenuColour& sel = menu.colours[5].place.line > 0 ? menu.colours[5] : menu.colours[3];
+        Report(sel.place.line > 0 ? sel.place : menu.place, Severity::Warning, "menu-invisible-selection",
+            QStringLiteral("the selection bar (sel %1) has the colours of the other entries (unsel %2): it cannot "
+                           "be seen")
+                .arg(Latin(menu.colours[5].ansi), Latin(menu.colours[3].ansi)));
+    }
+}
+
+void MenuLint::Entries(const Menu& menu)
+{
+    const std::array<int, MenuParamCount> p = ScreenParams(menu, m_columns, m_rows);
+    const int inner
+        = p[static_cast<std::size_t>(MenuParam::Width)] - 2 * p[static_cast<std::size_t>(MenuParam::Margin)] - 4;
+    bool locked = false;
+    for (const MenuEntry& entry : menu.entries) {
+        locked = locked || entry.password.has_value();
+        const qsizetype caret = entry.displayName.indexOf('^');
+        if (entry.action != MenuAction::Disabled && entry.hotkey == 0 && caret >= 0
+            && caret + 1 < entry.displayName.size())
+            Report(entry.place, Severity::Warning, "menu-duplicate-hotkey",
+                QStringLiteral("the hotkey %1 of \"%2\" is taken by an earlier entry of this menu")
+                    .arg(QChar::fromLatin1(entry.displayName[caret + 1]).toUpper(), Latin(entry.displayName)));
+        // What the row shows: the name without the carets that mark hotkeys.
+        const qsizetype shown = entry.displayName.size() - (entry.hotkey ? 1 : 0);
+        const int room = inner - (entry.action == MenuAction::Submenu || entry.action == MenuAction::Exit ? 2 : 0);
+        if (m_text && inner >= 0 && shown > room)
+            Report(entry.place, Severity::Warning, "menu-label-cut",
+                QStringLiteral("\"%1\" is %2 characters wide and the menu shows %3 of them")
+                    .arg(Latin(entry.displayName))
+                    .arg(shown)
+                    .arg(room));
+    }
+    if (locked && !menu.masterPassword && menu.allowEdit) {
+        for (const MenuEntry& entry : menu.entries) {
+            if (entry.password)
+                Report(entry.place, Severity::Warning, "menu-passwd-without-master",
+                    QStringLiteral("MENU PASSWD without MENU MASTER PASSWD: Tab edits and boots \"%1\"'s command "
+                                   "line without asking, and Esc leaves for the boot: prompt")
+                        .arg(Latin(entry.label)));
+        }
+    }
+}
+
+// MENU BACKGROUND files as the loader takes them (never scaled), MENU FONT
+// (no keyword: the font is FONT's).
+void MenuLint::Backgrounds()
+{
+    const auto [width, height] = MenuResolution(m_menus);
+    for (std::size_t index = MenuConfig::RootMenu; index < m_menus.menus.size(); ++index) {
+        const Menu& menu = m_menus.menus[index];
+        const QByteArray& name = menu.background;
+        if (name.isEmpty() || name.startsWith('#'))
+            continue;
+        const std::optional<QByteArray> path = BootFiles::Resolve(m_config.folder, name);
+        const std::optional<QByteArray> bytes = path ? m_files.Read(*path) : std::nullopt;
+        const ConfigPlace& place = menu.backgroundPlace;
+        if (!bytes) {
+            Report(place, Severity::Error, "missing-background",
+                QStringLiteral("MENU BACKGROUND %1 is not beside the configuration: the screen stays black behind "
+                               "the menu")
+                    .arg(Latin(name)));
+            continue;
+        }
+        const std::optional<Vesa::Picture> lss16 = Vesa::DecodeLss16(*bytes);
+        const std::optional<Vesa::Picture> png = lss16 ? std::nullopt : Vesa::DecodePng(*bytes);
+        const bool jpeg = bytes->startsWith("\xff\xd8");
+        const std::optional<std::pair<int, int>> size = lss16 ? std::pair(lss16->width, lss16->height)
+            : png                                             ? std::pair(png->width, png->height)
+            : jpeg                                            ? JpegSize(*bytes)
+                                                              : std::nullopt;
+        if (jpeg)
+            Report(place, Severity::Note, "background-jpeg",
+                QStringLiteral("MENU BACKGROUND %1 is a JPEG: SYSLINUX decodes it with its own decoder, so its "
+                               "colours may differ slightly from what Glimra shows")
+                    .arg(Latin(name)));
+        if (!size)
+            continue;
+        const QString shown
+            = QStringLiteral("MENU BACKGROUND %1 is %2 x %3").arg(Latin(name)).arg(size->first).arg(size->second);
+        if (size->first > width || size->second > height)
+            Report(place, Severity::Warning, "background-too-large",
+                QStringLiteral("%1, larger than the %2 x %3 screen: the loader rejects it and shows black")
+                    .arg(shown)
+                    .arg(width)
+                    .arg(height));
+        else if (size->first != width || size->second != height)
+            Report(place, Severity::Note, "background-size",
+                lss16 ? QStringLiteral("%1: the loader puts it at the top left on black, never scaled").arg(shown)
+                      : QStringLiteral("%1: the loader tiles it from the top left, never scaled").arg(shown));
+    }
+    for (const auto& [place, word] : m_menus.ignored) {
+        if (word.toLower() == "font")
+            Report(place, Severity::Warning, "menu-font",
+                QStringLiteral("MENU FONT is no keyword: vesamenu.c32 ignores the line; the font is set with FONT"));
+    }
+}
+
+}
+
+void LintMenuRun(const MenuRun& run, const BootConfig& config, const BootFiles& files, ConfigFindings& findings)
+{
+    MenuLint(run, config, files, findings).Run();
+}

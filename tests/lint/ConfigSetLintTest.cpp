@@ -1,0 +1,181 @@
+// The configuration checks on whole sets as real trees build them: menus
+// started by DEFAULT or a label, the files a menu module is given, CONFIG
+// targets, and only what the loader really does.
+#include "FileTree.h"
+#include "config/ConfigSet.h"
+#include "lint/ConfigFindings.h"
+#include "lint/ConfigLinter.h"
+
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <sys/stat.h>
+
+namespace {
+
+using Problems = std::vector<std::string>;
+
+class ConfigSetLintTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        for (const char* module : { "menu.c32", "vesamenu.c32" })
+            Write(module,
+                "\x7f"
+                "ELF");
+    }
+    void Write(const QString& name, const QByteArray& bytes) { WriteInTree(tree, "isolinux/" + name, bytes); }
+    std::vector<FileProblem> Lint(const QString& config = QStringLiteral("isolinux.cfg")) const
+    {
+        return LintBootConfig(BootFiles::ForConfiguration(tree.filePath("isolinux/" + config)));
+    }
+    // "file:line code" of each finding.
+    Problems Found(const QByteArray& config)
+    {
+        Write("isolinux.cfg", config);
+        Problems found;
+        for (const FileProblem& problem : Lint())
+            found.push_back(QStringLiteral("%1:%2 %3")
+                                .arg(QFileInfo(problem.file).fileName())
+                                .arg(problem.problem.line)
+                                .arg(problem.problem.code)
+                                .toStdString());
+        return found;
+    }
+    QString Message(const QByteArray& config, const QString& code)
+    {
+        Write("isolinux.cfg", config);
+        for (const FileProblem& problem : Lint()) {
+            if (problem.problem.code == code)
+                return problem.problem.message;
+        }
+        return {};
+    }
+    QTemporaryDir tree;
+};
+
+}
+
+// A label named twice matters where a name is looked up: typed at boot:
+// when no menu starts, DEFAULT, ONTIMEOUT, ONERROR, MENU SAVE. A menu's
+// entry runs its own command line, and a file read twice is one place.
+TEST_F(ConfigSetLintTest, DuplicateLabelsOnlyWhereLookedUp)
+{
+    Write("back.cfg", "LABEL back\n MENU LABEL Back\n MENU EXIT\n");
+    Write("common.cfg", "LABEL c\n KERNEL vmlinuz\nDISPLAY gone.msg\n");
+    const std::pair<QByteArray, Problems> cases[] = {
+        { "PROMPT 1\nLABEL a\nLABEL a\n", { "isolinux.cfg:3 duplicate-label" } },
+        { "UI menu.c32\nMENU INCLUDE back.cfg One\nMENU INCLUDE back.cfg Two\nLABEL x\nLABEL x\n", {} },
+        { "UI menu.c32\nDEFAULT x\nLABEL x\nLABEL x\n", { "isolinux.cfg:4 duplicate-label" } },
+        { "UI menu.c32\nONTIMEOUT x arg\nLABEL x\nLABEL x\n", { "isolinux.cfg:4 duplicate-label" } },
+        { "UI menu.c32\nMENU SAVE\nLABEL x\nLABEL x\n", { "isolinux.cfg:4 duplicate-label" } },
+        { "PROMPT 1\nINCLUDE common.cfg\nINCLUDE common.cfg\n", { "common.cfg:3 missing-display" } },
+    };
+    for (const auto& [config, problems] : cases)
+        EXPECT_EQ(Found(config), problems) << config.constData();
+}
+
+// What menu.c32 shows only as its ANSI part is no finding when the #argb
+// colours are the same colours; the checks use the grid of the module
+// that runs, and DEFAULT or a label starts a module as UI does.
+TEST_F(ConfigSetLintTest, MenusOnTheScreenOfTheModuleThatRuns)
+{
+    QByteArray font("\x36\x04\x00\x08", 4);
+    Write("eight.psf", font + QByteArray(256 * 8, '\0'));
+    const QByteArray help = "MENU HELPMSGROW 26\nMENU HELPMSGENDROW 28\nLABEL a\n";
+    const QByteArray tall = "MENU ROWS 30\nMENU TABMSGROW 40\nMENU HELPMSGROW 42\nLABEL a\n"; // fits 58 rows
+    const std::pair<QByteArray, Problems> cases[] = {
+        { "UI menu.c32\nMENU COLOR title 1;36;44 #ff00ffff #00000000 std\nMENU COLOR unsel 37;44 #ffffffff "
+          "#ff0000aa\nLABEL a\n",
+            {} },
+        { "UI menu.c32\nMENU COLOR sel 7;37;40 #ffff0000 *\nLABEL a\n", { "isolinux.cfg:2 menu-colour-argb-ignored" } },
+        { "UI menu.c32\nMENU COLOR unsel 37;44 #ffdddddd #a0000000 std\nLABEL a\n", {} },
+        { "UI menu.c32\n" + help, { "isolinux.cfg:1 menu-overflow" } },
+        { "PROMPT 0\nDEFAULT vesamenu.c32\n" + help, {} },
+        { "PROMPT 0\nDEFAULT vesamenu.c32\n" + tall, { "isolinux.cfg:2 menu-overflow" } },
+        { "FONT eight.psf\nPROMPT 0\nDEFAULT vesamenu.c32\n" + tall, {} },
+        { "PROMPT 1\nLABEL m\n KERNEL menu.c32\n APPEND more.cfg\n", { "more.cfg:3 menu-duplicate-hotkey" } },
+        { "DEFAULT vesamenu.c32 ~ gone.cfg\nLABEL a\n MENU LABEL ^A\nLABEL b\n MENU LABEL ^a\n",
+            { "isolinux.cfg:1 missing-menu-file", "isolinux.cfg:4 menu-duplicate-hotkey" } },
+    };
+    Write("more.cfg", "LABEL a\n MENU LABEL ^A\nLABEL b\n MENU LABEL ^a\n");
+    for (const auto& [config, problems] : cases)
+        EXPECT_EQ(Found(config), problems) << config.constData();
+    EXPECT_TRUE(
+        Message("PROMPT 0\nDEFAULT vesamenu.c32\n" + tall, "menu-overflow").contains("vesamenu.c32's 78 x 29 grid"));
+    EXPECT_TRUE(Message("UI menu.c32\n" + help, "menu-overflow").contains("on row 26 is past row 25"));
+    EXPECT_TRUE(Message("PROMPT 0\nDEFAULT vesamenu.c32\nMENU VSHIFT 3\nMENU HELPMSGROW 28\nMENU HELPMSGENDROW 29\n"
+                        "LABEL a\n TEXT HELP\n help\n ENDTEXT\n",
+        "menu-overflow")
+                    .contains("starts on row 31, past its end on row 29: no TEXT HELP is shown"));
+}
+
+// The files of the set: a menu's own files, CONFIG targets, what the image
+// holds of the loader's own, what is not read and why, where reading stops.
+TEST_F(ConfigSetLintTest, EveryFileOfTheSetAsTheImageHoldsIt)
+{
+    Write("menu.cfg", "LABEL a\n MENU LABEL ^One\nLABEL b\n MENU LABEL ^Other\n");
+    Write("other.cfg", "DISPLAY gone.msg\nPROMPT 1\n");
+    WriteInTree(tree, "other/o.cfg", "PROMPT 1\nF1 /isolinux/ldlinux.c32\n"); // the loader's, from elsewhere
+    Write("ldlinux.c32",
+        "\x0f"
+        "zz not the loader's bytes\n");
+    QFile::link("/etc/hostname", tree.filePath("isolinux/out.cfg"));
+    ::mkfifo(QFile::encodeName(tree.filePath("isolinux/pipe.cfg")).constData(), 0600);
+    QByteArray deep = "INCLUDE n1.cfg\n";
+    for (int n = 1; n <= 103; ++n)
+        Write(QStringLiteral("n%1.cfg").arg(n), "INCLUDE n" + QByteArray::number(n + 1) + ".cfg\n");
+    const std::pair<QByteArray, Problems> cases[] = {
+        { "UI menu.c32 menu.cfg\n", { "menu.cfg:3 menu-duplicate-hotkey" } },
+        { "PROMPT 1\nLABEL o\n CONFIG other.cfg\nLABEL g\n CONFIG gone.cfg\n",
+            { "isolinux.cfg:4 missing-config", "other.cfg:1 missing-display" } },
+        { "PROMPT 1\nF1 ldlinux.c32\n", { "isolinux.cfg:2 loader-file" } },
+        { "PROMPT 1\nLABEL o\n CONFIG /other/o.cfg\n", { "o.cfg:2 loader-file" } },
+        { "PROMPT 1\nINCLUDE out.cfg\nINCLUDE pipe.cfg\n",
+            { "isolinux.cfg:2 include-refused", "isolinux.cfg:3 include-refused" } },
+        { "PROMPT 1\n" + deep, { "n102.cfg:1 loader-hangs" } },
+    };
+    for (const auto& [config, problems] : cases)
+        EXPECT_EQ(Found(config), problems) << config.constData();
+    EXPECT_TRUE(Message("INCLUDE out.cfg\n", "include-refused").contains("leads out of the image"));
+    EXPECT_TRUE(Message("INCLUDE pipe.cfg\n", "include-refused").contains("FIFO"));
+}
+
+// A file of a set checked alone is checked as part of its tree.
+TEST_F(ConfigSetLintTest, AFileOfASetIsCheckedWithItsTree)
+{
+    Write("isolinux.cfg", "PROMPT 0\nDEFAULT vesamenu.c32\nINCLUDE head.cfg\n");
+    Write("head.cfg", "LABEL a\n");
+    const BootFiles alone = BootFiles::ForConfiguration(tree.filePath("isolinux/head.cfg"));
+    Problems found;
+    for (const FileProblem& problem : LintBootConfig(alone))
+        found.push_back(problem.problem.code.toStdString());
+    EXPECT_EQ(found, (Problems { "prompt0-no-default" })) << "alone it has no DEFAULT";
+    const QString owner = OwningConfiguration(tree.filePath("isolinux/head.cfg"));
+    EXPECT_EQ(owner, tree.filePath("isolinux/isolinux.cfg"));
+    EXPECT_TRUE(LintBootConfig(BootFiles::ForConfiguration(owner)).empty());
+}
+
+// 2000 labels of one name at boot: make 500 findings and one for the rest.
+TEST_F(ConfigSetLintTest, FindingsAreCapped)
+{
+    Write("isolinux.cfg", "PROMPT 1\n" + QByteArray("LABEL x\n").repeated(2000));
+    const std::vector<FileProblem> found = Lint();
+    ASSERT_EQ(found.size(), static_cast<std::size_t>(Limits::Findings) + 1);
+    EXPECT_EQ(found.back().problem.code, "more");
+    EXPECT_EQ(found.back().problem.count, 1999 - Limits::Findings);
+    EXPECT_EQ(found.back().problem.severity, Severity::Warning);
+}
+
+// Every check has its row in the format guide, with the reason it holds.
+TEST(ConfigChecksTest, EachIsExplainedInTheFormatGuide)
+{
+    QFile guide(QStringLiteral(GLIMRA_FORMAT_GUIDE));
+    ASSERT_TRUE(guide.open(QIODevice::ReadOnly));
+    const QString html = QString::fromUtf8(guide.readAll());
+    for (const char* code : ConfigCheckCodes) {
+        const QRegularExpression row(QStringLiteral("<tr><td>%1</td><td>(error|warning|note)</td><td>[^<]{20,}")
+                                         .arg(QRegularExpression::escape(QString::fromLatin1(code))));
+        EXPECT_TRUE(row.match(html).hasMatch()) << code;
+    }
+}
