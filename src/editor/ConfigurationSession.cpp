@@ -7,8 +7,10 @@
 #include <QFileInfo>
 #include <QMainWindow>
 
+// The window's child: its timer must not outlive the window it reads.
 ConfigurationSession::ConfigurationSession(QMainWindow& window, Document document)
-    : m_mainWindow(window)
+    : QObject(&window)
+    , m_mainWindow(window)
     , m_document(std::move(document))
     , m_dock(new ConfigurationDock(&window))
 {

@@ -11,6 +11,7 @@
 #include "IntegerText.h"
 #include "NARH.h"
 #include "ProgramIcon.h"
+#include "ScreenHighlighter.h"
 #include "common/ErrorBox.h"
 #include "format/Cp437.h"
 #include "format/DisplayCodes.h"
@@ -31,6 +32,8 @@
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTextBlock>
+
+#include <utility>
 
 TGlavna::TGlavna(QWidget* parent)
     : QMainWindow(parent)
@@ -54,7 +57,13 @@ TGlavna::TGlavna(QWidget* parent)
     m_form.Editor->setFocus();
 }
 
-TGlavna::~TGlavna() = default;
+// The highlighter goes while its document is there; the edit its going
+// makes no longer reaches the window, whose members are going too.
+TGlavna::~TGlavna()
+{
+    m_form.Editor->disconnect(this);
+    delete std::exchange(m_highlighter, nullptr);
+}
 
 void TGlavna::ConnectWindows(TNARHForm& help, TAboutBox& about, TPreviewFR& preview)
 {

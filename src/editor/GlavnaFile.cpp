@@ -166,6 +166,12 @@ void TGlavna::OpenAtStart(const QString& fileName, const QByteArray& rawName)
 
 void TGlavna::OpenFile(const QString& fileName)
 {
+    // A file open in another tab is shown there: two tabs of one file would
+    // each save over the other's work.
+    if (Document* open = m_tabs->Find(fileName); open && open != &m_tabs->Current()) {
+        m_tabs->Activate(*open);
+        return;
+    }
     const QByteArray bytes = DocumentFile::Read(fileName, MemoCapacity);
     const QByteArray text = DisplayFile::NormaliseLineBreaks(bytes);
     if (text.size() > MemoCapacity)

@@ -100,7 +100,11 @@ void TGlavna::ColouringClick()
     }
     m_form.Editor->setPalette(palette);
     if (on && !m_highlighter) {
-        m_highlighter = new ScreenHighlighter(m_form.Editor->document());
+        // The window's, not the shown document's child: that document may be
+        // closed while the highlighter moves on to the next one shown.
+        m_highlighter = new ScreenHighlighter(nullptr);
+        m_highlighter->setParent(this);
+        m_highlighter->setDocument(m_form.Editor->document());
         m_highlighter->SetConfiguration(IsConfiguration(*m_form.Editor));
         FollowPreviewRules();
     } else if (!on && m_highlighter) {
