@@ -19,4 +19,9 @@ inline constexpr qint64 FileBytes = qint64(64) << 20;
 
 // Findings and other lists shown to the user.
 
+// The editor.
+// The file lines by document lines matched to keep a configuration's mixed
+// line breaks (4 bytes each); past it, changed lines are paired in order.
+inline constexpr qsizetype LineBreakMatchCells = qsizetype(1) << 20;
+
 }

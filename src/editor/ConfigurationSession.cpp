@@ -45,7 +45,13 @@ void ConfigurationSession::Refresh()
     const QHash<QString, QByteArray> texts = m_document.texts();
     for (auto text = texts.begin(); text != texts.end(); ++text)
         m_files->SetText(text.key(), text.value());
-    m_dock->Show(*m_files, ReadBootConfig(*m_files, m_files->ConfigPath(), m_files->StartFolder()));
+    const BootConfig config = ReadBootConfig(*m_files, m_files->ConfigPath(), m_files->StartFolder());
+    m_configurationFiles.clear();
+    for (const ::ConfigFile& file : config.files) {
+        if (const std::optional<QString> host = m_files->HostPath(file.imagePath))
+            m_configurationFiles << QFileInfo(*host).absoluteFilePath();
+    }
+    m_dock->Show(*m_files, config);
     if (m_window && m_window->isVisible() && m_follow)
         m_window->Replay();
 }
@@ -71,9 +77,15 @@ void ConfigurationSession::Run()
     m_window->activateWindow();
 }
 
+bool ConfigurationSession::ReadsAsConfiguration(const QString& file) const
+{
+    return m_configurationFiles.contains(QFileInfo(file).absoluteFilePath());
+}
+
 void ConfigurationSession::Close()
 {
     m_configFile.clear();
+    m_configurationFiles.clear();
     m_files.reset();
     m_dock->hide();
     if (m_window)

@@ -37,6 +37,9 @@ public:
     // Forgets the configuration: the dock hides, the window closes.
     void Close();
     const QString& ConfigFile() const { return m_configFile; }
+    // Whether the loader reads a file on disk as a configuration of the set
+    // (the configuration and its INCLUDEs).
+    bool ReadsAsConfiguration(const QString& file) const;
     // Shows the Run Configuration window, playing the configuration (or
     // the document, when it is a configuration itself).
     void Run();
@@ -56,6 +59,7 @@ private:
     std::unique_ptr<RunConfigurationWindow> m_window;
     std::unique_ptr<BootFiles> m_files;
     QString m_configFile;
+    QStringList m_configurationFiles; // absolute
     QTimer m_refresh;
     bool m_follow = false;
 };

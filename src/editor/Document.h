@@ -4,6 +4,8 @@
 #include <QObject>
 #include <QString>
 
+#include <optional>
+
 class QTextDocument;
 
 // What tells that another program changed a file.
@@ -34,6 +36,9 @@ public:
     QString saveTarget; // empty until opened from or saved to a file
     FileStamp savedStamp;
     bool lfFile = false; // every line break of the opened file was a lone LF
+    // A configuration's file as last read or written: it is saved with the
+    // line breaks these bytes have. Nothing for a display file.
+    std::optional<QByteArray> breaksFrom;
     int caretAnchor = 0;
     int caretPosition = 0;
 

@@ -82,6 +82,7 @@ private:
     void FindNext1Click();
     void PopupMenu1Popup(const QPoint& at);
     void OpenFile(const QString& fileName);
+    bool IsConfigurationFile(const QString& fileName, QByteArrayView bytes) const;
     void SaveToFile(const QString& fileName);
     bool IsSaveTarget(const QString& fileName) const;
     bool MayReplace(const QString& fileName);

@@ -7,6 +7,7 @@
 #include "DocumentTabs.h"
 #include "EditorErrors.h"
 #include "FindReplaceDialog.h"
+#include "LineBreaks.h"
 #include "RecentFiles.h"
 #include "common/ErrorBox.h"
 #include "common/Settings.h"
@@ -135,6 +136,7 @@ void TGlavna::New1Click()
         return;
     m_form.Editor->SetBytes({});
     m_tabs->Current().lfFile = false;
+    m_tabs->Current().breaksFrom.reset();
     ShowLineBreaks();
     m_form.Save1->setEnabled(false);
     SetTitle(tr("Untitled"));
@@ -157,11 +159,19 @@ void TGlavna::OpenAtStart(const QString& fileName, const QByteArray& rawName)
             throw EFileError(tr("Cannot open file \"%1\". Its name is not valid in the system's encoding")
                                  .arg(QString::fromLocal8Bit(rawName)));
         OpenFile(fileName);
-        // A boot configuration, by its name or its first directive, opens as one.
-        const QString suffix = QFileInfo(fileName).suffix().toLower();
-        if (suffix == u"cfg" || suffix == u"conf" || LooksLikeBootConfig(m_form.Editor->Bytes().left(64 * 1024)))
+        if (m_tabs->Current().breaksFrom)
             m_configuration->Open(fileName);
     });
+}
+
+// A boot configuration by its name, its first directive, or as a file the
+// open configuration reads as one.
+bool TGlavna::IsConfigurationFile(const QString& fileName, QByteArrayView bytes) const
+{
+    const QString suffix = QFileInfo(fileName).suffix().toLower();
+    return suffix == u"cfg" || suffix == u"conf"
+        || LooksLikeBootConfig(bytes.first(std::min<qsizetype>(bytes.size(), 64 * 1024)))
+        || m_configuration->ReadsAsConfiguration(fileName);
 }
 
 void TGlavna::OpenFile(const QString& fileName)
@@ -178,6 +188,8 @@ void TGlavna::OpenFile(const QString& fileName)
         throw EFileError(tr("Text exceeds memo capacity"));
     m_form.Editor->SetBytes(text);
     m_tabs->Current().lfFile = DisplayFile::OnlyLfBreaks(bytes);
+    m_tabs->Current().breaksFrom
+        = IsConfigurationFile(fileName, bytes) ? std::optional<QByteArray>(bytes) : std::nullopt;
     ShowLineBreaks();
     m_tabs->Current().savedStamp = FileStamp::Of(fileName);
     m_tabs->Current().saveTarget = fileName;
@@ -239,10 +251,17 @@ bool TGlavna::MayReplace(const QString& fileName)
 
 void TGlavna::SaveToFile(const QString& fileName)
 {
+    Document& current = m_tabs->Current();
     QByteArray bytes = m_form.Editor->Bytes();
-    if (m_form.KeepLF1->isChecked() && m_tabs->Current().lfFile)
+    if (current.breaksFrom)
+        bytes = LineBreaks::Restore(*current.breaksFrom, bytes);
+    else if (m_form.KeepLF1->isChecked() && current.lfFile)
         bytes = DisplayFile::WithLfBreaks(bytes);
     DocumentFile::Write(fileName, bytes);
+    if (current.breaksFrom) {
+        current.breaksFrom = bytes;
+        ShowLineBreaks();
+    }
     RecentFiles::Add(fileName);
     if (!IsSaveTarget(fileName))
         return; // Save As elsewhere: the file the title names still differs
@@ -315,6 +334,21 @@ void TGlavna::OpenDropped(const QString& fileName)
         RunCommand(this, [&] { OpenFile(fileName); });
 }
 
-void TGlavna::ShowLineBreaks() { m_form.LineBreaks->setText(m_tabs->Current().lfFile ? tr("LF") : tr("CR LF")); }
+// A configuration's own breaks, which Save keeps; a display file's as Open found them.
+void TGlavna::ShowLineBreaks()
+{
+    const Document& current = m_tabs->Current();
+    using Kind = LineBreaks::Kind;
+    const Kind kind = current.breaksFrom ? LineBreaks::KindOf(*current.breaksFrom)
+        : current.lfFile                 ? Kind::Lf
+                                         : Kind::CrLf;
+    m_form.LineBreaks->setText(kind == Kind::Lf ? tr("LF")
+            : kind == Kind::Cr                  ? tr("CR")
+            : kind == Kind::Mixed               ? tr("Mixed line breaks")
+                                                : tr("CR LF"));
+    m_form.LineBreaks->setToolTip(current.breaksFrom
+            ? tr("A configuration is saved with the line breaks its file has, each line its own.")
+            : tr("Open makes every line break CR LF; File > Keep LF Line Breaks saves an LF file with LF."));
+}
 
 void TGlavna::KeepLF1Click() { StoreSetting(KeepLfKey, m_form.KeepLF1->isChecked()); }
