@@ -27,13 +27,12 @@ public:
 
     QTextDocument& Text() const { return *m_text; }
     QByteArray Bytes() const;
-    // The file name, or "Untitled".
-    QString Name() const;
     // The folder of the file, where its images are looked up; empty until
     // the document has one.
     QString Folder() const;
 
     QString saveTarget; // empty until opened from or saved to a file
+    int untitled = 1; // while it names no file: "Untitled" (1), "Untitled 2" ...
     FileStamp savedStamp;
     bool lfFile = false; // every line break of the opened file was a lone LF
     // A configuration's file as last read or written: it is saved with the

@@ -135,11 +135,16 @@ void TGlavna::New1Click()
     if (!MayDiscardChanges(this, *m_form.Editor->document()))
         return;
     m_form.Editor->SetBytes({});
-    m_tabs->Current().lfFile = false;
-    m_tabs->Current().breaksFrom.reset();
+    Document& current = m_tabs->Current();
+    current.lfFile = false;
+    current.breaksFrom.reset();
+    // A new document: no file of the tree reads as this empty text.
+    m_tabs->MakeUntitled(current);
+    current.savedStamp = {};
+    m_tabs->Relabel();
     ShowLineBreaks();
     m_form.Save1->setEnabled(false);
-    SetTitle(tr("Untitled"));
+    SetTitle(m_tabs->Title(current));
     if (m_form.LivePreview1->isChecked())
         RefreshLivePreview(); // at once: a new document is no edit to wait out
 }
@@ -193,6 +198,7 @@ void TGlavna::OpenFile(const QString& fileName)
     ShowLineBreaks();
     m_tabs->Current().savedStamp = FileStamp::Of(fileName);
     m_tabs->Current().saveTarget = fileName;
+    m_tabs->Relabel();
     SetTitle(fileName);
     m_form.Save1->setEnabled(true);
     RecentFiles::Add(fileName);
@@ -297,7 +303,7 @@ void TGlavna::closeEvent(QCloseEvent* event)
     // One question, naming every open document with unsaved changes.
     QStringList unsaved;
     for (const Document* document : m_tabs->Unsaved())
-        unsaved << document->Name();
+        unsaved << m_tabs->Title(*document);
     const QString detail = unsaved.isEmpty() ? QString() : tr("Unsaved: %1").arg(unsaved.join(QStringLiteral(", ")));
     // Nothing to lose, nothing to ask.
     if (!unsaved.isEmpty() && !Confirm(this, tr("Quit progam (lose unsaved work) ?"), QMessageBox::Yes, detail)) {

@@ -319,7 +319,7 @@ void TGlavna::SetUpConfiguration()
         QStringList unsaved;
         for (const Document* document : m_tabs->Unsaved()) {
             if (document != &m_tabs->Current())
-                unsaved << document->Name();
+                unsaved << m_tabs->Title(*document);
         }
         if (!unsaved.isEmpty()
             && QMessageBox::question(this, tr("Confirm"),
@@ -339,7 +339,7 @@ void TGlavna::SetUpConfiguration()
 void TGlavna::CurrentDocumentChanged()
 {
     const Document& current = m_tabs->Current();
-    SetTitle(current.saveTarget.isEmpty() ? tr("Untitled") : current.saveTarget);
+    SetTitle(current.saveTarget.isEmpty() ? m_tabs->Title(current) : current.saveTarget);
     m_form.Save1->setEnabled(!current.saveTarget.isEmpty());
     ShowLineBreaks();
     if (m_highlighter) {
@@ -375,7 +375,7 @@ void TGlavna::BootVm1Click()
         m_vm->BootConfiguration(files, tr("Glimra: %1").arg(QFileInfo(config).fileName()));
     } else {
         m_vm->BootDocument(
-            m_form.Editor->Bytes(), m_tabs->Current().Folder(), tr("Glimra: %1").arg(m_tabs->Current().Name()));
+            m_form.Editor->Bytes(), m_tabs->Current().Folder(), tr("Glimra: %1").arg(m_tabs->Title(m_tabs->Current())));
     }
     statusBar()->showMessage(tr("Building the boot image..."), 5000);
 }

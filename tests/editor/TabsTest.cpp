@@ -164,3 +164,34 @@ TEST_F(TabsTest, TheConfigurationClosesWhileItsImageIsBuilt)
     EXPECT_TRUE(over);
     EXPECT_EQ(tabs->count(), 1);
 }
+
+// Tabs read as their files' names, a folder added where two names are the
+// same; documents of no file are "Untitled", "Untitled 2" ...
+TEST_F(TabsTest, TabsAreNamedByTheirFiles)
+{
+    const QString config
+        = Write("isolinux/isolinux.cfg", "F1 en/help.txt\r\nF2 de/help.txt\r\nF3 de/more/help.txt\r\n");
+    for (const char* name : { "isolinux/en/help.txt", "isolinux/de/help.txt", "isolinux/de/more/help.txt" })
+        Write(name, "Help\r\n");
+    glavna.OpenAtStart(config, QFile::encodeName(config));
+    Activate("F1");
+    EXPECT_EQ(Titles(), (QStringList { "isolinux.cfg", "help.txt" }));
+    Activate("F2");
+    Activate("F3");
+    Type("x");
+    EXPECT_EQ(Titles(), (QStringList { "isolinux.cfg", "en/help.txt", "de/help.txt", "more/help.txt*" }));
+    EXPECT_EQ(tabs->tabToolTip(3), tree.filePath("isolinux/de/more/help.txt"));
+    AnswerBoxes([&] { emit tabs->tabCloseRequested(3); }, { QMessageBox::Yes });
+    AnswerBoxes([&] { emit tabs->tabCloseRequested(2); }, {});
+    EXPECT_EQ(Titles(), (QStringList { "isolinux.cfg", "help.txt" }));
+
+    // New makes the shown tab a document of no file; the next is numbered.
+    AnswerBoxes([&] { Find<QAction>(glavna, "New1")->trigger(); }, {});
+    EXPECT_EQ(Titles(), (QStringList { "isolinux.cfg", "Untitled" }));
+    EXPECT_EQ(glavna.windowTitle(), "Untitled[*]");
+    tabs->setCurrentIndex(0);
+    AnswerBoxes([&] { Find<QAction>(glavna, "New1")->trigger(); }, {});
+    EXPECT_EQ(Titles(), (QStringList { "Untitled 2", "Untitled" }));
+    EXPECT_EQ(glavna.windowTitle(), "Untitled 2[*]");
+    EXPECT_FALSE(Find<QAction>(glavna, "Save1")->isEnabled());
+}
