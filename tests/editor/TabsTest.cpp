@@ -76,11 +76,11 @@ TEST_F(TabsTest, CloseAndOpenTheConfigurationAgainWithUnsavedTabs)
 
     OpenConfiguration(config);
     EXPECT_EQ(Bytes(), "DISPLAY boot.msg\r\nF1 help.txt\r\nPROMPT 1\r\n");
-    QTRY_VERIFY2(!Editor->document()->firstBlock().layout()->formats().isEmpty(), "the new tab is coloured");
+    EXPECT_SOON(!Editor->document()->firstBlock().layout()->formats().isEmpty()) << "the new tab is coloured";
     Activate("F1");
     Type("again ");
     EXPECT_EQ(Bytes(), "again Help\r\n");
-    QTRY_VERIFY(!Editor->document()->firstBlock().layout()->formats().isEmpty());
+    EXPECT_SOON(!Editor->document()->firstBlock().layout()->formats().isEmpty());
     EXPECT_EQ(tabs->count(), 3);
     AnswerBoxes([&] { Find<QAction>(glavna, "CloseConfiguration1")->trigger(); }, { QMessageBox::Yes });
     OpenConfiguration(config);
@@ -116,7 +116,7 @@ TEST_F(TabsTest, ATabClosesWhileAViewShowsIt)
     EXPECT_TRUE(Editor->isVisible());
     EXPECT_EQ(Bytes(), "F1 help.txt\r\nPROMPT 1\r\n");
     Type("SAY next\r");
-    QTRY_VERIFY2(Shows(*window, "next") && Shows(*window, "Help"), "the file on disk, replayed");
+    EXPECT_SOON(Shows(*window, "next") && Shows(*window, "Help")) << "the file on disk, replayed";
 }
 
 // A file open in one tab is shown there when it is opened again, by any
@@ -158,7 +158,7 @@ TEST_F(TabsTest, TheConfigurationClosesWhileItsImageIsBuilt)
             QObject::connect(vm, &WindowedVm::Started, [&] { over = true; });
             QObject::connect(vm, &WindowedVm::Failed, [&] { over = true; });
             Find<QAction>(glavna, "CloseConfiguration1")->trigger();
-            QTRY_VERIFY_WITH_TIMEOUT(over, 60000);
+            EXPECT_TRUE(QTest::qWaitFor([&] { return over; }, 60000));
         },
         {});
     EXPECT_TRUE(over);
