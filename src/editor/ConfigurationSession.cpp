@@ -7,6 +7,8 @@
 #include <QFileInfo>
 #include <QMainWindow>
 
+#include <utility>
+
 // The window's child: its timer must not outlive the window it reads.
 ConfigurationSession::ConfigurationSession(QMainWindow& window, Document document)
     : QObject(&window)
@@ -33,6 +35,9 @@ void ConfigurationSession::Open(const QString& configFile)
     Refresh();
     m_dock->show();
     m_dock->raise();
+    // Its first showing takes the width the first window made room for.
+    if (!std::exchange(m_dockSized, true))
+        m_mainWindow.resizeDocks({ m_dock }, { ConfigurationDock::PreferredWidth }, Qt::Horizontal);
     if (m_window)
         m_window->SetConfiguration(m_configFile);
 }
@@ -52,6 +57,7 @@ void ConfigurationSession::Refresh()
             m_configurationFiles << QFileInfo(*host).absoluteFilePath();
     }
     m_dock->Show(*m_files, config);
+    m_dock->FitColumns();
     if (m_window && m_window->isVisible() && m_follow)
         m_window->Replay();
 }

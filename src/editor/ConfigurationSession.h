@@ -62,4 +62,5 @@ private:
     QStringList m_configurationFiles; // absolute
     QTimer m_refresh;
     bool m_follow = false;
+    bool m_dockSized = false;
 };

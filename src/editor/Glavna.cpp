@@ -4,9 +4,11 @@
 #include "CaretCoordinates.h"
 #include "CharacterTable.h"
 #include "ColourSelector.h"
+#include "ConfigurationDock.h"
 #include "DocumentEdit.h"
 #include "DocumentTabs.h"
 #include "DrawingMode.h"
+#include "FocusRing.h"
 #include "FormStretch.h"
 #include "IntegerText.h"
 #include "NARH.h"
@@ -35,6 +37,15 @@
 
 #include <utility>
 
+namespace {
+
+// More lines of the document than the classic design shows.
+constexpr int FirstExtraHeight = 200;
+// The dock's separator and frame beside the form.
+constexpr int DockSeparator = 16;
+
+}
+
 TGlavna::TGlavna(QWidget* parent)
     : QMainWindow(parent)
 {
@@ -44,14 +55,18 @@ TGlavna::TGlavna(QWidget* parent)
     m_tabs = new DocumentTabs(*m_form.Editor);
     m_form.Stretch->AddToArea(m_tabs->Bar());
     SetTitle(tr("Untitled")); // the program's name is Qt's to add, once
-    if (!restoreGeometry(QSettings().value(GeometryKey).toByteArray()))
-        resize(FittedWindowSize(sizeHint(), screen()));
     m_form.KeepLF1->setChecked(QSettings().value(KeepLfKey).toBool());
     WireHandlers();
     SetUpView();
     SetUpConfiguration();
     m_drawing = new DrawingMode(*this, m_form, *m_tabs);
     FormCreate();
+    // At first the form with the Configuration dock beside it and room for
+    // more lines; later the size the user left it at.
+    if (!restoreGeometry(QSettings().value(GeometryKey).toByteArray()))
+        resize(FittedWindowSize(
+            sizeHint() + QSize(ConfigurationDock::PreferredWidth + DockSeparator, FirstExtraHeight), screen()));
+    new FocusRing(this);
     // The window's first focus: typing at start goes into the document, not
     // to the first button Qt would find.
     m_form.Editor->setFocus();

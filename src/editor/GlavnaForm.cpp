@@ -198,9 +198,8 @@ void GlavnaForm::CreateMenus(QMainWindow& window)
     for (QAction* font : { FontClassic1, FontVga1, FontDesktop1 })
         fontGroup->addAction(font);
     view->addSeparator();
-    Problems1 = Named(Problems->toggleViewAction(), "Problems1");
-    Problems1->setText(QWidget::tr("P&roblems"));
-    view->addAction(Problems1);
+    Problems1 = WithKeys(
+        Named(view->addAction(QWidget::tr("P&roblems")), "Problems1"), QKeySequence(QStringLiteral("Ctrl+Shift+M")));
 
     QMenu* narh = window.menuBar()->addMenu(QStringLiteral("NARH"));
     NotARealHelp1 = Named(narh->addAction(QWidget::tr("Not A Real Help")), "NotARealHelp1");

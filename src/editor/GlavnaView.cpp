@@ -19,6 +19,8 @@
 #include "vm/WindowedVm.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QDockWidget>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDatabase>
@@ -30,6 +32,7 @@
 #include <QSettings>
 #include <QStatusBar>
 #include <QTextBlock>
+#include <QTreeWidget>
 
 #include <utility>
 
@@ -46,6 +49,27 @@ bool IsConfiguration(const DocumentEdit& editor)
 {
     const int end = std::min(editor.document()->characterCount() - 1, 8192);
     return LooksLikeBootConfig(Cp437::EncodeDocument(editor.TextBetween(0, end)).bytes);
+}
+
+// A dock's View entry, ticked while the dock shows. It shows the dock and
+// puts the keyboard in it; chosen again from inside, it hides the dock and
+// gives the keyboard back to the document.
+void ReachDock(QAction* entry, QDockWidget* dock, QWidget* inside, QWidget* document)
+{
+    entry->setCheckable(true);
+    QObject::connect(
+        dock, &QDockWidget::visibilityChanged, entry, [entry, dock] { entry->setChecked(!dock->isHidden()); });
+    QObject::connect(entry, &QAction::triggered, dock, [entry, dock, inside, document] {
+        if (!dock->isHidden() && dock->isAncestorOf(QApplication::focusWidget())) {
+            dock->hide();
+            document->setFocus();
+        } else {
+            dock->show();
+            dock->raise();
+            inside->setFocus(Qt::ShortcutFocusReason);
+        }
+        entry->setChecked(!dock->isHidden());
+    });
 }
 
 // A frame at 60 Hz.
@@ -277,10 +301,12 @@ void TGlavna::SetUpConfiguration()
                 m_form.Editor->setTextCursor(caret);
                 m_form.Editor->setFocus();
             } });
-    QAction* dock = m_configuration->Dock()->toggleViewAction();
+    QAction* dock = new QAction(tr("Con&figuration"), this);
     dock->setObjectName(QStringLiteral("Configuration1"));
-    dock->setText(tr("Con&figuration"));
-    m_form.View1->addAction(dock);
+    dock->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+C")));
+    ReachDock(dock, m_configuration->Dock(), m_configuration->Dock()->Tree(), m_form.Editor);
+    ReachDock(m_form.Problems1, m_form.Problems, m_form.Problems->List(), m_form.Editor);
+    m_form.View1->insertAction(m_form.Problems1, dock);
     connect(m_form.OpenConfiguration1, &QAction::triggered, this, [this] {
         RunCommand(this, [this] {
             if (const QString name = QFileDialog::getOpenFileName(this, tr("Open Configuration"), {},
