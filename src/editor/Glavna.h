@@ -118,6 +118,9 @@ private:
     void FormatGuide1Click();
     void ToggleProblems();
     void BootVm1Click();
+    void ShowImageNotes(const QStringList& notes);
+    void ImageNotesClick();
+    bool ShowsConfiguration() const;
     // The boot configuration around the document: its dock, Open
     // Configuration and Run Configuration (a class of their own).
     void SetUpConfiguration();
@@ -145,6 +148,7 @@ private:
     QTimer m_liveTimer;
     QTimer m_lintTimer;
     bool m_keyHeld = false; // the caret labels follow key presses and releases then
+    QStringList m_imageNotes; // of the last F9
 };
 
 // Replacing a document asks first when it holds unsaved work.

@@ -23,6 +23,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QSettings>
+#include <QStatusBar>
 #include <QTextDocument>
 
 namespace {
@@ -117,6 +118,8 @@ FindReplaceDialog& TGlavna::FindDialog(FindReplaceDialog*& dialog, bool withRepl
     if (!dialog) {
         dialog = new FindReplaceDialog(*m_form.Editor, withReplace, this);
         dialog->setObjectName(withReplace ? QStringLiteral("ReplaceDialog1") : QStringLiteral("FindDialog1"));
+        connect(dialog, &FindReplaceDialog::Wrapped, this,
+            [this](const QString& note) { statusBar()->showMessage(note, 5000); });
     }
     return *dialog;
 }

@@ -74,6 +74,11 @@ void GlavnaForm::SetUp(QMainWindow& window)
     ProblemCount = Named(new QPushButton(ProblemCountCaption(0), &window), "ProblemCount");
     ProblemCount->setFlat(true);
     ProblemCount->setFocusPolicy(Qt::NoFocus); // the status bar is clicked, never typed into
+    ImageNotes = Named(new QPushButton(&window), "ImageNotes");
+    ImageNotes->setFlat(true);
+    ImageNotes->setFocusPolicy(Qt::NoFocus);
+    ImageNotes->hide();
+    window.statusBar()->addPermanentWidget(ImageNotes);
     window.statusBar()->addPermanentWidget(ProblemCount);
     window.statusBar()->addPermanentWidget(LineBreaks);
     Problems = new ProblemsPanel(&window);

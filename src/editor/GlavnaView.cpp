@@ -101,6 +101,7 @@ void TGlavna::SetUpView()
     On(f.FormatGuide1, &QAction::triggered, &TGlavna::FormatGuide1Click);
     On(f.BootVm1, &QAction::triggered, &TGlavna::BootVm1Click);
     On(f.ProblemCount, &QPushButton::clicked, &TGlavna::ToggleProblems);
+    On(f.ImageNotes, &QPushButton::clicked, &TGlavna::ImageNotesClick);
     On(f.ASCIIcode, &QLineEdit::textChanged, &TGlavna::ShowAsciiByte);
     On(f.Editor, &QPlainTextEdit::textChanged, &TGlavna::DocumentChanged);
     On(f.Editor, &QPlainTextEdit::cursorPositionChanged, &TGlavna::CaretMoved);
@@ -159,10 +160,14 @@ void TGlavna::WrapLinesClick()
     m_form.Editor->SetWrapLines(m_form.WrapLines1->isChecked());
 }
 
+// A configuration is no screen: its live view is Run Configuration, which
+// replays its keys after every edit while Live Preview is on.
+bool TGlavna::ShowsConfiguration() const { return m_tabs->Current().breaksFrom || IsConfiguration(*m_form.Editor); }
+
 void TGlavna::LivePreviewClick()
 {
     StoreSetting(LiveKey, m_form.LivePreview1->isChecked());
-    if (m_form.LivePreview1->isChecked())
+    if (m_form.LivePreview1->isChecked() && !ShowsConfiguration())
         PreviewClick();
 }
 
@@ -176,7 +181,7 @@ void TGlavna::DocumentChanged()
 
 void TGlavna::RefreshLivePreview()
 {
-    if (m_preview && m_preview->isVisible())
+    if (m_preview && m_preview->isVisible() && !ShowsConfiguration())
         m_preview->Refresh();
 }
 
@@ -255,7 +260,7 @@ void TGlavna::ShowAsciiByte()
     const std::optional<std::int32_t> code = ParseInteger(m_form.ASCIIcode->text());
     QString caption;
     if (!code || *code < 0 || *code > 255)
-        caption = m_form.ASCIIcode->text().isEmpty() ? QString() : tr("not a byte");
+        caption = m_form.ASCIIcode->text().isEmpty() ? tr("type a code: 65 or $41") : tr("not a byte");
     else if (*code == 0)
         caption = tr("0 inserts nothing");
     else
@@ -381,7 +386,8 @@ void TGlavna::BootVm1Click()
     if (!m_vm) {
         m_vm = new WindowedVm(this);
         connect(m_vm, &WindowedVm::Started, this, [this](const QStringList& notes) {
-            statusBar()->showMessage(notes.isEmpty() ? tr("The virtual machine runs.") : notes.join(u' '), 15000);
+            statusBar()->showMessage(tr("The virtual machine runs."), 15000);
+            ShowImageNotes(notes);
         });
         connect(m_vm, &WindowedVm::Failed, this, [this](const QString& message, const QString& detail) {
             RunCommand(this, [&] { throw EVmError(message.toStdString(), detail.toStdString()); });
@@ -403,5 +409,26 @@ void TGlavna::BootVm1Click()
         m_vm->BootDocument(
             m_form.Editor->Bytes(), m_tabs->Current().Folder(), tr("Glimra: %1").arg(m_tabs->Title(m_tabs->Current())));
     }
+    ShowImageNotes({});
     statusBar()->showMessage(tr("Building the boot image..."), 5000);
+}
+
+// What the image left out or took from Debian: a count in the status bar,
+// the list one to a line when it is clicked.
+void TGlavna::ShowImageNotes(const QStringList& notes)
+{
+    m_imageNotes = notes;
+    m_imageNotes.removeDuplicates(); // a file named twice is left out once
+    m_form.ImageNotes->setText(m_imageNotes.size() == 1 ? tr("1 note on the boot image")
+                                                        : tr("%1 notes on the boot image").arg(m_imageNotes.size()));
+    m_form.ImageNotes->setVisible(!m_imageNotes.isEmpty());
+}
+
+void TGlavna::ImageNotesClick()
+{
+    QMessageBox box(QMessageBox::Information, tr("Information"), tr("The boot image in the virtual machine:"),
+        QMessageBox::Ok, this);
+    box.setInformativeText(QStringLiteral("\u2022 ") + m_imageNotes.join(QStringLiteral("\n\u2022 ")));
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse);
+    box.exec();
 }
