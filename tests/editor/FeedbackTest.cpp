@@ -1,23 +1,17 @@
 // What the window tells a new user: find's wrap and its labels, what an
-// empty Insert ASCII wants, the list of what F9's image left out, and Live
-// Preview with a configuration.
-#include "EditorFixture.h"
-#include "FileTree.h"
+// empty Insert ASCII wants, and Live Preview with a configuration.
 #include "ModalAnswers.h"
-#include "editor/RunConfiguration.h"
-#include "vm/WindowedVm.h"
+#include "TreeFixture.h"
 
 #include <QRadioButton>
 #include <QStatusBar>
-#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
 
-class FeedbackTest : public EditorFixture {
+class FeedbackTest : public TreeFixture {
 protected:
     QString Said() const { return glavna.statusBar()->currentMessage(); }
-    QTemporaryDir tree;
 };
 
 }
@@ -69,53 +63,16 @@ TEST_F(FeedbackTest, AnEmptyInsertAsciiSaysWhatToType)
     EXPECT_EQ(AnswerBox([&] { Button1->click(); }).detail, "") << "a mistake needs no hint";
 }
 
-// F9's notes are a list one to a line behind a count in the status bar.
-TEST_F(FeedbackTest, WhatTheImageLeftOutIsAList)
-{
-    const QString config = WriteInTree(tree, "isolinux/isolinux.cfg", "UI menu.c32\nF1 ../../outside.txt\nLABEL a\n");
-    WriteInTree(tree, "outside.txt", "out of the tree\r\n");
-    glavna.OpenAtStart(config, QFile::encodeName(config));
-    auto* notes = Find<QPushButton>(glavna, "ImageNotes");
-    EXPECT_FALSE(notes->isVisible());
-    QStringList listed;
-    AnswerBoxes(
-        [&] {
-            Find<QAction>(glavna, "BootVm1")->trigger();
-            auto* vm = glavna.findChild<WindowedVm*>();
-            ASSERT_NE(vm, nullptr);
-            bool started = false;
-            QObject::connect(vm, &WindowedVm::Started, [&](const QStringList& said) {
-                started = true;
-                listed = said;
-            });
-            EXPECT_TRUE(QTest::qWaitFor([&] { return started; }, 60000));
-        },
-        {});
-    listed.removeDuplicates();
-    ASSERT_GE(listed.size(), 3) << "menu.c32, its library and the file out of the tree";
-    EXPECT_EQ(Said(), "The virtual machine runs.");
-    EXPECT_TRUE(notes->isVisible());
-    EXPECT_EQ(notes->text(), QStringLiteral("%1 notes on the boot image").arg(listed.size()));
-    const ShownBox box = AnswerBox([&] { notes->click(); });
-    EXPECT_EQ(box.text, "The boot image in the virtual machine:");
-    EXPECT_EQ(box.informative.split(u'\n').size(), listed.size()) << "one note a line";
-    for (const QString& note : listed)
-        EXPECT_TRUE(box.informative.contains(QStringLiteral("\u2022 ") + note)) << note.toStdString();
-}
-
 // With a configuration, Live Preview is Run Configuration's: the display
 // preview does not open on the configuration's text.
 TEST_F(FeedbackTest, LivePreviewOfAConfigurationIsRunConfiguration)
 {
-    const QString config = WriteInTree(tree, "isolinux/isolinux.cfg", "SAY first\nPROMPT 1\n");
-    glavna.OpenAtStart(config, QFile::encodeName(config));
+    OpenAtStart("isolinux/isolinux.cfg", "SAY first\nPROMPT 1\n");
     Find<QAction>(glavna, "LivePreview1")->trigger();
     EXPECT_FALSE(preview.isVisible());
-    Find<QAction>(glavna, "RunConfiguration1")->trigger();
-    auto* window = glavna.findChild<RunConfigurationWindow*>();
-    ASSERT_NE(window, nullptr);
+    const RunConfigurationWindow& window = Run();
     QTest::keyClicks(Editor, "SAY second\r");
-    EXPECT_SOON(window->Console().ScreenRow(window->Console().Cursor().y - 2).startsWith("second"));
+    EXPECT_SOON(window.Console().ScreenRow(window.Console().Cursor().y - 2).startsWith("second"));
     EXPECT_FALSE(preview.isVisible());
     Find<QAction>(glavna, "LivePreview1")->trigger();
 }

@@ -1,8 +1,7 @@
 // The first window on today's screens: large enough for the document and
 // the Configuration dock side by side, remembered, its docks reached from
 // the keyboard, and the focus in sight; at scale 1 and 2.
-#include "EditorFixture.h"
-#include "FileTree.h"
+#include "TreeFixture.h"
 #include "editor/ConfigurationDock.h"
 #include "editor/FocusRing.h"
 #include "editor/FormStretch.h"
@@ -19,13 +18,12 @@
 
 namespace {
 
-class FirstWindowTest : public EditorFixture {
+class FirstWindowTest : public TreeFixture {
 protected:
     void OpenConfiguration()
     {
-        const QString file = WriteInTree(tree, "isolinux/isolinux.cfg",
+        OpenAtStart("isolinux/isolinux.cfg",
             "DEFAULT linux\nLABEL a-label-of-some-length\n KERNEL /boot/vmlinuz-6.1.0-amd64 quiet splash\n");
-        glavna.OpenAtStart(file, QFile::encodeName(file));
     }
     QRect InWindow(const QWidget* widget) const { return QRect(widget->mapTo(&glavna, QPoint()), widget->size()); }
     // What shows of a control (a scrolled form hides part of it), in the window.
@@ -42,7 +40,6 @@ protected:
         EXPECT_TRUE(ring.geometry().contains(shown)) << widget->objectName().toStdString();
         EXPECT_TRUE(shown.adjusted(-4, -4, 4, 4).contains(ring.geometry())) << widget->objectName().toStdString();
     }
-    QTemporaryDir tree;
 };
 
 }

@@ -1,29 +1,23 @@
 // Run Configuration as the loader's screen: the BIOS cursor, the keyboard
 // that stays with the screen, and a window that fits its screen and scales
 // the picture by whole numbers.
-#include "EditorFixture.h"
-#include "FileTree.h"
-#include "editor/RunConfiguration.h"
+#include "TreeFixture.h"
 #include "editor/ScreenView.h"
 
 #include <QScreen>
-#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
 
-class RunWindowTest : public EditorFixture {
+class RunWindowTest : public TreeFixture {
 protected:
-    RunConfigurationWindow& Run(const QByteArray& config)
+    RunConfigurationWindow& Play(const QByteArray& config)
     {
-        const QString file = WriteInTree(tree, "isolinux/isolinux.cfg", config);
-        WriteInTree(tree, "isolinux/menu.c32",
+        Write("isolinux/menu.c32",
             "\x7f"
             "ELF");
-        glavna.OpenAtStart(file, QFile::encodeName(file));
-        Find<QAction>(glavna, "RunConfiguration1")->trigger();
-        window = glavna.findChild<RunConfigurationWindow*>();
-        EXPECT_NE(window, nullptr);
+        OpenAtStart("isolinux/isolinux.cfg", config);
+        window = &Run();
         screen = Find<ScreenView>(*window, "Screen");
         return *window;
     }
@@ -44,7 +38,6 @@ protected:
         seen << CursorCell();
         return seen;
     }
-    QTemporaryDir tree;
     RunConfigurationWindow* window = nullptr;
     ScreenView* screen = nullptr;
 };
@@ -55,7 +48,7 @@ protected:
 // blinking with QEMU's phase; a menu hides it.
 TEST_F(RunWindowTest, TheCursorIsTheLoadersAndBlinks)
 {
-    Run("SAY hello\nPROMPT 1\n");
+    Play("SAY hello\nPROMPT 1\n");
     QTest::keyClicks(screen, "li");
     const int row = window->Console().Cursor().y;
     EXPECT_TRUE(window->Console().ScreenRow(row).startsWith("boot: li"));
@@ -77,7 +70,7 @@ TEST_F(RunWindowTest, TheCursorIsTheLoadersAndBlinks)
     EXPECT_SOON(!screen->Cursor());
     EXPECT_SOON(screen->Cursor());
 
-    Run("UI menu.c32\nLABEL a\nLABEL b\n");
+    Play("UI menu.c32\nLABEL a\nLABEL b\n");
     EXPECT_EQ(OverABlink(), (QList<std::optional<QPoint>> { std::nullopt, std::nullopt })) << "the menu hides it";
     QTest::keyClick(screen, Qt::Key_Escape);
     EXPECT_TRUE(window->Console().ScreenRow(window->Console().Cursor().y).startsWith("boot:"));
@@ -87,7 +80,7 @@ TEST_F(RunWindowTest, TheCursorIsTheLoadersAndBlinks)
 // A click on a button leaves the keyboard with the screen.
 TEST_F(RunWindowTest, KeysGoToTheScreenAfterAClickOnAButton)
 {
-    Run("PROMPT 1\nF1 help.txt\n");
+    Play("PROMPT 1\nF1 help.txt\n");
     ShowAndWait(*window);
     for (const char* button : { "Restart", "F1", "RunOutTimeout", "BlankStart" }) {
         QTest::mouseClick(Find<QWidget>(*window, button), Qt::LeftButton);
@@ -102,7 +95,7 @@ TEST_F(RunWindowTest, KeysGoToTheScreenAfterAClickOnAButton)
 // screen at the largest whole multiple that fits.
 TEST_F(RunWindowTest, TheWindowFitsItsScreenAndScalesByWholeNumbers)
 {
-    Run("PROMPT 1\n");
+    Play("PROMPT 1\n");
     ShowAndWait(*window);
     const QRect room = window->screen()->availableGeometry();
     EXPECT_LE(window->frameGeometry().width(), room.width());

@@ -1,23 +1,18 @@
 // A configuration goes back to its file with the line breaks it had, however
 // it was opened; a display file keeps the File menu's rule.
-#include "EditorFixture.h"
-#include "FileTree.h"
-#include "ModalAnswers.h"
+#include "TreeFixture.h"
 
 #include <QSettings>
 #include <QTabBar>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
-#include <QTreeWidget>
 
 namespace {
 
-class SaveConfigurationTest : public EditorFixture {
+class SaveConfigurationTest : public TreeFixture {
 protected:
     SaveConfigurationTest() { QSettings().setValue(AskBeforeSaveKey, false); }
     ~SaveConfigurationTest() override { QSettings().remove(AskBeforeSaveKey); }
-    QString Write(const QString& name, const QByteArray& bytes) { return WriteInTree(tree, name, bytes); }
     // Types text at the start of a line (1 is the first).
     void TypeAtLine(int line, const char* text)
     {
@@ -25,18 +20,13 @@ protected:
         Editor->setTextCursor(caret);
         QTest::keyClicks(Editor, text);
     }
-    QByteArray Saved(const QString& file)
+    QByteArray Saved(const QString& path)
     {
         Find<QAction>(glavna, "Save1")->trigger();
-        return ReadBytes(file);
-    }
-    static QByteArray ReadBytes(const QString& path)
-    {
         QFile file(path);
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
     }
     QString Breaks() const { return Find<QLabel>(glavna, "LineBreaks")->text(); }
-    QTemporaryDir tree;
 };
 
 }
@@ -59,8 +49,7 @@ TEST_F(SaveConfigurationTest, EachKindOfFileKeepsItsBreaksThroughAnEditInTheMidd
             "LF" },
     };
     for (const Case& test : cases) {
-        const QString file = Write(test.name, test.file);
-        glavna.OpenAtStart(file, QFile::encodeName(file));
+        const QString file = OpenAtStart(test.name, test.file);
         EXPECT_EQ(Breaks(), test.shown) << test.name;
         TypeAtLine(2, "new\rx");
         EXPECT_EQ(Saved(file), test.saved) << test.name;
@@ -72,15 +61,11 @@ TEST_F(SaveConfigurationTest, EachKindOfFileKeepsItsBreaksThroughAnEditInTheMidd
 // as one; the display files of the set keep Open's rule.
 TEST_F(SaveConfigurationTest, FilesOfTheSetAreSavedByWhatTheyAre)
 {
-    const QString config = Write("isolinux/isolinux.cfg", "INCLUDE menu\nDISPLAY boot.msg\n");
     const QString menu = Write("isolinux/menu", "SAY included\nPROMPT 1\n");
     const QString display = Write("isolinux/boot.msg", "Welcome\n");
-    glavna.OpenAtStart(config, QFile::encodeName(config));
-    QTreeWidget* entries = Find<QTreeWidget>(glavna, "ConfigurationTree");
+    OpenAtStart("isolinux/isolinux.cfg", "INCLUDE menu\nDISPLAY boot.msg\n");
     for (const char* role : { "INCLUDE", "DISPLAY" }) {
-        const QList<QTreeWidgetItem*> found = entries->findItems(role, Qt::MatchExactly | Qt::MatchRecursive);
-        ASSERT_EQ(found.size(), 1) << role;
-        emit entries->itemActivated(found.front(), 0);
+        Activate(role);
         TypeAtLine(1, "x");
     }
     EXPECT_EQ(Breaks(), "LF");
