@@ -69,11 +69,9 @@ RunConfigurationWindow::RunConfigurationWindow(QWidget* parent)
     layout->addLayout(controls);
     layout->addWidget(m_note);
     // The keyboard stays with the screen, as the loader keeps it: a click on
-    // a control takes no focus, and leaves it on the screen.
-    for (QAbstractButton* control : findChildren<QAbstractButton*>()) {
+    // a control takes no focus.
+    for (QAbstractButton* control : findChildren<QAbstractButton*>())
         control->setFocusPolicy(Qt::NoFocus);
-        connect(control, &QAbstractButton::clicked, this, &RunConfigurationWindow::FocusScreen);
-    }
 
     // QEMU's VGA blinks text and the cursor together, in a phase of 267 ms.
     m_blinkTimer.setInterval(267);
@@ -229,8 +227,6 @@ void RunConfigurationWindow::FitToScreen()
         --scale;
     resize((shown->SizeAt(scale) + around).boundedTo(room));
 }
-
-void RunConfigurationWindow::FocusScreen() { (m_pictureShown ? m_pictureView : m_screen)->setFocus(); }
 
 void RunConfigurationWindow::ToggleBlink()
 {

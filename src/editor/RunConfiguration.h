@@ -61,7 +61,6 @@ private:
     // size for what is shown.
     void ShowText();
     void FitToScreen();
-    void FocusScreen();
     void ToggleBlink();
     void Tick();
 

@@ -61,7 +61,7 @@ TEST_F(SaveConfigurationTest, EachKindOfFileKeepsItsBreaksThroughAnEditInTheMidd
 // as one; the display files of the set keep Open's rule.
 TEST_F(SaveConfigurationTest, FilesOfTheSetAreSavedByWhatTheyAre)
 {
-    const QString menu = Write("isolinux/menu", "SAY included\nPROMPT 1\n");
+    const QString menu = Write("isolinux/menu", "APPEND quiet\nPROMPT 1\n"); // no name nor first word of one
     const QString display = Write("isolinux/boot.msg", "Welcome\n");
     OpenAtStart("isolinux/isolinux.cfg", "INCLUDE menu\nDISPLAY boot.msg\n");
     for (const char* role : { "INCLUDE", "DISPLAY" }) {
@@ -74,5 +74,5 @@ TEST_F(SaveConfigurationTest, FilesOfTheSetAreSavedByWhatTheyAre)
     EXPECT_EQ(Saved(display), "xWelcome\n") << "Keep LF Line Breaks";
     Find<QAction>(glavna, "KeepLF1")->setChecked(false);
     Find<QTabBar>(glavna, "DocumentTabs")->setCurrentIndex(1);
-    EXPECT_EQ(Saved(menu), "xSAY included\nPROMPT 1\n");
+    EXPECT_EQ(Saved(menu), "xAPPEND quiet\nPROMPT 1\n");
 }

@@ -181,3 +181,17 @@ TEST_F(TabsTest, TabsAreNamedByTheirFiles)
     EXPECT_EQ(glavna.windowTitle(), "Untitled 2[*]");
     EXPECT_FALSE(Find<QAction>(glavna, "Save1")->isEnabled());
 }
+
+// A window that goes leaves no timer of its configuration behind to read it.
+TEST_F(TabsTest, AClosedWindowLeavesNothingThatFires)
+{
+    const QString config = Write("isolinux/isolinux.cfg", "PROMPT 1\n");
+    {
+        TGlavna other;
+        other.OpenAtStart(config, QFile::encodeName(config));
+        QTest::keyClicks(Find<DocumentEdit>(other, "Editor"), "SAY edit\r"); // the dock reads again soon
+    }
+    QTest::qWait(300);
+    Type("x");
+    EXPECT_EQ(Bytes(), "x");
+}
