@@ -23,7 +23,9 @@ protected:
     void OpenConfiguration()
     {
         OpenAtStart("isolinux/isolinux.cfg",
-            "DEFAULT linux\nLABEL a-label-of-some-length\n KERNEL /boot/vmlinuz-6.1.0-amd64 quiet splash\n");
+            "DEFAULT linux\nLABEL "
+            "a-label-name-much-longer-than-the-dock-is-wide-that-would-push-its-value-out-of-sight\n"
+            " KERNEL /boot/vmlinuz-6.1.0-amd64 quiet splash\n");
     }
     QRect InWindow(const QWidget* widget) const { return QRect(widget->mapTo(&glavna, QPoint()), widget->size()); }
     // What shows of a control (a scrolled form hides part of it), in the window.
