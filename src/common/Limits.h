@@ -92,4 +92,9 @@ inline constexpr int TimeoutsPerWait = 1000;
 // one "and N more problems" takes the rest.
 inline constexpr int Findings = 500;
 
+// The editor.
+// The file lines by document lines matched to keep a configuration's mixed
+// line breaks (4 bytes each); past it, changed lines are paired in order.
+inline constexpr qsizetype LineBreakMatchCells = qsizetype(1) << 20;
+
 }

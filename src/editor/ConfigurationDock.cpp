@@ -21,7 +21,7 @@ ConfigurationDock::ConfigurationDock(QWidget* parent)
     setObjectName(QStringLiteral("ConfigurationDock"));
     m_tree->setObjectName(QStringLiteral("ConfigurationTree"));
     m_tree->setHeaderLabels({ tr("Entry"), tr("Value") });
-    m_tree->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    m_tree->header()->setSectionResizeMode(0, QHeaderView::Interactive);
     m_tree->setMinimumWidth(280);
     setWidget(m_tree);
     connect(m_tree, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item) {
@@ -29,6 +29,18 @@ ConfigurationDock::ConfigurationDock(QWidget* parent)
         if (!file.isEmpty() && QFileInfo(file).isFile())
             emit FileChosen(file, item->data(0, LineRole).toInt());
     });
+}
+
+void ConfigurationDock::FitColumns()
+{
+    m_tree->resizeColumnToContents(0);
+    m_tree->setColumnWidth(0, std::min(m_tree->columnWidth(0), m_tree->viewport()->width() * 3 / 5));
+}
+
+void ConfigurationDock::resizeEvent(QResizeEvent* event)
+{
+    QDockWidget::resizeEvent(event);
+    FitColumns();
 }
 
 QTreeWidgetItem* ConfigurationDock::Group(const QString& title)

@@ -23,9 +23,17 @@ public:
 
     void Show(const BootFiles& files, const BootConfig& config);
     QTreeWidget* Tree() const { return m_tree; }
+    // The entry column as wide as its texts, leaving the values room.
+    void FitColumns();
+
+    // Wide enough for an entry and its value side by side.
+    static constexpr int PreferredWidth = 420;
 
 signals:
     void FileChosen(const QString& file, int line);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     QTreeWidgetItem* Group(const QString& title);

@@ -8,8 +8,12 @@
 #include <QFileInfo>
 #include <QMainWindow>
 
+#include <utility>
+
+// The window's child: its timer must not outlive the window it reads.
 ConfigurationSession::ConfigurationSession(QMainWindow& window, Document document)
-    : m_mainWindow(window)
+    : QObject(&window)
+    , m_mainWindow(window)
     , m_document(std::move(document))
     , m_dock(new ConfigurationDock(&window))
 {
@@ -32,6 +36,9 @@ void ConfigurationSession::Open(const QString& configFile)
     Refresh();
     m_dock->show();
     m_dock->raise();
+    // Its first showing takes the width the first window made room for.
+    if (!std::exchange(m_dockSized, true))
+        m_mainWindow.resizeDocks({ m_dock }, { ConfigurationDock::PreferredWidth }, Qt::Horizontal);
     if (m_window)
         m_window->SetConfiguration(m_configFile);
 }
@@ -44,12 +51,13 @@ void ConfigurationSession::Refresh()
     const QHash<QString, QByteArray> texts = m_document.texts();
     for (auto text = texts.begin(); text != texts.end(); ++text)
         m_files->SetText(text.key(), text.value());
-    m_dock->Show(*m_files, ReadBootConfig(*m_files, m_files->ConfigPath(), m_files->StartFolder()));
     m_configurationFiles.clear();
     for (const QByteArray& path : ReadConfigSet(*m_files).ConfigurationFiles()) {
         if (const std::optional<QString> host = m_files->HostPath(path))
             m_configurationFiles << QFileInfo(*host).absoluteFilePath();
     }
+    m_dock->Show(*m_files, ReadBootConfig(*m_files, m_files->ConfigPath(), m_files->StartFolder()));
+    m_dock->FitColumns();
     if (m_window && m_window->isVisible() && m_follow)
         m_window->Replay();
 }

@@ -63,4 +63,5 @@ private:
     QStringList m_configurationFiles; // on disk, as read last
     QTimer m_refresh;
     bool m_follow = false;
+    bool m_dockSized = false;
 };

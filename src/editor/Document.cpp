@@ -12,11 +12,6 @@ Document::Document(QObject* parent)
 
 QByteArray Document::Bytes() const { return DocumentEdit::BytesOf(*m_text); }
 
-QString Document::Name() const
-{
-    return saveTarget.isEmpty() ? QObject::tr("Untitled") : QFileInfo(saveTarget).fileName();
-}
-
 QString Document::Folder() const { return saveTarget.isEmpty() ? QString() : QFileInfo(saveTarget).absolutePath(); }
 
 FileStamp FileStamp::Of(const QString& fileName)

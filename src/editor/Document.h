@@ -4,6 +4,8 @@
 #include <QObject>
 #include <QString>
 
+#include <optional>
+
 class QTextDocument;
 
 // What tells that another program changed a file.
@@ -25,15 +27,17 @@ public:
 
     QTextDocument& Text() const { return *m_text; }
     QByteArray Bytes() const;
-    // The file name, or "Untitled".
-    QString Name() const;
     // The folder of the file, where its images are looked up; empty until
     // the document has one.
     QString Folder() const;
 
     QString saveTarget; // empty until opened from or saved to a file
+    int untitled = 1; // while it names no file: "Untitled" (1), "Untitled 2" ...
     FileStamp savedStamp;
     bool lfFile = false; // every line break of the opened file was a lone LF
+    // A configuration's file as last read or written: it is saved with the
+    // line breaks these bytes have. Nothing for a display file.
+    std::optional<QByteArray> breaksFrom;
     int caretAnchor = 0;
     int caretPosition = 0;
 

@@ -3,8 +3,10 @@
 #include "DocumentEdit.h"
 
 #include <QFileInfo>
+
 #include <QTabBar>
 #include <QTextBlock>
+#include <algorithm>
 
 namespace {
 
@@ -47,6 +49,7 @@ Document* DocumentTabs::Find(const QString& file) const
 Document& DocumentTabs::Add()
 {
     m_documents.push_back(new Document(this));
+    MakeUntitled(*m_documents.back());
     m_bar->addTab(QString());
     Show(static_cast<int>(m_documents.size()) - 1);
     return Current();
@@ -93,6 +96,39 @@ QHash<QString, QByteArray> DocumentTabs::Texts() const
     return texts;
 }
 
+QString DocumentTabs::Title(const Document& document) const
+{
+    if (document.saveTarget.isEmpty())
+        return document.untitled < 2 ? tr("Untitled") : tr("Untitled %1").arg(document.untitled);
+    const auto parts = [](const Document& of) { return QFileInfo(of.saveTarget).absoluteFilePath().split(u'/'); };
+    const QStringList own = parts(document);
+    qsizetype shown = 1;
+    for (const Document* other : m_documents) {
+        if (other == &document || other->saveTarget.isEmpty())
+            continue;
+        const QStringList theirs = parts(*other);
+        qsizetype same = 0;
+        while (same < std::min(own.size(), theirs.size())
+            && own[own.size() - 1 - same] == theirs[theirs.size() - 1 - same])
+            ++same;
+        if (same > 0)
+            shown = std::max(shown, same + 1);
+    }
+    return own.mid(std::max<qsizetype>(0, own.size() - shown)).join(u'/');
+}
+
+void DocumentTabs::MakeUntitled(Document& document)
+{
+    document.saveTarget.clear();
+    for (document.untitled = 1;; ++document.untitled) {
+        const bool taken = std::any_of(m_documents.begin(), m_documents.end(), [&](const Document* other) {
+            return other != &document && other->saveTarget.isEmpty() && other->untitled == document.untitled;
+        });
+        if (!taken)
+            break;
+    }
+}
+
 int DocumentTabs::IndexOf(const Document& document) const
 {
     for (std::size_t index = 0; index < m_documents.size(); ++index) {
@@ -132,7 +168,7 @@ void DocumentTabs::Relabel()
 {
     for (std::size_t index = 0; index < m_documents.size(); ++index) {
         const Document& document = *m_documents[index];
-        m_bar->setTabText(static_cast<int>(index), document.Name() + (document.Text().isModified() ? "*" : ""));
+        m_bar->setTabText(static_cast<int>(index), Title(document) + (document.Text().isModified() ? "*" : ""));
         m_bar->setTabToolTip(static_cast<int>(index), document.saveTarget);
     }
     const bool tabs = m_documents.size() > 1;

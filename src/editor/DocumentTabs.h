@@ -32,6 +32,12 @@ public:
     std::vector<Document*> Unsaved() const;
     // The text of every open document saved to a file, by that file.
     QHash<QString, QByteArray> Texts() const;
+    // A tab's title: the file's name, with as many of its folders as tell it
+    // from another tab's file of that name; "Untitled", "Untitled 2" ... for
+    // a document that names no file.
+    QString Title(const Document& document) const;
+    // The document names no file any more: the lowest untitled number free.
+    void MakeUntitled(Document& document);
     QTabBar* Bar() const { return m_bar; }
 
     // The tab texts again: a name or a modified state changed.

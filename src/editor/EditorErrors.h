@@ -7,8 +7,8 @@
 // A text that does not convert to a number.
 class EConvertError : public Exception {
 public:
-    explicit EConvertError(const QString& message)
-        : Exception(message.toStdString())
+    explicit EConvertError(const QString& message, const QString& detail = {})
+        : Exception(message.toStdString(), detail.toStdString())
     {
     }
 };

@@ -31,13 +31,18 @@ FindReplaceDialog::FindReplaceDialog(DocumentEdit& editor, bool withReplace, QWi
 void FindReplaceDialog::Form::SetUp(QDialog& dialog, bool withReplace)
 {
     auto* grid = new QGridLayout(&dialog);
+    // Each label names its field, whose key (Alt and the underlined letter) it shows.
+    const auto labelled = [&](const QString& caption, QLineEdit* field, int row) {
+        auto* label = new QLabel(caption, &dialog);
+        label->setBuddy(field);
+        grid->addWidget(label, row, 0);
+        grid->addWidget(field, row, 1);
+    };
     FindWhat = Named(new QLineEdit(&dialog), "FindWhat");
-    grid->addWidget(new QLabel(tr("Fi&nd what:"), &dialog), 0, 0);
-    grid->addWidget(FindWhat, 0, 1);
+    labelled(tr("Fi&nd what:"), FindWhat, 0);
     if (withReplace) {
         ReplaceWith = Named(new QLineEdit(&dialog), "ReplaceWith");
-        grid->addWidget(new QLabel(tr("Re&place with:"), &dialog), 1, 0);
-        grid->addWidget(ReplaceWith, 1, 1);
+        labelled(tr("Re&place with:"), ReplaceWith, 1);
     }
     MatchCase = Named(new QCheckBox(tr("Match &case"), &dialog), "MatchCase");
     WholeWord = Named(new QCheckBox(tr("Match &whole word only"), &dialog), "WholeWord");
@@ -108,11 +113,21 @@ bool FindReplaceDialog::FindNext()
 {
     if (m_form.FindWhat->text().isEmpty())
         return false;
-    const QTextCursor found = m_editor.document()->find(m_form.FindWhat->text(), m_editor.textCursor(),
-        FlagsOf(m_form.MatchCase, m_form.WholeWord, m_form.Up->isChecked()));
+    const bool up = m_form.Up->isChecked();
+    const QTextDocument::FindFlags flags = FlagsOf(m_form.MatchCase, m_form.WholeWord, up);
+    QTextCursor found = m_editor.document()->find(m_form.FindWhat->text(), m_editor.textCursor(), flags);
     if (found.isNull()) {
-        NotFound();
-        return false;
+        // On from the other end of the document, as editors do.
+        QTextCursor end(m_editor.document());
+        if (up)
+            end.movePosition(QTextCursor::End);
+        found = m_editor.document()->find(m_form.FindWhat->text(), end, flags);
+        if (found.isNull()) {
+            NotFound();
+            return false;
+        }
+        emit Wrapped(up ? tr("Search reached the start of the document and went on from the end.")
+                        : tr("Search reached the end of the document and went on from the start."));
     }
     m_editor.setTextCursor(found);
     return true;

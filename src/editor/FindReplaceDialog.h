@@ -9,7 +9,8 @@ class QPushButton;
 class QRadioButton;
 
 // The modeless Find and Replace dialogs over the document as it is shown.
-// Find Next selects the next match (down or up); Replace replaces the
+// Find Next selects the next match (down or up), going on from the other
+// end of the document when there is none before it; Replace replaces the
 // selected match and finds the next; Replace All replaces every match as
 // one edit, which Undo takes back whole.
 class FindReplaceDialog : public QDialog {
@@ -21,6 +22,10 @@ public:
     // Finds the next match of what the dialog holds; false when it holds
     // nothing to find.
     bool FindAgain();
+
+signals:
+    // A search went past an end of the document: what to tell the user.
+    void Wrapped(const QString& note);
 
 private:
     // The controls, by the names the handlers use and as objectName.

@@ -62,12 +62,13 @@ void FormStretch::Stretch(QSize from, QSize to)
     }
 }
 
-QSize FittedWindowSize(QSize wanted, const QScreen* screen)
+QSize WindowRoom(const QScreen* screen)
 {
     if (!screen)
-        return wanted;
+        return { QWIDGETSIZE_MAX, QWIDGETSIZE_MAX };
     // Room for the frame and title bar that the window manager adds.
     constexpr int FrameAllowance = 40;
-    const QSize room = screen->availableGeometry().size() - QSize(FrameAllowance / 4, FrameAllowance);
-    return wanted.boundedTo(room);
+    return screen->availableGeometry().size() - QSize(FrameAllowance / 4, FrameAllowance);
 }
+
+QSize FittedWindowSize(QSize wanted, const QScreen* screen) { return wanted.boundedTo(WindowRoom(screen)); }

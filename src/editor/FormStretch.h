@@ -7,6 +7,8 @@
 
 class QScreen;
 
+// A screen's free room for a window, its frame and title bar left out.
+QSize WindowRoom(const QScreen* screen);
 // A window size no larger than the screen's free room, so that a window
 // designed for 96 dpi still fits a small or scaled screen whole.
 QSize FittedWindowSize(QSize wanted, const QScreen* screen);

@@ -4,13 +4,16 @@
 #include "CaretCoordinates.h"
 #include "CharacterTable.h"
 #include "ColourSelector.h"
+#include "ConfigurationDock.h"
 #include "DocumentEdit.h"
 #include "DocumentTabs.h"
 #include "DrawingMode.h"
+#include "FocusRing.h"
 #include "FormStretch.h"
 #include "IntegerText.h"
 #include "NARH.h"
 #include "ProgramIcon.h"
+#include "ScreenHighlighter.h"
 #include "common/ErrorBox.h"
 #include "format/Cp437.h"
 #include "format/DisplayCodes.h"
@@ -32,6 +35,17 @@
 #include <QTabBar>
 #include <QTextBlock>
 
+#include <utility>
+
+namespace {
+
+// More lines of the document than the classic design shows.
+constexpr int FirstExtraHeight = 200;
+// The dock's separator and frame beside the form.
+constexpr int DockSeparator = 16;
+
+}
+
 TGlavna::TGlavna(QWidget* parent)
     : QMainWindow(parent)
 {
@@ -41,20 +55,30 @@ TGlavna::TGlavna(QWidget* parent)
     m_tabs = new DocumentTabs(*m_form.Editor);
     m_form.Stretch->AddToArea(m_tabs->Bar());
     SetTitle(tr("Untitled")); // the program's name is Qt's to add, once
-    if (!restoreGeometry(QSettings().value(GeometryKey).toByteArray()))
-        resize(FittedWindowSize(sizeHint(), screen()));
     m_form.KeepLF1->setChecked(QSettings().value(KeepLfKey).toBool());
     WireHandlers();
     SetUpView();
     SetUpConfiguration();
     m_drawing = new DrawingMode(*this, m_form, *m_tabs);
     FormCreate();
+    // At first the form with the Configuration dock beside it and room for
+    // more lines; later the size the user left it at.
+    if (!restoreGeometry(QSettings().value(GeometryKey).toByteArray()))
+        resize(FittedWindowSize(
+            sizeHint() + QSize(ConfigurationDock::PreferredWidth + DockSeparator, FirstExtraHeight), screen()));
+    new FocusRing(this);
     // The window's first focus: typing at start goes into the document, not
     // to the first button Qt would find.
     m_form.Editor->setFocus();
 }
 
-TGlavna::~TGlavna() = default;
+// The highlighter goes while its document is there; the edit its going
+// makes no longer reaches the window, whose members are going too.
+TGlavna::~TGlavna()
+{
+    m_form.Editor->disconnect(this);
+    delete std::exchange(m_highlighter, nullptr);
+}
 
 void TGlavna::ConnectWindows(TNARHForm& help, TAboutBox& about, TPreviewFR& preview)
 {

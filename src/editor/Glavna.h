@@ -82,6 +82,7 @@ private:
     void FindNext1Click();
     void PopupMenu1Popup(const QPoint& at);
     void OpenFile(const QString& fileName);
+    bool IsConfigurationFile(const QString& fileName, QByteArrayView bytes) const;
     void SaveToFile(const QString& fileName);
     bool IsSaveTarget(const QString& fileName) const;
     bool MayReplace(const QString& fileName);
@@ -117,6 +118,9 @@ private:
     void FormatGuide1Click();
     void ToggleProblems();
     void BootVm1Click();
+    void ShowImageNotes(const QStringList& notes);
+    void ImageNotesClick();
+    bool ShowsConfiguration() const;
     // The boot configuration around the document: its dock, Open
     // Configuration and Run Configuration (a class of their own).
     void SetUpConfiguration();
@@ -144,6 +148,7 @@ private:
     QTimer m_liveTimer;
     QTimer m_lintTimer;
     bool m_keyHeld = false; // the caret labels follow key presses and releases then
+    QStringList m_imageNotes; // of the last F9
 };
 
 // Replacing a document asks first when it holds unsaved work.

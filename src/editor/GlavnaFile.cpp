@@ -7,6 +7,7 @@
 #include "DocumentTabs.h"
 #include "EditorErrors.h"
 #include "FindReplaceDialog.h"
+#include "LineBreaks.h"
 #include "RecentFiles.h"
 #include "common/ErrorBox.h"
 #include "common/Settings.h"
@@ -22,6 +23,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QSettings>
+#include <QStatusBar>
 #include <QTextDocument>
 
 namespace {
@@ -116,6 +118,8 @@ FindReplaceDialog& TGlavna::FindDialog(FindReplaceDialog*& dialog, bool withRepl
     if (!dialog) {
         dialog = new FindReplaceDialog(*m_form.Editor, withReplace, this);
         dialog->setObjectName(withReplace ? QStringLiteral("ReplaceDialog1") : QStringLiteral("FindDialog1"));
+        connect(dialog, &FindReplaceDialog::Wrapped, this,
+            [this](const QString& note) { statusBar()->showMessage(note, 5000); });
     }
     return *dialog;
 }
@@ -134,10 +138,16 @@ void TGlavna::New1Click()
     if (!MayDiscardChanges(this, *m_form.Editor->document()))
         return;
     m_form.Editor->SetBytes({});
-    m_tabs->Current().lfFile = false;
+    Document& current = m_tabs->Current();
+    current.lfFile = false;
+    current.breaksFrom.reset();
+    // A new document: no file of the tree reads as this empty text.
+    m_tabs->MakeUntitled(current);
+    current.savedStamp = {};
+    m_tabs->Relabel();
     ShowLineBreaks();
     m_form.Save1->setEnabled(false);
-    SetTitle(tr("Untitled"));
+    SetTitle(m_tabs->Title(current));
     if (m_form.LivePreview1->isChecked())
         RefreshLivePreview(); // at once: a new document is no edit to wait out
 }
@@ -157,24 +167,41 @@ void TGlavna::OpenAtStart(const QString& fileName, const QByteArray& rawName)
             throw EFileError(tr("Cannot open file \"%1\". Its name is not valid in the system's encoding")
                                  .arg(QString::fromLocal8Bit(rawName)));
         OpenFile(fileName);
-        // A boot configuration, by its name or its first directive, opens as one.
-        const QString suffix = QFileInfo(fileName).suffix().toLower();
-        if (suffix == u"cfg" || suffix == u"conf" || LooksLikeBootConfig(m_form.Editor->Bytes().left(64 * 1024)))
+        if (m_tabs->Current().breaksFrom)
             m_configuration->Open(fileName);
     });
 }
 
+// A boot configuration by its name, its first directive, or as a file the
+// open configuration reads as one.
+bool TGlavna::IsConfigurationFile(const QString& fileName, QByteArrayView bytes) const
+{
+    const QString suffix = QFileInfo(fileName).suffix().toLower();
+    return suffix == u"cfg" || suffix == u"conf"
+        || LooksLikeBootConfig(bytes.first(std::min<qsizetype>(bytes.size(), 64 * 1024)))
+        || m_configuration->HoldsConfiguration(fileName);
+}
+
 void TGlavna::OpenFile(const QString& fileName)
 {
+    // A file open in another tab is shown there: two tabs of one file would
+    // each save over the other's work.
+    if (Document* open = m_tabs->Find(fileName); open && open != &m_tabs->Current()) {
+        m_tabs->Activate(*open);
+        return;
+    }
     const QByteArray bytes = DocumentFile::Read(fileName, MemoCapacity);
     const QByteArray text = DisplayFile::NormaliseLineBreaks(bytes);
     if (text.size() > MemoCapacity)
         throw EFileError(tr("Text exceeds memo capacity"));
     m_form.Editor->SetBytes(text);
     m_tabs->Current().lfFile = DisplayFile::OnlyLfBreaks(bytes);
+    m_tabs->Current().breaksFrom
+        = IsConfigurationFile(fileName, bytes) ? std::optional<QByteArray>(bytes) : std::nullopt;
     ShowLineBreaks();
     m_tabs->Current().savedStamp = FileStamp::Of(fileName);
     m_tabs->Current().saveTarget = fileName;
+    m_tabs->Relabel();
     SetTitle(fileName);
     m_form.Save1->setEnabled(true);
     RecentFiles::Add(fileName);
@@ -233,10 +260,17 @@ bool TGlavna::MayReplace(const QString& fileName)
 
 void TGlavna::SaveToFile(const QString& fileName)
 {
+    Document& current = m_tabs->Current();
     QByteArray bytes = m_form.Editor->Bytes();
-    if (m_form.KeepLF1->isChecked() && m_tabs->Current().lfFile)
+    if (current.breaksFrom)
+        bytes = LineBreaks::Restore(*current.breaksFrom, bytes);
+    else if (m_form.KeepLF1->isChecked() && current.lfFile)
         bytes = DisplayFile::WithLfBreaks(bytes);
     DocumentFile::Write(fileName, bytes);
+    if (current.breaksFrom) {
+        current.breaksFrom = bytes;
+        ShowLineBreaks();
+    }
     RecentFiles::Add(fileName);
     if (!IsSaveTarget(fileName))
         return; // Save As elsewhere: the file the title names still differs
@@ -272,7 +306,7 @@ void TGlavna::closeEvent(QCloseEvent* event)
     // One question, naming every open document with unsaved changes.
     QStringList unsaved;
     for (const Document* document : m_tabs->Unsaved())
-        unsaved << document->Name();
+        unsaved << m_tabs->Title(*document);
     const QString detail = unsaved.isEmpty() ? QString() : tr("Unsaved: %1").arg(unsaved.join(QStringLiteral(", ")));
     // Nothing to lose, nothing to ask.
     if (!unsaved.isEmpty() && !Confirm(this, tr("Quit progam (lose unsaved work) ?"), QMessageBox::Yes, detail)) {
@@ -309,6 +343,21 @@ void TGlavna::OpenDropped(const QString& fileName)
         RunCommand(this, [&] { OpenFile(fileName); });
 }
 
-void TGlavna::ShowLineBreaks() { m_form.LineBreaks->setText(m_tabs->Current().lfFile ? tr("LF") : tr("CR LF")); }
+// A configuration's own breaks, which Save keeps; a display file's as Open found them.
+void TGlavna::ShowLineBreaks()
+{
+    const Document& current = m_tabs->Current();
+    using Kind = LineBreaks::Kind;
+    const Kind kind = current.breaksFrom ? LineBreaks::KindOf(*current.breaksFrom)
+        : current.lfFile                 ? Kind::Lf
+                                         : Kind::CrLf;
+    m_form.LineBreaks->setText(kind == Kind::Lf ? tr("LF")
+            : kind == Kind::Cr                  ? tr("CR")
+            : kind == Kind::Mixed               ? tr("Mixed line breaks")
+                                                : tr("CR LF"));
+    m_form.LineBreaks->setToolTip(current.breaksFrom
+            ? tr("A configuration is saved with the line breaks its file has, each line its own.")
+            : tr("Open makes every line break CR LF; File > Keep LF Line Breaks saves an LF file with LF."));
+}
 
 void TGlavna::KeepLF1Click() { StoreSetting(KeepLfKey, m_form.KeepLF1->isChecked()); }

@@ -74,6 +74,11 @@ void GlavnaForm::SetUp(QMainWindow& window)
     ProblemCount = Named(new QPushButton(ProblemCountCaption(0), &window), "ProblemCount");
     ProblemCount->setFlat(true);
     ProblemCount->setFocusPolicy(Qt::NoFocus); // the status bar is clicked, never typed into
+    ImageNotes = Named(new QPushButton(&window), "ImageNotes");
+    ImageNotes->setFlat(true);
+    ImageNotes->setFocusPolicy(Qt::NoFocus);
+    ImageNotes->hide();
+    window.statusBar()->addPermanentWidget(ImageNotes);
     window.statusBar()->addPermanentWidget(ProblemCount);
     window.statusBar()->addPermanentWidget(LineBreaks);
     Problems = new ProblemsPanel(&window);
@@ -198,9 +203,8 @@ void GlavnaForm::CreateMenus(QMainWindow& window)
     for (QAction* font : { FontClassic1, FontVga1, FontDesktop1 })
         fontGroup->addAction(font);
     view->addSeparator();
-    Problems1 = Named(Problems->toggleViewAction(), "Problems1");
-    Problems1->setText(QWidget::tr("P&roblems"));
-    view->addAction(Problems1);
+    Problems1 = WithKeys(
+        Named(view->addAction(QWidget::tr("P&roblems")), "Problems1"), QKeySequence(QStringLiteral("Ctrl+Shift+M")));
 
     QMenu* narh = window.menuBar()->addMenu(QStringLiteral("NARH"));
     NotARealHelp1 = Named(narh->addAction(QWidget::tr("Not A Real Help")), "NotARealHelp1");

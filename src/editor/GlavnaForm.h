@@ -65,6 +65,7 @@ struct GlavnaForm {
     QAction* Problems1 = nullptr; // shows or hides the Problems dock
     ProblemsPanel* Problems = nullptr;
     QPushButton* ProblemCount = nullptr; // in the status bar; opens the dock
+    QPushButton* ImageNotes = nullptr; // in the status bar after F9: what the image left out or took
     QAction* FormatGuide1 = nullptr;
     QAction* NotARealHelp1 = nullptr;
     QAction* About1 = nullptr;

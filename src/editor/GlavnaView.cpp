@@ -20,6 +20,8 @@
 #include "vm/WindowedVm.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QDockWidget>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDatabase>
@@ -31,6 +33,7 @@
 #include <QSettings>
 #include <QStatusBar>
 #include <QTextBlock>
+#include <QTreeWidget>
 
 #include <utility>
 
@@ -51,6 +54,27 @@ bool IsConfiguration(
         return true;
     const int end = std::min(editor.document()->characterCount() - 1, 8192);
     return LooksLikeBootConfig(Cp437::EncodeDocument(editor.TextBetween(0, end)).bytes);
+}
+
+// A dock's View entry, ticked while the dock shows. It shows the dock and
+// puts the keyboard in it; chosen again from inside, it hides the dock and
+// gives the keyboard back to the document.
+void ReachDock(QAction* entry, QDockWidget* dock, QWidget* inside, QWidget* document)
+{
+    entry->setCheckable(true);
+    QObject::connect(
+        dock, &QDockWidget::visibilityChanged, entry, [entry, dock] { entry->setChecked(!dock->isHidden()); });
+    QObject::connect(entry, &QAction::triggered, dock, [entry, dock, inside, document] {
+        if (!dock->isHidden() && dock->isAncestorOf(QApplication::focusWidget())) {
+            dock->hide();
+            document->setFocus();
+        } else {
+            dock->show();
+            dock->raise();
+            inside->setFocus(Qt::ShortcutFocusReason);
+        }
+        entry->setChecked(!dock->isHidden());
+    });
 }
 
 // A frame at 60 Hz.
@@ -82,6 +106,7 @@ void TGlavna::SetUpView()
     On(f.FormatGuide1, &QAction::triggered, &TGlavna::FormatGuide1Click);
     On(f.BootVm1, &QAction::triggered, &TGlavna::BootVm1Click);
     On(f.ProblemCount, &QPushButton::clicked, &TGlavna::ToggleProblems);
+    On(f.ImageNotes, &QPushButton::clicked, &TGlavna::ImageNotesClick);
     On(f.ASCIIcode, &QLineEdit::textChanged, &TGlavna::ShowAsciiByte);
     On(f.Editor, &QPlainTextEdit::textChanged, &TGlavna::DocumentChanged);
     On(f.Editor, &QPlainTextEdit::cursorPositionChanged, &TGlavna::CaretMoved);
@@ -105,7 +130,11 @@ void TGlavna::ColouringClick()
     }
     m_form.Editor->setPalette(palette);
     if (on && !m_highlighter) {
-        m_highlighter = new ScreenHighlighter(m_form.Editor->document());
+        // The window's, not the shown document's child: that document may be
+        // closed while the highlighter moves on to the next one shown.
+        m_highlighter = new ScreenHighlighter(nullptr);
+        m_highlighter->setParent(this);
+        m_highlighter->setDocument(m_form.Editor->document());
         m_highlighter->SetConfiguration(IsConfiguration(*m_form.Editor, m_configuration, m_tabs->Current().saveTarget));
         FollowPreviewRules();
     } else if (!on && m_highlighter) {
@@ -136,10 +165,14 @@ void TGlavna::WrapLinesClick()
     m_form.Editor->SetWrapLines(m_form.WrapLines1->isChecked());
 }
 
+// A configuration is no screen: its live view is Run Configuration, which
+// replays its keys after every edit while Live Preview is on.
+bool TGlavna::ShowsConfiguration() const { return m_tabs->Current().breaksFrom || IsConfiguration(*m_form.Editor, m_configuration, m_tabs->Current().saveTarget); }
+
 void TGlavna::LivePreviewClick()
 {
     StoreSetting(LiveKey, m_form.LivePreview1->isChecked());
-    if (m_form.LivePreview1->isChecked())
+    if (m_form.LivePreview1->isChecked() && !ShowsConfiguration())
         PreviewClick();
 }
 
@@ -153,7 +186,7 @@ void TGlavna::DocumentChanged()
 
 void TGlavna::RefreshLivePreview()
 {
-    if (m_preview && m_preview->isVisible())
+    if (m_preview && m_preview->isVisible() && !ShowsConfiguration())
         m_preview->Refresh();
 }
 
@@ -235,7 +268,7 @@ void TGlavna::ShowAsciiByte()
     const std::optional<std::int32_t> code = ParseInteger(m_form.ASCIIcode->text());
     QString caption;
     if (!code || *code < 0 || *code > 255)
-        caption = m_form.ASCIIcode->text().isEmpty() ? QString() : tr("not a byte");
+        caption = m_form.ASCIIcode->text().isEmpty() ? tr("type a code: 65 or $41") : tr("not a byte");
     else if (*code == 0)
         caption = tr("0 inserts nothing");
     else
@@ -282,10 +315,12 @@ void TGlavna::SetUpConfiguration()
                 m_form.Editor->setTextCursor(caret);
                 m_form.Editor->setFocus();
             } });
-    QAction* dock = m_configuration->Dock()->toggleViewAction();
+    QAction* dock = new QAction(tr("Con&figuration"), this);
     dock->setObjectName(QStringLiteral("Configuration1"));
-    dock->setText(tr("Con&figuration"));
-    m_form.View1->addAction(dock);
+    dock->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+C")));
+    ReachDock(dock, m_configuration->Dock(), m_configuration->Dock()->Tree(), m_form.Editor);
+    ReachDock(m_form.Problems1, m_form.Problems, m_form.Problems->List(), m_form.Editor);
+    m_form.View1->insertAction(m_form.Problems1, dock);
     connect(m_form.OpenConfiguration1, &QAction::triggered, this, [this] {
         RunCommand(this, [this] {
             if (const QString name = QFileDialog::getOpenFileName(this, tr("Open Configuration"), {},
@@ -324,7 +359,7 @@ void TGlavna::SetUpConfiguration()
         QStringList unsaved;
         for (const Document* document : m_tabs->Unsaved()) {
             if (document != &m_tabs->Current())
-                unsaved << document->Name();
+                unsaved << m_tabs->Title(*document);
         }
         if (!unsaved.isEmpty()
             && QMessageBox::question(this, tr("Confirm"),
@@ -344,7 +379,7 @@ void TGlavna::SetUpConfiguration()
 void TGlavna::CurrentDocumentChanged()
 {
     const Document& current = m_tabs->Current();
-    SetTitle(current.saveTarget.isEmpty() ? tr("Untitled") : current.saveTarget);
+    SetTitle(current.saveTarget.isEmpty() ? m_tabs->Title(current) : current.saveTarget);
     m_form.Save1->setEnabled(!current.saveTarget.isEmpty());
     ShowLineBreaks();
     if (m_highlighter) {
@@ -360,7 +395,8 @@ void TGlavna::BootVm1Click()
     if (!m_vm) {
         m_vm = new WindowedVm(this);
         connect(m_vm, &WindowedVm::Started, this, [this](const QStringList& notes) {
-            statusBar()->showMessage(notes.isEmpty() ? tr("The virtual machine runs.") : notes.join(u' '), 15000);
+            statusBar()->showMessage(tr("The virtual machine runs."), 15000);
+            ShowImageNotes(notes);
         });
         connect(m_vm, &WindowedVm::Failed, this, [this](const QString& message, const QString& detail) {
             RunCommand(this, [&] { throw EVmError(message.toStdString(), detail.toStdString()); });
@@ -381,7 +417,28 @@ void TGlavna::BootVm1Click()
         m_vm->BootConfiguration(files, tr("Glimra: %1").arg(QFileInfo(config).fileName()));
     } else {
         m_vm->BootDocument(
-            m_form.Editor->Bytes(), m_tabs->Current().Folder(), tr("Glimra: %1").arg(m_tabs->Current().Name()));
+            m_form.Editor->Bytes(), m_tabs->Current().Folder(), tr("Glimra: %1").arg(m_tabs->Title(m_tabs->Current())));
     }
+    ShowImageNotes({});
     statusBar()->showMessage(tr("Building the boot image..."), 5000);
+}
+
+// What the image left out or took from Debian: a count in the status bar,
+// the list one to a line when it is clicked.
+void TGlavna::ShowImageNotes(const QStringList& notes)
+{
+    m_imageNotes = notes;
+    m_imageNotes.removeDuplicates(); // a file named twice is left out once
+    m_form.ImageNotes->setText(m_imageNotes.size() == 1 ? tr("1 note on the boot image")
+                                                        : tr("%1 notes on the boot image").arg(m_imageNotes.size()));
+    m_form.ImageNotes->setVisible(!m_imageNotes.isEmpty());
+}
+
+void TGlavna::ImageNotesClick()
+{
+    QMessageBox box(QMessageBox::Information, tr("Information"), tr("The boot image in the virtual machine:"),
+        QMessageBox::Ok, this);
+    box.setInformativeText(QStringLiteral("\u2022 ") + m_imageNotes.join(QStringLiteral("\n\u2022 ")));
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse);
+    box.exec();
 }

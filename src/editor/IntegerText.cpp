@@ -47,5 +47,9 @@ std::int32_t StrToInt(const QString& text)
 {
     if (std::optional<std::int32_t> value = ParseInteger(text))
         return *value;
-    throw EConvertError(QCoreApplication::translate("IntegerText", "'%1' is not a valid integer value").arg(text));
+    // An empty field is no mistake but a step left out: the detail says what to type.
+    throw EConvertError(QCoreApplication::translate("IntegerText", "'%1' is not a valid integer value").arg(text),
+        text.isEmpty() ? QCoreApplication::translate(
+            "IntegerText", "Type the code first: a number from 0 to 255, or $00 to $FF in hexadecimal.")
+                       : QString());
 }

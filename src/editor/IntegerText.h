@@ -12,5 +12,5 @@
 std::optional<std::int32_t> ParseInteger(const QString& text);
 
 // Throws EConvertError "'<text>' is not a valid integer value" when the
-// text does not convert.
+// text does not convert; for an empty text its detail says what to type.
 std::int32_t StrToInt(const QString& text);

@@ -1,8 +1,11 @@
 #include "RunConfiguration.h"
 
+#include "FormStretch.h"
+#include "ScreenView.h"
 #include "common/Named.h"
-#include "console/qt/ConsoleWidget.h"
+#include "console/qt/QtGeometry.h"
 #include "preview/PreviewConsole.h"
+#include "preview/ScreenImage.h"
 #include "render/ScreenPng.h"
 #include "vesa/VesaScreen.h"
 
@@ -21,16 +24,10 @@ RunConfigurationWindow::RunConfigurationWindow(QWidget* parent)
     setAttribute(Qt::WA_QuitOnClose, false);
     setWindowTitle(tr("Run Configuration"));
     m_console.RemeasureFont();
-    m_screen = Named(new ConsoleWidget(m_console, this), "Screen");
-    // The whole 80 x 25 screen and nothing more: it never scrolls.
-    m_screen->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_screen->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_screen->setFrameShape(QFrame::NoFrame);
-    const CellPair cell = m_console.CellSize();
-    m_screen->setFixedSize(m_console.Cols() * cell.x, m_console.Rows() * cell.y);
+    m_screen = Named(new ScreenView(this), "Screen");
     m_screen->setFocusPolicy(Qt::StrongFocus);
     m_screen->installEventFilter(this);
-    m_pictureView = Named(new QLabel(this), "Picture");
+    m_pictureView = Named(new ScreenView(this), "Picture");
     m_pictureView->setFocusPolicy(Qt::StrongFocus);
     m_pictureView->installEventFilter(this);
     m_pictureView->hide();
@@ -41,9 +38,10 @@ RunConfigurationWindow::RunConfigurationWindow(QWidget* parent)
     for (int index = 0; index < 12; ++index) {
         auto* button = Named(new QPushButton(QStringLiteral("F%1").arg(index + 1), this),
             QStringLiteral("F%1").arg(index + 1).toLatin1().constData());
-        button->setFocusPolicy(Qt::NoFocus);
         const Key key = static_cast<Key>(static_cast<int>(Key::F1) + index);
         connect(button, &QPushButton::clicked, this, [this, key] { Give({ LoaderInput::Kind::Key, key, 0, 0 }); });
+        // Twelve in a row no wider than the screen at its smallest.
+        button->setFixedWidth(button->fontMetrics().horizontalAdvance(QStringLiteral("F12")) * 2);
         keys->addWidget(button, 0, index);
     }
     auto* restart = Named(new QPushButton(tr("&Restart"), this), "Restart");
@@ -62,19 +60,22 @@ RunConfigurationWindow::RunConfigurationWindow(QWidget* parent)
     m_note = Named(new QLabel(this), "Note");
     m_note->setWordWrap(true);
     m_note->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_note->setFocusPolicy(Qt::NoFocus);
 
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(m_screen);
-    layout->addWidget(m_pictureView);
+    layout->addWidget(m_screen, 1);
+    layout->addWidget(m_pictureView, 1);
     layout->addLayout(keys);
     layout->addLayout(controls);
     layout->addWidget(m_note);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    // The keyboard stays with the screen, as the loader keeps it: a click on
+    // a control takes no focus.
+    for (QAbstractButton* control : findChildren<QAbstractButton*>())
+        control->setFocusPolicy(Qt::NoFocus);
 
-    // A VGA card blinks about twice a second.
+    // QEMU's VGA blinks text and the cursor together, in a phase of 267 ms.
     m_blinkTimer.setInterval(267);
     connect(&m_blinkTimer, &QTimer::timeout, this, &RunConfigurationWindow::ToggleBlink);
-    m_screen->SetBlinkPhase(BlinkPhase::Shown);
     m_blinkTimer.start();
     m_clock.setInterval(1000);
     connect(&m_clock, &QTimer::timeout, this, &RunConfigurationWindow::Tick);
@@ -87,11 +88,7 @@ void RunConfigurationWindow::Tick()
         Give({ LoaderInput::Kind::Sleep, LoaderInput::Key::None, 0, 1000 });
 }
 
-RunConfigurationWindow::~RunConfigurationWindow()
-{
-    // The widget refers to the console, which goes first among the members.
-    delete m_screen;
-}
+RunConfigurationWindow::~RunConfigurationWindow() = default;
 
 void RunConfigurationWindow::SetConfiguration(const QString& configFile)
 {
@@ -118,14 +115,12 @@ void RunConfigurationWindow::Play()
         for (auto text = texts.begin(); text != texts.end(); ++text)
             files.SetText(text.key(), text.value());
     }
-    m_screen->setUpdatesEnabled(false);
     m_loader = std::make_unique<LoaderSim>(
         m_console, std::move(files), m_blankStart->isChecked() ? LoaderSim::Start::Blank : LoaderSim::Start::Banner);
     for (const LoaderInput& input : m_given)
         m_loader->Give(input);
-    m_screen->setUpdatesEnabled(true);
-    m_screen->InvalidateAll();
     ShowScreen();
+    ShowText();
     ShowNote();
 }
 
@@ -135,8 +130,8 @@ void RunConfigurationWindow::Give(const LoaderInput& input)
         return;
     m_given.push_back(input);
     m_loader->Give(input);
-    m_screen->InvalidateAll();
     ShowScreen();
+    ShowText();
     ShowNote();
 }
 
@@ -158,8 +153,7 @@ void RunConfigurationWindow::ShowScreen()
             for (int x = 0; x < drawn.width; ++x)
                 m_picture.setPixel(x, y, 0xFF000000u | drawn.At(x, y));
         }
-        m_pictureView->setPixmap(QPixmap::fromImage(m_picture));
-        m_pictureView->setFixedSize(m_picture.size());
+        m_pictureView->Show(m_picture);
         if (!screen.problem.isEmpty())
             m_pictureNote += u' ' + screen.problem + u'.';
     } else if (graphics) {
@@ -185,10 +179,45 @@ void RunConfigurationWindow::ShowNote()
     m_note->setText(note);
 }
 
+void RunConfigurationWindow::ShowText()
+{
+    m_screen->Show(PaintScreen(m_console, m_glyphs, m_blinkShown ? BlinkPhase::Shown : BlinkPhase::Hidden));
+    // The BIOS's underline in mode 3: the last two of a cell's 16 lines, in
+    // the cell's foreground colour. A menu hides it; vesamenu.c32 draws its own.
+    const MenuSim* menu = m_loader ? m_loader->RunningMenu() : nullptr;
+    if (m_loader && m_blinkShown && (!menu || menu->CursorShown())) {
+        const CellPair cell = m_console.CellSize();
+        const CellPair at = m_console.Cursor();
+        const int top = cell.y * 14 / VgaCellHeight;
+        m_screen->SetCursor(QRect(at.x * cell.x, at.y * cell.y + top, cell.x, cell.y - top),
+            ToQColor(m_console.CellAttr(at.x, at.y).Color()));
+    } else {
+        m_screen->SetCursor(std::nullopt);
+    }
+    FitToScreen();
+}
+
+// The largest whole scale at which the window fits the screen it is on, up
+// to one picture pixel per point; again whenever the picture's size changes
+// (text, or a graphical menu's resolution).
+void RunConfigurationWindow::FitToScreen()
+{
+    const ScreenView* shown = m_pictureShown ? m_pictureView : m_screen;
+    if (shown->Shown().size() == m_fittedTo)
+        return;
+    m_fittedTo = shown->Shown().size();
+    const QSize room = WindowRoom(screen());
+    const QSize around = sizeHint() - shown->sizeHint();
+    int scale = std::max(1, int(std::lround(devicePixelRatioF())));
+    while (scale > 1 && !QRect(QPoint(), room).contains(QRect(QPoint(), shown->SizeAt(scale) + around)))
+        --scale;
+    resize((shown->SizeAt(scale) + around).boundedTo(room));
+}
+
 void RunConfigurationWindow::ToggleBlink()
 {
     m_blinkShown = !m_blinkShown;
-    m_screen->SetBlinkPhase(m_blinkShown ? BlinkPhase::Shown : BlinkPhase::Hidden);
+    ShowText();
 }
 
 bool RunConfigurationWindow::eventFilter(QObject* watched, QEvent* event)

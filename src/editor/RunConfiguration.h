@@ -1,6 +1,7 @@
 #pragma once
 
 #include "console/ColorConsole.h"
+#include "console/qt/GlyphCache.h"
 #include "console/qt/QtFonts.h"
 #include "preview/PreviewConsole.h"
 #include "sim/LoaderSim.h"
@@ -13,13 +14,14 @@
 #include <functional>
 #include <memory>
 
-class ConsoleWidget;
 class QCheckBox;
 class QLabel;
+class ScreenView;
 
 // The Run Configuration window: the loader played on an 80 x 25 screen in
-// the boot mode's console, font and blinking, and vesamenu.c32's menu as
-// its picture. Keys typed on the screen go
+// the boot mode's console, font and blinking, with the BIOS cursor, and
+// vesamenu.c32's menu as its picture, each scaled by whole numbers to the
+// window, which opens to fit its screen. Keys typed on the screen go
 // to the loader's prompt as at the real one; buttons press F1-F12, start
 // anew and let the timeout run out. What the loader would then boot is
 // said below the screen, which stays as the loader leaves it.
@@ -55,13 +57,19 @@ private:
     void Play();
     void ShowNote();
     void ShowScreen();
+    // The text screen in its blink phase and the cursor, then the window's
+    // size for what is shown.
+    void ShowText();
+    void FitToScreen();
     void ToggleBlink();
     void Tick();
 
     PreviewScreen<QtFontMeasurer> m_preview;
     TColorConsole& m_console = m_preview.console;
-    ConsoleWidget* m_screen = nullptr;
-    QLabel* m_pictureView = nullptr;
+    GlyphCache m_glyphs { VgaDots::Nine };
+    ScreenView* m_screen = nullptr;
+    ScreenView* m_pictureView = nullptr;
+    QSize m_fittedTo; // the picture size the window was last fitted to
     QImage m_picture;
     bool m_pictureShown = false;
     QString m_pictureNote; // what the picture cannot show exactly

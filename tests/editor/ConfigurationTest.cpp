@@ -78,7 +78,7 @@ TEST_F(ConfigurationTest, OpensRunsAndFollowsTheUnsavedConfiguration)
     Editor->SetBytes("DISPLAY boot.msg\r\nF1 help.txt\r\nPROMPT 1\r\nSAY edited\r\n");
     QTest::keyClick(Editor, Qt::Key_End);
     QTest::keyClicks(Editor, " ");
-    QTRY_COMPARE(ScreenRow(*window, 1), QStringLiteral("edited"));
+    EXPECT_SOON(ScreenRow(*window, 1) == u"edited");
 
     Find<QPushButton>(*window, "Restart")->click();
     EXPECT_EQ(ScreenRow(*window, 2), "boot:");

@@ -19,6 +19,7 @@ struct ShownBox {
     QString title;
     QString text;
     QString detail;
+    QString informative; // the text under the main one
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
     QString checkBox; // the box's check box, if it has one
@@ -38,8 +39,8 @@ inline std::vector<ShownBox> AnswerBoxes(
         if (!box || box->property("answered").toBool())
             return;
         box->setProperty("answered", true);
-        shown.push_back({ true, box->windowTitle(), box->text(), box->detailedText(), box->icon(),
-            box->defaultButton() ? box->standardButton(box->defaultButton()) : QMessageBox::NoButton,
+        shown.push_back({ true, box->windowTitle(), box->text(), box->detailedText(), box->informativeText(),
+            box->icon(), box->defaultButton() ? box->standardButton(box->defaultButton()) : QMessageBox::NoButton,
             box->checkBox() ? box->checkBox()->text() : QString() });
         const QMessageBox::StandardButton button
             = shown.size() <= answers.size() ? answers[shown.size() - 1] : QMessageBox::NoButton;

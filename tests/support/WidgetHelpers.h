@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QTest>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -28,3 +29,8 @@ template <typename Control = QWidget> Control* Find(const QObject& window, const
         ADD_FAILURE() << "no control named " << name;
     return found;
 }
+
+// A condition the event loop brings about within five seconds. QtTest's
+// QTRY_ macros fail only under QtTest's own runner: under GoogleTest they
+// return from the test, which then passes.
+#define EXPECT_SOON(condition) EXPECT_TRUE(QTest::qWaitFor([&] { return bool(condition); }, 5000)) << #condition

@@ -1,0 +1,116 @@
+// Run Configuration as the loader's screen: the BIOS cursor, the keyboard
+// that stays with the screen, and a window that fits its screen and scales
+// the picture by whole numbers.
+#include "TreeFixture.h"
+#include "editor/ScreenView.h"
+
+#include <QScreen>
+#include <QTest>
+
+namespace {
+
+class RunWindowTest : public TreeFixture {
+protected:
+    RunConfigurationWindow& Play(const QByteArray& config)
+    {
+        Write("isolinux/menu.c32",
+            "\x7f"
+            "ELF");
+        OpenAtStart("isolinux/isolinux.cfg", config);
+        window = &Run();
+        screen = Find<ScreenView>(*window, "Screen");
+        return *window;
+    }
+    // The cursor's cell, while its underline shows.
+    std::optional<QPoint> CursorCell() const
+    {
+        const std::optional<QRect> underline = screen->Cursor();
+        if (!underline)
+            return std::nullopt;
+        const CellPair cell = window->Console().CellSize();
+        return QPoint(underline->x() / cell.x, underline->y() / cell.y);
+    }
+    // The cells the cursor stood on over both blink phases.
+    QList<std::optional<QPoint>> OverABlink() const
+    {
+        QList<std::optional<QPoint>> seen { CursorCell() };
+        QTest::qWait(300);
+        seen << CursorCell();
+        return seen;
+    }
+    RunConfigurationWindow* window = nullptr;
+    ScreenView* screen = nullptr;
+};
+
+}
+
+// The BIOS's underline where the loader's cursor is, in the cell's colour,
+// blinking with QEMU's phase; a menu hides it.
+TEST_F(RunWindowTest, TheCursorIsTheLoadersAndBlinks)
+{
+    Play("SAY hello\nPROMPT 1\n");
+    QTest::keyClicks(screen, "li");
+    const int row = window->Console().Cursor().y;
+    EXPECT_TRUE(window->Console().ScreenRow(row).startsWith("boot: li"));
+    EXPECT_SOON(screen->Cursor());
+    EXPECT_EQ(CursorCell(), QPoint(8, row));
+    const CellPair cell = window->Console().CellSize();
+    EXPECT_EQ(screen->Cursor()->height(), cell.y / 8) << "the last two of 16 lines";
+    EXPECT_EQ(screen->Cursor()->bottom(), (row + 1) * cell.y - 1);
+    // Painted: the underline's last line in the text's grey, black above it.
+    const QImage shown = screen->grab().toImage();
+    const QRectF at = screen->PictureRect();
+    const double ratio = screen->devicePixelRatioF();
+    const double perPixel = at.width() * ratio / screen->Shown().width(); // display pixels
+    const auto device = [&](double x, double y) {
+        return QPoint(int(at.left() * ratio + x * perPixel), int(at.top() * ratio + y * perPixel));
+    };
+    EXPECT_EQ(shown.pixelColor(device(8.5 * cell.x, (row + 1) * cell.y - 0.5)), QColor(0xAA, 0xAA, 0xAA));
+    EXPECT_EQ(shown.pixelColor(device(8.5 * cell.x, (row + 1) * cell.y - 3.5)), QColor(Qt::black));
+    EXPECT_SOON(!screen->Cursor());
+    EXPECT_SOON(screen->Cursor());
+
+    Play("UI menu.c32\nLABEL a\nLABEL b\n");
+    EXPECT_EQ(OverABlink(), (QList<std::optional<QPoint>> { std::nullopt, std::nullopt })) << "the menu hides it";
+    QTest::keyClick(screen, Qt::Key_Escape);
+    EXPECT_TRUE(window->Console().ScreenRow(window->Console().Cursor().y).startsWith("boot:"));
+    EXPECT_SOON(screen->Cursor());
+}
+
+// A click on a button leaves the keyboard with the screen.
+TEST_F(RunWindowTest, KeysGoToTheScreenAfterAClickOnAButton)
+{
+    Play("PROMPT 1\nF1 help.txt\n");
+    ShowAndWait(*window);
+    for (const char* button : { "Restart", "F1", "RunOutTimeout", "BlankStart" }) {
+        QTest::mouseClick(Find<QWidget>(*window, button), Qt::LeftButton);
+        EXPECT_EQ(QApplication::focusWidget(), screen) << button;
+    }
+    Find<QAbstractButton>(*window, "BlankStart")->setChecked(false);
+    QTest::keyClicks(QApplication::focusWidget(), "typed");
+    EXPECT_TRUE(window->Console().ScreenRow(window->Console().Cursor().y).startsWith("boot: typed"));
+}
+
+// The window opens to fit the screen it is on; made larger, it shows the
+// screen at the largest whole multiple that fits.
+TEST_F(RunWindowTest, TheWindowFitsItsScreenAndScalesByWholeNumbers)
+{
+    Play("PROMPT 1\n");
+    ShowAndWait(*window);
+    const QRect room = window->screen()->availableGeometry();
+    EXPECT_LE(window->frameGeometry().width(), room.width());
+    EXPECT_LE(window->frameGeometry().height(), room.height());
+    const QSize natural = screen->Shown().size();
+    EXPECT_EQ(natural, QSize(720, 400));
+    const double ratio = screen->devicePixelRatioF();
+    const double opened = screen->Scale();
+    EXPECT_EQ(opened, std::floor(opened));
+    EXPECT_GE(opened, 1);
+    EXPECT_LE(opened, std::max(1.0, std::round(ratio)));
+    const QSize base = window->size();
+    for (const double wanted : { 2.5, 3.2, 1.5 }) {
+        window->resize(base + (QSizeF(natural) * (wanted - opened / ratio)).toSize());
+        EXPECT_SOON(screen->Scale() == std::floor(wanted * ratio)) << wanted;
+        EXPECT_EQ(screen->PictureRect().size(), QSizeF(natural) * std::floor(wanted * ratio) / ratio) << wanted;
+    }
+}
