@@ -167,7 +167,11 @@ void TGlavna::WrapLinesClick()
 
 // A configuration is no screen: its live view is Run Configuration, which
 // replays its keys after every edit while Live Preview is on.
-bool TGlavna::ShowsConfiguration() const { return m_tabs->Current().breaksFrom || IsConfiguration(*m_form.Editor, m_configuration, m_tabs->Current().saveTarget); }
+bool TGlavna::ShowsConfiguration() const
+{
+    return m_tabs->Current().breaksFrom
+        || IsConfiguration(*m_form.Editor, m_configuration, m_tabs->Current().saveTarget);
+}
 
 void TGlavna::LivePreviewClick()
 {

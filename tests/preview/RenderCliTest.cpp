@@ -402,7 +402,8 @@ TEST_F(RenderCliTest, ConfigPlaysTheLoaderAndRefusesWhatItCannotPlay)
 
     run = RenderCli({ "--config", config, "--start", "blank", "--keys", "\"linux\" ret", "--format", "serial" });
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_TRUE(run.out.endsWith("boot: linux\x1b[?7h\r\nLoading vmlinuz... failed: No such file or directory\r\nboot: "))
+    EXPECT_TRUE(
+        run.out.endsWith("boot: linux\x1b[?7h\r\nLoading vmlinuz... failed: No such file or directory\r\nboot: "))
         << run.out.constData();
 
     QFile::remove(output);
