@@ -1,6 +1,8 @@
 // menu.c32's help screens, how keys reach the menu, and its clock.
 #include "MenuSim.h"
 
+#include <limits>
+
 #include "MenuDetail.h"
 #include "config/BootFiles.h"
 
@@ -267,6 +269,9 @@ bool MenuSim::RunOutTimeout()
         long long next = timed ? m_waitMs - m_waited : total;
         if (total > 0)
             next = std::min(next, total);
+        // A countdown of days runs out as quickly as one of seconds.
+        if (timed)
+            SkipTicks(std::numeric_limits<long long>::max() / 2);
         Sleep(std::max(1LL, next));
         ran = true;
     }

@@ -315,6 +315,23 @@ TEST(MenuSimTest, ALongWaitShowsWhatEverySecondShows)
     }
 }
 
+// "timeout" runs a countdown out as every second would: the default's
+// command, on the screen each tick leaves.
+TEST(MenuSimTest, RunningOutALongCountdownShowsWhatEverySecondShows)
+{
+    for (const char* config : { "TIMEOUT 1234\nLABEL a\n KERNEL x\n", "MENU HIDDEN\nTIMEOUT 1234\nLABEL a\n KERNEL x\n",
+             "TIMEOUT 1234\nTOTALTIMEOUT 1005\nLABEL a\n KERNEL x\n" }) {
+        QString steps;
+        for (int second = 0; second < 124; ++second)
+            steps += QStringLiteral("sleep:1000 ");
+        const Played stepped(config, steps);
+        const Played ranOut(config, QStringLiteral("timeout"));
+        for (int row = 0; row < 25; ++row)
+            EXPECT_EQ(ranOut.Row(row), stepped.Row(row)) << config << "row " << row;
+        EXPECT_EQ(ranOut.loader->Note(), stepped.loader->Note()) << config;
+    }
+}
+
 // 100,000 labels: Tab lists them all at the prompt, the menu pages to the last.
 TEST(MenuSimTest, AHundredThousandLabels)
 {
