@@ -125,11 +125,7 @@ bool Reader::Line(char* raw, const ConfigPlace& place, bool& inText, bool contin
         inText = match->keyword == Keyword::Text;
         return !m_reading.Stopped();
     }
-    const char* name = SkipBlanks(ep);
-    FunctionKey fkey { Word(name), {}, {}, place };
-    fkey.imagePath = BootFiles::Resolve(m_config.folder, fkey.file).value_or(QByteArray());
-    fkey.background = Word(SkipBlanks(name + fkey.file.size()));
-    m_config.functionKeys[static_cast<std::size_t>(key)] = fkey;
+    m_config.functionKeys[static_cast<std::size_t>(key)] = ReadFunctionKey(ep, m_config.folder, place);
     Directive(KeyName(written), ep, place);
     return true;
 }
@@ -191,7 +187,8 @@ void Reader::Act(const KeywordMatch& match, const char* p, const ConfigPlace& pl
         break;
     case Keyword::Display:
         m_config.output.push_back({ ConfigOutput::Kind::DisplayFile,
-            BootFiles::Resolve(m_config.folder, Word(argument.constData())).value_or(QByteArray()), place });
+            BootFiles::Resolve(m_config.folder, FileNamedBy(m_config.directives.back())).value_or(QByteArray()),
+            place });
         break;
     case Keyword::Implicit: m_config.allowImplicit = Number(rest) != 0; break;
     case Keyword::Prompt: m_config.prompt = Number(rest); break;
@@ -236,6 +233,22 @@ void Reader::Menu(const char* p, const ConfigPlace& place)
     }
 }
 
+}
+
+QByteArray FileNamedBy(const ConfigDirective& directive)
+{
+    if (directive.keyword == "display" || directive.keyword == "font")
+        return Word(directive.argument.constData());
+    return directive.keyword == "kbdmap" ? directive.argument : QByteArray();
+}
+
+FunctionKey ReadFunctionKey(const char* rest, const QByteArray& folder, const ConfigPlace& place)
+{
+    const char* name = SkipBlanks(rest);
+    FunctionKey key { Word(name), {}, {}, place };
+    key.imagePath = BootFiles::Resolve(folder, key.file).value_or(QByteArray());
+    key.background = Word(SkipBlanks(name + key.file.size()));
+    return key;
 }
 
 QByteArray ConfigLabel::CommandLine(const QByteArray& globalAppend) const

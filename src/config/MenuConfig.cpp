@@ -1,37 +1,10 @@
 #include "MenuConfig.h"
 
-#include <cctype>
-
 #include "ConfigReading.h"
 #include "ConfigSyntax.h"
 #include "common/Limits.h"
 
 using namespace ConfigSyntax;
-
-const std::array<MenuParamInfo, MenuParamCount> MenuParams = { {
-    { "width", 0 },
-    { "margin", 10 },
-    { "passwordmargin", 3 },
-    { "rows", 12 },
-    { "tabmsgrow", 18 },
-    { "cmdlinerow", 18 },
-    { "endrow", -1 },
-    { "passwordrow", 11 },
-    { "timeoutrow", 20 },
-    { "helpmsgrow", 22 },
-    { "helpmsgendrow", -1 },
-    { "hshift", 0 },
-    { "vshift", 0 },
-    { "hiddenrow", -2 },
-} };
-
-const std::array<const char*, MenuColourCount> MenuColourNames
-    = { "screen", "border", "title", "unsel", "hotkey", "sel", "hotsel", "scrollbar", "tabmsg", "cmdmark", "cmdline",
-          "pwdborder", "pwdheader", "pwdentry", "timeout_msg", "timeout", "help", "disabled" };
-
-const std::array<const char*, MenuColourCount> MenuDefaultColours
-    = { "37;40", "30;44", "1;36;44", "37;44", "1;37;44", "7;37;40", "1;7;37;40", "30;44", "31;40", "1;36;40", "37;40",
-          "30;47", "31;47", "30;47", "37;40", "1;37;40", "37;40", "1;30;44" };
 
 namespace {
 
@@ -72,9 +45,7 @@ public:
         m_config.menus.resize(2);
         for (Menu& menu : m_config.menus) {
             for (std::size_t param = 0; param < MenuParamCount; ++param)
-                menu.params[param] = MenuParams[param].value;
-            for (std::size_t colour = 0; colour < MenuColourCount; ++colour)
-                menu.colours[colour].ansi = MenuDefaultColours[colour];
+                menu.params[param] = MenuParamInfos[param].value;
             for (std::size_t message = 0; message < DefaultMessages.size(); ++message)
                 menu.messages[message] = DefaultMessages[message].second;
         }
@@ -88,8 +59,13 @@ public:
 private:
     enum class Text { None, Unknown, Help };
     bool Line(char* raw, const ConfigPlace& place, Text& text);
+    void LoaderLine(const char* p);
     void MenuLine(const char* p, const ConfigPlace& place);
-    void Colour(const char* p, const ConfigPlace& place);
+    bool NamingLine(const char* p);
+    bool EntryLine(const char* p, const ConfigPlace& place);
+    void SettingLine(const char* p, const ConfigPlace& place);
+    bool Numbered(const char* p);
+    MenuEntry* ParentEntry();
     void Include(const char* p, const ConfigPlace& place);
     void Record();
     void BeginSubmenu(const QByteArray& tag, const ConfigPlace& place);
@@ -152,11 +128,7 @@ bool MenuReader::Line(char* raw, const ConfigPlace& place, Text& text)
     } else if (LookingAt(p, "text")) {
         text = LookingAt(SkipBlanks(p + 4), "help") ? Text::Help : Text::Unknown;
     } else if ((ep = FunctionKeyAt(p, key))) {
-        const char* name = SkipBlanks(ep);
-        FunctionKey fkey { Word(name), {}, {}, place };
-        fkey.imagePath = BootFiles::Resolve(m_folder, fkey.file).value_or(QByteArray());
-        fkey.background = Word(SkipBlanks(name + fkey.file.size()));
-        Current().functionKeys[static_cast<std::size_t>(key)] = fkey;
+        Current().functionKeys[static_cast<std::size_t>(key)] = ReadFunctionKey(ep, m_folder, place);
     } else if ((ep = LookingAt(p, "include"))) {
         Include(ep, place);
     } else if (LookingAt(p, "append")) {
@@ -172,46 +144,62 @@ bool MenuReader::Line(char* raw, const ConfigPlace& place, Text& text)
         m_label.command.kernel = *m_label.label;
         m_label.place = place;
     } else {
-        for (int kind = 0; kind <= static_cast<int>(KernelKind::Config); ++kind) {
-            if ((ep = LookingAt(p, KernelKindWord(static_cast<KernelKind>(kind))))) {
-                if (m_label.label) {
-                    m_label.command.kernel = SkipBlanks(ep);
-                    m_label.command.kind = static_cast<KernelKind>(kind);
-                }
-                return true;
-            }
-        }
-        if (LookingAt(p, "timeout"))
-            Current().timeoutMs = TimeoutMs(p + 7);
-        else if (LookingAt(p, "totaltimeout"))
-            m_config.totalTimeoutMs = TotalTimeoutMs(p + 13);
-        else if (LookingAt(p, "ontimeout"))
-            Current().onTimeout = SkipBlanks(p + 9);
-        else if (LookingAt(p, "allowoptions"))
-            Current().allowEdit = Number(p + 12) != 0;
-        else if (LookingAt(p, "default"))
-            m_globalDefault = SkipBlanks(p + 7);
-        else if (LookingAt(p, "ui"))
-            m_hasUi = true;
+        LoaderLine(p);
     }
     return !m_reading.Stopped();
 }
 
+// The loader's own lines the module reads too: a label's kernel, the
+// timeouts, ALLOWOPTIONS, DEFAULT and UI.
+void MenuReader::LoaderLine(const char* p)
+{
+    for (int kind = 0; kind <= static_cast<int>(KernelKind::Config); ++kind) {
+        if (const char* ep = LookingAt(p, KernelKindWord(static_cast<KernelKind>(kind)))) {
+            if (m_label.label) {
+                m_label.command.kernel = SkipBlanks(ep);
+                m_label.command.kind = static_cast<KernelKind>(kind);
+            }
+            return;
+        }
+    }
+    if (LookingAt(p, "timeout"))
+        Current().timeoutMs = TimeoutMs(p + 7);
+    else if (LookingAt(p, "totaltimeout"))
+        m_config.totalTimeoutMs = TotalTimeoutMs(p + 13);
+    else if (LookingAt(p, "ontimeout"))
+        Current().onTimeout = SkipBlanks(p + 9);
+    else if (LookingAt(p, "allowoptions"))
+        Current().allowEdit = Number(p + 12) != 0;
+    else if (LookingAt(p, "default"))
+        m_globalDefault = SkipBlanks(p + 7);
+    else if (LookingAt(p, "ui"))
+        m_hasUi = true;
+}
+
 void MenuReader::MenuLine(const char* p, const ConfigPlace& place)
 {
+    if (!NamingLine(p) && !EntryLine(p, place))
+        SettingLine(p, place);
+}
+
+MenuEntry* MenuReader::ParentEntry()
+{
+    const Menu& menu = Current();
+    if (menu.parent < 0 || menu.parentEntry < 0)
+        return nullptr;
+    return &m_config.menus[static_cast<std::size_t>(menu.parent)].entries[static_cast<std::size_t>(menu.parentEntry)];
+}
+
+// What names the label being read, or the submenu when none is: MENU
+// LABEL, TITLE, DEFAULT, HIDE, PASSWD.
+bool MenuReader::NamingLine(const char* p)
+{
     Menu& menu = Current();
-    const char* ep = nullptr;
-    auto parentEntry = [&]() -> MenuEntry* {
-        if (menu.parent < 0 || menu.parentEntry < 0)
-            return nullptr;
-        return &m_config.menus[static_cast<std::size_t>(menu.parent)]
-                    .entries[static_cast<std::size_t>(menu.parentEntry)];
-    };
     if (LookingAt(p, "label")) {
         const QByteArray text = SkipBlanks(p + 5);
         if (m_label.label) {
             m_label.menuLabel = text;
-        } else if (MenuEntry* entry = parentEntry()) {
+        } else if (MenuEntry* entry = ParentEntry()) {
             entry->displayName = text;
             m_titleFollowsTag[static_cast<std::size_t>(m_menu)] = false;
             ConsiderHotkey(menu.parent, menu.parentEntry);
@@ -220,42 +208,33 @@ void MenuReader::MenuLine(const char* p, const ConfigPlace& place)
         }
     } else if (LookingAt(p, "title")) {
         menu.title = SkipBlanks(p + 5);
-        if (MenuEntry* entry = parentEntry(); entry && m_titleFollowsTag[static_cast<std::size_t>(m_menu)]) {
+        if (MenuEntry* entry = ParentEntry(); entry && m_titleFollowsTag[static_cast<std::size_t>(m_menu)]) {
             entry->displayName = menu.title;
             m_titleFollowsTag[static_cast<std::size_t>(m_menu)] = false;
         }
     } else if (LookingAt(p, "default")) {
         if (m_label.label)
             m_label.isDefault = true;
-        else if (parentEntry())
+        else if (ParentEntry())
             m_config.menus[static_cast<std::size_t>(menu.parent)].defaultEntry = menu.parentEntry;
     } else if (LookingAt(p, "hide")) {
         m_label.hide = true;
     } else if (LookingAt(p, "passwd")) {
         if (m_label.label)
             m_label.password = SkipBlanks(p + 6);
-        else if (MenuEntry* entry = parentEntry())
+        else if (MenuEntry* entry = ParentEntry())
             entry->password = SkipBlanks(p + 6);
-    } else if (LookingAt(p, "shiftkey")) {
-        m_config.shiftKey = true;
-    } else if (LookingAt(p, "onerror")) {
-        menu.onError = SkipBlanks(p + 7);
-    } else if (LookingAt(p, "master")) {
-        const char* q = SkipBlanks(p + 6);
-        if (LookingAt(q, "passwd"))
-            menu.masterPassword = SkipBlanks(q + 6);
-    } else if ((ep = LookingAt(p, "include"))) {
-        Include(ep, place);
-    } else if ((ep = LookingAt(p, "background"))) {
-        menu.background = Word(SkipBlanks(ep));
-        menu.backgroundPlace = place;
-    } else if (LookingAt(p, "hidden")) {
-        m_config.hidden = true;
-    } else if (LookingAt(p, "clear")) {
-        m_config.clear = true;
-    } else if ((ep = LookingAt(p, "color")) || (ep = LookingAt(p, "colour"))) {
-        Colour(SkipBlanks(ep), place);
-    } else if (LookingAt(p, "separator")) {
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// What makes entries and menus, or says what an entry does.
+bool MenuReader::EntryLine(const char* p, const ConfigPlace& place)
+{
+    const Menu& menu = Current();
+    if (LookingAt(p, "separator")) {
         Record();
         m_label = {};
         m_label.label = QByteArray();
@@ -296,49 +275,64 @@ void MenuReader::MenuLine(const char* p, const ConfigPlace& place)
             m_label.command.kernel = Word(name);
             m_label.command.append = Word(SkipBlanks(name + m_label.command.kernel.size()));
         }
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// The menu's and the module's settings; a word it does not know is kept.
+void MenuReader::SettingLine(const char* p, const ConfigPlace& place)
+{
+    Menu& menu = Current();
+    const char* ep = nullptr;
+    if (LookingAt(p, "shiftkey")) {
+        m_config.shiftKey = true;
+    } else if (LookingAt(p, "onerror")) {
+        menu.onError = SkipBlanks(p + 7);
+    } else if (LookingAt(p, "master")) {
+        const char* q = SkipBlanks(p + 6);
+        if (LookingAt(q, "passwd"))
+            menu.masterPassword = SkipBlanks(q + 6);
+    } else if ((ep = LookingAt(p, "include"))) {
+        Include(ep, place);
+    } else if ((ep = LookingAt(p, "background"))) {
+        menu.background = Word(SkipBlanks(ep));
+        menu.backgroundPlace = place;
+    } else if (LookingAt(p, "hidden")) {
+        m_config.hidden = true;
+    } else if (LookingAt(p, "clear")) {
+        m_config.clear = true;
+    } else if ((ep = LookingAt(p, "color")) || (ep = LookingAt(p, "colour"))) {
+        menu.colours.ReadColour(SkipBlanks(ep), place);
+    } else if ((ep = LookingAt(p, "msgcolor")) || (ep = LookingAt(p, "msgcolour"))) {
+        menu.colours.ReadMessageColours(ep);
     } else if ((ep = LookingAt(p, "resolution"))) {
         m_config.resolution = SkipBlanks(ep);
-    } else {
-        for (std::size_t message = 0; message < DefaultMessages.size(); ++message) {
-            if ((ep = LookingAt(p, DefaultMessages[message].first))) {
-                menu.messages[message] = SkipBlanks(ep);
-                return;
-            }
-        }
-        for (std::size_t param = 0; param < MenuParamCount; ++param) {
-            if ((ep = LookingAt(p, MenuParams[param].keyword))) {
-                menu.params[param] = Number(ep);
-                return;
-            }
-        }
+        m_config.resolutionPlace = place;
+    } else if (!Numbered(p)) {
         if (m_config.ignored.size() < static_cast<std::size_t>(Limits::Findings))
             m_config.ignored.push_back({ place, Word(p) });
     }
 }
 
-// MENU COLOR name ansi [fg [bg [shadow]]], "*" keeping a part.
-void MenuReader::Colour(const char* p, const ConfigPlace& place)
+// A message or a layout number.
+bool MenuReader::Numbered(const char* p)
 {
-    for (std::size_t index = 0; index < MenuColourCount; ++index) {
-        const char* ep = LookingAt(p, MenuColourNames[index]);
-        if (!ep)
-            continue;
-        MenuColour& colour = Current().colours[index];
-        const char* q = SkipBlanks(ep);
-        if (!*q)
-            return;
-        colour.place = place;
-        if (LookingAt(q, "*")) {
-            ++q;
-        } else {
-            colour.ansi = Word(q);
-            q += colour.ansi.size();
+    const char* ep = nullptr;
+    for (std::size_t message = 0; message < DefaultMessages.size(); ++message) {
+        if ((ep = LookingAt(p, DefaultMessages[message].first))) {
+            Current().messages[message] = SkipBlanks(ep);
+            return true;
         }
-        q = SkipBlanks(q);
-        if (*q)
-            colour.argb = QByteArray(q);
-        return;
     }
+    for (std::size_t param = 0; param < MenuParamCount; ++param) {
+        if ((ep = LookingAt(p, MenuParamInfos[param].keyword))) {
+            Current().params[param] = Number(ep);
+            return true;
+        }
+    }
+    return false;
 }
 
 void MenuReader::Include(const char* p, const ConfigPlace& place)
@@ -529,83 +523,4 @@ MenuConfig ReadMenuConfig(const BootFiles& files, const QByteArray& folder, cons
         reader.Parse(path, { path, 0 });
     reader.Finish();
     return config;
-}
-
-std::array<int, MenuParamCount> ScreenParams(const Menu& menu, int columns, int rows)
-{
-    std::array<int, MenuParamCount> params = menu.params;
-    if (params[static_cast<std::size_t>(MenuParam::Width)] == 0)
-        params[static_cast<std::size_t>(MenuParam::Width)] = columns;
-    // Numbers past the bound are off every screen; kept there, no sum of
-    // them overflows.
-    for (int& value : params) {
-        if (value < 0)
-            value = std::max(value + rows, 0);
-        value = std::min(value, Limits::MenuLayout);
-    }
-    return params;
-}
-
-namespace {
-
-// klibc's strtoul with base 0, as the module reads MENU RESOLUTION: blanks
-// skipped, a sign, 0x for hex, a leading 0 for octal; the value wraps to
-// the 32 bits of an unsigned long. p is left after the digits.
-std::uint32_t ReadUnsigned(const char*& p)
-{
-    while (*p == ' ' || (*p >= '\t' && *p <= '\r'))
-        ++p;
-    const bool minus = *p == '-';
-    if (*p == '-' || *p == '+')
-        ++p;
-    unsigned base = 10;
-    if (p[0] == '0' && (p[1] | 0x20) == 'x') {
-        base = 16;
-        p += 2;
-    } else if (p[0] == '0') {
-        base = 8;
-    }
-    std::uint32_t value = 0;
-    for (;; ++p) {
-        const unsigned c = static_cast<unsigned char>(*p | 0x20);
-        const unsigned digit = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'z' ? c - 'a' + 10 : base;
-        if (digit >= base)
-            break;
-        value = value * base + digit;
-    }
-    return minus ? 0u - value : value;
-}
-
-}
-
-std::pair<int, int> MenuResolution(const MenuConfig& config)
-{
-    if (!config.resolution)
-        return { 640, 480 };
-    const char* p = config.resolution->constData();
-    const std::uint32_t width = ReadUnsigned(p);
-    const std::uint32_t height = ReadUnsigned(p);
-    return { static_cast<int>(width), static_cast<int>(height) };
-}
-
-// The colour a MENU COLOR #argb word means, as the menu module reads it
-// (#rgb, #argb, #rrggbb, #aarrggbb ...; anything else is its bright red).
-quint32 MenuArgb(const QByteArray& word)
-{
-    QByteArray digits = word.startsWith('#') ? word.mid(1) : word;
-    qsizetype length = 0;
-    while (length < digits.size() && std::isxdigit(static_cast<unsigned char>(digits[length])))
-        ++length;
-    digits.truncate(length);
-    const auto hex = [&](qsizetype at, qsizetype count) { return digits.mid(at, count).toUInt(nullptr, 16); };
-    switch (length) {
-    case 3: return 0xFF000000u | hex(0, 1) * 0x11 << 16 | hex(1, 1) * 0x11 << 8 | hex(2, 1) * 0x11;
-    case 4: return hex(0, 1) * 0x11 << 24 | hex(1, 1) * 0x11 << 16 | hex(2, 1) * 0x11 << 8 | hex(3, 1) * 0x11;
-    case 6:
-    case 9:
-    case 12: return 0xFF000000u | hex(0, 2) << 16 | hex(length / 3, 2) << 8 | hex(length / 3 * 2, 2);
-    case 8:
-    case 16: return hex(0, 2) << 24 | hex(length / 4, 2) << 16 | hex(length / 4 * 2, 2) << 8 | hex(length / 4 * 3, 2);
-    default: return 0xFFFF0000u;
-    }
 }

@@ -87,6 +87,8 @@ int AnsiConsole::Columns() const { return m_console.Cols(); }
 
 int AnsiConsole::Rows() const { return m_console.Rows(); }
 
+unsigned AnsiConsole::TableIndexAt(int column, int row) const { return m_console.CellAttr(column, row).Color(); }
+
 void AnsiConsole::SetColours()
 {
     if (m_indices) {

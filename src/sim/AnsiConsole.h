@@ -47,6 +47,8 @@ public:
     // colour-table code, written as both its colours, instead of the VGA
     // attribute; its picture comes from the table's entries.
     void KeepTableIndices() { m_indices = true; }
+    // In that way, the colour-table index a cell keeps.
+    unsigned TableIndexAt(int column, int row) const;
     int Columns() const;
     int Rows() const;
     bool CursorShown() const { return m_cursorShown; }

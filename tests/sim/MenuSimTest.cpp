@@ -8,7 +8,7 @@
 #include "preview/ScreenSnapshot.h"
 #include "sim/AnsiConsole.h"
 #include "sim/LoaderSim.h"
-#include "sim/VideoModes.h"
+#include "vesa/VideoModes.h"
 
 #include <QTemporaryDir>
 
@@ -124,7 +124,8 @@ TEST(MenuSimTest, ReadsSubmenusHotkeysAndDefaults)
     EXPECT_EQ(root.entries[2].displayName, "Sub title");
     EXPECT_EQ(root.entries[3].displayName, "Included");
     EXPECT_EQ(root.colours[5].ansi, "1;33");
-    EXPECT_EQ(root.colours[5].argb, "* #ff00ff00");
+    EXPECT_EQ(root.colours[5].foreground, 0xE0000000u) << "* keeps the foreground";
+    EXPECT_EQ(root.colours[5].background, 0xFF00FF00u);
     const Menu& sub = menus.At(root.entries[2].submenu);
     EXPECT_EQ(sub.colours[5].ansi, "0") << "a submenu's colours are its own";
     EXPECT_EQ(sub.colours[3].ansi, "36;40") << "and start as its parent's";
@@ -377,6 +378,6 @@ TEST(MenuSimTest, ResolutionsAsTheModuleAsksAndTheBiosOffers)
         const auto [width, height] = MenuResolution(config);
         EXPECT_EQ(width, test.width) << test.line.value_or("none").toStdString();
         EXPECT_EQ(height, test.height) << test.line.value_or("none").toStdString();
-        EXPECT_EQ(VesaModeOffered(width, height), test.offered) << test.line.value_or("none").toStdString();
+        EXPECT_EQ(Vesa::VesaModeOffered(width, height), test.offered) << test.line.value_or("none").toStdString();
     }
 }

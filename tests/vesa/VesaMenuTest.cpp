@@ -53,12 +53,8 @@ struct Played {
             loader->Give(input);
         EXPECT_TRUE(error.isEmpty()) << error.toStdString();
     }
-    const MenuSim& Menu() const { return loader->GraphicalMenu()->menu; }
-    TextLayer Text() const
-    {
-        const LoaderSim::Graphics graphics = *loader->GraphicalMenu();
-        return MenuText(graphics.console, graphics.menu.Config().At(graphics.menu.MenuIndex()), false);
-    }
+    QByteArray Background() const { return loader->GraphicalMenu()->background; }
+    TextLayer Text() const { return MenuText(*loader->GraphicalMenu()); }
     Rgb Corner() const
     {
         const Font blank { 16, std::vector<std::uint8_t>(256 * 16, 0) };
@@ -93,7 +89,7 @@ TEST(VesaMenuTest, FunctionKeyScreensOverTheirPicture)
     for (const auto& test : cases) {
         const Played played(test.config, QString::fromLatin1(test.keys));
         ASSERT_TRUE(played.loader->GraphicalMenu()) << test.keys;
-        EXPECT_EQ(played.Menu().Background(), test.background) << test.config.toStdString() << test.keys;
+        EXPECT_EQ(played.Background(), test.background) << test.config.toStdString() << test.keys;
         EXPECT_EQ(played.Corner(), test.corner) << test.config.toStdString() << test.keys;
     }
     const TextLayer empty = Played(cases[7].config, "down ret").Text();
