@@ -59,6 +59,7 @@ public:
 private:
     bool Line(char* raw, const ConfigPlace& place, bool& inText, bool continues);
     void Act(const KeywordMatch& match, const char* p, const ConfigPlace& place);
+    void Setting(Keyword keyword, const char* rest);
     void Menu(const char* p, const ConfigPlace& place);
     void Include(const char* rest, const ConfigPlace& place);
     void Record();
@@ -170,10 +171,6 @@ void Reader::Act(const KeywordMatch& match, const char* p, const ConfigPlace& pl
         m_label.label = ConfigLabel { name, name, KernelKind::Kernel, std::nullopt, {}, place };
         break;
     }
-    case Keyword::Timeout: m_config.timeoutMs = static_cast<quint32>(TimeoutMs(rest)); break;
-    case Keyword::TotalTimeout: m_config.totalTimeoutMs = TotalTimeoutMs(rest); break;
-    case Keyword::OnTimeout: m_config.onTimeout = argument; break;
-    case Keyword::AllowOptions: m_config.allowOptions = Number(rest) != 0; break;
     case Keyword::Default:
         m_config.defaultWord = argument;
         m_config.defaultPlace = place;
@@ -190,17 +187,30 @@ void Reader::Act(const KeywordMatch& match, const char* p, const ConfigPlace& pl
             BootFiles::Resolve(m_config.folder, FileNamedBy(m_config.directives.back())).value_or(QByteArray()),
             place });
         break;
-    case Keyword::Implicit: m_config.allowImplicit = Number(rest) != 0; break;
-    case Keyword::Prompt: m_config.prompt = Number(rest); break;
-    case Keyword::NoEscape: m_config.noEscape = Number(rest) != 0; break;
-    case Keyword::NoComplete: m_config.noComplete = Number(rest) != 0; break;
-    case Keyword::Serial: m_config.serial = true; break;
     case Keyword::Say:
         // The loader prints from four bytes in: after "SAY" alone that is
         // past the terminator, where the buffer still holds its LF.
         m_config.output.push_back({ ConfigOutput::Kind::Say, QByteArray(p + 4) + '\n', place });
         break;
-    default: break; // kept as a directive only
+    default: Setting(match.keyword, rest); break;
+    }
+}
+
+// The numbers and switches the prompt and its clock go by; any other
+// keyword is kept as a directive only.
+void Reader::Setting(Keyword keyword, const char* rest)
+{
+    switch (keyword) {
+    case Keyword::Timeout: m_config.timeoutMs = static_cast<quint32>(TimeoutMs(rest)); break;
+    case Keyword::TotalTimeout: m_config.totalTimeoutMs = TotalTimeoutMs(rest); break;
+    case Keyword::OnTimeout: m_config.onTimeout = QByteArray(SkipBlanks(rest)); break;
+    case Keyword::AllowOptions: m_config.allowOptions = Number(rest) != 0; break;
+    case Keyword::Implicit: m_config.allowImplicit = Number(rest) != 0; break;
+    case Keyword::Prompt: m_config.prompt = Number(rest); break;
+    case Keyword::NoEscape: m_config.noEscape = Number(rest) != 0; break;
+    case Keyword::NoComplete: m_config.noComplete = Number(rest) != 0; break;
+    case Keyword::Serial: m_config.serial = true; break;
+    default: break;
     }
 }
 

@@ -1,5 +1,6 @@
 #include "MenuLayout.h"
 
+#include "ConfigSyntax.h"
 #include "common/Limits.h"
 
 #include <cstdint>
@@ -57,11 +58,7 @@ namespace {
 // the 32 bits of an unsigned long. p is left after the digits.
 std::uint32_t ReadUnsigned(const char*& p)
 {
-    while (*p == ' ' || (*p >= '\t' && *p <= '\r'))
-        ++p;
-    const bool minus = *p == '-';
-    if (*p == '-' || *p == '+')
-        ++p;
+    const bool minus = ConfigSyntax::SkipToDigits(p);
     unsigned base = 10;
     if (p[0] == '0' && (p[1] | 0x20) == 'x') {
         base = 16;

@@ -56,7 +56,13 @@ public:
 private:
     enum class State { Plain, Escape, Csi, Table, TableDigits };
     void Put(unsigned char byte);
+    bool Plain(unsigned char byte);
+    void Escape(unsigned char byte);
+    void TableDigit(unsigned char byte);
+    void Settle();
     void Csi(unsigned char final);
+    void EraseDisplay(int mode);
+    void EraseLine(int mode);
     void Erase(int left, int top, int right, int bottom);
     void SetColours();
 

@@ -13,70 +13,10 @@ void LineEditor::Set(const QByteArray& line)
 
 LineEditor::Result LineEditor::Press(int key)
 {
-    using ConfigSyntax::IsBlank;
-    switch (key) {
-    case KeyBackspace:
-    case KeyDel:
-        if (m_cursor == 0)
-            return { Effect::Nothing, 0 };
-        m_buffer.remove(--m_cursor, 1);
-        --m_length;
-        return Edited();
-    case Control('D'):
-    case KeyDelete:
-        if (m_cursor >= m_length)
-            return { Effect::Nothing, 0 };
-        m_buffer.remove(m_cursor, 1);
-        --m_length;
-        return Edited();
-    case Control('U'):
-        if (m_length == 0)
-            return { Effect::Nothing, 0 };
-        Clear();
-        return Edited();
-    case Control('W'): {
-        if (m_cursor == 0)
-            return { Effect::Nothing, 0 };
-        int start = m_cursor;
-        while (start > 0 && IsBlank(m_buffer[start - 1]))
-            --start;
-        while (start > 0 && !IsBlank(m_buffer[start - 1]))
-            --start;
-        m_buffer.remove(start, m_cursor - start);
-        m_length -= m_cursor - start;
-        m_cursor = start;
-        return Edited();
-    }
-    case KeyLeft:
-    case Control('B'):
-        if (m_cursor == 0)
-            return { Effect::Nothing, 0 };
-        --m_cursor;
-        return Edited();
-    case KeyRight:
-    case Control('F'):
-        if (m_cursor >= m_length)
-            return { Effect::Nothing, 0 };
-        return { Effect::Echo, m_buffer[m_cursor++] };
-    case Control('K'):
-        if (m_cursor >= m_length)
-            return { Effect::Nothing, 0 };
-        m_buffer.truncate(m_length = m_cursor);
-        return Edited();
-    case KeyHome:
-    case Control('A'):
-        if (m_cursor == 0)
-            return { Effect::Nothing, 0 };
-        m_cursor = 0;
-        return Edited();
-    case KeyEnd:
-    case Control('E'):
-        if (m_cursor == m_length)
-            return { Effect::Nothing, 0 };
-        m_cursor = m_length;
-        return Edited();
-    default: break;
-    }
+    if (const std::optional<Result> removed = Remove(key))
+        return *removed;
+    if (const std::optional<Result> moved = Move(key))
+        return *moved;
     if (key < ' ' || key > 0xFF)
         return { Effect::Ignored, 0 };
     if (m_length >= BufferSize - 1)
@@ -93,4 +33,60 @@ LineEditor::Result LineEditor::Press(int key)
     ++m_length;
     ++m_cursor;
     return { Effect::Typed, byte };
+}
+
+// Backspace, Delete, Ctrl-U (the line), Ctrl-W (the word before the
+// cursor, blanks and all) and Ctrl-K (the rest of the line).
+std::optional<LineEditor::Result> LineEditor::Remove(int key)
+{
+    int from = m_cursor;
+    int to = m_cursor;
+    switch (key) {
+    case KeyBackspace:
+    case KeyDel: from = m_cursor - 1; break;
+    case Control('D'):
+    case KeyDelete: to = m_cursor < m_length ? m_cursor + 1 : m_cursor; break;
+    case Control('U'):
+        from = 0;
+        to = m_length;
+        break;
+    case Control('W'):
+        while (from > 0 && ConfigSyntax::IsBlank(m_buffer[from - 1]))
+            --from;
+        while (from > 0 && !ConfigSyntax::IsBlank(m_buffer[from - 1]))
+            --from;
+        break;
+    case Control('K'): to = m_length; break;
+    default: return std::nullopt;
+    }
+    if (from < 0 || from >= to)
+        return Result { Effect::Nothing, 0 };
+    m_buffer.remove(from, to - from);
+    m_length -= to - from;
+    m_cursor = from;
+    return Edited();
+}
+
+// Left, Right (which prints the character it steps over), Home and End.
+std::optional<LineEditor::Result> LineEditor::Move(int key)
+{
+    int to = m_cursor;
+    switch (key) {
+    case KeyLeft:
+    case Control('B'): to = std::max(0, m_cursor - 1); break;
+    case KeyRight:
+    case Control('F'):
+        if (m_cursor >= m_length)
+            return Result { Effect::Nothing, 0 };
+        return Result { Effect::Echo, m_buffer[m_cursor++] };
+    case KeyHome:
+    case Control('A'): to = 0; break;
+    case KeyEnd:
+    case Control('E'): to = m_length; break;
+    default: return std::nullopt;
+    }
+    if (to == m_cursor)
+        return Result { Effect::Nothing, 0 };
+    m_cursor = to;
+    return Edited();
 }

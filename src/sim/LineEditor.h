@@ -2,6 +2,8 @@
 
 #include <QByteArray>
 
+#include <optional>
+
 // The command-line editing both loaders share, key for key: ldlinux.c32's
 // boot: prompt (cli.c) and menu.c32's Tab editor (menumain.c) each keep a
 // static buffer of MAX_CMDLINE_LEN bytes and take the same keys into it;
@@ -46,6 +48,8 @@ public:
 
 private:
     Result Edited() { return { Effect::Redraw, 0 }; }
+    std::optional<Result> Remove(int key);
+    std::optional<Result> Move(int key);
 
     QByteArray m_buffer;
     int m_length = 0;
