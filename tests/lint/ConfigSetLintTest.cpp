@@ -90,6 +90,11 @@ TEST_F(ConfigSetLintTest, MenusOnTheScreenOfTheModuleThatRuns)
             {} },
         { "UI menu.c32\nMENU COLOR sel 7;37;40 #ffff0000 *\nLABEL a\n", { "isolinux.cfg:2 menu-colour-argb-ignored" } },
         { "UI menu.c32\nMENU COLOR unsel 37;44 #ffdddddd #a0000000 std\nLABEL a\n", {} },
+        { "UI menu.c32\nMENU COLOR hotkey 1;31;44\nLABEL a\n", {} }, // no #argb written: the defaults say nothing
+        { "UI menu.c32\nLABEL a\n MENU LABEL ^" + QByteArray(56, 'x') + "\n", {} },
+        { "UI menu.c32\nLABEL a\n MENU LABEL " + QByteArray(57, 'x') + "\n", { "isolinux.cfg:2 menu-label-cut" } },
+        { "UI menu.c32\nMENU HSHIFT 10\nLABEL a\n", {} }, // the box's right edge in column 80
+        { "UI menu.c32\nMENU HSHIFT 11\nLABEL a\n", { "isolinux.cfg:1 menu-overflow" } },
         { "UI menu.c32\n" + help, { "isolinux.cfg:1 menu-overflow" } },
         { "PROMPT 0\nDEFAULT vesamenu.c32\n" + help, {} },
         { "PROMPT 0\nDEFAULT vesamenu.c32\n" + tall, { "isolinux.cfg:2 menu-overflow" } },

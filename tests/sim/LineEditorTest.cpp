@@ -93,6 +93,7 @@ TEST(LineEditorTest, TheKeysBothLoadersShare)
         { "one two", { "left", "left", "^w" }, "one wo", 4, LineEditor::Effect::Redraw },
         { "  x", { "^w" }, "  ", 2, LineEditor::Effect::Redraw },
         { "x  ", { "^w" }, "", 0, LineEditor::Effect::Redraw },
+        { "   ", { "^w" }, "", 0, LineEditor::Effect::Redraw },
         { "abc", { "^b", "^b", "^k" }, "a", 1, LineEditor::Effect::Redraw },
         { "abc", { "^k" }, "abc", 3, LineEditor::Effect::Nothing },
         { "abc", { "home", "right" }, "abc", 1, LineEditor::Effect::Echo },

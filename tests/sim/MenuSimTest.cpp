@@ -381,3 +381,45 @@ TEST(MenuSimTest, ResolutionsAsTheModuleAsksAndTheBiosOffers)
         EXPECT_EQ(Vesa::VesaModeOffered(width, height), test.offered) << test.line.value_or("none").toStdString();
     }
 }
+
+// run_menu's keys on seven entries three to a page: a step, a page, the
+// list's own step with the selection, the ends, a hotkey; each keeps off
+// disabled entries and inside the list.
+TEST(MenuSimTest, TheKeysThatMoveTheSelection)
+{
+    const QByteArray seven = "MENU ROWS 3\nLABEL a\nLABEL b\nLABEL c\nLABEL d\nLABEL e\n MENU LABEL ^Xe\nLABEL f\n"
+                             "LABEL g\n";
+    const struct {
+        const char* keys;
+        int entry;
+    } rows[] = {
+        { "down", 1 },
+        { "down down up", 1 },
+        { "ctrl-n ctrl-n ctrl-p", 1 },
+        { "pgdn", 3 },
+        { "\">\"", 3 },
+        { "\" \"", 3 },
+        { "right", 3 },
+        { "ctrl-f", 3 },
+        { "pgdn pgdn pgdn", 6 },
+        { "pgdn pgup", 0 },
+        { "pgdn \"<\"", 0 },
+        { "pgdn left", 0 },
+        { "pgdn ctrl-b", 0 },
+        { "\"+\"", 1 },
+        { "\"++-\"", 1 },
+        { "end", 6 },
+        { "ctrl-e ctrl-a", 0 },
+        { "end home", 0 },
+        { "\"x\"", 4 },
+        { "\"X\"", 4 },
+    };
+    for (const auto& row : rows) {
+        const Played played(seven, QString::fromLatin1(row.keys));
+        ASSERT_TRUE(played.loader->RunningMenu()) << row.keys;
+        EXPECT_EQ(played.loader->RunningMenu()->Entry(), row.entry) << row.keys;
+    }
+    const Played separated("LABEL a\nMENU SEPARATOR\nMENU SEPARATOR\nLABEL d\n", "down");
+    EXPECT_EQ(separated.loader->RunningMenu()->Entry(), 3);
+    EXPECT_EQ(Played("LABEL a\nMENU SEPARATOR\nLABEL c\n", "end up").loader->RunningMenu()->Entry(), 0);
+}
