@@ -8,6 +8,7 @@
 #include "preview/ScreenSnapshot.h"
 #include "sim/AnsiConsole.h"
 #include "sim/LoaderSim.h"
+#include "sim/MenuHelpFile.h"
 #include "vesa/VideoModes.h"
 
 #include <QTemporaryDir>
@@ -422,4 +423,40 @@ TEST(MenuSimTest, TheKeysThatMoveTheSelection)
     const Played separated("LABEL a\nMENU SEPARATOR\nMENU SEPARATOR\nLABEL d\n", "down");
     EXPECT_EQ(separated.loader->RunningMenu()->Entry(), 3);
     EXPECT_EQ(Played("LABEL a\nMENU SEPARATOR\nLABEL c\n", "end up").loader->RunningMenu()->Entry(), 0);
+}
+
+// printmsg.c's draw_message_file: after the clear in msg07, SI and two
+// hexval digits pick msgXX (whatever the digits, in unsigned arithmetic
+// printed by %03d), CAN skips to the line's end, SUB ends the file, FF
+// clears, CR, LF and BEL pass, and every other control byte is dropped.
+TEST(MenuSimTest, HelpFilesAsPrintmsgReadsThem)
+{
+    const QByteArray start = "\033e\033%@\033)0\033(B\3#025\033[?25l\033[2J\033[H";
+    const std::pair<QByteArray, QByteArray> rows[] = {
+        { "ab\a\r\n", "ab\a\r\n" },
+        { "a\x01\x02\t\x1b\x7f"
+          "b",
+            "a\x7f"
+            "b" },
+        { "\x0f"
+          "1eX",
+            "\3#048X" },
+        { "\x0f"
+          "gg",
+            "\3#290" },
+        { "\x0f"
+          "--X",
+            "\3#008X" },
+        { "\x0f"
+          "!0",
+            "\3#-846" },
+        { "a\x18skip\nb", "ab" },
+        { "a\x1a"
+          "b",
+            "a" },
+        { "a\fb", "a\033[2J\033[Hb" },
+        { "\xe9\xff", "\xe9\xff" },
+    };
+    for (const auto& [file, shown] : rows)
+        EXPECT_EQ(HelpScreenBytes(file), start + shown) << file.toHex().constData();
 }
