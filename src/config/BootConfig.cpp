@@ -59,6 +59,7 @@ public:
 private:
     bool Line(char* raw, const ConfigPlace& place, bool& inText, bool continues);
     void Act(const KeywordMatch& match, const char* p, const ConfigPlace& place);
+    void Setting(Keyword keyword, const char* rest);
     void Menu(const char* p, const ConfigPlace& place);
     void Include(const char* rest, const ConfigPlace& place);
     void Record();
@@ -125,11 +126,7 @@ bool Reader::Line(char* raw, const ConfigPlace& place, bool& inText, bool contin
         inText = match->keyword == Keyword::Text;
         return !m_reading.Stopped();
     }
-    const char* name = SkipBlanks(ep);
-    FunctionKey fkey { Word(name), {}, {}, place };
-    fkey.imagePath = BootFiles::Resolve(m_config.folder, fkey.file).value_or(QByteArray());
-    fkey.background = Word(SkipBlanks(name + fkey.file.size()));
-    m_config.functionKeys[static_cast<std::size_t>(key)] = fkey;
+    m_config.functionKeys[static_cast<std::size_t>(key)] = ReadFunctionKey(ep, m_config.folder, place);
     Directive(KeyName(written), ep, place);
     return true;
 }
@@ -174,10 +171,6 @@ void Reader::Act(const KeywordMatch& match, const char* p, const ConfigPlace& pl
         m_label.label = ConfigLabel { name, name, KernelKind::Kernel, std::nullopt, {}, place };
         break;
     }
-    case Keyword::Timeout: m_config.timeoutMs = static_cast<quint32>(TimeoutMs(rest)); break;
-    case Keyword::TotalTimeout: m_config.totalTimeoutMs = TotalTimeoutMs(rest); break;
-    case Keyword::OnTimeout: m_config.onTimeout = argument; break;
-    case Keyword::AllowOptions: m_config.allowOptions = Number(rest) != 0; break;
     case Keyword::Default:
         m_config.defaultWord = argument;
         m_config.defaultPlace = place;
@@ -191,19 +184,33 @@ void Reader::Act(const KeywordMatch& match, const char* p, const ConfigPlace& pl
         break;
     case Keyword::Display:
         m_config.output.push_back({ ConfigOutput::Kind::DisplayFile,
-            BootFiles::Resolve(m_config.folder, Word(argument.constData())).value_or(QByteArray()), place });
+            BootFiles::Resolve(m_config.folder, FileNamedBy(m_config.directives.back())).value_or(QByteArray()),
+            place });
         break;
-    case Keyword::Implicit: m_config.allowImplicit = Number(rest) != 0; break;
-    case Keyword::Prompt: m_config.prompt = Number(rest); break;
-    case Keyword::NoEscape: m_config.noEscape = Number(rest) != 0; break;
-    case Keyword::NoComplete: m_config.noComplete = Number(rest) != 0; break;
-    case Keyword::Serial: m_config.serial = true; break;
     case Keyword::Say:
         // The loader prints from four bytes in: after "SAY" alone that is
         // past the terminator, where the buffer still holds its LF.
         m_config.output.push_back({ ConfigOutput::Kind::Say, QByteArray(p + 4) + '\n', place });
         break;
-    default: break; // kept as a directive only
+    default: Setting(match.keyword, rest); break;
+    }
+}
+
+// The numbers and switches the prompt and its clock go by; any other
+// keyword is kept as a directive only.
+void Reader::Setting(Keyword keyword, const char* rest)
+{
+    switch (keyword) {
+    case Keyword::Timeout: m_config.timeoutMs = static_cast<quint32>(TimeoutMs(rest)); break;
+    case Keyword::TotalTimeout: m_config.totalTimeoutMs = TotalTimeoutMs(rest); break;
+    case Keyword::OnTimeout: m_config.onTimeout = QByteArray(SkipBlanks(rest)); break;
+    case Keyword::AllowOptions: m_config.allowOptions = Number(rest) != 0; break;
+    case Keyword::Implicit: m_config.allowImplicit = Number(rest) != 0; break;
+    case Keyword::Prompt: m_config.prompt = Number(rest); break;
+    case Keyword::NoEscape: m_config.noEscape = Number(rest) != 0; break;
+    case Keyword::NoComplete: m_config.noComplete = Number(rest) != 0; break;
+    case Keyword::Serial: m_config.serial = true; break;
+    default: break;
     }
 }
 
@@ -236,6 +243,22 @@ void Reader::Menu(const char* p, const ConfigPlace& place)
     }
 }
 
+}
+
+QByteArray FileNamedBy(const ConfigDirective& directive)
+{
+    if (directive.keyword == "display" || directive.keyword == "font")
+        return Word(directive.argument.constData());
+    return directive.keyword == "kbdmap" ? directive.argument : QByteArray();
+}
+
+FunctionKey ReadFunctionKey(const char* rest, const QByteArray& folder, const ConfigPlace& place)
+{
+    const char* name = SkipBlanks(rest);
+    FunctionKey key { Word(name), {}, {}, place };
+    key.imagePath = BootFiles::Resolve(folder, key.file).value_or(QByteArray());
+    key.background = Word(SkipBlanks(name + key.file.size()));
+    return key;
 }
 
 QByteArray ConfigLabel::CommandLine(const QByteArray& globalAppend) const

@@ -66,6 +66,10 @@ struct ConfigLabel {
     QByteArray CommandLine(const QByteArray& globalAppend) const;
 };
 
+// The file a DISPLAY, FONT or KBDMAP line names, as the loader takes it:
+// the first word, KBDMAP's whole argument; empty for other directives.
+QByteArray FileNamedBy(const ConfigDirective& directive);
+
 // Output made while the configuration is read, in file order.
 struct ConfigOutput {
     enum class Kind { Say, DisplayFile } kind;
@@ -79,6 +83,10 @@ struct FunctionKey {
     QByteArray background;
     ConfigPlace place;
 };
+
+// An F-key line after "Fn": its file and its picture, as both readers take
+// them (the picture is vesamenu.c32's), the file as found from folder.
+FunctionKey ReadFunctionKey(const char* rest, const QByteArray& folder, const ConfigPlace& place);
 
 struct ConfigFile {
     QByteArray imagePath;

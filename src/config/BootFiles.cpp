@@ -142,6 +142,28 @@ std::optional<QByteArray> BootFiles::Read(const QByteArray& imagePath, qint64 li
     return std::move(fetched.bytes);
 }
 
+BootFiles::Named BootFiles::FetchNamed(const QByteArray& folder, const QByteArray& name, qint64 limit) const
+{
+    Named named { Resolve(folder, name), { Fetched::Failure::Outside, {}, {} } };
+    if (named.path)
+        named.fetched = Fetch(*named.path, limit);
+    return named;
+}
+
+std::optional<QByteArray> BootFiles::ReadNamed(const QByteArray& folder, const QByteArray& name, qint64 limit) const
+{
+    Named named = FetchNamed(folder, name, limit);
+    if (!named.Found())
+        return std::nullopt;
+    return std::move(named.fetched.bytes);
+}
+
+bool BootFiles::ExistsNamed(const QByteArray& folder, const QByteArray& name) const
+{
+    const std::optional<QByteArray> path = Resolve(folder, name);
+    return path && Exists(*path);
+}
+
 bool BootFiles::Exists(const QByteArray& imagePath) const
 {
     const std::optional<QByteArray> native = NativePath(imagePath);

@@ -52,6 +52,19 @@ public:
     };
     Fetched Fetch(const QByteArray& imagePath, qint64 limit = Limits::FileBytes) const;
     std::optional<QByteArray> Read(const QByteArray& imagePath, qint64 limit = Limits::FileBytes) const;
+    // The file a directive names from a folder (DISPLAY, an F-key, INCLUDE,
+    // FONT, KBDMAP, MENU BACKGROUND, a help file, a module ...), read as
+    // Fetch reads it: its image path, and its bytes or why there are none
+    // (Outside, and no path, for a name that leaves the image).
+    struct Named {
+        std::optional<QByteArray> path;
+        Fetched fetched;
+        bool Found() const { return fetched.failure == Fetched::Failure::None; }
+    };
+    Named FetchNamed(const QByteArray& folder, const QByteArray& name, qint64 limit = Limits::FileBytes) const;
+    std::optional<QByteArray> ReadNamed(
+        const QByteArray& folder, const QByteArray& name, qint64 limit = Limits::FileBytes) const;
+    bool ExistsNamed(const QByteArray& folder, const QByteArray& name) const;
     // A regular file inside the image (or unsaved text) of that name: what
     // Fetch would read, refused by the same rules, without reading it.
     bool Exists(const QByteArray& imagePath) const;

@@ -108,14 +108,13 @@ CommandTarget TargetOfLine(const QByteArray& line)
     return { KindOfCommandName(line), word, CommandArguments(line) };
 }
 
-std::optional<CommandTarget> TargetOfCommand(
-    const BootConfig& config, const BootFiles& files, const QByteArray& command)
+std::optional<QByteArray> LoadKernelLine(const BootConfig& config, const BootFiles& files, const QByteArray& command)
 {
     if (const ConfigLabel* label = config.FindLabel(command)) {
         QByteArray line = label->CommandLine(config.globalAppend);
         if (const QByteArray arguments = CommandArguments(command); !arguments.isEmpty())
             line += ' ' + arguments;
-        return TargetOfLine(line);
+        return line;
     }
     if (!config.allowImplicit)
         return std::nullopt;
@@ -123,14 +122,20 @@ std::optional<CommandTarget> TargetOfCommand(
     if (KindOfCommandName(line) == KernelKind::Kernel) {
         for (const auto& extension : KernelExtensions) {
             const QByteArray word = CommandWord(line) + extension.first;
-            const std::optional<QByteArray> path = BootFiles::Resolve(config.folder, word);
-            if (path && files.Exists(*path)) {
+            if (files.ExistsNamed(config.folder, word)) {
                 line = word + line.mid(CommandWord(line).size());
                 break;
             }
         }
     }
-    return TargetOfLine(line);
+    return line;
+}
+
+std::optional<CommandTarget> TargetOfCommand(
+    const BootConfig& config, const BootFiles& files, const QByteArray& command)
+{
+    const std::optional<QByteArray> line = LoadKernelLine(config, files, command);
+    return line ? std::optional(TargetOfLine(*line)) : std::nullopt;
 }
 
 std::optional<MenuKind> MenuModuleKind(const QByteArray& module)
@@ -172,30 +177,42 @@ std::vector<MenuRun> MenuRuns(const BootConfig& config, const BootFiles& files, 
     finder.Command(config.onTimeout, timeout, "ONTIMEOUT");
     for (const ConfigLabel& label : config.labels)
         finder.Target(TargetOfLine(label.CommandLine(config.globalAppend)), label.place, "LABEL " + label.name);
-    // A menu's entry runs its command line through the loader; the runs
-    // found from one round's entries are looked through in the next.
+    // A menu's entry runs its command line as it stands (menu.c32's
+    // execute: no label looked up, whatever IMPLICIT says); the runs found
+    // from one round's entries are looked through in the next.
     for (std::size_t done = 0; done < finder.Runs().size();) {
         const std::size_t end = finder.Runs().size();
         std::vector<std::tuple<QByteArray, ConfigPlace, QByteArray>> commands;
         for (const auto& [command, entry] : EntryCommands(finder.Runs(), done))
             commands.emplace_back(command, entry->place, "LABEL " + entry->label);
         for (const auto& [command, place, by] : commands)
-            finder.Command(command, place, by);
+            finder.Target(TargetOfLine(command), place, by);
         done = end;
     }
     return finder.Take();
 }
 
-std::optional<AppliedFont> FontThatApplies(const BootConfig& config, const BootFiles& files)
+std::vector<FontLine> FontLines(const BootConfig& config, const BootFiles& files)
 {
-    std::optional<AppliedFont> applied;
+    std::vector<FontLine> lines;
     for (const ConfigDirective& directive : config.directives) {
         if (directive.keyword != "font")
             continue;
-        const std::optional<QByteArray> path = BootFiles::Resolve(config.folder, CommandWord(directive.argument));
-        const std::optional<QByteArray> bytes = path ? files.Read(*path) : std::nullopt;
-        if (std::optional<PcFont> font = bytes ? Psf1Font(*bytes) : std::nullopt)
-            applied = AppliedFont { directive.place, *path, std::move(*font) };
+        FontLine line { directive.place, FileNamedBy(directive), false, std::nullopt };
+        const std::optional<QByteArray> bytes = files.ReadNamed(config.folder, line.name);
+        line.read = bytes.has_value();
+        line.font = bytes ? Psf1Font(*bytes) : std::nullopt;
+        lines.push_back(std::move(line));
+    }
+    return lines;
+}
+
+std::optional<AppliedFont> FontThatApplies(const BootConfig& config, const BootFiles& files)
+{
+    std::optional<AppliedFont> applied;
+    for (FontLine& line : FontLines(config, files)) {
+        if (line.font)
+            applied = AppliedFont { line.place, *BootFiles::Resolve(config.folder, line.name), std::move(*line.font) };
     }
     return applied;
 }
@@ -220,7 +237,7 @@ std::vector<NextConfiguration> NextConfigurations(
     for (const ConfigLabel& label : config.labels)
         add(TargetOfLine(label.CommandLine(config.globalAppend)), label.place);
     for (const auto& [command, entry] : EntryCommands(runs, 0))
-        add(TargetOfCommand(config, files, command), entry->place);
+        add(TargetOfLine(command), entry->place);
     return next;
 }
 

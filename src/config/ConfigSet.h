@@ -23,10 +23,12 @@ struct CommandTarget {
     QByteArray arguments;
 };
 CommandTarget TargetOfLine(const QByteArray& line);
-// A command given to load_kernel (typed, DEFAULT, UI, ONTIMEOUT, a menu's
-// choice): a label's command line when its first word names one, else
+// The line load_kernel runs for a command (typed, DEFAULT, UI,
+// ONTIMEOUT): a label's command line when its first word names one, else
 // the command itself if IMPLICIT allows (its options cut by ALLOWOPTIONS
 // 0, a name without extension completed to the first NAME.ext there is).
+// A menu's choice is no such command: menu.c32 runs its line as it is.
+std::optional<QByteArray> LoadKernelLine(const BootConfig& config, const BootFiles& files, const QByteArray& command);
 std::optional<CommandTarget> TargetOfCommand(
     const BootConfig& config, const BootFiles& files, const QByteArray& command);
 
@@ -54,6 +56,15 @@ struct MenuRun {
 // already found; each module and file list once.
 std::vector<MenuRun> MenuRuns(const BootConfig& config, const BootFiles& files, const QByteArray& configPath);
 
+// Each FONT line as the loader's loadfont takes it: the file its first
+// word names, whether it reads, and the font it holds if it is one.
+struct FontLine {
+    ConfigPlace place;
+    QByteArray name; // as written
+    bool read = false;
+    std::optional<PcFont> font;
+};
+std::vector<FontLine> FontLines(const BootConfig& config, const BootFiles& files);
 // Which FONT applies: the last FONT line whose file the loader loads (its
 // loadfont keeps the font it had when a file fails).
 struct AppliedFont {

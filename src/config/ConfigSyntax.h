@@ -48,13 +48,21 @@ inline QByteArray Word(const char* p)
 // The loader's atoi and atoll (com32/lib/atox.c, strntoumax): one sign,
 // decimal digits gathered in 64 bits that wrap, the result cut to the
 // type's width; never undefined, whatever the digits.
-inline quint64 LoaderDigits(const char* p)
+// What the C library's number readers skip first: isspace's blanks, then
+// one sign; true for a minus.
+inline bool SkipToDigits(const char*& p)
 {
     while (*p == ' ' || (*p >= '\t' && *p <= '\r'))
         ++p;
     const bool minus = *p == '-';
     if (*p == '-' || *p == '+')
         ++p;
+    return minus;
+}
+
+inline quint64 LoaderDigits(const char* p)
+{
+    const bool minus = SkipToDigits(p);
     quint64 value = 0;
     while (*p >= '0' && *p <= '9')
         value = value * 10 + static_cast<quint64>(*p++ - '0');

@@ -1,115 +1,9 @@
-#include "MenuConfig.h"
-
-#include <cctype>
-
-#include "ConfigReading.h"
 #include "ConfigSyntax.h"
-#include "common/Limits.h"
+#include "MenuReader.h"
 
 using namespace ConfigSyntax;
 
-const std::array<MenuParamInfo, MenuParamCount> MenuParams = { {
-    { "width", 0 },
-    { "margin", 10 },
-    { "passwordmargin", 3 },
-    { "rows", 12 },
-    { "tabmsgrow", 18 },
-    { "cmdlinerow", 18 },
-    { "endrow", -1 },
-    { "passwordrow", 11 },
-    { "timeoutrow", 20 },
-    { "helpmsgrow", 22 },
-    { "helpmsgendrow", -1 },
-    { "hshift", 0 },
-    { "vshift", 0 },
-    { "hiddenrow", -2 },
-} };
-
-const std::array<const char*, MenuColourCount> MenuColourNames
-    = { "screen", "border", "title", "unsel", "hotkey", "sel", "hotsel", "scrollbar", "tabmsg", "cmdmark", "cmdline",
-          "pwdborder", "pwdheader", "pwdentry", "timeout_msg", "timeout", "help", "disabled" };
-
-const std::array<const char*, MenuColourCount> MenuDefaultColours
-    = { "37;40", "30;44", "1;36;44", "37;44", "1;37;44", "7;37;40", "1;7;37;40", "30;44", "31;40", "1;36;40", "37;40",
-          "30;47", "31;47", "30;47", "37;40", "1;37;40", "37;40", "1;30;44" };
-
-namespace {
-
-constexpr std::array<std::pair<const char*, const char*>, 4> DefaultMessages = { {
-    { "autoboot", "Automatic boot in # second{,s}..." },
-    { "tabmsg", "Press [Tab] to edit options" },
-    { "notabmsg", "" },
-    { "passprompt", "Password required" },
-} };
-
-// A LABEL being read, until the next LABEL, MENU BEGIN/END or SEPARATOR
-// records it.
-struct LabelData {
-    std::optional<QByteArray> label;
-    ConfigLabel command;
-    std::optional<QByteArray> menuLabel;
-    std::optional<QByteArray> password;
-    QByteArray helpText;
-    bool hide = false;
-    bool isDefault = false;
-    bool separator = false;
-    bool disabled = false;
-    int indent = 0;
-    std::optional<MenuAction> action;
-    QByteArray target; // the menu a goto or exit names, until all menus are known
-    int submenu = -1;
-    ConfigPlace place;
-};
-
-class MenuReader {
-public:
-    MenuReader(const BootFiles& files, const QByteArray& folder, const QByteArray& mainConfig, MenuConfig& config)
-        : m_reading(files, Limits::MenuNesting, "menu.c32 (and vesamenu.c32)")
-        , m_folder(folder)
-        , m_mainConfig(mainConfig)
-        , m_config(config)
-    {
-        m_config.menus.resize(2);
-        for (Menu& menu : m_config.menus) {
-            for (std::size_t param = 0; param < MenuParamCount; ++param)
-                menu.params[param] = MenuParams[param].value;
-            for (std::size_t colour = 0; colour < MenuColourCount; ++colour)
-                menu.colours[colour].ansi = MenuDefaultColours[colour];
-            for (std::size_t message = 0; message < DefaultMessages.size(); ++message)
-                menu.messages[message] = DefaultMessages[message].second;
-        }
-        m_config.menus[MenuConfig::HiddenMenu].label = ".hidden";
-        m_config.menus[MenuConfig::RootMenu].label = ".top";
-    }
-
-    void Parse(const QByteArray& name, const ConfigPlace& from);
-    void Finish();
-
-private:
-    enum class Text { None, Unknown, Help };
-    bool Line(char* raw, const ConfigPlace& place, Text& text);
-    void MenuLine(const char* p, const ConfigPlace& place);
-    void Colour(const char* p, const ConfigPlace& place);
-    void Include(const char* p, const ConfigPlace& place);
-    void Record();
-    void BeginSubmenu(const QByteArray& tag, const ConfigPlace& place);
-    void EndSubmenu();
-    void ConsiderHotkey(int menu, int entry);
-    Menu& Current() { return m_config.menus[static_cast<std::size_t>(m_menu)]; }
-    QByteArray Unlabel(const QByteArray& command) const;
-
-    ConfigReading m_reading;
-    QByteArray m_folder;
-    QByteArray m_mainConfig;
-    MenuConfig& m_config;
-    int m_menu = MenuConfig::RootMenu;
-    LabelData m_label;
-    QByteArray m_globalAppend;
-    bool m_hasUi = false;
-    std::optional<QByteArray> m_globalDefault;
-    std::vector<std::pair<int, int>> m_created; // every entry in the order it was made
-    std::vector<bool> m_titleFollowsTag; // by menu: its entry still shows the MENU BEGIN tag
-};
+namespace MenuReading {
 
 // A name as parse_one_config opens it: "~" is the loader's configuration.
 void MenuReader::Parse(const QByteArray& name, const ConfigPlace& from)
@@ -152,11 +46,7 @@ bool MenuReader::Line(char* raw, const ConfigPlace& place, Text& text)
     } else if (LookingAt(p, "text")) {
         text = LookingAt(SkipBlanks(p + 4), "help") ? Text::Help : Text::Unknown;
     } else if ((ep = FunctionKeyAt(p, key))) {
-        const char* name = SkipBlanks(ep);
-        FunctionKey fkey { Word(name), {}, {}, place };
-        fkey.imagePath = BootFiles::Resolve(m_folder, fkey.file).value_or(QByteArray());
-        fkey.background = Word(SkipBlanks(name + fkey.file.size()));
-        Current().functionKeys[static_cast<std::size_t>(key)] = fkey;
+        Current().functionKeys[static_cast<std::size_t>(key)] = ReadFunctionKey(ep, m_folder, place);
     } else if ((ep = LookingAt(p, "include"))) {
         Include(ep, place);
     } else if (LookingAt(p, "append")) {
@@ -172,46 +62,62 @@ bool MenuReader::Line(char* raw, const ConfigPlace& place, Text& text)
         m_label.command.kernel = *m_label.label;
         m_label.place = place;
     } else {
-        for (int kind = 0; kind <= static_cast<int>(KernelKind::Config); ++kind) {
-            if ((ep = LookingAt(p, KernelKindWord(static_cast<KernelKind>(kind))))) {
-                if (m_label.label) {
-                    m_label.command.kernel = SkipBlanks(ep);
-                    m_label.command.kind = static_cast<KernelKind>(kind);
-                }
-                return true;
-            }
-        }
-        if (LookingAt(p, "timeout"))
-            Current().timeoutMs = TimeoutMs(p + 7);
-        else if (LookingAt(p, "totaltimeout"))
-            m_config.totalTimeoutMs = TotalTimeoutMs(p + 13);
-        else if (LookingAt(p, "ontimeout"))
-            Current().onTimeout = SkipBlanks(p + 9);
-        else if (LookingAt(p, "allowoptions"))
-            Current().allowEdit = Number(p + 12) != 0;
-        else if (LookingAt(p, "default"))
-            m_globalDefault = SkipBlanks(p + 7);
-        else if (LookingAt(p, "ui"))
-            m_hasUi = true;
+        LoaderLine(p);
     }
     return !m_reading.Stopped();
 }
 
+// The loader's own lines the module reads too: a label's kernel, the
+// timeouts, ALLOWOPTIONS, DEFAULT and UI.
+void MenuReader::LoaderLine(const char* p)
+{
+    for (int kind = 0; kind <= static_cast<int>(KernelKind::Config); ++kind) {
+        if (const char* ep = LookingAt(p, KernelKindWord(static_cast<KernelKind>(kind)))) {
+            if (m_label.label) {
+                m_label.command.kernel = SkipBlanks(ep);
+                m_label.command.kind = static_cast<KernelKind>(kind);
+            }
+            return;
+        }
+    }
+    if (LookingAt(p, "timeout"))
+        Current().timeoutMs = TimeoutMs(p + 7);
+    else if (LookingAt(p, "totaltimeout"))
+        m_config.totalTimeoutMs = TotalTimeoutMs(p + 13);
+    else if (LookingAt(p, "ontimeout"))
+        Current().onTimeout = SkipBlanks(p + 9);
+    else if (LookingAt(p, "allowoptions"))
+        Current().allowEdit = Number(p + 12) != 0;
+    else if (LookingAt(p, "default"))
+        m_globalDefault = SkipBlanks(p + 7);
+    else if (LookingAt(p, "ui"))
+        m_hasUi = true;
+}
+
 void MenuReader::MenuLine(const char* p, const ConfigPlace& place)
 {
+    if (!NamingLine(p) && !EntryLine(p, place))
+        SettingLine(p, place);
+}
+
+MenuEntry* MenuReader::ParentEntry()
+{
+    const Menu& menu = Current();
+    if (menu.parent < 0 || menu.parentEntry < 0)
+        return nullptr;
+    return &m_config.menus[static_cast<std::size_t>(menu.parent)].entries[static_cast<std::size_t>(menu.parentEntry)];
+}
+
+// What names the label being read, or the submenu when none is: MENU
+// LABEL, TITLE, DEFAULT, HIDE, PASSWD.
+bool MenuReader::NamingLine(const char* p)
+{
     Menu& menu = Current();
-    const char* ep = nullptr;
-    auto parentEntry = [&]() -> MenuEntry* {
-        if (menu.parent < 0 || menu.parentEntry < 0)
-            return nullptr;
-        return &m_config.menus[static_cast<std::size_t>(menu.parent)]
-                    .entries[static_cast<std::size_t>(menu.parentEntry)];
-    };
     if (LookingAt(p, "label")) {
         const QByteArray text = SkipBlanks(p + 5);
         if (m_label.label) {
             m_label.menuLabel = text;
-        } else if (MenuEntry* entry = parentEntry()) {
+        } else if (MenuEntry* entry = ParentEntry()) {
             entry->displayName = text;
             m_titleFollowsTag[static_cast<std::size_t>(m_menu)] = false;
             ConsiderHotkey(menu.parent, menu.parentEntry);
@@ -220,42 +126,33 @@ void MenuReader::MenuLine(const char* p, const ConfigPlace& place)
         }
     } else if (LookingAt(p, "title")) {
         menu.title = SkipBlanks(p + 5);
-        if (MenuEntry* entry = parentEntry(); entry && m_titleFollowsTag[static_cast<std::size_t>(m_menu)]) {
+        if (MenuEntry* entry = ParentEntry(); entry && m_titleFollowsTag[static_cast<std::size_t>(m_menu)]) {
             entry->displayName = menu.title;
             m_titleFollowsTag[static_cast<std::size_t>(m_menu)] = false;
         }
     } else if (LookingAt(p, "default")) {
         if (m_label.label)
             m_label.isDefault = true;
-        else if (parentEntry())
+        else if (ParentEntry())
             m_config.menus[static_cast<std::size_t>(menu.parent)].defaultEntry = menu.parentEntry;
     } else if (LookingAt(p, "hide")) {
         m_label.hide = true;
     } else if (LookingAt(p, "passwd")) {
         if (m_label.label)
             m_label.password = SkipBlanks(p + 6);
-        else if (MenuEntry* entry = parentEntry())
+        else if (MenuEntry* entry = ParentEntry())
             entry->password = SkipBlanks(p + 6);
-    } else if (LookingAt(p, "shiftkey")) {
-        m_config.shiftKey = true;
-    } else if (LookingAt(p, "onerror")) {
-        menu.onError = SkipBlanks(p + 7);
-    } else if (LookingAt(p, "master")) {
-        const char* q = SkipBlanks(p + 6);
-        if (LookingAt(q, "passwd"))
-            menu.masterPassword = SkipBlanks(q + 6);
-    } else if ((ep = LookingAt(p, "include"))) {
-        Include(ep, place);
-    } else if ((ep = LookingAt(p, "background"))) {
-        menu.background = Word(SkipBlanks(ep));
-        menu.backgroundPlace = place;
-    } else if (LookingAt(p, "hidden")) {
-        m_config.hidden = true;
-    } else if (LookingAt(p, "clear")) {
-        m_config.clear = true;
-    } else if ((ep = LookingAt(p, "color")) || (ep = LookingAt(p, "colour"))) {
-        Colour(SkipBlanks(ep), place);
-    } else if (LookingAt(p, "separator")) {
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// What makes entries and menus, or says what an entry does.
+bool MenuReader::EntryLine(const char* p, const ConfigPlace& place)
+{
+    const Menu& menu = Current();
+    if (LookingAt(p, "separator")) {
         Record();
         m_label = {};
         m_label.label = QByteArray();
@@ -296,49 +193,64 @@ void MenuReader::MenuLine(const char* p, const ConfigPlace& place)
             m_label.command.kernel = Word(name);
             m_label.command.append = Word(SkipBlanks(name + m_label.command.kernel.size()));
         }
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// The menu's and the module's settings; a word it does not know is kept.
+void MenuReader::SettingLine(const char* p, const ConfigPlace& place)
+{
+    Menu& menu = Current();
+    const char* ep = nullptr;
+    if (LookingAt(p, "shiftkey")) {
+        m_config.shiftKey = true;
+    } else if (LookingAt(p, "onerror")) {
+        menu.onError = SkipBlanks(p + 7);
+    } else if (LookingAt(p, "master")) {
+        const char* q = SkipBlanks(p + 6);
+        if (LookingAt(q, "passwd"))
+            menu.masterPassword = SkipBlanks(q + 6);
+    } else if ((ep = LookingAt(p, "include"))) {
+        Include(ep, place);
+    } else if ((ep = LookingAt(p, "background"))) {
+        menu.background = Word(SkipBlanks(ep));
+        menu.backgroundPlace = place;
+    } else if (LookingAt(p, "hidden")) {
+        m_config.hidden = true;
+    } else if (LookingAt(p, "clear")) {
+        m_config.clear = true;
+    } else if ((ep = LookingAt(p, "color")) || (ep = LookingAt(p, "colour"))) {
+        menu.colours.ReadColour(SkipBlanks(ep), place);
+    } else if ((ep = LookingAt(p, "msgcolor")) || (ep = LookingAt(p, "msgcolour"))) {
+        menu.colours.ReadMessageColours(ep);
     } else if ((ep = LookingAt(p, "resolution"))) {
         m_config.resolution = SkipBlanks(ep);
-    } else {
-        for (std::size_t message = 0; message < DefaultMessages.size(); ++message) {
-            if ((ep = LookingAt(p, DefaultMessages[message].first))) {
-                menu.messages[message] = SkipBlanks(ep);
-                return;
-            }
-        }
-        for (std::size_t param = 0; param < MenuParamCount; ++param) {
-            if ((ep = LookingAt(p, MenuParams[param].keyword))) {
-                menu.params[param] = Number(ep);
-                return;
-            }
-        }
+        m_config.resolutionPlace = place;
+    } else if (!Numbered(p)) {
         if (m_config.ignored.size() < static_cast<std::size_t>(Limits::Findings))
             m_config.ignored.push_back({ place, Word(p) });
     }
 }
 
-// MENU COLOR name ansi [fg [bg [shadow]]], "*" keeping a part.
-void MenuReader::Colour(const char* p, const ConfigPlace& place)
+// A message or a layout number.
+bool MenuReader::Numbered(const char* p)
 {
-    for (std::size_t index = 0; index < MenuColourCount; ++index) {
-        const char* ep = LookingAt(p, MenuColourNames[index]);
-        if (!ep)
-            continue;
-        MenuColour& colour = Current().colours[index];
-        const char* q = SkipBlanks(ep);
-        if (!*q)
-            return;
-        colour.place = place;
-        if (LookingAt(q, "*")) {
-            ++q;
-        } else {
-            colour.ansi = Word(q);
-            q += colour.ansi.size();
+    const char* ep = nullptr;
+    for (std::size_t message = 0; message < DefaultMessages.size(); ++message) {
+        if ((ep = LookingAt(p, DefaultMessages[message].first))) {
+            Current().messages[message] = SkipBlanks(ep);
+            return true;
         }
-        q = SkipBlanks(q);
-        if (*q)
-            colour.argb = QByteArray(q);
-        return;
     }
+    for (std::size_t param = 0; param < MenuParamCount; ++param) {
+        if ((ep = LookingAt(p, MenuParamInfos[param].keyword))) {
+            Current().params[param] = Number(ep);
+            return true;
+        }
+    }
+    return false;
 }
 
 void MenuReader::Include(const char* p, const ConfigPlace& place)
@@ -355,257 +267,4 @@ void MenuReader::Include(const char* p, const ConfigPlace& place)
     EndSubmenu();
 }
 
-void MenuReader::BeginSubmenu(const QByteArray& tag, const ConfigPlace& place)
-{
-    if (!m_reading.Keep(place, static_cast<qint64>(m_config.menus.size()), Limits::Menus, "menus"))
-        return;
-    Menu& parent = Current();
-    MenuEntry entry;
-    entry.displayName = tag;
-    entry.action = MenuAction::Submenu;
-    entry.submenu = static_cast<int>(m_config.menus.size());
-    entry.place = place;
-    parent.entries.push_back(entry);
-    m_created.emplace_back(m_menu, static_cast<int>(parent.entries.size()) - 1);
-
-    Menu menu;
-    menu.label = tag;
-    menu.parent = m_menu;
-    menu.parentEntry = static_cast<int>(parent.entries.size()) - 1;
-    menu.params = parent.params;
-    menu.colours = parent.colours;
-    menu.messages = parent.messages;
-    menu.functionKeys = parent.functionKeys;
-    menu.allowEdit = parent.allowEdit;
-    menu.timeoutMs = parent.timeoutMs;
-    menu.onTimeout = parent.onTimeout;
-    menu.onError = parent.onError;
-    menu.masterPassword = parent.masterPassword;
-    menu.background = parent.background;
-    menu.backgroundPlace = parent.backgroundPlace;
-    menu.place = place;
-    m_config.menus.push_back(std::move(menu));
-    m_menu = static_cast<int>(m_config.menus.size()) - 1;
-    m_titleFollowsTag.resize(m_config.menus.size(), false);
-    m_titleFollowsTag.back() = true;
-}
-
-void MenuReader::EndSubmenu()
-{
-    if (Current().parent >= 0)
-        m_menu = Current().parent;
-}
-
-void MenuReader::ConsiderHotkey(int menuIndex, int entryIndex)
-{
-    Menu& menu = m_config.menus[static_cast<std::size_t>(menuIndex)];
-    MenuEntry& entry = menu.entries[static_cast<std::size_t>(entryIndex)];
-    const qsizetype caret = entry.displayName.indexOf('^');
-    if (entry.action == MenuAction::Disabled || caret < 0 || caret + 1 >= entry.displayName.size())
-        return;
-    const auto hotkey = static_cast<unsigned char>(entry.displayName[caret + 1] & ~0x20);
-    if (menu.hotkeys[hotkey] == 0) {
-        entry.hotkey = hotkey;
-        menu.hotkeys[hotkey] = entryIndex + 1;
-    }
-}
-
-void MenuReader::Record()
-{
-    if (!m_label.label
-        || !m_reading.Keep(m_label.place, static_cast<qint64>(m_created.size()), Limits::ConfigItems, "menu entries"))
-        return;
-    const int menuIndex = m_label.hide ? MenuConfig::HiddenMenu : m_menu;
-    Menu& menu = m_config.menus[static_cast<std::size_t>(menuIndex)];
-    MenuEntry entry;
-    entry.displayName = m_label.menuLabel.value_or(*m_label.label);
-    entry.label = *m_label.label;
-    entry.password = m_label.password;
-    entry.helpText = m_label.helpText;
-    entry.action = m_label.action.value_or(MenuAction::Command);
-    entry.submenu = m_label.submenu;
-    entry.place = m_label.place;
-    if (m_label.indent != 0)
-        entry.displayName.prepend(
-            QByteArray(std::min(std::abs(qint64 { m_label.indent }), qint64 { Limits::MenuLayout }), ' '));
-    if (m_label.separator)
-        entry.displayName.clear();
-    if (m_label.separator || m_label.disabled) {
-        entry.action = MenuAction::Disabled;
-        entry.label.clear();
-        entry.password.reset();
-    }
-    switch (entry.action) {
-    case MenuAction::Command: entry.commandLine = m_label.command.CommandLine(m_globalAppend); break;
-    case MenuAction::Goto:
-    case MenuAction::Exit:
-        if (entry.submenu < 0)
-            entry.commandLine = m_label.target; // the menu's name, found when all are read
-        break;
-    case MenuAction::Help:
-        entry.commandLine = m_label.command.kernel;
-        entry.helpBackground = m_label.command.append.value_or(QByteArray());
-        break;
-    default: break;
-    }
-    menu.entries.push_back(entry);
-    const int index = static_cast<int>(menu.entries.size()) - 1;
-    m_created.emplace_back(menuIndex, index);
-    if (m_label.menuLabel)
-        ConsiderHotkey(menuIndex, index);
-    if (m_label.isDefault && (entry.action == MenuAction::Command || entry.action == MenuAction::Goto)) {
-        menu.defaultEntry = index;
-    }
-    m_label = {};
-}
-
-QByteArray MenuReader::Unlabel(const QByteArray& command) const
-{
-    if (const auto found = m_config.FindLabel(CommandWord(command))) {
-        const MenuEntry& entry = m_config.At(found->first).entries[static_cast<std::size_t>(found->second)];
-        return entry.commandLine + command.mid(CommandWord(command).size());
-    }
-    return command;
-}
-
-void MenuReader::Finish()
-{
-    Record();
-    m_config.stop = m_reading.Stop();
-    // Separators and disabled entries have no label to find.
-    for (const auto& [menuIndex, entryIndex] : m_created) {
-        const QByteArray& label
-            = m_config.menus[static_cast<std::size_t>(menuIndex)].entries[static_cast<std::size_t>(entryIndex)].label;
-        if (!label.isEmpty() && !m_config.labelIndex.contains(label))
-            m_config.labelIndex.insert(label, { menuIndex, entryIndex });
-    }
-    // A goto or exit names a menu; the last one made of that name wins,
-    // and a name no menu has disables the entry.
-    for (auto& [menuIndex, entryIndex] : m_created) {
-        MenuEntry& entry
-            = m_config.menus[static_cast<std::size_t>(menuIndex)].entries[static_cast<std::size_t>(entryIndex)];
-        if ((entry.action != MenuAction::Goto && entry.action != MenuAction::Exit) || entry.submenu >= 0)
-            continue;
-        for (int menu = static_cast<int>(m_config.menus.size()) - 1; menu >= 0 && entry.submenu < 0; --menu) {
-            if (m_config.At(menu).label == entry.commandLine)
-                entry.submenu = menu;
-        }
-        entry.commandLine.clear();
-        if (entry.submenu < 0)
-            entry.action = MenuAction::Disabled;
-    }
-    // DEFAULT picks the start menu and its entry, but only beside a UI line.
-    if (m_hasUi && m_globalDefault) {
-        if (const auto found = m_config.FindLabel(CommandWord(*m_globalDefault));
-            found && found->first != MenuConfig::HiddenMenu) {
-            m_config.menus[static_cast<std::size_t>(found->first)].defaultEntry = found->second;
-            m_config.start = found->first;
-        }
-    }
-    for (Menu& menu : m_config.menus) {
-        if (menu.onTimeout)
-            menu.onTimeout = Unlabel(*menu.onTimeout);
-        if (menu.onError)
-            menu.onError = Unlabel(*menu.onError);
-        if (menu.defaultEntry >= 0 && menu.defaultEntry < static_cast<int>(menu.entries.size()))
-            menu.entries[static_cast<std::size_t>(menu.defaultEntry)].isDefault = true;
-    }
-}
-
-}
-
-std::optional<std::pair<int, int>> MenuConfig::FindLabel(const QByteArray& word) const
-{
-    const auto found = labelIndex.constFind(word);
-    return found == labelIndex.constEnd() ? std::nullopt : std::optional(*found);
-}
-
-MenuConfig ReadMenuConfig(const BootFiles& files, const QByteArray& folder, const std::vector<QByteArray>& configPaths,
-    const QByteArray& mainConfig)
-{
-    MenuConfig config;
-    MenuReader reader(files, folder, mainConfig, config);
-    for (const QByteArray& path : configPaths)
-        reader.Parse(path, { path, 0 });
-    reader.Finish();
-    return config;
-}
-
-std::array<int, MenuParamCount> ScreenParams(const Menu& menu, int columns, int rows)
-{
-    std::array<int, MenuParamCount> params = menu.params;
-    if (params[static_cast<std::size_t>(MenuParam::Width)] == 0)
-        params[static_cast<std::size_t>(MenuParam::Width)] = columns;
-    // Numbers past the bound are off every screen; kept there, no sum of
-    // them overflows.
-    for (int& value : params) {
-        if (value < 0)
-            value = std::max(value + rows, 0);
-        value = std::min(value, Limits::MenuLayout);
-    }
-    return params;
-}
-
-namespace {
-
-// klibc's strtoul with base 0, as the module reads MENU RESOLUTION: blanks
-// skipped, a sign, 0x for hex, a leading 0 for octal; the value wraps to
-// the 32 bits of an unsigned long. p is left after the digits.
-std::uint32_t ReadUnsigned(const char*& p)
-{
-    while (*p == ' ' || (*p >= '\t' && *p <= '\r'))
-        ++p;
-    const bool minus = *p == '-';
-    if (*p == '-' || *p == '+')
-        ++p;
-    unsigned base = 10;
-    if (p[0] == '0' && (p[1] | 0x20) == 'x') {
-        base = 16;
-        p += 2;
-    } else if (p[0] == '0') {
-        base = 8;
-    }
-    std::uint32_t value = 0;
-    for (;; ++p) {
-        const unsigned c = static_cast<unsigned char>(*p | 0x20);
-        const unsigned digit = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'z' ? c - 'a' + 10 : base;
-        if (digit >= base)
-            break;
-        value = value * base + digit;
-    }
-    return minus ? 0u - value : value;
-}
-
-}
-
-std::pair<int, int> MenuResolution(const MenuConfig& config)
-{
-    if (!config.resolution)
-        return { 640, 480 };
-    const char* p = config.resolution->constData();
-    const std::uint32_t width = ReadUnsigned(p);
-    const std::uint32_t height = ReadUnsigned(p);
-    return { static_cast<int>(width), static_cast<int>(height) };
-}
-
-// The colour a MENU COLOR #argb word means, as the menu module reads it
-// (#rgb, #argb, #rrggbb, #aarrggbb ...; anything else is its bright red).
-quint32 MenuArgb(const QByteArray& word)
-{
-    QByteArray digits = word.startsWith('#') ? word.mid(1) : word;
-    qsizetype length = 0;
-    while (length < digits.size() && std::isxdigit(static_cast<unsigned char>(digits[length])))
-        ++length;
-    digits.truncate(length);
-    const auto hex = [&](qsizetype at, qsizetype count) { return digits.mid(at, count).toUInt(nullptr, 16); };
-    switch (length) {
-    case 3: return 0xFF000000u | hex(0, 1) * 0x11 << 16 | hex(1, 1) * 0x11 << 8 | hex(2, 1) * 0x11;
-    case 4: return hex(0, 1) * 0x11 << 24 | hex(1, 1) * 0x11 << 16 | hex(2, 1) * 0x11 << 8 | hex(3, 1) * 0x11;
-    case 6:
-    case 9:
-    case 12: return 0xFF000000u | hex(0, 2) << 16 | hex(length / 3, 2) << 8 | hex(length / 3 * 2, 2);
-    case 8:
-    case 16: return hex(0, 2) << 24 | hex(length / 4, 2) << 16 | hex(length / 4 * 2, 2) << 8 | hex(length / 4 * 3, 2);
-    default: return 0xFFFF0000u;
-    }
 }

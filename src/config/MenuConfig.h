@@ -1,6 +1,8 @@
 #pragma once
 
 #include "BootConfig.h"
+#include "MenuColours.h"
+#include "MenuLayout.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -16,45 +18,7 @@
 
 enum class MenuAction { Command, Disabled, Submenu, Goto, Quit, Exit, Help };
 
-// The settings menu.c32 lays its screen out by, in its own order.
-enum class MenuParam {
-    Width,
-    Margin,
-    PasswordMargin,
-    Rows,
-    TabMsgRow,
-    CmdLineRow,
-    EndRow,
-    PasswordRow,
-    TimeoutRow,
-    HelpMsgRow,
-    HelpMsgEndRow,
-    HShift,
-    VShift,
-    HiddenRow,
-    Count
-};
-constexpr std::size_t MenuParamCount = static_cast<std::size_t>(MenuParam::Count);
-// The keyword after MENU and the value the menu starts with.
-struct MenuParamInfo {
-    const char* keyword;
-    int value;
-};
-extern const std::array<MenuParamInfo, MenuParamCount> MenuParams;
-
-// The colour names of MENU COLOR, by the index the drawing uses.
-constexpr std::size_t MenuColourCount = 18;
-extern const std::array<const char*, MenuColourCount> MenuColourNames;
-// The ANSI part each colour starts with.
-extern const std::array<const char*, MenuColourCount> MenuDefaultColours;
-
 enum class MenuMessage { AutoBoot, Tab, NoTab, PassPrompt, Count };
-
-struct MenuColour {
-    QByteArray ansi; // "37;40"; the only part the text menu uses
-    std::optional<QByteArray> argb; // the foreground and background words as written, when given
-    ConfigPlace place;
-};
 
 struct MenuEntry {
     QByteArray displayName; // with its ^ marks
@@ -76,8 +40,8 @@ struct Menu {
     int parent = -1;
     int parentEntry = -1;
     std::vector<MenuEntry> entries;
-    std::array<int, MenuParamCount> params {};
-    std::array<MenuColour, MenuColourCount> colours;
+    MenuParams params {};
+    MenuColours colours;
     std::array<QByteArray, static_cast<std::size_t>(MenuMessage::Count)> messages;
     std::array<std::optional<FunctionKey>, 12> functionKeys;
     std::array<int, 256> hotkeys {}; // entry index + 1 by upper-cased key, 0 for none
@@ -92,6 +56,8 @@ struct Menu {
     ConfigPlace place;
 
     int Param(MenuParam param) const { return params[static_cast<std::size_t>(param)]; }
+    // Where it draws on a screen of that size.
+    MenuLayout Layout(int columns, int rows) const { return MenuLayout(params, columns, rows); }
     const QByteArray& Message(MenuMessage message) const { return messages[static_cast<std::size_t>(message)]; }
     bool Disabled(int entry) const { return entries[static_cast<std::size_t>(entry)].action == MenuAction::Disabled; }
 };
@@ -106,6 +72,7 @@ struct MenuConfig {
     bool clear = false; // MENU CLEAR
     long long totalTimeoutMs = 0;
     std::optional<QByteArray> resolution; // MENU RESOLUTION as written
+    ConfigPlace resolutionPlace;
     std::vector<ConfigFile> files; // every file it opened, in order
     std::optional<ConfigStop> stop;
     // MENU lines with a word the module does not know (MENU FONT ...), which it ignores.
@@ -121,24 +88,9 @@ struct MenuConfig {
 // Reads the files a menu module is given (MenuFiles says which), from the
 // loader's current folder; "~" in an INCLUDE is mainConfig, the loader's
 // configuration. Layout numbers that count from the bottom are kept as
-// written; ScreenParams turns them into rows. TIMEOUT is kept as the module
+// written; MenuLayout turns them into rows. TIMEOUT is kept as the module
 // computes it (an int of milliseconds, wrapped).
 MenuConfig ReadMenuConfig(const BootFiles& files, const QByteArray& folder, const std::vector<QByteArray>& configPaths,
     const QByteArray& mainConfig = {});
 
-// A menu's layout numbers on a screen of this size, as the module sets them
-// before it draws: width 0 is the screen's, negative numbers count from the
-// bottom; none is past Limits::MenuLayout.
-std::array<int, MenuParamCount> ScreenParams(const Menu& menu, int columns, int rows);
-
-// The colour a MENU COLOR #argb word means, as the menu module reads it
-// (#rgb, #argb, #rrggbb, #aarrggbb ...; anything else is its bright red).
-quint32 MenuArgb(const QByteArray& word);
-
-// The screen vesamenu.c32 asks for: MENU RESOLUTION's two numbers as the
-// module reads them (C's strtoul: 0x for hex, a missing one 0), 640 x 480
-// without the line; and its text grid, 8-dot cells inside an 8-pixel border.
-std::pair<int, int> MenuResolution(const MenuConfig& config);
-constexpr int GraphicalBorder = 8;
-constexpr int GridColumns(int width) { return (width - 2 * GraphicalBorder) / 8; }
-constexpr int GridRows(int height, int fontHeight) { return (height - 2 * GraphicalBorder) / fontHeight; }
+inline std::pair<int, int> MenuResolution(const MenuConfig& config) { return MenuResolution(config.resolution); }

@@ -15,10 +15,11 @@
 const std::vector<const char*> ConfigCheckCodes = { "missing-include", "include-refused", "loader-hangs", "read-limit",
     "long-line", "missing-display", "display-refused", "loader-file", "f0-is-f11", "missing-fkey-file", "fkey-refused",
     "fkey-no-final-break", "duplicate-label", "default-no-label", "ontimeout-no-label", "prompt0-no-default",
-    "missing-module", "missing-library", "module-version-mix", "missing-config", "missing-menu-file", "menu-overflow",
-    "menu-colour-ansi", "menu-colour-argb-ignored", "menu-invisible-selection", "menu-duplicate-hotkey",
-    "menu-label-cut", "menu-passwd-without-master", "missing-background", "background-too-large", "background-size",
-    "background-jpeg", "menu-font", "missing-font", "not-psf" };
+    "missing-module", "module-unloadable", "missing-library", "module-version-mix", "missing-config",
+    "missing-menu-file", "menu-overflow", "menu-colour-ansi", "menu-colour-argb-ignored", "menu-invisible-selection",
+    "menu-duplicate-hotkey", "menu-label-cut", "menu-passwd-without-master", "missing-background",
+    "background-too-large", "background-size", "background-jpeg", "menu-font", "missing-font", "not-psf",
+    "no-video-mode" };
 
 QString Latin(const QByteArray& bytes) { return QString::fromLatin1(bytes); }
 
@@ -230,8 +231,7 @@ bool ConfigLint::Names(const QByteArray& command) const
     if (m_config.FindLabel(command))
         return true;
     const std::optional<CommandTarget> target = TargetOfCommand(m_config, m_files, command);
-    const std::optional<QByteArray> path = target ? BootFiles::Resolve(m_config.folder, target->name) : std::nullopt;
-    return path && m_files.Exists(*path);
+    return target && m_files.ExistsNamed(m_config.folder, target->name);
 }
 
 void ConfigLint::Labels()
@@ -308,8 +308,9 @@ void ConfigLint::Modules()
 
 void ConfigLint::Module(const QByteArray& module, const QString& by, const ConfigPlace& place)
 {
-    const std::optional<QByteArray> path = BootFiles::Resolve(m_config.folder, module);
-    const std::optional<QByteArray> bytes = path ? m_files.Read(*path) : std::nullopt;
+    const BootFiles::Named named = m_files.FetchNamed(m_config.folder, module);
+    const std::optional<QByteArray>& path = named.path;
+    const std::optional<QByteArray> bytes = named.Found() ? std::optional(named.fetched.bytes) : std::nullopt;
     const QByteArray name = module.mid(module.lastIndexOf('/') + 1);
     if (!bytes) {
         Report(place, Severity::Error, "missing-module",
@@ -319,9 +320,12 @@ void ConfigLint::Module(const QByteArray& module, const QString& by, const Confi
         return;
     }
     ModuleVersions(name, *bytes, place);
-    for (const QByteArray& library : NeededLibraries(*bytes)) {
-        const std::optional<QByteArray> libraryPath = BootFiles::Resolve(m_config.folder, library);
-        if (!libraryPath || !m_files.Exists(*libraryPath))
+    const ModuleLibraries libraries = ReadModuleLibraries(*bytes);
+    if (!libraries.problem.isEmpty())
+        Report(place, Severity::Error, "module-unloadable",
+            QStringLiteral("the loader cannot load %1: %2").arg(Latin(name), libraries.problem));
+    for (const QByteArray& library : libraries.names) {
+        if (!m_files.ExistsNamed(m_config.folder, library))
             Report(place, Severity::Error, "missing-library",
                 QStringLiteral("%1 needs %2, which is not beside it").arg(Latin(name), Latin(library)));
     }
@@ -332,8 +336,7 @@ void ConfigLint::Module(const QByteArray& module, const QString& by, const Confi
 void ConfigLint::ModuleVersions(const QByteArray& module, const QByteArray& bytes, const ConfigPlace& place)
 {
     for (const char* loader : { "isolinux.bin", "pxelinux.0", "ldlinux.sys", "ldlinux.bin" }) {
-        const std::optional<QByteArray> path = BootFiles::Resolve(m_config.folder, loader);
-        const std::optional<QByteArray> binary = path ? m_files.Read(*path) : std::nullopt;
+        const std::optional<QByteArray> binary = m_files.ReadNamed(m_config.folder, loader);
         if (!binary)
             continue;
         const QRegularExpressionMatch version

@@ -198,9 +198,7 @@ void Lint::CheckImage(qsizetype offset)
     // Names are bytes, looked up as the loader would: a name or link that
     // leads out of the image, a FIFO or a device is refused unopened.
     using Failure = BootFiles::Fetched::Failure;
-    const std::optional<QByteArray> path = BootFiles::Resolve(m_folder, name);
-    const BootFiles::Fetched image
-        = path ? m_files->Fetch(*path, ImageLimit) : BootFiles::Fetched { Failure::Outside, {}, {} };
+    const BootFiles::Fetched image = m_files->FetchNamed(m_folder, name, ImageLimit).fetched;
     if (image.failure == Failure::Outside)
         Report(offset, Severity::Error, "image-outside",
             QStringLiteral("image \"%1\" leads out of the boot image's folder: it is not read").arg(shown));

@@ -5,6 +5,7 @@
 #include "format/Palette.h"
 #include "sim/AnsiConsole.h"
 #include "vesa/VesaPixels.h"
+#include "vesa/VideoModes.h"
 
 namespace {
 
@@ -67,6 +68,7 @@ private:
     void Colours(const Menu& menu);
     void Entries(const Menu& menu);
     void Backgrounds();
+    void Screen();
     int FontHeight();
 
     const MenuRun& m_run;
@@ -74,9 +76,8 @@ private:
     const BootConfig& m_config;
     const BootFiles& m_files;
     ConfigFindings& m_findings;
-    bool m_text;
-    int m_columns = 80;
-    int m_rows = 25;
+    bool m_text; // on the text screen: menu.c32, or vesamenu.c32 without its video mode
+    Vesa::MenuMode m_mode;
     QString m_screen;
 };
 
@@ -93,11 +94,7 @@ void MenuLint::Run()
                         Latin(file.imagePath), FailureText(file.failure, file.reason)));
         ReportUnread(file, m_findings);
     }
-    const auto [width, height] = MenuResolution(m_menus);
-    m_columns = m_text ? 80 : GridColumns(width);
-    m_rows = m_text ? 25 : GridRows(height, FontHeight());
-    m_screen = m_text ? QStringLiteral("menu.c32's 80 x 25 screen")
-                      : QStringLiteral("vesamenu.c32's %1 x %2 grid").arg(m_columns).arg(m_rows);
+    Screen();
     for (std::size_t index = MenuConfig::RootMenu; index < m_menus.menus.size(); ++index) {
         const Menu& menu = m_menus.menus[index];
         Fits(menu, menu.place.line > 0 ? menu.place : m_run.place);
@@ -110,51 +107,68 @@ void MenuLint::Run()
         Backgrounds();
 }
 
-// The FONT file's row height (16 for the VGA BIOS's font); a FONT line the
+// The screen the module runs on: menu.c32's 80 x 25, vesamenu.c32's grid
+// of its resolution in rows of FONT's height, or the text screen when
+// QEMU's VGA BIOS has no video mode of that size.
+void MenuLint::Screen()
+{
+    if (m_text) {
+        m_screen = QStringLiteral("menu.c32's 80 x 25 screen");
+        return;
+    }
+    m_mode = Vesa::ModeFor(MenuResolution(m_menus), FontHeight());
+    if (!m_mode.graphical) {
+        m_text = true;
+        m_screen = QStringLiteral("vesamenu.c32's text screen of 80 x 25");
+        Report(m_menus.resolutionPlace.line > 0 ? m_menus.resolutionPlace : m_run.place, Severity::Warning,
+            "no-video-mode",
+            QStringLiteral("QEMU's VGA BIOS has no %1 x %2 video mode: vesamenu.c32 runs on the text screen, as "
+                           "menu.c32 does, without its pictures and #argb colours")
+                .arg(m_mode.width)
+                .arg(m_mode.height));
+    } else {
+        m_screen = QStringLiteral("vesamenu.c32's %1 x %2 grid").arg(m_mode.cols).arg(m_mode.rows);
+    }
+}
+
+// The FONT file's row height (the VGA BIOS's without one); a FONT line the
 // loader cannot load is reported.
 int MenuLint::FontHeight()
 {
-    for (const ConfigDirective& directive : m_config.directives) {
-        if (directive.keyword != "font")
-            continue;
-        const QByteArray name = CommandWord(directive.argument);
-        const std::optional<QByteArray> path = BootFiles::Resolve(m_config.folder, name);
-        const std::optional<QByteArray> bytes = path ? m_files.Read(*path) : std::nullopt;
-        if (!bytes)
-            Report(directive.place, Severity::Error, "missing-font",
+    for (const FontLine& line : FontLines(m_config, m_files)) {
+        if (!line.read)
+            Report(line.place, Severity::Error, "missing-font",
                 QStringLiteral("FONT %1 is not beside the configuration: the menu keeps the VGA BIOS's font")
-                    .arg(Latin(name)));
-        else if (!Psf1Font(*bytes))
-            Report(directive.place, Severity::Error, "not-psf",
-                QStringLiteral("FONT %1 is not a PSF1 font (magic 36 04, 256 glyphs 2-32 rows high, gzip'd or not): "
-                               "the loader ignores it")
-                    .arg(Latin(name)));
+                    .arg(Latin(line.name)));
+        else if (!line.font)
+            Report(line.place, Severity::Error, "not-psf",
+                QStringLiteral("FONT %1 is not a PSF1 font (magic 36 04, 256 glyphs 2-32 rows high; the loader reads "
+                               "no gzip'd font): the loader ignores it")
+                    .arg(Latin(line.name)));
     }
     const std::optional<AppliedFont> applied = FontThatApplies(m_config, m_files);
-    return applied ? applied->font.height : 16;
+    return applied ? applied->font.height : Vesa::BiosFontHeight;
 }
 
 // The box, the tab message, the countdown and the help area on the screen:
 // rows past the last are drawn over it, and later parts overwrite earlier.
 void MenuLint::Fits(const Menu& menu, const ConfigPlace& place)
 {
-    const std::array<int, MenuParamCount> p = ScreenParams(menu, m_columns, m_rows);
-    const auto at = [&](MenuParam param) { return p[static_cast<std::size_t>(param)]; };
-    const int v = at(MenuParam::VShift);
-    const int boxTop = v + 1;
-    const int boxBottom = v + 4 + at(MenuParam::Rows);
-    const int inner = at(MenuParam::Width) - 2 * at(MenuParam::Margin) - 4;
+    const MenuLayout layout = menu.Layout(m_mode.cols, m_mode.rows);
+    const int boxTop = layout.BoxTop();
+    const int boxBottom = layout.BoxBottom();
+    const int inner = layout.Inner();
     QStringList clashes;
     if (inner < 0)
         clashes << QStringLiteral("MENU WIDTH %1 leaves no room inside MENU MARGIN %2 (the module overruns or hangs)")
-                       .arg(at(MenuParam::Width))
-                       .arg(at(MenuParam::Margin));
-    if (boxBottom > m_rows)
+                       .arg(layout.Width())
+                       .arg(layout.Param(MenuParam::Margin));
+    if (boxBottom > m_mode.rows)
         clashes << QStringLiteral("the box ends on row %1, and rows past %2 are drawn over row %2")
                        .arg(boxBottom)
-                       .arg(m_rows);
-    const int right = at(MenuParam::HShift) + at(MenuParam::Width) - at(MenuParam::Margin);
-    if (right > m_columns)
+                       .arg(m_mode.rows);
+    const int right = layout.RightEdge();
+    if (right > m_mode.cols)
         clashes << QStringLiteral("the box's right edge falls in column %1 and wraps to the next row").arg(right);
     const auto clash = [&](const QString& what, int first, int last) {
         const int top = std::max(first, boxTop);
@@ -163,18 +177,18 @@ void MenuLint::Fits(const Menu& menu, const ConfigPlace& place)
             clashes << QStringLiteral("%1 on row%2 %3 overwrites the box")
                            .arg(what, top == bottom ? QString() : QStringLiteral("s"),
                                top == bottom ? QString::number(top) : QStringLiteral("%1-%2").arg(top).arg(bottom));
-        else if (first > m_rows)
-            clashes << QStringLiteral("%1 on row %2 is past row %3").arg(what).arg(first).arg(m_rows);
+        else if (first > m_mode.rows)
+            clashes << QStringLiteral("%1 on row %2 is past row %3").arg(what).arg(first).arg(m_mode.rows);
     };
     if (!menu.Message(MenuMessage::Tab).isEmpty() && menu.allowEdit && !menu.masterPassword)
-        clash(QStringLiteral("the tab message"), at(MenuParam::TabMsgRow) + v, at(MenuParam::TabMsgRow) + v);
+        clash(QStringLiteral("the tab message"), layout.TabMsgRow(), layout.TabMsgRow());
     if (menu.timeoutMs > 0)
-        clash(QStringLiteral("the countdown"), at(MenuParam::TimeoutRow) + v, at(MenuParam::TimeoutRow) + v);
+        clash(QStringLiteral("the countdown"), layout.TimeoutRow(), layout.TimeoutRow());
     // The help area runs from HELPMSGROW (shifted) to HELPMSGENDROW (not);
     // its first row is erased for every entry even when it starts past its
     // end, and then no TEXT HELP is shown (menumain.c, display_help).
-    const int helpStart = at(MenuParam::HelpMsgRow) + v;
-    const int helpEnd = at(MenuParam::HelpMsgEndRow);
+    const int helpStart = layout.HelpFirstRow();
+    const int helpEnd = layout.HelpLastRow();
     clash(QStringLiteral("the help area, erased for every entry,"), helpStart, std::max(helpStart, helpEnd));
     const bool helped = std::any_of(
         menu.entries.begin(), menu.entries.end(), [](const MenuEntry& entry) { return !entry.helpText.isEmpty(); });
@@ -205,17 +219,12 @@ void MenuLint::Colours(const Menu& menu)
                     .arg(QString::fromLatin1(MenuColourNames[index]), Latin(colour.ansi)));
             continue;
         }
-        if (!colour.argb)
-            continue;
-        const QList<QByteArray> words = colour.argb->simplified().split(' ');
-        const auto differs = [&](int word, int digit) {
-            if (word >= words.size() || words[word] == "*")
-                return false;
-            // A colour seen through (alpha below ff) is what lies behind it.
-            const quint32 argb = MenuArgb(words[word]);
-            return (argb >> 24) == 0xFF && (NearestPaletteDigit(argb) & 7) != (digit & 7);
+        // A colour seen through (alpha below ff) is what lies behind it.
+        const auto differs = [](bool written, Argb argb, int digit) {
+            return written && (argb >> 24) == 0xFF && (NearestPaletteDigit(argb) & 7) != (digit & 7);
         };
-        if (differs(0, *attribute & 0x0F) || differs(1, *attribute >> 4 & 0x0F))
+        if (differs(colour.foregroundWritten, colour.foreground, *attribute & 0x0F)
+            || differs(colour.backgroundWritten, colour.background, *attribute >> 4 & 0x0F))
             Report(colour.place, Severity::Warning, "menu-colour-argb-ignored",
                 QStringLiteral("MENU COLOR %1: menu.c32 shows only the ANSI part %2 (%3 on %4); the #argb "
                                "colours are vesamenu.c32's")
@@ -223,21 +232,21 @@ void MenuLint::Colours(const Menu& menu)
                         QString::fromLatin1(ColourNames[*attribute & 0x0F]),
                         QString::fromLatin1(ColourNames[*attribute >> 4 & 0x0F])));
     }
-    const std::optional<int> selected = SgrAttribute(menu.colours[5].ansi);
-    if (selected && selected == SgrAttribute(menu.colours[3].ansi)) {
-        const MenuColour& sel = menu.colours[5].place.line > 0 ? menu.colours[5] : menu.colours[3];
-        Report(sel.place.line > 0 ? sel.place : menu.place, Severity::Warning, "menu-invisible-selection",
+    const MenuColour& sel = menu.colours[MenuColourName::Sel];
+    const MenuColour& unsel = menu.colours[MenuColourName::Unsel];
+    const std::optional<int> selected = SgrAttribute(sel.ansi);
+    if (selected && selected == SgrAttribute(unsel.ansi)) {
+        const MenuColour& set = sel.place.line > 0 ? sel : unsel;
+        Report(set.place.line > 0 ? set.place : menu.place, Severity::Warning, "menu-invisible-selection",
             QStringLiteral("the selection bar (sel %1) has the colours of the other entries (unsel %2): it cannot "
                            "be seen")
-                .arg(Latin(menu.colours[5].ansi), Latin(menu.colours[3].ansi)));
+                .arg(Latin(sel.ansi), Latin(unsel.ansi)));
     }
 }
 
 void MenuLint::Entries(const Menu& menu)
 {
-    const std::array<int, MenuParamCount> p = ScreenParams(menu, m_columns, m_rows);
-    const int inner
-        = p[static_cast<std::size_t>(MenuParam::Width)] - 2 * p[static_cast<std::size_t>(MenuParam::Margin)] - 4;
+    const int inner = menu.Layout(m_mode.cols, m_mode.rows).Inner();
     bool locked = false;
     for (const MenuEntry& entry : menu.entries) {
         locked = locked || entry.password.has_value();
@@ -272,14 +281,14 @@ void MenuLint::Entries(const Menu& menu)
 // (no keyword: the font is FONT's).
 void MenuLint::Backgrounds()
 {
-    const auto [width, height] = MenuResolution(m_menus);
+    const int width = m_mode.width;
+    const int height = m_mode.height;
     for (std::size_t index = MenuConfig::RootMenu; index < m_menus.menus.size(); ++index) {
         const Menu& menu = m_menus.menus[index];
         const QByteArray& name = menu.background;
         if (name.isEmpty() || name.startsWith('#'))
             continue;
-        const std::optional<QByteArray> path = BootFiles::Resolve(m_config.folder, name);
-        const std::optional<QByteArray> bytes = path ? m_files.Read(*path) : std::nullopt;
+        const std::optional<QByteArray> bytes = m_files.ReadNamed(m_config.folder, name);
         const ConfigPlace& place = menu.backgroundPlace;
         if (!bytes) {
             Report(place, Severity::Error, "missing-background",
@@ -297,8 +306,8 @@ void MenuLint::Backgrounds()
                                                               : std::nullopt;
         if (jpeg)
             Report(place, Severity::Note, "background-jpeg",
-                QStringLiteral("MENU BACKGROUND %1 is a JPEG: SYSLINUX decodes it with its own decoder, so its "
-                               "colours may differ slightly from what Glimra shows")
+                QStringLiteral("MENU BACKGROUND %1 is a JPEG: vesamenu.c32 decodes it with its own decoder, "
+                               "baseline JPEGs only, and Glimra shows it as that decoder computes it")
                     .arg(Latin(name)));
         if (!size)
             continue;

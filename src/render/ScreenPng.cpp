@@ -133,11 +133,8 @@ QByteArray PicturePng(const Vesa::Picture& picture)
 
 std::optional<Vesa::Font> MenuFont(QString& note, const QString& vgaBios)
 {
-    QFile bios(vgaBios);
-    if (bios.open(QIODevice::ReadOnly)) {
-        if (std::optional<Vesa::Font> rom = RomFont(bios.readAll()))
-            return rom;
-    }
+    if (std::optional<Vesa::Font> rom = Vesa::BiosFont(vgaBios))
+        return rom;
     const VgaGlyphTable* table = BuiltInGlyphTable(VgaDots::Eight);
     if (!table)
         return std::nullopt;

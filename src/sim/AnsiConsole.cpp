@@ -87,6 +87,8 @@ int AnsiConsole::Columns() const { return m_console.Cols(); }
 
 int AnsiConsole::Rows() const { return m_console.Rows(); }
 
+unsigned AnsiConsole::TableIndexAt(int column, int row) const { return m_console.CellAttr(column, row).Color(); }
+
 void AnsiConsole::SetColours()
 {
     if (m_indices) {
@@ -113,78 +115,12 @@ void AnsiConsole::Erase(int left, int top, int right, int bottom)
 
 void AnsiConsole::Put(unsigned char byte)
 {
-    const int columns = m_console.Cols();
-    const int rows = m_console.Rows();
     switch (m_state) {
     case State::Plain:
-        switch (byte) {
-        case 1:
-        case 2:
-        case 3:
-        case 4:
-        case 5:
-            m_state = State::Table;
-            m_tableDigits = byte;
-            break;
-        case '\b':
-            if (m_x > 0)
-                --m_x;
-            break;
-        case '\t':
-            for (int spaces = 8 - (m_x & 7); spaces > 0; --spaces)
-                Put(' ');
-            return;
-        case '\n':
-        case '\v':
-        case '\f':
-            ++m_y;
-            if (m_autoReturn)
-                m_x = 0;
-            break;
-        case '\r': m_x = 0; break;
-        case 14: m_lineDrawing = true; break;
-        case 15: m_lineDrawing = false; break;
-        case 27: m_state = State::Escape; break;
-        case 127: break;
-        default:
-            if (byte < 32)
-                break;
-            if (m_lineDrawing && (byte & 0xE0) == 0x60)
-                byte = LineDrawingGlyph(byte);
-            SetColours();
-            m_console.SetCursor({ m_x, m_y });
-            if (m_x == columns - 1 && !m_autoWrap) {
-                // The cell is written and the cursor stays in the last column.
-                m_console.WriteGlyphs(std::string(1, static_cast<char>(byte)));
-                m_console.SetCursor({ m_x, m_y });
-                return;
-            }
-            // The console wraps and scrolls as this engine does.
-            m_console.WriteGlyphs(std::string(1, static_cast<char>(byte)));
-            m_x = m_console.Cursor().x;
-            m_y = m_console.Cursor().y;
-            return;
-        }
+        if (Plain(byte))
+            return; // the console placed the cursor itself
         break;
-    case State::Escape:
-        switch (byte) {
-        case '%':
-        case '(':
-        case ')':
-        case '#': break; // the character set byte that follows ends the sequence
-        case '[':
-            m_state = State::Csi;
-            m_params.fill(0);
-            m_paramCount = 0;
-            break;
-        case 'c':
-            Erase(0, 0, columns - 1, rows - 1);
-            m_x = m_y = 0;
-            m_state = State::Plain;
-            break;
-        default: m_state = State::Plain;
-        }
-        break;
+    case State::Escape: Escape(byte); break;
     case State::Csi:
         if (byte >= '0' && byte <= '9') {
             unsigned& param = m_params[static_cast<std::size_t>(m_paramCount)];
@@ -200,28 +136,17 @@ void AnsiConsole::Put(unsigned char byte)
         m_tableIndex = 0;
         m_state = byte == '#' ? State::TableDigits : State::Plain;
         break;
-    case State::TableDigits: {
-        const unsigned digit = static_cast<unsigned>(byte) - '0';
-        if (digit >= 10) {
-            m_state = State::Plain;
-            break;
-        }
-        m_tableIndex = m_tableIndex * 10 + digit;
-        if (--m_tableDigits > 0)
-            break;
-        m_state = State::Plain;
-        if (m_tableIndex < m_table.size()) {
-            m_cellIndex = m_tableIndex;
-            // The entry's string is played as "ESC [ 0 ; string m".
-            m_state = State::Escape;
-            Write("[0;");
-            Write(m_table[m_tableIndex]);
-            Put('m');
-            m_state = State::Plain;
-        }
-        break;
+    case State::TableDigits: TableDigit(byte); break;
     }
-    }
+    Settle();
+}
+
+// The cursor past the last column wraps (or stays, without autowrap) and
+// past the last row scrolls the screen.
+void AnsiConsole::Settle()
+{
+    const int columns = m_console.Cols();
+    const int rows = m_console.Rows();
     if (m_x >= columns) {
         m_x = m_autoWrap ? 0 : columns - 1;
         if (m_autoWrap)
@@ -236,6 +161,129 @@ void AnsiConsole::Put(unsigned char byte)
         }
     }
     m_console.SetCursor({ m_x, m_y });
+}
+
+// A byte outside a sequence; true when it was written and the console's
+// own wrap and scroll placed the cursor.
+bool AnsiConsole::Plain(unsigned char byte)
+{
+    switch (byte) {
+    case 1:
+    case 2:
+    case 3:
+    case 4:
+    case 5:
+        m_state = State::Table;
+        m_tableDigits = byte;
+        return false;
+    case '\b':
+        if (m_x > 0)
+            --m_x;
+        return false;
+    case '\t':
+        for (int spaces = 8 - (m_x & 7); spaces > 0; --spaces)
+            Put(' ');
+        return true;
+    case '\n':
+    case '\v':
+    case '\f':
+        ++m_y;
+        if (m_autoReturn)
+            m_x = 0;
+        return false;
+    case '\r': m_x = 0; return false;
+    case 14: m_lineDrawing = true; return false;
+    case 15: m_lineDrawing = false; return false;
+    case 27: m_state = State::Escape; return false;
+    default: break;
+    }
+    if (byte < 32 || byte == 127)
+        return false;
+    if (m_lineDrawing && (byte & 0xE0) == 0x60)
+        byte = LineDrawingGlyph(byte);
+    SetColours();
+    m_console.SetCursor({ m_x, m_y });
+    m_console.WriteGlyphs(std::string(1, static_cast<char>(byte)));
+    if (m_x == m_console.Cols() - 1 && !m_autoWrap) {
+        // The cell is written and the cursor stays in the last column.
+        m_console.SetCursor({ m_x, m_y });
+        return true;
+    }
+    // The console wraps and scrolls as this engine does.
+    m_x = m_console.Cursor().x;
+    m_y = m_console.Cursor().y;
+    return true;
+}
+
+void AnsiConsole::Escape(unsigned char byte)
+{
+    switch (byte) {
+    case '%':
+    case '(':
+    case ')':
+    case '#': break; // the character set byte that follows ends the sequence
+    case '[':
+        m_state = State::Csi;
+        m_params.fill(0);
+        m_paramCount = 0;
+        break;
+    case 'c':
+        Erase(0, 0, m_console.Cols() - 1, m_console.Rows() - 1);
+        m_x = m_y = 0;
+        m_state = State::Plain;
+        break;
+    default: m_state = State::Plain;
+    }
+}
+
+// A digit of a colour-table code; the last one plays the entry's string as
+// "ESC [ 0 ; string m", an index past the table is dropped.
+void AnsiConsole::TableDigit(unsigned char byte)
+{
+    const unsigned digit = static_cast<unsigned>(byte) - '0';
+    if (digit >= 10) {
+        m_state = State::Plain;
+        return;
+    }
+    m_tableIndex = m_tableIndex * 10 + digit;
+    if (--m_tableDigits > 0)
+        return;
+    m_state = State::Plain;
+    if (m_tableIndex < m_table.size()) {
+        m_cellIndex = m_tableIndex;
+        m_state = State::Escape;
+        Write("[0;");
+        Write(m_table[m_tableIndex]);
+        Put('m');
+        m_state = State::Plain;
+    }
+}
+
+void AnsiConsole::EraseDisplay(int mode)
+{
+    const int columns = m_console.Cols();
+    const int rows = m_console.Rows();
+    if (mode == 0) {
+        Erase(m_x, m_y, columns - 1, m_y);
+        if (m_y < rows - 1)
+            Erase(0, m_y + 1, columns - 1, rows - 1);
+    } else if (mode == 1 && m_y > 0) {
+        Erase(0, 0, columns - 1, m_y - 1);
+        Erase(0, m_y, m_x - 1, m_y);
+    } else if (mode == 2) {
+        Erase(0, 0, columns - 1, rows - 1);
+    }
+}
+
+void AnsiConsole::EraseLine(int mode)
+{
+    const int columns = m_console.Cols();
+    if (mode == 0)
+        Erase(m_x, m_y, columns - 1, m_y);
+    else if (mode == 1 && m_x > 0)
+        Erase(0, m_y, m_x - 1, m_y);
+    else if (mode == 2)
+        Erase(0, m_y, columns - 1, m_y);
 }
 
 void AnsiConsole::Csi(unsigned char final)
@@ -265,26 +313,8 @@ void AnsiConsole::Csi(unsigned char final)
         m_y = clamp(param(0) - 1, rows);
         m_x = clamp(param(1) - 1, columns);
         break;
-    case 'J':
-        if (param(0) == 0) {
-            Erase(m_x, m_y, columns - 1, m_y);
-            if (m_y < rows - 1)
-                Erase(0, m_y + 1, columns - 1, rows - 1);
-        } else if (param(0) == 1 && m_y > 0) {
-            Erase(0, 0, columns - 1, m_y - 1);
-            Erase(0, m_y, m_x - 1, m_y);
-        } else if (param(0) == 2) {
-            Erase(0, 0, columns - 1, rows - 1);
-        }
-        break;
-    case 'K':
-        if (param(0) == 0)
-            Erase(m_x, m_y, columns - 1, m_y);
-        else if (param(0) == 1 && m_x > 0)
-            Erase(0, m_y, m_x - 1, m_y);
-        else if (param(0) == 2)
-            Erase(0, m_y, columns - 1, m_y);
-        break;
+    case 'J': EraseDisplay(param(0)); break;
+    case 'K': EraseLine(param(0)); break;
     case 'h':
     case 'l': {
         const bool set = final == 'h';

@@ -47,6 +47,8 @@ public:
     // colour-table code, written as both its colours, instead of the VGA
     // attribute; its picture comes from the table's entries.
     void KeepTableIndices() { m_indices = true; }
+    // In that way, the colour-table index a cell keeps.
+    unsigned TableIndexAt(int column, int row) const;
     int Columns() const;
     int Rows() const;
     bool CursorShown() const { return m_cursorShown; }
@@ -54,7 +56,13 @@ public:
 private:
     enum class State { Plain, Escape, Csi, Table, TableDigits };
     void Put(unsigned char byte);
+    bool Plain(unsigned char byte);
+    void Escape(unsigned char byte);
+    void TableDigit(unsigned char byte);
+    void Settle();
     void Csi(unsigned char final);
+    void EraseDisplay(int mode);
+    void EraseLine(int mode);
     void Erase(int left, int top, int right, int bottom);
     void SetColours();
 

@@ -1,22 +1,20 @@
 #pragma once
 
+#include "LineEditor.h"
+
 #include <QByteArray>
 
 #include <functional>
 #include <vector>
 
-// Keys beyond the byte range, as the loader's key reader numbers them apart.
-namespace LoaderKey {
-enum : int { Delete = 0x100, Up, Down, Left, Right, Home, End };
-}
-
-// ldlinux.c32's boot: line editor (cli.c's edit_cmdline): what each key
-// does to the line and the bytes it prints for it. The line's buffer is
-// static in the loader, so a new prompt starts with the last line still in
-// it, unseen: Tab completes its first word, and Enter on an empty prompt
-// runs it again. The editor counts the columns it has printed from 0 after
-// the prompt and starts a new row when the count reaches the width, on top
-// of the console's own wrap; a redraw counts from the prompt's end.
+// ldlinux.c32's boot: line editor (cli.c's edit_cmdline): the keys it
+// shares with the menu's editor (LineEditor), its history, and the bytes it
+// prints. The line's buffer is static in the loader, so a new prompt starts
+// with the last line still in it, unseen: Tab completes its first word, and
+// Enter on an empty prompt runs it again. The editor counts the columns it
+// has printed from 0 after the prompt and starts a new row when the count
+// reaches the width, on top of the console's own wrap; a redraw counts from
+// the prompt's end.
 class CommandLine {
 public:
     using Output = std::function<void(const QByteArray&)>;
@@ -26,8 +24,8 @@ public:
     void Forget();
     // A new prompt where the cursor is; the buffer stays as it was.
     void Begin();
-    // An editing key; false for a key the editor does not take (Enter,
-    // Tab, F-keys and Ctrl-L are the loader's).
+    // An editing key (get_key's code); false for a key the editor does not
+    // take (Enter, Tab, F-keys and Ctrl-L are the loader's).
     bool Press(int key);
     // The line drawn again from column 0 of the cursor's row.
     void Redraw();
@@ -41,14 +39,11 @@ public:
 private:
     void Print(const QByteArray& bytes) { m_output(bytes); }
     void Echo(char byte, const char* wrap);
-    void Edited();
     void Recall(bool older);
 
     Output m_output;
     int m_width;
-    QByteArray m_buffer; // as a C string: up to its first NUL
-    int m_length = 0;
-    int m_cursor = 0;
+    LineEditor m_line;
     int m_shown = 0; // prev_len: how much the last drawing showed
     int m_x = 0; // the editor's own column count
     int m_y = 0;

@@ -1,7 +1,7 @@
 #include "LoaderSim.h"
 
 #include "AnsiConsole.h"
-#include "VideoModes.h"
+#include "KeyCodes.h"
 #include "boot/BootRendering.h"
 #include "common/Limits.h"
 #include "config/ConfigSet.h"
@@ -182,37 +182,14 @@ void LoaderSim::Give(const LoaderInput& input)
     }
     if (m_state != State::Prompt)
         return;
+    // Any key ends TIMEOUT's wait, one the prompt ignores too.
     if (KeyTimesOut())
         return Accept(true);
-    using Key = LoaderInput::Key;
-    if (input.kind == LoaderInput::Kind::Character)
-        return Press(input.character);
-    switch (input.key) {
-    case Key::F1:
-    case Key::F2:
-    case Key::F3:
-    case Key::F4:
-    case Key::F5:
-    case Key::F6:
-    case Key::F7:
-    case Key::F8:
-    case Key::F9:
-    case Key::F10:
-    case Key::F11:
-    case Key::F12: return FunctionKey(static_cast<int>(input.key) - static_cast<int>(Key::F1));
-    case Key::Enter: return Press('\r');
-    case Key::Tab: return Press('\t');
-    case Key::Escape: return Press('\x1b');
-    case Key::Backspace: return Press('\b');
-    case Key::Delete: return Press(LoaderKey::Delete);
-    case Key::Up: return Press(LoaderKey::Up);
-    case Key::Down: return Press(LoaderKey::Down);
-    case Key::Left: return Press(LoaderKey::Left);
-    case Key::Right: return Press(LoaderKey::Right);
-    case Key::Home: return Press(LoaderKey::Home);
-    case Key::End: return Press(LoaderKey::End);
-    default: return; // Page Up, Page Down and modified keys mean nothing at the prompt
-    }
+    const int key = KeyCodes::KeyCodeOf(input);
+    if (key >= KeyCodes::KeyF1 && key <= KeyCodes::KeyF12)
+        return FunctionKey(key - KeyCodes::KeyF1);
+    if (key != KeyCodes::KeyNone)
+        Press(key);
 }
 
 // mygetkey_timeout: TIMEOUT waits for the first key only; TOTALTIMEOUT runs
@@ -341,29 +318,8 @@ bool LoaderSim::RunOutTimeout()
 // A label's command line, or a command as typed; what it names is run.
 void LoaderSim::Run(const QByteArray& command)
 {
-    if (const ConfigLabel* label = m_config.FindLabel(command)) {
-        QByteArray line = label->CommandLine(m_config.globalAppend);
-        if (const QByteArray arguments = CommandArguments(command); !arguments.isEmpty())
-            line += ' ' + arguments;
-        return Execute(line, KindOfCommandName(line));
-    }
-    if (!m_config.allowImplicit)
-        return;
-    QByteArray line = m_config.allowOptions ? command : CommandWord(command);
-    KernelKind kind = KindOfCommandName(line);
-    if (kind == KernelKind::Kernel) {
-        // A name without an extension finds the file that has one.
-        for (const auto& extension : KernelExtensions) {
-            const QByteArray word = CommandWord(line) + extension.first;
-            const std::optional<QByteArray> path = BootFiles::Resolve(m_folder, word);
-            if (path && m_files.Exists(*path)) {
-                line = word + line.mid(CommandWord(line).size());
-                kind = KindOfCommandName(line);
-                break;
-            }
-        }
-    }
-    Execute(line, kind);
+    if (const std::optional<QByteArray> line = LoadKernelLine(m_config, m_files, command))
+        Execute(*line, KindOfCommandName(*line));
 }
 
 // whichsys.c32 runs the command given for the loader it finds itself in:
@@ -455,87 +411,4 @@ QString LoaderSim::Note() const
     if (!m_note.isEmpty() || !m_menu)
         return m_note;
     return m_menu->Note();
-}
-
-// menu.c32 reads the files it is given, or the configuration the loader
-// read, from the loader's current folder.
-std::optional<LoaderSim::Graphics> LoaderSim::GraphicalMenu() const
-{
-    if (m_state != State::Menu || !m_graphics || !m_menu)
-        return std::nullopt;
-    return Graphics { *m_graphics, *m_menu, m_resolution.first, m_resolution.second, m_files, m_folder, m_font };
-}
-
-void LoaderSim::StartMenu(const QByteArray& arguments, bool graphical)
-{
-    MenuConfig config = ReadMenuConfig(m_files, m_folder, MenuFiles(arguments, m_folder, m_configPath), m_configPath);
-    if (config.stop)
-        return Leave(StopText(*config.stop));
-    m_menu.reset();
-    m_graphics.reset();
-    // Without a video mode of its size vesamenu.c32 runs on the text screen.
-    m_resolution = MenuResolution(config);
-    m_videoMode = graphical && VesaModeOffered(m_resolution.first, m_resolution.second);
-    if (m_videoMode) {
-        // The grid fits the resolution in rows of the font's height: the
-        // last FONT that reads, or the VGA BIOS's 16.
-        m_font.reset();
-        if (std::optional<AppliedFont> applied = FontThatApplies(m_config, m_files))
-            m_font = std::move(applied->font);
-        m_graphicsMeasurer = std::make_unique<FixedCellMeasurer>(VgaDots::Eight);
-        m_graphics = std::make_unique<TColorConsole>(*m_graphicsMeasurer);
-        m_graphics->SetCols(GridColumns(m_resolution.first));
-        m_graphics->SetRows(GridRows(m_resolution.second, m_font ? m_font->height : 16));
-        m_menu = std::make_unique<MenuSim>(*m_graphics, m_files, m_folder, std::move(config));
-        m_menu->KeepTableIndices();
-    } else {
-        m_menu = std::make_unique<MenuSim>(m_console, m_files, m_folder, std::move(config));
-        if (graphical)
-            m_menu->SetNote(QStringLiteral("vesamenu.c32 finds no %1 x %2 video mode (MENU RESOLUTION) in QEMU's VGA "
-                                           "BIOS and runs on the text screen, as menu.c32 does.")
-                                .arg(m_resolution.first)
-                                .arg(m_resolution.second));
-    }
-    m_state = State::Menu;
-    m_menu->Start();
-    AfterMenu();
-}
-
-// ldlinux.c32 after a module: if a graphical menu set a video mode, its
-// console sets text mode again, the screen blank and the cursor at the top
-// left (ansicon_write.c).
-void LoaderSim::LeaveVideoMode()
-{
-    if (std::exchange(m_videoMode, false))
-        ClearLoaderScreen(m_console);
-}
-
-// What the menu's end leads to: the prompt when it is left or a module it
-// runs returns, the command it chose run by the loader; a kernel that fails
-// brings the menu back.
-void LoaderSim::AfterMenu()
-{
-    while (m_state == State::Menu && m_menu->State() != MenuSim::Outcome::Running) {
-        std::unique_ptr<MenuSim> menu = std::move(m_menu);
-        m_state = State::Done;
-        std::optional<QByteArray> command;
-        if (menu->State() == MenuSim::Outcome::Run)
-            command = menu->Command();
-        m_moduleReturned = menu->State() == MenuSim::Outcome::Exit;
-        for (int tries = 0; command && tries < 2 && !m_moduleReturned; ++tries) {
-            Execute(*command, KindOfCommandName(*command));
-            if (!m_note.isEmpty() || m_state != State::Done)
-                return; // booted, or another menu, prompt or configuration took over
-            command = tries == 0 ? menu->OnError() : std::nullopt;
-        }
-        if (m_moduleReturned) {
-            LeaveVideoMode();
-            if (!m_starting)
-                EnterPrompt();
-            return;
-        }
-        m_menu = std::move(menu);
-        m_state = State::Menu;
-        m_menu->Resume();
-    }
 }

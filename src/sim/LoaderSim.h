@@ -6,6 +6,8 @@
 #include "config/BootConfig.h"
 #include "console/TextMetrics.h"
 #include "format/PcFont.h"
+#include "vesa/VesaMenu.h"
+#include "vesa/VideoModes.h"
 
 #include <QByteArray>
 #include <QString>
@@ -55,18 +57,10 @@ public:
     bool AtPrompt() const { return m_state == State::Prompt; }
     // The menu that runs, text or graphical, if one does.
     const MenuSim* RunningMenu() const { return m_state == State::Menu ? m_menu.get() : nullptr; }
-    // vesamenu.c32 running: the menu drew on a grid of its own, each cell
-    // keeping its colour-table index, for a screen of that size; the
-    // picture is made from it, the folder it reads its background from.
-    struct Graphics {
-        const TColorConsole& console;
-        const MenuSim& menu;
-        int width;
-        int height;
-        const BootFiles& files;
-        QByteArray folder;
-        const std::optional<PcFont>& font; // FONT's, when it names a readable one
-    };
+    // vesamenu.c32 running in a video mode: what it shows now, for vesa/
+    // to draw (the menu drew on a grid of its own whose cells keep their
+    // colour-table index).
+    using Graphics = Vesa::MenuFrame;
     std::optional<Graphics> GraphicalMenu() const;
 
 private:
@@ -105,7 +99,7 @@ private:
     // vesamenu's grid, while it runs; declared before the menu that draws on it.
     std::unique_ptr<FontMeasurer> m_graphicsMeasurer;
     std::unique_ptr<TColorConsole> m_graphics;
-    std::pair<int, int> m_resolution;
+    Vesa::MenuMode m_mode;
     std::optional<PcFont> m_font;
     std::unique_ptr<MenuSim> m_menu;
     bool m_videoMode = false; // a graphical menu set one

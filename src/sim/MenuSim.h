@@ -1,17 +1,18 @@
 #pragma once
 
-#include "AnsiConsole.h"
+#include "LineEditor.h"
 #include "LoaderKeys.h"
+#include "MenuDrawing.h"
 #include "config/MenuConfig.h"
 
 #include <QString>
 
 class TColorConsole;
 
-// menu.c32 6.04 played on the text screen: what it prints for its menus,
-// help text, countdown, command-line editor, password box and F-key
-// screens, key by key and on a simulated clock, through the modules'
-// console. It ends with a command line for the loader to run, or without
+// menu.c32 6.04 played on the text screen: its state machine (run_menu,
+// the hidden menu, the password box, the command-line editor, F-key
+// screens), key by key and on a simulated clock; MenuDrawing prints what
+// it shows. It ends with a command line for the loader to run, or without
 // one when the user leaves for the boot: prompt.
 class MenuSim {
 public:
@@ -20,8 +21,9 @@ public:
     MenuSim(TColorConsole& console, const BootFiles& files, QByteArray folder, MenuConfig config);
 
     // As vesamenu.c32 draws: each cell keeps its colour-table index.
-    void KeepTableIndices() { m_console.KeepTableIndices(); }
-    bool CursorShown() const { return m_console.CursorShown(); }
+    void KeepTableIndices() { m_draw.KeepTableIndices(); }
+    bool CursorShown() const { return m_draw.CursorShown(); }
+    const AnsiConsole& Console() const { return m_draw.Console(); }
     // The module starting: its first menu, or its message when it has no entries.
     void Start();
     // After the loader failed to run the command: the menu again.
@@ -70,21 +72,24 @@ private:
     {
         return entry ? std::optional(entry->commandLine) : std::nullopt;
     }
-    int Param(MenuParam param) const;
-    void Print(const QByteArray& bytes) { m_console.Write(bytes); }
-    void UseColours();
-    void ClearScreen();
-    void DrawMenu(int selected, int top, bool editLine);
-    void DrawRow(int row, int selected, int top, int barTop, int barBottom);
-    void DrawEntry(const MenuEntry& entry, const QByteArray& colour, const QByteArray& hotColour, int width);
-    void DisplayHelp(const QByteArray* text);
-    void PrintTimeout(int seconds, int row, const QByteArray& message);
-    std::optional<QByteArray> Pad(const QByteArray& text, bool centre, int width);
+    // The drawing, showing the current menu.
+    MenuDrawing& Draw()
+    {
+        m_draw.Show(Current());
+        return m_draw;
+    }
+    const MenuLayout& Layout() { return Draw().Layout(); }
+    void Print(const QByteArray& bytes) { m_draw.Print(bytes); }
     void NoRoom();
+    void UseColours();
 
     void RunMenu();
     void Settle();
+    void KeepInView();
     void MenuKey(int key);
+    bool MoveKey(int key);
+    bool LeaveKey(int key);
+    void EnterMenu(int menu);
     void HiddenWait();
     void HiddenKey(int key);
     void TimedOut();
@@ -106,7 +111,7 @@ private:
     long long SkipTicks(long long milliseconds);
     void TotalTimedOut();
 
-    AnsiConsole m_console;
+    MenuDrawing m_draw;
     const BootFiles& m_files;
     QByteArray m_folder;
     MenuConfig m_config;
@@ -116,7 +121,6 @@ private:
     Outcome m_outcome = Outcome::Running;
     QByteArray m_command;
     QString m_note;
-    int m_lastTimeoutLength = 0;
 
     Wait m_wait = Wait::None;
     long long m_waitMs = 0; // 0 waits for a key without end
@@ -145,8 +149,7 @@ private:
     QByteArray m_typed;
 
     // the command-line editor
-    QByteArray m_line;
-    int m_cursor = 0;
+    LineEditor m_edit;
     int m_prevLength = 0;
 
     MessageFor m_messageFor = MessageFor::Menu;

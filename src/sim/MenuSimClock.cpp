@@ -3,49 +3,14 @@
 
 #include <limits>
 
+#include "KeyCodes.h"
 #include "MenuDetail.h"
+#include "MenuHelpFile.h"
 #include "config/BootFiles.h"
 
 using namespace MenuDetail;
 
-namespace {
-
-int KeyCode(const LoaderInput& input)
-{
-    using Key = LoaderInput::Key;
-    if (input.kind == LoaderInput::Kind::Character)
-        return static_cast<unsigned char>(input.character);
-    switch (input.key) {
-    case Key::Enter: return KeyEnter;
-    case Key::Tab: return KeyTab;
-    case Key::Escape: return KeyEscape;
-    case Key::Backspace: return KeyBackspace;
-    case Key::Delete: return KeyDelete;
-    case Key::Up: return KeyUp;
-    case Key::Down: return KeyDown;
-    case Key::Left: return KeyLeft;
-    case Key::Right: return KeyRight;
-    case Key::PageUp: return KeyPageUp;
-    case Key::PageDown: return KeyPageDown;
-    case Key::Home: return KeyHome;
-    case Key::End: return KeyEnd;
-    case Key::None: return KeyNone;
-    default:
-        if (input.key >= Key::F1 && input.key <= Key::F12)
-            return KeyF1 + static_cast<int>(input.key) - static_cast<int>(Key::F1);
-        return KeyNone;
-    }
-}
-
-// The module's hex digit value, which only checks for 0-9.
-unsigned HexValue(unsigned char byte)
-{
-    const unsigned lower = static_cast<unsigned char>(byte | 0x20);
-    const unsigned value = lower - '0';
-    return value < 10 ? value : lower - 'a' + 10;
-}
-
-}
+using namespace KeyCodes;
 
 // An F-key's screen, if it has a file that opens; true while it waits.
 bool MenuSim::ShowFunctionKey(int key, MessageFor purpose)
@@ -57,11 +22,9 @@ bool MenuSim::ShowFunctionKey(int key, MessageFor purpose)
     return ShowMessageFile(fkey->file, fkey->background);
 }
 
-// A help screen by the module's own reading: cleared first, SI and two
-// hex digits for a colour, CAN skipping its line, SUB ending the file, CR,
-// LF and BEL as they are, every other control byte dropped. A picture of
-// its own is the background until a key (printmsg.c), even when the file
-// does not open.
+// A help screen by the module's own reading (HelpScreenBytes). A picture
+// of its own is the background until a key (printmsg.c), even when the
+// file does not open.
 bool MenuSim::ShowMessageFile(const QByteArray& name, const QByteArray& background)
 {
     m_oldBackground.reset();
@@ -69,46 +32,12 @@ bool MenuSim::ShowMessageFile(const QByteArray& name, const QByteArray& backgrou
         m_oldBackground = m_background;
         m_background = background;
     }
-    const std::optional<QByteArray> path = BootFiles::Resolve(m_folder, name);
-    const std::optional<QByteArray> bytes = path ? m_files.Read(*path) : std::nullopt;
+    const std::optional<QByteArray> bytes = m_files.ReadNamed(m_folder, name);
     if (!bytes) {
         RestoreBackground();
         return false;
     }
-    constexpr int MessageBase = static_cast<int>(MenuColourCount);
-    QByteArray out = "\033e\033%@\033)0\033(B\3#" + QByteArray::number(MessageBase + 7).rightJustified(3, '0')
-        + "\033[?25l\033[2J\033[H";
-    enum class Read { Plain, First, Second, SkipLine } state = Read::Plain;
-    std::uint32_t attribute = 0;
-    for (char c : *bytes) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (state == Read::First) {
-            attribute = HexValue(byte) << 4;
-            state = Read::Second;
-        } else if (state == Read::Second) {
-            attribute |= HexValue(byte);
-            const auto index = static_cast<std::int32_t>(attribute + MessageBase);
-            // printf's %03d: at least three characters, the sign counted.
-            out += "\3#"
-                + (index < 0 ? '-' + QByteArray::number(-static_cast<long long>(index)).rightJustified(2, '0')
-                             : QByteArray::number(index).rightJustified(3, '0'));
-            state = Read::Plain;
-        } else if (state == Read::SkipLine) {
-            if (byte == '\n')
-                state = Read::Plain;
-        } else if (byte == '\f') {
-            out += "\033[2J\033[H";
-        } else if (byte == 0x0F) {
-            state = Read::First;
-        } else if (byte == 0x18) {
-            state = Read::SkipLine;
-        } else if (byte == 0x1A) {
-            break;
-        } else if (byte >= 32 || byte == '\a' || byte == '\n' || byte == '\r') {
-            out += c;
-        }
-    }
-    Print(out);
+    Print(HelpScreenBytes(*bytes));
     Await(Wait::Message, 0);
     return true;
 }
@@ -157,7 +86,7 @@ void MenuSim::Give(const LoaderInput& input)
         RunOutTimeout();
         return;
     }
-    const int key = KeyCode(input);
+    const int key = KeyCodeOf(input);
     if (key == KeyNone)
         return;
     // A TOTALTIMEOUT below zero is over at the first key (mygetkey).

@@ -2,10 +2,9 @@
 // editor.
 #include "MenuSim.h"
 
-#include "MenuDetail.h"
-#include "config/ConfigSyntax.h"
+#include "KeyCodes.h"
 
-using namespace MenuDetail;
+using namespace KeyCodes;
 
 namespace {
 
@@ -17,26 +16,21 @@ bool Hashed(const QByteArray& password) { return password.size() > 3 && password
 void MenuSim::MenuKey(int key)
 {
     const Menu& menu = Current();
-    const int count = static_cast<int>(menu.entries.size());
-    const int rows = Param(MenuParam::Rows);
-    const int vshift = Param(MenuParam::VShift);
     const MenuEntry* entry = EntryAt(m_entry);
     if (key != KeyNone) {
         m_timeoutLeft = m_keyTimeout;
         if (m_toClear)
-            Print(MoveTo(Param(MenuParam::TimeoutRow) + vshift, 1) + "\1#0\033[K");
+            Draw().EraseRow(Layout().TimeoutRow());
     }
-    switch (key) {
-    case KeyNone:
+    if (key == KeyNone) {
         if (m_keyTimeout) {
             if (m_timeoutLeft <= m_waitMs)
                 return TimedOut();
             m_timeoutLeft -= m_waitMs;
         }
-        break;
-    case Control('L'): m_clear = 1; break;
-    case KeyEnter:
-    case Control('J'): {
+    } else if (key == Control('L')) {
+        m_clear = 1;
+    } else if (key == KeyEnter || key == Control('J')) {
         m_keyTimeout = 0;
         m_passwordFor = PasswordFor::Entry;
         if (entry && entry->password) {
@@ -44,113 +38,122 @@ void MenuSim::MenuKey(int key)
             return AskPassword(PasswordFor::Entry, entry->password);
         }
         return PasswordDone(true);
+    } else if (LeaveKey(key) || MoveKey(key)) {
+        if (m_wait != Wait::Menu || m_outcome != Outcome::Running)
+            return; // another wait took over
+    } else if (key >= KeyF1 && key <= KeyF12) {
+        ShowFunctionKey(key, MessageFor::Menu);
+        m_clear = 1;
+        if (m_wait == Wait::Message)
+            return;
+    } else if (key > 0 && key < 0xFF) {
+        if (const int hot = menu.hotkeys[static_cast<std::size_t>(key & ~0x20)]) {
+            m_keyTimeout = 0;
+            m_entry = hot - 1;
+        }
     }
+    Settle();
+}
+
+// The keys that move the selection; true for one of them.
+bool MenuSim::MoveKey(int key)
+{
+    const Menu& menu = Current();
+    const int count = static_cast<int>(menu.entries.size());
+    const int rows = Layout().Rows();
+    // One entry on, the list paging when the selection leaves it; a step
+    // of the list's own moves it with the selection.
+    const auto step = [&](int by, bool scroll) {
+        while (by < 0 ? m_entry > 0 : m_entry < count - 1) {
+            m_entry += by;
+            if (scroll)
+                m_top += by;
+            else if (by < 0 ? m_entry < m_top : m_entry >= m_top + rows)
+                m_top += by * rows;
+            if (!menu.Disabled(m_entry))
+                break;
+        }
+    };
+    // A page on, then off disabled entries.
+    const auto page = [&](int by) {
+        m_entry += by * rows;
+        m_top += by * rows;
+        while (by < 0 ? m_entry > 0 && menu.Disabled(m_entry) : m_entry < count - 1 && menu.Disabled(m_entry)) {
+            m_entry += by;
+            if (by < 0 ? m_entry < m_top : m_entry >= m_top + rows)
+                m_top += by * rows;
+        }
+    };
+    switch (key) {
     case KeyUp:
-    case Control('P'):
-        while (m_entry > 0) {
-            if (--m_entry < m_top)
-                m_top -= rows;
-            if (!menu.Disabled(m_entry))
-                break;
-        }
-        break;
+    case Control('P'): step(-1, false); return true;
     case KeyDown:
-    case Control('N'):
-        while (m_entry < count - 1) {
-            if (++m_entry >= m_top + rows)
-                m_top += rows;
-            if (!menu.Disabled(m_entry))
-                break;
-        }
-        break;
+    case Control('N'): step(1, false); return true;
     case KeyPageUp:
     case KeyLeft:
     case Control('B'):
-    case '<':
-        m_entry -= rows;
-        m_top -= rows;
-        while (m_entry > 0 && menu.Disabled(m_entry)) {
-            if (--m_entry < m_top)
-                m_top -= rows;
-        }
-        break;
+    case '<': page(-1); return true;
     case KeyPageDown:
     case KeyRight:
     case Control('F'):
     case '>':
-    case ' ':
-        m_entry += rows;
-        m_top += rows;
-        while (m_entry < count - 1 && menu.Disabled(m_entry)) {
-            if (++m_entry >= m_top + rows)
-                m_top += rows;
-        }
-        break;
-    case '-':
-        while (m_entry > 0) {
-            --m_entry;
-            --m_top;
-            if (!menu.Disabled(m_entry))
-                break;
-        }
-        break;
-    case '+':
-        while (m_entry < count - 1) {
-            ++m_entry;
-            ++m_top;
-            if (!menu.Disabled(m_entry))
-                break;
-        }
-        break;
+    case ' ': page(1); return true;
+    case '-': step(-1, true); return true;
+    case '+': step(1, true); return true;
     case Control('A'):
-    case KeyHome: m_top = m_entry = 0; break;
+    case KeyHome: m_top = m_entry = 0; return true;
     case Control('E'):
     case KeyEnd:
         m_entry = count - 1;
         m_top = std::max(0, count - rows);
-        break;
-    case KeyTab:
+        return true;
+    default: return false;
+    }
+}
+
+// Tab, to edit the entry's command line, and Esc, to the menu above or
+// out to the prompt; true for one of them.
+bool MenuSim::LeaveKey(int key)
+{
+    const Menu& menu = Current();
+    const MenuEntry* entry = EntryAt(m_entry);
+    if (key == KeyTab) {
         if (menu.allowEdit && entry && entry->action == MenuAction::Command) {
             m_keyTimeout = 0;
-            DrawRow(m_entry - m_top + 4 + vshift, -1, m_top, 0, 0);
-            if (menu.masterPassword)
-                return AskPassword(PasswordFor::Tab, std::nullopt);
-            Print(MoveTo(Param(MenuParam::TabMsgRow) + vshift, 1) + "\1#0\033[K");
-            DisplayHelp(nullptr);
-            return StartEdit(entry->commandLine);
-        }
-        break;
-    case Control('C'):
-    case KeyEscape:
-        if (menu.parent >= 0) {
-            m_menu = menu.parent;
-            m_clear = 2;
-            m_entry = m_current[static_cast<std::size_t>(m_menu)];
-            m_top = m_tops[static_cast<std::size_t>(m_menu)];
-        } else if (menu.allowEdit) {
-            m_clear = 1;
-            m_keyTimeout = 0;
-            DrawRow(m_entry - m_top + 4 + vshift, -1, m_top, 0, 0);
-            if (menu.masterPassword)
-                return AskPassword(PasswordFor::Escape, std::nullopt);
-            return Finish(std::nullopt);
-        }
-        break;
-    default:
-        if (key >= KeyF1 && key <= KeyF12) {
-            ShowFunctionKey(key, MessageFor::Menu);
-            m_clear = 1;
-            if (m_wait == Wait::Message)
-                return;
-        } else if (key > 0 && key < 0xFF) {
-            if (const int hot = menu.hotkeys[static_cast<std::size_t>(key & ~0x20)]) {
-                m_keyTimeout = 0;
-                m_entry = hot - 1;
+            Draw().Entry(m_entry, -1, m_top);
+            if (menu.masterPassword) {
+                AskPassword(PasswordFor::Tab, std::nullopt);
+                return true;
             }
+            Draw().EraseRow(Layout().TabMsgRow());
+            m_draw.Help(nullptr);
+            StartEdit(entry->commandLine);
         }
-        break;
+        return true;
     }
-    Settle();
+    if (key != Control('C') && key != KeyEscape)
+        return false;
+    if (menu.parent >= 0) {
+        EnterMenu(menu.parent);
+    } else if (menu.allowEdit) {
+        m_clear = 1;
+        m_keyTimeout = 0;
+        Draw().Entry(m_entry, -1, m_top);
+        if (menu.masterPassword)
+            AskPassword(PasswordFor::Escape, std::nullopt);
+        else
+            Finish(std::nullopt);
+    }
+    return true;
+}
+
+// Another menu, shown with the entry and top it had, its colours anew.
+void MenuSim::EnterMenu(int menu)
+{
+    m_clear = 2;
+    m_menu = menu;
+    m_entry = m_current[static_cast<std::size_t>(m_menu)];
+    m_top = m_tops[static_cast<std::size_t>(m_menu)];
 }
 
 void MenuSim::AskPassword(PasswordFor purpose, std::optional<QByteArray> entryPassword)
@@ -158,17 +161,7 @@ void MenuSim::AskPassword(PasswordFor purpose, std::optional<QByteArray> entryPa
     m_passwordFor = purpose;
     m_entryPassword = std::move(entryPassword);
     m_typed.clear();
-    const int width = Param(MenuParam::Width);
-    const int margin = Param(MenuParam::PasswordMargin);
-    const int row = Param(MenuParam::PasswordRow) + Param(MenuParam::VShift);
-    const auto fill = [&](char c) { return QByteArray(std::max(0, width - 2 * margin - 2), c); };
-    const QByteArray& prompt = Current().Message(MenuMessage::PassPrompt);
-    // The header's column is reckoned in unsigned arithmetic, as the module does.
-    const auto header = static_cast<std::int32_t>(
-        (static_cast<std::uint32_t>(width) - (static_cast<std::uint32_t>(prompt.size()) + 2)) / 2);
-    Print(MoveTo(row, margin + 1) + "\2#11\016l" + fill('q') + 'k' + MoveTo(row + 1, margin + 1) + 'x' + fill(' ') + 'x'
-        + MoveTo(row + 2, margin + 1) + 'm' + fill('q') + "j\017" + MoveTo(row, header) + "\2#12 " + prompt + ' '
-        + MoveTo(row + 1, margin + 3) + "\2#13");
+    Draw().PasswordBox();
     Await(Wait::Password, 0);
 }
 
@@ -194,8 +187,7 @@ void MenuSim::PasswordKey(int key)
         }
         return;
     default:
-        if (key >= ' ' && key <= 0xFF
-            && m_typed.size() < Param(MenuParam::Width) - 2 * Param(MenuParam::PasswordMargin) - 5) {
+        if (key >= ' ' && key <= 0xFF && m_typed.size() < Layout().PasswordRoom()) {
             m_typed += static_cast<char>(key);
             Print("*");
         }
@@ -220,11 +212,11 @@ void MenuSim::PasswordDone(bool accepted)
     const MenuEntry* entry = EntryAt(m_entry);
     switch (m_passwordFor) {
     case PasswordFor::Tab:
-        ClearScreen();
-        DrawMenu(-1, m_top, false);
+        Draw().ClearScreen();
+        m_draw.Box(-1, m_top, false);
         if (accepted)
             return StartEdit(CommandOf(entry).value_or(QByteArray()));
-        DrawRow(m_entry - m_top + 4 + Param(MenuParam::VShift), m_entry, m_top, 0, 0);
+        m_draw.Entry(m_entry, m_entry, m_top);
         return Settle();
     case PasswordFor::Escape:
         if (accepted)
@@ -242,16 +234,12 @@ void MenuSim::PasswordDone(bool accepted)
     case MenuAction::Submenu:
     case MenuAction::Goto:
     case MenuAction::Exit:
-        if (!leads)
-            return Settle();
-        m_clear = 2;
-        m_menu = entry->submenu;
-        m_entry = m_current[static_cast<std::size_t>(m_menu)];
-        m_top = m_tops[static_cast<std::size_t>(m_menu)];
+        if (leads)
+            EnterMenu(entry->submenu);
         return Settle();
     case MenuAction::Quit:
         m_clear = 1;
-        DrawRow(m_entry - m_top + 4 + Param(MenuParam::VShift), -1, m_top, 0, 0);
+        Draw().Entry(m_entry, -1, m_top);
         return Finish(std::nullopt);
     case MenuAction::Help:
         m_clear = 1;
@@ -263,122 +251,44 @@ void MenuSim::PasswordDone(bool accepted)
     }
 }
 
+// edit_cmdline: the entry's line in the editor both loaders share.
 void MenuSim::StartEdit(const QByteArray& command)
 {
-    m_line = command.left(LineLimit - 1);
-    m_cursor = static_cast<int>(m_line.size());
+    m_edit.Set(command);
     m_prevLength = 0;
     DrawEditLine();
 }
 
 void MenuSim::DrawEditLine()
 {
-    const int row = Param(MenuParam::CmdLineRow) + Param(MenuParam::VShift);
-    const int length = static_cast<int>(m_line.size());
-    Print("\033[?25l" + MoveTo(row, 1) + "\1#9> \2#10"
-        + Pad(m_line, false, std::max(length, m_prevLength)).value_or("(null)"));
-    Print("\2#10" + MoveTo(row, 3) + Pad(m_line, false, m_cursor).value_or("(null)") + "\033[?25h");
-    m_prevLength = length;
+    Draw().EditLine(m_edit, m_prevLength);
     Await(Wait::Edit, 0);
 }
 
 void MenuSim::EditKey(int key)
 {
-    const int length = static_cast<int>(m_line.size());
-    bool redraw = false;
     switch (key) {
     case Control('L'):
-        ClearScreen();
-        DrawMenu(-1, m_top, true);
+        Draw().ClearScreen();
+        m_draw.Box(-1, m_top, true);
         m_prevLength = 0;
-        redraw = true;
-        break;
+        return DrawEditLine();
     case KeyEnter:
-    case Control('J'): return Finish(m_line);
+    case Control('J'): return Finish(m_edit.Line());
     case KeyEscape:
     case Control('C'): m_clear = 1; return Settle();
-    case KeyBackspace:
-    case KeyDel:
-        if (m_cursor > 0) {
-            m_line.remove(--m_cursor, 1);
-            redraw = true;
-        }
-        break;
-    case Control('D'):
-    case KeyDelete:
-        if (m_cursor < length) {
-            m_line.remove(m_cursor, 1);
-            redraw = true;
-        }
-        break;
-    case Control('U'):
-        if (length > 0) {
-            m_line.clear();
-            m_cursor = 0;
-            redraw = true;
-        }
-        break;
-    case Control('W'):
-        if (m_cursor > 0) {
-            int start = m_cursor;
-            while (start > 0 && ConfigSyntax::IsBlank(m_line[start - 1]))
-                --start;
-            while (start > 0 && !ConfigSyntax::IsBlank(m_line[start - 1]))
-                --start;
-            m_line.remove(start, m_cursor - start);
-            m_cursor = start;
-            redraw = true;
-        }
-        break;
-    case KeyLeft:
-    case Control('B'):
-        if (m_cursor > 0) {
-            --m_cursor;
-            redraw = true;
-        }
-        break;
-    case KeyRight:
-    case Control('F'):
-        if (m_cursor < length)
-            Print(QByteArray(1, m_line[m_cursor++]));
-        break;
-    case Control('K'):
-        if (m_cursor < length) {
-            m_line.truncate(m_cursor);
-            redraw = true;
-        }
-        break;
-    case KeyHome:
-    case Control('A'):
-        if (m_cursor > 0) {
-            m_cursor = 0;
-            redraw = true;
-        }
-        break;
-    case KeyEnd:
-    case Control('E'):
-        if (m_cursor != length) {
-            m_cursor = length;
-            redraw = true;
-        }
-        break;
-    default:
-        if (key >= KeyF1 && key <= KeyF12) {
-            if (ShowFunctionKey(key, MessageFor::Edit))
-                return;
-            redraw = true;
-        } else if (key >= ' ' && key <= 0xFF && length < LineLimit - 1) {
-            if (m_cursor == length) {
-                m_line += static_cast<char>(key);
-                ++m_cursor;
-                Print(QByteArray(1, static_cast<char>(key)));
-                ++m_prevLength;
-            } else {
-                m_line.insert(m_cursor++, static_cast<char>(key));
-                redraw = true;
-            }
-        }
+    default: break;
     }
-    if (redraw)
-        DrawEditLine();
+    if (key >= KeyF1 && key <= KeyF12) {
+        if (!ShowFunctionKey(key, MessageFor::Edit))
+            DrawEditLine();
+        return;
+    }
+    const LineEditor::Result result = m_edit.Press(key);
+    switch (result.effect) {
+    case LineEditor::Effect::Redraw: return DrawEditLine();
+    case LineEditor::Effect::Typed: ++m_prevLength; [[fallthrough]];
+    case LineEditor::Effect::Echo: return Print(QByteArray(1, result.byte));
+    default: return;
+    }
 }

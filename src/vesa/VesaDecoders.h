@@ -18,6 +18,11 @@ struct Outcome {
     QString problem; // why not, when not complete
 };
 
+// Whether the picture of the outcome's size fits the screen, as every
+// reader checks before it reads pixels; when not, its problem says so: the
+// picture of this kind ("the PNG") and what the loader does ("refuses it").
+bool FitsScreen(Outcome& outcome, const Picture& screen, const char* picture, const char* verdict);
+
 // Width and height from a PNG's IHDR, when it starts with one.
 std::optional<std::pair<int, int>> PngSize(QByteArrayView bytes);
 

@@ -339,14 +339,8 @@ Outcome ReadJpeg(QByteArrayView bytes, Picture& screen)
     }
     outcome.width = decoder.Width();
     outcome.height = decoder.Height();
-    if (outcome.width > screen.width || outcome.height > screen.height) {
-        outcome.problem = QStringLiteral("the JPEG is %1 x %2, larger than the %3 x %4 screen: the loader refuses it")
-                              .arg(outcome.width)
-                              .arg(outcome.height)
-                              .arg(screen.width)
-                              .arg(screen.height);
+    if (!FitsScreen(outcome, screen, "the JPEG", "refuses it"))
         return outcome;
-    }
     if (outcome.width == 0 || outcome.height == 0) {
         outcome.problem = QStringLiteral("the JPEG has no pixels: the loader hangs tiling it");
         return outcome;

@@ -79,15 +79,8 @@ Outcome ReadLss16(QByteArrayView bytes, Picture& screen)
         return outcome;
     outcome.width = Word(bytes, 4);
     outcome.height = Word(bytes, 6);
-    if (outcome.width > screen.width || outcome.height > screen.height) {
-        outcome.problem = QStringLiteral("the LSS16 image is %1 x %2, larger than the %3 x %4 screen: the loader does "
-                                         "not take it for one")
-                              .arg(outcome.width)
-                              .arg(outcome.height)
-                              .arg(screen.width)
-                              .arg(screen.height);
+    if (!FitsScreen(outcome, screen, "the LSS16 image", "does not take it for one"))
         return outcome;
-    }
     outcome.recognised = true;
     if (bytes.size() < Lss16Header) {
         outcome.problem = QStringLiteral("the LSS16 image ends inside its palette");
@@ -109,6 +102,20 @@ Outcome ReadLss16(QByteArrayView bytes, Picture& screen)
     }
     outcome.complete = true;
     return outcome;
+}
+
+bool FitsScreen(Outcome& outcome, const Picture& screen, const char* picture, const char* verdict)
+{
+    if (outcome.width <= screen.width && outcome.height <= screen.height)
+        return true;
+    outcome.problem = QStringLiteral("%1 is %2 x %3, larger than the %4 x %5 screen: the loader %6")
+                          .arg(QString::fromLatin1(picture))
+                          .arg(outcome.width)
+                          .arg(outcome.height)
+                          .arg(screen.width)
+                          .arg(screen.height)
+                          .arg(QString::fromLatin1(verdict));
+    return false;
 }
 
 void Tile(Picture& screen, int width, int height)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "config/MenuConfig.h"
+#include "config/MenuColours.h"
 #include "format/PcFont.h"
 
 #include <QByteArrayView>
@@ -16,12 +16,11 @@
 namespace Vesa {
 
 using Rgb = std::uint32_t; // 0x00RRGGBB
-using Argb = std::uint32_t; // 0xAARRGGBB
+using Argb = ::Argb; // 0xAARRGGBB
 
 // Which pixels of a cell are raised, casting a shadow and taking the
-// background one pixel down and right: none, the glyph's, all, or all but
-// the glyph's.
-enum class Shadow : std::uint8_t { None, Std, All, Rev };
+// background one pixel down and right (MENU COLOR's shadow mode).
+using Shadow = MenuShadow;
 
 struct Picture {
     int width = 0;
@@ -109,6 +108,7 @@ struct TextLayer {
 };
 Picture Compose(const Picture& background, const TextLayer& text, const Font& font);
 
-constexpr int Border = GraphicalBorder;
+// The text grid's offset from the screen's top left, in pixels.
+constexpr int Border = 8;
 
 }

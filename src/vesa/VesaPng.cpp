@@ -119,6 +119,21 @@ std::optional<std::pair<int, int>> PngSize(QByteArrayView bytes)
     return std::pair(static_cast<int>(width), static_cast<int>(height));
 }
 
+namespace {
+
+// libpng's BGRA rows into the screen's pixels.
+void CopyRows(const unsigned char* rows, std::size_t stride, int width, int height, Picture& screen)
+{
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const unsigned char* pixel = rows + static_cast<std::size_t>(y) * stride + 4 * std::size_t(x);
+            screen.At(x, y) = static_cast<Rgb>(pixel[2]) << 16 | static_cast<Rgb>(pixel[1]) << 8 | pixel[0];
+        }
+    }
+}
+
+}
+
 Outcome ReadPng(QByteArrayView bytes, Picture& screen)
 {
     Outcome outcome;
@@ -128,15 +143,8 @@ Outcome ReadPng(QByteArrayView bytes, Picture& screen)
     if (const std::optional<std::pair<int, int>> size = PngSize(bytes)) {
         std::tie(outcome.width, outcome.height) = *size;
         // libpng's user limits refuse it at IHDR; said here in our words.
-        if (outcome.width > screen.width || outcome.height > screen.height) {
-            outcome.problem = QStringLiteral("the PNG is %1 x %2, larger than the %3 x %4 screen: the loader "
-                                             "refuses it")
-                                  .arg(outcome.width)
-                                  .arg(outcome.height)
-                                  .arg(screen.width)
-                                  .arg(screen.height);
+        if (!FitsScreen(outcome, screen, "the PNG", "refuses it"))
             return outcome;
-        }
     }
     Session session { reinterpret_cast<const unsigned char*>(bytes.data()), static_cast<std::size_t>(bytes.size()), 8,
         {}, 0, nullptr, false, 0, false };
@@ -163,12 +171,7 @@ Outcome ReadPng(QByteArrayView bytes, Picture& screen)
     }
     outcome.complete = read || session.bomb;
     png_destroy_read_struct(&png, &info, nullptr);
-    for (int y = 0; y < outcome.height; ++y) {
-        for (int x = 0; x < outcome.width; ++x) {
-            const unsigned char* pixel = buffer.data() + static_cast<std::size_t>(y) * stride + 4 * std::size_t(x);
-            screen.At(x, y) = static_cast<Rgb>(pixel[2]) << 16 | static_cast<Rgb>(pixel[1]) << 8 | pixel[0];
-        }
-    }
+    CopyRows(buffer.data(), stride, outcome.width, outcome.height, screen);
     if (outcome.complete)
         Tile(screen, outcome.width, outcome.height);
     if (session.bomb)

@@ -2,18 +2,18 @@
 
 namespace Vesa {
 
-MenuScreen DrawLoaderMenu(const LoaderSim::Graphics& graphics, const Font& font)
+MenuScreen DrawLoaderMenu(const MenuFrame& frame, const Font& font)
 {
     bool read = false;
     QString problem;
     const PictureDecoder decode = [&](QByteArrayView bytes) -> std::optional<Picture> {
         read = true;
-        Background background = ReadBackground(bytes, graphics.width, graphics.height);
+        Background background = ReadBackground(bytes, frame.width, frame.height);
         problem = background.problem;
         return std::move(background.screen);
     };
-    MenuScreen screen { DrawMenu(graphics, font, decode), {} };
-    const QByteArray& name = graphics.menu.Config().At(graphics.menu.MenuIndex()).background;
+    MenuScreen screen { DrawMenu(frame, font, decode), {} };
+    const QByteArray& name = frame.background;
     if (!read && !name.isEmpty() && !name.startsWith('#'))
         problem = QStringLiteral("is not in the tree or cannot be read");
     if (!problem.isEmpty())

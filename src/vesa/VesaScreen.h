@@ -13,6 +13,6 @@ struct MenuScreen {
     Picture picture;
     QString problem; // names the file; empty when the picture was read whole
 };
-MenuScreen DrawLoaderMenu(const LoaderSim::Graphics& graphics, const Font& font);
+MenuScreen DrawLoaderMenu(const MenuFrame& frame, const Font& font);
 
 }

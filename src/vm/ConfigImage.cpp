@@ -168,8 +168,11 @@ void Planner::AddModule(const QByteArray& folder, const QByteArray& name)
         const QByteArray next = std::move(waiting.back());
         waiting.pop_back();
         if (const std::optional<size_t> added = AddOneModule(folder, next)) {
-            const QByteArrayList libraries = NeededLibraries(m_plan.files[*added].bytes);
-            waiting.insert(waiting.end(), libraries.rbegin(), libraries.rend());
+            const ModuleLibraries libraries = ReadModuleLibraries(m_plan.files[*added].bytes);
+            if (!libraries.problem.isEmpty())
+                m_plan.notes << QStringLiteral("the loader cannot load %1: %2")
+                                    .arg(Latin(m_plan.files[*added].imagePath), libraries.problem);
+            waiting.insert(waiting.end(), libraries.names.rbegin(), libraries.names.rend());
         }
     }
 }
@@ -210,10 +213,11 @@ void Planner::AddConfiguration(const QByteArray& path, const QByteArray& folder)
         if (file.includedFrom.line > 0)
             Add("/", file.imagePath, false);
     }
-    // DISPLAY files by their names as written, and the font a graphical menu draws in.
+    // DISPLAY files by their names as written, the font a graphical menu
+    // draws in and the keyboard map.
     for (const ConfigDirective& directive : config.directives) {
-        if (directive.keyword == "display" || directive.keyword == "font")
-            Add(folder, CommandWord(directive.argument), directive.keyword == "display");
+        if (const QByteArray name = FileNamedBy(directive); !name.isEmpty())
+            Add(folder, name, directive.keyword == "display");
     }
     for (const std::optional<FunctionKey>& key : config.functionKeys) {
         if (key)

@@ -90,6 +90,11 @@ TEST_F(ConfigSetLintTest, MenusOnTheScreenOfTheModuleThatRuns)
             {} },
         { "UI menu.c32\nMENU COLOR sel 7;37;40 #ffff0000 *\nLABEL a\n", { "isolinux.cfg:2 menu-colour-argb-ignored" } },
         { "UI menu.c32\nMENU COLOR unsel 37;44 #ffdddddd #a0000000 std\nLABEL a\n", {} },
+        { "UI menu.c32\nMENU COLOR hotkey 1;31;44\nLABEL a\n", {} }, // no #argb written: the defaults say nothing
+        { "UI menu.c32\nLABEL a\n MENU LABEL ^" + QByteArray(56, 'x') + "\n", {} },
+        { "UI menu.c32\nLABEL a\n MENU LABEL " + QByteArray(57, 'x') + "\n", { "isolinux.cfg:2 menu-label-cut" } },
+        { "UI menu.c32\nMENU HSHIFT 10\nLABEL a\n", {} }, // the box's right edge in column 80
+        { "UI menu.c32\nMENU HSHIFT 11\nLABEL a\n", { "isolinux.cfg:1 menu-overflow" } },
         { "UI menu.c32\n" + help, { "isolinux.cfg:1 menu-overflow" } },
         { "PROMPT 0\nDEFAULT vesamenu.c32\n" + help, {} },
         { "PROMPT 0\nDEFAULT vesamenu.c32\n" + tall, { "isolinux.cfg:2 menu-overflow" } },
@@ -108,6 +113,37 @@ TEST_F(ConfigSetLintTest, MenusOnTheScreenOfTheModuleThatRuns)
                         "LABEL a\n TEXT HELP\n help\n ENDTEXT\n",
         "menu-overflow")
                     .contains("starts on row 31, past its end on row 29: no TEXT HELP is shown"));
+}
+
+// vesamenu.c32 without a video mode of MENU RESOLUTION's size runs on the
+// text screen, and is checked there; a module the loader cannot load is
+// said, whatever libraries it names.
+TEST_F(ConfigSetLintTest, WhatTheModuleRunsOnAndWhetherItLoads)
+{
+    const QByteArray low = "MENU TABMSGROW 27\nLABEL a\n"; // on the grid's 29 rows, past the text screen's 25
+    const std::pair<QByteArray, Problems> cases[] = {
+        { "UI vesamenu.c32\n" + low, {} },
+        { "UI vesamenu.c32\nMENU RESOLUTION 640 17\n" + low,
+            { "isolinux.cfg:2 no-video-mode", "isolinux.cfg:1 menu-overflow" } },
+        { "UI vesamenu.c32\nMENU RESOLUTION 1366 768\nLABEL a\n", { "isolinux.cfg:2 no-video-mode" } },
+        { "UI vesamenu.c32\nMENU RESOLUTION 640 17\nMENU COLOR sel 7;37;40 #ffff0000\nLABEL a\n",
+            { "isolinux.cfg:2 no-video-mode", "isolinux.cfg:3 menu-colour-argb-ignored" } },
+        { "UI broken.c32\n", { "isolinux.cfg:1 module-unloadable" } },
+    };
+    QByteArray broken("\x7f"
+                      "ELF\x01\x01",
+        6);
+    broken = broken.leftJustified(52, '\0');
+    broken[28] = 52;
+    broken[42] = 32;
+    broken[44] = 10; // ten program headers in a file of 52 bytes
+    Write("broken.c32", broken);
+    for (const auto& [config, problems] : cases)
+        EXPECT_EQ(Found(config), problems) << config.constData();
+    EXPECT_TRUE(Message("UI vesamenu.c32\nMENU RESOLUTION 640 17\n" + low, "menu-overflow")
+                    .contains("vesamenu.c32's text screen of 80 x 25"));
+    EXPECT_TRUE(Message("UI broken.c32\n", "module-unloadable")
+                    .startsWith("the loader cannot load broken.c32: its 10 program headers"));
 }
 
 // The files of the set: a menu's own files, CONFIG targets, what the image

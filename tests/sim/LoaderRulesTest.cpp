@@ -119,6 +119,8 @@ TEST(LoaderRulesTest, LongLinesWrapAsTheLoaderCountsThem)
         { Typed('a', 74) + " home end", 3, "1A", { 2, 3 } },
         { Typed('a', 100) + " left", 2, "boot: " + QByteArray(74, 'a'), { 25, 4 } },
         { Typed('a', 100) + " home ret", 4, "Loading " + QByteArray(72, 'a'), { 6, 6 } },
+        // The redraw starts on the cursor's row and pads over all the typing showed.
+        { Typed('a', 90) + " ctrl-u", 2, "boot:", { 6, 3 } },
     };
     // The bytes of a redraw, as a2_tab_unknown's serial log recorded them.
     EXPECT_TRUE(Played("PROMPT 1\nLABEL linux\n", "\"li\" tab")

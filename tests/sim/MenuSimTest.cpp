@@ -8,7 +8,8 @@
 #include "preview/ScreenSnapshot.h"
 #include "sim/AnsiConsole.h"
 #include "sim/LoaderSim.h"
-#include "sim/VideoModes.h"
+#include "sim/MenuHelpFile.h"
+#include "vesa/VideoModes.h"
 
 #include <QTemporaryDir>
 
@@ -124,7 +125,8 @@ TEST(MenuSimTest, ReadsSubmenusHotkeysAndDefaults)
     EXPECT_EQ(root.entries[2].displayName, "Sub title");
     EXPECT_EQ(root.entries[3].displayName, "Included");
     EXPECT_EQ(root.colours[5].ansi, "1;33");
-    EXPECT_EQ(root.colours[5].argb, "* #ff00ff00");
+    EXPECT_EQ(root.colours[5].foreground, 0xE0000000u) << "* keeps the foreground";
+    EXPECT_EQ(root.colours[5].background, 0xFF00FF00u);
     const Menu& sub = menus.At(root.entries[2].submenu);
     EXPECT_EQ(sub.colours[5].ansi, "0") << "a submenu's colours are its own";
     EXPECT_EQ(sub.colours[3].ansi, "36;40") << "and start as its parent's";
@@ -377,6 +379,84 @@ TEST(MenuSimTest, ResolutionsAsTheModuleAsksAndTheBiosOffers)
         const auto [width, height] = MenuResolution(config);
         EXPECT_EQ(width, test.width) << test.line.value_or("none").toStdString();
         EXPECT_EQ(height, test.height) << test.line.value_or("none").toStdString();
-        EXPECT_EQ(VesaModeOffered(width, height), test.offered) << test.line.value_or("none").toStdString();
+        EXPECT_EQ(Vesa::VesaModeOffered(width, height), test.offered) << test.line.value_or("none").toStdString();
     }
+}
+
+// run_menu's keys on seven entries three to a page: a step, a page, the
+// list's own step with the selection, the ends, a hotkey; each keeps off
+// disabled entries and inside the list.
+TEST(MenuSimTest, TheKeysThatMoveTheSelection)
+{
+    const QByteArray seven = "MENU ROWS 3\nLABEL a\nLABEL b\nLABEL c\nLABEL d\nLABEL e\n MENU LABEL ^Xe\nLABEL f\n"
+                             "LABEL g\n";
+    const struct {
+        const char* keys;
+        int entry;
+    } rows[] = {
+        { "down", 1 },
+        { "down down up", 1 },
+        { "ctrl-n ctrl-n ctrl-p", 1 },
+        { "pgdn", 3 },
+        { "\">\"", 3 },
+        { "\" \"", 3 },
+        { "right", 3 },
+        { "ctrl-f", 3 },
+        { "pgdn pgdn pgdn", 6 },
+        { "pgdn pgup", 0 },
+        { "pgdn \"<\"", 0 },
+        { "pgdn left", 0 },
+        { "pgdn ctrl-b", 0 },
+        { "\"+\"", 1 },
+        { "\"++-\"", 1 },
+        { "end", 6 },
+        { "ctrl-e ctrl-a", 0 },
+        { "end home", 0 },
+        { "\"x\"", 4 },
+        { "\"X\"", 4 },
+    };
+    for (const auto& row : rows) {
+        const Played played(seven, QString::fromLatin1(row.keys));
+        ASSERT_TRUE(played.loader->RunningMenu()) << row.keys;
+        EXPECT_EQ(played.loader->RunningMenu()->Entry(), row.entry) << row.keys;
+    }
+    const Played separated("LABEL a\nMENU SEPARATOR\nMENU SEPARATOR\nLABEL d\n", "down");
+    EXPECT_EQ(separated.loader->RunningMenu()->Entry(), 3);
+    EXPECT_EQ(Played("LABEL a\nMENU SEPARATOR\nLABEL c\n", "end up").loader->RunningMenu()->Entry(), 0);
+}
+
+// printmsg.c's draw_message_file: after the clear in msg07, SI and two
+// hexval digits pick msgXX (whatever the digits, in unsigned arithmetic
+// printed by %03d), CAN skips to the line's end, SUB ends the file, FF
+// clears, CR, LF and BEL pass, and every other control byte is dropped.
+TEST(MenuSimTest, HelpFilesAsPrintmsgReadsThem)
+{
+    const QByteArray start = "\033e\033%@\033)0\033(B\3#025\033[?25l\033[2J\033[H";
+    const std::pair<QByteArray, QByteArray> rows[] = {
+        { "ab\a\r\n", "ab\a\r\n" },
+        { "a\x01\x02\t\x1b\x7f"
+          "b",
+            "a\x7f"
+            "b" },
+        { "\x0f"
+          "1eX",
+            "\3#048X" },
+        { "\x0f"
+          "gg",
+            "\3#290" },
+        { "\x0f"
+          "--X",
+            "\3#008X" },
+        { "\x0f"
+          "!0",
+            "\3#-846" },
+        { "a\x18skip\nb", "ab" },
+        { "a\x1a"
+          "b",
+            "a" },
+        { "a\fb", "a\033[2J\033[Hb" },
+        { "\xe9\xff", "\xe9\xff" },
+    };
+    for (const auto& [file, shown] : rows)
+        EXPECT_EQ(HelpScreenBytes(file), start + shown) << file.toHex().constData();
 }

@@ -9,6 +9,8 @@
 #include "sim/LoaderKeys.h"
 #include "sim/LoaderSim.h"
 #include "sim/MenuSim.h"
+#include "vesa/VesaScreen.h"
+#include "vesa/VideoModes.h"
 
 #include <gtest/gtest.h>
 
@@ -53,12 +55,8 @@ struct Played {
             loader->Give(input);
         EXPECT_TRUE(error.isEmpty()) << error.toStdString();
     }
-    const MenuSim& Menu() const { return loader->GraphicalMenu()->menu; }
-    TextLayer Text() const
-    {
-        const LoaderSim::Graphics graphics = *loader->GraphicalMenu();
-        return MenuText(graphics.console, graphics.menu.Config().At(graphics.menu.MenuIndex()), false);
-    }
+    QByteArray Background() const { return loader->GraphicalMenu()->background; }
+    TextLayer Text() const { return MenuText(*loader->GraphicalMenu()); }
     Rgb Corner() const
     {
         const Font blank { 16, std::vector<std::uint8_t>(256 * 16, 0) };
@@ -93,7 +91,7 @@ TEST(VesaMenuTest, FunctionKeyScreensOverTheirPicture)
     for (const auto& test : cases) {
         const Played played(test.config, QString::fromLatin1(test.keys));
         ASSERT_TRUE(played.loader->GraphicalMenu()) << test.keys;
-        EXPECT_EQ(played.Menu().Background(), test.background) << test.config.toStdString() << test.keys;
+        EXPECT_EQ(played.Background(), test.background) << test.config.toStdString() << test.keys;
         EXPECT_EQ(played.Corner(), test.corner) << test.config.toStdString() << test.keys;
     }
     const TextLayer empty = Played(cases[7].config, "down ret").Text();
@@ -123,4 +121,58 @@ TEST(VesaMenuTest, HelpScreensInTheMessageColours)
         EXPECT_EQ(cell.background, expected.background) << expected.column;
         EXPECT_EQ(cell.shadow, Shadow::Std) << expected.column;
     }
+}
+
+// initvesa.c takes a mode of exactly MENU RESOLUTION's size; its grid is
+// 8-dot cells of the font's height inside the 8-pixel border, and without
+// the mode the module runs on the text screen's 80 x 25.
+TEST(VesaMenuTest, TheGridOfTheModeTheBiosOffers)
+{
+    const struct {
+        std::pair<int, int> resolution;
+        int fontHeight;
+        bool graphical;
+        int cols, rows;
+    } rows[] = {
+        { { 640, 480 }, 16, true, 78, 29 },
+        { { 640, 480 }, 14, true, 78, 33 },
+        { { 800, 600 }, 8, true, 98, 73 },
+        { { 1024, 768 }, 32, true, 126, 23 },
+        { { 640, 17 }, 16, false, 80, 25 },
+        { { 1366, 768 }, 16, false, 80, 25 },
+    };
+    for (const auto& row : rows) {
+        const MenuMode mode = ModeFor(row.resolution, row.fontHeight);
+        EXPECT_EQ(mode.graphical, row.graphical) << row.resolution.first << "x" << row.resolution.second;
+        EXPECT_EQ(mode.cols, row.cols) << row.resolution.first << "x" << row.resolution.second;
+        EXPECT_EQ(mode.rows, row.rows) << row.resolution.first << "x" << row.resolution.second;
+        EXPECT_EQ(std::pair(mode.width, mode.height), row.resolution);
+    }
+    const Played played("MENU RESOLUTION 800 600\nLABEL a\n", "");
+    ASSERT_TRUE(played.loader->GraphicalMenu());
+    EXPECT_EQ(played.loader->GraphicalMenu()->cols, 98);
+    EXPECT_EQ(played.loader->GraphicalMenu()->rows, 36);
+    EXPECT_EQ(played.Text().cells.size(), 98u * 36u);
+}
+
+// MENU MSGCOLOR remakes a help screen's colours from its masks, MENU COLOR
+// msgXX one of them; a picture that does not open is named in the problem,
+// the F-key's own while its screen shows.
+TEST(VesaMenuTest, HelpScreensInTheColoursTheMenuSets)
+{
+    const TextLayer text
+        = Played("MENU MSGCOLOR #ff00ff00 #ffffffff none\nMENU COLOR msg1e * #ff123456 #ff654321 all\nF1 help.txt\n"
+                 "LABEL a\n",
+            "f1")
+              .Text();
+    EXPECT_EQ(text.cells[0].foreground, 0xFF00FF00u) << "06: yellow's green through the mask";
+    EXPECT_EQ(text.cells[0].shadow, Shadow::None);
+    EXPECT_EQ(text.cells[1].foreground, 0xFF123456u);
+    EXPECT_EQ(text.cells[1].background, 0xFF654321u);
+    EXPECT_EQ(text.cells[1].shadow, Shadow::All);
+    EXPECT_EQ(text.cells[2].background, 0xFFFFFF00u) << "e0: bright yellow behind";
+    const Played gone("MENU BACKGROUND menu.png\nF1 help.txt gone.png\nLABEL a\n", "f1");
+    const Font blank { 16, std::vector<std::uint8_t>(256 * 16, 0) };
+    const QString problem = DrawLoaderMenu(*gone.loader->GraphicalMenu(), blank).problem;
+    EXPECT_TRUE(problem.startsWith(u"MENU BACKGROUND gone.png: ")) << problem.toStdString();
 }

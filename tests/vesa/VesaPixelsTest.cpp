@@ -297,11 +297,11 @@ TEST(VesaPixelsTest, FontHeightAndKeptColours)
         console, BootFiles::ForConfiguration(tree.filePath("isolinux/isolinux.cfg")), LoaderSim::Start::Blank);
     const std::optional<LoaderSim::Graphics> graphics = loader.GraphicalMenu();
     ASSERT_TRUE(graphics);
-    EXPECT_EQ(graphics->console.Rows(), 33);
-    EXPECT_EQ(graphics->console.Cols(), 78);
+    EXPECT_EQ(graphics->rows, 33);
+    EXPECT_EQ(graphics->cols, 78);
     ASSERT_TRUE(graphics->font);
     EXPECT_EQ(graphics->font->height, 14);
-    const auto colours = MenuColours(graphics->menu.Config().At(graphics->menu.MenuIndex()));
+    const MenuColours& colours = graphics->colours;
     EXPECT_EQ(colours[5].foreground, 0xE0000000u) << "sel keeps its foreground";
     EXPECT_EQ(colours[5].background, 0xFF112233u);
     EXPECT_EQ(colours[5].shadow, Shadow::Rev);

@@ -205,3 +205,30 @@ TEST(ImagePlanTest, StaysInsideItsBounds)
     EXPECT_TRUE(bounded.refused.front().reason.contains("1000 bytes")) << bounded.refused.front().reason.toStdString();
     EXPECT_EQ(bounded.files.back().imagePath, "/isolinux/c.txt") << "what still fits goes in";
 }
+
+// The files the loader reads go in as it names them (KBDMAP's whole
+// argument), and a module it would refuse is said in a note.
+TEST(ImagePlanTest, NamesTheLoaderReadsAndModulesItRefuses)
+{
+    const VmTools tools = Tools();
+    if (tools.ldlinux.isEmpty())
+        GTEST_SKIP() << "no isolinux or syslinux-common here";
+    QTemporaryDir tree;
+    WriteInTree(tree, "isolinux/de.ktl", "keys");
+    WriteInTree(tree, "isolinux/f.psf", "font");
+    QByteArray many;
+    for (int library = 0; library <= Limits::ModuleLibraries; ++library)
+        many += "l.c32 ";
+    WriteInTree(tree, "isolinux/menu.c32", ModuleNeeding(many.trimmed().split(' ')));
+    const QString config = WriteInTree(tree, "isolinux/isolinux.cfg", "KBDMAP de.ktl\nFONT f.psf x\nUI menu.c32\n");
+    const ConfigImagePlan plan = PlanConfigImage(BootFiles::ForConfiguration(config), tools);
+    QByteArrayList paths;
+    for (const ConfigImagePlan::File& file : plan.files)
+        paths << file.imagePath;
+    EXPECT_TRUE(paths.contains("/isolinux/de.ktl")) << paths.join(' ').constData();
+    EXPECT_TRUE(paths.contains("/isolinux/f.psf")) << paths.join(' ').constData();
+    EXPECT_FALSE(paths.contains("/isolinux/l.c32")) << "no library of a module the loader refuses";
+    ASSERT_EQ(plan.notes.size(), 1) << plan.notes.join(u'\n').toStdString();
+    EXPECT_TRUE(plan.notes.front().startsWith(u"the loader cannot load /isolinux/menu.c32: it needs more than 64"))
+        << plan.notes.front().toStdString();
+}

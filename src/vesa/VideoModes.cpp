@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdint>
 
+namespace Vesa {
+
 namespace {
 
 struct Mode {
@@ -52,4 +54,19 @@ bool VesaModeOffered(int width, int height)
             return true;
     }
     return false;
+}
+
+MenuMode ModeFor(std::pair<int, int> resolution, int fontHeight)
+{
+    MenuMode mode;
+    mode.width = resolution.first;
+    mode.height = resolution.second;
+    mode.graphical = VesaModeOffered(mode.width, mode.height);
+    if (mode.graphical) {
+        mode.cols = (mode.width - 2 * Border) / 8;
+        mode.rows = (mode.height - 2 * Border) / fontHeight;
+    }
+    return mode;
+}
+
 }

@@ -1,0 +1,109 @@
+// The loader running a menu module: menu.c32 on its screen, vesamenu.c32
+// in a video mode of its own or on the text screen, and what the menu's
+// end leads to.
+#include "LoaderSim.h"
+
+#include "boot/BootRendering.h"
+#include "config/ConfigSet.h"
+#include "console/ColorConsole.h"
+
+std::optional<LoaderSim::Graphics> LoaderSim::GraphicalMenu() const
+{
+    if (m_state != State::Menu || !m_graphics || !m_menu)
+        return std::nullopt;
+    Graphics frame;
+    frame.width = m_mode.width;
+    frame.height = m_mode.height;
+    frame.cols = m_graphics->Cols();
+    frame.rows = m_graphics->Rows();
+    const AnsiConsole& console = m_menu->Console();
+    for (int row = 0; row < frame.rows; ++row) {
+        for (int column = 0; column < frame.cols; ++column)
+            frame.cells.push_back({ static_cast<std::uint8_t>(m_graphics->CharAt(column, row)),
+                static_cast<std::uint16_t>(console.TableIndexAt(column, row)) });
+    }
+    if (m_menu->CursorShown())
+        frame.cursor = std::pair(m_graphics->Cursor().x, m_graphics->Cursor().y);
+    frame.colours = m_menu->Config().At(m_menu->MenuIndex()).colours;
+    frame.background = m_menu->Background();
+    frame.font = m_font;
+    frame.files = &m_files;
+    frame.folder = m_folder;
+    return frame;
+}
+
+// menu.c32 reads the files it is given, or the configuration the loader
+// read, from the loader's current folder. Without a video mode of its size
+// vesamenu.c32 runs on the text screen.
+void LoaderSim::StartMenu(const QByteArray& arguments, bool graphical)
+{
+    MenuConfig config = ReadMenuConfig(m_files, m_folder, MenuFiles(arguments, m_folder, m_configPath), m_configPath);
+    if (config.stop)
+        return Leave(StopText(*config.stop));
+    m_menu.reset();
+    m_graphics.reset();
+    // The grid fits the resolution in rows of the font's height: the last
+    // FONT that reads, or the VGA BIOS's.
+    m_font.reset();
+    if (std::optional<AppliedFont> applied = graphical ? FontThatApplies(m_config, m_files) : std::nullopt)
+        m_font = std::move(applied->font);
+    m_mode = Vesa::ModeFor(MenuResolution(config), m_font ? m_font->height : Vesa::BiosFontHeight);
+    m_videoMode = graphical && m_mode.graphical;
+    if (m_videoMode) {
+        m_graphicsMeasurer = std::make_unique<FixedCellMeasurer>(VgaDots::Eight);
+        m_graphics = std::make_unique<TColorConsole>(*m_graphicsMeasurer);
+        m_graphics->SetCols(m_mode.cols);
+        m_graphics->SetRows(m_mode.rows);
+        m_menu = std::make_unique<MenuSim>(*m_graphics, m_files, m_folder, std::move(config));
+        m_menu->KeepTableIndices();
+    } else {
+        m_menu = std::make_unique<MenuSim>(m_console, m_files, m_folder, std::move(config));
+        if (graphical)
+            m_menu->SetNote(QStringLiteral("vesamenu.c32 finds no %1 x %2 video mode (MENU RESOLUTION) in QEMU's VGA "
+                                           "BIOS and runs on the text screen, as menu.c32 does.")
+                                .arg(m_mode.width)
+                                .arg(m_mode.height));
+    }
+    m_state = State::Menu;
+    m_menu->Start();
+    AfterMenu();
+}
+
+// ldlinux.c32 after a module: if a graphical menu set a video mode, its
+// console sets text mode again, the screen blank and the cursor at the top
+// left (ansicon_write.c).
+void LoaderSim::LeaveVideoMode()
+{
+    if (std::exchange(m_videoMode, false))
+        ClearLoaderScreen(m_console);
+}
+
+// What the menu's end leads to: the prompt when it is left or a module it
+// runs returns, the command it chose run by the loader; a kernel that fails
+// brings the menu back.
+void LoaderSim::AfterMenu()
+{
+    while (m_state == State::Menu && m_menu->State() != MenuSim::Outcome::Running) {
+        std::unique_ptr<MenuSim> menu = std::move(m_menu);
+        m_state = State::Done;
+        std::optional<QByteArray> command;
+        if (menu->State() == MenuSim::Outcome::Run)
+            command = menu->Command();
+        m_moduleReturned = menu->State() == MenuSim::Outcome::Exit;
+        for (int tries = 0; command && tries < 2 && !m_moduleReturned; ++tries) {
+            Execute(*command, KindOfCommandName(*command));
+            if (!m_note.isEmpty() || m_state != State::Done)
+                return; // booted, or another menu, prompt or configuration took over
+            command = tries == 0 ? menu->OnError() : std::nullopt;
+        }
+        if (m_moduleReturned) {
+            LeaveVideoMode();
+            if (!m_starting)
+                EnterPrompt();
+            return;
+        }
+        m_menu = std::move(menu);
+        m_state = State::Menu;
+        m_menu->Resume();
+    }
+}
