@@ -189,13 +189,6 @@ TEST(MachineTest, NamesReachQemuOnlyInsideOptionValues)
     EXPECT_TRUE(arguments.contains("socket,id=qmp,path=/t,,q/qmp.sock,server=on,wait=off"));
     for (const QString& argument : arguments)
         EXPECT_FALSE(argument.startsWith(u'/')) << "a path as an argument of its own: " << argument.toStdString();
-    QString error;
-    const std::optional<std::vector<MachineKey>> keys = MachineKeys("f1 ctrl-u \"A b!\" sleep:5 timeout", error);
-    ASSERT_TRUE(keys) << error.toStdString();
-    QStringList chords;
-    for (const MachineKey& key : *keys)
-        chords << (key.timeout ? "timeout" : key.sleepMs ? QString::number(key.sleepMs) : key.chord.join(u'+'));
-    EXPECT_EQ(chords, (QStringList { "f1", "ctrl+u", "shift+a", "spc", "b", "shift+1", "5", "timeout" }));
 }
 
 // glimra-render --mode vm ends its QEMU and leaves no folder when it is

@@ -48,19 +48,17 @@ void PlayInVm(
     for (const RecordedStep& step : ReadRecordedSteps(ReadBytes(folder.filePath("steps")))) {
         switch (step.kind) {
         case RecordedStep::Kind::Key:
+        case RecordedStep::Kind::Type: {
             serialSeen = machine.Serial().size();
-            for (const QString& chord : step.argument.split(u' ', Qt::SkipEmptyParts)) {
-                machine.Press(chord.split(u'-'));
-                loader.Give(*ParseKeyChord(chord));
+            QString error;
+            const std::optional<std::vector<KeyPress>> presses = StepPresses(step, error);
+            ASSERT_TRUE(presses) << error.toStdString();
+            for (const KeyPress& press : *presses) {
+                machine.Press(press.qemu);
+                loader.Give(press.input);
             }
             break;
-        case RecordedStep::Kind::Type:
-            serialSeen = machine.Serial().size();
-            for (QChar character : step.argument) {
-                machine.Press(*ChordOfCharacter(static_cast<char>(character.unicode())));
-                loader.Give({ LoaderInput::Kind::Character, {}, static_cast<char>(character.unicode()), 0 });
-            }
-            break;
+        }
         case RecordedStep::Kind::Sleep:
             machine.Sleep(step.milliseconds);
             loader.Sleep(step.milliseconds);
