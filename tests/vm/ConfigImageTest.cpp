@@ -25,36 +25,9 @@
 
 #include <fcntl.h>
 
-namespace {
-
-VmTools Tools()
-{
-    try {
-        return FindVmTools();
-    } catch (const EVmError& missing) {
-        if (qgetenv("CI") == "true")
-            ADD_FAILURE() << missing.what();
-        return {};
-    }
-}
-
-// Each file of the plan as "origin path".
-QStringList Listed(const ConfigImagePlan& plan)
-{
-    QStringList listed;
-    for (const ConfigImagePlan::File& file : plan.files)
-        listed << QStringLiteral("%1 %2").arg(file.from == ConfigImagePlan::File::From::Tree ? "tree"
-                : file.from == ConfigImagePlan::File::From::Debian                           ? "debian"
-                                                                                             : "runner",
-            QString::fromLatin1(file.imagePath));
-    return listed;
-}
-
-}
-
 TEST(ConfigImageTest, HoldsTheSetAndTakesMissingModulesFromDebian)
 {
-    const VmTools tools = Tools();
+    const VmTools tools = VmToolsHere().value_or(VmTools {});
     if (tools.qemu.isEmpty())
         GTEST_SKIP() << "no QEMU, isolinux or syslinux-common here";
     QTemporaryDir tree;
@@ -93,7 +66,7 @@ TEST(ConfigImageTest, HoldsTheSetAndTakesMissingModulesFromDebian)
 
 TEST(ConfigImageTest, RefusesWhatLeadsOutOrReplacesTheLoader)
 {
-    const VmTools tools = Tools();
+    const VmTools tools = VmToolsHere().value_or(VmTools {});
     if (tools.qemu.isEmpty())
         GTEST_SKIP() << "no QEMU, isolinux or syslinux-common here";
     QTemporaryDir outside;
@@ -138,26 +111,35 @@ TEST(ConfigImageTest, RefusesWhatLeadsOutOrReplacesTheLoader)
         ASSERT_EQ(problems.size(), 1u);
         EXPECT_EQ(problems.front().code, test.lint);
     }
-    // Refused unopened: a writer waiting on a FIFO would be let go by any open.
-    {
-        QTemporaryDir folder;
-        const QByteArray pipe = QFile::encodeName(folder.filePath("pipe.lss"));
-        ASSERT_EQ(::mkfifo(pipe.constData(), 0600), 0);
-        std::atomic<bool> opened = false;
-        std::thread writer([&] {
-            const int descriptor = ::open(pipe.constData(), O_WRONLY);
-            opened = true;
-            ::close(descriptor);
-        });
-        QThread::msleep(100); // the writer waits in open(2)
-        EXPECT_EQ(BootFiles(folder.path(), "/").Fetch("/pipe.lss").failure, BootFiles::Fetched::Failure::NotAFile);
-        QThread::msleep(200);
-        EXPECT_FALSE(opened) << "the FIFO was opened";
-        const int reader = ::open(pipe.constData(), O_RDONLY | O_NONBLOCK);
-        writer.join();
-        ::close(reader);
-    }
-    // Names are bytes: one that is not valid UTF-8 is found by both.
+}
+
+// Refused unopened: a writer waiting on a FIFO would be let go by any open.
+TEST(ConfigImageTest, AFifoIsRefusedUnopened)
+{
+    QTemporaryDir folder;
+    const QByteArray pipe = QFile::encodeName(folder.filePath("pipe.lss"));
+    ASSERT_EQ(::mkfifo(pipe.constData(), 0600), 0);
+    std::atomic<bool> opened = false;
+    std::thread writer([&] {
+        const int descriptor = ::open(pipe.constData(), O_WRONLY);
+        opened = true;
+        ::close(descriptor);
+    });
+    QThread::msleep(100); // the writer waits in open(2)
+    EXPECT_EQ(BootFiles(folder.path(), "/").Fetch("/pipe.lss").failure, BootFiles::Fetched::Failure::NotAFile);
+    QThread::msleep(200);
+    EXPECT_FALSE(opened) << "the FIFO was opened";
+    const int reader = ::open(pipe.constData(), O_RDONLY | O_NONBLOCK);
+    writer.join();
+    ::close(reader);
+}
+
+// Names are bytes: one that is not valid UTF-8 is found by the planner and the linter alike.
+TEST(ConfigImageTest, NamesAreBytes)
+{
+    const VmTools tools = VmToolsHere().value_or(VmTools {});
+    if (tools.qemu.isEmpty())
+        GTEST_SKIP() << "no QEMU, isolinux or syslinux-common here";
     QTemporaryDir tree;
     const QString config = WriteInTree(tree, "isolinux/isolinux.cfg", "DISPLAY boot.msg\n");
     WriteInTree(tree, "isolinux/boot.msg",
@@ -191,13 +173,34 @@ TEST(MachineTest, NamesReachQemuOnlyInsideOptionValues)
         EXPECT_FALSE(argument.startsWith(u'/')) << "a path as an argument of its own: " << argument.toStdString();
 }
 
+// Each machine starts bare, stays on TCG (ISOLINUX hangs under KVM) and
+// never reboots; headless it shows nothing, a CD boots from the drive, PXE
+// from QEMU's TFTP folder.
+TEST(MachineTest, ArgumentsOfEachKindOfBoot)
+{
+    const QString bare = "-nodefaults -vga std -m 64 -no-reboot";
+    const std::pair<MachineOptions, QString> rows[] = {
+        { { "cd.iso", false, false, "t", "", "" },
+            bare + " -display none -drive file=cd.iso,media=cdrom,readonly=on,format=raw -boot d" },
+        { { "tftp", true, true, "", "", "" },
+            bare + " -netdev user,id=net0,tftp=tftp,bootfile=pxelinux.0 -device e1000,netdev=net0 -boot n" },
+        { { "cd.iso", false, true, "x.msg", "s.log", "q.sock" },
+            bare
+                + " -name guest=x.msg -drive file=cd.iso,media=cdrom,readonly=on,format=raw -boot d -chardev "
+                  "file,id=serial0,path=s.log -serial chardev:serial0 -chardev "
+                  "socket,id=qmp,path=q.sock,server=on,wait=off -mon chardev=qmp,mode=control" },
+    };
+    for (const auto& [options, arguments] : rows)
+        EXPECT_EQ(QemuArguments(options).join(u' '), arguments);
+}
+
 // glimra-render --mode vm ends its QEMU and leaves no folder when it is
 // stopped by SIGINT, SIGTERM or SIGHUP; after SIGKILL its QEMU dies with
 // it and the next run sweeps the folder. Its run folders' parent holds a
 // comma, which QEMU's options must survive; the shared TMPDIR stays empty.
 TEST(MachineTest, TheMachineGoesWithItsOwner)
 {
-    const VmTools tools = Tools();
+    const VmTools tools = VmToolsHere().value_or(VmTools {});
     if (tools.qemu.isEmpty())
         GTEST_SKIP() << "no QEMU, isolinux or syslinux-common here";
     QTemporaryDir tree, temporary;
@@ -259,7 +262,7 @@ TEST(MachineTest, TheMachineGoesWithItsOwner)
 // A pxelinux.cfg/ configuration boots over QEMU's own TFTP server.
 TEST(MachineTest, BootsPxelinuxOverTftp)
 {
-    const VmTools tools = Tools();
+    const VmTools tools = VmToolsHere().value_or(VmTools {});
     if (tools.qemu.isEmpty() || tools.pxelinux.isEmpty()) {
         if (qgetenv("CI") == "true")
             FAIL() << "Debian's pxelinux is needed here";

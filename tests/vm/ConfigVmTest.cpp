@@ -6,6 +6,7 @@
 #include "RecordedScreen.h"
 #include "RecordedSteps.h"
 #include "SharedMaterial.h"
+#include "VmProbes.h"
 #include "console/ColorConsole.h"
 #include "format/Cp437.h"
 #include "sim/LoaderSim.h"
@@ -94,17 +95,6 @@ void PlayInVm(
     }
 }
 
-std::optional<VmTools> ToolsOrSkip()
-{
-    try {
-        return FindVmTools();
-    } catch (const EVmError& missing) {
-        if (qgetenv("CI") == "true")
-            ADD_FAILURE() << missing.what();
-        return std::nullopt;
-    }
-}
-
 // A recorded case booted in QEMU from an image of its tree, beside the
 // simulator on the same files (with the modules the machine is given from
 // Debian).
@@ -130,7 +120,7 @@ struct RecordedCaseInVm {
 
 TEST_P(ConfigInVm, SimulatorDrawsWhatTheMachineShows)
 {
-    const std::optional<VmTools> tools = ToolsOrSkip();
+    const std::optional<VmTools> tools = VmToolsHere();
     if (!tools)
         GTEST_SKIP() << "the virtual machine's tools are missing";
     const QDir folder = RecordedCase(GetParam());
@@ -162,7 +152,7 @@ class GraphicalMenuInVm : public ::testing::TestWithParam<std::string> { };
 
 TEST_P(GraphicalMenuInVm, PictureIsTheMachines)
 {
-    const std::optional<VmTools> tools = ToolsOrSkip();
+    const std::optional<VmTools> tools = VmToolsHere();
     const std::optional<PcFont> rom = RomFont(ReadBytes(QString::fromLatin1(Vesa::SeaBiosVgaImage)));
     if (!tools || !rom)
         GTEST_SKIP() << "the virtual machine's tools or SeaBIOS are missing";
