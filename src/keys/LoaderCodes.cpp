@@ -61,35 +61,6 @@ constexpr std::array<ScanCode, 45> GetKeyTable { {
     { 0x17, LoaderCode::Escape },
 } };
 
-// The named keys by their codes.
-constexpr std::array<std::pair<int, Name>, 25> NamedCodes { {
-    { LoaderCode::F1, Name::F1 },
-    { LoaderCode::F1 + 1, Name::F2 },
-    { LoaderCode::F1 + 2, Name::F3 },
-    { LoaderCode::F1 + 3, Name::F4 },
-    { LoaderCode::F1 + 4, Name::F5 },
-    { LoaderCode::F1 + 5, Name::F6 },
-    { LoaderCode::F1 + 6, Name::F7 },
-    { LoaderCode::F1 + 7, Name::F8 },
-    { LoaderCode::F1 + 8, Name::F9 },
-    { LoaderCode::F1 + 9, Name::F10 },
-    { LoaderCode::F1 + 10, Name::F11 },
-    { LoaderCode::F12, Name::F12 },
-    { LoaderCode::Enter, Name::Enter },
-    { LoaderCode::Tab, Name::Tab },
-    { LoaderCode::Escape, Name::Escape },
-    { LoaderCode::Backspace, Name::Backspace },
-    { LoaderCode::Delete, Name::Delete },
-    { LoaderCode::Up, Name::Up },
-    { LoaderCode::Down, Name::Down },
-    { LoaderCode::Left, Name::Left },
-    { LoaderCode::Right, Name::Right },
-    { LoaderCode::PageUp, Name::PageUp },
-    { LoaderCode::PageDown, Name::PageDown },
-    { LoaderCode::Home, Name::Home },
-    { LoaderCode::End, Name::End },
-} };
-
 }
 
 BiosKey BiosKeyOf(Key key)
@@ -129,13 +100,12 @@ int LoaderCodeOf(const LoaderInput& input)
 
 std::optional<Key> KeyOfLoaderCode(int code)
 {
-    for (const auto& [named, name] : NamedCodes) {
-        if (code == named)
-            return Key::Named(name);
+    for (int name = 1; name < NameCount; ++name) {
+        if (code == LoaderCodeOf(Key::Named(static_cast<Name>(name))))
+            return Key::Named(static_cast<Name>(name));
     }
     if (code >= 0 && code <= 0xFF)
         return Key::Typed(static_cast<char>(code));
     return std::nullopt;
 }
-
 }

@@ -16,18 +16,18 @@ enum : int {
     Enter = 0x0D,
     Escape = 0x1B,
     Del = 0x7F,
-    F1 = 0x100,
+    F1 = 0x100, // to F12 at 0x10B
     F12 = 0x10B,
     Up = 0x120,
-    Down,
-    Left,
-    Right,
-    PageUp,
-    PageDown,
-    Home,
-    End,
-    Insert,
-    Delete,
+    Down = 0x121,
+    Left = 0x122,
+    Right = 0x123,
+    PageUp = 0x124,
+    PageDown = 0x125,
+    Home = 0x126,
+    End = 0x127,
+    Insert = 0x128,
+    Delete = 0x129,
 };
 }
 

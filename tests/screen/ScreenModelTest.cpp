@@ -250,6 +250,29 @@ TEST(AnsiArt, ReadsSequencesIntoCells)
         { "unknown sequences skipped", "\x1b[?7ha\x1b[=1Ab", 0, 0, "a07b07" },
         { "parameters up to the bound", Sgr(Limits::ArtParameters) + "x", 0, 0, "x0c" },
         { "parameters past the bound dropped", Sgr(Limits::ArtParameters + 1) + "x", 0, 0, "x0f" },
+        { "erase line to the cursor, its cell too (1K)", "abcd\x1b[2D\x1b[44m\x1b[1K", 0, 0, " 17 17 17d07" },
+        { "erase the whole line (2K)", "abcd\x1b[2D\x1b[44m\x1b[2K", 0, 0, " 17 17 17 17" },
+        { "erased cells take the pen's background only", "\x1b[1;31;44mab\x1b[1D\x1b[K", 0, 0, "a1c 17" },
+        { "tab to the next stop of 8", "a\tb", 0, 7, " 07b07" },
+        { "tab stops at the last column", "\x1b[1;79H\tz", 0, 78, " 07z07" },
+        { "forward stops at the last column", "\x1b[99Cz", 0, 79, "z07" },
+        { "a column past the width stops at it", "\x1b[1;99Hz", 0, 79, "z07" },
+        { "a position of only a row", "\x1b[3Hz", 2, 0, "z07" },
+        { "up stops at the top", "\x1b[5Az", 0, 0, "z07" },
+        { "back stops at column 1", "ab\x1b[9Dz", 0, 0, "z07b07" },
+        { "restore without a save goes home", "ab\x1b[uc", 0, 0, "c07b07" },
+        { "a control byte ends what looked like a sequence", "\x1b[1\nz", 1, 0, "z07" },
+        { "the cut sequence draws nothing", "\x1b[1\nz", 0, 0, " 07" },
+        { "an intermediate byte keeps a sequence going", "\x1b[ Aq", 0, 0, "q07" },
+        { "ESC without [ is a cell",
+            "\x1b"
+            "X",
+            0, 0,
+            "\x1b"
+            "07X07" },
+        { "a sequence cut by the end of the file", "ab\x1b[3", 0, 0, "a07b07 07" },
+        { "SGR without a number resets", "\x1b[1;31m\x1b[mx", 0, 0, "x07" },
+        { "an empty parameter is 0, a reset", "\x1b[1;;31mx", 0, 0, "x04" },
     };
     for (const Row& row : rows) {
         const Screen screen = ReadAnsiArt(row.art).RowsFrom(0);

@@ -1,6 +1,6 @@
 // The screen model's rules as its headers state them, each a row: the
 // encoder's clear colour and tie order, where 0x0E goes, what it leaves
-// out and how that is told; the edges of ANSI art read and written.
+// out and how that is told; ANSI art's SAUCE, import and export.
 #include "screen/AnsiArt.h"
 #include "screen/ScreenEncoder.h"
 
@@ -24,12 +24,6 @@ Screen ScreenOfRuns(std::initializer_list<Run> runs)
             screen.cells[at++] = { run.byte, run.attribute };
     }
     return screen;
-}
-
-// A cell as the tests write it: its byte, then its attribute in hex.
-QByteArray CellText(const Cell& cell)
-{
-    return QByteArray(1, static_cast<char>(cell.byte)) + QByteArray::number(cell.attribute, 16).rightJustified(2, '0');
 }
 
 }
@@ -118,50 +112,6 @@ TEST(ScreenRules, WhatIsLeftOutIsToldInWholeSentences)
         "7 cells with a byte the loader does not draw: row 2 column 1 (byte 20), row 2 column 2 (byte 20), row 2 "
         "column 3 (byte 20), row 2 column 4 (byte 20), row 2 column 5 (byte 20) and 2 more; the last cell of row 25, "
         "which the loader cannot write without scrolling");
-}
-
-// Each row: art, then the cells read from a row and column on.
-TEST(ScreenRules, AnsiArtsEdges)
-{
-    struct Row {
-        const char* what;
-        QByteArray art;
-        int row;
-        int column;
-        QByteArray cells;
-    };
-    const Row rows[] = {
-        { "erase line to the cursor, its cell too (1K)", "abcd\x1b[2D\x1b[44m\x1b[1K", 0, 0, " 17 17 17d07" },
-        { "erase the whole line (2K)", "abcd\x1b[2D\x1b[44m\x1b[2K", 0, 0, " 17 17 17 17" },
-        { "erased cells take the pen's background only", "\x1b[1;31;44mab\x1b[1D\x1b[K", 0, 0, "a1c 17" },
-        { "tab to the next stop of 8", "a\tb", 0, 7, " 07b07" },
-        { "tab stops at the last column", "\x1b[1;79H\tz", 0, 78, " 07z07" },
-        { "forward stops at the last column", "\x1b[99Cz", 0, 79, "z07" },
-        { "a column past the width stops at it", "\x1b[1;99Hz", 0, 79, "z07" },
-        { "a position of only a row", "\x1b[3Hz", 2, 0, "z07" },
-        { "up stops at the top", "\x1b[5Az", 0, 0, "z07" },
-        { "back stops at column 1", "ab\x1b[9Dz", 0, 0, "z07b07" },
-        { "restore without a save goes home", "ab\x1b[uc", 0, 0, "c07b07" },
-        { "a control byte ends what looked like a sequence", "\x1b[1\nz", 1, 0, "z07" },
-        { "the cut sequence draws nothing", "\x1b[1\nz", 0, 0, " 07" },
-        { "an intermediate byte keeps a sequence going", "\x1b[ Aq", 0, 0, "q07" },
-        { "ESC without [ is a cell",
-            "\x1b"
-            "X",
-            0, 0,
-            "\x1b"
-            "07X07" },
-        { "a sequence cut by the end of the file", "ab\x1b[3", 0, 0, "a07b07 07" },
-        { "SGR without a number resets", "\x1b[1;31m\x1b[mx", 0, 0, "x07" },
-        { "an empty parameter is 0, a reset", "\x1b[1;;31mx", 0, 0, "x04" },
-    };
-    for (const Row& row : rows) {
-        const Screen screen = ReadAnsiArt(row.art).RowsFrom(0);
-        QByteArray cells;
-        for (int column = row.column; column < row.column + row.cells.size() / 3; ++column)
-            cells += CellText(screen.At(column, row.row));
-        EXPECT_EQ(cells, row.cells) << row.what;
-    }
 }
 
 TEST(ScreenRules, AnsiArtsSauceAndImport)

@@ -52,6 +52,18 @@ inline std::optional<VmTools> VmToolsHere()
     }
 }
 
+// A test that needs the machine's programs and loader files; skipped
+// without them.
+class VmToolsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (tools.qemu.isEmpty())
+            GTEST_SKIP() << "no QEMU, isolinux or syslinux-common here";
+    }
+    const VmTools tools = VmToolsHere().value_or(VmTools {});
+};
+
 // Each file of the plan as "origin path".
 inline QStringList Listed(const ConfigImagePlan& plan)
 {

@@ -25,11 +25,10 @@
 
 #include <fcntl.h>
 
-TEST(ConfigImageTest, HoldsTheSetAndTakesMissingModulesFromDebian)
+class ConfigImageTest : public VmToolsTest { };
+
+TEST_F(ConfigImageTest, HoldsTheSetAndTakesMissingModulesFromDebian)
 {
-    const VmTools tools = VmToolsHere().value_or(VmTools {});
-    if (tools.qemu.isEmpty())
-        GTEST_SKIP() << "no QEMU, isolinux or syslinux-common here";
     QTemporaryDir tree;
     const QString config = WriteInTree(tree, "isolinux/isolinux.cfg",
         "UI menu.c32\nINCLUDE more.cfg\nDISPLAY boot.msg\nF1 f1.txt\nF2 absent.txt\nMENU BACKGROUND splash.png\n"
@@ -64,11 +63,8 @@ TEST(ConfigImageTest, HoldsTheSetAndTakesMissingModulesFromDebian)
     EXPECT_EQ(written.readAll(), "Unsaved help\n") << "an open tab goes in with its unsaved text";
 }
 
-TEST(ConfigImageTest, RefusesWhatLeadsOutOrReplacesTheLoader)
+TEST_F(ConfigImageTest, RefusesWhatLeadsOutOrReplacesTheLoader)
 {
-    const VmTools tools = VmToolsHere().value_or(VmTools {});
-    if (tools.qemu.isEmpty())
-        GTEST_SKIP() << "no QEMU, isolinux or syslinux-common here";
     QTemporaryDir outside;
     const QString secret = WriteInTree(outside, "secret", "SECRET BYTES");
     struct Case {
@@ -114,7 +110,7 @@ TEST(ConfigImageTest, RefusesWhatLeadsOutOrReplacesTheLoader)
 }
 
 // Refused unopened: a writer waiting on a FIFO would be let go by any open.
-TEST(ConfigImageTest, AFifoIsRefusedUnopened)
+TEST(BootFilesFetch, AFifoIsRefusedUnopened)
 {
     QTemporaryDir folder;
     const QByteArray pipe = QFile::encodeName(folder.filePath("pipe.lss"));
@@ -135,11 +131,8 @@ TEST(ConfigImageTest, AFifoIsRefusedUnopened)
 }
 
 // Names are bytes: one that is not valid UTF-8 is found by the planner and the linter alike.
-TEST(ConfigImageTest, NamesAreBytes)
+TEST_F(ConfigImageTest, NamesAreBytes)
 {
-    const VmTools tools = VmToolsHere().value_or(VmTools {});
-    if (tools.qemu.isEmpty())
-        GTEST_SKIP() << "no QEMU, isolinux or syslinux-common here";
     QTemporaryDir tree;
     const QString config = WriteInTree(tree, "isolinux/isolinux.cfg", "DISPLAY boot.msg\n");
     WriteInTree(tree, "isolinux/boot.msg",

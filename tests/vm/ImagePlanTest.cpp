@@ -55,16 +55,7 @@ QByteArray Link(const QTemporaryDir& tree, const char* name, const QByteArray& t
 
 }
 
-// The loader's files from Debian, which every plan starts with.
-class ImagePlanTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        if (tools.ldlinux.isEmpty())
-            GTEST_SKIP() << "no isolinux or syslinux-common here";
-    }
-    const VmTools tools = VmToolsHere().value_or(VmTools {});
-};
+class ImagePlanTest : public VmToolsTest { };
 
 namespace {
 
