@@ -169,12 +169,16 @@ TEST(Keys, ListsAreReadWithTheirMistakesNamed)
         { "sleep:x", "sleep takes milliseconds: sleep:x" },
         { "sleep:-5", "sleep takes milliseconds: sleep:-5" },
         { "\"tab\there\"", "only printable ASCII can be typed: \t" },
+        { "\"del\x7f\"", "only printable ASCII can be typed: \x7f" },
     };
     for (const auto& [list, message] : mistakes) {
         EXPECT_FALSE(ParseLoaderKeys(list, error)) << list;
         EXPECT_EQ(error.toStdString(), message);
     }
     EXPECT_EQ(ParseLoaderKeys("  ", error)->size(), 0u);
+    const std::optional<std::vector<LoaderInput>> none = ParseLoaderKeys("sleep:0", error);
+    ASSERT_TRUE(none) << "no time is time too";
+    EXPECT_EQ(none->front().kind, LoaderInput::Kind::Sleep);
 }
 
 TEST(Keys, AWindowsKeysAsTheLoaderSeesThem)
