@@ -8,7 +8,6 @@
 #include "SharedMaterial.h"
 #include "VmProbes.h"
 #include "console/ColorConsole.h"
-#include "format/Cp437.h"
 #include "sim/LoaderSim.h"
 #include "vesa/VesaScreen.h"
 #include "vm/ConfigImage.h"
@@ -22,17 +21,12 @@
 
 namespace {
 
-QString ScreenText(const VmScreen& screen)
+ScreenSnapshot SnapshotOf(const VmScreen& real)
 {
-    QString text;
-    for (int row = 0; row < VmScreen::Rows; ++row) {
-        QByteArray cells;
-        for (int column = 0; column < VmScreen::Cols; ++column)
-            cells += screen.text[(row * VmScreen::Cols + column) * 2];
-        text += Cp437::DecodeCells(cells) + u'\n';
-    }
-    return text;
+    return ScreenSnapshot::OfVgaText(real.text, VmScreen::Cols, VmScreen::Rows, real.cursorColumn, real.cursorRow);
 }
+
+QString ScreenText(const VmScreen& screen) { return QString::fromUtf8(SnapshotOf(screen).ToText()); }
 
 class ConfigInVm : public ::testing::TestWithParam<std::string> { };
 
@@ -131,11 +125,8 @@ TEST_P(ConfigInVm, SimulatorDrawsWhatTheMachineShows)
     int shots = 0;
     PlayInVm(folder, loader, machine, [&](const QString&) {
         const VmScreen real = machine.Screen();
-        ExpectRecordedScreen(ScreenSnapshot::Of(console),
-            QJsonDocument::fromJson(
-                ScreenSnapshot::OfVgaText(real.text, VmScreen::Cols, VmScreen::Rows, real.cursorColumn, real.cursorRow)
-                    .ToJson(true))
-                .object());
+        ExpectRecordedScreen(
+            ScreenSnapshot::Of(console), QJsonDocument::fromJson(SnapshotOf(real).ToJson(true)).object());
         ++shots;
     });
     EXPECT_GT(shots, 0);
