@@ -4,7 +4,7 @@
 #include "editor/FormatGuide.h"
 #include "editor/Glavna.h"
 #include "editor/ProgramOptions.h"
-#include "render/RenderArguments.h"
+#include "render/cli/RenderArguments.h"
 
 #include <QAction>
 #include <QApplication>

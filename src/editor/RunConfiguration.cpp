@@ -238,35 +238,3 @@ bool RunConfigurationWindow::eventFilter(QObject* watched, QEvent* event)
     }
     return QWidget::eventFilter(watched, event);
 }
-
-std::optional<LoaderInput> LoaderInputOf(int key, Qt::KeyboardModifiers modifiers, const QString& text)
-{
-    using Key = LoaderInput::Key;
-    const auto press = [](Key pressed) { return LoaderInput { LoaderInput::Kind::Key, pressed, 0, 0 }; };
-    const bool plain = (modifiers & ~(Qt::KeypadModifier | Qt::ShiftModifier)) == 0;
-    if (key >= Qt::Key_F1 && key <= Qt::Key_F12)
-        return modifiers == Qt::NoModifier ? press(static_cast<Key>(static_cast<int>(Key::F1) + key - Qt::Key_F1))
-                                           : press(Key::None);
-    switch (key) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter: return press(Key::Enter);
-    case Qt::Key_Tab: return press(Key::Tab);
-    case Qt::Key_Escape: return press(Key::Escape);
-    case Qt::Key_Backspace: return press(Key::Backspace);
-    case Qt::Key_Delete: return press(Key::Delete);
-    case Qt::Key_Up: return press(Key::Up);
-    case Qt::Key_Down: return press(Key::Down);
-    case Qt::Key_Left: return press(Key::Left);
-    case Qt::Key_Right: return press(Key::Right);
-    case Qt::Key_PageUp: return press(Key::PageUp);
-    case Qt::Key_PageDown: return press(Key::PageDown);
-    case Qt::Key_Home: return press(Key::Home);
-    case Qt::Key_End: return press(Key::End);
-    default: break;
-    }
-    if ((modifiers & Qt::ControlModifier) && key >= Qt::Key_A && key <= Qt::Key_Z)
-        return LoaderInput { LoaderInput::Kind::Character, Key::None, static_cast<char>(key - Qt::Key_A + 1), 0 };
-    if (plain && text.size() == 1 && text[0].unicode() >= 0x20 && text[0].unicode() < 0x7F)
-        return LoaderInput { LoaderInput::Kind::Character, Key::None, static_cast<char>(text[0].unicode()), 0 };
-    return std::nullopt;
-}

@@ -3,6 +3,7 @@
 #include "console/ColorConsole.h"
 #include "console/qt/GlyphCache.h"
 #include "console/qt/QtFonts.h"
+#include "keys/QtKeys.h"
 #include "preview/PreviewConsole.h"
 #include "sim/LoaderSim.h"
 
@@ -83,7 +84,3 @@ private:
     QTimer m_clock; // a menu's countdown runs in real time
     bool m_blinkShown = true;
 };
-
-// A key pressed on the screen as the loader's keyboard would report it;
-// nothing for a key the loader does not see.
-std::optional<LoaderInput> LoaderInputOf(int key, Qt::KeyboardModifiers modifiers, const QString& text);

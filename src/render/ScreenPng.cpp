@@ -1,75 +1,40 @@
 #include "ScreenPng.h"
 
+#include "PngFile.h"
 #include "format/Colour.h"
 #include "format/Palette.h"
 #include "preview/ScreenSnapshot.h"
 #include "vesa/VesaMenu.h"
 
-#include <QFile>
+#ifdef GLIMRA_PAINTS_PNG
+#include "preview/ScreenImage.h"
+#endif
 
-#include <array>
+#include <QFile>
 
 namespace {
 
-std::uint32_t Crc32(const QByteArray& bytes)
+// A digit of the snapshot's colours, which are lower-case palette digits.
+int DigitOf(char digit) { return HexDigitValue(digit).value_or(0); }
+
+// One row of glyph dots across the screen, a palette index a pixel.
+void DrawDots(const ScreenSnapshot& screen, const VgaGlyphTable& glyphs, BlinkPhase blink, int cellRow, int y,
+    std::vector<std::uint8_t>& row)
 {
-    static const std::array<std::uint32_t, 256> table = [] {
-        std::array<std::uint32_t, 256> made {};
-        for (std::uint32_t n = 0; n < 256; ++n) {
-            std::uint32_t c = n;
-            for (int k = 0; k < 8; ++k)
-                c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            made[n] = c;
+    const QByteArray& bytes = screen.bytes[cellRow];
+    for (int column = 0; column < screen.cols; ++column) {
+        int ink = DigitOf(screen.foreground[cellRow][column]);
+        int paper = DigitOf(screen.background[cellRow][column]);
+        if (blink != BlinkPhase::Bright && paper >= 8) {
+            paper -= 8;
+            if (blink == BlinkPhase::Hidden)
+                ink = paper;
         }
-        return made;
-    }();
-    std::uint32_t crc = 0xFFFFFFFFu;
-    for (const char byte : bytes)
-        crc = table[(crc ^ static_cast<std::uint8_t>(byte)) & 0xFF] ^ (crc >> 8);
-    return crc ^ 0xFFFFFFFFu;
-}
-
-void AppendBigEndian(QByteArray& to, std::uint32_t value)
-{
-    for (int shift = 24; shift >= 0; shift -= 8)
-        to += static_cast<char>(value >> shift & 0xFF);
-}
-
-void AppendChunk(QByteArray& png, const char* type, const QByteArray& data)
-{
-    AppendBigEndian(png, static_cast<std::uint32_t>(data.size()));
-    const QByteArray typed = QByteArray(type, 4) + data;
-    png += typed;
-    AppendBigEndian(png, Crc32(typed));
-}
-
-// A PNG of rows already filtered (a 0 byte before each), in the two
-// header bytes' depth and colour type, with a palette when one is given.
-QByteArray Png(int width, int height, const char* depthAndType, const QByteArray& palette, const QByteArray& rows)
-{
-    QByteArray png("\x89PNG\r\n\x1a\n", 8);
-    QByteArray header;
-    AppendBigEndian(header, static_cast<std::uint32_t>(width));
-    AppendBigEndian(header, static_cast<std::uint32_t>(height));
-    header += QByteArray(depthAndType, 2) + QByteArray(3, '\0'); // deflate, no filter, no interlace
-    AppendChunk(png, "IHDR", header);
-    if (!palette.isEmpty())
-        AppendChunk(png, "PLTE", palette);
-    // qCompress writes the length first and then a zlib stream, which is
-    // what a PNG's image data is. Level 3 makes files as small as other
-    // tools' in a third of level 6's time.
-    AppendChunk(png, "IDAT", qCompress(rows, 3).mid(4));
-    AppendChunk(png, "IEND", {});
-    return png;
-}
-
-int DigitOf(char digit)
-{
-    if (digit >= '0' && digit <= '9')
-        return digit - '0';
-    if (digit >= 'a' && digit <= 'f')
-        return digit - 'a' + 10;
-    return 0;
+        const std::uint16_t dots = glyphs.rows[static_cast<std::uint8_t>(bytes[column]) * VgaGlyphHeight + y];
+        std::uint8_t* to = row.data() + column * glyphs.width;
+        for (int x = 0; x < glyphs.width; ++x)
+            to[x] = static_cast<std::uint8_t>(dots >> (glyphs.width - 1 - x) & 1 ? ink : paper);
+    }
 }
 
 }
@@ -83,23 +48,8 @@ QByteArray ScreenPng(const ScreenSnapshot& screen, const VgaGlyphTable& glyphs, 
     QByteArray pixels(line * height, '\0');
     std::vector<std::uint8_t> row(static_cast<std::size_t>(width) + 1);
     for (int cellRow = 0; cellRow < screen.rows; ++cellRow) {
-        const QByteArray& bytes = screen.bytes[cellRow];
-        const QByteArray& foreground = screen.foreground[cellRow];
-        const QByteArray& background = screen.background[cellRow];
         for (int y = 0; y < VgaGlyphHeight; ++y) {
-            for (int column = 0; column < screen.cols; ++column) {
-                int ink = DigitOf(foreground[column]);
-                int paper = DigitOf(background[column]);
-                if (blink != BlinkPhase::Bright && paper >= 8) {
-                    paper -= 8;
-                    if (blink == BlinkPhase::Hidden)
-                        ink = paper;
-                }
-                const std::uint16_t dots = glyphs.rows[static_cast<std::uint8_t>(bytes[column]) * VgaGlyphHeight + y];
-                std::uint8_t* to = row.data() + column * glyphs.width;
-                for (int x = 0; x < glyphs.width; ++x)
-                    to[x] = static_cast<std::uint8_t>(dots >> (glyphs.width - 1 - x) & 1 ? ink : paper);
-            }
+            DrawDots(screen, glyphs, blink, cellRow, y, row);
             char* out = pixels.data() + (cellRow * VgaGlyphHeight + y) * line + 1;
             for (int x = 0; x < width; x += 2)
                 out[x / 2]
@@ -112,7 +62,16 @@ QByteArray ScreenPng(const ScreenSnapshot& screen, const VgaGlyphTable& glyphs, 
         palette += static_cast<char>(GreenOf(colour));
         palette += static_cast<char>(BlueOf(colour));
     }
-    return Png(width, height, "\x04\x03", palette, pixels); // 4 bits, palette
+    return PngFile({ width, height, 4, 3, palette }, pixels);
+}
+
+QByteArray ConsolePng(TColorConsole& console, BlinkPhase blink, VgaDots dots)
+{
+#ifdef GLIMRA_PAINTS_PNG
+    return ToPng(PaintScreen(console, blink, dots));
+#else
+    return ScreenPng(ScreenSnapshot::Of(console), *BuiltInGlyphTable(dots), blink);
+#endif
 }
 
 QByteArray PicturePng(const Vesa::Picture& picture)
@@ -128,7 +87,7 @@ QByteArray PicturePng(const Vesa::Picture& picture)
             *out++ = static_cast<char>(pixel);
         }
     }
-    return Png(picture.width, picture.height, "\x08\x02", {}, rows); // 8 bits, RGB
+    return PngFile({ picture.width, picture.height, 8, 2, {} }, rows);
 }
 
 std::optional<Vesa::Font> MenuFont(QString& note, const QString& vgaBios)

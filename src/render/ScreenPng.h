@@ -2,11 +2,15 @@
 
 #include "GlyphTable.h"
 
-#include <QByteArray>
-
+#include "preview/PreviewConsole.h"
 #include "vesa/VesaMenu.h"
 
+#include <QByteArray>
 #include <QString>
+
+#ifdef GLIMRA_PAINTS_PNG
+#include "console/qt/QtFonts.h"
+#endif
 
 struct ScreenSnapshot;
 
@@ -14,6 +18,17 @@ struct ScreenSnapshot;
 // palette colours, 16 colours at 4 bits a pixel. Blinking backgrounds show
 // as the phase says.
 QByteArray ScreenPng(const ScreenSnapshot& screen, const VgaGlyphTable& glyphs, BlinkPhase blink);
+
+// What measures a console whose screen becomes a PNG: cells need no font
+// when the glyph table composes the picture; without the table the
+// console paints it in the system's VGA face.
+#ifdef GLIMRA_PAINTS_PNG
+using PngMeasurer = QtFontMeasurer;
+#else
+using PngMeasurer = FixedCellMeasurer;
+#endif
+// The console's screen as a PNG, composed or painted as the build can.
+QByteArray ConsolePng(TColorConsole& console, BlinkPhase blink, VgaDots dots);
 
 // The graphical menu's font: the VGA BIOS's, as QEMU shows it; without
 // SeaBIOS the VGA face's 8-dot glyphs, and a note that says so. Nothing

@@ -1,7 +1,9 @@
 #include "AnsiArt.h"
 
 #include "ScreenEncoder.h"
+#include "boot/BootRendering.h"
 #include "common/Limits.h"
+#include "format/Palette.h"
 
 #include <QDate>
 
@@ -49,7 +51,7 @@ struct Pen {
         int bg = PcColour[static_cast<size_t>(background)] | (blink || brightBackground ? 8 : 0);
         if (reverse)
             std::swap(fg, bg);
-        return static_cast<std::uint8_t>(bg << 4 | fg);
+        return static_cast<std::uint8_t>(BootAttribute(bg, fg));
     }
 
     void Apply(int code)
@@ -244,7 +246,12 @@ private:
             MoveTo(0, m_row + 1);
     }
 
-    Cell BlankCell() const { return { ' ', static_cast<std::uint8_t>((m_pen.Attribute() & 0xF0) | 0x07) }; }
+    // Erased cells keep the pen's background, in the default foreground.
+    Cell BlankCell() const
+    {
+        return { ' ',
+            static_cast<std::uint8_t>(BootAttribute(BackgroundOf(m_pen.Attribute()), DefaultForegroundDigit)) };
+    }
 
     void EraseLine(int mode)
     {
@@ -319,14 +326,15 @@ namespace {
 QByteArray Sgr(std::uint8_t attribute)
 {
     QByteArray sgr = "\x1b[0";
-    if (attribute & 0x08)
+    if (ForegroundOf(attribute) >= 8)
         sgr += ";1";
-    if (attribute & 0x80)
+    if (BackgroundOf(attribute) >= 8)
         sgr += ";5";
     const auto ansi = [](int pc) {
         return static_cast<int>(std::find(PcColour.begin(), PcColour.end(), pc & 7) - PcColour.begin());
     };
-    sgr += ";3" + QByteArray::number(ansi(attribute & 0x0F)) + ";4" + QByteArray::number(ansi(attribute >> 4));
+    sgr += ";3" + QByteArray::number(ansi(ForegroundOf(attribute))) + ";4"
+        + QByteArray::number(ansi(BackgroundOf(attribute)));
     return sgr + 'm';
 }
 
@@ -352,7 +360,7 @@ QByteArray WriteAnsiArt(const Screen& screen)
             --end;
         for (int column = 0; column < end; ++column) {
             const Cell& cell = screen.At(column, row);
-            ice = ice || (cell.attribute & 0x80);
+            ice = ice || BackgroundOf(cell.attribute) >= 8;
             if (cell.attribute != pen)
                 art += Sgr(pen = cell.attribute);
             // Bytes that readers of .ans act on are shown as a space.

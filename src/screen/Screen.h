@@ -14,6 +14,10 @@ struct Cell {
     bool operator==(const Cell&) const = default;
 };
 
+// An attribute's colour digits.
+constexpr int BackgroundOf(std::uint8_t attribute) { return attribute >> 4; }
+constexpr int ForegroundOf(std::uint8_t attribute) { return attribute & 0x0F; }
+
 struct Spot {
     int column = 0;
     int row = 0;

@@ -4,31 +4,11 @@ namespace KeyCodes {
 
 int KeyCodeOf(const LoaderInput& input)
 {
-    using Key = LoaderInput::Key;
-    if (input.kind == LoaderInput::Kind::Character)
-        return static_cast<unsigned char>(input.character);
-    if (input.kind != LoaderInput::Kind::Key)
+    // A chord get_key has no code for is no key to either loader's reader.
+    if (input.kind == LoaderInput::Kind::Key && input.key == LoaderInput::Key::None)
         return KeyNone;
-    switch (input.key) {
-    case Key::Enter: return KeyEnter;
-    case Key::Tab: return KeyTab;
-    case Key::Escape: return KeyEscape;
-    case Key::Backspace: return KeyBackspace;
-    case Key::Delete: return KeyDelete;
-    case Key::Up: return KeyUp;
-    case Key::Down: return KeyDown;
-    case Key::Left: return KeyLeft;
-    case Key::Right: return KeyRight;
-    case Key::PageUp: return KeyPageUp;
-    case Key::PageDown: return KeyPageDown;
-    case Key::Home: return KeyHome;
-    case Key::End: return KeyEnd;
-    case Key::None: return KeyNone;
-    default:
-        if (input.key >= Key::F1 && input.key <= Key::F12)
-            return KeyF1 + static_cast<int>(input.key) - static_cast<int>(Key::F1);
-        return KeyNone;
-    }
+    const int code = Keys::LoaderCodeOf(input);
+    return code == 0 && input.kind == LoaderInput::Kind::Key ? KeyNone : code;
 }
 
 }

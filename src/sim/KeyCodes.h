@@ -1,30 +1,30 @@
 #pragma once
 
 #include "LoaderKeys.h"
+#include "keys/LoaderCodes.h"
 
-// Keys as both loaders' get_key numbers them (com32/libutil/include/
-// getkey.h): a byte as it is (0x80-0xff too), the others from 0x100.
+// The simulator's names for get_key's codes; the values are keys/'s one table.
 namespace KeyCodes {
 
 enum : int {
-    KeyNone = -1,
-    KeyBackspace = 8,
-    KeyTab = 9,
-    KeyEnter = 13,
-    KeyEscape = 27,
-    KeyDel = 127,
-    KeyF1 = 0x100,
-    KeyF12 = KeyF1 + 11,
-    KeyUp = 0x120,
-    KeyDown,
-    KeyLeft,
-    KeyRight,
-    KeyPageUp,
-    KeyPageDown,
-    KeyHome,
-    KeyEnd,
-    KeyInsert,
-    KeyDelete,
+    KeyNone = LoaderCode::None,
+    KeyBackspace = LoaderCode::Backspace,
+    KeyTab = LoaderCode::Tab,
+    KeyEnter = LoaderCode::Enter,
+    KeyEscape = LoaderCode::Escape,
+    KeyDel = LoaderCode::Del,
+    KeyF1 = LoaderCode::F1,
+    KeyF12 = LoaderCode::F12,
+    KeyUp = LoaderCode::Up,
+    KeyDown = LoaderCode::Down,
+    KeyLeft = LoaderCode::Left,
+    KeyRight = LoaderCode::Right,
+    KeyPageUp = LoaderCode::PageUp,
+    KeyPageDown = LoaderCode::PageDown,
+    KeyHome = LoaderCode::Home,
+    KeyEnd = LoaderCode::End,
+    KeyInsert = LoaderCode::Insert,
+    KeyDelete = LoaderCode::Delete,
 };
 
 // The code a key given to the simulator reads as; KeyNone for a chord

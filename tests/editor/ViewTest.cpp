@@ -2,7 +2,7 @@
 #include "console/qt/ConsoleWidget.h"
 #include "editor/FormatGuide.h"
 #include "editor/ProgramOptions.h"
-#include "render/RenderArguments.h"
+#include "render/cli/RenderArguments.h"
 
 #include <QComboBox>
 #include <QDockWidget>

@@ -431,6 +431,22 @@ TEST_F(RenderCliTest, ConfigPlaysTheLoaderAndRefusesWhatItCannotPlay)
     EXPECT_FALSE(QFile::exists(output)) << "nothing written when refused";
 }
 
+// --start: the firmware's lines and the loader's banner above the prompt,
+// or the prompt alone on an empty screen.
+TEST_F(RenderCliTest, ConfigStartsOnTheBannerOrOnABlankScreen)
+{
+    QDir(directory.path()).mkpath("iso/isolinux");
+    const QString config = File("PROMPT 1\r\n", "iso/isolinux/isolinux.cfg");
+    for (const char* start : { "banner", "blank" }) {
+        const CliRun run = RenderCli({ "--config", config, "--start", start });
+        ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+        const QJsonArray text = QJsonDocument::fromJson(run.out).object()["text"].toArray();
+        const bool blank = QByteArrayView(start) == "blank";
+        EXPECT_EQ(text[0].toString().startsWith("boot:"), blank) << start;
+        EXPECT_EQ(text[3].toString().startsWith("ISOLINUX 6.04"), !blank) << start;
+    }
+}
+
 // Cells and checks need no GUI library; with the VGA glyph table PNGs do not
 // either. The dynamic loader's trace names every library a run loads.
 TEST_F(RenderCliTest, LoadsNoGuiLibraryPlatformPluginOrFontconfig)

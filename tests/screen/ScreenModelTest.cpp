@@ -205,53 +205,79 @@ QByteArray Sgr(std::size_t count)
     return sgr + "31m";
 }
 
+// ANSI art, then the cells it draws on a row from a column on.
+struct ArtRow {
+    const char* what;
+    QByteArray art;
+    int row;
+    int column;
+    QByteArray cells; // byte, then attribute in hex, per cell
+};
+
+const ArtRow ArtRows[] = {
+    { "plain", "ab", 0, 0, "a07b07" },
+    { "colours in PC order", "\x1b[31;44mR\x1b[32mG", 0, 0, "R14G12" },
+    { "bold, blink, reset", "\x1b[1;5;33mY\x1b[0mn", 0, 0, "Y8en07" },
+    { "bright codes", "\x1b[94;101mB", 0, 0, "Bc9" },
+    { "22 and 25 undo bold and blink", "\x1b[1;5;37m\x1b[22;25mw", 0, 0, "w07" },
+    { "reverse", "\x1b[34;47;7mr\x1b[27ms", 0, 0, "r17s71" },
+    { "defaults 39 and 49", "\x1b[1;31;42m\x1b[39;49mx", 0, 0, "x0f" },
+    { "forward and back", "a\x1b[3Cb\x1b[2Dc", 0, 0, "a07 07 07c07b07" },
+    { "position, 1-based", "\x1b[3;5Hx\x1b[1;1fy", 2, 4, "x07" },
+    { "position then home", "\x1b[3;5Hx\x1b[Hy", 0, 0, "y07" },
+    { "up and down", "\x1b[2Ba\x1b[Ab", 1, 1, "b07" },
+    { "save and restore", "ab\x1b[s\x1b[5;1Hzz\x1b[uc", 0, 0, "a07b07c07" },
+    { "line break and CR", "abc\r\nd\rX", 1, 0, "X07" },
+    { "erase line to its end", "abcd\x1b[2D\x1b[44m\x1b[K", 0, 0, "a07b07 17 17" },
+    { "erase screen", "ab\x1b[2Jc", 0, 0, "c07 07" },
+    { "erase below: rows above stay", "ab\r\ncd\r\nef\x1b[2;2H\x1b[44m\x1b[J", 0, 0, "a07b07" },
+    { "erase below: from the cursor", "ab\r\ncd\r\nef\x1b[2;2H\x1b[44m\x1b[J", 1, 0, "c07 17" },
+    { "erase below: rows after", "ab\r\ncd\r\nef\x1b[2;2H\x1b[44m\x1b[J", 2, 0, " 17 17" },
+    { "erase above: rows before", "ab\r\ncd\r\nef\x1b[2;1H\x1b[44m\x1b[1J", 0, 0, " 17 17" },
+    { "erase above: to the cursor", "ab\r\ncd\r\nef\x1b[2;1H\x1b[44m\x1b[1J", 1, 0, " 17d07" },
+    { "erase above: rows after stay", "ab\r\ncd\r\nef\x1b[2;1H\x1b[44m\x1b[1J", 2, 0, "e07f07" },
+    { "drawn on after erasing all", "\x1b[3Bx\x1b[44m\x1b[2J\x1b[3Byz", 3, 0, "y17z17 17" },
+    { "rows made after erasing all", "\x1b[44m\x1b[2J\x1b[5Bx", 3, 0, " 07" },
+    { "erase all, then below", "\x1b[5B\x1b[44m\x1b[2J\x1b[41m\x1b[3B\x1b[J", 2, 0, " 17" },
+    { "erase below after erasing all", "\x1b[5B\x1b[44m\x1b[2J\x1b[41m\x1b[3B\x1b[J", 5, 0, " 47" },
+    { "erase above keeps the blank below", "\x1b[5B\x1b[44m\x1b[2J\x1b[3B\x1b[41m\x1b[1J", 4, 0, " 17" },
+    { "erase above, its own blank", "\x1b[5B\x1b[44m\x1b[2J\x1b[3B\x1b[41m\x1b[1J", 2, 0, " 47" },
+    { "wrap at 80", QByteArray(80, 'x') + "y", 1, 0, "y07" },
+    { "0x1a ends the art",
+        "ab\x1a"
+        "cd",
+        0, 0, "a07b07 07 07" },
+    { "unknown sequences skipped", "\x1b[?7ha\x1b[=1Ab", 0, 0, "a07b07" },
+    { "parameters up to the bound", Sgr(Limits::ArtParameters) + "x", 0, 0, "x0c" },
+    { "parameters past the bound dropped", Sgr(Limits::ArtParameters + 1) + "x", 0, 0, "x0f" },
+    { "erase line to the cursor, its cell too (1K)", "abcd\x1b[2D\x1b[44m\x1b[1K", 0, 0, " 17 17 17d07" },
+    { "erase the whole line (2K)", "abcd\x1b[2D\x1b[44m\x1b[2K", 0, 0, " 17 17 17 17" },
+    { "erased cells take the pen's background only", "\x1b[1;31;44mab\x1b[1D\x1b[K", 0, 0, "a1c 17" },
+    { "tab to the next stop of 8", "a\tb", 0, 7, " 07b07" },
+    { "tab stops at the last column", "\x1b[1;79H\tz", 0, 78, " 07z07" },
+    { "forward stops at the last column", "\x1b[99Cz", 0, 79, "z07" },
+    { "a column past the width stops at it", "\x1b[1;99Hz", 0, 79, "z07" },
+    { "a position of only a row", "\x1b[3Hz", 2, 0, "z07" },
+    { "up stops at the top", "\x1b[5Az", 0, 0, "z07" },
+    { "back stops at column 1", "ab\x1b[9Dz", 0, 0, "z07b07" },
+    { "restore without a save goes home", "ab\x1b[uc", 0, 0, "c07b07" },
+    { "a control byte ends what looked like a sequence", "\x1b[1\nz", 1, 0, "z07" },
+    { "the cut sequence draws nothing", "\x1b[1\nz", 0, 0, " 07" },
+    { "an intermediate byte keeps a sequence going", "\x1b[ Aq", 0, 0, "q07" },
+    { "ESC without [ is a cell",
+        "\x1b"
+        "X",
+        0, 0,
+        "\x1b"
+        "07X07" },
+    { "a sequence cut by the end of the file", "ab\x1b[3", 0, 0, "a07b07 07" },
+    { "SGR without a number resets", "\x1b[1;31m\x1b[mx", 0, 0, "x07" },
+    { "an empty parameter is 0, a reset", "\x1b[1;;31mx", 0, 0, "x04" },
+};
+
 TEST(AnsiArt, ReadsSequencesIntoCells)
 {
-    struct Row {
-        const char* what;
-        QByteArray art;
-        int row;
-        int column;
-        QByteArray cells; // byte, then attribute in hex, per cell
-    };
-    const Row rows[] = {
-        { "plain", "ab", 0, 0, "a07b07" },
-        { "colours in PC order", "\x1b[31;44mR\x1b[32mG", 0, 0, "R14G12" },
-        { "bold, blink, reset", "\x1b[1;5;33mY\x1b[0mn", 0, 0, "Y8en07" },
-        { "bright codes", "\x1b[94;101mB", 0, 0, "Bc9" },
-        { "22 and 25 undo bold and blink", "\x1b[1;5;37m\x1b[22;25mw", 0, 0, "w07" },
-        { "reverse", "\x1b[34;47;7mr\x1b[27ms", 0, 0, "r17s71" },
-        { "defaults 39 and 49", "\x1b[1;31;42m\x1b[39;49mx", 0, 0, "x0f" },
-        { "forward and back", "a\x1b[3Cb\x1b[2Dc", 0, 0, "a07 07 07c07b07" },
-        { "position, 1-based", "\x1b[3;5Hx\x1b[1;1fy", 2, 4, "x07" },
-        { "position then home", "\x1b[3;5Hx\x1b[Hy", 0, 0, "y07" },
-        { "up and down", "\x1b[2Ba\x1b[Ab", 1, 1, "b07" },
-        { "save and restore", "ab\x1b[s\x1b[5;1Hzz\x1b[uc", 0, 0, "a07b07c07" },
-        { "line break and CR", "abc\r\nd\rX", 1, 0, "X07" },
-        { "erase line to its end", "abcd\x1b[2D\x1b[44m\x1b[K", 0, 0, "a07b07 17 17" },
-        { "erase screen", "ab\x1b[2Jc", 0, 0, "c07 07" },
-        { "erase below: rows above stay", "ab\r\ncd\r\nef\x1b[2;2H\x1b[44m\x1b[J", 0, 0, "a07b07" },
-        { "erase below: from the cursor", "ab\r\ncd\r\nef\x1b[2;2H\x1b[44m\x1b[J", 1, 0, "c07 17" },
-        { "erase below: rows after", "ab\r\ncd\r\nef\x1b[2;2H\x1b[44m\x1b[J", 2, 0, " 17 17" },
-        { "erase above: rows before", "ab\r\ncd\r\nef\x1b[2;1H\x1b[44m\x1b[1J", 0, 0, " 17 17" },
-        { "erase above: to the cursor", "ab\r\ncd\r\nef\x1b[2;1H\x1b[44m\x1b[1J", 1, 0, " 17d07" },
-        { "erase above: rows after stay", "ab\r\ncd\r\nef\x1b[2;1H\x1b[44m\x1b[1J", 2, 0, "e07f07" },
-        { "drawn on after erasing all", "\x1b[3Bx\x1b[44m\x1b[2J\x1b[3Byz", 3, 0, "y17z17 17" },
-        { "rows made after erasing all", "\x1b[44m\x1b[2J\x1b[5Bx", 3, 0, " 07" },
-        { "erase all, then below", "\x1b[5B\x1b[44m\x1b[2J\x1b[41m\x1b[3B\x1b[J", 2, 0, " 17" },
-        { "erase below after erasing all", "\x1b[5B\x1b[44m\x1b[2J\x1b[41m\x1b[3B\x1b[J", 5, 0, " 47" },
-        { "erase above keeps the blank below", "\x1b[5B\x1b[44m\x1b[2J\x1b[3B\x1b[41m\x1b[1J", 4, 0, " 17" },
-        { "erase above, its own blank", "\x1b[5B\x1b[44m\x1b[2J\x1b[3B\x1b[41m\x1b[1J", 2, 0, " 47" },
-        { "wrap at 80", QByteArray(80, 'x') + "y", 1, 0, "y07" },
-        { "0x1a ends the art",
-            "ab\x1a"
-            "cd",
-            0, 0, "a07b07 07 07" },
-        { "unknown sequences skipped", "\x1b[?7ha\x1b[=1Ab", 0, 0, "a07b07" },
-        { "parameters up to the bound", Sgr(Limits::ArtParameters) + "x", 0, 0, "x0c" },
-        { "parameters past the bound dropped", Sgr(Limits::ArtParameters + 1) + "x", 0, 0, "x0f" },
-    };
-    for (const Row& row : rows) {
+    for (const ArtRow& row : ArtRows) {
         const Screen screen = ReadAnsiArt(row.art).RowsFrom(0);
         EXPECT_EQ(Cells(screen, row.row, row.column, row.cells.size() / 3), row.cells) << row.what;
     }

@@ -59,16 +59,14 @@ TEST_P(ConfigTruth, PlaysEveryRecordedShot)
     for (const RecordedStep& step : ReadRecordedSteps(ReadBytes(folder.filePath("steps")))) {
         switch (step.kind) {
         case RecordedStep::Kind::Key:
-            for (const QString& chord : step.argument.split(u' ', Qt::SkipEmptyParts)) {
-                const std::optional<LoaderInput> key = ParseKeyChord(chord);
-                ASSERT_TRUE(key) << chord.toStdString();
-                loader.Give(*key);
-            }
+        case RecordedStep::Kind::Type: {
+            QString error;
+            const std::optional<std::vector<KeyPress>> presses = StepPresses(step, error);
+            ASSERT_TRUE(presses) << error.toStdString();
+            for (const KeyPress& press : *presses)
+                loader.Give(press.input);
             break;
-        case RecordedStep::Kind::Type:
-            for (QChar character : step.argument)
-                loader.Give({ LoaderInput::Kind::Character, {}, static_cast<char>(character.unicode()), 0 });
-            break;
+        }
         case RecordedStep::Kind::Sleep: loader.Sleep(step.milliseconds); break;
         case RecordedStep::Kind::Shot: {
             SCOPED_TRACE(step.argument.toStdString());

@@ -2,6 +2,7 @@
 
 #include "SharedMaterial.h"
 #include "config/BootFiles.h"
+#include "keys/KeyWords.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -95,4 +96,19 @@ inline std::vector<RecordedStep> ReadRecordedSteps(const QByteArray& steps)
         read.push_back(step);
     }
     return read;
+}
+
+// A key step's chords or a type step's text a character at a time, as the
+// simulated loader and QEMU each take them; none for other steps. A chord
+// that is no key is named in error.
+inline std::optional<std::vector<KeyPress>> StepPresses(const RecordedStep& step, QString& error)
+{
+    if (step.kind == RecordedStep::Kind::Key)
+        return ReadKeys(step.argument, error);
+    std::vector<KeyPress> presses;
+    if (step.kind == RecordedStep::Kind::Type) {
+        for (QChar character : step.argument)
+            presses.push_back(PressOf(Keys::Key::Typed(static_cast<char>(character.unicode()))));
+    }
+    return presses;
 }

@@ -1,9 +1,16 @@
 #pragma once
 
+#include "vm/ConfigImage.h"
+#include "vm/VmTools.h"
+
+#include <gtest/gtest.h>
+
 #include <QDirIterator>
 #include <QFile>
 #include <QProcess>
 #include <QStringList>
+
+#include <optional>
 
 // The files of an ISO image as xorriso lists them, sorted, names as bytes.
 inline QStringList IsoFiles(const QString& xorrisoProgram, const QString& iso)
@@ -30,4 +37,41 @@ inline int ProcessesNaming(const QString& folder)
             ++count;
     }
     return count;
+}
+
+// The programs and loader files the machine needs; none where they are not
+// installed, which fails the test under CI=true.
+inline std::optional<VmTools> VmToolsHere()
+{
+    try {
+        return FindVmTools();
+    } catch (const EVmError& missing) {
+        if (qgetenv("CI") == "true")
+            ADD_FAILURE() << missing.what();
+        return std::nullopt;
+    }
+}
+
+// A test that needs the machine's programs and loader files; skipped
+// without them.
+class VmToolsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (tools.qemu.isEmpty())
+            GTEST_SKIP() << "no QEMU, isolinux or syslinux-common here";
+    }
+    const VmTools tools = VmToolsHere().value_or(VmTools {});
+};
+
+// Each file of the plan as "origin path".
+inline QStringList Listed(const ConfigImagePlan& plan)
+{
+    QStringList listed;
+    for (const ConfigImagePlan::File& file : plan.files)
+        listed << QStringLiteral("%1 %2").arg(file.from == ConfigImagePlan::File::From::Tree ? "tree"
+                : file.from == ConfigImagePlan::File::From::Debian                           ? "debian"
+                                                                                             : "runner",
+            QString::fromLatin1(file.imagePath));
+    return listed;
 }

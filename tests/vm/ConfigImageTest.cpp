@@ -25,38 +25,10 @@
 
 #include <fcntl.h>
 
-namespace {
+class ConfigImageTest : public VmToolsTest { };
 
-VmTools Tools()
+TEST_F(ConfigImageTest, HoldsTheSetAndTakesMissingModulesFromDebian)
 {
-    try {
-        return FindVmTools();
-    } catch (const EVmError& missing) {
-        if (qgetenv("CI") == "true")
-            ADD_FAILURE() << missing.what();
-        return {};
-    }
-}
-
-// Each file of the plan as "origin path".
-QStringList Listed(const ConfigImagePlan& plan)
-{
-    QStringList listed;
-    for (const ConfigImagePlan::File& file : plan.files)
-        listed << QStringLiteral("%1 %2").arg(file.from == ConfigImagePlan::File::From::Tree ? "tree"
-                : file.from == ConfigImagePlan::File::From::Debian                           ? "debian"
-                                                                                             : "runner",
-            QString::fromLatin1(file.imagePath));
-    return listed;
-}
-
-}
-
-TEST(ConfigImageTest, HoldsTheSetAndTakesMissingModulesFromDebian)
-{
-    const VmTools tools = Tools();
-    if (tools.qemu.isEmpty())
-        GTEST_SKIP() << "no QEMU, isolinux or syslinux-common here";
     QTemporaryDir tree;
     const QString config = WriteInTree(tree, "isolinux/isolinux.cfg",
         "UI menu.c32\nINCLUDE more.cfg\nDISPLAY boot.msg\nF1 f1.txt\nF2 absent.txt\nMENU BACKGROUND splash.png\n"
@@ -91,11 +63,8 @@ TEST(ConfigImageTest, HoldsTheSetAndTakesMissingModulesFromDebian)
     EXPECT_EQ(written.readAll(), "Unsaved help\n") << "an open tab goes in with its unsaved text";
 }
 
-TEST(ConfigImageTest, RefusesWhatLeadsOutOrReplacesTheLoader)
+TEST_F(ConfigImageTest, RefusesWhatLeadsOutOrReplacesTheLoader)
 {
-    const VmTools tools = Tools();
-    if (tools.qemu.isEmpty())
-        GTEST_SKIP() << "no QEMU, isolinux or syslinux-common here";
     QTemporaryDir outside;
     const QString secret = WriteInTree(outside, "secret", "SECRET BYTES");
     struct Case {
@@ -138,26 +107,32 @@ TEST(ConfigImageTest, RefusesWhatLeadsOutOrReplacesTheLoader)
         ASSERT_EQ(problems.size(), 1u);
         EXPECT_EQ(problems.front().code, test.lint);
     }
-    // Refused unopened: a writer waiting on a FIFO would be let go by any open.
-    {
-        QTemporaryDir folder;
-        const QByteArray pipe = QFile::encodeName(folder.filePath("pipe.lss"));
-        ASSERT_EQ(::mkfifo(pipe.constData(), 0600), 0);
-        std::atomic<bool> opened = false;
-        std::thread writer([&] {
-            const int descriptor = ::open(pipe.constData(), O_WRONLY);
-            opened = true;
-            ::close(descriptor);
-        });
-        QThread::msleep(100); // the writer waits in open(2)
-        EXPECT_EQ(BootFiles(folder.path(), "/").Fetch("/pipe.lss").failure, BootFiles::Fetched::Failure::NotAFile);
-        QThread::msleep(200);
-        EXPECT_FALSE(opened) << "the FIFO was opened";
-        const int reader = ::open(pipe.constData(), O_RDONLY | O_NONBLOCK);
-        writer.join();
-        ::close(reader);
-    }
-    // Names are bytes: one that is not valid UTF-8 is found by both.
+}
+
+// Refused unopened: a writer waiting on a FIFO would be let go by any open.
+TEST(BootFilesFetch, AFifoIsRefusedUnopened)
+{
+    QTemporaryDir folder;
+    const QByteArray pipe = QFile::encodeName(folder.filePath("pipe.lss"));
+    ASSERT_EQ(::mkfifo(pipe.constData(), 0600), 0);
+    std::atomic<bool> opened = false;
+    std::thread writer([&] {
+        const int descriptor = ::open(pipe.constData(), O_WRONLY);
+        opened = true;
+        ::close(descriptor);
+    });
+    QThread::msleep(100); // the writer waits in open(2)
+    EXPECT_EQ(BootFiles(folder.path(), "/").Fetch("/pipe.lss").failure, BootFiles::Fetched::Failure::NotAFile);
+    QThread::msleep(200);
+    EXPECT_FALSE(opened) << "the FIFO was opened";
+    const int reader = ::open(pipe.constData(), O_RDONLY | O_NONBLOCK);
+    writer.join();
+    ::close(reader);
+}
+
+// Names are bytes: one that is not valid UTF-8 is found by the planner and the linter alike.
+TEST_F(ConfigImageTest, NamesAreBytes)
+{
     QTemporaryDir tree;
     const QString config = WriteInTree(tree, "isolinux/isolinux.cfg", "DISPLAY boot.msg\n");
     WriteInTree(tree, "isolinux/boot.msg",
@@ -189,13 +164,27 @@ TEST(MachineTest, NamesReachQemuOnlyInsideOptionValues)
     EXPECT_TRUE(arguments.contains("socket,id=qmp,path=/t,,q/qmp.sock,server=on,wait=off"));
     for (const QString& argument : arguments)
         EXPECT_FALSE(argument.startsWith(u'/')) << "a path as an argument of its own: " << argument.toStdString();
-    QString error;
-    const std::optional<std::vector<MachineKey>> keys = MachineKeys("f1 ctrl-u \"A b!\" sleep:5 timeout", error);
-    ASSERT_TRUE(keys) << error.toStdString();
-    QStringList chords;
-    for (const MachineKey& key : *keys)
-        chords << (key.timeout ? "timeout" : key.sleepMs ? QString::number(key.sleepMs) : key.chord.join(u'+'));
-    EXPECT_EQ(chords, (QStringList { "f1", "ctrl+u", "shift+a", "spc", "b", "shift+1", "5", "timeout" }));
+}
+
+// Each machine starts bare, stays on TCG (ISOLINUX hangs under KVM) and
+// never reboots; headless it shows nothing, a CD boots from the drive, PXE
+// from QEMU's TFTP folder.
+TEST(MachineTest, ArgumentsOfEachKindOfBoot)
+{
+    const QString bare = "-nodefaults -vga std -m 64 -no-reboot";
+    const std::pair<MachineOptions, QString> rows[] = {
+        { { "cd.iso", false, false, "t", "", "" },
+            bare + " -display none -drive file=cd.iso,media=cdrom,readonly=on,format=raw -boot d" },
+        { { "tftp", true, true, "", "", "" },
+            bare + " -netdev user,id=net0,tftp=tftp,bootfile=pxelinux.0 -device e1000,netdev=net0 -boot n" },
+        { { "cd.iso", false, true, "x.msg", "s.log", "q.sock" },
+            bare
+                + " -name guest=x.msg -drive file=cd.iso,media=cdrom,readonly=on,format=raw -boot d -chardev "
+                  "file,id=serial0,path=s.log -serial chardev:serial0 -chardev "
+                  "socket,id=qmp,path=q.sock,server=on,wait=off -mon chardev=qmp,mode=control" },
+    };
+    for (const auto& [options, arguments] : rows)
+        EXPECT_EQ(QemuArguments(options).join(u' '), arguments);
 }
 
 // glimra-render --mode vm ends its QEMU and leaves no folder when it is
@@ -204,7 +193,7 @@ TEST(MachineTest, NamesReachQemuOnlyInsideOptionValues)
 // comma, which QEMU's options must survive; the shared TMPDIR stays empty.
 TEST(MachineTest, TheMachineGoesWithItsOwner)
 {
-    const VmTools tools = Tools();
+    const VmTools tools = VmToolsHere().value_or(VmTools {});
     if (tools.qemu.isEmpty())
         GTEST_SKIP() << "no QEMU, isolinux or syslinux-common here";
     QTemporaryDir tree, temporary;
@@ -266,7 +255,7 @@ TEST(MachineTest, TheMachineGoesWithItsOwner)
 // A pxelinux.cfg/ configuration boots over QEMU's own TFTP server.
 TEST(MachineTest, BootsPxelinuxOverTftp)
 {
-    const VmTools tools = Tools();
+    const VmTools tools = VmToolsHere().value_or(VmTools {});
     if (tools.qemu.isEmpty() || tools.pxelinux.isEmpty()) {
         if (qgetenv("CI") == "true")
             FAIL() << "Debian's pxelinux is needed here";

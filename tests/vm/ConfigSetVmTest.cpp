@@ -6,6 +6,7 @@
 #include "FileTree.h"
 #include "RecordedScreen.h"
 #include "RecordedSteps.h"
+#include "VmProbes.h"
 #include "console/ColorConsole.h"
 #include "sim/LoaderSim.h"
 #include "vesa/VesaMenu.h"
@@ -49,17 +50,6 @@ struct Booted {
     LoaderSim loader;
 };
 
-std::optional<VmTools> Tools()
-{
-    try {
-        return FindVmTools();
-    } catch (const EVmError& missing) {
-        if (qgetenv("CI") == "true")
-            ADD_FAILURE() << missing.what();
-        return std::nullopt;
-    }
-}
-
 // Pixels of QEMU's picture that differ from ours.
 int Differing(const QImage& real, const Vesa::Picture& ours)
 {
@@ -75,7 +65,7 @@ int Differing(const QImage& real, const Vesa::Picture& ours)
 
 TEST(ConfigSetVm, DefaultVesamenuShowsTheMenuTheSimulatorDraws)
 {
-    const std::optional<VmTools> tools = Tools();
+    const std::optional<VmTools> tools = VmToolsHere();
     const std::optional<PcFont> rom = RomFont(ReadBytes(QString::fromLatin1(Vesa::SeaBiosVgaImage)));
     if (!tools || !rom)
         GTEST_SKIP() << "the virtual machine's tools or SeaBIOS are missing";
@@ -107,7 +97,7 @@ TEST(ConfigSetVm, DefaultVesamenuShowsTheMenuTheSimulatorDraws)
 
 TEST(ConfigSetVm, TheMenusOwnFileIsInTheImage)
 {
-    const std::optional<VmTools> tools = Tools();
+    const std::optional<VmTools> tools = VmToolsHere();
     if (!tools)
         GTEST_SKIP() << "the virtual machine's tools are missing";
     QTemporaryDir tree;
@@ -129,7 +119,7 @@ TEST(ConfigSetVm, TheMenusOwnFileIsInTheImage)
 // root too, and the module DEFAULT runs.
 TEST(ConfigSetPlan, HoldsWhatEveryMenuReads)
 {
-    const std::optional<VmTools> tools = Tools();
+    const std::optional<VmTools> tools = VmToolsHere();
     if (!tools)
         GTEST_SKIP() << "the virtual machine's tools are missing";
     QTemporaryDir tree;

@@ -6,8 +6,8 @@
 #include "RecordedScreen.h"
 #include "RecordedSteps.h"
 #include "SharedMaterial.h"
+#include "VmProbes.h"
 #include "console/ColorConsole.h"
-#include "format/Cp437.h"
 #include "sim/LoaderSim.h"
 #include "vesa/VesaScreen.h"
 #include "vm/ConfigImage.h"
@@ -21,17 +21,12 @@
 
 namespace {
 
-QString ScreenText(const VmScreen& screen)
+ScreenSnapshot SnapshotOf(const VmScreen& real)
 {
-    QString text;
-    for (int row = 0; row < VmScreen::Rows; ++row) {
-        QByteArray cells;
-        for (int column = 0; column < VmScreen::Cols; ++column)
-            cells += screen.text[(row * VmScreen::Cols + column) * 2];
-        text += Cp437::DecodeCells(cells) + u'\n';
-    }
-    return text;
+    return ScreenSnapshot::OfVgaText(real.text, VmScreen::Cols, VmScreen::Rows, real.cursorColumn, real.cursorRow);
 }
+
+QString ScreenText(const VmScreen& screen) { return QString::fromUtf8(SnapshotOf(screen).ToText()); }
 
 class ConfigInVm : public ::testing::TestWithParam<std::string> { };
 
@@ -48,19 +43,17 @@ void PlayInVm(
     for (const RecordedStep& step : ReadRecordedSteps(ReadBytes(folder.filePath("steps")))) {
         switch (step.kind) {
         case RecordedStep::Kind::Key:
+        case RecordedStep::Kind::Type: {
             serialSeen = machine.Serial().size();
-            for (const QString& chord : step.argument.split(u' ', Qt::SkipEmptyParts)) {
-                machine.Press(chord.split(u'-'));
-                loader.Give(*ParseKeyChord(chord));
+            QString error;
+            const std::optional<std::vector<KeyPress>> presses = StepPresses(step, error);
+            ASSERT_TRUE(presses) << error.toStdString();
+            for (const KeyPress& press : *presses) {
+                machine.Press(press.qemu);
+                loader.Give(press.input);
             }
             break;
-        case RecordedStep::Kind::Type:
-            serialSeen = machine.Serial().size();
-            for (QChar character : step.argument) {
-                machine.Press(*ChordOfCharacter(static_cast<char>(character.unicode())));
-                loader.Give({ LoaderInput::Kind::Character, {}, static_cast<char>(character.unicode()), 0 });
-            }
-            break;
+        }
         case RecordedStep::Kind::Sleep:
             machine.Sleep(step.milliseconds);
             loader.Sleep(step.milliseconds);
@@ -96,17 +89,6 @@ void PlayInVm(
     }
 }
 
-std::optional<VmTools> ToolsOrSkip()
-{
-    try {
-        return FindVmTools();
-    } catch (const EVmError& missing) {
-        if (qgetenv("CI") == "true")
-            ADD_FAILURE() << missing.what();
-        return std::nullopt;
-    }
-}
-
 // A recorded case booted in QEMU from an image of its tree, beside the
 // simulator on the same files (with the modules the machine is given from
 // Debian).
@@ -132,7 +114,7 @@ struct RecordedCaseInVm {
 
 TEST_P(ConfigInVm, SimulatorDrawsWhatTheMachineShows)
 {
-    const std::optional<VmTools> tools = ToolsOrSkip();
+    const std::optional<VmTools> tools = VmToolsHere();
     if (!tools)
         GTEST_SKIP() << "the virtual machine's tools are missing";
     const QDir folder = RecordedCase(GetParam());
@@ -143,11 +125,8 @@ TEST_P(ConfigInVm, SimulatorDrawsWhatTheMachineShows)
     int shots = 0;
     PlayInVm(folder, loader, machine, [&](const QString&) {
         const VmScreen real = machine.Screen();
-        ExpectRecordedScreen(ScreenSnapshot::Of(console),
-            QJsonDocument::fromJson(
-                ScreenSnapshot::OfVgaText(real.text, VmScreen::Cols, VmScreen::Rows, real.cursorColumn, real.cursorRow)
-                    .ToJson(true))
-                .object());
+        ExpectRecordedScreen(
+            ScreenSnapshot::Of(console), QJsonDocument::fromJson(SnapshotOf(real).ToJson(true)).object());
         ++shots;
     });
     EXPECT_GT(shots, 0);
@@ -164,7 +143,7 @@ class GraphicalMenuInVm : public ::testing::TestWithParam<std::string> { };
 
 TEST_P(GraphicalMenuInVm, PictureIsTheMachines)
 {
-    const std::optional<VmTools> tools = ToolsOrSkip();
+    const std::optional<VmTools> tools = VmToolsHere();
     const std::optional<PcFont> rom = RomFont(ReadBytes(QString::fromLatin1(Vesa::SeaBiosVgaImage)));
     if (!tools || !rom)
         GTEST_SKIP() << "the virtual machine's tools or SeaBIOS are missing";

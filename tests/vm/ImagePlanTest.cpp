@@ -3,6 +3,7 @@
 // named; whatever the names, planning ends and the image stays bounded.
 #include "FileTree.h"
 #include "QtPrinters.h"
+#include "VmProbes.h"
 #include "common/Limits.h"
 #include "vm/ConfigImage.h"
 
@@ -45,17 +46,6 @@ QByteArray ModuleNeeding(const QByteArrayList& libraries)
     return header + load + segment + dynamic + strings;
 }
 
-VmTools Tools()
-{
-    try {
-        return FindVmTools();
-    } catch (const EVmError& missing) {
-        if (qgetenv("CI") == "true")
-            ADD_FAILURE() << missing.what();
-        return {};
-    }
-}
-
 QByteArray Link(const QTemporaryDir& tree, const char* name, const QByteArray& target)
 {
     const QByteArray path = QFile::encodeName(tree.filePath(QString::fromLatin1(name)));
@@ -65,19 +55,22 @@ QByteArray Link(const QTemporaryDir& tree, const char* name, const QByteArray& t
 
 }
 
-TEST(ImagePlanTest, RefusesNamesThatLeaveTheImageAndWhatIsNoFileOfTheTree)
+class ImagePlanTest : public VmToolsTest { };
+
+namespace {
+
+// Names a hostile tree writes, each with what it makes of the name.
+struct RefusalRow {
+    const char* config;
+    std::function<void(const QTemporaryDir&)> make;
+    const char* refused; // the names refused, in order
+    const char* reason = nullptr; // the first one's, when it matters
+};
+
+std::vector<RefusalRow> RefusalRows()
 {
-    const VmTools tools = Tools();
-    if (tools.ldlinux.isEmpty())
-        GTEST_SKIP() << "no isolinux or syslinux-common here";
-    struct Row {
-        const char* config;
-        std::function<void(const QTemporaryDir&)> make;
-        const char* refused; // the names refused, in order
-        const char* reason = nullptr; // the first one's, when it matters
-    };
     const auto nothing = [](const QTemporaryDir&) {};
-    const Row rows[] = {
+    return {
         { "UI ../../menu.c32\n", nothing, "../../menu.c32" },
         { "UI /../menu.c32\n", nothing, "/../menu.c32" },
         { "LABEL a\n COM32 ../../../../x.c32\n", nothing, "../../../../x.c32" },
@@ -115,7 +108,13 @@ TEST(ImagePlanTest, RefusesNamesThatLeaveTheImageAndWhatIsNoFileOfTheTree)
         { "INCLUDE ../../other.cfg\n", nothing, "../../other.cfg" },
         { "DISPLAY ../../../etc/passwd\n", nothing, "../../../etc/passwd" },
     };
-    for (const Row& row : rows) {
+}
+
+}
+
+TEST_F(ImagePlanTest, RefusesNamesThatLeaveTheImageAndWhatIsNoFileOfTheTree)
+{
+    for (const RefusalRow& row : RefusalRows()) {
         SCOPED_TRACE(row.config);
         QTemporaryDir tree;
         const QString config = WriteInTree(tree, "isolinux/isolinux.cfg", row.config);
@@ -138,11 +137,8 @@ TEST(ImagePlanTest, RefusesNamesThatLeaveTheImageAndWhatIsNoFileOfTheTree)
 // Past the bounds a name is refused with the bound in its reason, never
 // half taken; a chain of modules, each needing the next, is followed to
 // its end.
-TEST(ImagePlanTest, StaysInsideItsBounds)
+TEST_F(ImagePlanTest, StaysInsideItsBoundsOfPathsAndFollowsLongChains)
 {
-    const VmTools tools = Tools();
-    if (tools.ldlinux.isEmpty())
-        GTEST_SKIP() << "no isolinux or syslinux-common here";
     QTemporaryDir tree;
     QByteArray deep;
     while (deep.size() <= Limits::ImagePathBytes)
@@ -160,8 +156,11 @@ TEST(ImagePlanTest, StaysInsideItsBounds)
     EXPECT_TRUE(plan.refused.front().reason.contains(QString::number(Limits::ImagePathBytes)))
         << plan.refused.front().reason.toStdString();
     EXPECT_EQ(plan.files.size(), 4u + chain) << "the loader's two, the configuration, F1's file and the chain";
+}
 
-    // Names refused: each once, and past the bound only counted.
+// Names refused: each once, and past the bound only counted.
+TEST_F(ImagePlanTest, ListsEachRefusedNameOnceAndCountsThosePastTheBound)
+{
     QTemporaryDir named;
     QByteArray images;
     for (std::size_t index = 0; index <= Limits::ImageRefusals; ++index)
@@ -171,8 +170,11 @@ TEST(ImagePlanTest, StaysInsideItsBounds)
         BootFiles::ForConfiguration(WriteInTree(named, "isolinux/isolinux.cfg", "DISPLAY boot.msg\n")), tools);
     EXPECT_EQ(many.refused.size(), Limits::ImageRefusals);
     EXPECT_EQ(many.notes, QStringList { "names left out of the image and not listed: 1" });
+}
 
-    // A chain of CONFIG: the files of the configurations past the bound stay out, and a note says so.
+// A chain of CONFIG: the files of the configurations past the bound stay out, and a note says so.
+TEST_F(ImagePlanTest, FollowsCONFIGUpToItsBound)
+{
     QTemporaryDir chained;
     for (int index = 0; index < Limits::ImageConfigurations + 8; ++index) {
         WriteInTree(chained, QStringLiteral("isolinux/c%1.cfg").arg(index),
@@ -192,8 +194,11 @@ TEST(ImagePlanTest, StaysInsideItsBounds)
     EXPECT_TRUE(
         configs.notes.front().startsWith(QStringLiteral("/isolinux/c%1.cfg goes in").arg(Limits::ImageConfigurations)))
         << configs.notes.front().toStdString();
+}
 
-    // The whole image's bytes: the file that would pass them is left out.
+// The whole image's bytes: the file that would pass them is left out.
+TEST_F(ImagePlanTest, LeavesOutTheFileThatWouldPassTheImagesBytes)
+{
     QTemporaryDir big;
     WriteInTree(big, "isolinux/a.txt", QByteArray(600, 'a'));
     WriteInTree(big, "isolinux/b.txt", QByteArray(600, 'b'));
@@ -208,11 +213,8 @@ TEST(ImagePlanTest, StaysInsideItsBounds)
 
 // The files the loader reads go in as it names them (KBDMAP's whole
 // argument), and a module it would refuse is said in a note.
-TEST(ImagePlanTest, NamesTheLoaderReadsAndModulesItRefuses)
+TEST_F(ImagePlanTest, NamesTheLoaderReadsAndModulesItRefuses)
 {
-    const VmTools tools = Tools();
-    if (tools.ldlinux.isEmpty())
-        GTEST_SKIP() << "no isolinux or syslinux-common here";
     QTemporaryDir tree;
     WriteInTree(tree, "isolinux/de.ktl", "keys");
     WriteInTree(tree, "isolinux/f.psf", "font");
@@ -231,4 +233,46 @@ TEST(ImagePlanTest, NamesTheLoaderReadsAndModulesItRefuses)
     ASSERT_EQ(plan.notes.size(), 1) << plan.notes.join(u'\n').toStdString();
     EXPECT_TRUE(plan.notes.front().startsWith(u"the loader cannot load /isolinux/menu.c32: it needs more than 64"))
         << plan.notes.front().toStdString();
+}
+
+// What the image holds beyond the loader's own two files, for each kind of
+// line that names a file; kernels and initrds stay out.
+TEST_F(ImagePlanTest, HoldsWhatEachLineNames)
+{
+    struct Row {
+        const char* config; // isolinux/isolinux.cfg unless it names its own path first ("isolinux/x.cfg:")
+        QStringList files; // made in the tree: "path", or "path=text" for more than a line of x
+        const char* held; // the plan past the loader's two files, as "origin path" joined by |
+    };
+    const Row rows[] = {
+        { "FONT my.psf\n", { "isolinux/my.psf" }, "tree /isolinux/isolinux.cfg|tree /isolinux/my.psf" },
+        { "LABEL l\n KERNEL vmlinuz\n APPEND initrd=initrd.gz\n", { "isolinux/vmlinuz", "isolinux/initrd.gz" },
+            "tree /isolinux/isolinux.cfg" },
+        { "F1 f1.msg\n", { "isolinux/f1.msg=\x18pic.lss\nHello\n", "isolinux/pic.lss" },
+            "tree /isolinux/isolinux.cfg|tree /isolinux/pic.lss|tree /isolinux/f1.msg" },
+        { "LABEL t\n KERNEL .com32 tool arg\n", { "isolinux/tool.c32" },
+            "tree /isolinux/isolinux.cfg|tree /isolinux/tool.c32" },
+        { "LABEL n\n CONFIG /sub/next.cfg /sub/\n",
+            { "sub/next.cfg=DISPLAY shown.txt\n", "sub/shown.txt", "isolinux/shown.txt" },
+            "tree /isolinux/isolinux.cfg|tree /sub/next.cfg|tree /sub/shown.txt" },
+        { "isolinux/other.cfg:PROMPT 1\n", {}, "runner /isolinux/isolinux.cfg|tree /isolinux/other.cfg" },
+        { "UI menu.c32\nF1 f1.txt back.png\nLABEL h\n MENU HELP help.txt\nMENU BACKGROUND splash.png\n",
+            { "isolinux/menu.c32", "isolinux/f1.txt", "isolinux/back.png", "isolinux/help.txt", "isolinux/splash.png" },
+            "tree /isolinux/isolinux.cfg|tree /isolinux/f1.txt|tree /isolinux/back.png|tree /isolinux/splash.png|"
+            "tree /isolinux/help.txt|tree /isolinux/menu.c32" },
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.config);
+        QTemporaryDir tree;
+        for (const QString& file : row.files)
+            WriteInTree(tree, file.section(u'=', 0, 0), file.contains(u'=') ? file.section(u'=', 1).toLatin1() : "x\n");
+        const QByteArray text = row.config;
+        const qsizetype colon = text.indexOf(".cfg:");
+        const QString path
+            = colon < 0 ? QStringLiteral("isolinux/isolinux.cfg") : QString::fromLatin1(text.left(colon + 4));
+        const QString config = WriteInTree(tree, path, colon < 0 ? text : text.mid(colon + 5));
+        const ConfigImagePlan plan = PlanConfigImage(BootFiles::ForConfiguration(config), tools);
+        EXPECT_EQ(Listed(plan).mid(2).join(u'|').toStdString(), row.held);
+        EXPECT_TRUE(plan.refused.empty());
+    }
 }

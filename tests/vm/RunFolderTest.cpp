@@ -100,15 +100,47 @@ TEST(RunFolderTest, SweepsOnlyThisUsersDeadRunsAndFollowsNoLink)
     EXPECT_EQ(Entries(tmp), QStringList { "glimra-vm-999999-x" }) << "the shared folder is not swept";
 }
 
+namespace {
+
+struct ParentRow {
+    const char* what;
+    std::function<void(const QString& top)> make; // in top: tmp/ and run/ are made before
+    const char* runtime; // XDG_RUNTIME_DIR below top, "" for none
+    const char* parent; // below top; "" when refused
+    bool rootOnly = false;
+};
+
+// The run folders' parent made as the row's tree leaves it, or refused.
+void ExpectParent(const ParentRow& row)
+{
+    SCOPED_TRACE(row.what);
+    if (row.rootOnly && ::geteuid() != 0)
+        return;
+    QTemporaryDir top;
+    MakeFolder(top.filePath("tmp"), 01777);
+    MakeFolder(top.filePath("run"), 0700);
+    row.make(top.path());
+    const Environment environment(
+        top.filePath("tmp"), *row.runtime ? top.filePath(QString::fromLatin1(row.runtime)) : QString());
+    const QString expected = top.filePath(QString::fromLatin1(row.parent).replace("OWN", Own));
+    if (!*row.parent) {
+        EXPECT_THROW(MakeWorkFolder(), EVmError);
+        EXPECT_EQ(Entries(top.filePath("run")), QStringList {}) << "nothing made through the link";
+        return;
+    }
+    const std::unique_ptr<QTemporaryDir> work = MakeWorkFolder();
+    EXPECT_EQ(QFileInfo(work->path()).path(), expected);
+    struct stat status { };
+    ASSERT_EQ(::lstat(Native(expected).constData(), &status), 0);
+    EXPECT_TRUE(S_ISDIR(status.st_mode));
+    EXPECT_EQ(status.st_mode & 0777, 0700u);
+}
+
+}
+
 TEST(RunFolderTest, TheParentIsThisUsersOwnAndClosedToOthers)
 {
-    struct Row {
-        const char* what;
-        std::function<void(const QString& top)> make; // in top: tmp/ and run/ are made before
-        const char* runtime; // XDG_RUNTIME_DIR below top, "" for none
-        const char* parent; // below top; "" when refused
-        bool rootOnly = false;
-    };
+    using Row = ParentRow;
     const Row rows[] = {
         { "the runtime folder", [](const QString&) {}, "run", "run/glimra" },
         { "no runtime folder", [](const QString&) {}, "", "tmp/OWN" },
@@ -138,27 +170,6 @@ TEST(RunFolderTest, TheParentIsThisUsersOwnAndClosedToOthers)
             },
             "", "", true },
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.what);
-        if (row.rootOnly && ::geteuid() != 0)
-            continue;
-        QTemporaryDir top;
-        MakeFolder(top.filePath("tmp"), 01777);
-        MakeFolder(top.filePath("run"), 0700);
-        row.make(top.path());
-        const Environment environment(
-            top.filePath("tmp"), *row.runtime ? top.filePath(QString::fromLatin1(row.runtime)) : QString());
-        const QString expected = top.filePath(QString::fromLatin1(row.parent).replace("OWN", Own));
-        if (!*row.parent) {
-            EXPECT_THROW(MakeWorkFolder(), EVmError);
-            EXPECT_EQ(Entries(top.filePath("run")), QStringList {}) << "nothing made through the link";
-            continue;
-        }
-        const std::unique_ptr<QTemporaryDir> work = MakeWorkFolder();
-        EXPECT_EQ(QFileInfo(work->path()).path(), expected);
-        struct stat status { };
-        ASSERT_EQ(::lstat(Native(expected).constData(), &status), 0);
-        EXPECT_TRUE(S_ISDIR(status.st_mode));
-        EXPECT_EQ(status.st_mode & 0777, 0700u);
-    }
+    for (const Row& row : rows)
+        ExpectParent(row);
 }

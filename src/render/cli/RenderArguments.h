@@ -6,6 +6,8 @@
 #include <QCommandLineOption>
 #include <QString>
 
+#include <optional>
+
 // glimra-render's command line, read into values: what to render, how, and
 // where to. Every check of the words is one row of a table.
 struct RenderArguments {
@@ -49,6 +51,19 @@ struct RenderOptions {
     QCommandLineOption help, version, mode, format, prompt, blink, font, output, outputDir, check, clear, timeout,
         config, keys, input, start;
 };
+
+// The words as read: the values, or what ends the program here.
+struct ReadLine {
+    RenderArguments arguments;
+    bool help = false;
+    bool version = false;
+    std::optional<QString> mistake; // the first wrong word, as told
+    QString helpText;
+};
+ReadLine ReadRenderLine(int argc, char* argv[]);
+
+// The version line, and for a build without the VGA glyph table how it paints PNGs.
+const char* RenderVersionText();
 
 struct ParsedLine {
     RenderArguments arguments;

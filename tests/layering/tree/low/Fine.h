@@ -1,0 +1,3 @@
+#pragma once
+#include "Low.h"
+#include "low/Low.h"

@@ -1,0 +1,2 @@
+#pragma once
+#include "other/Other.h"
