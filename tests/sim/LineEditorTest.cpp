@@ -54,7 +54,7 @@ struct Played {
     QByteArray Row(int row) const { return console.ScreenRow(row).trimmed(); }
 };
 
-std::vector<LoaderInput> Keys(const QString& keys)
+std::vector<LoaderInput> KeysOf(const QString& keys)
 {
     QString error;
     std::vector<LoaderInput> inputs = ParseLoaderKeys(keys, error).value_or(std::vector<LoaderInput> {});
@@ -151,7 +151,7 @@ TEST(LineEditorTest, TheBootPrompt)
         { labels, Typed("x\t"), 2, "" },
         { "NOCOMPLETE 1\n" + labels, Typed("fo\t"), 1, "boot: fo" },
         { labels, Typed("\xe9\xff"), 1, "boot: \xe9\xff" },
-        { labels, Keys("\"ab\" esc"), 1, "boot: ab" },
+        { labels, KeysOf("\"ab\" esc"), 1, "boot: ab" },
     };
     for (const auto& row : rows) {
         const Played played(row.config, row.inputs);
@@ -170,20 +170,20 @@ TEST(LineEditorTest, TheBootPrompt)
 TEST(LineEditorTest, TheMenusEditorAndHelpScreens)
 {
     const QByteArray entry = "UI menu.c32\nF1 help.txt\nLABEL a\n KERNEL k\n APPEND " + QByteArray(3000, 'o') + "\n";
-    const Played edited(entry, Keys("tab \"x\" ret"));
+    const Played edited(entry, KeysOf("tab \"x\" ret"));
     EXPECT_EQ(edited.loader->Note(),
         QStringLiteral("The loader would boot the kernel /isolinux/k with the options \"%1\".")
             .arg(QString(2045, u'o')));
-    const Played back("UI menu.c32\nLABEL a\n KERNEL k\n", Keys("tab up down esc"));
+    const Played back("UI menu.c32\nLABEL a\n KERNEL k\n", KeysOf("tab up down esc"));
     EXPECT_TRUE(back.Row(17).startsWith("Press [Tab]")) << back.Row(17).toStdString();
-    const Played helped("UI menu.c32\nF1 help.txt\nLABEL a\n KERNEL k\n", Keys("tab \"z\" f1 x"));
+    const Played helped("UI menu.c32\nF1 help.txt\nLABEL a\n KERNEL k\n", KeysOf("tab \"z\" f1 x"));
     EXPECT_EQ(helped.Row(17), "> kz");
     const struct {
         const char* colour;
         int attribute;
     } colours[] = { { "", 0x1E }, { "MENU COLOR msg1e 1;31;40\n", 0x0C }, { "MENU COLOR msg1e *\n", 0x1E } };
     for (const auto& row : colours) {
-        const Played help(QByteArray("UI menu.c32\nF1 help.txt\n") + row.colour + "LABEL a\n", Keys("f1"));
+        const Played help(QByteArray("UI menu.c32\nF1 help.txt\n") + row.colour + "LABEL a\n", KeysOf("f1"));
         EXPECT_EQ(help.Row(0), "Help") << row.colour;
         EXPECT_EQ(static_cast<unsigned char>(ScreenSnapshot::Of(help.console).Attributes(0)[0]), row.attribute)
             << row.colour;
