@@ -5,8 +5,8 @@
 #include "FileTree.h"
 #include "ModalAnswers.h"
 #include "RecordedSteps.h"
-#include "editor/ConfigurationDock.h"
-#include "editor/RunConfiguration.h"
+#include "editor/configuration/ConfigurationDock.h"
+#include "editor/configuration/RunConfiguration.h"
 
 #include <QTabBar>
 #include <QTemporaryDir>

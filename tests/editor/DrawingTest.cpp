@@ -3,9 +3,9 @@
 // the window that now stretches.
 #include "EditorFixture.h"
 #include "ModalAnswers.h"
-#include "editor/DrawingMode.h"
-#include "editor/FormStretch.h"
-#include "editor/ScreenCanvas.h"
+#include "editor/drawing/DrawingMode.h"
+#include "editor/widgets/FormStretch.h"
+#include "editor/drawing/ScreenCanvas.h"
 #include "screen/AnsiArt.h"
 #include "screen/BootScreen.h"
 #include "screen/ScreenEncoder.h"
