@@ -72,6 +72,28 @@ void ConfigurationDock::Show(const BootFiles& files, const BootConfig& config)
 {
     m_files = &files;
     m_tree->clear();
+    const QByteArray path = config.files.empty() ? files.ConfigPath() : config.files.front().imagePath;
+    const std::vector<MenuRun> runs = MenuRuns(config, files, path);
+    AddFiles(config, runs, path);
+    AddSettings(config);
+    for (const MenuRun& run : runs) {
+        const MenuConfig& menus = run.menus;
+        const Menu& root = menus.At(MenuConfig::RootMenu);
+        QTreeWidgetItem* group = Group(root.title.isEmpty() ? tr("Menu") : tr("Menu: %1").arg(Latin(root.title)));
+        AddMenu(group, menus, MenuConfig::RootMenu, 0);
+        if (!menus.At(MenuConfig::HiddenMenu).entries.empty()) {
+            auto* hidden = new QTreeWidgetItem(group, { tr("Hidden entries (MENU HIDE)") });
+            hidden->setFirstColumnSpanned(true);
+            AddMenu(hidden, menus, MenuConfig::HiddenMenu, 0);
+        }
+    }
+}
+
+// The configuration and its INCLUDEs, the DISPLAY and F-key files, the menu
+// modules it runs with the files they read, and the configurations CONFIG
+// leads to.
+void ConfigurationDock::AddFiles(const BootConfig& config, const std::vector<MenuRun>& runs, const QByteArray& path)
+{
     QTreeWidgetItem* set = Group(tr("Files"));
     for (const ConfigFile& file : config.files)
         AddFile(
@@ -84,10 +106,6 @@ void ConfigurationDock::Show(const BootFiles& files, const BootConfig& config)
         if (const std::optional<FunctionKey>& key = config.functionKeys[index])
             AddFile(set, QStringLiteral("F%1").arg(index + 1), key->imagePath, key->place);
     }
-    // The menu modules it runs with the files they read, and the
-    // configurations CONFIG leads to.
-    const QByteArray path = config.files.empty() ? files.ConfigPath() : config.files.front().imagePath;
-    const std::vector<MenuRun> runs = MenuRuns(config, files, path);
     for (const MenuRun& run : runs) {
         AddFile(set, Latin(run.by), run.module, run.place);
         for (const ConfigFile& file : run.menus.files) {
@@ -96,9 +114,13 @@ void ConfigurationDock::Show(const BootFiles& files, const BootConfig& config)
                     set, tr("Menu file"), file.imagePath, file.includedFrom.line > 0 ? file.includedFrom : run.place);
         }
     }
-    for (const NextConfiguration& next : NextConfigurations(config, files, runs))
+    for (const NextConfiguration& next : NextConfigurations(config, *m_files, runs))
         AddFile(set, tr("CONFIG"), next.path.value_or(next.name), next.place);
+}
 
+// What it SAYs, PROMPT, TIMEOUT, DEFAULT and UI, and its labels.
+void ConfigurationDock::AddSettings(const BootConfig& config)
+{
     QTreeWidgetItem* said = Group(tr("Output"));
     for (const ConfigOutput& output : config.output) {
         if (output.kind != ConfigOutput::Kind::Say)
@@ -119,18 +141,6 @@ void ConfigurationDock::Show(const BootFiles& files, const BootConfig& config)
     for (const ConfigLabel& label : config.labels) {
         auto* item = new QTreeWidgetItem(labels, { Latin(label.name), Latin(label.CommandLine(config.globalAppend)) });
         AddPlace(item, label.place);
-    }
-
-    for (const MenuRun& run : runs) {
-        const MenuConfig& menus = run.menus;
-        const Menu& root = menus.At(MenuConfig::RootMenu);
-        QTreeWidgetItem* group = Group(root.title.isEmpty() ? tr("Menu") : tr("Menu: %1").arg(Latin(root.title)));
-        AddMenu(group, menus, MenuConfig::RootMenu, 0);
-        if (!menus.At(MenuConfig::HiddenMenu).entries.empty()) {
-            auto* hidden = new QTreeWidgetItem(group, { tr("Hidden entries (MENU HIDE)") });
-            hidden->setFirstColumnSpanned(true);
-            AddMenu(hidden, menus, MenuConfig::HiddenMenu, 0);
-        }
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "config/BootConfig.h"
+#include "config/ConfigSet.h"
 #include "config/MenuConfig.h"
 
 #include <QDockWidget>
@@ -37,6 +38,8 @@ protected:
 
 private:
     QTreeWidgetItem* Group(const QString& title);
+    void AddFiles(const BootConfig& config, const std::vector<MenuRun>& runs, const QByteArray& path);
+    void AddSettings(const BootConfig& config);
     void AddFile(QTreeWidgetItem* group, const QString& role, const QByteArray& imagePath, const ConfigPlace& place);
     void AddMenu(QTreeWidgetItem* parent, const MenuConfig& menus, int menu, int depth);
     void AddPlace(QTreeWidgetItem* item, const ConfigPlace& place);

@@ -1,31 +1,43 @@
 #include "editor/configuration/ConfigurationSession.h"
 
+#include "config/ConfigSet.h"
 #include "editor/configuration/ConfigurationDock.h"
 #include "editor/configuration/RunConfiguration.h"
-#include "config/ConfigSet.h"
+#include "editor/document/DocumentTabs.h"
+#include "editor/widgets/DockEntry.h"
 
+#include <QAction>
 #include <QDir>
 #include <QFileInfo>
 #include <QMainWindow>
+#include <QTreeWidget>
 
 #include <utility>
 
 // The window's child: its timer must not outlive the window it reads.
-ConfigurationSession::ConfigurationSession(QMainWindow& window, Document document)
-    : QObject(&window)
-    , m_mainWindow(window)
-    , m_document(std::move(document))
-    , m_dock(new ConfigurationDock(&window))
+ConfigurationSession::ConfigurationSession(EditorHost& host)
+    : QObject(&host.Window())
+    , m_host(host)
+    , m_dock(new ConfigurationDock(&host.Window()))
 {
     m_dock->setAllowedAreas(Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea);
-    window.addDockWidget(Qt::RightDockWidgetArea, m_dock);
+    host.Window().addDockWidget(Qt::RightDockWidgetArea, m_dock);
     m_dock->hide();
+    auto* entry = new QAction(tr("Con&figuration"), &host.Window());
+    entry->setObjectName(QStringLiteral("Configuration1"));
+    entry->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+C")));
+    ReachDock(entry, m_dock, m_dock->Tree(), [&host] { host.FocusDocument(); });
+    host.AddAction(EditorHost::Place::ViewDocks, entry);
     connect(m_dock, &ConfigurationDock::FileChosen, this,
-        [this](const QString& file, int line) { m_document.open(file, line); });
+        [this](const QString& file, int line) { m_host.OpenAt(file, line); });
     // Edits come in bursts; the set is read again once one is over.
     m_refresh.setSingleShot(true);
     m_refresh.setInterval(150);
     connect(&m_refresh, &QTimer::timeout, this, &ConfigurationSession::Refresh);
+    host.Documents().FollowEdits(this, [this](const Document&) {
+        if (!m_configFile.isEmpty())
+            m_refresh.start();
+    });
 }
 
 ConfigurationSession::~ConfigurationSession() = default;
@@ -38,7 +50,7 @@ void ConfigurationSession::Open(const QString& configFile)
     m_dock->raise();
     // Its first showing takes the width the first window made room for.
     if (!std::exchange(m_dockSized, true))
-        m_mainWindow.resizeDocks({ m_dock }, { ConfigurationDock::PreferredWidth }, Qt::Horizontal);
+        m_host.Window().resizeDocks({ m_dock }, { ConfigurationDock::PreferredWidth }, Qt::Horizontal);
     if (m_window)
         m_window->SetConfiguration(m_configFile);
 }
@@ -48,7 +60,7 @@ void ConfigurationSession::Refresh()
     if (m_configFile.isEmpty())
         return;
     m_files = std::make_unique<BootFiles>(BootFiles::ForConfiguration(m_configFile));
-    const QHash<QString, QByteArray> texts = m_document.texts();
+    const QHash<QString, QByteArray> texts = m_host.Documents().Texts();
     for (auto text = texts.begin(); text != texts.end(); ++text)
         m_files->SetText(text.key(), text.value());
     m_configurationFiles.clear();
@@ -58,7 +70,8 @@ void ConfigurationSession::Refresh()
     }
     m_dock->Show(*m_files, ReadBootConfig(*m_files, m_files->ConfigPath(), m_files->StartFolder()));
     m_dock->FitColumns();
-    if (m_window && m_window->isVisible() && m_follow)
+    emit Read();
+    if (m_window && m_window->isVisible() && m_host.FollowsEdits())
         m_window->Replay();
 }
 
@@ -66,14 +79,14 @@ void ConfigurationSession::Run()
 {
     if (m_configFile.isEmpty()) {
         // A configuration open as the document is played as it is.
-        const QString file = m_document.file();
-        if (file.isEmpty() || !LooksLikeBootConfig(m_document.bytes()))
+        const Document& shown = m_host.Documents().Current();
+        if (shown.saveTarget.isEmpty() || !LooksLikeBootConfig(shown.Bytes()))
             return;
-        Open(file);
+        Open(shown.saveTarget);
     }
     if (!m_window) {
-        m_window = std::make_unique<RunConfigurationWindow>(&m_mainWindow);
-        m_window->SetUnsavedText([this] { return m_document.texts(); });
+        m_window = std::make_unique<RunConfigurationWindow>(&m_host.Window());
+        m_window->SetUnsavedText([this] { return m_host.Documents().Texts(); });
         m_window->SetConfiguration(m_configFile);
     } else {
         m_window->Replay();
@@ -98,11 +111,4 @@ void ConfigurationSession::Close()
     m_dock->hide();
     if (m_window)
         m_window->close();
-}
-
-void ConfigurationSession::DocumentChanged(bool follow)
-{
-    m_follow = follow;
-    if (!m_configFile.isEmpty())
-        m_refresh.start();
 }

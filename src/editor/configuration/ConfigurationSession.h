@@ -1,34 +1,24 @@
 #pragma once
 
 #include "config/BootConfig.h"
+#include "editor/document/EditorHost.h"
 
-#include <QHash>
 #include <QObject>
 #include <QTimer>
 
-#include <functional>
 #include <memory>
 
 class ConfigurationDock;
-class QMainWindow;
 class RunConfigurationWindow;
 
-// The open boot configuration of the main window: its dock and its Run
-// Configuration window, both following the document. The window says how
-// to reach the document: its file and bytes, and how to open another file
-// at a line.
+// The open boot configuration: its dock and its Run Configuration window,
+// both following the open documents (every tab's unsaved text is the
+// loader's) through the window's host.
 class ConfigurationSession : public QObject {
     Q_OBJECT
 
 public:
-    struct Document {
-        std::function<QString()> file; // on disk; empty while never saved
-        std::function<QByteArray()> bytes;
-        // The text of every open document saved to a file, by that file.
-        std::function<QHash<QString, QByteArray>()> texts;
-        std::function<void(const QString& file, int line)> open;
-    };
-    ConfigurationSession(QMainWindow& window, Document document);
+    explicit ConfigurationSession(EditorHost& host);
     ~ConfigurationSession() override;
 
     // Reads the configuration and shows its dock.
@@ -42,26 +32,26 @@ public:
     // such a file is a configuration whatever its first line says.
     bool HoldsConfiguration(const QString& file) const;
     // Shows the Run Configuration window, playing the configuration (or
-    // the document, when it is a configuration itself).
+    // the shown document, when it is a configuration itself).
     void Run();
-    // The document changed: the dock reads again, the window replays when
-    // following edits.
-    void DocumentChanged(bool follow);
 
     ConfigurationDock* Dock() const { return m_dock; }
     RunConfigurationWindow* Window() const { return m_window.get(); }
 
+signals:
+    // The set was read (again): which files it reads as configurations may
+    // have changed.
+    void Read();
+
 private:
     void Refresh();
 
-    QMainWindow& m_mainWindow;
-    Document m_document;
+    EditorHost& m_host;
     ConfigurationDock* m_dock;
     std::unique_ptr<RunConfigurationWindow> m_window;
     std::unique_ptr<BootFiles> m_files;
     QString m_configFile;
     QStringList m_configurationFiles; // on disk, as read last
     QTimer m_refresh;
-    bool m_follow = false;
     bool m_dockSized = false;
 };

@@ -1,9 +1,9 @@
 #include "editor/configuration/RunConfiguration.h"
 
-#include "editor/widgets/FormStretch.h"
-#include "editor/widgets/ScreenView.h"
 #include "common/Named.h"
 #include "console/qt/QtGeometry.h"
+#include "editor/widgets/FormStretch.h"
+#include "editor/widgets/ScreenView.h"
 #include "preview/PreviewConsole.h"
 #include "preview/ScreenImage.h"
 #include "render/ScreenPng.h"
@@ -31,32 +31,6 @@ RunConfigurationWindow::RunConfigurationWindow(QWidget* parent)
     m_pictureView->setFocusPolicy(Qt::StrongFocus);
     m_pictureView->installEventFilter(this);
     m_pictureView->hide();
-
-    auto* keys = new QGridLayout;
-    keys->setSpacing(2);
-    using Key = LoaderInput::Key;
-    for (int index = 0; index < 12; ++index) {
-        auto* button = Named(new QPushButton(QStringLiteral("F%1").arg(index + 1), this),
-            QStringLiteral("F%1").arg(index + 1).toLatin1().constData());
-        const Key key = static_cast<Key>(static_cast<int>(Key::F1) + index);
-        connect(button, &QPushButton::clicked, this, [this, key] { Give({ LoaderInput::Kind::Key, key, 0, 0 }); });
-        // Twelve in a row no wider than the screen at its smallest.
-        button->setFixedWidth(button->fontMetrics().horizontalAdvance(QStringLiteral("F12")) * 2);
-        keys->addWidget(button, 0, index);
-    }
-    auto* restart = Named(new QPushButton(tr("&Restart"), this), "Restart");
-    auto* timeout = Named(new QPushButton(tr("Let the &timeout run out"), this), "RunOutTimeout");
-    m_blankStart = Named(new QCheckBox(tr("Start from a &blank screen"), this), "BlankStart");
-    connect(restart, &QPushButton::clicked, this, &RunConfigurationWindow::Restart);
-    connect(timeout, &QPushButton::clicked, this, [this] {
-        Give({ LoaderInput::Kind::Timeout, LoaderInput::Key::None, 0, 0 });
-    });
-    connect(m_blankStart, &QCheckBox::toggled, this, &RunConfigurationWindow::Restart);
-    auto* controls = new QHBoxLayout;
-    controls->addWidget(restart);
-    controls->addWidget(timeout);
-    controls->addWidget(m_blankStart);
-    controls->addStretch();
     m_note = Named(new QLabel(this), "Note");
     m_note->setWordWrap(true);
     m_note->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -65,8 +39,8 @@ RunConfigurationWindow::RunConfigurationWindow(QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_screen, 1);
     layout->addWidget(m_pictureView, 1);
-    layout->addLayout(keys);
-    layout->addLayout(controls);
+    layout->addLayout(CreateKeys());
+    layout->addLayout(CreateControls());
     layout->addWidget(m_note);
     // The keyboard stays with the screen, as the loader keeps it: a click on
     // a control takes no focus.
@@ -80,6 +54,43 @@ RunConfigurationWindow::RunConfigurationWindow(QWidget* parent)
     m_clock.setInterval(1000);
     connect(&m_clock, &QTimer::timeout, this, &RunConfigurationWindow::Tick);
     m_clock.start();
+}
+
+// F1-F12 in a row.
+QLayout* RunConfigurationWindow::CreateKeys()
+{
+    auto* keys = new QGridLayout;
+    keys->setSpacing(2);
+    using Key = LoaderInput::Key;
+    for (int index = 0; index < 12; ++index) {
+        auto* button = Named(new QPushButton(QStringLiteral("F%1").arg(index + 1), this),
+            QStringLiteral("F%1").arg(index + 1).toLatin1().constData());
+        const Key key = static_cast<Key>(static_cast<int>(Key::F1) + index);
+        connect(button, &QPushButton::clicked, this, [this, key] { Give({ LoaderInput::Kind::Key, key, 0, 0 }); });
+        // Twelve in a row no wider than the screen at its smallest.
+        button->setFixedWidth(button->fontMetrics().horizontalAdvance(QStringLiteral("F12")) * 2);
+        keys->addWidget(button, 0, index);
+    }
+    return keys;
+}
+
+// Restart, the timeout, and the start from a blank screen.
+QLayout* RunConfigurationWindow::CreateControls()
+{
+    auto* restart = Named(new QPushButton(tr("&Restart"), this), "Restart");
+    auto* timeout = Named(new QPushButton(tr("Let the &timeout run out"), this), "RunOutTimeout");
+    m_blankStart = Named(new QCheckBox(tr("Start from a &blank screen"), this), "BlankStart");
+    connect(restart, &QPushButton::clicked, this, &RunConfigurationWindow::Restart);
+    connect(timeout, &QPushButton::clicked, this, [this] {
+        Give({ LoaderInput::Kind::Timeout, LoaderInput::Key::None, 0, 0 });
+    });
+    connect(m_blankStart, &QCheckBox::toggled, this, &RunConfigurationWindow::Restart);
+    auto* controls = new QHBoxLayout;
+    controls->addWidget(restart);
+    controls->addWidget(timeout);
+    controls->addWidget(m_blankStart);
+    controls->addStretch();
+    return controls;
 }
 
 void RunConfigurationWindow::Tick()

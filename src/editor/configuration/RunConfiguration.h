@@ -16,6 +16,7 @@
 
 class QCheckBox;
 class QLabel;
+class QLayout;
 class ScreenView;
 
 // The Run Configuration window: the loader played on an 80 x 25 screen in
@@ -54,6 +55,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    QLayout* CreateKeys();
+    QLayout* CreateControls();
     void Play();
     void ShowNote();
     void ShowScreen();

@@ -107,13 +107,18 @@ QTextDocument* DocumentEdit::NewDocument(QObject* parent)
 
 void DocumentEdit::SetBytes(QByteArrayView bytes)
 {
-    document()->setUndoRedoEnabled(false);
-    document()->clear();
-    QTextCursor start(document());
-    InsertLines(start, Cp437::DecodeDocument(bytes));
-    document()->setUndoRedoEnabled(true);
+    SetBytesOf(*document(), bytes);
     setTextCursor(QTextCursor(document()));
-    document()->setModified(false);
+}
+
+void DocumentEdit::SetBytesOf(QTextDocument& document, QByteArrayView bytes)
+{
+    document.setUndoRedoEnabled(false);
+    document.clear();
+    QTextCursor start(&document);
+    InsertLines(start, Cp437::DecodeDocument(bytes));
+    document.setUndoRedoEnabled(true);
+    document.setModified(false);
 }
 
 DocumentEdit::VisualLine DocumentEdit::LineAt(int position) const
@@ -144,19 +149,19 @@ void DocumentEdit::SetWrapLines(bool wrap)
 
 // A line break is one character and two bytes; the join of two pieces is
 // one character and no byte.
-qsizetype DocumentEdit::ByteOffsetOf(int position) const
+qsizetype DocumentEdit::ByteOffsetOf(const QTextDocument& document, int position)
 {
     qsizetype offset = position;
-    const QTextBlock last = document()->findBlock(position);
-    for (QTextBlock block = document()->firstBlock(); block != last; block = block.next())
+    const QTextBlock last = document.findBlock(position);
+    for (QTextBlock block = document.firstBlock(); block != last; block = block.next())
         offset += ContinuesLine(block.next()) ? -1 : 1;
     return offset;
 }
 
-int DocumentEdit::PositionOfByte(qsizetype offset) const
+int DocumentEdit::PositionOfByte(const QTextDocument& document, qsizetype offset)
 {
     qsizetype blockBytes = 0; // the byte offset of the block's first character
-    QTextBlock block = document()->firstBlock();
+    QTextBlock block = document.firstBlock();
     for (; block.next().isValid(); block = block.next()) {
         const qsizetype next = blockBytes + block.length() - 1 + (ContinuesLine(block.next()) ? 0 : 2);
         if (next > offset)

@@ -25,8 +25,9 @@ public:
     // A document as this control holds them.
     static QTextDocument* NewDocument(QObject* parent);
     // Replaces the whole text; the undo history starts afresh and the
-    // document counts as unmodified.
+    // document counts as unmodified. The caret goes to the start.
     void SetBytes(QByteArrayView bytes);
+    static void SetBytesOf(QTextDocument& document, QByteArrayView bytes);
     // The bytes of one visual line (as the control wraps it) and where it
     // starts, for a character position.
     struct VisualLine {
@@ -49,13 +50,15 @@ public:
 
     // Each line break is one character in the control and two bytes (CR LF)
     // in the document.
-    qsizetype ByteOffsetOf(int position) const;
-    int PositionOfByte(qsizetype offset) const;
+    qsizetype ByteOffsetOf(int position) const { return ByteOffsetOf(*document(), position); }
+    int PositionOfByte(qsizetype offset) const { return PositionOfByte(*document(), offset); }
+    static qsizetype ByteOffsetOf(const QTextDocument& document, int position);
+    static int PositionOfByte(const QTextDocument& document, qsizetype offset);
 
     // Replaces a cursor's selection (or inserts at it) as one undo step:
     // each '\n' starts a line, and a selection across joins or line breaks
     // goes exactly as its bytes would.
-    void ReplaceSelection(QTextCursor& cursor, QStringView text);
+    static void ReplaceSelection(QTextCursor& cursor, QStringView text);
     // Copies the selection and removes it.
     void Cut();
 

@@ -31,7 +31,7 @@ DocumentTabs::DocumentTabs(DocumentEdit& editor)
     });
     connect(m_bar, &QTabBar::tabCloseRequested, this,
         [this](int index) { emit CloseRequested(m_documents[static_cast<std::size_t>(index)]); });
-    m_documents.push_back(new Document(this));
+    Adopt(new Document(this));
     m_bar->addTab(QString());
     m_editor.setDocument(&m_documents.front()->Text());
     Relabel();
@@ -48,11 +48,23 @@ Document* DocumentTabs::Find(const QString& file) const
 
 Document& DocumentTabs::Add()
 {
-    m_documents.push_back(new Document(this));
-    MakeUntitled(*m_documents.back());
+    MakeUntitled(Adopt(new Document(this)));
     m_bar->addTab(QString());
     Show(static_cast<int>(m_documents.size()) - 1);
     return Current();
+}
+
+Document& DocumentTabs::Adopt(Document* document)
+{
+    m_documents.push_back(document);
+    for (const Follower& follower : m_followers)
+        Follow(*document, follower);
+    // The editor's caret on a text replaced whole goes to its start, as after Open.
+    connect(document, &Document::Replaced, this, [this, document] {
+        if (document == &Current())
+            m_editor.setTextCursor(QTextCursor(&document->Text()));
+    });
+    return *document;
 }
 
 void DocumentTabs::Activate(const Document& document) { Show(IndexOf(document)); }
@@ -183,4 +195,19 @@ void DocumentTabs::Relabel()
     }
     m_editor.setGeometry(area);
     m_bar->setVisible(tabs);
+    emit EditorPlaced(area);
+}
+
+void DocumentTabs::FollowEdits(QObject* receiver, std::function<void(Document&)> changed)
+{
+    m_followers.push_back({ receiver, std::move(changed) });
+    for (Document* document : m_documents)
+        Follow(*document, m_followers.back());
+}
+
+void DocumentTabs::Follow(Document& document, const Follower& follower)
+{
+    if (follower.receiver)
+        connect(&document, &Document::Changed, follower.receiver,
+            [&document, changed = follower.changed] { changed(document); });
 }

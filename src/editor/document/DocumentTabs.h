@@ -4,7 +4,9 @@
 
 #include <QHash>
 #include <QObject>
+#include <QPointer>
 
+#include <functional>
 #include <vector>
 
 class DocumentEdit;
@@ -43,18 +45,32 @@ public:
     // The tab texts again: a name or a modified state changed.
     void Relabel();
 
+    // Calls changed with the document after every change of any open
+    // document, shown or not, for as long as the receiver lives.
+    void FollowEdits(QObject* receiver, std::function<void(Document&)> changed);
+
 signals:
     // Another document is shown, or the current one was named anew.
     void CurrentChanged();
     // A tab's close button: the window asks before it calls Remove.
     void CloseRequested(Document* document);
+    // The editor moved (a tab bar came or went): what shares its place follows.
+    void EditorPlaced(const QRect& place);
 
 private:
     void Show(int index);
     int IndexOf(const Document& document) const;
+    // A new document among the tabs, followed as the others are.
+    Document& Adopt(Document* document);
+    struct Follower {
+        QPointer<QObject> receiver;
+        std::function<void(Document&)> changed;
+    };
+    void Follow(Document& document, const Follower& follower);
 
     DocumentEdit& m_editor;
     QTabBar* m_bar;
     std::vector<Document*> m_documents;
+    std::vector<Follower> m_followers;
     int m_current = 0;
 };

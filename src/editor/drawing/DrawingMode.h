@@ -2,6 +2,7 @@
 
 #include "console/qt/GlyphCache.h"
 #include "console/qt/QtFonts.h"
+#include "editor/document/EditorHost.h"
 #include "preview/PreviewConsole.h"
 #include "screen/BoxDrawing.h"
 #include "screen/Screen.h"
@@ -11,36 +12,25 @@
 #include <optional>
 #include <vector>
 
-class DocumentTabs;
+class Document;
 class QAction;
 class QActionGroup;
-class QMainWindow;
+class QMenu;
 class ScreenCanvas;
-struct GlavnaForm;
 
-// View > Draw on Screen: the document's boot-mode screen as a canvas in the
-// editor's place. Every drawing step encodes the whole screen canonically
-// and replaces the document's bytes as one step of the document's own undo,
-// so the text view, the previews, Save and Undo all see one document.
-// Also File > Import and Export ANSI Art.
+// View > Draw on Screen: the shown document's boot-mode screen as a canvas
+// in the editor's place. Every drawing step encodes the whole screen
+// canonically and rewrites the document's bytes as one step of its own
+// undo, so the text view, the previews, Save and Undo all see one document.
 class DrawingMode : public QObject {
     Q_OBJECT
 
 public:
-    DrawingMode(QMainWindow& window, GlavnaForm& form, DocumentTabs& tabs);
+    explicit DrawingMode(EditorHost& host);
     ~DrawingMode() override;
 
     bool Active() const { return m_active; }
     ScreenCanvas* Canvas() const { return m_canvas; }
-    // Text from the character table or Insert ASCII, typed at the cell cursor.
-    void Insert(const QString& text);
-    // The selection in both selectors' colours.
-    void PaintSelection();
-
-    // The file commands after their dialogs. Import opens the art as a new
-    // document from the given first row; both say what went wrong or was lost.
-    void ImportFrom(const QString& file, std::optional<int> firstRow = {});
-    bool ExportTo(const QString& file);
 
     QAction* DrawOnScreen1 = nullptr;
     QAction* SelectTool1 = nullptr;
@@ -50,11 +40,14 @@ public:
     QAction* BoxAroundSelection1 = nullptr;
     QAction* PaintSelection1 = nullptr;
     QAction* PromptHere1 = nullptr;
-    QAction* ImportAnsi1 = nullptr;
-    QAction* ExportAnsi1 = nullptr;
 
 private:
+    // The entries: Draw on Screen and the tools' menu, the tools and the
+    // commands on the selection, the keys the canvas takes itself.
     void CreateActions();
+    QMenu* CreateTools();
+    void CreateSelectionCommands(QMenu& tools);
+    void CreateCanvasKeys();
     void EnableTools(bool enabled);
     void Toggle(bool on);
     bool Enter();
@@ -67,30 +60,29 @@ private:
     // A new screen for the document; false (and a word in the status bar)
     // when the loader could not show it.
     bool Step(const Screen& next, std::optional<int> promptRow = {});
-    void ReplaceBytes(const QByteArray& bytes);
     QImage Picture(const QByteArray& bytes, Screen* screen = nullptr, Spot* cursor = nullptr);
+    Document& Shown() const;
 
+    // The Edit menu's commands and the selectors, on the canvas.
+    void Edit(EditorHost::EditCommand command);
     void Type(const QString& text);
+    void Insert(const QString& text);
     void Erase(bool backspace);
     void Paint(bool foreground, bool background);
     void ColourStep(int foreground, int background);
     void Drag(Spot from, Spot to, bool finished);
     void LineStep(Spot from, Spot to);
+    void PromptHere();
+    void BoxAroundSelection();
     void Copy();
     void Cut();
     void Paste();
     void ShowCursor();
-    void Say(const QString& message);
-    // The menu commands: their file dialogs, then ImportFrom and ExportTo.
-    void ImportClicked();
-    void ExportClicked();
 
     std::uint8_t Pen() const;
     LineStyle Style() const;
 
-    QMainWindow& m_window;
-    GlavnaForm& m_form;
-    DocumentTabs& m_tabs;
+    EditorHost& m_host;
     ScreenCanvas* m_canvas;
     QActionGroup* m_tools;
     GlyphCache m_glyphs;

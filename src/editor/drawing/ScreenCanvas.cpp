@@ -1,6 +1,6 @@
 #include "editor/drawing/ScreenCanvas.h"
 
-#include "editor/window/GlavnaForm.h"
+#include "editor/widgets/PcScreenFont.h"
 #include "format/Cp437.h"
 
 #include <QKeyEvent>

@@ -1,20 +1,21 @@
 #include "editor/window/Glavna.h"
 
-#include "editor/window/About.h"
-#include "editor/document/CaretCoordinates.h"
-#include "editor/widgets/CharacterTable.h"
-#include "editor/widgets/ColourSelector.h"
+#include "common/ErrorBox.h"
 #include "editor/configuration/ConfigurationDock.h"
+#include "editor/document/CaretCoordinates.h"
 #include "editor/document/DocumentEdit.h"
 #include "editor/document/DocumentTabs.h"
+#include "editor/document/ScreenHighlighter.h"
+#include "editor/drawing/AnsiArtCommands.h"
 #include "editor/drawing/DrawingMode.h"
+#include "editor/widgets/CharacterTable.h"
+#include "editor/widgets/ColourSelector.h"
 #include "editor/widgets/FocusRing.h"
 #include "editor/widgets/FormStretch.h"
+#include "editor/window/About.h"
 #include "editor/window/IntegerText.h"
 #include "editor/window/NARH.h"
 #include "editor/window/ProgramIcon.h"
-#include "editor/document/ScreenHighlighter.h"
-#include "common/ErrorBox.h"
 #include "format/Cp437.h"
 #include "format/DisplayCodes.h"
 #include "preview/Preview.h"
@@ -30,6 +31,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTabBar>
@@ -59,7 +61,8 @@ TGlavna::TGlavna(QWidget* parent)
     WireHandlers();
     SetUpView();
     SetUpConfiguration();
-    m_drawing = new DrawingMode(*this, m_form, *m_tabs);
+    m_drawing = new DrawingMode(*this);
+    m_art = new AnsiArtCommands(*this);
     FormCreate();
     // At first the form with the Configuration dock beside it and room for
     // more lines; later the size the user left it at.
@@ -120,13 +123,15 @@ void TGlavna::WireHandlers()
     On(f.Replace1, &QAction::triggered, &TGlavna::Replace1Click);
     On(f.FindNext1, &QAction::triggered, &TGlavna::FindNext1Click);
     On(f.Preview1, &QAction::triggered, &TGlavna::PreviewClick);
-    connect(f.Undo1, &QAction::triggered, f.Editor, &QPlainTextEdit::undo);
-    connect(f.Redo1, &QAction::triggered, f.Editor, &QPlainTextEdit::redo);
-    connect(f.SelectAll1, &QAction::triggered, f.Editor, &QPlainTextEdit::selectAll);
+    for (const auto& [entry, command] : { std::pair { f.Undo1, EditCommand::Undo }, { f.Redo1, EditCommand::Redo },
+             { f.Cut1, EditCommand::Cut }, { f.Copy1, EditCommand::Copy }, { f.Paste1, EditCommand::Paste },
+             { f.SelectAll1, EditCommand::SelectAll } })
+        connect(entry, &QAction::triggered, this, [this, command] { Edit(command); });
     connect(f.Editor, &QPlainTextEdit::redoAvailable, f.Redo1, &QAction::setEnabled);
-    connect(f.Cut1, &QAction::triggered, f.Editor, &DocumentEdit::Cut);
-    connect(f.Copy1, &QAction::triggered, f.Editor, &QPlainTextEdit::copy);
-    connect(f.Paste1, &QAction::triggered, f.Editor, &QPlainTextEdit::paste);
+    for (int index = 0; index < 16; ++index) {
+        connect(f.GroupFG->Item(index), &QRadioButton::clicked, this, [this] { ColourPicked(true); });
+        connect(f.groupBG->Item(index), &QRadioButton::clicked, this, [this] { ColourPicked(false); });
+    }
     connect(f.Editor, &QWidget::customContextMenuRequested, this, &TGlavna::PopupMenu1Popup);
     connect(f.Editor, &DocumentEdit::Replaced, this, &TGlavna::ShowReplaced);
     connect(f.Editor, &DocumentEdit::FileDropped, this, &TGlavna::OpenDropped);
@@ -178,16 +183,16 @@ void TGlavna::InsertText(const QString& text)
     if (text.isEmpty())
         return;
     QApplication::clipboard()->setText(text);
-    if (m_drawing && m_drawing->Active())
-        m_drawing->Insert(text);
+    if (m_view && m_view->insert)
+        m_view->insert(text);
     else
         m_form.Editor->paste();
 }
 
 void TGlavna::InsertCClick()
 {
-    if (m_drawing->Active()) {
-        m_drawing->PaintSelection(); // drawing has no commands: the colours go on the cells
+    if (m_view && m_view->colour) {
+        m_view->colour(true, true); // a view has no commands: the colours go on its cells
         return;
     }
     const QByteArray command = QByteArray(1, DisplayCode::ColourCommand) + m_form.groupBG->ItemText().toLatin1()
@@ -249,14 +254,16 @@ void TGlavna::EditorKeyUp()
     UpdateCaretLabels();
 }
 
+// A view in the editor's place shows its own place.
 void TGlavna::UpdateCaretLabels()
 {
+    if (m_view)
+        return;
     const int start = m_form.Editor->textCursor().selectionStart();
     const DocumentEdit::VisualLine line = m_form.Editor->LineAt(start);
     const CaretColumns columns = ColumnsOf(line.bytes, start - line.start,
         [this](const QByteArray& window) { m_form.debugy->setText(Cp437::DecodeCells(window)); });
-    m_form.kooX->setText(ColumnCaption(columns));
-    m_form.kooY->setText(LineCaption(line.index));
+    ShowCaret(ColumnCaption(columns), LineCaption(line.index));
 }
 
 // ---- On-screen keyboard --------------------------------------------------------

@@ -1,12 +1,16 @@
 #pragma once
 
 #include "editor/document/Document.h"
+#include "editor/document/EditorHost.h"
 #include "editor/window/GlavnaForm.h"
 
 #include <QDateTime>
 #include <QMainWindow>
 #include <QTimer>
 
+#include <optional>
+
+class AnsiArtCommands;
 class ConfigurationSession;
 class DocumentTabs;
 class DrawingMode;
@@ -24,8 +28,9 @@ class TPreviewFR;
 // caret coordinates, the on-screen keyboard, the File, Edit, View, NARH and
 // Help menus, and the Problems dock.
 // Every user command runs through one helper that shows the general error
-// box for what it does not handle itself.
-class TGlavna : public QMainWindow {
+// box for what it does not handle itself. The features (configuration,
+// drawing, ANSI art) reach it as their EditorHost only.
+class TGlavna : public QMainWindow, private EditorHost {
     Q_OBJECT
 
 public:
@@ -56,6 +61,23 @@ private:
         connect(sender, signal, this, [this, handler] { Run(handler); });
     }
     void Run(Handler handler);
+
+    // The features' host.
+    QMainWindow& Window() override { return *this; }
+    DocumentTabs& Documents() override { return *m_tabs; }
+    void AddAction(Place place, QAction* action) override;
+    void Say(const QString& message, int milliseconds) override;
+    void ShowCaret(const QString& column, const QString& line) override;
+    void ShowInstead(const View* view) override;
+    void FocusDocument() override;
+    int Colour(bool foreground) const override;
+    void SetColour(bool foreground, int index) override;
+    bool FollowsEdits() const override;
+    void OpenAt(const QString& file, int line) override;
+    // The Edit menu's commands: on the editor, or on the view in its place.
+    void Edit(EditCommand command);
+    // A colour picked in a selector goes to the view in the editor's place.
+    void ColourPicked(bool foreground);
 
     // Command insertion.
     void InsertCClick();
@@ -120,10 +142,18 @@ private:
     void BootVm1Click();
     void ShowImageNotes(const QStringList& notes);
     void ImageNotesClick();
+    bool IsConfiguration() const;
     bool ShowsConfiguration() const;
     // The boot configuration around the document: its dock, Open
     // Configuration and Run Configuration (a class of their own).
     void SetUpConfiguration();
+    void OpenConfiguration1Click();
+    void RunConfiguration1Click();
+    void CloseConfiguration1Click();
+    void CloseTab(Document* document);
+    // Documents a configuration opened since reads as configurations keep
+    // the line breaks of their files from now on.
+    void KeepConfigurationBreaks();
     // Another document is shown: the title, Save, the line breaks, the
     // problems and the previews follow it.
     void CurrentDocumentChanged();
@@ -142,7 +172,9 @@ private:
     FormatGuide* m_guide = nullptr; // created on first use
     WindowedVm* m_vm = nullptr; // ended with the window
     ConfigurationSession* m_configuration = nullptr;
-    DrawingMode* m_drawing = nullptr; // View > Draw on Screen and ANSI art
+    DrawingMode* m_drawing = nullptr; // View > Draw on Screen
+    AnsiArtCommands* m_art = nullptr;
+    std::optional<View> m_view; // shown in the editor's place
     // Edits come in bursts: the live preview renders at most once per frame,
     // the problems are found once the burst is over.
     QTimer m_liveTimer;

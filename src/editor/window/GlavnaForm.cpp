@@ -1,15 +1,14 @@
 #include "editor/window/GlavnaForm.h"
 
+#include "common/Named.h"
+#include "console/qt/QtGeometry.h"
+#include "editor/checks/ProblemsPanel.h"
+#include "editor/document/DocumentEdit.h"
 #include "editor/widgets/CharacterTable.h"
 #include "editor/widgets/ColourSelector.h"
-#include "editor/document/DocumentEdit.h"
 #include "editor/widgets/FormStretch.h"
-#include "editor/checks/ProblemsPanel.h"
+#include "editor/widgets/PcScreenFont.h"
 #include "editor/widgets/WrappingButton.h"
-#include "common/Named.h"
-#include "console/Font.h"
-#include "console/qt/QtFonts.h"
-#include "console/qt/QtGeometry.h"
 #include "format/Palette.h"
 
 #include <QAction>
@@ -22,16 +21,6 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QStatusBar>
-
-QFont PcScreenFont(const QString& face, int pixels)
-{
-    TFont font;
-    font.SetName(face);
-    font.SetHeight(pixels);
-    font.SetPitch(TFontPitch::Fixed);
-    font.SetCharset(TFontCharset::Oem);
-    return PlatformFont(font);
-}
 
 namespace {
 
@@ -156,6 +145,19 @@ void GlavnaForm::CreateLegend(QWidget& form)
 // design, which had none.
 void GlavnaForm::CreateMenus(QMainWindow& window)
 {
+    CreateFileMenu(window);
+    CreateEditMenu(window);
+    CreateViewMenu(window);
+    QMenu* narh = window.menuBar()->addMenu(QStringLiteral("NARH"));
+    NotARealHelp1 = Named(narh->addAction(QWidget::tr("Not A Real Help")), "NotARealHelp1");
+    About1 = Named(narh->addAction(QWidget::tr("About")), "About1");
+    QMenu* help = window.menuBar()->addMenu(QWidget::tr("&Help"));
+    FormatGuide1 = WithKeys(
+        Named(help->addAction(QWidget::tr("Display File &Format")), "FormatGuide1"), QKeySequence::HelpContents);
+}
+
+void GlavnaForm::CreateFileMenu(QMainWindow& window)
+{
     QMenu* file = window.menuBar()->addMenu(QWidget::tr("&File"));
     New1 = WithKeys(Named(file->addAction(QWidget::tr("&New")), "New1"), QKeySequence::New);
     Open1 = WithKeys(Named(file->addAction(QWidget::tr("&Open...")), "Open1"), QKeySequence::Open);
@@ -167,13 +169,16 @@ void GlavnaForm::CreateMenus(QMainWindow& window)
     Save1->setEnabled(false);
     SaveAs1 = WithKeys(
         Named(file->addAction(QWidget::tr("Save &As...")), "SaveAs1"), QKeySequence(QStringLiteral("Ctrl+Shift+S")));
-    file->addSeparator();
+    FileExchangeEnd = file->addSeparator();
     KeepLF1 = Named(file->addAction(QWidget::tr("Keep LF Line Breaks")), "KeepLF1");
     KeepLF1->setCheckable(true);
     file->addSeparator();
     Exit1 = WithKeys(Named(file->addAction(QWidget::tr("E&xit")), "Exit1"), QKeySequence(QStringLiteral("Ctrl+Q")));
+}
 
-    // The popup menu's entries, the same actions.
+// The popup menu's entries, the same actions.
+void GlavnaForm::CreateEditMenu(QMainWindow& window)
+{
     QMenu* edit = Named(window.menuBar()->addMenu(QWidget::tr("&Edit")), "EditMenu");
     Redo1 = Named(new QAction(QWidget::tr("&Redo"), &window), "Redo1");
     Redo1->setShortcuts({ QKeySequence(QStringLiteral("Ctrl+Shift+Z")), QKeySequence(QStringLiteral("Ctrl+Y")) });
@@ -183,7 +188,10 @@ void GlavnaForm::CreateMenus(QMainWindow& window)
     edit->addSeparator();
     FindNext1 = WithKeys(Named(new QAction(QWidget::tr("Find &Next"), &window), "FindNext1"), QKeySequence::FindNext);
     edit->addActions({ Find1, FindNext1, Replace1 });
+}
 
+void GlavnaForm::CreateViewMenu(QMainWindow& window)
+{
     QMenu* view = window.menuBar()->addMenu(QWidget::tr("&View"));
     Preview1 = WithKeys(Named(view->addAction(QWidget::tr("&Preview")), "Preview1"), QKeySequence(Qt::Key_F5));
     LivePreview1 = Checkable(Named(view->addAction(QWidget::tr("&Live Preview")), "LivePreview1"));
@@ -192,7 +200,7 @@ void GlavnaForm::CreateMenus(QMainWindow& window)
     RunConfiguration1 = WithKeys(
         Named(view->addAction(QWidget::tr("&Run Configuration")), "RunConfiguration1"), QKeySequence(Qt::Key_F6));
     View1 = view;
-    view->addSeparator();
+    ViewScreensEnd = view->addSeparator();
     Colouring1 = Checkable(Named(view->addAction(QWidget::tr("&Colours in the Editor")), "Colouring1"));
     WrapLines1 = Checkable(Named(view->addAction(QWidget::tr("&Wrap Lines")), "WrapLines1"));
     QMenu* fonts = view->addMenu(QWidget::tr("Editor &Font"));
@@ -205,13 +213,6 @@ void GlavnaForm::CreateMenus(QMainWindow& window)
     view->addSeparator();
     Problems1 = WithKeys(
         Named(view->addAction(QWidget::tr("P&roblems")), "Problems1"), QKeySequence(QStringLiteral("Ctrl+Shift+M")));
-
-    QMenu* narh = window.menuBar()->addMenu(QStringLiteral("NARH"));
-    NotARealHelp1 = Named(narh->addAction(QWidget::tr("Not A Real Help")), "NotARealHelp1");
-    About1 = Named(narh->addAction(QWidget::tr("About")), "About1");
-    QMenu* help = window.menuBar()->addMenu(QWidget::tr("&Help"));
-    FormatGuide1 = WithKeys(
-        Named(help->addAction(QWidget::tr("Display File &Format")), "FormatGuide1"), QKeySequence::HelpContents);
 }
 
 void GlavnaForm::CreatePopupMenu()

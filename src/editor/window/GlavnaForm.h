@@ -16,10 +16,6 @@ class QWidget;
 class ProblemsPanel;
 class FormStretch;
 
-// A PC screen face ("Fixedsys", "Terminal") at a pixel height, for the
-// document and the character table.
-QFont PcScreenFont(const QString& face, int pixels);
-
 // The main window's controls and menu entries, by the names its handlers
 // use and as objectName, with their captions, fonts and places. The
 // window's behaviour is in TGlavna; this only builds.
@@ -51,6 +47,9 @@ struct GlavnaForm {
     QAction* KeepLF1 = nullptr; // checkable, remembered
     QLabel* LineBreaks = nullptr; // in the status bar: the open file's
     QAction* Exit1 = nullptr;
+    // Where the features' entries go: before these separators.
+    QAction* FileExchangeEnd = nullptr; // after Save As
+    QAction* ViewScreensEnd = nullptr; // after Run Configuration
     QAction* FindNext1 = nullptr;
     QAction* Preview1 = nullptr;
     QAction* Colouring1 = nullptr; // checkable, remembered
@@ -87,6 +86,9 @@ private:
     void CreateControls(QWidget& form);
     void CreateLegend(QWidget& form);
     void CreateMenus(QMainWindow& window);
+    void CreateFileMenu(QMainWindow& window);
+    void CreateEditMenu(QMainWindow& window);
+    void CreateViewMenu(QMainWindow& window);
     void CreatePopupMenu();
     void SetTabOrder();
     void SizeToControls(QMainWindow& window, QWidget& form);
