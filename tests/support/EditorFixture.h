@@ -1,10 +1,10 @@
 #pragma once
 
 #include "WidgetHelpers.h"
-#include "editor/window/About.h"
+#include "editor/document/DocumentEdit.h"
 #include "editor/widgets/CharacterTable.h"
 #include "editor/widgets/ColourSelector.h"
-#include "editor/document/DocumentEdit.h"
+#include "editor/window/About.h"
 #include "editor/window/Glavna.h"
 #include "editor/window/NARH.h"
 #include "preview/Preview.h"

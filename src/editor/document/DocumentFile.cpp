@@ -1,7 +1,7 @@
 #include "editor/document/DocumentFile.h"
 
-#include "editor/document/EditorErrors.h"
 #include "common/FileAccess.h"
+#include "editor/document/EditorErrors.h"
 
 #include <QCoreApplication>
 #include <QDir>

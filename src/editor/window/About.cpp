@@ -1,7 +1,7 @@
 #include "editor/window/About.h"
 
-#include "editor/window/ProgramIcon.h"
 #include "common/Named.h"
+#include "editor/window/ProgramIcon.h"
 
 #include <QFrame>
 #include <QGuiApplication>

@@ -1,6 +1,9 @@
 // The main window's File menu, edit popup menu, find and replace, and close.
 #include "editor/window/Glavna.h"
 
+#include "common/ErrorBox.h"
+#include "common/Settings.h"
+#include "config/BootConfig.h"
 #include "editor/configuration/ConfigurationSession.h"
 #include "editor/document/DocumentEdit.h"
 #include "editor/document/DocumentFile.h"
@@ -9,9 +12,6 @@
 #include "editor/document/FindReplaceDialog.h"
 #include "editor/document/LineBreaks.h"
 #include "editor/window/RecentFiles.h"
-#include "common/ErrorBox.h"
-#include "common/Settings.h"
-#include "config/BootConfig.h"
 #include "format/DisplayFile.h"
 
 #include <QCheckBox>
