@@ -2,13 +2,13 @@
 
 namespace Vesa {
 
-MenuScreen DrawLoaderMenu(const LoaderSim::Graphics& graphics, const Font& font)
+MenuScreen DrawLoaderMenu(const LoaderSim::Graphics& graphics, const Font& font, const BackgroundReader& reader)
 {
     bool read = false;
     QString problem;
     const PictureDecoder decode = [&](QByteArrayView bytes) -> std::optional<Picture> {
         read = true;
-        Background background = ReadBackground(bytes, graphics.width, graphics.height);
+        Background background = reader(bytes, graphics.width, graphics.height);
         problem = background.problem;
         return std::move(background.screen);
     };

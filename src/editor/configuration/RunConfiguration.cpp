@@ -157,12 +157,18 @@ void RunConfigurationWindow::ShowScreen()
         font = MenuFont(m_pictureNote);
     const bool picture = graphics && font;
     if (picture) {
-        const Vesa::MenuScreen screen = Vesa::DrawLoaderMenu(*graphics, *font);
+        // Per file: the folder and name the menu looks the picture up by.
+        const QByteArray file = graphics->folder + '\0' + graphics->menu.Background();
+        const Vesa::MenuScreen screen
+            = Vesa::DrawLoaderMenu(*graphics, *font, [&](QByteArrayView bytes, int width, int height) {
+                  return m_backgrounds.Read(file, bytes, width, height);
+              });
         const Vesa::Picture& drawn = screen.picture;
         m_picture = QImage(drawn.width, drawn.height, QImage::Format_RGB32);
         for (int y = 0; y < drawn.height; ++y) {
+            auto* row = reinterpret_cast<QRgb*>(m_picture.scanLine(y));
             for (int x = 0; x < drawn.width; ++x)
-                m_picture.setPixel(x, y, 0xFF000000u | drawn.At(x, y));
+                row[x] = 0xFF000000u | drawn.At(x, y);
         }
         m_pictureView->Show(m_picture);
         if (!screen.problem.isEmpty())

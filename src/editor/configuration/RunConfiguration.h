@@ -3,6 +3,7 @@
 #include "console/ColorConsole.h"
 #include "console/qt/GlyphCache.h"
 #include "console/qt/QtFonts.h"
+#include "editor/configuration/BackgroundCache.h"
 #include "preview/PreviewConsole.h"
 #include "sim/LoaderSim.h"
 
@@ -49,6 +50,7 @@ public:
     const TColorConsole& Console() const { return m_console; }
     // The graphical menu's picture while one runs; null otherwise.
     const QImage* Picture() const { return m_pictureShown ? &m_picture : nullptr; }
+    const BackgroundCache& Backgrounds() const { return m_backgrounds; }
     const LoaderSim* Loader() const { return m_loader.get(); }
 
 protected:
@@ -76,6 +78,7 @@ private:
     QImage m_picture;
     bool m_pictureShown = false;
     QString m_pictureNote; // what the picture cannot show exactly
+    BackgroundCache m_backgrounds;
     QLabel* m_note = nullptr;
     QCheckBox* m_blankStart = nullptr;
     std::unique_ptr<LoaderSim> m_loader;
