@@ -228,13 +228,25 @@ void TGlavna::Save1Click()
 }
 
 // The file saved to becomes the document's: its title, and what Save
-// writes next. (The dialog has asked before replacing another file.)
+// writes next. (The dialog has asked before replacing another file.) A
+// file open in another tab is that tab's: replacing it closes the tab, so
+// that no two tabs save over each other's work.
 void TGlavna::SaveAs1Click()
 {
     const std::optional<QString> name = AcceptedName(SaveDialog1());
     if (!name || !MayReplace(*name))
         return;
+    Document* other = m_tabs->Find(*name);
+    if (other == &m_tabs->Current())
+        other = nullptr;
+    if (other
+        && !Confirm(this,
+            tr("\"%1\" is open in another tab. Replace it, and close that tab?").arg(m_tabs->Title(*other)),
+            QMessageBox::No, other->Text().isModified() ? tr("Its unsaved changes are lost.") : QString()))
+        return;
     SaveToFile(*name);
+    if (other)
+        m_tabs->Remove(*other);
     Document& current = m_tabs->Current();
     current.saveTarget = *name;
     current.savedStamp = FileStamp::Of(*name);
