@@ -4,10 +4,10 @@
 // rendered and painted, the canvas repainted. Every cell holds a glyph in
 // a colour of its own, the worst case for encoding and painting.
 #include "boot/BootRendering.h"
-#include "editor/DocumentEdit.h"
-#include "editor/DrawingMode.h"
-#include "editor/Glavna.h"
-#include "editor/ScreenCanvas.h"
+#include "editor/document/DocumentEdit.h"
+#include "editor/drawing/DrawingMode.h"
+#include "editor/drawing/ScreenCanvas.h"
+#include "editor/window/Glavna.h"
 #include "preview/PreviewConsole.h"
 #include "preview/ScreenImage.h"
 #include "preview/ScreenSnapshot.h"

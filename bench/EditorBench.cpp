@@ -2,8 +2,8 @@
 // line, and a keystroke at its end, each until the editor has painted,
 // wrapped or not, with the screen's colours or without; and
 // a keystroke in 1 MiB of 80-column lines with the screen's colours on.
-#include "editor/DocumentEdit.h"
-#include "editor/ScreenHighlighter.h"
+#include "editor/document/DocumentEdit.h"
+#include "editor/document/ScreenHighlighter.h"
 
 #include <QApplication>
 #include <QKeyEvent>

@@ -3,9 +3,9 @@
 // a bare QMainWindow. The benchmark runs this program again in one of the
 // two roles and times each child, so both pay the same process, Qt and
 // font start-up.
-#include "editor/About.h"
-#include "editor/Glavna.h"
-#include "editor/NARH.h"
+#include "editor/window/About.h"
+#include "editor/window/Glavna.h"
+#include "editor/window/NARH.h"
 #include "preview/Preview.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 // Writes the program icon as PNG files for the icon theme: DIR/SIZE.png for
 // each size given, from the same painting as the running program's icon.
-#include "editor/ProgramIcon.h"
+#include "editor/window/ProgramIcon.h"
 
 #include <QDir>
 #include <QGuiApplication>

@@ -1,9 +1,9 @@
 // Writes the manual pages from their templates: each option part from the
 // table that the program's --help prints, glimra's shortcuts from the main
 // window's own actions, so that no page can drift from the programs.
-#include "editor/FormatGuide.h"
-#include "editor/Glavna.h"
-#include "editor/ProgramOptions.h"
+#include "editor/checks/FormatGuide.h"
+#include "editor/window/Glavna.h"
+#include "editor/window/ProgramOptions.h"
 #include "render/cli/RenderArguments.h"
 
 #include <QAction>

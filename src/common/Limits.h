@@ -96,5 +96,9 @@ inline constexpr int Findings = 500;
 // The file lines by document lines matched to keep a configuration's mixed
 // line breaks (4 bytes each); past it, changed lines are paired in order.
 inline constexpr qsizetype LineBreakMatchCells = qsizetype(1) << 20;
+// What Run Configuration keeps of decoded MENU BACKGROUND pictures (their
+// pixels and the file bytes they came from): a menu and its submenus have
+// a few; past it the longest unused goes.
+inline constexpr qint64 KeptBackgroundBytes = qint64(64) << 20;
 
 }

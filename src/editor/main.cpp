@@ -1,11 +1,11 @@
 // Start-up: the command line (read before anything needs a display), the
 // four windows in their order, the main window shown with the file the
 // command line names, and the event loop until the main window closes.
-#include "About.h"
-#include "Glavna.h"
-#include "NARH.h"
-#include "ProgramIcon.h"
-#include "ProgramOptions.h"
+#include "editor/window/About.h"
+#include "editor/window/Glavna.h"
+#include "editor/window/NARH.h"
+#include "editor/window/ProgramIcon.h"
+#include "editor/window/ProgramOptions.h"
 #include "preview/Preview.h"
 
 #include <QApplication>

@@ -2,13 +2,13 @@
 
 namespace Vesa {
 
-MenuScreen DrawLoaderMenu(const MenuFrame& frame, const Font& font)
+MenuScreen DrawLoaderMenu(const MenuFrame& frame, const Font& font, const BackgroundReader& reader)
 {
     bool read = false;
     QString problem;
     const PictureDecoder decode = [&](QByteArrayView bytes) -> std::optional<Picture> {
         read = true;
-        Background background = ReadBackground(bytes, frame.width, frame.height);
+        Background background = reader(bytes, frame.width, frame.height);
         problem = background.problem;
         return std::move(background.screen);
     };

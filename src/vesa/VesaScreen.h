@@ -13,6 +13,10 @@ struct MenuScreen {
     Picture picture;
     QString problem; // names the file; empty when the picture was read whole
 };
-MenuScreen DrawLoaderMenu(const MenuFrame& frame, const Font& font);
+// How the background file's bytes are read for a screen: ReadBackground,
+// or a cache of its answers in front of it.
+using BackgroundReader = std::function<Background(QByteArrayView bytes, int width, int height)>;
+MenuScreen DrawLoaderMenu(
+    const MenuFrame& frame, const Font& font, const BackgroundReader& reader = ReadBackground);
 
 }

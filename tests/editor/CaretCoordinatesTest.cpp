@@ -1,4 +1,4 @@
-#include "editor/CaretCoordinates.h"
+#include "editor/document/CaretCoordinates.h"
 
 #include <QList>
 

@@ -4,7 +4,7 @@
 // lines are coloured as the loader reads them.
 #include "EditorFixture.h"
 #include "FileTree.h"
-#include "editor/ScreenHighlighter.h"
+#include "editor/document/ScreenHighlighter.h"
 #include "format/Cp437.h"
 
 #include <QTemporaryDir>

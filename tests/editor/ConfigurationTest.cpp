@@ -5,8 +5,8 @@
 #include "FileTree.h"
 #include "ModalAnswers.h"
 #include "RecordedSteps.h"
-#include "editor/ConfigurationDock.h"
-#include "editor/RunConfiguration.h"
+#include "editor/configuration/ConfigurationDock.h"
+#include "editor/configuration/RunConfiguration.h"
 
 #include <QTabBar>
 #include <QTemporaryDir>
@@ -219,4 +219,39 @@ TEST_F(ConfigurationTest, TheGraphicalMenuIsItsPicture)
     QTest::keyClick(picture, Qt::Key_Escape);
     EXPECT_EQ(window->Picture(), nullptr);
     EXPECT_TRUE(Find<QWidget>(*window, "Screen")->isVisibleTo(window));
+}
+
+// A key draws the graphical menu again over the background decoded once;
+// the file's new bytes are decoded anew.
+TEST_F(ConfigurationTest, TheBackgroundIsDecodedOncePerFileAndBytes)
+{
+    const QString recorded = SharedFolder("boottruth/project/vesa").path();
+    REQUIRE_SHARED(QFile::exists(recorded + "/out"), "the vesamenu recordings");
+    if (!QFile::exists("/usr/share/seabios/vgabios-stdvga.bin"))
+        GTEST_SKIP() << "QEMU's VGA BIOS (seabios) is not installed";
+    const QString cases = recorded + "/cases/";
+    Write("isolinux/isolinux.cfg", ReadBytes(cases + "v04_bg_jpg/iso/isolinux/isolinux.cfg"));
+    Write("isolinux/pat.jpg", ReadBytes(cases + "v04_bg_jpg/iso/isolinux/pat.jpg"));
+    Write("isolinux/vesamenu.c32",
+        "\x7f"
+        "ELF");
+    const QString config = tree.filePath("isolinux/isolinux.cfg");
+    glavna.OpenAtStart(config, QFile::encodeName(config));
+    Find<QAction>(glavna, "RunConfiguration1")->trigger();
+    auto* window = glavna.findChild<RunConfigurationWindow*>();
+    ASSERT_NE(window, nullptr);
+    ASSERT_NE(window->Picture(), nullptr);
+    EXPECT_EQ(
+        *window->Picture(), QImage(recorded + "/out/v04_bg_jpg/00_initial.png").convertToFormat(QImage::Format_RGB32));
+    const QImage first = *window->Picture();
+    QWidget* picture = Find<QWidget>(*window, "Picture");
+    for (const Qt::Key key : { Qt::Key_Down, Qt::Key_Down, Qt::Key_Up })
+        QTest::keyClick(picture, key);
+    EXPECT_EQ(window->Backgrounds().Decoded(), 1) << "the keys draw over the kept picture";
+    Write("isolinux/pat.jpg", ReadBytes(cases + "v10_bg_jpg_320x240/iso/isolinux/small.jpg"));
+    Find<QPushButton>(*window, "Restart")->click();
+    EXPECT_EQ(window->Backgrounds().Decoded(), 2);
+    EXPECT_EQ(window->Backgrounds().Files(), 1u);
+    ASSERT_NE(window->Picture(), nullptr);
+    EXPECT_NE(window->Picture()->pixel(300, 300), first.pixel(300, 300)) << "the new picture, tiled";
 }

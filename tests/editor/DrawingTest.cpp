@@ -3,9 +3,10 @@
 // the window that now stretches.
 #include "EditorFixture.h"
 #include "ModalAnswers.h"
-#include "editor/DrawingMode.h"
-#include "editor/FormStretch.h"
-#include "editor/ScreenCanvas.h"
+#include "editor/drawing/AnsiArtCommands.h"
+#include "editor/drawing/DrawingMode.h"
+#include "editor/drawing/ScreenCanvas.h"
+#include "editor/widgets/FormStretch.h"
 #include "screen/AnsiArt.h"
 #include "screen/BootScreen.h"
 #include "screen/ScreenEncoder.h"
@@ -44,6 +45,7 @@ protected:
     QString Said() const { return glavna.statusBar()->currentMessage(); }
 
     DrawingMode* drawing = glavna.findChild<DrawingMode*>();
+    AnsiArtCommands* ansiArt = glavna.findChild<AnsiArtCommands*>();
     ScreenCanvas* canvas = Find<ScreenCanvas>(glavna, "ScreenCanvas");
     QTemporaryDir folder;
 };
@@ -216,14 +218,14 @@ TEST_F(DrawingTest, ImportsAndExportsAnsiArt)
     ASSERT_TRUE(art.open(QIODevice::WriteOnly));
     art.write(tall);
     art.close();
-    const ShownBox told = AnswerBox([&] { drawing->ImportFrom(art.fileName(), 5); });
+    const ShownBox told = AnswerBox([&] { ansiArt->ImportFrom(art.fileName(), 5); });
     EXPECT_TRUE(told.text.contains(u"only rows 6-30 are taken")) << told.text.toStdString();
     EXPECT_EQ(Bytes(), ImportAnsiArt(ReadAnsiArt(tall), 5).bytes);
     EXPECT_EQ(BootScreenOf(Bytes()).screen.At(4, 0).byte, '5');
     EXPECT_TRUE(Editor->document()->isModified()) << "an import is unsaved work";
 
     const QString exported = folder.filePath(QStringLiteral("out.ans"));
-    ASSERT_TRUE(drawing->ExportTo(exported));
+    ASSERT_TRUE(ansiArt->ExportTo(exported));
     QFile written(exported);
     ASSERT_TRUE(written.open(QIODevice::ReadOnly));
     EXPECT_EQ(ReadAnsiArt(written.readAll()).RowsFrom(0), BootScreenOf(Bytes()).screen);

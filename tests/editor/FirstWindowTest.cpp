@@ -2,9 +2,9 @@
 // the Configuration dock side by side, remembered, its docks reached from
 // the keyboard, and the focus in sight; at scale 1 and 2.
 #include "TreeFixture.h"
-#include "editor/ConfigurationDock.h"
-#include "editor/FocusRing.h"
-#include "editor/FormStretch.h"
+#include "editor/configuration/ConfigurationDock.h"
+#include "editor/widgets/FocusRing.h"
+#include "editor/widgets/FormStretch.h"
 
 #include <QDockWidget>
 #include <QHeaderView>

@@ -1,5 +1,5 @@
-#include "editor/IntegerText.h"
-#include "editor/EditorErrors.h"
+#include "editor/window/IntegerText.h"
+#include "editor/document/EditorErrors.h"
 
 #include <gtest/gtest.h>
 

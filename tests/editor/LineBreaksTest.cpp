@@ -1,5 +1,5 @@
 // A configuration's line breaks, kept line by line through edits.
-#include "editor/LineBreaks.h"
+#include "editor/document/LineBreaks.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "EditorFixture.h"
 #include "ModalAnswers.h"
-#include "editor/CharacterTable.h"
-#include "editor/ColourSelector.h"
+#include "editor/widgets/CharacterTable.h"
+#include "editor/widgets/ColourSelector.h"
 #include "format/Cp437.h"
 
 #include <QCheckBox>

@@ -2,7 +2,7 @@
 // that stays with the screen, and a window that fits its screen and scales
 // the picture by whole numbers.
 #include "TreeFixture.h"
-#include "editor/ScreenView.h"
+#include "editor/widgets/ScreenView.h"
 
 #include <QScreen>
 #include <QTest>

@@ -2,6 +2,7 @@
 // configuration, a tab closed while a view shows it or while F9 builds, a
 // file opened twice, and the names the tabs carry.
 #include "ModalAnswers.h"
+#include "RecordedSteps.h"
 #include "TreeFixture.h"
 #include "vm/WindowedVm.h"
 
@@ -194,4 +195,37 @@ TEST_F(TabsTest, AClosedWindowLeavesNothingThatFires)
     QTest::qWait(300);
     Type("x");
     EXPECT_EQ(Bytes(), "x");
+}
+
+// Save As onto a file another tab holds asks first (the dialog has asked
+// whether to replace the file): No leaves both as they were, Yes saves and
+// closes the other tab, whose file is now this document's.
+TEST_F(TabsTest, SaveAsOntoAFileOpenInAnotherTabAsksAndClosesThatTab)
+{
+    const QString helpFile = Write("isolinux/help.txt", "Help\r\n");
+    const QString config = OpenAtStart("isolinux/isolinux.cfg", "F1 help.txt\r\n");
+    Activate("F1");
+    Type("unsaved ");
+    tabs->setCurrentIndex(0);
+    const auto saveAs = [&](QMessageBox::StandardButton answer) {
+        return AnswerBoxes([&] { AnswerFileDialog([&] { Find<QAction>(glavna, "SaveAs1")->trigger(); }, helpFile); },
+            { QMessageBox::Yes, answer });
+    };
+    std::vector<ShownBox> asked = saveAs(QMessageBox::No);
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_TRUE(asked[1].text.contains(u"open in another tab")) << asked[1].text.toStdString();
+    EXPECT_EQ(asked[1].informative, "Its unsaved changes are lost.");
+    EXPECT_EQ(asked[1].defaultButton, QMessageBox::No);
+    EXPECT_EQ(tabs->count(), 2);
+    EXPECT_EQ(ReadBytes(helpFile), "Help\r\n");
+    EXPECT_EQ(glavna.windowTitle().remove("[*]"), config);
+
+    asked = saveAs(QMessageBox::Yes);
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_EQ(ReadBytes(helpFile), "F1 help.txt\r\n");
+    EXPECT_FALSE(tabs->isVisible()) << "one tab left";
+    EXPECT_EQ(glavna.windowTitle().remove("[*]"), helpFile);
+    EXPECT_EQ(Bytes(), "F1 help.txt\r\n");
+    Activate("F1");
+    EXPECT_EQ(tabs->count(), 1) << "help.txt is this tab's";
 }

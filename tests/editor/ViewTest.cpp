@@ -1,7 +1,7 @@
 #include "EditorFixture.h"
 #include "console/qt/ConsoleWidget.h"
-#include "editor/FormatGuide.h"
-#include "editor/ProgramOptions.h"
+#include "editor/checks/FormatGuide.h"
+#include "editor/window/ProgramOptions.h"
 #include "render/cli/RenderArguments.h"
 
 #include <QComboBox>

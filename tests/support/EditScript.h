@@ -4,7 +4,7 @@
 // clipboard, undo and redo) and the same edits on a plain byte string; after
 // each step the control's bytes must be the string's. Shared by the model
 // test and the document fuzz target.
-#include "editor/DocumentEdit.h"
+#include "editor/document/DocumentEdit.h"
 #include "format/Cp437.h"
 
 #include <QApplication>

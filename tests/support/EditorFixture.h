@@ -1,12 +1,12 @@
 #pragma once
 
 #include "WidgetHelpers.h"
-#include "editor/About.h"
-#include "editor/CharacterTable.h"
-#include "editor/ColourSelector.h"
-#include "editor/DocumentEdit.h"
-#include "editor/Glavna.h"
-#include "editor/NARH.h"
+#include "editor/document/DocumentEdit.h"
+#include "editor/widgets/CharacterTable.h"
+#include "editor/widgets/ColourSelector.h"
+#include "editor/window/About.h"
+#include "editor/window/Glavna.h"
+#include "editor/window/NARH.h"
 #include "preview/Preview.h"
 
 #include <QAction>

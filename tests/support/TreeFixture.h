@@ -2,7 +2,7 @@
 
 #include "EditorFixture.h"
 #include "FileTree.h"
-#include "editor/RunConfiguration.h"
+#include "editor/configuration/RunConfiguration.h"
 
 #include <QTemporaryDir>
 #include <QTreeWidget>

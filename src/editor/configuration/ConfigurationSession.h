@@ -1,0 +1,57 @@
+#pragma once
+
+#include "config/BootConfig.h"
+#include "editor/document/EditorHost.h"
+
+#include <QObject>
+#include <QTimer>
+
+#include <memory>
+
+class ConfigurationDock;
+class RunConfigurationWindow;
+
+// The open boot configuration: its dock and its Run Configuration window,
+// both following the open documents (every tab's unsaved text is the
+// loader's) through the window's host.
+class ConfigurationSession : public QObject {
+    Q_OBJECT
+
+public:
+    explicit ConfigurationSession(EditorHost& host);
+    ~ConfigurationSession() override;
+
+    // Reads the configuration and shows its dock.
+    void Open(const QString& configFile);
+    bool IsOpen() const { return !m_configFile.isEmpty(); }
+    // Forgets the configuration: the dock hides, the window closes.
+    void Close();
+    const QString& ConfigFile() const { return m_configFile; }
+    // Whether a file is one of the set's configuration files (the
+    // configuration, what it includes, its menus' files, CONFIG targets):
+    // such a file is a configuration whatever its first line says.
+    bool HoldsConfiguration(const QString& file) const;
+    // Shows the Run Configuration window, playing the configuration (or
+    // the shown document, when it is a configuration itself).
+    void Run();
+
+    ConfigurationDock* Dock() const { return m_dock; }
+    RunConfigurationWindow* Window() const { return m_window.get(); }
+
+signals:
+    // The set was read (again): which files it reads as configurations may
+    // have changed.
+    void Read();
+
+private:
+    void Refresh();
+
+    EditorHost& m_host;
+    ConfigurationDock* m_dock;
+    std::unique_ptr<RunConfigurationWindow> m_window;
+    std::unique_ptr<BootFiles> m_files;
+    QString m_configFile;
+    QStringList m_configurationFiles; // on disk, as read last
+    QTimer m_refresh;
+    bool m_dockSized = false;
+};

@@ -1,0 +1,257 @@
+#include "editor/configuration/RunConfiguration.h"
+
+#include "common/Named.h"
+#include "console/qt/QtGeometry.h"
+#include "editor/widgets/FormStretch.h"
+#include "editor/widgets/ScreenView.h"
+#include "preview/PreviewConsole.h"
+#include "preview/ScreenImage.h"
+#include "render/ScreenPng.h"
+#include "vesa/VesaScreen.h"
+
+#include <QCheckBox>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+RunConfigurationWindow::RunConfigurationWindow(QWidget* parent)
+    : QWidget(parent, Qt::Window)
+{
+    setObjectName(QStringLiteral("RunConfiguration"));
+    setAttribute(Qt::WA_QuitOnClose, false);
+    setWindowTitle(tr("Run Configuration"));
+    m_console.RemeasureFont();
+    m_screen = Named(new ScreenView(this), "Screen");
+    m_screen->setFocusPolicy(Qt::StrongFocus);
+    m_screen->installEventFilter(this);
+    m_pictureView = Named(new ScreenView(this), "Picture");
+    m_pictureView->setFocusPolicy(Qt::StrongFocus);
+    m_pictureView->installEventFilter(this);
+    m_pictureView->hide();
+    m_note = Named(new QLabel(this), "Note");
+    m_note->setWordWrap(true);
+    m_note->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_note->setFocusPolicy(Qt::NoFocus);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_screen, 1);
+    layout->addWidget(m_pictureView, 1);
+    layout->addLayout(CreateKeys());
+    layout->addLayout(CreateControls());
+    layout->addWidget(m_note);
+    // The keyboard stays with the screen, as the loader keeps it: a click on
+    // a control takes no focus.
+    for (QAbstractButton* control : findChildren<QAbstractButton*>())
+        control->setFocusPolicy(Qt::NoFocus);
+
+    // QEMU's VGA blinks text and the cursor together, in a phase of 267 ms.
+    m_blinkTimer.setInterval(267);
+    connect(&m_blinkTimer, &QTimer::timeout, this, &RunConfigurationWindow::ToggleBlink);
+    m_blinkTimer.start();
+    m_clock.setInterval(1000);
+    connect(&m_clock, &QTimer::timeout, this, &RunConfigurationWindow::Tick);
+    m_clock.start();
+}
+
+// F1-F12 in a row.
+QLayout* RunConfigurationWindow::CreateKeys()
+{
+    auto* keys = new QGridLayout;
+    keys->setSpacing(2);
+    using Key = LoaderInput::Key;
+    for (int index = 0; index < 12; ++index) {
+        auto* button = Named(new QPushButton(QStringLiteral("F%1").arg(index + 1), this),
+            QStringLiteral("F%1").arg(index + 1).toLatin1().constData());
+        const Key key = static_cast<Key>(static_cast<int>(Key::F1) + index);
+        connect(button, &QPushButton::clicked, this, [this, key] { Give({ LoaderInput::Kind::Key, key, 0, 0 }); });
+        // Twelve in a row no wider than the screen at its smallest.
+        button->setFixedWidth(button->fontMetrics().horizontalAdvance(QStringLiteral("F12")) * 2);
+        keys->addWidget(button, 0, index);
+    }
+    return keys;
+}
+
+// Restart, the timeout, and the start from a blank screen.
+QLayout* RunConfigurationWindow::CreateControls()
+{
+    auto* restart = Named(new QPushButton(tr("&Restart"), this), "Restart");
+    auto* timeout = Named(new QPushButton(tr("Let the &timeout run out"), this), "RunOutTimeout");
+    m_blankStart = Named(new QCheckBox(tr("Start from a &blank screen"), this), "BlankStart");
+    connect(restart, &QPushButton::clicked, this, &RunConfigurationWindow::Restart);
+    connect(timeout, &QPushButton::clicked, this, [this] {
+        Give({ LoaderInput::Kind::Timeout, LoaderInput::Key::None, 0, 0 });
+    });
+    connect(m_blankStart, &QCheckBox::toggled, this, &RunConfigurationWindow::Restart);
+    auto* controls = new QHBoxLayout;
+    controls->addWidget(restart);
+    controls->addWidget(timeout);
+    controls->addWidget(m_blankStart);
+    controls->addStretch();
+    return controls;
+}
+
+void RunConfigurationWindow::Tick()
+{
+    if (m_loader && m_loader->RunningMenu() && m_loader->RunningMenu()->Counting() && isVisible())
+        Give({ LoaderInput::Kind::Sleep, LoaderInput::Key::None, 0, 1000 });
+}
+
+RunConfigurationWindow::~RunConfigurationWindow() = default;
+
+void RunConfigurationWindow::SetConfiguration(const QString& configFile)
+{
+    m_configFile = configFile;
+    setWindowTitle(tr("Run Configuration — %1").arg(QFileInfo(configFile).fileName()));
+    Restart();
+}
+
+void RunConfigurationWindow::Restart()
+{
+    m_given.clear();
+    Play();
+}
+
+void RunConfigurationWindow::Replay() { Play(); }
+
+void RunConfigurationWindow::Play()
+{
+    if (m_configFile.isEmpty())
+        return;
+    BootFiles files = BootFiles::ForConfiguration(m_configFile);
+    if (m_unsaved) {
+        const QHash<QString, QByteArray> texts = m_unsaved();
+        for (auto text = texts.begin(); text != texts.end(); ++text)
+            files.SetText(text.key(), text.value());
+    }
+    m_loader = std::make_unique<LoaderSim>(
+        m_console, std::move(files), m_blankStart->isChecked() ? LoaderSim::Start::Blank : LoaderSim::Start::Banner);
+    for (const LoaderInput& input : m_given)
+        m_loader->Give(input);
+    ShowScreen();
+    ShowText();
+    ShowNote();
+}
+
+void RunConfigurationWindow::Give(const LoaderInput& input)
+{
+    if (!m_loader)
+        return;
+    m_given.push_back(input);
+    m_loader->Give(input);
+    ShowScreen();
+    ShowText();
+    ShowNote();
+}
+
+// The text screen, or vesamenu.c32's picture while it runs, in its font and
+// with its background read as the loader reads it.
+void RunConfigurationWindow::ShowScreen()
+{
+    const std::optional<LoaderSim::Graphics> graphics = m_loader ? m_loader->GraphicalMenu() : std::nullopt;
+    m_pictureNote.clear();
+    std::optional<Vesa::Font> font;
+    if (graphics)
+        font = MenuFont(m_pictureNote);
+    const bool picture = graphics && font;
+    if (picture) {
+        // Per file: the folder and name the menu looks the picture up by.
+        const QByteArray file = graphics->folder + '\0' + graphics->background;
+        const Vesa::MenuScreen screen
+            = Vesa::DrawLoaderMenu(*graphics, *font, [&](QByteArrayView bytes, int width, int height) {
+                  return m_backgrounds.Read(file, bytes, width, height);
+              });
+        const Vesa::Picture& drawn = screen.picture;
+        m_picture = QImage(drawn.width, drawn.height, QImage::Format_RGB32);
+        for (int y = 0; y < drawn.height; ++y) {
+            auto* row = reinterpret_cast<QRgb*>(m_picture.scanLine(y));
+            for (int x = 0; x < drawn.width; ++x)
+                row[x] = 0xFF000000u | drawn.At(x, y);
+        }
+        m_pictureView->Show(m_picture);
+        if (!screen.problem.isEmpty())
+            m_pictureNote += u' ' + screen.problem + u'.';
+    } else if (graphics) {
+        m_pictureNote = tr("The graphical menu runs, but neither QEMU's VGA BIOS (Debian package seabios) nor the "
+                           "VGA face (fonts-pc) is there to draw it with.");
+    }
+    const bool focused = m_screen->hasFocus() || m_pictureView->hasFocus();
+    m_pictureShown = picture;
+    m_screen->setVisible(!picture);
+    m_pictureView->setVisible(picture);
+    if (focused)
+        (picture ? static_cast<QWidget*>(m_pictureView) : m_screen)->setFocus();
+}
+
+void RunConfigurationWindow::ShowNote()
+{
+    QString note = m_loader ? m_loader->Note() : QString();
+    if (!m_pictureNote.isEmpty())
+        note = (note + u' ' + m_pictureNote.trimmed()).trimmed();
+    if (m_loader && m_loader->AtPrompt() && m_loader->Config().timeoutMs > 0 && m_given.empty())
+        note = tr("The loader waits %1 s for a first key, showing no countdown, then boots its default.")
+                   .arg(m_loader->Config().timeoutMs / 1000.0);
+    m_note->setText(note);
+}
+
+void RunConfigurationWindow::ShowText()
+{
+    m_screen->Show(PaintScreen(m_console, m_glyphs, m_blinkShown ? BlinkPhase::Shown : BlinkPhase::Hidden));
+    // The BIOS's underline in mode 3: the last two of a cell's 16 lines, in
+    // the cell's foreground colour. A menu hides it; vesamenu.c32 draws its own.
+    const MenuSim* menu = m_loader ? m_loader->RunningMenu() : nullptr;
+    if (m_loader && m_blinkShown && (!menu || menu->CursorShown())) {
+        const CellPair cell = m_console.CellSize();
+        const CellPair at = m_console.Cursor();
+        const int top = cell.y * 14 / VgaCellHeight;
+        m_screen->SetCursor(QRect(at.x * cell.x, at.y * cell.y + top, cell.x, cell.y - top),
+            ToQColor(m_console.CellAttr(at.x, at.y).Color()));
+    } else {
+        m_screen->SetCursor(std::nullopt);
+    }
+    FitToScreen();
+}
+
+// The largest whole scale at which the window fits the screen it is on, up
+// to one picture pixel per point; again whenever the picture's size changes
+// (text, or a graphical menu's resolution).
+void RunConfigurationWindow::FitToScreen()
+{
+    const ScreenView* shown = m_pictureShown ? m_pictureView : m_screen;
+    if (shown->Shown().size() == m_fittedTo)
+        return;
+    m_fittedTo = shown->Shown().size();
+    const QSize room = WindowRoom(screen());
+    const QSize around = sizeHint() - shown->sizeHint();
+    int scale = std::max(1, int(std::lround(devicePixelRatioF())));
+    while (scale > 1 && !QRect(QPoint(), room).contains(QRect(QPoint(), shown->SizeAt(scale) + around)))
+        --scale;
+    resize((shown->SizeAt(scale) + around).boundedTo(room));
+}
+
+void RunConfigurationWindow::ToggleBlink()
+{
+    m_blinkShown = !m_blinkShown;
+    ShowText();
+}
+
+bool RunConfigurationWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    // Every key on the screen is the loader's, F1 and the others too,
+    // before any of the main window's shortcuts.
+    if ((watched == m_screen || watched == m_pictureView) && event->type() == QEvent::ShortcutOverride) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (LoaderInputOf(key->key(), key->modifiers(), key->text()))
+            event->accept();
+        return false;
+    }
+    if ((watched == m_screen || watched == m_pictureView) && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (const std::optional<LoaderInput> input = LoaderInputOf(key->key(), key->modifiers(), key->text()))
+            Give(*input);
+        return true; // Tab too: the screen keeps the focus, as the loader keeps the keyboard
+    }
+    return QWidget::eventFilter(watched, event);
+}

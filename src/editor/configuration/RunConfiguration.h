@@ -1,0 +1,92 @@
+#pragma once
+
+#include "console/ColorConsole.h"
+#include "console/qt/GlyphCache.h"
+#include "console/qt/QtFonts.h"
+#include "editor/configuration/BackgroundCache.h"
+#include "keys/QtKeys.h"
+#include "preview/PreviewConsole.h"
+#include "sim/LoaderSim.h"
+
+#include <QHash>
+#include <QImage>
+#include <QTimer>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+class QCheckBox;
+class QLabel;
+class QLayout;
+class ScreenView;
+
+// The Run Configuration window: the loader played on an 80 x 25 screen in
+// the boot mode's console, font and blinking, with the BIOS cursor, and
+// vesamenu.c32's menu as its picture, each scaled by whole numbers to the
+// window, which opens to fit its screen. Keys typed on the screen go
+// to the loader's prompt as at the real one; buttons press F1-F12, start
+// anew and let the timeout run out. What the loader would then boot is
+// said below the screen, which stays as the loader leaves it.
+class RunConfigurationWindow : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit RunConfigurationWindow(QWidget* parent = nullptr);
+    ~RunConfigurationWindow() override;
+
+    // The configuration to play, and the unsaved text of open documents by
+    // their file on disk, which the loader reads instead of the files.
+    void SetConfiguration(const QString& configFile);
+    void SetUnsavedText(std::function<QHash<QString, QByteArray>()> source) { m_unsaved = std::move(source); }
+    const QString& ConfigFile() const { return m_configFile; }
+
+    // Starts the loader anew and gives it again the keys given so far:
+    // the screen follows edits.
+    void Replay();
+    // Starts the loader anew without keys.
+    void Restart();
+    void Give(const LoaderInput& input);
+
+    const TColorConsole& Console() const { return m_console; }
+    // The graphical menu's picture while one runs; null otherwise.
+    const QImage* Picture() const { return m_pictureShown ? &m_picture : nullptr; }
+    const BackgroundCache& Backgrounds() const { return m_backgrounds; }
+    const LoaderSim* Loader() const { return m_loader.get(); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QLayout* CreateKeys();
+    QLayout* CreateControls();
+    void Play();
+    void ShowNote();
+    void ShowScreen();
+    // The text screen in its blink phase and the cursor, then the window's
+    // size for what is shown.
+    void ShowText();
+    void FitToScreen();
+    void ToggleBlink();
+    void Tick();
+
+    PreviewScreen<QtFontMeasurer> m_preview;
+    TColorConsole& m_console = m_preview.console;
+    GlyphCache m_glyphs { VgaDots::Nine };
+    ScreenView* m_screen = nullptr;
+    ScreenView* m_pictureView = nullptr;
+    QSize m_fittedTo; // the picture size the window was last fitted to
+    QImage m_picture;
+    bool m_pictureShown = false;
+    QString m_pictureNote; // what the picture cannot show exactly
+    BackgroundCache m_backgrounds;
+    QLabel* m_note = nullptr;
+    QCheckBox* m_blankStart = nullptr;
+    std::unique_ptr<LoaderSim> m_loader;
+    std::vector<LoaderInput> m_given; // since the last restart
+    QString m_configFile;
+    std::function<QHash<QString, QByteArray>()> m_unsaved;
+    QTimer m_blinkTimer;
+    QTimer m_clock; // a menu's countdown runs in real time
+    bool m_blinkShown = true;
+};
