@@ -16,7 +16,6 @@ struct MenuScreen {
 // How the background file's bytes are read for a screen: ReadBackground,
 // or a cache of its answers in front of it.
 using BackgroundReader = std::function<Background(QByteArrayView bytes, int width, int height)>;
-MenuScreen DrawLoaderMenu(
-    const MenuFrame& frame, const Font& font, const BackgroundReader& reader = ReadBackground);
+MenuScreen DrawLoaderMenu(const MenuFrame& frame, const Font& font, const BackgroundReader& reader = ReadBackground);
 
 }
