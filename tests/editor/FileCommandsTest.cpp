@@ -1,5 +1,4 @@
-#include "EditorFixture.h"
-#include "ModalAnswers.h"
+#include "FileCommandsFixture.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -18,53 +17,6 @@
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
-
-namespace {
-
-class FileCommandsTest : public EditorFixture {
-protected:
-    QString Path(const QString& name) const { return directory.filePath(name); }
-    // The title as shown, without Qt's marker for unsaved changes.
-    QString Title() const { return glavna.windowTitle().remove(QStringLiteral("[*]")); }
-    QString Write(const QString& name, const QByteArray& bytes)
-    {
-        QFile file(Path(name));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-        return file.fileName();
-    }
-    static QByteArray Read(const QString& path)
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-    }
-    // A File menu entry, chosen as the user does.
-    void Choose(const QString& entry)
-    {
-        for (QAction* menu : glavna.menuBar()->actions())
-            for (QAction* action : menu->menu()->actions())
-                if (action->text() == entry)
-                    return action->trigger();
-        FAIL() << "no menu entry " << entry.toStdString();
-    }
-    ShownBox Open(const QString& path)
-    {
-        return AnswerBox([&] { AnswerFileDialog([&] { Choose("&Open..."); }, path); });
-    }
-    // Save As to path; a question whether to replace a file is answered with replace.
-    ShownBox SaveAs(const QString& path, QMessageBox::StandardButton replace = QMessageBox::Yes)
-    {
-        return AnswerBox([&] { AnswerFileDialog([&] { Choose("Save &As..."); }, path); }, replace);
-    }
-    ShownBox Save(QMessageBox::StandardButton answer)
-    {
-        return AnswerBox([&] { Choose("&Save"); }, answer);
-    }
-
-    QTemporaryDir directory;
-};
-
-}
 
 TEST_F(FileCommandsTest, LineBreaksAreNormalisedOnOpenAndBytesKeptOnSave)
 {
@@ -291,90 +243,6 @@ TEST_F(FileCommandsTest, CloseAsksOnlyWhenChangesWouldBeLost)
     const ShownBox yes = AnswerBox([&] { Choose("E&xit"); }, QMessageBox::Yes);
     EXPECT_TRUE(yes.shown);
     EXPECT_FALSE(glavna.isVisible());
-}
-
-TEST_F(FileCommandsTest, EditMenuHasItsEntriesAndShortcuts)
-{
-    QStringList entries;
-    for (QAction* action : PopupMenu1->actions())
-        entries << action->text() + (action->shortcut().isEmpty() ? "" : "\t" + action->shortcut().toString());
-    EXPECT_EQ(entries,
-        (QStringList { "&Undo\tCtrl+Z", "Cu&t\tCtrl+X", "&Copy\tCtrl+C", "&Paste\tCtrl+V", "&Find...\tCtrl+F",
-            "R&eplace...\tCtrl+H" }));
-    SetDocument("abc");
-    Editor->selectAll();
-    PopupMenu1->actions()[1]->trigger();
-    EXPECT_TRUE(Bytes().isEmpty());
-    PopupMenu1->actions()[3]->trigger();
-    EXPECT_EQ(Bytes(), QByteArray("abc"));
-
-    // The menu bar's Edit menu adds Redo and Select All.
-    entries.clear();
-    for (QAction* action : Find<QMenu>(glavna, "EditMenu")->actions())
-        entries << action->objectName() + u' ' + QKeySequence::listToString(action->shortcuts());
-    EXPECT_EQ(entries.mid(0, 6),
-        (QStringList { "Undo1 Ctrl+Z", "Redo1 Ctrl+Shift+Z; Ctrl+Y", "Cut1 Ctrl+X", "Copy1 Ctrl+C", "Paste1 Ctrl+V",
-            "SelectAll1 Ctrl+A" }));
-    SetDocument("abc");
-    QTest::keyClicks(Editor, "d");
-    Find<QAction>(glavna, "Undo1")->trigger();
-    EXPECT_EQ(Bytes(), "abc");
-    Find<QAction>(glavna, "Redo1")->trigger();
-    EXPECT_EQ(Bytes(), "abcd");
-    Find<QAction>(glavna, "SelectAll1")->trigger();
-    EXPECT_EQ(Editor->textCursor().selectedText(), "abcd");
-}
-
-TEST_F(FileCommandsTest, FindNextSelectsMatchesBothWays)
-{
-    SetDocument("one Two one two", 0);
-    Find<QAction>(glavna, "Find1")->trigger();
-    QDialog& find = *Find<QDialog>(glavna, "FindDialog1");
-    EXPECT_TRUE(find.isVisible());
-    EXPECT_FALSE(find.isModal());
-    auto findNext = [&] { QTest::mouseClick(Find(find, "FindNext"), Qt::LeftButton); };
-    Find<QLineEdit>(find, "FindWhat")->setText("two");
-    findNext();
-    EXPECT_EQ(Editor->textCursor().selectionStart(), 4);
-    Find<QCheckBox>(find, "MatchCase")->setChecked(true);
-    findNext();
-    EXPECT_EQ(Editor->textCursor().selectionStart(), 12);
-    Find<QRadioButton>(find, "Up")->setChecked(true);
-    Find<QCheckBox>(find, "MatchCase")->setChecked(false);
-    findNext();
-    EXPECT_EQ(Editor->textCursor().selectionStart(), 4);
-    Find<QLineEdit>(find, "FindWhat")->setText("on");
-    Find<QCheckBox>(find, "WholeWord")->setChecked(true);
-    const ShownBox box = AnswerBox(findNext);
-    EXPECT_EQ(box.text, "Cannot find \"on\"");
-    EXPECT_EQ(Bytes(), QByteArray("one Two one two"));
-}
-
-TEST_F(FileCommandsTest, ReplaceAndReplaceAllAreUndoable)
-{
-    SetDocument("cat hat cat", 0);
-    Find<QAction>(glavna, "Replace1")->trigger();
-    QDialog& replace = *Find<QDialog>(glavna, "ReplaceDialog1");
-    auto click = [&](const char* button) { QTest::mouseClick(Find(replace, button), Qt::LeftButton); };
-    QLineEdit* replaceWith = Find<QLineEdit>(replace, "ReplaceWith");
-    Find<QLineEdit>(replace, "FindWhat")->setText("cat");
-    replaceWith->setText(QString::fromUtf8("╔")); // a PC glyph
-    click("Replace"); // finds the first
-    click("Replace"); // replaces it, finds the next
-    EXPECT_EQ(Bytes(), QByteArray("\xc9 hat cat"));
-    Editor->undo();
-    EXPECT_EQ(Bytes(), QByteArray("cat hat cat"));
-
-    replaceWith->setText("dog");
-    click("ReplaceAll");
-    EXPECT_EQ(Bytes(), QByteArray("dog hat dog"));
-    Editor->undo();
-    EXPECT_EQ(Bytes(), QByteArray("cat hat cat")) << "one Undo takes back Replace All";
-
-    replaceWith->setText(QString::fromUtf8("€"));
-    const ShownBox refused = AnswerBox([&] { click("ReplaceAll"); });
-    EXPECT_TRUE(refused.text.contains(QString::fromUtf8("€")));
-    EXPECT_EQ(Bytes(), QByteArray("cat hat cat"));
 }
 
 TEST_F(FileCommandsTest, AChangeByAnotherProgramIsNotOverwrittenUnasked)
