@@ -14,19 +14,19 @@
 
 namespace {
 
-// The lines SeaBIOS and ISOLINUX 6.04 (Debian 12) leave on the screen
-// before the configuration is read, as QEMU shows them.
-constexpr std::string_view BannerScreen = "SeaBIOS (version 1.16.2-debian-1.16.2-1)\n"
+// The lines SeaBIOS (Debian 12) leaves on the screen before the loader
+// prints its banner, as QEMU shows them.
+constexpr std::string_view SeaBiosLines = "SeaBIOS (version 1.16.2-debian-1.16.2-1)\n"
                                           "Booting from DVD/CD...\n"
-                                          "\n"
-                                          "ISOLINUX 6.04 20200816 ETCD Copyright (C) 1994-2015 H. Peter Anvin et al\n";
+                                          "\n";
 
 }
 
-LoaderSim::LoaderSim(TColorConsole& console, BootFiles files, Start start)
+LoaderSim::LoaderSim(TColorConsole& console, BootFiles files, Start start, LoaderVersion version)
     : m_console(console)
     , m_files(std::move(files))
     , m_start(start)
+    , m_version(std::move(version))
     , m_line([this](const QByteArray& bytes) { Emit(bytes); }, TextScreen::Columns)
 {
     Restart();
@@ -42,7 +42,7 @@ void LoaderSim::Restart()
     m_depth = 0;
     m_videoMode = false;
     if (m_start == Start::Banner)
-        DrawLoaderText(m_console, BannerScreen);
+        DrawLoaderText(m_console, std::string(SeaBiosLines) + m_version.BannerLine().toStdString() + '\n');
     ReadConfiguration(m_files.ConfigPath(), m_files.StartFolder());
 }
 

@@ -4,6 +4,7 @@
 #include "LoaderKeys.h"
 #include "MenuSim.h"
 #include "config/BootConfig.h"
+#include "config/LoaderVersion.h"
 #include "console/TextMetrics.h"
 #include "format/PcFont.h"
 #include "vesa/VesaMenu.h"
@@ -30,7 +31,11 @@ public:
         Blank,
     };
 
-    LoaderSim(TColorConsole& console, BootFiles files, Start start = Start::Banner);
+    LoaderSim(TColorConsole& console, BootFiles files, Start start = Start::Banner,
+        LoaderVersion version = LoaderVersion::Debian());
+
+    // The build played: its banner and the rules that differ between builds.
+    const LoaderVersion& Version() const { return m_version; }
 
     // Starts the loader anew on the start screen.
     void Restart();
@@ -93,6 +98,7 @@ private:
     TColorConsole& m_console;
     BootFiles m_files;
     Start m_start;
+    LoaderVersion m_version;
     BootConfig m_config;
     QByteArray m_folder;
     QByteArray m_configPath;
