@@ -19,7 +19,7 @@ const std::vector<const char*> ConfigCheckCodes = { "missing-include", "include-
     "missing-menu-file", "menu-overflow", "menu-colour-ansi", "menu-colour-argb-ignored", "menu-invisible-selection",
     "menu-duplicate-hotkey", "menu-label-cut", "menu-passwd-without-master", "missing-background",
     "background-too-large", "background-size", "background-jpeg", "menu-font", "missing-font", "not-psf",
-    "no-video-mode" };
+    "no-video-mode", "config-loop" };
 
 QString Latin(const QByteArray& bytes) { return QString::fromLatin1(bytes); }
 
@@ -376,18 +376,33 @@ std::vector<FileProblem> LintBootConfig(const BootFiles& files)
     // The rows where DISPLAY files start, as the loader plays the set.
     std::vector<LoaderSim::ShownFile> shown;
     bool displays = false;
+    bool configs = false; // a label that runs CONFIG, which the loader may follow on its own
     for (const ConfigSetMember& member : set.members) {
         for (const ConfigOutput& output : member.config.output)
             displays |= output.kind == ConfigOutput::Kind::DisplayFile;
+        for (const ConfigLabel& label : member.config.labels)
+            configs |= label.kind == KernelKind::Config;
     }
-    if (displays) {
+    // The loader's own start, played: where DISPLAY files land, and whether
+    // booting on its own goes round CONFIG lines for ever.
+    bool loops = false;
+    std::optional<ConfigPlace> loopPlace;
+    if (displays || configs) {
         FixedCellMeasurer measurer;
         TColorConsole console(measurer);
-        shown = LoaderSim(console, files).ShownFiles();
+        const LoaderSim loader(console, files);
+        shown = loader.ShownFiles();
+        loops = loader.ConfigLoops();
+        if (!set.members.empty())
+            loopPlace = set.members.front().config.defaultPlace;
     }
     for (const ConfigSetMember& member : set.members)
         ConfigLint(files, member, shown, findings).Run();
     if (set.stop)
         findings.Report(set.stop->place, Severity::Error, "read-limit", set.stop->message);
+    if (loops && loopPlace)
+        findings.Report(*loopPlace, Severity::Error, "config-loop",
+            QStringLiteral("DEFAULT runs CONFIG lines that lead back to this configuration: the loader reads them "
+                           "again and again and never shows a prompt"));
     return findings.Take();
 }

@@ -81,8 +81,10 @@ void LoaderSim::ShowFile(const QByteArray& imagePath)
 void LoaderSim::ReadConfiguration(const QByteArray& path, const QByteArray& folder)
 {
     m_state = State::Done;
-    if (m_depth > 32)
+    if (m_depth > 32) {
+        m_configLoops = true;
         return Leave(QStringLiteral("CONFIG leads back to the same configuration without end."));
+    }
     ++m_depth;
     ReadAndStart(path, folder);
     --m_depth;

@@ -51,6 +51,9 @@ public:
     // What a menu does that the screen cannot show goes here too.
     QString Note() const;
     const BootConfig& Config() const { return m_config; }
+    // Whether booting on its own ran into CONFIG lines that lead back
+    // without end (the real loader reloads them for ever).
+    bool ConfigLoops() const { return m_configLoops; }
     // The display files shown so far and the row the cursor stood on when
     // each began.
     struct ShownFile {
@@ -99,6 +102,7 @@ private:
     BootFiles m_files;
     Start m_start;
     LoaderVersion m_version;
+    bool m_configLoops = false;
     BootConfig m_config;
     QByteArray m_folder;
     QByteArray m_configPath;

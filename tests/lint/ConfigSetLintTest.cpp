@@ -152,6 +152,7 @@ TEST_F(ConfigSetLintTest, EveryFileOfTheSetAsTheImageHoldsIt)
 {
     Write("menu.cfg", "LABEL a\n MENU LABEL ^One\nLABEL b\n MENU LABEL ^Other\n");
     Write("other.cfg", "DISPLAY gone.msg\nPROMPT 1\n");
+    Write("loop.cfg", "DEFAULT y\nLABEL y\n CONFIG isolinux.cfg\n");
     WriteInTree(tree, "other/o.cfg", "PROMPT 1\nF1 /isolinux/ldlinux.c32\n"); // the loader's, from elsewhere
     Write("ldlinux.c32",
         "\x0f"
@@ -166,6 +167,8 @@ TEST_F(ConfigSetLintTest, EveryFileOfTheSetAsTheImageHoldsIt)
         { "PROMPT 1\nLABEL o\n CONFIG other.cfg\nLABEL g\n CONFIG gone.cfg\n",
             { "isolinux.cfg:4 missing-config", "other.cfg:1 missing-display" } },
         { "PROMPT 1\nF1 ldlinux.c32\n", { "isolinux.cfg:2 loader-file" } },
+        { "DEFAULT x\nLABEL x\n CONFIG loop.cfg\n", { "isolinux.cfg:1 config-loop" } },
+        { "PROMPT 1\nDEFAULT x\nLABEL x\n CONFIG loop.cfg\n", {} }, // waits at boot: for a key
         { "PROMPT 1\nLABEL o\n CONFIG /other/o.cfg\n", { "o.cfg:2 loader-file" } },
         { "PROMPT 1\nINCLUDE out.cfg\nINCLUDE pipe.cfg\n",
             { "isolinux.cfg:2 include-refused", "isolinux.cfg:3 include-refused" } },
