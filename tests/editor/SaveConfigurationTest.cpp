@@ -1,5 +1,6 @@
 // A configuration goes back to its file with the line breaks it had, however
 // it was opened; a display file keeps the File menu's rule.
+#include "ModalAnswers.h"
 #include "TreeFixture.h"
 
 #include <QSettings>
@@ -75,4 +76,33 @@ TEST_F(SaveConfigurationTest, FilesOfTheSetAreSavedByWhatTheyAre)
     Find<QAction>(glavna, "KeepLF1")->setChecked(false);
     Find<QTabBar>(glavna, "DocumentTabs")->setCurrentIndex(1);
     EXPECT_EQ(Saved(menu), "xAPPEND quiet\nPROMPT 1\n");
+}
+
+// A file opened as a display file, and then read as a configuration by
+// Open Configuration (itself, or a configuration that includes it), is
+// saved with its own line breaks from then on.
+TEST_F(SaveConfigurationTest, AFileOpenedBeforeItsConfigurationKeepsItsBreaks)
+{
+    struct Case {
+        const char* opened; // by File > Open, read as a display file
+        QByteArray bytes;
+        const char* configuration; // then opened by Open Configuration
+    };
+    const Case cases[] = {
+        { "isolinux/start", "Welcome\nPROMPT 1\n", "isolinux/start" },
+        { "isolinux/extra", "More entries\nPROMPT 1\n", "isolinux/isolinux.cfg" },
+    };
+    Write("isolinux/isolinux.cfg", "INCLUDE extra\r\n");
+    for (const Case& test : cases) {
+        const QString file = Write(test.opened, test.bytes);
+        AnswerFileDialog([&] { Find<QAction>(glavna, "Open1")->trigger(); }, file);
+        EXPECT_TRUE(Find<QLabel>(glavna, "LineBreaks")->toolTip().startsWith(u"Open makes")) << test.opened;
+        AnswerFileDialog(
+            [&] { Find<QAction>(glavna, "OpenConfiguration1")->trigger(); }, tree.filePath(test.configuration));
+        auto* tabs = Find<QTabBar>(glavna, "DocumentTabs");
+        tabs->setCurrentIndex(0);
+        TypeAtLine(2, "x");
+        EXPECT_EQ(Saved(file), QByteArray(test.bytes).replace("\nP", "\nxP")) << test.opened;
+        AnswerBoxes([&] { Find<QAction>(glavna, "CloseConfiguration1")->trigger(); }, { QMessageBox::Yes });
+    }
 }
