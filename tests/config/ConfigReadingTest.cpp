@@ -248,6 +248,10 @@ TEST_F(ConfigReadingTest, ReadsAsTheLoaderReads)
         { "menu.c32 finds the first entry made of a label, in any menu",
             "MENU BEGIN sub\nLABEL twice\nMENU END\nLABEL twice\n",
             [](const BootConfig&, const MenuConfig& menus) { EXPECT_EQ(menus.FindLabel("twice"), std::pair(2, 0)); } },
+        { "MENU GOTO finds any menu by its name, .hidden too (find_menu)", "LABEL g\n MENU GOTO .hidden\n",
+            [](const BootConfig&, const MenuConfig& menus) {
+                EXPECT_EQ(menus.At(MenuConfig::RootMenu).entries.at(0).submenu, MenuConfig::HiddenMenu);
+            } },
     };
     for (const Case& test : cases) {
         SCOPED_TRACE(test.what);
