@@ -18,8 +18,8 @@ const std::vector<const char*> ConfigCheckCodes = { "missing-include", "include-
     "missing-module", "module-unloadable", "missing-library", "module-version-mix", "missing-config",
     "missing-menu-file", "menu-overflow", "menu-colour-ansi", "menu-colour-argb-ignored", "menu-invisible-selection",
     "menu-duplicate-hotkey", "menu-label-cut", "menu-passwd-without-master", "missing-background",
-    "background-too-large", "background-size", "background-jpeg", "menu-font", "missing-font", "not-psf",
-    "no-video-mode", "config-loop" };
+    "background-too-large", "background-unreadable", "background-size", "background-jpeg", "menu-font", "missing-font",
+    "not-psf", "no-video-mode", "config-loop" };
 
 QString Latin(const QByteArray& bytes) { return QString::fromLatin1(bytes); }
 
@@ -108,7 +108,7 @@ private:
     void Labels();
     void DuplicateLabels();
     void Modules();
-    void Module(const QByteArray& module, const QString& by, const ConfigPlace& place);
+    void Module(const QByteArray& module, const QString& by, const ConfigPlace& place, bool mustBeThere = true);
     void ModuleVersions(const QByteArray& module, const QByteArray& bytes, const ConfigPlace& place);
     void Configurations();
     bool Names(const QByteArray& command) const;
@@ -286,8 +286,10 @@ void ConfigLint::DuplicateLabels()
     }
 }
 
-// The UI module and each menu module, with the libraries their ELF files
-// say they load, beside the configuration as the loader looks for them.
+// The UI module, each menu module and each module a label runs, with the
+// libraries their ELF files say they load, beside the configuration as the
+// loader looks for them. A label's module that is not there is no more a
+// finding than its kernel would be.
 void ConfigLint::Modules()
 {
     QSet<QByteArray> done;
@@ -304,14 +306,24 @@ void ConfigLint::Modules()
             Module(run.module, Latin(run.by), run.place);
         }
     }
+    for (const ConfigLabel& label : m_config.labels) {
+        const CommandTarget target = TargetOfLine(label.CommandLine(m_config.globalAppend));
+        const QByteArray path = BootFiles::Resolve(m_config.folder, target.name).value_or(target.name);
+        if (target.kind == KernelKind::Com32 && !done.contains(path)) {
+            done.insert(path);
+            Module(target.name, QStringLiteral("LABEL ") + Latin(label.name), label.place, false);
+        }
+    }
 }
 
-void ConfigLint::Module(const QByteArray& module, const QString& by, const ConfigPlace& place)
+void ConfigLint::Module(const QByteArray& module, const QString& by, const ConfigPlace& place, bool mustBeThere)
 {
     const BootFiles::Named named = m_files.FetchNamed(m_config.folder, module);
     const std::optional<QByteArray>& path = named.path;
     const std::optional<QByteArray> bytes = named.Found() ? std::optional(named.fetched.bytes) : std::nullopt;
     const QByteArray name = module.mid(module.lastIndexOf('/') + 1);
+    if (!bytes && !mustBeThere)
+        return;
     if (!bytes) {
         Report(place, Severity::Error, "missing-module",
             QStringLiteral("%1 runs %2, which is not beside the configuration: the loader says \"Failed to load "

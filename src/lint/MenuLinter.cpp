@@ -28,22 +28,6 @@ int NearestPaletteDigit(quint32 argb)
     return best;
 }
 
-// A JPEG's size from its first frame header.
-std::optional<std::pair<int, int>> JpegSize(const QByteArray& bytes)
-{
-    for (qsizetype at = 2; at + 9 < bytes.size();) {
-        if (static_cast<std::uint8_t>(bytes[at]) != 0xFF)
-            return std::nullopt;
-        const auto marker = static_cast<std::uint8_t>(bytes[at + 1]);
-        const int length = static_cast<std::uint8_t>(bytes[at + 2]) << 8 | static_cast<std::uint8_t>(bytes[at + 3]);
-        if (marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC)
-            return std::pair(static_cast<std::uint8_t>(bytes[at + 7]) << 8 | static_cast<std::uint8_t>(bytes[at + 8]),
-                static_cast<std::uint8_t>(bytes[at + 5]) << 8 | static_cast<std::uint8_t>(bytes[at + 6]));
-        at += 2 + length;
-    }
-    return std::nullopt;
-}
-
 // One menu module run, on the screen of the module that runs: menu.c32's
 // 80 x 25, or vesamenu.c32's grid of its resolution in rows of FONT's height.
 class MenuLint {
@@ -297,32 +281,27 @@ void MenuLint::Backgrounds()
                     .arg(Latin(name)));
             continue;
         }
-        const std::optional<Vesa::Picture> lss16 = Vesa::DecodeLss16(*bytes);
-        const std::optional<Vesa::Picture> png = lss16 ? std::nullopt : Vesa::DecodePng(*bytes);
-        const bool jpeg = bytes->startsWith("\xff\xd8");
-        const std::optional<std::pair<int, int>> size = lss16 ? std::pair(lss16->width, lss16->height)
-            : png                                             ? std::pair(png->width, png->height)
-            : jpeg                                            ? JpegSize(*bytes)
-                                                              : std::nullopt;
-        if (jpeg)
+        if (bytes->startsWith("\xff\xd8"))
             Report(place, Severity::Note, "background-jpeg",
                 QStringLiteral("MENU BACKGROUND %1 is a JPEG: vesamenu.c32 decodes it with its own decoder, "
                                "baseline JPEGs only, and Glimra shows it as that decoder computes it")
                     .arg(Latin(name)));
-        if (!size)
-            continue;
-        const QString shown
-            = QStringLiteral("MENU BACKGROUND %1 is %2 x %3").arg(Latin(name)).arg(size->first).arg(size->second);
-        if (size->first > width || size->second > height)
+        // As the module reads it: a reader's bounds are the screen's.
+        const Vesa::Background read = Vesa::ReadBackground(*bytes, width, height);
+        if (read.width > width || read.height > height)
             Report(place, Severity::Warning, "background-too-large",
-                QStringLiteral("%1, larger than the %2 x %3 screen: the loader rejects it and shows black")
-                    .arg(shown)
-                    .arg(width)
-                    .arg(height));
-        else if (size->first != width || size->second != height)
+                QStringLiteral("MENU BACKGROUND %1: %2, and shows black").arg(Latin(name), read.problem));
+        else if (!read.problem.isEmpty())
+            Report(place, Severity::Warning, "background-unreadable",
+                QStringLiteral("MENU BACKGROUND %1: %2").arg(Latin(name), read.problem));
+        else if (read.width != width || read.height != height)
             Report(place, Severity::Note, "background-size",
-                lss16 ? QStringLiteral("%1: the loader puts it at the top left on black, never scaled").arg(shown)
-                      : QStringLiteral("%1: the loader tiles it from the top left, never scaled").arg(shown));
+                QStringLiteral("MENU BACKGROUND %1 is %2 x %3: the loader %4, never scaled")
+                    .arg(Latin(name))
+                    .arg(read.width)
+                    .arg(read.height)
+                    .arg(read.tiled ? QStringLiteral("tiles it from the top left")
+                                    : QStringLiteral("puts it at the top left on black")));
     }
     for (const auto& [place, word] : m_menus.ignored) {
         if (word.toLower() == "font")

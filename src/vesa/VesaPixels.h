@@ -70,6 +70,11 @@ Picture RadialBackground(int width, int height);
 struct Background {
     Picture screen;
     QString problem;
+    // The picture's own size as its header gives it (0 x 0 when no reader
+    // took the file), and whether it is tiled (PNG, JPEG) or not (LSS16).
+    int width = 0;
+    int height = 0;
+    bool tiled = false;
 };
 Background ReadBackground(QByteArrayView bytes, int width, int height);
 

@@ -188,68 +188,78 @@ TEST_F(ConfigReadingTest, FilesThatAreNotReadSayWhy)
         EXPECT_EQ(files.Exists("/isolinux/" + QByteArray(name)), there) << name;
 }
 
+namespace {
+
+struct ReadingCase {
+    const char* what;
+    QByteArray config;
+    std::function<void(const BootConfig&, const MenuConfig&)> holds;
+};
+
+const QByteArray LongLine = "SAY " + QByteArray(Limits::ConfigLineBytes - 4, 'x') + "LABEL cut\n";
+
 // Rules of the loader's reading that no recording shows: each from
 // com32/elflink/ldlinux/readconfig.c and com32/menu/readconfig.c.
+const ReadingCase ReadingCases[] = {
+    { "a TEXT block ends with its file (fgets on the file's own FILE)", "INCLUDE text.cfg\nLABEL after\n",
+        [](const BootConfig& config, const MenuConfig& menus) {
+            ASSERT_EQ(config.labels.size(), 1u);
+            EXPECT_EQ(config.labels[0].name, "after");
+            EXPECT_EQ(menus.FindLabel("after"), std::pair(MenuConfig::RootMenu, 0));
+        } },
+    { "the lines of a TEXT block are no directives", "TEXT HELP\nLABEL inside\n ENDTEXT\nLABEL after\n",
+        [](const BootConfig& config, const MenuConfig& menus) {
+            ASSERT_EQ(config.labels.size(), 1u);
+            EXPECT_EQ(config.labels[0].name, "after");
+            EXPECT_FALSE(menus.FindLabel("inside"));
+        } },
+    { "a line over 4095 bytes goes on as a line of its own", LongLine,
+        [](const BootConfig& config, const MenuConfig&) {
+            ASSERT_EQ(config.labels.size(), 1u);
+            EXPECT_EQ(config.labels[0].name, "cut");
+            ASSERT_EQ(config.cutLines.size(), 1u);
+            EXPECT_EQ(config.cutLines[0].line, 1);
+        } },
+    { "MENU INCLUDE with a title records the label before it (do_include_menu)", "LABEL a\nMENU INCLUDE sub.cfg Sub\n",
+        [](const BootConfig& config, const MenuConfig&) {
+            ASSERT_EQ(config.labels.size(), 1u);
+            EXPECT_EQ(config.labels[0].kernel, "a");
+        } },
+    { "TIMEOUT wraps in 32-bit int, TOTALTIMEOUT in 64 bits", "TIMEOUT 30000000\nTOTALTIMEOUT 30000000\n",
+        [](const BootConfig& config, const MenuConfig& menus) {
+            EXPECT_EQ(config.timeoutMs, 4288490190u);
+            EXPECT_EQ(config.totalTimeoutMs, 3000000000LL);
+            EXPECT_EQ(menus.At(MenuConfig::RootMenu).timeoutMs, -6477106) << "menu.c32 keeps an int";
+            EXPECT_EQ(menus.totalTimeoutMs, 3000000000LL);
+        } },
+    { "a negative TIMEOUT truncates towards zero, digits past 64 bits wrap",
+        "TIMEOUT -1\nTOTALTIMEOUT 99999999999999999999\n",
+        [](const BootConfig& config, const MenuConfig& menus) {
+            EXPECT_EQ(config.timeoutMs, 4294967197u);
+            EXPECT_EQ(config.totalTimeoutMs, 20037642052068867LL);
+            EXPECT_EQ(menus.At(MenuConfig::RootMenu).timeoutMs, -99);
+        } },
+    { "numbers as atoi takes them: a sign, digits, nothing after", "PROMPT +1x\nTIMEOUT 2147483648\n",
+        [](const BootConfig& config, const MenuConfig&) {
+            EXPECT_EQ(config.prompt, 1);
+            EXPECT_EQ(config.timeoutMs, 0u);
+        } },
+    { "menu.c32 finds the first entry made of a label, in any menu",
+        "MENU BEGIN sub\nLABEL twice\nMENU END\nLABEL twice\n",
+        [](const BootConfig&, const MenuConfig& menus) { EXPECT_EQ(menus.FindLabel("twice"), std::pair(2, 0)); } },
+    { "MENU GOTO finds any menu by its name, .hidden too (find_menu)", "LABEL g\n MENU GOTO .hidden\n",
+        [](const BootConfig&, const MenuConfig& menus) {
+            EXPECT_EQ(menus.At(MenuConfig::RootMenu).entries.at(0).submenu, MenuConfig::HiddenMenu);
+        } },
+};
+
+}
+
 TEST_F(ConfigReadingTest, ReadsAsTheLoaderReads)
 {
-    struct Case {
-        const char* what;
-        QByteArray config;
-        std::function<void(const BootConfig&, const MenuConfig&)> holds;
-    };
     Write("text.cfg", "TEXT HELP\nno ENDTEXT in this file\n");
     Write("sub.cfg", "KERNEL other\n");
-    const QByteArray longLine = "SAY " + QByteArray(Limits::ConfigLineBytes - 4, 'x') + "LABEL cut\n";
-    const Case cases[] = {
-        { "a TEXT block ends with its file (fgets on the file's own FILE)", "INCLUDE text.cfg\nLABEL after\n",
-            [](const BootConfig& config, const MenuConfig& menus) {
-                ASSERT_EQ(config.labels.size(), 1u);
-                EXPECT_EQ(config.labels[0].name, "after");
-                EXPECT_EQ(menus.FindLabel("after"), std::pair(MenuConfig::RootMenu, 0));
-            } },
-        { "the lines of a TEXT block are no directives", "TEXT HELP\nLABEL inside\n ENDTEXT\nLABEL after\n",
-            [](const BootConfig& config, const MenuConfig& menus) {
-                ASSERT_EQ(config.labels.size(), 1u);
-                EXPECT_EQ(config.labels[0].name, "after");
-                EXPECT_FALSE(menus.FindLabel("inside"));
-            } },
-        { "a line over 4095 bytes goes on as a line of its own", longLine,
-            [](const BootConfig& config, const MenuConfig&) {
-                ASSERT_EQ(config.labels.size(), 1u);
-                EXPECT_EQ(config.labels[0].name, "cut");
-                ASSERT_EQ(config.cutLines.size(), 1u);
-                EXPECT_EQ(config.cutLines[0].line, 1);
-            } },
-        { "MENU INCLUDE with a title records the label before it (do_include_menu)",
-            "LABEL a\nMENU INCLUDE sub.cfg Sub\n",
-            [](const BootConfig& config, const MenuConfig&) {
-                ASSERT_EQ(config.labels.size(), 1u);
-                EXPECT_EQ(config.labels[0].kernel, "a");
-            } },
-        { "TIMEOUT wraps in 32-bit int, TOTALTIMEOUT in 64 bits", "TIMEOUT 30000000\nTOTALTIMEOUT 30000000\n",
-            [](const BootConfig& config, const MenuConfig& menus) {
-                EXPECT_EQ(config.timeoutMs, 4288490190u);
-                EXPECT_EQ(config.totalTimeoutMs, 3000000000LL);
-                EXPECT_EQ(menus.At(MenuConfig::RootMenu).timeoutMs, -6477106) << "menu.c32 keeps an int";
-                EXPECT_EQ(menus.totalTimeoutMs, 3000000000LL);
-            } },
-        { "a negative TIMEOUT truncates towards zero, digits past 64 bits wrap",
-            "TIMEOUT -1\nTOTALTIMEOUT 99999999999999999999\n",
-            [](const BootConfig& config, const MenuConfig& menus) {
-                EXPECT_EQ(config.timeoutMs, 4294967197u);
-                EXPECT_EQ(config.totalTimeoutMs, 20037642052068867LL);
-                EXPECT_EQ(menus.At(MenuConfig::RootMenu).timeoutMs, -99);
-            } },
-        { "numbers as atoi takes them: a sign, digits, nothing after", "PROMPT +1x\nTIMEOUT 2147483648\n",
-            [](const BootConfig& config, const MenuConfig&) {
-                EXPECT_EQ(config.prompt, 1);
-                EXPECT_EQ(config.timeoutMs, 0u);
-            } },
-        { "menu.c32 finds the first entry made of a label, in any menu",
-            "MENU BEGIN sub\nLABEL twice\nMENU END\nLABEL twice\n",
-            [](const BootConfig&, const MenuConfig& menus) { EXPECT_EQ(menus.FindLabel("twice"), std::pair(2, 0)); } },
-    };
-    for (const Case& test : cases) {
+    for (const ReadingCase& test : ReadingCases) {
         SCOPED_TRACE(test.what);
         Write("isolinux.cfg", test.config);
         const BootFiles files = Files();

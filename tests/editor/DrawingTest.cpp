@@ -41,6 +41,24 @@ protected:
         QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, text);
         QApplication::sendEvent(canvas, &press);
     }
+    // A double box dragged from (10, 3) to (69, 12), and a single divider
+    // from the keyboard that meets it in ╟ and ╢.
+    void DrawBoxWithDivider()
+    {
+        Find<QAction>(glavna, "DoubleLines1")->trigger();
+        Find<QAction>(glavna, "BoxTool1")->trigger();
+        DragOver({ 10, 3 }, { 69, 12 });
+        EXPECT_EQ(At(10, 3).byte, 0xC9); // ╔
+        EXPECT_EQ(At(40, 3).byte, 0xCD); // ═
+        EXPECT_EQ(At(69, 12).byte, 0xBC); // ╝
+        Find<QAction>(glavna, "DoubleLines1")->trigger();
+        Find<QAction>(glavna, "SelectTool1")->trigger();
+        Click({ 10, 6 });
+        Key(Qt::Key_Right, Qt::AltModifier, 59);
+        EXPECT_EQ(At(10, 6).byte, 0xC7);
+        EXPECT_EQ(At(69, 6).byte, 0xB6);
+        EXPECT_EQ(At(30, 6).byte, 0xC4);
+    }
     const Cell& At(int column, int row) const { return canvas->Shown().At(column, row); }
     QString Said() const { return glavna.statusBar()->currentMessage(); }
 
@@ -55,20 +73,7 @@ TEST_F(DrawingTest, DrawsABoxTypesATitleRecoloursUndoesAndSaves)
     QTest::keyClick(Editor, Qt::Key_F7); // an empty document: nothing to ask
     ASSERT_TRUE(drawing->Active());
     ASSERT_TRUE(canvas->isVisible() && !Editor->isVisible());
-    Find<QAction>(glavna, "DoubleLines1")->trigger();
-    Find<QAction>(glavna, "BoxTool1")->trigger();
-    DragOver({ 10, 3 }, { 69, 12 });
-    EXPECT_EQ(At(10, 3).byte, 0xC9); // ╔
-    EXPECT_EQ(At(40, 3).byte, 0xCD); // ═
-    EXPECT_EQ(At(69, 12).byte, 0xBC); // ╝
-    // A single divider from the keyboard meets the double box in ╟ and ╢.
-    Find<QAction>(glavna, "DoubleLines1")->trigger();
-    Find<QAction>(glavna, "SelectTool1")->trigger();
-    Click({ 10, 6 });
-    Key(Qt::Key_Right, Qt::AltModifier, 59);
-    EXPECT_EQ(At(10, 6).byte, 0xC7);
-    EXPECT_EQ(At(69, 6).byte, 0xB6);
-    EXPECT_EQ(At(30, 6).byte, 0xC4);
+    DrawBoxWithDivider();
 
     Click({ 30, 4 });
     QTest::keyClicks(canvas, "RESCUE CD");

@@ -69,6 +69,7 @@ TEST_F(ConfigSetLintTest, DuplicateLabelsOnlyWhereLookedUp)
         { "UI menu.c32\nDEFAULT x\nLABEL x\nLABEL x\n", { "isolinux.cfg:4 duplicate-label" } },
         { "UI menu.c32\nONTIMEOUT x arg\nLABEL x\nLABEL x\n", { "isolinux.cfg:4 duplicate-label" } },
         { "UI menu.c32\nMENU SAVE\nLABEL x\nLABEL x\n", { "isolinux.cfg:4 duplicate-label" } },
+        { "PROMPT 0\nDEFAULT menu.c32\nLABEL x\nLABEL x\n", {} }, // DEFAULT starts the menu as UI does
         { "PROMPT 1\nINCLUDE common.cfg\nINCLUDE common.cfg\n", { "common.cfg:3 missing-display" } },
     };
     for (const auto& [config, problems] : cases)
@@ -109,6 +110,8 @@ TEST_F(ConfigSetLintTest, MenusOnTheScreenOfTheModuleThatRuns)
     EXPECT_TRUE(
         Message("PROMPT 0\nDEFAULT vesamenu.c32\n" + tall, "menu-overflow").contains("vesamenu.c32's 78 x 29 grid"));
     EXPECT_TRUE(Message("UI menu.c32\n" + help, "menu-overflow").contains("on row 26 is past row 25"));
+    EXPECT_FALSE(Message("UI menu.c32\nMENU ROWS 21\nLABEL a\n", "menu-overflow").contains("the box ends"))
+        << "a box down to row 25";
     EXPECT_TRUE(Message("PROMPT 0\nDEFAULT vesamenu.c32\nMENU VSHIFT 3\nMENU HELPMSGROW 28\nMENU HELPMSGENDROW 29\n"
                         "LABEL a\n TEXT HELP\n help\n ENDTEXT\n",
         "menu-overflow")
@@ -144,6 +147,43 @@ TEST_F(ConfigSetLintTest, WhatTheModuleRunsOnAndWhetherItLoads)
                     .contains("vesamenu.c32's text screen of 80 x 25"));
     EXPECT_TRUE(Message("UI broken.c32\n", "module-unloadable")
                     .startsWith("the loader cannot load broken.c32: its 10 program headers"));
+}
+
+// MENU BACKGROUND read as vesamenu.c32 reads it: a picture larger than the
+// screen is refused by its header alone, one cut short or of no kind is
+// said; and a module a label runs that the loader cannot load.
+TEST_F(ConfigSetLintTest, BackgroundsAsTheModuleReadsThemAndModulesLabelsRun)
+{
+    const auto lss16 = [](int width, int height) {
+        QByteArray bytes("\x3d\xf3\x13\x14", 4);
+        for (const int size : { width, height })
+            bytes += QByteArray(1, static_cast<char>(size & 0xFF)) + QByteArray(1, static_cast<char>(size >> 8));
+        return bytes + QByteArray(48, '\0');
+    };
+    Write("huge.lss", lss16(8192, 8192));
+    Write("cut.lss", lss16(640, 480)); // its palette, and no row
+    Write("huge.png", QByteArray("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\0\x20\0\0\0\x20\0\x08\x06\0\0\0", 29));
+    Write("note.txt", "not a picture");
+    QByteArray needy = QByteArray("\x7f"
+                                  "ELF\x01\x01",
+        6)
+                           .leftJustified(52, '\0');
+    needy[28] = 52;
+    needy[42] = 32;
+    needy[44] = 10; // ten program headers in a file of 52 bytes
+    Write("needy.c32", needy);
+    const QByteArray ui = "UI vesamenu.c32\nLABEL a\nMENU BACKGROUND ";
+    const std::pair<QByteArray, Problems> cases[] = {
+        { ui + "huge.lss\n", { "isolinux.cfg:3 background-too-large" } },
+        { ui + "huge.png\n", { "isolinux.cfg:3 background-too-large" } },
+        { ui + "cut.lss\n", { "isolinux.cfg:3 background-unreadable" } },
+        { ui + "note.txt\n", { "isolinux.cfg:3 background-unreadable" } },
+        { "PROMPT 1\nLABEL n\n KERNEL needy.c32\nLABEL g\n COM32 gone.c32\n", { "isolinux.cfg:2 module-unloadable" } },
+    };
+    for (const auto& [config, problems] : cases)
+        EXPECT_EQ(Found(config), problems) << config.constData();
+    EXPECT_TRUE(Message(ui + "huge.png\n", "background-too-large").contains("the PNG is 8192 x 8192, larger than"));
+    EXPECT_TRUE(Message(ui + "cut.lss\n", "background-unreadable").contains("ends in row 1 of 480"));
 }
 
 // The files of the set: a menu's own files, CONFIG targets, what the image

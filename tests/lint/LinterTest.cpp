@@ -285,4 +285,6 @@ TEST(ConfigLinterTest, GraphicalMenuChecks)
         "\x7f"
         "ELF");
     EXPECT_EQ(ConfigFound(tree), (Problems {}));
+    WriteInTree(tree, "isolinux/isolinux.bin", "....ISOLINUX 4.07 20130626....");
+    EXPECT_EQ(ConfigFound(tree), (Problems { "isolinux.cfg:1 module-version-mix" }));
 }

@@ -135,6 +135,11 @@ TEST_F(RenderCliTest, BootModeDrawsAsTheLoaderWithAttributesSerialTextAndBlink)
     EXPECT_EQ(image.pixelColor(2 * 9 + 8, 15), QColor(0, 0, 0xAA)) << "the visible phase: the dark background";
     ASSERT_EQ(RenderCli({ "--mode", "boot", "--format", "png", "--font", "vga8", "--output", png, file }).exitCode, 0);
     EXPECT_EQ(QImage(png).size(), QSize(640, 400)) << "8-dot cells";
+    const QString grey = File("\x0f"
+                              "8eY\r\n",
+        "grey.msg");
+    ASSERT_EQ(RenderCli({ "--mode", "boot", "--format", "png", "--output", png, grey }).exitCode, 0);
+    EXPECT_EQ(QImage(png).pixelColor(8, 15), QColor(0, 0, 0)) << "background 8 blinks too: black in this phase";
 
     EXPECT_EQ(RenderCli({ "--format", "serial", file }).exitCode, 2) << "serial text is the loader's";
     EXPECT_EQ(RenderCli({ "--mode", "bios", file }).exitCode, 2);

@@ -9,16 +9,10 @@
 
 #include <span>
 
-// A configuration played by the loader's simulator, and the ways it is refused.
-TEST_F(RenderCliTest, ConfigPlaysTheLoaderAndRefusesWhatItCannotPlay)
+// A configuration played by the loader's simulator.
+TEST_F(RenderCliTest, ConfigPlaysTheLoader)
 {
-    QDir(directory.path()).mkpath("iso/isolinux/sub.cfg"); // a folder where an INCLUDE names a file
-    QFile huge(File({}, "iso/huge.cfg")); // past what Glimra reads of a file, without taking the disc
-    ASSERT_TRUE(huge.resize((qint64(64) << 20) + 1));
-    for (int level = 1; level <= 30; ++level) // each file names the next twice: 2^30 readings
-        File(QStringLiteral("INCLUDE f%1.cfg\r\nINCLUDE f%1.cfg\r\n").arg(level + 1).toLatin1(),
-            QStringLiteral("iso/isolinux/f%1.cfg").arg(level));
-
+    QDir(directory.path()).mkpath("iso/isolinux");
     // A file named on --config is a configuration, whatever its first line;
     // where the loader hangs, the screen is its screen up to there.
     const CliRun odd
@@ -55,8 +49,20 @@ TEST_F(RenderCliTest, ConfigPlaysTheLoaderAndRefusesWhatItCannotPlay)
     EXPECT_TRUE(
         run.out.endsWith("boot: linux\x1b[?7h\r\nLoading vmlinuz... failed: No such file or directory\r\nboot: "))
         << run.out.constData();
+}
 
-    QFile::remove(output);
+// The ways a configuration is refused, and nothing written then.
+TEST_F(RenderCliTest, ConfigRefusesWhatItCannotPlay)
+{
+    QDir(directory.path()).mkpath("iso/isolinux/sub.cfg"); // a folder where an INCLUDE names a file
+    QFile huge(File({}, "iso/huge.cfg")); // past what Glimra reads of a file, without taking the disc
+    ASSERT_TRUE(huge.resize((qint64(64) << 20) + 1));
+    for (int level = 1; level <= 30; ++level) // each file names the next twice: 2^30 readings
+        File(QStringLiteral("INCLUDE f%1.cfg\r\nINCLUDE f%1.cfg\r\n").arg(level + 1).toLatin1(),
+            QStringLiteral("iso/isolinux/f%1.cfg").arg(level));
+    const QString config = File("DISPLAY boot.msg\r\nF1 help.txt\r\nPROMPT 1\r\nLABEL linux\r\n  KERNEL vmlinuz\r\n",
+        "iso/isolinux/isolinux.cfg");
+    const QString output = directory.filePath("screen.json");
     struct Case {
         QStringList arguments;
         int status;
@@ -74,7 +80,7 @@ TEST_F(RenderCliTest, ConfigPlaysTheLoaderAndRefusesWhatItCannotPlay)
         { { "--config", File("INCLUDE sub.cfg\r\n", "iso/isolinux/bad.cfg"), "--output", output }, 1, "cannot read" },
     };
     for (const Case& test : cases) {
-        run = RenderCli(test.arguments);
+        const CliRun run = RenderCli(test.arguments);
         EXPECT_EQ(run.exitCode, test.status) << test.message;
         EXPECT_TRUE(run.err.contains(test.message)) << run.err.constData();
     }

@@ -80,6 +80,10 @@ TEST(ScreenRules, LineDrawingStartsAfterTheLastByteThatNeedsItsPlainForm)
             "07\x0c_\x0e"
             "b\r\n",
             true, {} },
+        { "_ after the diamond is the same in line drawing", ScreenOfRuns({ { 1, 0x04, 0x07 }, { 1, '_', 0x07 } }),
+            "\x0f"
+            "07\x0c\x0e`_\r\n",
+            true, {} },
         { "bytes the loader does not draw, in screen order",
             ScreenOfRuns({ { 1, 0x7F, 0x1e }, { 1, 0xFF, 0x07 }, { 80, 'x', 0x07 }, { 1, 0x01, 0x07 } }),
             "\x0f"

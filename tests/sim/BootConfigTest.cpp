@@ -22,34 +22,36 @@ protected:
 
 }
 
+// Lines of every kind the loader reads, in both cases, with CR LF.
+const char* const MixedLines = "# a comment\r\n"
+                               "  dIsPlAy  boot.msg extra\r\n"
+                               "F0 f0.txt\r\n"
+                               "f1 lower.txt\r\n"
+                               "  F2   two.txt back.lss\r\n"
+                               "F13 ignored.txt\r\n"
+                               "F10x not-a-key.txt\r\n"
+                               "SAY    indented\r\n"
+                               "SAY\r\n"
+                               "say\n"
+                               "frobnicate 1\r\n"
+                               "PROMPTS 0\r\n"
+                               "prompt 1\r\n"
+                               "TIMEOUT 30\r\n"
+                               "default linux\r\n"
+                               "INCLUDE inc/sub.cfg\r\n"
+                               "INCLUDE missing.cfg\r\n"
+                               "LABEL linux\r\n"
+                               "  KERNEL vmlinuz\r\n"
+                               "  APPEND quiet\r\n"
+                               "LABEL other\r\n"
+                               "  CONFIG /other/other.cfg /other\r\n"
+                               "MENU LABEL ^Other\r\n"
+                               "LABEL gone\r\n"
+                               "MENU DISABLE\r\n";
+
 TEST_F(BootConfigTest, ReadsLinesAsTheLoaderDoes)
 {
-    Write("isolinux/isolinux.cfg",
-        "# a comment\r\n"
-        "  dIsPlAy  boot.msg extra\r\n"
-        "F0 f0.txt\r\n"
-        "f1 lower.txt\r\n"
-        "  F2   two.txt back.lss\r\n"
-        "F13 ignored.txt\r\n"
-        "F10x not-a-key.txt\r\n"
-        "SAY    indented\r\n"
-        "SAY\r\n"
-        "say\n"
-        "frobnicate 1\r\n"
-        "PROMPTS 0\r\n"
-        "prompt 1\r\n"
-        "TIMEOUT 30\r\n"
-        "default linux\r\n"
-        "INCLUDE inc/sub.cfg\r\n"
-        "INCLUDE missing.cfg\r\n"
-        "LABEL linux\r\n"
-        "  KERNEL vmlinuz\r\n"
-        "  APPEND quiet\r\n"
-        "LABEL other\r\n"
-        "  CONFIG /other/other.cfg /other\r\n"
-        "MENU LABEL ^Other\r\n"
-        "LABEL gone\r\n"
-        "MENU DISABLE\r\n");
+    Write("isolinux/isolinux.cfg", MixedLines);
     Write("isolinux/inc/sub.cfg", "DISPLAY here.msg\nF3 inc/f3.txt\nDISPLAY /top.msg\n");
     const BootConfig config = Read("isolinux/isolinux.cfg");
 

@@ -178,6 +178,8 @@ TEST(MenuSimTest, KeysAndClock)
         { "LABEL a\n KERNEL vmlinuz\n", "ret", 3, "          \xB3 a " },
         { "TIMEOUT 10\nLABEL a\n KERNEL vmlinuz\n", "timeout", 3, "          \xB3 a " },
         { "MENU HIDDEN\nTIMEOUT 10\nLABEL a\n", "", 22, "                         Automatic boot in 1 second..." },
+        { "MENU AUTOBOOT In # {s,sx,sxx}.\nTIMEOUT 25\nLABEL a\n", "", 19,
+            "                                    In 2 sx." },
         { "LABEL a\nLABEL b\nLABEL c\n", "end", 5, "          \xB3 c" },
         { "LABEL a\n KERNEL k\n APPEND q\n", "tab end left backspace \"Z\" ctrl-a", 17, "> kZq" },
         { "LABEL a\n KERNEL k\n APPEND q\n", "tab esc", 17, "                          Press [Tab]" },
@@ -186,6 +188,7 @@ TEST(MenuSimTest, KeysAndClock)
         { "MENU MASTER PASSWD pw\nLABEL a\n KERNEL k\n", "esc \"pw\" ret", 23, "boot:" },
         { "F1 help.txt\nLABEL a\n", "f1", 0, "Help" },
         { "F1 help.txt\nLABEL a\n", "f1 x", 3, "          \xB3 a" },
+        { "F1 help.txt\nF12 help.txt\nLABEL a\n", "f1 f12", 0, "Help" }, // another F-key's screen over it
         { "LABEL a\n MENU HELP help.txt\n", "ret", 1, "second" },
     };
     for (const Case& test : cases) {

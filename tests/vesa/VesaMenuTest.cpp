@@ -140,6 +140,9 @@ TEST(VesaMenuTest, TheGridOfTheModeTheBiosOffers)
         { { 1024, 768 }, 32, true, 126, 23 },
         { { 640, 17 }, 16, false, 80, 25 },
         { { 1366, 768 }, 16, false, 80, 25 },
+        // Two bytes a pixel: 3840 x 2160 fits in 16 MiB, 4096 x 2160 does not.
+        { { 3840, 2160 }, 16, true, 478, 134 },
+        { { 4096, 2160 }, 16, false, 80, 25 },
     };
     for (const auto& row : rows) {
         const MenuMode mode = ModeFor(row.resolution, row.fontHeight);

@@ -143,12 +143,14 @@ TEST_F(ImagePlanTest, StaysInsideItsBoundsOfPathsAndFollowsLongChains)
     QByteArray deep;
     while (deep.size() <= Limits::ImagePathBytes)
         deep += "d/";
-    QByteArray lines = "UI m0.c32\nDISPLAY " + deep + "x.txt\nF1 " + deep.left(Limits::ImagePathBytes - 20) + "y.txt\n";
+    // F1's file is /isolinux/...y.txt, of the bound's length exactly.
+    const QByteArray atBound = deep.left(Limits::ImagePathBytes - 15) + "y.txt";
+    QByteArray lines = "UI m0.c32\nDISPLAY " + deep + "x.txt\nF1 " + atBound + "\n";
     const int chain = 300;
     for (int index = 0; index < chain; ++index)
         WriteInTree(tree, QStringLiteral("isolinux/m%1.c32").arg(index),
             ModuleNeeding({ "m" + QByteArray::number(index + 1) + ".c32" }));
-    WriteInTree(tree, "isolinux/" + QString::fromLatin1(deep.left(Limits::ImagePathBytes - 20)) + "y.txt", "F1\n");
+    WriteInTree(tree, "isolinux/" + QString::fromLatin1(atBound), "F1\n");
     const QString config = WriteInTree(tree, "isolinux/isolinux.cfg", lines);
     const ConfigImagePlan plan = PlanConfigImage(BootFiles::ForConfiguration(config), tools);
     ASSERT_EQ(plan.refused.size(), 1u);
@@ -202,13 +204,13 @@ TEST_F(ImagePlanTest, LeavesOutTheFileThatWouldPassTheImagesBytes)
     QTemporaryDir big;
     WriteInTree(big, "isolinux/a.txt", QByteArray(600, 'a'));
     WriteInTree(big, "isolinux/b.txt", QByteArray(600, 'b'));
-    WriteInTree(big, "isolinux/c.txt", QByteArray(300, 'c'));
+    WriteInTree(big, "isolinux/c.txt", QByteArray(400, 'c'));
     const QString three = WriteInTree(big, "isolinux/isolinux.cfg", "DISPLAY a.txt\nF1 b.txt\nF2 c.txt\n");
     const ConfigImagePlan bounded = PlanConfigImage(BootFiles::ForConfiguration(three), tools, 1000);
     ASSERT_EQ(bounded.refused.size(), 1u);
     EXPECT_EQ(bounded.refused.front().name, "b.txt");
     EXPECT_TRUE(bounded.refused.front().reason.contains("1000 bytes")) << bounded.refused.front().reason.toStdString();
-    EXPECT_EQ(bounded.files.back().imagePath, "/isolinux/c.txt") << "what still fits goes in";
+    EXPECT_EQ(bounded.files.back().imagePath, "/isolinux/c.txt") << "what still fits, to the byte, goes in";
 }
 
 // The files the loader reads go in as it names them (KBDMAP's whole
@@ -275,4 +277,15 @@ TEST_F(ImagePlanTest, HoldsWhatEachLineNames)
         EXPECT_EQ(Listed(plan).mid(2).join(u'|').toStdString(), row.held);
         EXPECT_TRUE(plan.refused.empty());
     }
+    // Libraries depth first, each module's in the order it names them.
+    QTemporaryDir tree;
+    WriteInTree(tree, "isolinux/m.c32", ModuleNeeding({ "a.c32", "b.c32" }));
+    WriteInTree(tree, "isolinux/a.c32", ModuleNeeding({ "c.c32" }));
+    for (const char* name : { "isolinux/b.c32", "isolinux/c.c32" })
+        WriteInTree(tree, name, "x\n");
+    const ConfigImagePlan plan
+        = PlanConfigImage(BootFiles::ForConfiguration(WriteInTree(tree, "isolinux/isolinux.cfg", "UI m.c32\n")), tools);
+    EXPECT_EQ(Listed(plan).mid(2).join(u'|').toStdString(),
+        "tree /isolinux/isolinux.cfg|tree /isolinux/m.c32|tree /isolinux/a.c32|tree /isolinux/c.c32|tree "
+        "/isolinux/b.c32");
 }
