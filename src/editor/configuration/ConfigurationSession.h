@@ -1,6 +1,7 @@
 #pragma once
 
 #include "config/BootConfig.h"
+#include "config/LoaderVersion.h"
 #include "editor/document/EditorHost.h"
 
 #include <QObject>
@@ -9,6 +10,7 @@
 #include <memory>
 
 class ConfigurationDock;
+class LoaderChoice;
 class RunConfigurationWindow;
 
 // The open boot configuration: its dock and its Run Configuration window,
@@ -36,6 +38,8 @@ public:
     void Run();
 
     ConfigurationDock* Dock() const { return m_dock; }
+    // The build the configuration is played as (View > Loader Version).
+    LoaderVersion Loader() const;
     RunConfigurationWindow* Window() const { return m_window.get(); }
 
 signals:
@@ -48,6 +52,7 @@ private:
 
     EditorHost& m_host;
     ConfigurationDock* m_dock;
+    LoaderChoice* m_loader;
     std::unique_ptr<RunConfigurationWindow> m_window;
     std::unique_ptr<BootFiles> m_files;
     QString m_configFile;
