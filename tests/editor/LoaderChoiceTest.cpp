@@ -6,6 +6,7 @@
 #include "editor/configuration/RunConfiguration.h"
 
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTreeWidget>
 
 namespace {
@@ -57,7 +58,12 @@ TEST_F(LoaderChoiceTest, TheTreesLoaderOrTheChosenOneIsPlayedAndRemembered)
     EXPECT_TRUE(window->windowTitle().endsWith("isolinux.cfg — ISOLINUX 4.05")) << window->windowTitle().toStdString();
     EXPECT_TRUE(window->Console().ScreenRow(3).startsWith("ISOLINUX 4.05 20140113 ETCD"));
 
+    // PATH, which 4.05 does not read, is no problem for 6.03.
+    const auto problems = [&] { return Find<QPushButton>(glavna, "ProblemCount")->text(); };
+    Editor->SetBytes("PROMPT 1\r\nPATH /lib\r\n");
+    QTRY_COMPARE(problems(), "1 problem");
     Find<QAction>(glavna, "Loader603")->trigger();
+    EXPECT_EQ(problems(), "No problems");
     EXPECT_EQ(DockLoader(), "ISOLINUX 6.03 (chosen for this tree)");
     EXPECT_EQ(Status(), DockLoader());
     EXPECT_EQ(Checked(), QStringList { "Loader603" });

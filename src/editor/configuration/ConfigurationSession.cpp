@@ -30,7 +30,10 @@ ConfigurationSession::ConfigurationSession(EditorHost& host)
     entry->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+C")));
     ReachDock(entry, m_dock, m_dock->Tree(), [&host] { host.FocusDocument(); });
     host.AddAction(EditorHost::Place::ViewDocks, entry);
-    connect(m_loader, &LoaderChoice::Changed, this, &ConfigurationSession::Refresh);
+    connect(m_loader, &LoaderChoice::Changed, this, [this] {
+        Refresh();
+        emit LoaderChosen();
+    });
     connect(m_dock, &ConfigurationDock::FileChosen, this,
         [this](const QString& file, int line) { m_host.OpenAt(file, line); });
     // Edits come in bursts; the set is read again once one is over.

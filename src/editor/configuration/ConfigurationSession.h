@@ -46,6 +46,8 @@ signals:
     // The set was read (again): which files it reads as configurations may
     // have changed.
     void Read();
+    // Another build was chosen to play the configuration as.
+    void LoaderChosen();
 
 private:
     void Refresh();
