@@ -95,7 +95,7 @@ TEST(LoaderDetectionTest, BytesWithoutAReleaseSayNothing)
 // loader, is named and the next one asked; none at all is Debian's.
 TEST(LoaderDetectionTest, TheTreesLoaderIsFoundWhereTheLoaderWouldBe)
 {
-    const QByteArray iso405 = QByteArray("\r\nISOLINUX 4.05 2011-12-09 \0 Copyright (C) 1994-2011 H. Peter Anvin", 70);
+    const QByteArray iso405 = QByteArray("\r\nISOLINUX 4.05 2011-12-09 \0 Copyright (C) 1994-2011 H. Peter Anvin", 67);
     const QByteArray pxe384 = QByteArray("PXELINUX 3.84 2009-12-18 \0", 26);
     const QByteArray sys603 = QByteArray("SYSLINUX 6.03 2014-10-06 \0", 26);
     struct Row {

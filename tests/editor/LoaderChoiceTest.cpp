@@ -44,7 +44,7 @@ TEST_F(LoaderChoiceTest, TheTreesLoaderOrTheChosenOneIsPlayedAndRemembered)
     QTemporaryDir shipping, bare;
     const QString config = WriteInTree(shipping, "isolinux/isolinux.cfg", "PROMPT 1\r\n");
     WriteInTree(shipping, "isolinux/isolinux.bin",
-        QByteArray("\r\nISOLINUX 4.05 20140113 \0 Copyright (C) 1994-2011 H. Peter Anvin et al\r\n", 74));
+        QByteArray("\r\nISOLINUX 4.05 20140113 \0 Copyright (C) 1994-2011 H. Peter Anvin et al\r\n", 73));
     const QString other = WriteInTree(bare, "isolinux/isolinux.cfg", "PROMPT 1\r\n");
 
     glavna.OpenAtStart(config, QFile::encodeName(config));
