@@ -76,6 +76,11 @@ inline constexpr int ModuleLibraries = 64;
 // NUL (MODULE_NAME_SIZE).
 inline constexpr int ModuleNameBytes = 255;
 
+// A loader file read to learn its version (isolinux.bin, pxelinux.0,
+// ldlinux.sys, ldlinux.c32): the largest build, lpxelinux.0 6.x, is under
+// 200 KiB; a larger file is no loader and is not read.
+inline constexpr qint64 LoaderFileBytes = qint64(1) << 20;
+
 // The loaders played.
 // A menu's layout numbers (MENU WIDTH, MARGIN, ROWS, the rows and shifts,
 // MENU INDENT): past this they lie off any screen vesamenu.c32 can have

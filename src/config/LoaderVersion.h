@@ -28,6 +28,11 @@ struct LoaderVersion {
     {
         return major != wantMajor ? major > wantMajor : minor >= wantMinor;
     }
+    // The same release, whoever built it (the banner's date may differ).
+    constexpr bool SameRelease(const LoaderVersion& other) const
+    {
+        return major == other.major && minor == other.minor;
+    }
     // The assembly core of 3.x and 4.x reads the configuration and runs the
     // prompt; 5.0 moved both into ldlinux.c32.
     constexpr bool AssemblyCore() const { return major < 5; }

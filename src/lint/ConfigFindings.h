@@ -2,6 +2,7 @@
 
 #include "ConfigLinter.h"
 #include "config/BootConfig.h"
+#include "config/LoaderVersion.h"
 
 #include <QSet>
 
@@ -42,3 +43,10 @@ void ReportUnread(const ConfigFile& file, ConfigFindings& findings);
 // entries, backgrounds.
 struct MenuRun;
 void LintMenuRun(const MenuRun& run, const BootConfig& config, const BootFiles& files, ConfigFindings& findings);
+
+// The directives of one configuration that the target build does not read
+// (named with the release that brought each); pxe for a PXELINUX tree.
+void LintDirectiveVersions(const BootConfig& config, const LoaderVersion& target, bool pxe, ConfigFindings& findings);
+// A module of another build than the loader: ELF against flat COM32.
+void LintModuleBuild(const QByteArray& module, const QByteArray& bytes, const LoaderVersion& target,
+    const ConfigPlace& place, ConfigFindings& findings);

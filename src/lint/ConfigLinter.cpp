@@ -3,23 +3,23 @@
 #include "ConfigFindings.h"
 #include "config/ConfigReading.h"
 #include "config/ConfigSet.h"
+#include "config/LoaderDetection.h"
 #include "config/Modules.h"
 #include "console/ColorConsole.h"
 #include "sim/LoaderSim.h"
 
 #include <QFileInfo>
-#include <QRegularExpression>
 
 #include <cstring>
 
 const std::vector<const char*> ConfigCheckCodes = { "missing-include", "include-refused", "loader-hangs", "read-limit",
     "long-line", "missing-display", "display-refused", "loader-file", "f0-is-f11", "missing-fkey-file", "fkey-refused",
     "fkey-no-final-break", "duplicate-label", "default-no-label", "ontimeout-no-label", "prompt0-no-default",
-    "missing-module", "module-unloadable", "missing-library", "module-version-mix", "missing-config",
-    "missing-menu-file", "menu-overflow", "menu-colour-ansi", "menu-colour-argb-ignored", "menu-invisible-selection",
-    "menu-duplicate-hotkey", "menu-label-cut", "menu-passwd-without-master", "missing-background",
-    "background-too-large", "background-unreadable", "background-size", "background-jpeg", "menu-font", "missing-font",
-    "not-psf", "no-video-mode", "config-loop" };
+    "missing-module", "module-unloadable", "missing-library", "module-version-mix", "directive-not-in-version",
+    "missing-config", "missing-menu-file", "menu-overflow", "menu-colour-ansi", "menu-colour-argb-ignored",
+    "menu-invisible-selection", "menu-duplicate-hotkey", "menu-label-cut", "menu-passwd-without-master",
+    "missing-background", "background-too-large", "background-unreadable", "background-size", "background-jpeg",
+    "menu-font", "missing-font", "not-psf", "no-video-mode", "config-loop" };
 
 QString Latin(const QByteArray& bytes) { return QString::fromLatin1(bytes); }
 
@@ -85,11 +85,12 @@ using Failure = BootFiles::Fetched::Failure;
 class ConfigLint {
 public:
     ConfigLint(const BootFiles& files, const ConfigSetMember& member, const std::vector<LoaderSim::ShownFile>& shown,
-        ConfigFindings& findings)
+        const LoaderVersion& target, ConfigFindings& findings)
         : m_files(files)
         , m_member(member)
         , m_config(member.config)
         , m_shown(shown)
+        , m_target(target)
         , m_findings(findings)
     {
     }
@@ -109,7 +110,6 @@ private:
     void DuplicateLabels();
     void Modules();
     void Module(const QByteArray& module, const QString& by, const ConfigPlace& place, bool mustBeThere = true);
-    void ModuleVersions(const QByteArray& module, const QByteArray& bytes, const ConfigPlace& place);
     void Configurations();
     bool Names(const QByteArray& command) const;
 
@@ -117,12 +117,14 @@ private:
     const ConfigSetMember& m_member;
     const BootConfig& m_config;
     const std::vector<LoaderSim::ShownFile>& m_shown;
+    const LoaderVersion& m_target;
     ConfigFindings& m_findings;
 };
 
 void ConfigLint::Run()
 {
     Reading();
+    LintDirectiveVersions(m_config, m_target, LoaderPlaceOf(m_files.ConfigPath()).pxe, m_findings);
     DisplayFiles();
     FunctionKeys();
     Labels();
@@ -331,7 +333,10 @@ void ConfigLint::Module(const QByteArray& module, const QString& by, const Confi
                 .arg(by, Latin(path.value_or(module)), Latin(name)));
         return;
     }
-    ModuleVersions(name, *bytes, place);
+    // Debian's 6.04 fills in for a tree without a loader only in the
+    // image; what the tree will get is the user's to choose.
+    if (m_target.origin != LoaderVersion::Origin::Default)
+        LintModuleBuild(name, *bytes, m_target, place, m_findings);
     const ModuleLibraries libraries = ReadModuleLibraries(*bytes);
     if (!libraries.problem.isEmpty())
         Report(place, Severity::Error, "module-unloadable",
@@ -340,31 +345,6 @@ void ConfigLint::Module(const QByteArray& module, const QString& by, const Confi
         if (!m_files.ExistsNamed(m_config.folder, library))
             Report(place, Severity::Error, "missing-library",
                 QStringLiteral("%1 needs %2, which is not beside it").arg(Latin(name), Latin(library)));
-    }
-}
-
-// Modules of SYSLINUX 5 and later are ELF files, those of 4 and before flat
-// COM32 ones; a loader says its version in its own file ("ISOLINUX 6.04").
-void ConfigLint::ModuleVersions(const QByteArray& module, const QByteArray& bytes, const ConfigPlace& place)
-{
-    for (const char* loader : { "isolinux.bin", "pxelinux.0", "ldlinux.sys", "ldlinux.bin" }) {
-        const std::optional<QByteArray> binary = m_files.ReadNamed(m_config.folder, loader);
-        if (!binary)
-            continue;
-        const QRegularExpressionMatch version
-            = QRegularExpression(QStringLiteral("(?:ISO|PXE|SYS|EXT)LINUX (\\d+)\\.(\\d+)"))
-                  .match(QString::fromLatin1(*binary));
-        if (!version.hasMatch())
-            continue;
-        const bool elfLoader = version.captured(1).toInt() >= 5;
-        const bool elfModule = bytes.startsWith("\x7f"
-                                                "ELF");
-        if (elfLoader != elfModule)
-            Report(place, Severity::Error, "module-version-mix",
-                QStringLiteral("%1 is a module of SYSLINUX %2, and %3 is version %4.%5: the loader cannot run it")
-                    .arg(Latin(module), elfModule ? QStringLiteral("5 or later") : QStringLiteral("4 or earlier"),
-                        QString::fromLatin1(loader), version.captured(1), version.captured(2)));
-        return;
     }
 }
 
@@ -381,8 +361,9 @@ void ConfigLint::Configurations()
 
 }
 
-std::vector<FileProblem> LintBootConfig(const BootFiles& files)
+std::vector<FileProblem> LintBootConfig(const BootFiles& files, const std::optional<LoaderVersion>& target)
 {
+    const LoaderVersion loader = target.value_or(DetectLoader(files).version);
     ConfigFindings findings(files);
     const ConfigSet set = ReadConfigSet(files);
     // The rows where DISPLAY files start, as the loader plays the set.
@@ -402,14 +383,14 @@ std::vector<FileProblem> LintBootConfig(const BootFiles& files)
     if (displays || configs) {
         FixedCellMeasurer measurer;
         TColorConsole console(measurer);
-        const LoaderSim loader(console, files);
-        shown = loader.ShownFiles();
-        loops = loader.ConfigLoops();
+        const LoaderSim played(console, files, LoaderSim::Start::Banner, loader);
+        shown = played.ShownFiles();
+        loops = played.ConfigLoops();
         if (!set.members.empty())
             loopPlace = set.members.front().config.defaultPlace;
     }
     for (const ConfigSetMember& member : set.members)
-        ConfigLint(files, member, shown, findings).Run();
+        ConfigLint(files, member, shown, loader, findings).Run();
     if (set.stop)
         findings.Report(set.stop->place, Severity::Error, "read-limit", set.stop->message);
     if (loops && loopPlace)

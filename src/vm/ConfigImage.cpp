@@ -2,6 +2,7 @@
 
 #include "config/BootConfig.h"
 #include "config/ConfigSet.h"
+#include "config/LoaderDetection.h"
 #include "config/MenuConfig.h"
 #include "config/Modules.h"
 #include "format/DisplayFile.h"
@@ -71,6 +72,17 @@ public:
     void Run();
 
 private:
+    // The loader's boot file and ldlinux.c32: the tree's, else Debian's.
+    void AddLoader(const LoaderPlace& place);
+    // Debian's file of that name, when its build is the loader's; a note
+    // when it is not and the loader needs it (or Debian has one).
+    bool FromDebian(const QString& file, const QByteArray& imagePath, bool needed = false);
+    QString TreeBuild() const
+    {
+        return m_knownBuild ? QStringLiteral("the tree's %1").arg(m_plan.loader.Name())
+                            : QStringLiteral("the tree's loader of an unknown build");
+    }
+    bool DebiansBuild() const { return m_knownBuild && m_plan.loader.SameRelease(LoaderVersion::Debian()); }
     // A name the loader would look up from a folder, added with what it names.
     std::optional<QByteArray> Add(const QByteArray& folder, const QByteArray& name, bool display);
     void AddModule(const QByteArray& folder, const QByteArray& name);
@@ -94,6 +106,7 @@ private:
     QSet<QByteArray> m_refused; // names and reasons
     int m_unlisted = 0; // names refused past the ones listed
     bool m_missing = false; // the last name added was not there
+    bool m_knownBuild = true; // the boot file says its version
 };
 
 void Planner::Refuse(const QByteArray& name, const QString& reason)
@@ -187,13 +200,73 @@ std::optional<size_t> Planner::AddOneModule(const QByteArray& folder, const QByt
         return m_plan.files.size() - 1;
     if (!path || !m_missing || BaseName(*path).isEmpty())
         return std::nullopt; // refused, or a folder's name
-    QFile debian(QFileInfo(m_tools.ldlinux).dir().filePath(QFile::decodeName(BaseName(*path))));
-    if (!debian.open(QIODevice::ReadOnly))
+    if (!FromDebian(QFileInfo(m_tools.ldlinux).dir().filePath(QFile::decodeName(BaseName(*path))), *path))
         return std::nullopt;
-    m_plan.files.push_back({ File::From::Debian, *path, debian.readAll() });
-    m_taken.insert(*path);
-    m_plan.notes << QStringLiteral("%1 is not in the tree: Debian's syslinux-common gives it").arg(Latin(*path));
     return m_plan.files.size() - 1;
+}
+
+bool Planner::FromDebian(const QString& file, const QByteArray& imagePath, bool needed)
+{
+    QFile debian(file);
+    if (!DebiansBuild()) {
+        if (needed || debian.exists())
+            m_plan.notes << QStringLiteral("%1 is not in the tree, and Debian's is of %2, not of %3")
+                                .arg(Latin(imagePath), LoaderVersion::Debian().Name(), TreeBuild());
+        return false;
+    }
+    if (!debian.open(QIODevice::ReadOnly))
+        return false;
+    m_plan.files.push_back({ File::From::Debian, imagePath, debian.readAll() });
+    m_taken.insert(imagePath);
+    m_plan.notes << QStringLiteral("%1 is not in the tree: Debian's syslinux-common gives it").arg(Latin(imagePath));
+    return true;
+}
+
+// Debian's file, as the loader's own.
+QByteArray DebianLoaderFile(const QString& file)
+{
+    QFile debian(file);
+    if (!debian.open(QIODevice::ReadOnly))
+        throw EVmError("Cannot read the loader's files.", debian.fileName().toStdString());
+    return debian.readAll();
+}
+
+void Planner::AddLoader(const LoaderPlace& place)
+{
+    const QByteArray ldlinux = (place.folder == "/" ? QByteArray() : place.folder) + "/ldlinux.c32";
+    BootFiles::Fetched bootFile = m_files.Fetch(place.bootFile, Limits::LoaderFileBytes);
+    const bool treeBoots = bootFile.failure == Failure::None;
+    if (treeBoots) {
+        // The tree's loader is the loader, whatever it says of itself.
+        m_plan.loader = LoaderVersionOfFile(bootFile.bytes, place.bootFile).value_or(LoaderVersion {});
+        if (m_plan.loader.origin != LoaderVersion::Origin::Tree) {
+            m_knownBuild = false; // no build of Debian's matches it
+            m_plan.notes << QStringLiteral("%1 says no SYSLINUX version").arg(Latin(place.bootFile));
+        }
+        m_plan.files.push_back({ File::From::Tree, place.bootFile, std::move(bootFile.bytes) });
+    } else {
+        if (m_plan.pxe && m_tools.pxelinux.isEmpty())
+            throw EVmError("Booting a PXE configuration needs Debian's pxelinux package.",
+                "Install it with: sudo apt-get install pxelinux");
+        m_plan.files.push_back({ File::From::Debian, place.bootFile,
+            DebianLoaderFile(m_plan.pxe ? m_tools.pxelinux : m_tools.isolinuxBin) });
+    }
+    for (const QByteArray& own : place.ownFiles)
+        m_taken.insert(own);
+    m_looked.insert(ldlinux);
+    BootFiles::Fetched own = m_files.Fetch(ldlinux, Limits::LoaderFileBytes);
+    if (own.failure == Failure::None) {
+        const std::optional<LoaderVersion> build = LoaderVersionOfFile(own.bytes, ldlinux);
+        if (!treeBoots && build && !build->SameRelease(m_plan.loader))
+            m_plan.notes << QStringLiteral("the tree's %1 is of %2 and it ships no %3: Debian's %4 refuses it")
+                                .arg(Latin(ldlinux), build->Name(), Latin(BaseName(place.bootFile)),
+                                    m_plan.loader.Name());
+        m_plan.files.push_back({ File::From::Tree, ldlinux, std::move(own.bytes) });
+    } else if (!treeBoots) { // Debian's loader, whole
+        m_plan.files.push_back({ File::From::Debian, ldlinux, DebianLoaderFile(m_tools.ldlinux) });
+    } else if (!m_plan.loader.AssemblyCore()) {
+        FromDebian(m_tools.ldlinux, ldlinux, true);
+    }
 }
 
 void Planner::AddConfiguration(const QByteArray& path, const QByteArray& folder)
@@ -287,19 +360,8 @@ void Planner::Run()
     m_plan.pxe = place.pxe;
     m_plan.loaderFolder = place.folder;
     const QByteArray loader = m_plan.loaderFolder == "/" ? QByteArray() : m_plan.loaderFolder;
-    if (m_plan.pxe && m_tools.pxelinux.isEmpty())
-        throw EVmError("Booting a PXE configuration needs Debian's pxelinux package.",
-            "Install it with: sudo apt-get install pxelinux");
-    // The loader's own files, which no name from the tree replaces.
-    QFile bootFile(m_plan.pxe ? m_tools.pxelinux : m_tools.isolinuxBin);
-    QFile ldlinux(m_tools.ldlinux);
-    if (!bootFile.open(QIODevice::ReadOnly) || !ldlinux.open(QIODevice::ReadOnly))
-        throw EVmError(
-            "Cannot read the loader's files.", (bootFile.fileName() + u' ' + ldlinux.fileName()).toStdString());
-    m_plan.files.push_back({ File::From::Debian, place.bootFile, bootFile.readAll() });
-    m_plan.files.push_back({ File::From::Debian, loader + "/ldlinux.c32", ldlinux.readAll() });
-    for (const QByteArray& own : place.ownFiles)
-        m_taken.insert(own);
+    // The loader's own files, which no other name from the tree replaces.
+    AddLoader(place);
 
     // The loader finds isolinux.cfg (pxelinux.cfg/default) beside itself; a
     // configuration of another name goes there as a copy too.

@@ -3,14 +3,17 @@
 #include "VmTools.h"
 #include "common/Limits.h"
 #include "config/BootFiles.h"
+#include "config/LoaderVersion.h"
 
 #include <QByteArray>
 #include <QStringList>
 
 #include <vector>
 
-// A boot image of a whole configuration, as on the user's CD: the loader's
-// files from Debian, the configuration and every file it names that lies
+// A boot image of a whole configuration, as on the user's CD: the tree's
+// own loader when it ships one (its isolinux.bin or pxelinux.0, its
+// ldlinux.c32 and modules as they are), Debian's files only for what the
+// tree lacks and only when they are of the same build; the configuration and every file it names that lies
 // inside the image root (INCLUDEs, DISPLAY and F-key files, the images
 // they name with 0x18, the UI and other modules with the libraries they
 // need, menu help files and backgrounds), each read through BootFiles, so
@@ -28,14 +31,17 @@ struct ConfigImagePlan {
     };
     bool pxe = false; // a pxelinux.cfg/ configuration, booted over TFTP
     QByteArray loaderFolder; // where isolinux.bin (or pxelinux.0) and ldlinux.c32 go
+    LoaderVersion loader; // the build the image boots: its boot file's
     std::vector<File> files;
-    QStringList notes; // modules taken from Debian
+    QStringList notes; // files taken from Debian, or missing for the tree's build
     std::vector<Refusal> refused;
 };
 
 // Which files the image holds. Names that leave the image root, symbolic
 // links out of it, devices, FIFOs and folders are refused unread; so is a
-// name that would replace the loader's own files.
+// name that would replace the loader's own files (the boot catalogue, or
+// the configuration's copy beside the loader); the tree's own loader files
+// go in as they are.
 ConfigImagePlan PlanConfigImage(const BootFiles& files, const VmTools& tools, qint64 mostBytes = Limits::ImageBytes);
 
 // Writes the plan's tree into workFolder and, for a CD, the image from it

@@ -173,3 +173,38 @@ TEST_F(RenderCliTest, ChecksASetsFilesWithTheirTree)
     EXPECT_FALSE(alone.out.contains("prompt0-no-default")) << alone.out.constData();
     EXPECT_TRUE(alone.out.contains("[missing-display]")) << alone.out.constData();
 }
+
+// --config says on standard error which loader it plays, plays that build
+// (its banner on the screen) and names it in the JSON.
+TEST_F(RenderCliTest, ConfigSaysWhichLoaderItPlays)
+{
+    QDir(directory.path()).mkpath("iso/isolinux");
+    const QString config = File("PROMPT 1\r\n", "iso/isolinux/isolinux.cfg");
+    struct Row {
+        QByteArray loader; // the tree's isolinux.bin, if any
+        const char* said;
+        const char* banner;
+        const char* origin;
+    };
+    const Row rows[] = {
+        { {}, "glimra-render: playing ISOLINUX 6.04 (Debian's: the tree ships no loader)\n",
+            "ISOLINUX 6.04 20200816 ETCD", "default" },
+        { QByteArray("\r\nISOLINUX 4.05 20140113 \0 Copyright (C) 1994-2011 H. Peter Anvin et al\r\n", 73),
+            "glimra-render: playing ISOLINUX 4.05 (the tree's /isolinux/isolinux.bin)\n",
+            "ISOLINUX 4.05 20140113 ETCD Copyright (C) 1994-2011", "tree" },
+        { "no loader's bytes", "glimra-render: /isolinux/isolinux.bin says no SYSLINUX version\n",
+            "ISOLINUX 6.04 20200816 ETCD", "default" },
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.said);
+        if (!row.loader.isEmpty())
+            File(row.loader, "iso/isolinux/isolinux.bin");
+        const CliRun run = RenderCli({ "--config", config });
+        ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+        EXPECT_TRUE(run.err.contains(row.said)) << run.err.constData();
+        const QJsonObject screen = QJsonDocument::fromJson(run.out).object();
+        EXPECT_TRUE(screen["text"].toArray()[3].toString().startsWith(row.banner));
+        EXPECT_EQ(screen["loader"].toObject()["origin"].toString(), row.origin);
+        EXPECT_EQ(screen["loader"].toObject()["version"].toString(), QString::fromLatin1(row.banner).mid(9, 4));
+    }
+}

@@ -82,10 +82,7 @@ TEST_F(ConfigImageTest, RefusesWhatLeadsOutOrReplacesTheLoader)
         { "dir.lss", [](const QTemporaryDir& tree) { QDir(tree.path()).mkpath("isolinux/dir.lss"); }, "not-lss16" },
         { "null.lss", [](const QTemporaryDir& tree) { QFile::link("/dev/null", tree.filePath("isolinux/null.lss")); },
             "image-outside" },
-        { "ldlinux.c32", [](const QTemporaryDir& tree) { WriteInTree(tree, "isolinux/ldlinux.c32", "FAKE"); },
-            "not-lss16" },
-        { "isolinux.bin", [](const QTemporaryDir& tree) { WriteInTree(tree, "isolinux/isolinux.bin", "FAKE"); },
-            "not-lss16" },
+        { "boot.cat", [](const QTemporaryDir& tree) { WriteInTree(tree, "isolinux/boot.cat", "FAKE"); }, "not-lss16" },
     };
     for (const Case& test : cases) {
         SCOPED_TRACE(test.name);
@@ -102,6 +99,8 @@ TEST_F(ConfigImageTest, RefusesWhatLeadsOutOrReplacesTheLoader)
         QFile ldlinux(work.filePath("cd/isolinux/ldlinux.c32"));
         ASSERT_TRUE(ldlinux.open(QIODevice::ReadOnly));
         EXPECT_NE(ldlinux.readAll(), "FAKE") << "the loader's own file stays the loader's";
+        QFile catalogue(work.filePath("cd/isolinux/boot.cat"));
+        EXPECT_FALSE(catalogue.exists()) << "xorriso's catalogue is not the tree's";
         const std::vector<Problem> problems
             = LintDisplayFile("\x18" + QByteArray(test.name) + "\n", BootFiles::ForConfiguration(config), "/isolinux");
         ASSERT_EQ(problems.size(), 1u);

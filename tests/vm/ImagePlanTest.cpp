@@ -289,3 +289,74 @@ TEST_F(ImagePlanTest, HoldsWhatEachLineNames)
         "tree /isolinux/isolinux.cfg|tree /isolinux/m.c32|tree /isolinux/a.c32|tree /isolinux/c.c32|tree "
         "/isolinux/b.c32");
 }
+
+// The tree's own loader boots: its boot file, ldlinux.c32 and modules as
+// they are; Debian's fill in only what it lacks, and only for 6.04.
+TEST_F(ImagePlanTest, BootsTheTreesOwnLoaderAndFillsInOnlyItsBuild)
+{
+    const auto banner = [](const char* release) {
+        return QByteArray("\r\nISOLINUX ") + release + " 2014-10-06 " + '\0'
+            + " Copyright (C) 1994-2014 H. Peter Anvin";
+    };
+    const QByteArray elf = QByteArray("\x7f"
+                                      "ELF",
+        4)
+                               .leftJustified(122308, '\0'); // 6.03's ldlinux.c32 size
+    struct Row {
+        const char* config;
+        std::vector<std::pair<const char*, QByteArray>> files;
+        const char* loader; // the build booted
+        const char* held; // the plan's files, "origin path" joined by |
+        const char* notes; // joined by |
+    };
+    const std::vector<Row> rows = {
+        { "isolinux/isolinux.cfg:UI menu.c32\n", {}, "6.04",
+            "debian /isolinux/isolinux.bin|debian /isolinux/ldlinux.c32|tree /isolinux/isolinux.cfg|"
+            "debian /isolinux/menu.c32|debian /isolinux/libutil.c32",
+            "/isolinux/menu.c32 is not in the tree: Debian's syslinux-common gives it|"
+            "/isolinux/libutil.c32 is not in the tree: Debian's syslinux-common gives it" },
+        { "isolinux/isolinux.cfg:UI menu.c32\nF1 boot.cat\n",
+            { { "isolinux/isolinux.bin", banner("4.05") }, { "isolinux/boot.cat", "x" } }, "4.05",
+            "tree /isolinux/isolinux.bin|tree /isolinux/isolinux.cfg",
+            "/isolinux/menu.c32 is not in the tree, and Debian's is of 6.04, not of the tree's 4.05" },
+        { "isolinux/isolinux.cfg:PROMPT 1\n", { { "isolinux/isolinux.bin", banner("6.03") } }, "6.03",
+            "tree /isolinux/isolinux.bin|tree /isolinux/isolinux.cfg",
+            "/isolinux/ldlinux.c32 is not in the tree, and Debian's is of 6.04, not of the tree's 6.03" },
+        { "isolinux/isolinux.cfg:UI menu.c32\n",
+            { { "isolinux/isolinux.bin", banner("6.03") }, { "isolinux/ldlinux.c32", elf },
+                { "isolinux/menu.c32", ModuleNeeding({}) } },
+            "6.03",
+            "tree /isolinux/isolinux.bin|tree /isolinux/ldlinux.c32|tree /isolinux/isolinux.cfg|tree "
+            "/isolinux/menu.c32",
+            "" },
+        { "isolinux/isolinux.cfg:PROMPT 1\n", { { "isolinux/isolinux.bin", banner("6.04") } }, "6.04",
+            "tree /isolinux/isolinux.bin|debian /isolinux/ldlinux.c32|tree /isolinux/isolinux.cfg",
+            "/isolinux/ldlinux.c32 is not in the tree: Debian's syslinux-common gives it" },
+        { "isolinux/isolinux.cfg:PROMPT 1\n", { { "isolinux/isolinux.bin", "junk" } }, "6.04",
+            "tree /isolinux/isolinux.bin|tree /isolinux/isolinux.cfg",
+            "/isolinux/isolinux.bin says no SYSLINUX version|/isolinux/ldlinux.c32 is not in the tree, and Debian's is "
+            "of 6.04, not of the tree's loader of an unknown build" },
+        { "isolinux/isolinux.cfg:PROMPT 1\n", { { "isolinux/ldlinux.c32", elf } }, "6.04",
+            "debian /isolinux/isolinux.bin|tree /isolinux/ldlinux.c32|tree /isolinux/isolinux.cfg",
+            "the tree's /isolinux/ldlinux.c32 is of 6.03 and it ships no isolinux.bin: Debian's 6.04 refuses it" },
+        { "pxelinux.cfg/default:PROMPT 1\n", { { "pxelinux.0", QByteArray("PXELINUX 3.84 2009-12-18 \0", 26) } },
+            "3.84", "tree /pxelinux.0|tree /pxelinux.cfg/default", "" },
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.config);
+        QTemporaryDir tree;
+        for (const auto& [name, bytes] : row.files)
+            WriteInTree(tree, QString::fromLatin1(name), bytes);
+        const QByteArray text = row.config;
+        const qsizetype colon = text.indexOf(':');
+        const QString config = WriteInTree(tree, QString::fromLatin1(text.left(colon)), text.mid(colon + 1));
+        const ConfigImagePlan plan = PlanConfigImage(BootFiles::ForConfiguration(config), tools);
+        EXPECT_EQ(plan.loader.Name(), QString::fromLatin1(row.loader));
+        EXPECT_EQ(Listed(plan).join(u'|').toStdString(), row.held);
+        EXPECT_EQ(plan.notes.join(u'|').toStdString(), row.notes);
+        ASSERT_EQ(plan.refused.size(), text.contains("F1 boot.cat") ? 1u : 0u) << "nothing replaces the loader's";
+        if (!plan.refused.empty()) {
+            EXPECT_EQ(plan.refused.front().name, "boot.cat");
+        }
+    }
+}

@@ -6,7 +6,8 @@
 
 #include <QFileInfo>
 
-std::vector<Problem> DocumentProblems(const Document& document, bool configuration, const QString& openConfiguration)
+std::vector<Problem> DocumentProblems(const Document& document, bool configuration, const QString& openConfiguration,
+    const std::optional<LoaderVersion>& loader)
 {
     const QByteArray bytes = document.Bytes();
     if (document.saveTarget.isEmpty() || !configuration)
@@ -17,7 +18,7 @@ std::vector<Problem> DocumentProblems(const Document& document, bool configurati
     files.SetText(document.saveTarget, bytes);
     const QString self = QFileInfo(document.saveTarget).absoluteFilePath();
     std::vector<Problem> problems;
-    for (const FileProblem& found : LintBootConfig(files)) {
+    for (const FileProblem& found : LintBootConfig(files, openConfiguration.isEmpty() ? std::nullopt : loader)) {
         Problem problem = found.problem;
         if (QFileInfo(found.file).absoluteFilePath() == self) {
             // Lines as the document has them, each from its first byte.

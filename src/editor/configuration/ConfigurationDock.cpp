@@ -1,6 +1,7 @@
 #include "editor/configuration/ConfigurationDock.h"
 
 #include "config/ConfigSet.h"
+#include "config/LoaderDetection.h"
 
 #include <QFileInfo>
 #include <QHeaderView>
@@ -68,14 +69,14 @@ void ConfigurationDock::AddFile(
     item->setToolTip(1, file);
 }
 
-void ConfigurationDock::Show(const BootFiles& files, const BootConfig& config)
+void ConfigurationDock::Show(const BootFiles& files, const BootConfig& config, const LoaderVersion& loader)
 {
     m_files = &files;
     m_tree->clear();
     const QByteArray path = config.files.empty() ? files.ConfigPath() : config.files.front().imagePath;
     const std::vector<MenuRun> runs = MenuRuns(config, files, path);
     AddFiles(config, runs, path);
-    AddSettings(config);
+    AddSettings(config, loader);
     for (const MenuRun& run : runs) {
         const MenuConfig& menus = run.menus;
         const Menu& root = menus.At(MenuConfig::RootMenu);
@@ -119,7 +120,7 @@ void ConfigurationDock::AddFiles(const BootConfig& config, const std::vector<Men
 }
 
 // What it SAYs, PROMPT, TIMEOUT, DEFAULT and UI, and its labels.
-void ConfigurationDock::AddSettings(const BootConfig& config)
+void ConfigurationDock::AddSettings(const BootConfig& config, const LoaderVersion& loader)
 {
     QTreeWidgetItem* said = Group(tr("Output"));
     for (const ConfigOutput& output : config.output) {
@@ -129,6 +130,11 @@ void ConfigurationDock::AddSettings(const BootConfig& config)
     }
 
     QTreeWidgetItem* settings = Group(tr("Settings"));
+    auto* played = new QTreeWidgetItem(settings, { tr("Loader"), DescribeLoader(loader) });
+    if (loader.origin == LoaderVersion::Origin::Tree) {
+        played->setData(0, FileRole, m_files->HostPath(loader.file).value_or(QString()));
+        played->setData(0, LineRole, 1);
+    }
     new QTreeWidgetItem(settings, { tr("PROMPT"), QString::number(config.prompt) });
     new QTreeWidgetItem(
         settings, { tr("TIMEOUT"), config.timeoutMs > 0 ? tr("%1 s").arg(config.timeoutMs / 1000.0) : tr("none") });

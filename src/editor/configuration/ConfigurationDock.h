@@ -2,6 +2,7 @@
 
 #include "config/BootConfig.h"
 #include "config/ConfigSet.h"
+#include "config/LoaderVersion.h"
 #include "config/MenuConfig.h"
 
 #include <QDockWidget>
@@ -22,7 +23,8 @@ class ConfigurationDock : public QDockWidget {
 public:
     explicit ConfigurationDock(QWidget* parent = nullptr);
 
-    void Show(const BootFiles& files, const BootConfig& config);
+    // The loader played is a row of the settings.
+    void Show(const BootFiles& files, const BootConfig& config, const LoaderVersion& loader);
     QTreeWidget* Tree() const { return m_tree; }
     // The entry column as wide as its texts, leaving the values room.
     void FitColumns();
@@ -39,7 +41,7 @@ protected:
 private:
     QTreeWidgetItem* Group(const QString& title);
     void AddFiles(const BootConfig& config, const std::vector<MenuRun>& runs, const QByteArray& path);
-    void AddSettings(const BootConfig& config);
+    void AddSettings(const BootConfig& config, const LoaderVersion& loader);
     void AddFile(QTreeWidgetItem* group, const QString& role, const QByteArray& imagePath, const ConfigPlace& place);
     void AddMenu(QTreeWidgetItem* parent, const MenuConfig& menus, int menu, int depth);
     void AddPlace(QTreeWidgetItem* item, const ConfigPlace& place);

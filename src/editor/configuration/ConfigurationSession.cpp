@@ -2,6 +2,7 @@
 
 #include "config/ConfigSet.h"
 #include "editor/configuration/ConfigurationDock.h"
+#include "editor/configuration/LoaderChoice.h"
 #include "editor/configuration/RunConfiguration.h"
 #include "editor/document/DocumentTabs.h"
 #include "editor/widgets/DockEntry.h"
@@ -19,6 +20,7 @@ ConfigurationSession::ConfigurationSession(EditorHost& host)
     : QObject(&host.Window())
     , m_host(host)
     , m_dock(new ConfigurationDock(&host.Window()))
+    , m_loader(new LoaderChoice(host))
 {
     m_dock->setAllowedAreas(Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea);
     host.Window().addDockWidget(Qt::RightDockWidgetArea, m_dock);
@@ -28,6 +30,10 @@ ConfigurationSession::ConfigurationSession(EditorHost& host)
     entry->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+C")));
     ReachDock(entry, m_dock, m_dock->Tree(), [&host] { host.FocusDocument(); });
     host.AddAction(EditorHost::Place::ViewDocks, entry);
+    connect(m_loader, &LoaderChoice::Changed, this, [this] {
+        Refresh();
+        emit LoaderChosen();
+    });
     connect(m_dock, &ConfigurationDock::FileChosen, this,
         [this](const QString& file, int line) { m_host.OpenAt(file, line); });
     // Edits come in bursts; the set is read again once one is over.
@@ -55,6 +61,8 @@ void ConfigurationSession::Open(const QString& configFile)
         m_window->SetConfiguration(m_configFile);
 }
 
+LoaderVersion ConfigurationSession::Loader() const { return m_loader->Loader(); }
+
 void ConfigurationSession::Refresh()
 {
     if (m_configFile.isEmpty())
@@ -68,9 +76,15 @@ void ConfigurationSession::Refresh()
         if (const std::optional<QString> host = m_files->HostPath(path))
             m_configurationFiles << QFileInfo(*host).absoluteFilePath();
     }
-    m_dock->Show(*m_files, ReadBootConfig(*m_files, m_files->ConfigPath(), m_files->StartFolder()));
+    // The tree is known by its root folder, or the configuration's folder
+    // for a configuration outside any loader folder.
+    m_loader->SetTree(QDir::cleanPath(m_files->HostPath("/").value_or(QFileInfo(m_configFile).absolutePath())),
+        DetectLoader(*m_files));
+    m_dock->Show(*m_files, ReadBootConfig(*m_files, m_files->ConfigPath(), m_files->StartFolder()), Loader());
     m_dock->FitColumns();
     emit Read();
+    if (m_window)
+        m_window->SetLoader(Loader());
     if (m_window && m_window->isVisible() && m_host.FollowsEdits())
         m_window->Replay();
 }
@@ -87,6 +101,7 @@ void ConfigurationSession::Run()
     if (!m_window) {
         m_window = std::make_unique<RunConfigurationWindow>(&m_host.Window());
         m_window->SetUnsavedText([this] { return m_host.Documents().Texts(); });
+        m_window->SetLoader(Loader());
         m_window->SetConfiguration(m_configFile);
     } else {
         m_window->Replay();
@@ -108,6 +123,7 @@ void ConfigurationSession::Close()
     m_configFile.clear();
     m_configurationFiles.clear();
     m_files.reset();
+    m_loader->Clear();
     m_dock->hide();
     if (m_window)
         m_window->close();

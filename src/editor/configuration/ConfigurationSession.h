@@ -1,6 +1,7 @@
 #pragma once
 
 #include "config/BootConfig.h"
+#include "config/LoaderVersion.h"
 #include "editor/document/EditorHost.h"
 
 #include <QObject>
@@ -9,6 +10,7 @@
 #include <memory>
 
 class ConfigurationDock;
+class LoaderChoice;
 class RunConfigurationWindow;
 
 // The open boot configuration: its dock and its Run Configuration window,
@@ -36,18 +38,23 @@ public:
     void Run();
 
     ConfigurationDock* Dock() const { return m_dock; }
+    // The build the configuration is played as (View > Loader Version).
+    LoaderVersion Loader() const;
     RunConfigurationWindow* Window() const { return m_window.get(); }
 
 signals:
     // The set was read (again): which files it reads as configurations may
     // have changed.
     void Read();
+    // Another build was chosen to play the configuration as.
+    void LoaderChosen();
 
 private:
     void Refresh();
 
     EditorHost& m_host;
     ConfigurationDock* m_dock;
+    LoaderChoice* m_loader;
     std::unique_ptr<RunConfigurationWindow> m_window;
     std::unique_ptr<BootFiles> m_files;
     QString m_configFile;

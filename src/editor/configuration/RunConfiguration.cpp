@@ -104,8 +104,24 @@ RunConfigurationWindow::~RunConfigurationWindow() = default;
 void RunConfigurationWindow::SetConfiguration(const QString& configFile)
 {
     m_configFile = configFile;
-    setWindowTitle(tr("Run Configuration — %1").arg(QFileInfo(configFile).fileName()));
+    ShowTitle();
     Restart();
+}
+
+void RunConfigurationWindow::SetLoader(const LoaderVersion& version)
+{
+    if (version == m_version)
+        return;
+    m_version = version;
+    ShowTitle();
+    Replay();
+}
+
+void RunConfigurationWindow::ShowTitle()
+{
+    const QString product = QString::fromLatin1(m_version.banner.left(m_version.banner.indexOf(' ')));
+    setWindowTitle(
+        tr("Run Configuration — %1 — %2 %3").arg(QFileInfo(m_configFile).fileName(), product, m_version.Name()));
 }
 
 void RunConfigurationWindow::Restart()
@@ -126,8 +142,8 @@ void RunConfigurationWindow::Play()
         for (auto text = texts.begin(); text != texts.end(); ++text)
             files.SetText(text.key(), text.value());
     }
-    m_loader = std::make_unique<LoaderSim>(
-        m_console, std::move(files), m_blankStart->isChecked() ? LoaderSim::Start::Blank : LoaderSim::Start::Banner);
+    m_loader = std::make_unique<LoaderSim>(m_console, std::move(files),
+        m_blankStart->isChecked() ? LoaderSim::Start::Blank : LoaderSim::Start::Banner, m_version);
     for (const LoaderInput& input : m_given)
         m_loader->Give(input);
     ShowScreen();

@@ -40,6 +40,8 @@ public:
     void SetConfiguration(const QString& configFile);
     void SetUnsavedText(std::function<QHash<QString, QByteArray>()> source) { m_unsaved = std::move(source); }
     const QString& ConfigFile() const { return m_configFile; }
+    // The build played, named in the title; the loader starts anew with it.
+    void SetLoader(const LoaderVersion& version);
 
     // Starts the loader anew and gives it again the keys given so far:
     // the screen follows edits.
@@ -61,6 +63,7 @@ private:
     QLayout* CreateKeys();
     QLayout* CreateControls();
     void Play();
+    void ShowTitle();
     void ShowNote();
     void ShowScreen();
     // The text screen in its blink phase and the cursor, then the window's
@@ -85,6 +88,7 @@ private:
     std::unique_ptr<LoaderSim> m_loader;
     std::vector<LoaderInput> m_given; // since the last restart
     QString m_configFile;
+    LoaderVersion m_version = LoaderVersion::Debian();
     std::function<QHash<QString, QByteArray>()> m_unsaved;
     QTimer m_blinkTimer;
     QTimer m_clock; // a menu's countdown runs in real time

@@ -43,6 +43,8 @@ public:
     virtual void AddAction(Place place, QAction* action) = 0;
     // A message in the status bar for a while; an empty one clears it.
     virtual void Say(const QString& message, int milliseconds = 8000) = 0;
+    // A lasting part of the status bar, at its right.
+    virtual void AddStatus(QWidget* widget) = 0;
     // The caret labels' texts: "X: ..." and "Y: ...".
     virtual void ShowCaret(const QString& column, const QString& line) = 0;
     // A view in the editor's place until ShowInstead(nullptr) brings the

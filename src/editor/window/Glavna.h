@@ -67,6 +67,7 @@ private:
     DocumentTabs& Documents() override { return *m_tabs; }
     void AddAction(Place place, QAction* action) override;
     void Say(const QString& message, int milliseconds) override;
+    void AddStatus(QWidget* widget) override;
     void ShowCaret(const QString& column, const QString& line) override;
     void ShowInstead(const View* view) override;
     void FocusDocument() override;

@@ -28,6 +28,7 @@ void TGlavna::SetUpConfiguration()
     connect(m_form.RunConfiguration1, &QAction::triggered, this, &TGlavna::RunConfiguration1Click);
     connect(m_form.CloseConfiguration1, &QAction::triggered, this, &TGlavna::CloseConfiguration1Click);
     connect(m_configuration, &ConfigurationSession::Read, this, &TGlavna::KeepConfigurationBreaks);
+    connect(m_configuration, &ConfigurationSession::LoaderChosen, this, &TGlavna::RefreshProblems);
     connect(m_form.Editor, &QPlainTextEdit::textChanged, this, [this] {
         if (m_highlighter)
             m_highlighter->SetConfiguration(IsConfiguration());

@@ -28,6 +28,8 @@ void TGlavna::Say(const QString& message, int milliseconds)
         statusBar()->showMessage(message, milliseconds);
 }
 
+void TGlavna::AddStatus(QWidget* widget) { statusBar()->addPermanentWidget(widget); }
+
 void TGlavna::ShowCaret(const QString& column, const QString& line)
 {
     m_form.kooX->setText(column);

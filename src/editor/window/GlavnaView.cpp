@@ -174,8 +174,10 @@ void TGlavna::RefreshLivePreview()
 
 void TGlavna::RefreshProblems()
 {
-    const std::vector<Problem> problems = DocumentProblems(m_tabs->Current(), IsConfiguration(),
-        m_configuration && m_configuration->IsOpen() ? m_configuration->ConfigFile() : QString());
+    const bool open = m_configuration && m_configuration->IsOpen();
+    const std::vector<Problem> problems
+        = DocumentProblems(m_tabs->Current(), IsConfiguration(), open ? m_configuration->ConfigFile() : QString(),
+            open ? std::optional(m_configuration->Loader()) : std::nullopt);
     m_form.Problems->Show(problems);
     m_form.ProblemCount->setText(ProblemCountCaption(ProblemCount(problems)));
 }

@@ -6,6 +6,7 @@
 #include "common/FileAccess.h"
 #include "config/BootConfig.h"
 #include "config/ConfigReading.h"
+#include "config/LoaderDetection.h"
 #include "keys/KeyWords.h"
 #include "preview/ScreenSnapshot.h"
 #include "render/ScreenPng.h"
@@ -13,6 +14,8 @@
 #include "vesa/VesaScreen.h"
 
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 namespace {
 
@@ -55,13 +58,27 @@ std::optional<QString> ReadingProblem(const BootFiles& files, const BootConfig& 
     return std::nullopt;
 }
 
+// The screen as JSON with the loader played beside it.
+QByteArray WithLoader(const QByteArray& json, const LoaderVersion& version)
+{
+    QJsonObject object = QJsonDocument::fromJson(json).object();
+    static const char* const origins[] = { "default", "tree", "chosen" };
+    QJsonObject loader { { "version", version.Name() }, { "banner", QString::fromLatin1(version.banner) },
+        { "origin", QString::fromLatin1(origins[static_cast<int>(version.origin)]) } };
+    if (version.origin == LoaderVersion::Origin::Tree)
+        loader.insert(u"file", QString::fromLatin1(version.file));
+    object.insert(u"loader", loader);
+    return QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n';
+}
+
 // The simulator's screen after the keys.
-template <typename Measurer> int Play(const RenderArguments& arguments, const BootFiles& files)
+template <typename Measurer>
+int Play(const RenderArguments& arguments, const BootFiles& files, const LoaderVersion& version)
 {
     PreviewScreen<Measurer> preview(arguments.dots);
     TColorConsole& console = preview.console;
     LoaderSim loader(console, files,
-        arguments.start == RenderArguments::Start::Blank ? LoaderSim::Start::Blank : LoaderSim::Start::Banner);
+        arguments.start == RenderArguments::Start::Blank ? LoaderSim::Start::Blank : LoaderSim::Start::Banner, version);
     QString error;
     const std::vector<LoaderInput> keys = ParseLoaderKeys(arguments.keys, error).value_or(std::vector<LoaderInput> {});
     for (const LoaderInput& key : keys)
@@ -75,7 +92,9 @@ template <typename Measurer> int Play(const RenderArguments& arguments, const Bo
         return Write(arguments.output, loader.Serial());
     if (arguments.format == RenderArguments::Format::Png)
         return Write(arguments.output, ConsolePng(console, blink, arguments.dots));
-    return Write(arguments.output, ScreenText(arguments, ScreenSnapshot::Of(console), true));
+    const QByteArray text = ScreenText(arguments, ScreenSnapshot::Of(console), true);
+    return Write(arguments.output,
+        arguments.format == RenderArguments::Format::Json ? WithLoader(text, loader.Version()) : text);
 }
 
 }
@@ -95,9 +114,13 @@ int RenderConfiguration(const RenderArguments& arguments)
     const BootConfig config = ReadBootConfig(files, files.ConfigPath(), files.StartFolder());
     if (const std::optional<QString> problem = ReadingProblem(files, config))
         return Fail(*problem);
+    const LoaderDetection loader = DetectLoader(files);
+    for (const QString& note : loader.notes)
+        Tell(note);
+    Tell(QStringLiteral("%1 %2").arg(arguments.Vm() ? u"booting" : u"playing", DescribeLoader(loader.version)));
     if (arguments.Vm())
         return InVm([&] { return Write(arguments.output, RenderConfigurationInVm(arguments, files)); });
     if (arguments.format == RenderArguments::Format::Png)
-        return Play<PngMeasurer>(arguments, files);
-    return Play<FixedCellMeasurer>(arguments, files);
+        return Play<PngMeasurer>(arguments, files, loader.version);
+    return Play<FixedCellMeasurer>(arguments, files, loader.version);
 }
