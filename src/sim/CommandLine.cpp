@@ -14,9 +14,10 @@ QByteArray Number(int value) { return QByteArray::number(value); }
 
 }
 
-CommandLine::CommandLine(Output output, int width)
+CommandLine::CommandLine(Output output, int width, bool keepsLine)
     : m_output(std::move(output))
     , m_width(width)
+    , m_keepsLine(keepsLine)
 {
 }
 
@@ -29,7 +30,10 @@ void CommandLine::Forget()
 void CommandLine::Begin()
 {
     Print(QByteArray(Prompt) + ' ');
-    m_line.Begin();
+    if (m_keepsLine)
+        m_line.Begin();
+    else
+        m_line.Clear();
     m_shown = 0;
     m_x = m_y = 0;
     m_recalled = -1;

@@ -11,14 +11,16 @@
 // shares with the menu's editor (LineEditor), its history, and the bytes it
 // prints. The line's buffer is static in the loader, so a new prompt starts
 // with the last line still in it, unseen: Tab completes its first word, and
-// Enter on an empty prompt runs it again. The editor counts the columns it
+// Enter on an empty prompt runs it again (6.04; older builds start empty). The editor counts the columns it
 // has printed from 0 after the prompt and starts a new row when the count
 // reaches the width, on top of the console's own wrap; a redraw counts from
 // the prompt's end.
 class CommandLine {
 public:
     using Output = std::function<void(const QByteArray&)>;
-    CommandLine(Output output, int width);
+    // keepsLine: a new prompt keeps the last line in the buffer (the
+    // buffer is static), else it starts empty.
+    CommandLine(Output output, int width, bool keepsLine = true);
 
     // A new loader: no history, an empty buffer.
     void Forget();
@@ -43,6 +45,7 @@ private:
 
     Output m_output;
     int m_width;
+    bool m_keepsLine;
     LineEditor m_line;
     int m_shown = 0; // prev_len: how much the last drawing showed
     int m_x = 0; // the editor's own column count

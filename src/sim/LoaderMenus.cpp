@@ -54,10 +54,10 @@ void LoaderSim::StartMenu(const QByteArray& arguments, bool graphical)
         m_graphics = std::make_unique<TColorConsole>(*m_graphicsMeasurer);
         m_graphics->SetCols(m_mode.cols);
         m_graphics->SetRows(m_mode.rows);
-        m_menu = std::make_unique<MenuSim>(*m_graphics, m_files, m_folder, std::move(config));
+        m_menu = std::make_unique<MenuSim>(*m_graphics, m_files, m_folder, std::move(config), m_version);
         m_menu->KeepTableIndices();
     } else {
-        m_menu = std::make_unique<MenuSim>(m_console, m_files, m_folder, std::move(config));
+        m_menu = std::make_unique<MenuSim>(m_console, m_files, m_folder, std::move(config), m_version);
         if (graphical)
             m_menu->SetNote(QStringLiteral("vesamenu.c32 finds no %1 x %2 video mode (MENU RESOLUTION) in QEMU's VGA "
                                            "BIOS and runs on the text screen, as menu.c32 does.")

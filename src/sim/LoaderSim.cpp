@@ -2,6 +2,7 @@
 
 #include "AnsiConsole.h"
 #include "KeyCodes.h"
+#include "VersionRules.h"
 #include "boot/BootRendering.h"
 #include "common/Limits.h"
 #include "config/ConfigSet.h"
@@ -27,7 +28,8 @@ LoaderSim::LoaderSim(TColorConsole& console, BootFiles files, Start start, Loade
     , m_files(std::move(files))
     , m_start(start)
     , m_version(std::move(version))
-    , m_line([this](const QByteArray& bytes) { Emit(bytes); }, TextScreen::Columns)
+    , m_line([this](const QByteArray& bytes) { Emit(bytes); }, TextScreen::Columns,
+          VersionRules::PromptKeepsLastLine(m_version))
 {
     Restart();
 }
@@ -108,7 +110,7 @@ void LoaderSim::ReadAndStart(const QByteArray& path, const QByteArray& folder)
     // Whatever the default started (a kernel, a module, another
     // configuration with its own prompt) ends this one's start.
     if (m_config.prompt == 0) {
-        AutoBoot(true);
+        AutoBoot();
         if (!m_note.isEmpty() || m_state != State::Done)
             return;
     }
@@ -122,14 +124,14 @@ void LoaderSim::ReadAndStart(const QByteArray& path, const QByteArray& folder)
     EnterPrompt();
 }
 
-void LoaderSim::AutoBoot(bool announce)
+// ldlinux_auto_boot, also for an empty Enter.
+void LoaderSim::AutoBoot()
 {
     if (m_config.defaultCommand) {
         Run(*m_config.defaultCommand);
         return;
     }
-    if (announce)
-        Print("No DEFAULT or UI configuration directive found!\n");
+    Print("No DEFAULT or UI configuration directive found!\n");
     if (m_config.noEscape) {
         Print("\nBoot failed: press a key to retry...\n");
         m_state = State::Kaboom;
@@ -141,7 +143,7 @@ void LoaderSim::EnterPrompt()
     if (!m_note.isEmpty() || m_state == State::Kaboom)
         return;
     if (m_config.noEscape) {
-        AutoBoot(true);
+        AutoBoot();
         if (m_note.isEmpty() && m_state != State::Kaboom)
             Leave(QStringLiteral("NOESCAPE: the loader tries the default again and again and never prompts."));
         return;
@@ -256,7 +258,7 @@ void LoaderSim::Accept(bool timedOut)
     else if (timedOut && m_config.onTimeout)
         Run(*m_config.onTimeout);
     else
-        AutoBoot(false);
+        AutoBoot();
     if (m_state == State::Done && m_note.isEmpty())
         EnterPrompt();
 }

@@ -81,7 +81,7 @@ private:
     bool KeyTimesOut();
     long long SleepUntilTimeout(long long milliseconds);
     long long WaitLeft() const;
-    void AutoBoot(bool announce);
+    void AutoBoot();
     void Run(const QByteArray& command);
     void Execute(QByteArray command, KernelKind kind);
     void WhichSystem(const QByteArray& arguments);
