@@ -241,6 +241,18 @@ void DrawLoaderText(TColorConsole& console, std::string_view text)
     }
 }
 
+void DrawTeletypeText(TColorConsole& console, std::string_view text)
+{
+    while (!text.empty()) {
+        const std::size_t backspace = text.find('\b');
+        DrawLoaderText(console, text.substr(0, backspace));
+        if (backspace == std::string_view::npos)
+            break;
+        console.SetCursor({ std::max(console.Cursor().x - 1, 0), console.Cursor().y });
+        text.remove_prefix(backspace + 1);
+    }
+}
+
 void ClearLoaderScreen(TColorConsole& console)
 {
     SetPlainAttribute(console);

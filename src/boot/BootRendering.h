@@ -37,6 +37,10 @@ QByteArray DrawBootFile(TColorConsole& console, QByteArrayView file);
 // Text the loader prints itself (its prompt, its messages), in colour 07
 // as its console writes it: LF ends the line, CR returns to column 0.
 void DrawLoaderText(TColorConsole& console, std::string_view text);
+// Text the assembly core of 3.x/4.x prints (its prompt, its messages), in
+// colour 07 with nothing erased: LF ends the line, CR returns to column 0,
+// BS steps back.
+void DrawTeletypeText(TColorConsole& console, std::string_view text);
 // The whole screen blank in colour 07, the cursor at the top left.
 void ClearLoaderScreen(TColorConsole& console);
 // The loader's erase to the end of the cursor's row, in colour 07.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "LineEditor.h"
+#include "config/LoaderVersion.h"
 
 #include <QByteArray>
 
@@ -18,9 +19,9 @@
 class CommandLine {
 public:
     using Output = std::function<void(const QByteArray&)>;
-    // keepsLine: a new prompt keeps the last line in the buffer (the
-    // buffer is static), else it starts empty.
-    CommandLine(Output output, int width, bool keepsLine = true);
+    // The build's rules: whether a new prompt keeps the last line in the
+    // buffer, and the assembly core's editing (VersionRules.h).
+    CommandLine(Output output, int width, const LoaderVersion& version = LoaderVersion::Debian());
 
     // A new loader: no history, an empty buffer.
     void Forget();
@@ -29,8 +30,11 @@ public:
     // An editing key (get_key's code); false for a key the editor does not
     // take (Enter, Tab, F-keys and Ctrl-L are the loader's).
     bool Press(int key);
-    // The line drawn again from column 0 of the cursor's row.
+    // The line drawn again from column 0 of the cursor's row; by the
+    // assembly core, the prompt and line written on where the cursor is.
     void Redraw();
+    // The assembly core's Ctrl-U: a new, empty prompt on the next row.
+    void Kill();
     // Ctrl-L: the screen cleared, the line drawn at its top.
     void ClearScreen();
     // Enter: the buffer's line, kept in the history unless empty.
@@ -42,10 +46,12 @@ private:
     void Print(const QByteArray& bytes) { m_output(bytes); }
     void Echo(char byte, const char* wrap);
     void Recall(bool older);
+    bool CorePress(int key);
 
     Output m_output;
     int m_width;
     bool m_keepsLine;
+    bool m_core;
     LineEditor m_line;
     int m_shown = 0; // prev_len: how much the last drawing showed
     int m_x = 0; // the editor's own column count

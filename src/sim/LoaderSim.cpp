@@ -28,8 +28,7 @@ LoaderSim::LoaderSim(TColorConsole& console, BootFiles files, Start start, Loade
     , m_files(std::move(files))
     , m_start(start)
     , m_version(std::move(version))
-    , m_line([this](const QByteArray& bytes) { Emit(bytes); }, TextScreen::Columns,
-          VersionRules::PromptKeepsLastLine(m_version))
+    , m_line([this](const QByteArray& bytes) { Emit(bytes); }, TextScreen::Columns, m_version)
 {
     Restart();
 }
@@ -50,7 +49,10 @@ void LoaderSim::Restart()
 
 void LoaderSim::Print(std::string_view text)
 {
-    DrawLoaderText(m_console, text);
+    if (VersionRules::AssemblyPrompt(m_version))
+        DrawTeletypeText(m_console, text);
+    else
+        DrawLoaderText(m_console, text);
     for (char byte : text)
         m_serial += byte == '\n' ? QByteArray("\r\n") : QByteArray(1, byte);
 }
@@ -64,8 +66,12 @@ void LoaderSim::PrintBytes(const QByteArray& text)
 // cursor moves and erases), and to the serial port.
 void LoaderSim::Emit(const QByteArray& bytes)
 {
-    AnsiConsole console(m_console);
-    console.Write(bytes);
+    if (VersionRules::AssemblyPrompt(m_version)) {
+        DrawTeletypeText(m_console, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    } else {
+        AnsiConsole console(m_console);
+        console.Write(bytes);
+    }
     for (char byte : bytes)
         m_serial += byte == '\n' ? QByteArray("\r\n") : QByteArray(1, byte);
 }
@@ -149,6 +155,7 @@ void LoaderSim::EnterPrompt()
         return;
     }
     m_line.Begin();
+    m_ctrlF = false;
     m_state = State::Prompt;
     // Each prompt starts both clocks anew (cli.c): TIMEOUT as the unsigned
     // int it is kept in, TOTALTIMEOUT cut to a clock_t; one below zero makes
@@ -212,6 +219,8 @@ bool LoaderSim::KeyTimesOut()
 // Ctrl-C are no keys to it.
 void LoaderSim::Press(int key)
 {
+    if (VersionRules::AssemblyPrompt(m_version))
+        return CorePress(key);
     switch (key) {
     case Control('L'): return m_line.ClearScreen();
     case '\r':
@@ -230,10 +239,51 @@ void LoaderSim::Press(int key)
 // file only draws the prompt again.
 void LoaderSim::FunctionKey(int index)
 {
+    if (VersionRules::AssemblyPrompt(m_version))
+        return CoreFunctionKey(index);
     if (const std::optional<::FunctionKey>& key = m_config.functionKeys[static_cast<std::size_t>(index)]) {
         Print("\n");
         ShowFile(key->imagePath);
     }
+    m_line.Redraw();
+}
+
+// ui.inc: Ctrl-F and the next byte that would be typed name an F-key;
+// Ctrl-U kills the line. Other control keys do nothing.
+void LoaderSim::CorePress(int key)
+{
+    if (m_ctrlF && key > ' ' && key < 0x7F) {
+        m_ctrlF = false;
+        const int index = VersionRules::CtrlFKeyIndex(static_cast<char>(key));
+        if (index >= 0)
+            CoreFunctionKey(index);
+        return;
+    }
+    switch (key) {
+    case '\r': return Accept(false);
+    case '\t':
+        if (!m_config.noComplete) {
+            ListLabels();
+            m_line.Redraw();
+        }
+        return;
+    case Control('F'): m_ctrlF = true; return;
+    case Control('U'): m_ctrlF = false; return m_line.Kill();
+    default: m_line.Press(key);
+    }
+}
+
+// show_help: an F-key without a file, or whose file is missing, does
+// nothing; else a new line, the file, and the prompt where it ended.
+void LoaderSim::CoreFunctionKey(int index)
+{
+    if (index >= static_cast<int>(m_config.functionKeys.size()))
+        return;
+    const std::optional<::FunctionKey>& key = m_config.functionKeys[static_cast<std::size_t>(index)];
+    if (!key || !m_files.Exists(key->imagePath))
+        return;
+    Print("\n");
+    ShowFile(key->imagePath);
     m_line.Redraw();
 }
 
@@ -376,7 +426,7 @@ void LoaderSim::Execute(QByteArray command, KernelKind kind)
         if (exists)
             return Leave(QStringLiteral("The loader would run the module %1 (%2); modules are not played here.")
                              .arg(shown, QString::fromLatin1(*path)));
-        return PrintBytes("Failed to load COM32 file " + kernel + "\n");
+        return NotFound(kernel, "Failed to load COM32 file " + kernel + "\n");
     }
     case KernelKind::Config: {
         const QByteArray config = path.value_or(kernel);
@@ -394,18 +444,28 @@ void LoaderSim::Execute(QByteArray command, KernelKind kind)
         // A boot sector or image that is not there fails without a word.
         if (exists)
             Leave(QStringLiteral("The loader would hand over to %1.").arg(QString::fromLatin1(*path)));
+        else
+            NotFound(kernel, {});
         return;
     default: {
         // "..." is left out when the command line says quiet anywhere.
         const bool quiet = command.contains("quiet");
-        PrintBytes("Loading " + kernel + (quiet ? "" : "..."));
         if (!exists)
-            return Print(" failed: No such file or directory\n");
+            return NotFound(
+                kernel, "Loading " + kernel + (quiet ? "" : "...") + " failed: No such file or directory\n");
+        PrintBytes("Loading " + kernel + (quiet ? "" : "..."));
         Print(" ok\n");
         return Leave(QStringLiteral("The loader would boot the kernel %1 with the options \"%2\".")
                          .arg(QString::fromLatin1(*path), QString::fromLatin1(arguments)));
     }
     }
+}
+
+// What a file that cannot be loaded prints: the build's own words.
+void LoaderSim::NotFound(const QByteArray& kernel, const QByteArray& message)
+{
+    PrintBytes(
+        VersionRules::KernelNotFoundForAll(m_version) ? "Could not find kernel image: " + kernel + "\n" : message);
 }
 
 QString LoaderSim::Note() const

@@ -17,4 +17,31 @@ constexpr bool ScrollBarShifts(const LoaderVersion& version) { return version.At
 // default. The assembly core of 3.x/4.x starts each prompt empty too.
 constexpr bool PromptKeepsLastLine(const LoaderVersion& version) { return version.AtLeast(6, 4); }
 
+// core/ui.inc (3.x, 4.x): the assembly core's boot: prompt. Typing only
+// appends (Backspace and DEL take the last byte back, a space is not
+// first), Ctrl-U starts a new prompt on the next row, Ctrl-F and a digit
+// show an F-key's file, an F-key without a file does nothing, and the
+// prompt comes again where a help file or Tab's list left the cursor,
+// written over the cells without changing their colours (BIOS teletype).
+constexpr bool AssemblyPrompt(const LoaderVersion& version) { return version.AssemblyCore(); }
+
+// core/ui.inc bad_kernel (3.x, 4.x): whatever cannot be loaded, a kernel,
+// a module or a boot sector, is "Could not find kernel image: NAME".
+constexpr bool KernelNotFoundForAll(const LoaderVersion& version) { return version.AssemblyCore(); }
+
+// core/ui.inc ctrl_f: the F-key Ctrl-F and a key shows, as an index 0-11
+// (F1-F12), -1 for none, 12 past the table (shows nothing). '0' and 'a'
+// are F11, 'b' F12.
+constexpr int CtrlFKeyIndex(char key)
+{
+    const char lower = static_cast<char>(key | 0x20);
+    if (key == '0')
+        return 10;
+    if (key >= '1' && key <= '9')
+        return key - '1';
+    if (key >= '0' && lower >= 'a' && lower <= 'c')
+        return lower - 'a' + 10;
+    return -1;
+}
+
 }
