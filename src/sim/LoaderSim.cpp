@@ -103,7 +103,9 @@ void LoaderSim::ReadAndStart(const QByteArray& path, const QByteArray& folder)
     m_menu.reset();
     // ldlinux.c32 starts afresh: its line buffer and history are new.
     m_line.Forget();
-    m_config = ReadBootConfig(m_files, path, folder);
+    m_config = ReadBootConfig(m_files, path, folder, m_version);
+    if (!m_config.defaultCommand && VersionRules::ImplicitLinuxAuto(m_version))
+        m_config.defaultCommand = "linux auto";
     for (const ConfigOutput& output : m_config.output) {
         if (output.kind == ConfigOutput::Kind::Say)
             Print(std::string_view(output.text.constData(), static_cast<std::size_t>(output.text.size())));
@@ -149,8 +151,10 @@ void LoaderSim::EnterPrompt()
     if (!m_note.isEmpty() || m_state == State::Kaboom)
         return;
     if (m_config.noEscape) {
-        AutoBoot();
-        if (m_note.isEmpty() && m_state != State::Kaboom)
+        // The default is tried again at once for ever: a screen's worth shows it.
+        for (int tries = 0; tries <= TextScreen::Rows && m_state == State::Done && m_note.isEmpty(); ++tries)
+            AutoBoot();
+        if (m_note.isEmpty() && m_state == State::Done)
             Leave(QStringLiteral("NOESCAPE: the loader tries the default again and again and never prompts."));
         return;
     }

@@ -174,6 +174,9 @@ void MenuDrawing::Timeout(int seconds, int row, const QByteArray& message)
             ++length;
         }
     }
+    if (!VersionRules::CountdownPadsToLastMessage(m_version))
+        return Print(
+            MoveTo(row, m_layout.HShift() + 1 + ((m_layout.Width() - length - 8) >> 1)) + "\2#14    " + text + "    ");
     const int pad = length >= m_lastTimeoutLength ? 0 : (m_lastTimeoutLength - length + 1) >> 1;
     Print(MoveTo(row, m_layout.Centred(length) - pad) + "\2#14" + QByteArray(pad, ' ') + text + QByteArray(pad, ' '));
     m_lastTimeoutLength = length;

@@ -17,6 +17,14 @@ constexpr bool ScrollBarShifts(const LoaderVersion& version) { return version.At
 // default. The assembly core of 3.x/4.x starts each prompt empty too.
 constexpr bool PromptKeepsLastLine(const LoaderVersion& version) { return version.AtLeast(6, 4); }
 
+// menumain.c print_timeout_message: since 8276fe64 (4.00) the countdown is
+// padded over what the last message showed; before, by 4 blanks each side.
+constexpr bool CountdownPadsToLastMessage(const LoaderVersion& version) { return version.AtLeast(4, 0); }
+
+// core/configinit.inc (3.x): without DEFAULT or UI the default command is
+// "linux auto"; b5ff7782 (4.00) removed it.
+constexpr bool ImplicitLinuxAuto(const LoaderVersion& version) { return !version.AtLeast(4, 0); }
+
 // core/ui.inc (3.x, 4.x): the assembly core's boot: prompt. Typing only
 // appends (Backspace and DEL take the last byte back, a space is not
 // first), Ctrl-U starts a new prompt on the next row, Ctrl-F and a digit

@@ -9,7 +9,6 @@
 #include "RecordedSteps.h"
 #include "RecordedVersions.h"
 #include "SharedMaterial.h"
-#include "VersionDifferences.h"
 #include "console/ColorConsole.h"
 #include "preview/ScreenSnapshot.h"
 #include "sim/LoaderSim.h"
@@ -47,16 +46,11 @@ QDir OutOf(const Played& played)
         : QDir(VersionsFolder(played.version, "shared").filePath(QString::fromStdString(played.name)));
 }
 
-// A shot known to differ must go on differing, so the list stays true.
-void ExpectShot(const TColorConsole& console, const QString& path, const char* knownRule)
+void ExpectShot(const TColorConsole& console, const QString& path)
 {
     const QJsonObject truth = QJsonDocument::fromJson(ReadBytes(path)).object();
     ASSERT_FALSE(truth.isEmpty()) << path.toStdString();
-    if (knownRule)
-        EXPECT_FALSE(EqualsRecordedScreen(ScreenSnapshot::Of(console), truth))
-            << "now equal; take it off the list of " << knownRule;
-    else
-        ExpectRecordedScreen(ScreenSnapshot::Of(console), truth);
+    ExpectRecordedScreen(ScreenSnapshot::Of(console), truth);
 }
 
 std::vector<Played> Cases(const std::vector<std::string>& versions)
@@ -113,8 +107,7 @@ TEST_P(ConfigTruth, PlaysEveryRecordedShot)
         case RecordedStep::Kind::Sleep: loader.Sleep(step.milliseconds); break;
         case RecordedStep::Kind::Shot: {
             SCOPED_TRACE(step.argument.toStdString());
-            const std::string shot = played.version + '/' + played.name + '/' + step.argument.toStdString();
-            ExpectShot(console, out.filePath(step.argument + ".json"), KnownDifference(shot));
+            ExpectShot(console, out.filePath(step.argument + ".json"));
             ++shots;
             break;
         }
