@@ -3,6 +3,8 @@
 // end leads to.
 #include "LoaderSim.h"
 
+#include "VersionRules.h"
+
 #include "boot/BootRendering.h"
 #include "config/ConfigSet.h"
 #include "console/ColorConsole.h"
@@ -29,6 +31,8 @@ std::optional<LoaderSim::Graphics> LoaderSim::GraphicalMenu() const
     frame.font = m_font;
     frame.files = &m_files;
     frame.folder = m_folder;
+    frame.tiles = VersionRules::BackgroundTiles(m_version);
+    frame.blackWithoutBackground = VersionRules::NoBackgroundHangs(m_version);
     return frame;
 }
 

@@ -25,6 +25,15 @@ constexpr bool CountdownPadsToLastMessage(const LoaderVersion& version) { return
 // "linux auto"; b5ff7782 (4.00) removed it.
 constexpr bool ImplicitLinuxAuto(const LoaderVersion& version) { return !version.AtLeast(4, 0); }
 
+// vesamenu's background.c: a picture smaller than the screen is tiled since
+// tile_image() came with 60701611 (4.00); before, it sits at the top left
+// on black.
+constexpr bool BackgroundTiles(const LoaderVersion& version) { return version.AtLeast(4, 0); }
+
+// vesamenu's background.c before 46202699 (3.85): without MENU BACKGROUND
+// the default background clobbers memory, and the screen stays black.
+constexpr bool NoBackgroundHangs(const LoaderVersion& version) { return !version.AtLeast(3, 85); }
+
 // core/ui.inc (3.x, 4.x): the assembly core's boot: prompt. Typing only
 // appends (Backspace and DEL take the last byte back, a space is not
 // first), Ctrl-U starts a new prompt on the next row, Ctrl-F and a digit

@@ -153,6 +153,8 @@ Background ReadBackground(QByteArrayView bytes, int width, int height)
         const Decoders::Outcome outcome = reader(bytes, read.screen);
         if (outcome.recognised || !outcome.problem.isEmpty()) {
             read.problem = outcome.problem;
+            read.width = outcome.width;
+            read.height = outcome.height;
             return read;
         }
     }

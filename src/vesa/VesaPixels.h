@@ -70,6 +70,8 @@ Picture RadialBackground(int width, int height);
 struct Background {
     Picture screen;
     QString problem;
+    int width = 0; // the picture's own size, from its header; 0 when unknown
+    int height = 0;
 };
 Background ReadBackground(QByteArrayView bytes, int width, int height);
 

@@ -17,7 +17,6 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
 #include <random>
 
 using namespace Vesa;
@@ -186,20 +185,6 @@ QDir ShotsOf(const std::string& version, const QString& name)
     return version == "6.04" ? QDir(Case("out/") + name) : QDir(VersionsFolder(version, "vesa").filePath(name));
 }
 
-// Cases the simulator does not draw yet as that build, with the rule.
-const char* KnownVesaDifference(const std::string& version, const QString& name)
-{
-    static const std::map<std::pair<std::string, QString>, const char*> known = {
-        { { "3.84", "v01_nobg_default" }, "vesa-nobg-black" },
-        { { "3.84", "v10_bg_jpg_320x240" }, "vesa-notile" },
-        { { "3.84", "v17_glyphs_rom_font" }, "vesa-nobg-black" },
-        { { "3.84", "v18_font_psf16" }, "vesa-nobg-black" },
-        { { "3.84", "v20_menu_font_keyword" }, "vesa-nobg-black" },
-    };
-    const auto found = known.find({ version, name });
-    return found == known.end() ? nullptr : found->second;
-}
-
 class VesaVersions : public ::testing::TestWithParam<std::string> { };
 
 }
@@ -227,7 +212,6 @@ TEST_P(VesaVersions, MenusAsTheRecordingsShowThem)
         LoaderSim loader(console,
             version == "6.04" ? RecordedCaseFiles(folder, config) : RecordedVersionFiles(folder, config, out),
             LoaderSim::Start::Blank, version == "6.04" ? LoaderVersion::Debian() : RecordedVersion(version, out));
-        const char* known = KnownVesaDifference(version, name);
         for (const RecordedStep& step : ReadRecordedSteps(Read(folder.filePath("steps")))) {
             if (step.kind == RecordedStep::Kind::Key) {
                 QString error;
@@ -239,12 +223,10 @@ TEST_P(VesaVersions, MenusAsTheRecordingsShowThem)
                 continue;
             const std::optional<LoaderSim::Graphics> graphics = loader.GraphicalMenu();
             ASSERT_TRUE(graphics) << name.toStdString();
-            const int differing = ShotDifferences(
-                name, QImage(out.filePath(step.argument + ".png")), DrawLoaderMenu(*graphics, *rom).picture);
-            if (known)
-                EXPECT_NE(differing, 0) << name.toStdString() << " now equal; take it off the list of " << known;
-            else
-                EXPECT_EQ(differing, 0) << name.toStdString() << " " << step.argument.toStdString();
+            EXPECT_EQ(ShotDifferences(
+                          name, QImage(out.filePath(step.argument + ".png")), DrawLoaderMenu(*graphics, *rom).picture),
+                0)
+                << name.toStdString() << " " << step.argument.toStdString();
             ++shots;
         }
     }
