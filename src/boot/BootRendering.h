@@ -20,6 +20,11 @@ struct BootOptions {
     // Draw the loader's "boot: " prompt after the file, where it left the
     // cursor, in colour 07.
     bool prompt = false;
+    // The assembly core of 3.x/4.x reads the file (core/conio.inc
+    // msg_putchar): only 0x0F, CR, LF, 0x0C, BEL and 0x10-0x1A are codes,
+    // every other byte (NUL, TAB, BS, 0x0B, 0x0E, ESC, 0xFF ...) is its
+    // glyph in one cell, and a scroll fills the new row in colour 07.
+    bool core = false;
 };
 
 // Renders into console, whose screen starts blank in colour 07 with the
@@ -32,7 +37,7 @@ QByteArray RenderBootScreen(
 // The same reading drawn over whatever the console shows, from its cursor:
 // the loader shows a help file where its prompt left off. Returns the
 // serial text.
-QByteArray DrawBootFile(TColorConsole& console, QByteArrayView file);
+QByteArray DrawBootFile(TColorConsole& console, QByteArrayView file, bool core = false);
 
 // Text the loader prints itself (its prompt, its messages), in colour 07
 // as its console writes it: LF ends the line, CR returns to column 0.

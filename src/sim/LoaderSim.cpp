@@ -80,7 +80,7 @@ void LoaderSim::ShowFile(const QByteArray& imagePath)
 {
     if (const std::optional<QByteArray> bytes = m_files.Read(imagePath)) {
         m_shownFiles.push_back({ imagePath, m_console.Cursor().y });
-        m_serial += DrawBootFile(m_console, *bytes);
+        m_serial += DrawBootFile(m_console, *bytes, VersionRules::CoreDisplayFiles(m_version));
     }
 }
 

@@ -42,6 +42,10 @@ constexpr bool NoBackgroundHangs(const LoaderVersion& version) { return !version
 // written over the cells without changing their colours (BIOS teletype).
 constexpr bool AssemblyPrompt(const LoaderVersion& version) { return version.AssemblyCore(); }
 
+// core/conio.inc msg_putchar (3.x, 4.x): display files by the core's few
+// codes, every other control byte a glyph (BootOptions::core).
+constexpr bool CoreDisplayFiles(const LoaderVersion& version) { return version.AssemblyCore(); }
+
 // core/ui.inc bad_kernel (3.x, 4.x): whatever cannot be loaded, a kernel,
 // a module or a boot sector, is "Could not find kernel image: NAME".
 constexpr bool KernelNotFoundForAll(const LoaderVersion& version) { return version.AssemblyCore(); }
