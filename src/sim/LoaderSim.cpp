@@ -445,12 +445,9 @@ void LoaderSim::Execute(QByteArray command, KernelKind kind)
     case KernelKind::Pxe:
     case KernelKind::FdImage:
     case KernelKind::ComBoot:
-        // A boot sector or image that is not there fails without a word.
-        if (exists)
-            Leave(QStringLiteral("The loader would hand over to %1.").arg(QString::fromLatin1(*path)));
-        else
-            NotFound(kernel, {});
-        return;
+        // A boot sector or image that is not there fails without a word (6.x).
+        return exists ? Leave(QStringLiteral("The loader would hand over to %1.").arg(QString::fromLatin1(*path)))
+                      : NotFound(kernel, {});
     default: {
         // "..." is left out when the command line says quiet anywhere.
         const bool quiet = command.contains("quiet");

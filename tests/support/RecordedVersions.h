@@ -8,7 +8,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-#include <map>
 #include <string>
 #include <vector>
 
@@ -47,7 +46,3 @@ inline BootFiles RecordedVersionFiles(const QDir& folder, const QString& config,
         lacking << missing.toString();
     return RecordedCaseFiles(folder, config, lacking);
 }
-
-// One shot of one case with one build, and why it is known to differ: a
-// rule not played yet for that build.
-using KnownDifferences = std::map<std::string, const char*>;
