@@ -53,8 +53,9 @@ constexpr std::array<std::uint8_t, 32> LineDrawing = {
 // The loader's reading of a display file, byte by byte.
 class BootScreen {
 public:
-    explicit BootScreen(TColorConsole& console)
+    explicit BootScreen(TColorConsole& console, bool core = false)
         : m_console(console)
+        , m_core(core)
     {
         SetAttribute(PlainAttribute);
     }
@@ -76,7 +77,10 @@ private:
     bool OnScreen() const { return m_reader.State().OnScreen(); }
     bool ToSerial() const { return m_reader.State().output == 0x14 || m_reader.State().output == 0x16; }
 
+    bool CoreGlyph(char byte);
+
     TColorConsole& m_console;
+    bool m_core;
     ByteReader m_reader { ScreenRules::Boot };
     QByteArray m_serial;
     bool m_drew = false;
@@ -110,8 +114,15 @@ void BootScreen::LineBreak()
 {
     if (ToSerial())
         m_serial += '\n';
-    if (OnScreen())
-        m_console.WriteString("\r\n");
+    if (!OnScreen())
+        return;
+    // The core scrolls with ScrollAttribute, 07, whatever colour is in force.
+    const bool scrolls = m_core && m_console.Cursor().y >= m_console.Rows() - 1;
+    if (scrolls)
+        SetAttribute(PlainAttribute);
+    m_console.WriteString("\r\n");
+    if (scrolls)
+        SetAttribute(BootAttribute(m_reader.State().background, m_reader.State().foreground));
 }
 
 void BootScreen::Tab()
@@ -129,9 +140,25 @@ void BootScreen::Backspace()
         m_console.SetCursor({ cursor.x - 1, cursor.y });
 }
 
+// The assembly core's msg_putchar: a byte outside a colour command or an
+// image line that is none of its few codes is drawn as its glyph.
+bool BootScreen::CoreGlyph(char byte)
+{
+    const auto code = static_cast<std::uint8_t>(byte);
+    const ReaderState& state = m_reader.State();
+    const bool codeOfTheCore = code == 0x07 || code == 0x0A || code == 0x0C || code == 0x0D || code == 0x0F
+        || (code >= 0x10 && code <= 0x1A);
+    if (codeOfTheCore || state.colour != ReaderState::Colour::None || state.imageLine || state.ended)
+        return false;
+    Text(std::string_view(&byte, 1));
+    return true;
+}
+
 bool BootScreen::Take(char byte)
 {
     m_drew = false;
+    if (m_core && CoreGlyph(byte))
+        return true;
     switch (m_reader.Read(byte)) {
     case ByteRole::AfterEnd: return false;
     case ByteRole::BackgroundDigit:
@@ -183,7 +210,7 @@ unsigned char LineDrawingGlyph(unsigned char byte)
 
 QByteArray RenderBootScreen(TColorConsole& console, QByteArrayView file, const BootOptions& options, ScreenMap* map)
 {
-    BootScreen screen(console);
+    BootScreen screen(console, options.core);
     console.BlankGrid();
     if (map)
         map->Start(console, file.size());
@@ -205,9 +232,9 @@ QByteArray RenderBootScreen(TColorConsole& console, QByteArrayView file, const B
     return screen.Serial();
 }
 
-QByteArray DrawBootFile(TColorConsole& console, QByteArrayView file)
+QByteArray DrawBootFile(TColorConsole& console, QByteArrayView file, bool core)
 {
-    BootScreen screen(console);
+    BootScreen screen(console, core);
     for (char byte : file) {
         if (!screen.Take(byte))
             break;
@@ -238,6 +265,18 @@ void DrawLoaderText(TColorConsole& console, std::string_view text)
         else
             console.SetCursor({ 0, console.Cursor().y });
         text.remove_prefix(control + 1);
+    }
+}
+
+void DrawTeletypeText(TColorConsole& console, std::string_view text)
+{
+    while (!text.empty()) {
+        const std::size_t backspace = text.find('\b');
+        DrawLoaderText(console, text.substr(0, backspace));
+        if (backspace == std::string_view::npos)
+            break;
+        console.SetCursor({ std::max(console.Cursor().x - 1, 0), console.Cursor().y });
+        text.remove_prefix(backspace + 1);
     }
 }
 

@@ -20,6 +20,11 @@ struct BootOptions {
     // Draw the loader's "boot: " prompt after the file, where it left the
     // cursor, in colour 07.
     bool prompt = false;
+    // The assembly core of 3.x/4.x reads the file (core/conio.inc
+    // msg_putchar): only 0x0F, CR, LF, 0x0C, BEL and 0x10-0x1A are codes,
+    // every other byte (NUL, TAB, BS, 0x0B, 0x0E, ESC, 0xFF ...) is its
+    // glyph in one cell, and a scroll fills the new row in colour 07.
+    bool core = false;
 };
 
 // Renders into console, whose screen starts blank in colour 07 with the
@@ -32,11 +37,15 @@ QByteArray RenderBootScreen(
 // The same reading drawn over whatever the console shows, from its cursor:
 // the loader shows a help file where its prompt left off. Returns the
 // serial text.
-QByteArray DrawBootFile(TColorConsole& console, QByteArrayView file);
+QByteArray DrawBootFile(TColorConsole& console, QByteArrayView file, bool core = false);
 
 // Text the loader prints itself (its prompt, its messages), in colour 07
 // as its console writes it: LF ends the line, CR returns to column 0.
 void DrawLoaderText(TColorConsole& console, std::string_view text);
+// Text the assembly core of 3.x/4.x prints (its prompt, its messages), in
+// colour 07 with nothing erased: LF ends the line, CR returns to column 0,
+// BS steps back.
+void DrawTeletypeText(TColorConsole& console, std::string_view text);
 // The whole screen blank in colour 07, the cursor at the top left.
 void ClearLoaderScreen(TColorConsole& console);
 // The loader's erase to the end of the cursor's row, in colour 07.

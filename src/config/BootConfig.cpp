@@ -3,6 +3,7 @@
 #include "ConfigReading.h"
 #include "ConfigSyntax.h"
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -37,6 +38,36 @@ const QByteArray& KeyName(int written)
     return names[static_cast<std::size_t>(written)];
 }
 
+// core/keywords.inc: what the assembly core's ISOLINUX reads (pxeretry
+// since 4.00); 6.x has more (PATH, SYSAPPEND, IPAPPEND ...).
+bool CoreKeyword(const QByteArray& word, int major)
+{
+    static const std::array<const char*, 47> words = { "menu", "text", "include", "append", "initrd", "default", "ui",
+        "display", "font", "implicit", "kbdmap", "kernel", "linux", "boot", "bss", "pxe", "fdimage", "comboot", "com32",
+        "config", "label", "prompt", "say", "serial", "console", "timeout", "totaltimeout", "ontimeout", "onerror",
+        "allowoptions", "noescape", "nocomplete", "nohalt", "f1", "f2", "f3", "f4", "f5", "f6", "f7", "f8", "f9", "f10",
+        "f0", "f11", "f12", "localboot" };
+    if (word == "pxeretry")
+        return major >= 4;
+    return std::any_of(words.begin(), words.end(), [&](const char* known) { return word == known; });
+}
+
+// core/getc.inc getline: blanks skipped, control bytes as blanks, a run of
+// them as one, a blank at the end; then the core's CR LF.
+QByteArray CoreLine(const char* text)
+{
+    QByteArray line;
+    for (const char* p = SkipBlanks(text); *p; ++p) {
+        if (static_cast<unsigned char>(*p) > ' ')
+            line += *p;
+        else if (!line.endsWith(' '))
+            line += ' ';
+    }
+    if (!line.isEmpty() && !line.endsWith(' '))
+        line += ' ';
+    return line + '\n';
+}
+
 struct LabelData {
     std::optional<ConfigLabel> label;
     bool findable = true;
@@ -44,9 +75,11 @@ struct LabelData {
 
 class Reader {
 public:
-    Reader(const BootFiles& files, BootConfig& config)
+    // core: the major version of an assembly core's build, else 0.
+    Reader(const BootFiles& files, BootConfig& config, int core)
         : m_reading(files, Limits::LoaderNesting, "ldlinux.c32")
         , m_config(config)
+        , m_core(core)
     {
     }
     void Parse(const QByteArray& imagePath, const ConfigPlace& from);
@@ -58,6 +91,7 @@ public:
 
 private:
     bool Line(char* raw, const ConfigPlace& place, bool& inText, bool continues);
+    bool CoreTakes(const char* p, const ConfigPlace& place);
     void Act(const KeywordMatch& match, const char* p, const ConfigPlace& place);
     void Setting(Keyword keyword, const char* rest);
     void Menu(const char* p, const ConfigPlace& place);
@@ -71,6 +105,7 @@ private:
     ConfigReading m_reading;
     BootConfig& m_config;
     LabelData m_label;
+    int m_core;
 };
 
 void Reader::Record()
@@ -113,9 +148,13 @@ bool Reader::Line(char* raw, const ConfigPlace& place, bool& inText, bool contin
     CutLine(raw);
     if (continues && *p && m_config.cutLines.size() < static_cast<std::size_t>(Limits::Findings))
         m_config.cutLines.push_back(place);
+    if (m_core && !CoreTakes(p, place))
+        return true;
     int key = 0;
     int written = 0;
     const char* ep = FunctionKeyAt(p, key, &written);
+    if (m_core && ep && written == 0)
+        key = 9; // core/keywords.inc: f0 is FKeyN(10)
     const std::optional<KeywordMatch> match = ep ? std::nullopt : KeywordAt(p);
     if (!ep && !match)
         return true; // unknown lines mean nothing
@@ -129,6 +168,27 @@ bool Reader::Line(char* raw, const ConfigPlace& place, bool& inText, bool contin
     m_config.functionKeys[static_cast<std::size_t>(key)] = ReadFunctionKey(ep, m_config.folder, place);
     Directive(KeyName(written), ep, place);
     return true;
+}
+
+// core/parsecmd.inc getcommand: the keyword is the whole first word, and a
+// line whose keyword has no parameter, or is none of the core's, is said
+// and skipped; a # starts a comment.
+bool Reader::CoreTakes(const char* p, const ConfigPlace& place)
+{
+    if (!*p || *p == '#')
+        return false;
+    const char* end = p;
+    while (static_cast<unsigned char>(*end) > ' ')
+        ++end;
+    const QByteArray word(p, end - p);
+    const char* message = nullptr;
+    if (!*SkipBlanks(end))
+        message = "Missing parameter in configuration file. Keyword: ";
+    else if (!CoreKeyword(word.toLower(), m_core))
+        message = "Unknown keyword in configuration file: ";
+    if (message)
+        m_config.output.push_back({ ConfigOutput::Kind::Say, message + word + '\n', place });
+    return !message;
 }
 
 void Reader::Include(const char* rest, const ConfigPlace& place)
@@ -190,7 +250,8 @@ void Reader::Act(const KeywordMatch& match, const char* p, const ConfigPlace& pl
     case Keyword::Say:
         // The loader prints from four bytes in: after "SAY" alone that is
         // past the terminator, where the buffer still holds its LF.
-        m_config.output.push_back({ ConfigOutput::Kind::Say, QByteArray(p + 4) + '\n', place });
+        m_config.output.push_back(
+            { ConfigOutput::Kind::Say, m_core ? CoreLine(rest) : QByteArray(p + 4) + '\n', place });
         break;
     default: Setting(match.keyword, rest); break;
     }
@@ -301,11 +362,12 @@ const ConfigLabel* BootConfig::FindLabel(const QByteArray& command) const
     return found == labelIndex.constEnd() ? nullptr : &labels[static_cast<std::size_t>(*found)];
 }
 
-BootConfig ReadBootConfig(const BootFiles& files, const QByteArray& configPath, const QByteArray& folder)
+BootConfig ReadBootConfig(
+    const BootFiles& files, const QByteArray& configPath, const QByteArray& folder, const LoaderVersion& version)
 {
     BootConfig config;
     config.folder = folder;
-    Reader reader(files, config);
+    Reader reader(files, config, version.AssemblyCore() ? version.major : 0);
     reader.Parse(configPath, { configPath, 0 });
     reader.Finish();
     return config;

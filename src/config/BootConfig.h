@@ -1,6 +1,7 @@
 #pragma once
 
 #include "BootFiles.h"
+#include "LoaderVersion.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -140,7 +141,11 @@ struct BootConfig {
 // Reads the configuration at an image path and everything it INCLUDEs,
 // starting in folder; a file that cannot be read reads as empty and is
 // listed as not found.
-BootConfig ReadBootConfig(const BootFiles& files, const QByteArray& configPath, const QByteArray& folder);
+// A build with the assembly core (3.x, 4.x) reads by core/parseconfig.inc's
+// rules: its own keywords, a message for a line it cannot take, SAY's
+// blanks collapsed, F0 for F10.
+BootConfig ReadBootConfig(const BootFiles& files, const QByteArray& configPath, const QByteArray& folder,
+    const LoaderVersion& version = LoaderVersion::Debian());
 
 // Whether bytes look like a SYSLINUX configuration, for a plain Open: no
 // display-file codes, the first line that says anything starts with a

@@ -1,6 +1,7 @@
 #include "CommandLine.h"
 
 #include "KeyCodes.h"
+#include "VersionRules.h"
 #include "config/BootConfig.h"
 
 using namespace KeyCodes;
@@ -14,9 +15,11 @@ QByteArray Number(int value) { return QByteArray::number(value); }
 
 }
 
-CommandLine::CommandLine(Output output, int width)
+CommandLine::CommandLine(Output output, int width, const LoaderVersion& version)
     : m_output(std::move(output))
     , m_width(width)
+    , m_keepsLine(VersionRules::PromptKeepsLastLine(version))
+    , m_core(VersionRules::AssemblyPrompt(version))
 {
 }
 
@@ -29,7 +32,10 @@ void CommandLine::Forget()
 void CommandLine::Begin()
 {
     Print(QByteArray(Prompt) + ' ');
-    m_line.Begin();
+    if (m_keepsLine)
+        m_line.Begin();
+    else
+        m_line.Clear();
     m_shown = 0;
     m_x = m_y = 0;
     m_recalled = -1;
@@ -37,6 +43,8 @@ void CommandLine::Begin()
 
 void CommandLine::Redraw()
 {
+    if (m_core)
+        return Print(QByteArray(Prompt) + ' ' + m_line.Line());
     const int length = m_line.Length();
     const int cursor = m_line.Cursor();
     m_shown = std::max(length, m_shown);
@@ -101,8 +109,37 @@ void CommandLine::Recall(bool older)
     Redraw();
 }
 
+void CommandLine::Kill()
+{
+    Print("\n");
+    Begin();
+}
+
+// ui.inc get_char: bytes from the space on are kept (a space not first),
+// up to max_cmd_len; DEL and Backspace wipe the last one.
+bool CommandLine::CorePress(int key)
+{
+    const QByteArray line = m_line.Line();
+    if (key == 0x7F || key == KeyBackspace) {
+        if (!line.isEmpty()) {
+            m_line.Set(line.chopped(1));
+            Print("\b \b");
+        }
+        return true;
+    }
+    if (key < ' ' || key > 0xFF || (key == ' ' && line.isEmpty()))
+        return key >= ' ' && key <= 0xFF;
+    if (line.size() < 2047) {
+        m_line.Set(line + static_cast<char>(key));
+        Print(QByteArray(1, static_cast<char>(key)));
+    }
+    return true;
+}
+
 bool CommandLine::Press(int key)
 {
+    if (m_core)
+        return CorePress(key);
     switch (key) {
     case KeyUp:
     case Control('P'): Recall(true); return true;
@@ -127,10 +164,12 @@ bool CommandLine::Press(int key)
 
 QByteArray CommandLine::Enter()
 {
-    Print("\033[?7h");
+    if (!m_core)
+        Print("\033[?7h");
     if (!m_line.Buffer().isEmpty())
         m_history.push_back(m_line.Buffer());
     return m_line.Buffer();
 }
 
-QByteArray CommandLine::Word() const { return CommandWord(m_line.Buffer()); }
+// The assembly core matches the labels against the whole line.
+QByteArray CommandLine::Word() const { return m_core ? m_line.Line() : CommandWord(m_line.Buffer()); }

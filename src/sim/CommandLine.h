@@ -1,6 +1,7 @@
 #pragma once
 
 #include "LineEditor.h"
+#include "config/LoaderVersion.h"
 
 #include <QByteArray>
 
@@ -11,14 +12,16 @@
 // shares with the menu's editor (LineEditor), its history, and the bytes it
 // prints. The line's buffer is static in the loader, so a new prompt starts
 // with the last line still in it, unseen: Tab completes its first word, and
-// Enter on an empty prompt runs it again. The editor counts the columns it
+// Enter on an empty prompt runs it again (6.04; older builds start empty). The editor counts the columns it
 // has printed from 0 after the prompt and starts a new row when the count
 // reaches the width, on top of the console's own wrap; a redraw counts from
 // the prompt's end.
 class CommandLine {
 public:
     using Output = std::function<void(const QByteArray&)>;
-    CommandLine(Output output, int width);
+    // The build's rules: whether a new prompt keeps the last line in the
+    // buffer, and the assembly core's editing (VersionRules.h).
+    CommandLine(Output output, int width, const LoaderVersion& version = LoaderVersion::Debian());
 
     // A new loader: no history, an empty buffer.
     void Forget();
@@ -27,8 +30,11 @@ public:
     // An editing key (get_key's code); false for a key the editor does not
     // take (Enter, Tab, F-keys and Ctrl-L are the loader's).
     bool Press(int key);
-    // The line drawn again from column 0 of the cursor's row.
+    // The line drawn again from column 0 of the cursor's row; by the
+    // assembly core, the prompt and line written on where the cursor is.
     void Redraw();
+    // The assembly core's Ctrl-U: a new, empty prompt on the next row.
+    void Kill();
     // Ctrl-L: the screen cleared, the line drawn at its top.
     void ClearScreen();
     // Enter: the buffer's line, kept in the history unless empty.
@@ -40,9 +46,12 @@ private:
     void Print(const QByteArray& bytes) { m_output(bytes); }
     void Echo(char byte, const char* wrap);
     void Recall(bool older);
+    bool CorePress(int key);
 
     Output m_output;
     int m_width;
+    bool m_keepsLine;
+    bool m_core;
     LineEditor m_line;
     int m_shown = 0; // prev_len: how much the last drawing showed
     int m_x = 0; // the editor's own column count

@@ -3,6 +3,8 @@
 // end leads to.
 #include "LoaderSim.h"
 
+#include "VersionRules.h"
+
 #include "boot/BootRendering.h"
 #include "config/ConfigSet.h"
 #include "console/ColorConsole.h"
@@ -29,6 +31,8 @@ std::optional<LoaderSim::Graphics> LoaderSim::GraphicalMenu() const
     frame.font = m_font;
     frame.files = &m_files;
     frame.folder = m_folder;
+    frame.tiles = VersionRules::BackgroundTiles(m_version);
+    frame.blackWithoutBackground = VersionRules::NoBackgroundHangs(m_version);
     return frame;
 }
 
@@ -54,10 +58,10 @@ void LoaderSim::StartMenu(const QByteArray& arguments, bool graphical)
         m_graphics = std::make_unique<TColorConsole>(*m_graphicsMeasurer);
         m_graphics->SetCols(m_mode.cols);
         m_graphics->SetRows(m_mode.rows);
-        m_menu = std::make_unique<MenuSim>(*m_graphics, m_files, m_folder, std::move(config));
+        m_menu = std::make_unique<MenuSim>(*m_graphics, m_files, m_folder, std::move(config), m_version);
         m_menu->KeepTableIndices();
     } else {
-        m_menu = std::make_unique<MenuSim>(m_console, m_files, m_folder, std::move(config));
+        m_menu = std::make_unique<MenuSim>(m_console, m_files, m_folder, std::move(config), m_version);
         if (graphical)
             m_menu->SetNote(QStringLiteral("vesamenu.c32 finds no %1 x %2 video mode (MENU RESOLUTION) in QEMU's VGA "
                                            "BIOS and runs on the text screen, as menu.c32 does.")

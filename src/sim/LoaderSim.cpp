@@ -2,6 +2,7 @@
 
 #include "AnsiConsole.h"
 #include "KeyCodes.h"
+#include "VersionRules.h"
 #include "boot/BootRendering.h"
 #include "common/Limits.h"
 #include "config/ConfigSet.h"
@@ -27,7 +28,7 @@ LoaderSim::LoaderSim(TColorConsole& console, BootFiles files, Start start, Loade
     , m_files(std::move(files))
     , m_start(start)
     , m_version(std::move(version))
-    , m_line([this](const QByteArray& bytes) { Emit(bytes); }, TextScreen::Columns)
+    , m_line([this](const QByteArray& bytes) { Emit(bytes); }, TextScreen::Columns, m_version)
 {
     Restart();
 }
@@ -48,7 +49,10 @@ void LoaderSim::Restart()
 
 void LoaderSim::Print(std::string_view text)
 {
-    DrawLoaderText(m_console, text);
+    if (VersionRules::AssemblyPrompt(m_version))
+        DrawTeletypeText(m_console, text);
+    else
+        DrawLoaderText(m_console, text);
     for (char byte : text)
         m_serial += byte == '\n' ? QByteArray("\r\n") : QByteArray(1, byte);
 }
@@ -62,8 +66,12 @@ void LoaderSim::PrintBytes(const QByteArray& text)
 // cursor moves and erases), and to the serial port.
 void LoaderSim::Emit(const QByteArray& bytes)
 {
-    AnsiConsole console(m_console);
-    console.Write(bytes);
+    if (VersionRules::AssemblyPrompt(m_version)) {
+        DrawTeletypeText(m_console, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    } else {
+        AnsiConsole console(m_console);
+        console.Write(bytes);
+    }
     for (char byte : bytes)
         m_serial += byte == '\n' ? QByteArray("\r\n") : QByteArray(1, byte);
 }
@@ -72,7 +80,7 @@ void LoaderSim::ShowFile(const QByteArray& imagePath)
 {
     if (const std::optional<QByteArray> bytes = m_files.Read(imagePath)) {
         m_shownFiles.push_back({ imagePath, m_console.Cursor().y });
-        m_serial += DrawBootFile(m_console, *bytes);
+        m_serial += DrawBootFile(m_console, *bytes, VersionRules::CoreDisplayFiles(m_version));
     }
 }
 
@@ -97,7 +105,9 @@ void LoaderSim::ReadAndStart(const QByteArray& path, const QByteArray& folder)
     m_menu.reset();
     // ldlinux.c32 starts afresh: its line buffer and history are new.
     m_line.Forget();
-    m_config = ReadBootConfig(m_files, path, folder);
+    m_config = ReadBootConfig(m_files, path, folder, m_version);
+    if (!m_config.defaultCommand && VersionRules::ImplicitLinuxAuto(m_version))
+        m_config.defaultCommand = "linux auto";
     for (const ConfigOutput& output : m_config.output) {
         if (output.kind == ConfigOutput::Kind::Say)
             Print(std::string_view(output.text.constData(), static_cast<std::size_t>(output.text.size())));
@@ -110,7 +120,7 @@ void LoaderSim::ReadAndStart(const QByteArray& path, const QByteArray& folder)
     // Whatever the default started (a kernel, a module, another
     // configuration with its own prompt) ends this one's start.
     if (m_config.prompt == 0) {
-        AutoBoot(true);
+        AutoBoot();
         if (!m_note.isEmpty() || m_state != State::Done)
             return;
     }
@@ -124,14 +134,14 @@ void LoaderSim::ReadAndStart(const QByteArray& path, const QByteArray& folder)
     EnterPrompt();
 }
 
-void LoaderSim::AutoBoot(bool announce)
+// ldlinux_auto_boot, also for an empty Enter.
+void LoaderSim::AutoBoot()
 {
     if (m_config.defaultCommand) {
         Run(*m_config.defaultCommand);
         return;
     }
-    if (announce)
-        Print("No DEFAULT or UI configuration directive found!\n");
+    Print("No DEFAULT or UI configuration directive found!\n");
     if (m_config.noEscape) {
         Print("\nBoot failed: press a key to retry...\n");
         m_state = State::Kaboom;
@@ -143,12 +153,15 @@ void LoaderSim::EnterPrompt()
     if (!m_note.isEmpty() || m_state == State::Kaboom)
         return;
     if (m_config.noEscape) {
-        AutoBoot(true);
-        if (m_note.isEmpty() && m_state != State::Kaboom)
+        // The default is tried again at once for ever: a screen's worth shows it.
+        for (int tries = 0; tries <= TextScreen::Rows && m_state == State::Done && m_note.isEmpty(); ++tries)
+            AutoBoot();
+        if (m_note.isEmpty() && m_state == State::Done)
             Leave(QStringLiteral("NOESCAPE: the loader tries the default again and again and never prompts."));
         return;
     }
     m_line.Begin();
+    m_ctrlF = false;
     m_state = State::Prompt;
     // Each prompt starts both clocks anew (cli.c): TIMEOUT as the unsigned
     // int it is kept in, TOTALTIMEOUT cut to a clock_t; one below zero makes
@@ -212,6 +225,8 @@ bool LoaderSim::KeyTimesOut()
 // Ctrl-C are no keys to it.
 void LoaderSim::Press(int key)
 {
+    if (VersionRules::AssemblyPrompt(m_version))
+        return CorePress(key);
     switch (key) {
     case Control('L'): return m_line.ClearScreen();
     case '\r':
@@ -230,10 +245,51 @@ void LoaderSim::Press(int key)
 // file only draws the prompt again.
 void LoaderSim::FunctionKey(int index)
 {
+    if (VersionRules::AssemblyPrompt(m_version))
+        return CoreFunctionKey(index);
     if (const std::optional<::FunctionKey>& key = m_config.functionKeys[static_cast<std::size_t>(index)]) {
         Print("\n");
         ShowFile(key->imagePath);
     }
+    m_line.Redraw();
+}
+
+// ui.inc: Ctrl-F and the next byte that would be typed name an F-key;
+// Ctrl-U kills the line. Other control keys do nothing.
+void LoaderSim::CorePress(int key)
+{
+    if (m_ctrlF && key > ' ' && key < 0x7F) {
+        m_ctrlF = false;
+        const int index = VersionRules::CtrlFKeyIndex(static_cast<char>(key));
+        if (index >= 0)
+            CoreFunctionKey(index);
+        return;
+    }
+    switch (key) {
+    case '\r': return Accept(false);
+    case '\t':
+        if (!m_config.noComplete) {
+            ListLabels();
+            m_line.Redraw();
+        }
+        return;
+    case Control('F'): m_ctrlF = true; return;
+    case Control('U'): m_ctrlF = false; return m_line.Kill();
+    default: m_line.Press(key);
+    }
+}
+
+// show_help: an F-key without a file, or whose file is missing, does
+// nothing; else a new line, the file, and the prompt where it ended.
+void LoaderSim::CoreFunctionKey(int index)
+{
+    if (index >= static_cast<int>(m_config.functionKeys.size()))
+        return;
+    const std::optional<::FunctionKey>& key = m_config.functionKeys[static_cast<std::size_t>(index)];
+    if (!key || !m_files.Exists(key->imagePath))
+        return;
+    Print("\n");
+    ShowFile(key->imagePath);
     m_line.Redraw();
 }
 
@@ -258,7 +314,7 @@ void LoaderSim::Accept(bool timedOut)
     else if (timedOut && m_config.onTimeout)
         Run(*m_config.onTimeout);
     else
-        AutoBoot(false);
+        AutoBoot();
     if (m_state == State::Done && m_note.isEmpty())
         EnterPrompt();
 }
@@ -376,7 +432,7 @@ void LoaderSim::Execute(QByteArray command, KernelKind kind)
         if (exists)
             return Leave(QStringLiteral("The loader would run the module %1 (%2); modules are not played here.")
                              .arg(shown, QString::fromLatin1(*path)));
-        return PrintBytes("Failed to load COM32 file " + kernel + "\n");
+        return NotFound(kernel, "Failed to load COM32 file " + kernel + "\n");
     }
     case KernelKind::Config: {
         const QByteArray config = path.value_or(kernel);
@@ -391,21 +447,28 @@ void LoaderSim::Execute(QByteArray command, KernelKind kind)
     case KernelKind::Pxe:
     case KernelKind::FdImage:
     case KernelKind::ComBoot:
-        // A boot sector or image that is not there fails without a word.
-        if (exists)
-            Leave(QStringLiteral("The loader would hand over to %1.").arg(QString::fromLatin1(*path)));
-        return;
+        // A boot sector or image that is not there fails without a word (6.x).
+        return exists ? Leave(QStringLiteral("The loader would hand over to %1.").arg(QString::fromLatin1(*path)))
+                      : NotFound(kernel, {});
     default: {
         // "..." is left out when the command line says quiet anywhere.
         const bool quiet = command.contains("quiet");
-        PrintBytes("Loading " + kernel + (quiet ? "" : "..."));
         if (!exists)
-            return Print(" failed: No such file or directory\n");
+            return NotFound(
+                kernel, "Loading " + kernel + (quiet ? "" : "...") + " failed: No such file or directory\n");
+        PrintBytes("Loading " + kernel + (quiet ? "" : "..."));
         Print(" ok\n");
         return Leave(QStringLiteral("The loader would boot the kernel %1 with the options \"%2\".")
                          .arg(QString::fromLatin1(*path), QString::fromLatin1(arguments)));
     }
     }
+}
+
+// What a file that cannot be loaded prints: the build's own words.
+void LoaderSim::NotFound(const QByteArray& kernel, const QByteArray& message)
+{
+    PrintBytes(
+        VersionRules::KernelNotFoundForAll(m_version) ? "Could not find kernel image: " + kernel + "\n" : message);
 }
 
 QString LoaderSim::Note() const

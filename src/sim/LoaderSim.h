@@ -84,12 +84,15 @@ private:
     bool KeyTimesOut();
     long long SleepUntilTimeout(long long milliseconds);
     long long WaitLeft() const;
-    void AutoBoot(bool announce);
+    void AutoBoot();
     void Run(const QByteArray& command);
     void Execute(QByteArray command, KernelKind kind);
     void WhichSystem(const QByteArray& arguments);
     void Leave(const QString& note);
     void Press(int key);
+    void CorePress(int key);
+    void CoreFunctionKey(int index);
+    void NotFound(const QByteArray& kernel, const QByteArray& message);
     void FunctionKey(int index);
     void ListLabels();
     void Accept(bool timedOut);
@@ -120,6 +123,7 @@ private:
     std::vector<ShownFile> m_shownFiles;
     State m_state = State::Done;
     CommandLine m_line;
+    bool m_ctrlF = false; // the assembly core's Ctrl-F: the next key names an F-key
     // Milliseconds left, 0 for none: TIMEOUT until the first key, TOTALTIMEOUT
     // throughout; the time spent in the key wait now.
     long long m_keyboardLeft = 0;

@@ -1,13 +1,16 @@
 #include "MenuDrawing.h"
 
+#include "VersionRules.h"
+
 #include "MenuDetail.h"
 #include "console/ColorConsole.h"
 
 using namespace MenuDetail;
 
-MenuDrawing::MenuDrawing(TColorConsole& console, std::function<void()> noRoom)
+MenuDrawing::MenuDrawing(TColorConsole& console, std::function<void()> noRoom, LoaderVersion version)
     : m_console(console)
     , m_noRoom(std::move(noRoom))
+    , m_version(std::move(version))
     , m_layout({}, console.Cols(), console.Rows())
 {
 }
@@ -100,7 +103,9 @@ void MenuDrawing::Row(int row, int selected, int top, std::optional<std::pair<in
 void MenuDrawing::Box(int selected, int top, bool editLine)
 {
     const Menu& menu = *m_menu;
-    const std::optional<std::pair<int, int>> bar = m_layout.ScrollBar(static_cast<int>(menu.entries.size()), top);
+    std::optional<std::pair<int, int>> bar = m_layout.ScrollBar(static_cast<int>(menu.entries.size()), top);
+    if (bar && !VersionRules::ScrollBarShifts(m_version))
+        bar = std::pair(bar->first - m_layout.VShift(), bar->second - m_layout.VShift());
     const QByteArray border(m_layout.BorderLength(), 'q');
     const int left = m_layout.BoxLeft();
     Print(MoveTo(m_layout.BoxTop(), left) + "\1#1\016l" + border + 'k');
@@ -169,6 +174,9 @@ void MenuDrawing::Timeout(int seconds, int row, const QByteArray& message)
             ++length;
         }
     }
+    if (!VersionRules::CountdownPadsToLastMessage(m_version))
+        return Print(
+            MoveTo(row, m_layout.HShift() + 1 + ((m_layout.Width() - length - 8) >> 1)) + "\2#14    " + text + "    ");
     const int pad = length >= m_lastTimeoutLength ? 0 : (m_lastTimeoutLength - length + 1) >> 1;
     Print(MoveTo(row, m_layout.Centred(length) - pad) + "\2#14" + QByteArray(pad, ' ') + text + QByteArray(pad, ' '));
     m_lastTimeoutLength = length;

@@ -2,6 +2,7 @@
 
 #include "AnsiConsole.h"
 #include "LineEditor.h"
+#include "config/LoaderVersion.h"
 #include "config/MenuConfig.h"
 
 #include <functional>
@@ -16,7 +17,7 @@ class MenuDrawing {
 public:
     // noRoom is told when a width below zero leaves the box no room: the
     // real module overruns its buffers or never finishes drawing.
-    MenuDrawing(TColorConsole& console, std::function<void()> noRoom);
+    MenuDrawing(TColorConsole& console, std::function<void()> noRoom, LoaderVersion version = LoaderVersion::Debian());
 
     // As vesamenu.c32 draws: each cell keeps its colour-table index.
     void KeepTableIndices() { m_console.KeepTableIndices(); }
@@ -56,6 +57,7 @@ private:
 
     AnsiConsole m_console;
     std::function<void()> m_noRoom;
+    LoaderVersion m_version;
     const Menu* m_menu = nullptr;
     MenuLayout m_layout;
     int m_lastTimeoutLength = 0; // static in the module: across menus

@@ -8,8 +8,10 @@
 
 using namespace MenuDetail;
 
-MenuSim::MenuSim(TColorConsole& console, const BootFiles& files, QByteArray folder, MenuConfig config)
-    : m_draw(console, [this] { NoRoom(); })
+MenuSim::MenuSim(
+    TColorConsole& console, const BootFiles& files, QByteArray folder, MenuConfig config, LoaderVersion version)
+    : m_draw(
+        console, [this] { NoRoom(); }, std::move(version))
     , m_files(files)
     , m_folder(std::move(folder))
     , m_config(std::move(config))

@@ -18,7 +18,8 @@ class MenuSim {
 public:
     enum class Outcome { Running, Run, Exit };
 
-    MenuSim(TColorConsole& console, const BootFiles& files, QByteArray folder, MenuConfig config);
+    MenuSim(TColorConsole& console, const BootFiles& files, QByteArray folder, MenuConfig config,
+        LoaderVersion version = LoaderVersion::Debian());
 
     // As vesamenu.c32 draws: each cell keeps its colour-table index.
     void KeepTableIndices() { m_draw.KeepTableIndices(); }

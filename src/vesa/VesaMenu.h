@@ -31,6 +31,11 @@ struct MenuFrame {
     std::optional<PcFont> font;
     const BootFiles* files = nullptr;
     QByteArray folder;
+    // The build's background rules: whether a smaller picture is tiled
+    // (since 4.00), and whether the screen stays black without a picture
+    // (3.84's module hangs there).
+    bool tiles = true;
+    bool blackWithoutBackground = false;
 };
 
 // The frame's cells in their colours (a help screen's in msg00-msgff), the

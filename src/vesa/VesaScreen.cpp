@@ -2,6 +2,19 @@
 
 namespace Vesa {
 
+namespace {
+
+// What a module that does not tile leaves beside and below the picture: black.
+void Untile(Picture& screen, int width, int height)
+{
+    for (int y = 0; y < screen.height; ++y) {
+        for (int x = y < height ? width : 0; x < screen.width; ++x)
+            screen.At(x, y) = 0;
+    }
+}
+
+}
+
 MenuScreen DrawLoaderMenu(const MenuFrame& frame, const Font& font, const BackgroundReader& reader)
 {
     bool read = false;
@@ -10,8 +23,12 @@ MenuScreen DrawLoaderMenu(const MenuFrame& frame, const Font& font, const Backgr
         read = true;
         Background background = reader(bytes, frame.width, frame.height);
         problem = background.problem;
+        if (!frame.tiles && background.width > 0 && background.height > 0)
+            Untile(background.screen, background.width, background.height);
         return std::move(background.screen);
     };
+    if (frame.blackWithoutBackground && frame.background.isEmpty())
+        return { Picture(frame.width, frame.height), {} };
     MenuScreen screen { DrawMenu(frame, font, decode), {} };
     const QByteArray& name = frame.background;
     if (!read && !name.isEmpty() && !name.startsWith('#'))

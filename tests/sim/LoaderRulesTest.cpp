@@ -7,6 +7,7 @@
 #include "config/ConfigSyntax.h"
 #include "console/ColorConsole.h"
 #include "sim/LoaderSim.h"
+#include "sim/VersionRules.h"
 
 #include <QTemporaryDir>
 
@@ -21,14 +22,15 @@ struct Played {
     QTemporaryDir tree;
     std::unique_ptr<LoaderSim> loader;
 
-    explicit Played(const QByteArray& config, const QString& keys = {})
+    explicit Played(const QByteArray& config, const QString& keys = {}, LoaderVersion version = LoaderVersion::Debian())
     {
         const QString path = WriteInTree(tree, "isolinux/isolinux.cfg", config);
         for (const char* module : { "isolinux/menu.c32", "isolinux/vesamenu.c32" })
             WriteInTree(tree, module,
                 "\x7f"
                 "ELF");
-        loader = std::make_unique<LoaderSim>(console, BootFiles::ForConfiguration(path), LoaderSim::Start::Blank);
+        loader = std::make_unique<LoaderSim>(
+            console, BootFiles::ForConfiguration(path), LoaderSim::Start::Blank, std::move(version));
         Keys(keys);
     }
     void Keys(const QString& keys)
@@ -214,4 +216,69 @@ TEST(LoaderRulesTest, EndlessRetriesKeepTheirPhase)
     played.Keys("sleep:1");
     EXPECT_EQ(played.Failures(), before + 1);
     EXPECT_EQ(played.Row(played.console.Cursor().y - 1), "Loading x... failed: No such file or directory");
+}
+
+// The prompt rules of older builds that no recording shows, each row from
+// the release's source it follows.
+TEST(LoaderRulesTest, OlderBuildsPromptByTheirOwnRules)
+{
+    const auto build = [](int major, int minor) {
+        LoaderVersion version;
+        version.major = major;
+        version.minor = minor;
+        return version;
+    };
+    const struct {
+        LoaderVersion version;
+        const char* config;
+        const char* keys;
+        int row;
+        const char* text;
+    } cases[] = {
+        // 4.05 core/ui.inc get_char: no leading space, Backspace wipes, other controls do nothing.
+        { build(4, 5), "PROMPT 1\n", "\" ab\" backspace \"c\" left home ctrl-l", 0, "boot: ac" },
+        { build(4, 5), "PROMPT 1\n", "\"ab\" backspace backspace backspace \"x\"", 0, "boot: x" },
+        // 4.05 ui.inc display_labels: Tab matches the whole line, the prompt follows the list.
+        { build(4, 5), "PROMPT 1\nLABEL ab\nLABEL b\n", "\"a\" tab", 1, " ab" },
+        { build(4, 5), "PROMPT 1\nLABEL ab\nLABEL b\n", "\"ab x\" tab", 1, "" },
+        { build(4, 5), "PROMPT 1\nLABEL ab\nLABEL b\n", "\"ab x\" tab", 2, "boot: ab x" },
+        // 4.05 ui.inc ctrl_f: Ctrl-F 0 and Ctrl-F a are F11, Ctrl-F b F12, a control key in between waits
+        // with them; the prompt follows a file without a final line break.
+        { build(4, 5), "PROMPT 1\nF11 eleven.txt\n", "ctrl-f ctrl-l \"0\"", 1, "elevenboot:" },
+        { build(4, 5), "PROMPT 1\nF12 twelve.txt\n", "ctrl-f \"B\"", 1, "twelveboot:" },
+        { build(4, 5), "PROMPT 1\nF1 one.txt\n", "ctrl-f \"d1\"", 0, "boot: 1" },
+        // 4.05 core/conio.inc msg_putchar: a help file's TAB is its glyph.
+        { build(4, 5), "PROMPT 1\nF2 tab.txt\n", "f2", 1, "a\tbboot:" },
+        // 4.05 ui.inc bad_kernel: a module that is not there.
+        { build(4, 5), "PROMPT 1\n", "\"x.c32\" ret", 1, "Could not find kernel image: x.c32" },
+        // 3.84 ui.inc kill_command: Ctrl-U leaves the line above and a new prompt below.
+        { build(3, 84), "PROMPT 1\n", "\"abc\" ctrl-u \"d\"", 1, "boot: d" },
+        // 4.05 core/parsecmd.inc getcommand: a keyword without a parameter, one the core lacks, a comment;
+        // core/getc.inc getline: SAY's control bytes and runs of blanks as one blank.
+        { build(4, 5), "LABEL\nPROMPT 1\n", "", 0, "Missing parameter in configuration file. Keyword: LABEL" },
+        { build(4, 5), "PATH /x\nPROMPT 1\n", "", 0, "Unknown keyword in configuration file: PATH" },
+        { build(4, 5), "pxeretry 1\n# PATH\nPROMPT 1\n", "", 0, "boot:" },
+        { build(3, 84), "pxeretry 1\nPROMPT 1\n", "", 0, "Unknown keyword in configuration file: pxeretry" },
+        { build(4, 5), "SAY \t a\tb   c\nPROMPT 1\n", "", 0, "a b c" },
+        // ldlinux.c enter_cmdline (6.04) and ui.inc auto_boot (4.05): NOESCAPE tries a failing default at once, for
+        // ever.
+        { build(6, 4), "NOESCAPE 1\nDEFAULT x\n", "", 23, "Loading x... failed: No such file or directory" },
+        { build(4, 5), "NOESCAPE 1\nDEFAULT x\n", "", 0, "Could not find kernel image: x" },
+        // 6.03 cli.c edit_cmdline: each prompt starts empty, so Tab after a failed line lists every label.
+        { build(6, 3), "PROMPT 1\nLABEL a\nLABEL b\n", "\"b\" ret tab", 3, " a b" },
+        { build(6, 4), "PROMPT 1\nLABEL a\nLABEL b\n", "\"b\" ret tab", 3, " b" },
+        // 6.04 ldlinux.c ldlinux_auto_boot: an empty Enter on an empty line without DEFAULT.
+        { build(6, 4), "PROMPT 1\n", "ret", 1, "No DEFAULT or UI configuration directive found!" },
+    };
+    for (const auto& test : cases) {
+        Played played(test.config, {}, test.version);
+        for (const char* name : { "eleven", "twelve", "one" })
+            WriteInTree(played.tree, QStringLiteral("isolinux/%1.txt").arg(QLatin1String(name)), name);
+        WriteInTree(played.tree, QStringLiteral("isolinux/tab.txt"), "a\tb");
+        played.Keys(QString::fromLatin1(test.keys));
+        EXPECT_EQ(played.Row(test.row), test.text) << test.version.Name().toStdString() << " " << test.keys;
+    }
+    EXPECT_EQ(VersionRules::CtrlFKeyIndex('c'), 12) << "past the table";
+    EXPECT_EQ(VersionRules::CtrlFKeyIndex('9'), 8);
+    EXPECT_EQ(VersionRules::CtrlFKeyIndex(':'), -1);
 }

@@ -23,3 +23,18 @@ inline void ExpectRecordedScreen(const ScreenSnapshot& screen, const QJsonObject
         EXPECT_EQ(screen.Attributes(row).toHex().toStdString(), truth[u"attrs"][row].toString().toStdString());
     }
 }
+
+// Whether a screen equals a recorded one, as ExpectRecordedScreen checks it;
+// for shots known to differ, which must go on differing.
+inline bool EqualsRecordedScreen(const ScreenSnapshot& screen, const QJsonObject& truth)
+{
+    bool equal = screen.cols == truth[u"cols"].toInt() && screen.rows == truth[u"rows"].toInt()
+        && screen.cursorColumn == truth[u"cursor"][0].toInt() && screen.cursorRow == truth[u"cursor"][1].toInt();
+    for (int row = 0; equal && row < screen.rows; ++row) {
+        equal = screen.bytes[row].toHex() == truth[u"bytes"][row].toString().toLatin1()
+            && screen.foreground[row] == truth[u"fg"][row].toString().toLatin1()
+            && screen.background[row] == truth[u"bg"][row].toString().toLatin1()
+            && screen.Attributes(row).toHex() == truth[u"attrs"][row].toString().toLatin1();
+    }
+    return equal;
+}

@@ -35,12 +35,13 @@ inline QDir RecordedCase(const std::string& name)
 }
 
 // A case's files, with the modules its recording copied in from Debian
-// beside the configuration (their bytes do not matter to the simulator).
-inline BootFiles RecordedCaseFiles(const QDir& folder, const QString& config)
+// beside the configuration (their bytes do not matter to the simulator),
+// but those a build lacks.
+inline BootFiles RecordedCaseFiles(const QDir& folder, const QString& config, const QStringList& lacking = {})
 {
     BootFiles files = BootFiles::ForConfiguration(config);
     for (const QByteArray& module : ReadBytes(folder.filePath("modules")).split('\n')) {
-        if (!module.trimmed().isEmpty())
+        if (!module.trimmed().isEmpty() && !lacking.contains(QString::fromUtf8(module.trimmed())))
             files.SetText(QFileInfo(config).dir().filePath(QString::fromUtf8(module.trimmed())),
                 "\x7f"
                 "ELF");
