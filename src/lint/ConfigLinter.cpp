@@ -202,12 +202,15 @@ void ConfigLint::FunctionKeys()
         const std::optional<FunctionKey>& key = m_config.functionKeys[index];
         if (!key)
             continue;
-        const QString name = QStringLiteral("F%1").arg(index + 1);
-        if (index == 10
+        const bool f0 = index == 10
             && std::any_of(m_config.directives.begin(), m_config.directives.end(), [&](const ConfigDirective& line) {
                    return line.keyword == "f0" && line.place.line == key->place.line
                        && line.place.file == key->place.file;
-               }))
+               });
+        // The 3.x/4.x core binds F0 to F10 (core/keywords.inc); ldlinux.c32 to F11.
+        const bool core = m_target.AssemblyCore();
+        const QString name = QStringLiteral("F%1").arg(f0 && core ? 10 : index + 1);
+        if (f0 && !core)
             Report(key->place, Severity::Warning, "f0-is-f11",
                 m_config.functionKeys[9] ? QStringLiteral("F0 binds F11, not F10")
                                          : QStringLiteral("F0 binds F11, not F10: F10 shows no screen"));
@@ -219,8 +222,11 @@ void ConfigLint::FunctionKeys()
             m_findings.Add(m_findings.HostPath(key->imagePath),
                 Problem { line, 1, bytes->lastIndexOf('\n') + 1, Severity::Warning,
                     QStringLiteral("fkey-no-final-break"),
-                    QStringLiteral("the last line has no line break: after %1 the loader's prompt overwrites it")
-                        .arg(name) });
+                    core ? QStringLiteral("the last line has no line break: after %1 the loader writes its prompt "
+                                          "right after it, on the same row (core/ui.inc)")
+                               .arg(name)
+                         : QStringLiteral("the last line has no line break: after %1 the loader's prompt overwrites it")
+                               .arg(name) });
         }
         for (const Problem& problem : LintDisplayFile(*bytes, m_files, m_config.folder))
             m_findings.Add(m_findings.HostPath(key->imagePath), problem);

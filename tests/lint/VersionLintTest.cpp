@@ -137,3 +137,37 @@ TEST(VersionLintTest, ModulesOfAnotherBuildThanTheLoader)
         EXPECT_EQ(mixed, row.mixed ? 1 : 0);
     }
 }
+
+// F-key files as the build reads them: the 3.x/4.x core binds F0 to F10
+// (core/keywords.inc 4.05) and writes its prompt right after a file's last
+// line (core/ui.inc fk_wrcmd); ldlinux.c32 6.04 binds F0 to F11
+// (readconfig.c) and redraws the prompt over that line (cli.c).
+TEST(VersionLintTest, FunctionKeyFilesAsTheBuildShowsThem)
+{
+    struct Row {
+        const char* target;
+        const char* found; // code and the part of its message that differs
+    };
+    const Row rows[] = {
+        { "6.04", "f0-is-f11 F0 binds F11|fkey-no-final-break after F11 the loader's prompt overwrites it" },
+        { "6.03", "f0-is-f11 F0 binds F11|fkey-no-final-break after F11 the loader's prompt overwrites it" },
+        { "4.05", "fkey-no-final-break after F10 the loader writes its prompt right after it, on the same row" },
+        { "3.84", "fkey-no-final-break after F10 the loader writes its prompt right after it, on the same row" },
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.target);
+        QTemporaryDir tree;
+        WriteInTree(tree, "isolinux/f0.txt", "help without a final break");
+        const QString config = WriteInTree(tree, "isolinux/isolinux.cfg", "PROMPT 1\nF0 f0.txt\nDEFAULT l\nLABEL l\n");
+        QStringList said;
+        for (const FileProblem& found : LintBootConfig(BootFiles::ForConfiguration(config), Build(row.target)))
+            said << found.problem.code + u' ' + found.problem.message;
+        const QStringList expected = QString::fromLatin1(row.found).split(u'|');
+        ASSERT_EQ(said.size(), expected.size()) << said.join(u'\n').toStdString();
+        for (qsizetype at = 0; at < said.size(); ++at) {
+            const QString code = expected[at].section(u' ', 0, 0);
+            EXPECT_TRUE(said[at].startsWith(code) && said[at].contains(expected[at].section(u' ', 1)))
+                << said[at].toStdString();
+        }
+    }
+}
