@@ -38,11 +38,16 @@ inline LoaderVersion RecordedVersion(const std::string& name, const QDir& caseOu
 
 // A case's files as the replay staged them: the modules the build lacks
 // (run.json's modules_missing) are left out of the tree.
-inline BootFiles RecordedVersionFiles(const QDir& folder, const QString& config, const QDir& caseOut)
+inline QStringList RecordedModulesMissing(const QDir& caseOut)
 {
     const QJsonObject run = QJsonDocument::fromJson(ReadBytes(caseOut.filePath("run.json"))).object();
     QStringList lacking;
     for (const QJsonValue missing : run[u"modules_missing"].toArray())
         lacking << missing.toString();
-    return RecordedCaseFiles(folder, config, lacking);
+    return lacking;
+}
+
+inline BootFiles RecordedVersionFiles(const QDir& folder, const QString& config, const QDir& caseOut)
+{
+    return RecordedCaseFiles(folder, config, RecordedModulesMissing(caseOut));
 }
