@@ -1,5 +1,8 @@
 #include "BootRendering.h"
 
+#include "BootGraphics.h"
+#include "common/Limits.h"
+
 #include "console/ColorConsole.h"
 #include "console/ScreenMap.h"
 #include "format/ByteReader.h"
@@ -53,9 +56,10 @@ constexpr std::array<std::uint8_t, 32> LineDrawing = {
 // The loader's reading of a display file, byte by byte.
 class BootScreen {
 public:
-    explicit BootScreen(TColorConsole& console, bool core = false)
+    explicit BootScreen(TColorConsole& console, bool core = false, BootGraphics* graphics = nullptr)
         : m_console(console)
         , m_core(core)
+        , m_graphics(core ? graphics : nullptr)
     {
         SetAttribute(PlainAttribute);
     }
@@ -74,13 +78,26 @@ private:
     void LineBreak();
     void Tab();
     void Backspace();
-    bool OnScreen() const { return m_reader.State().OnScreen(); }
+    // The core's DisplayMask: bit 0 shows in text mode, bit 1 in graphics;
+    // both until a file selects (the reader's 0x11 stands for that in text).
+    bool OnScreen() const
+    {
+        return Graphics() ? !m_selected || (m_reader.State().output & 0x02) != 0 : m_reader.State().OnScreen();
+    }
+    GraphicsScreen* Graphics() const { return m_graphics && m_graphics->screen ? &*m_graphics->screen : nullptr; }
+    int Attribute() const { return BootAttribute(m_reader.State().background, m_reader.State().foreground); }
+    void ImageLine(char byte);
+    void GraphicsText(std::string_view text, int attribute);
+    void GraphicsLineBreak();
     bool ToSerial() const { return m_reader.State().output == 0x14 || m_reader.State().output == 0x16; }
 
     bool CoreGlyph(char byte);
 
     TColorConsole& m_console;
     bool m_core;
+    BootGraphics* m_graphics;
+    QByteArray m_imageName;
+    bool m_selected = false; // a 0x10-0x17 has chosen the outputs
     ByteReader m_reader { ScreenRules::Boot };
     QByteArray m_serial;
     bool m_drew = false;
@@ -99,6 +116,8 @@ void BootScreen::Text(std::string_view text)
     if (!OnScreen())
         return;
     m_drew = true;
+    if (Graphics())
+        return GraphicsText(text, Attribute());
     std::string shown(text);
     if (m_reader.State().lineDrawing) {
         for (char& byte : shown) {
@@ -116,6 +135,8 @@ void BootScreen::LineBreak()
         m_serial += '\n';
     if (!OnScreen())
         return;
+    if (Graphics())
+        return GraphicsLineBreak();
     // The core scrolls with ScrollAttribute, 07, whatever colour is in force.
     const bool scrolls = m_core && m_console.Cursor().y >= m_console.Rows() - 1;
     if (scrolls)
@@ -170,7 +191,11 @@ bool BootScreen::Take(char byte)
         if (byte != DisplayCode::CR)
             LineBreak();
         break;
-    case ByteRole::Code: TakeCode(static_cast<std::uint8_t>(byte)); break;
+    case ByteRole::Code:
+        m_selected = m_selected || (byte >= 0x10 && byte <= 0x17);
+        TakeCode(static_cast<std::uint8_t>(byte));
+        break;
+    case ByteRole::ImageLine: ImageLine(byte); break;
     default: break; // colour leads and image lines draw nothing
     }
     return true;
@@ -182,8 +207,20 @@ void BootScreen::TakeCode(std::uint8_t code)
 {
     switch (code) {
     case 0x0C:
-        if (OnScreen())
+        if (!OnScreen())
+            break;
+        if (GraphicsScreen* graphics = Graphics()) {
+            BiosGraphics::Clear(*graphics, Attribute());
+            graphics->column = graphics->row = 0;
+        } else {
             m_console.BlankGrid();
+        }
+        break;
+    case DisplayCode::GraphicsOff: // back to text mode, which the mode set clears
+        if (Graphics()) {
+            m_graphics->screen.reset();
+            m_console.BlankGrid();
+        }
         break;
     case 0x09: Tab(); break;
     case 0x08: Backspace(); break;
@@ -198,7 +235,56 @@ void BootScreen::DrawPrompt()
     // The prompt goes to the screen, still in line-drawing mode after 0x0E.
     m_reader = ByteReader(ScreenRules::Boot, { .lineDrawing = m_reader.State().lineDrawing });
     SetAttribute(PlainAttribute);
+    if (GraphicsScreen* graphics = Graphics()) {
+        // The core draws its cursor itself in graphics mode (vgashowcursor).
+        GraphicsText(Prompt, PlainAttribute);
+        BiosGraphics::WriteGlyph(*graphics, m_graphics->font, '_', PlainAttribute);
+        return;
+    }
     Text(Prompt);
+}
+
+// 0x18 NAME LF in the core (msg_filename, msg_viewimage): spaces and
+// control bytes left out of the name; a file that opens is shown, in a
+// mode set afresh.
+void BootScreen::ImageLine(char byte)
+{
+    const auto code = static_cast<std::uint8_t>(byte);
+    if (byte == DisplayCode::ImageReference) {
+        m_imageName.clear();
+    } else if (code > ' ') {
+        if (m_imageName.size() < Limits::ImageNameBytes)
+            m_imageName += byte;
+    } else if (byte == '\n' && m_graphics && m_graphics->open) {
+        if (const std::optional<QByteArray> image = m_graphics->open(m_imageName)) {
+            m_graphics->screen.emplace();
+            BiosGraphics::ShowImage(
+                *m_graphics->screen, m_graphics->decode ? m_graphics->decode(*image) : std::nullopt);
+        }
+    }
+}
+
+// msg_normal through int 10h AH=09h, the cursor moved on, wrapping past
+// the last column.
+void BootScreen::GraphicsText(std::string_view text, int attribute)
+{
+    GraphicsScreen& graphics = *Graphics();
+    for (char byte : text) {
+        BiosGraphics::WriteGlyph(graphics, m_graphics->font, static_cast<std::uint8_t>(byte), attribute);
+        if (++graphics.column >= GraphicsScreen::Cols)
+            GraphicsLineBreak();
+    }
+}
+
+// msg_line_wrap: a scroll fills with ScrollAttribute, 00 in graphics mode.
+void BootScreen::GraphicsLineBreak()
+{
+    GraphicsScreen& graphics = *Graphics();
+    graphics.column = 0;
+    if (++graphics.row >= GraphicsScreen::Rows) {
+        graphics.row = GraphicsScreen::Rows - 1;
+        BiosGraphics::ScrollUp(graphics, 0x00);
+    }
 }
 
 }
@@ -210,7 +296,7 @@ unsigned char LineDrawingGlyph(unsigned char byte)
 
 QByteArray RenderBootScreen(TColorConsole& console, QByteArrayView file, const BootOptions& options, ScreenMap* map)
 {
-    BootScreen screen(console, options.core);
+    BootScreen screen(console, options.core, options.graphics);
     console.BlankGrid();
     if (map)
         map->Start(console, file.size());
@@ -232,9 +318,9 @@ QByteArray RenderBootScreen(TColorConsole& console, QByteArrayView file, const B
     return screen.Serial();
 }
 
-QByteArray DrawBootFile(TColorConsole& console, QByteArrayView file, bool core)
+QByteArray DrawBootFile(TColorConsole& console, QByteArrayView file, bool core, BootGraphics* graphics)
 {
-    BootScreen screen(console, core);
+    BootScreen screen(console, core, graphics);
     for (char byte : file) {
         if (!screen.Take(byte))
             break;

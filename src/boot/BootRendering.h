@@ -5,6 +5,7 @@
 #include <string_view>
 
 class ScreenMap;
+struct BootGraphics;
 class TColorConsole;
 
 // The screen as the boot loader draws a display file, rule for rule as the
@@ -25,6 +26,9 @@ struct BootOptions {
     // every other byte (NUL, TAB, BS, 0x0B, 0x0E, ESC, 0xFF ...) is its
     // glyph in one cell, and a scroll fills the new row in colour 07.
     bool core = false;
+    // For the core: how 0x18 NAME opens its image and draws it in graphics
+    // mode (BootGraphics.h); without it the image line is only consumed.
+    BootGraphics* graphics = nullptr;
 };
 
 // Renders into console, whose screen starts blank in colour 07 with the
@@ -37,7 +41,8 @@ QByteArray RenderBootScreen(
 // The same reading drawn over whatever the console shows, from its cursor:
 // the loader shows a help file where its prompt left off. Returns the
 // serial text.
-QByteArray DrawBootFile(TColorConsole& console, QByteArrayView file, bool core = false);
+QByteArray DrawBootFile(
+    TColorConsole& console, QByteArrayView file, bool core = false, BootGraphics* graphics = nullptr);
 
 // Text the loader prints itself (its prompt, its messages), in colour 07
 // as its console writes it: LF ends the line, CR returns to column 0.

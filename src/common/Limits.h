@@ -67,6 +67,9 @@ inline constexpr qint64 PictureTrailingBytes = 4096;
 // A PSF1 font as the loader reads it (core/font.c): the four-byte header and
 // 256 glyphs of at most 32 rows; the rest of the file is never looked at.
 inline constexpr qint64 FontBytes = 4 + 256 * 32;
+// The name after 0x18 as the 3.x/4.x core keeps it (VGAFileBuf, FILENAME_MAX):
+// bytes past it are dropped.
+inline constexpr qsizetype ImageNameBytes = 256;
 
 // Modules.
 // DT_NEEDED libraries of one module: the loader refuses more than 64

@@ -1,6 +1,7 @@
 #include "LoaderSim.h"
 
 #include "AnsiConsole.h"
+#include "CoreGraphics.h"
 #include "KeyCodes.h"
 #include "VersionRules.h"
 #include "boot/BootRendering.h"
@@ -40,6 +41,7 @@ void LoaderSim::Restart()
     m_serial.clear();
     m_note.clear();
     m_shownFiles.clear();
+    m_coreGraphics.screen.reset();
     m_depth = 0;
     m_videoMode = false;
     if (m_start == Start::Banner)
@@ -80,7 +82,12 @@ void LoaderSim::ShowFile(const QByteArray& imagePath)
 {
     if (const std::optional<QByteArray> bytes = m_files.Read(imagePath)) {
         m_shownFiles.push_back({ imagePath, m_console.Cursor().y });
-        m_serial += DrawBootFile(m_console, *bytes, VersionRules::CoreDisplayFiles(m_version));
+        const bool core = VersionRules::CoreDisplayFiles(m_version);
+        // The core opens 0x18's name from the current folder (msg_viewimage, core_open).
+        if (core && !m_coreGraphics.open)
+            m_coreGraphics = CoreGraphics({});
+        m_coreGraphics.open = [this](const QByteArray& name) { return m_files.ReadNamed(m_folder, name); };
+        m_serial += DrawBootFile(m_console, *bytes, core, &m_coreGraphics);
     }
 }
 

@@ -3,6 +3,7 @@
 #include "CommandLine.h"
 #include "LoaderKeys.h"
 #include "MenuSim.h"
+#include "boot/BootGraphics.h"
 #include "config/BootConfig.h"
 #include "config/LoaderVersion.h"
 #include "console/TextMetrics.h"
@@ -61,6 +62,13 @@ public:
         int row = 0;
     };
     const std::vector<ShownFile>& ShownFiles() const { return m_shownFiles; }
+    // The 3.x/4.x core in VGA mode 0x12 after a display file's 0x18 image;
+    // nothing in text mode. What the loader prints after the file is not
+    // drawn into it yet.
+    const GraphicsScreen* CoreGraphicsScreen() const
+    {
+        return m_coreGraphics.screen ? &*m_coreGraphics.screen : nullptr;
+    }
     // Whether the loader waits for keys at its boot: prompt.
     bool AtPrompt() const { return m_state == State::Prompt; }
     // The menu that runs, text or graphical, if one does.
@@ -121,6 +129,7 @@ private:
     QByteArray m_serial;
     QString m_note;
     std::vector<ShownFile> m_shownFiles;
+    BootGraphics m_coreGraphics; // its font read at the first display file of the core
     State m_state = State::Done;
     CommandLine m_line;
     bool m_ctrlF = false; // the assembly core's Ctrl-F: the next key names an F-key

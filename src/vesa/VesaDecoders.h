@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <array>
+
 // The readers behind ReadBackground, one per kind of picture file. Each
 // writes into a screen from its top left, row stride the screen's width, as
 // the module writes into its background buffer, and tiles it when the
@@ -38,6 +40,11 @@ Outcome ReadJpeg(QByteArrayView bytes, Picture& screen);
 // An LSS16 image: recognised only when it fits the screen, as the module's
 // signature check has it; the rest of the screen black.
 Outcome ReadLss16(QByteArrayView bytes, Picture& screen);
+// The same image with each pixel its colour's number 0-15, as the assembly
+// core draws it into VGA planes; and the header's 16 colours as 6-bit DAC
+// levels, 0x00RRGGBB (0 past the end of a short file).
+Outcome ReadLss16Indexes(QByteArrayView bytes, Picture& screen);
+std::array<Rgb, 16> Lss16Levels(QByteArrayView bytes);
 
 // The top left width x height copied over the whole screen (tile_image).
 void Tile(Picture& screen, int width, int height);

@@ -72,7 +72,9 @@ bool Lss16Row(
 
 }
 
-Outcome ReadLss16(QByteArrayView bytes, Picture& screen)
+namespace {
+
+Outcome ReadLss16With(QByteArrayView bytes, Picture& screen, bool indexes)
 {
     Outcome outcome;
     if (!IsLss16(bytes))
@@ -86,12 +88,12 @@ Outcome ReadLss16(QByteArrayView bytes, Picture& screen)
         outcome.problem = QStringLiteral("the LSS16 image ends inside its palette");
         return outcome;
     }
-    std::array<Rgb, 16> palette {};
+    std::array<Rgb, 16> palette = Lss16Levels(bytes);
     for (std::size_t i = 0; i < palette.size(); ++i) {
-        for (qsizetype c = 0; c < 3; ++c) {
-            const int level = static_cast<std::uint8_t>(bytes[8 + 3 * static_cast<qsizetype>(i) + c]) & 63;
-            palette[i] = palette[i] << 8 | static_cast<Rgb>(level * 255 / 63);
-        }
+        Rgb colour = 0;
+        for (int shift = 16; shift >= 0; shift -= 8)
+            colour = colour << 8 | ((palette[i] >> shift & 63) * 255 / 63);
+        palette[i] = indexes ? static_cast<Rgb>(i) : colour;
     }
     qsizetype at = Lss16Header;
     for (int y = 0; y < outcome.height; ++y) {
@@ -103,6 +105,24 @@ Outcome ReadLss16(QByteArrayView bytes, Picture& screen)
     outcome.complete = true;
     return outcome;
 }
+
+}
+
+std::array<Rgb, 16> Lss16Levels(QByteArrayView bytes)
+{
+    std::array<Rgb, 16> levels {};
+    for (std::size_t i = 0; i < levels.size(); ++i) {
+        for (qsizetype c = 0; c < 3; ++c) {
+            const qsizetype at = 8 + 3 * static_cast<qsizetype>(i) + c;
+            levels[i] = levels[i] << 8 | (at < bytes.size() ? static_cast<std::uint8_t>(bytes[at]) & 63u : 0u);
+        }
+    }
+    return levels;
+}
+
+Outcome ReadLss16(QByteArrayView bytes, Picture& screen) { return ReadLss16With(bytes, screen, false); }
+
+Outcome ReadLss16Indexes(QByteArrayView bytes, Picture& screen) { return ReadLss16With(bytes, screen, true); }
 
 bool FitsScreen(Outcome& outcome, const Picture& screen, const char* picture, const char* verdict)
 {

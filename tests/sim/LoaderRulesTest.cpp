@@ -4,6 +4,7 @@
 // far past any real timeout.
 #include "FakeMeasurer.h"
 #include "FileTree.h"
+#include "boot/BootGraphics.h"
 #include "config/ConfigSyntax.h"
 #include "console/ColorConsole.h"
 #include "sim/LoaderSim.h"
@@ -281,4 +282,43 @@ TEST(LoaderRulesTest, OlderBuildsPromptByTheirOwnRules)
     EXPECT_EQ(VersionRules::CtrlFKeyIndex('c'), 12) << "past the table";
     EXPECT_EQ(VersionRules::CtrlFKeyIndex('9'), 8);
     EXPECT_EQ(VersionRules::CtrlFKeyIndex(':'), -1);
+}
+
+// 4.05 core/conio.inc msg_viewimage: DISPLAY's 0x18 NAME opens the image from the configuration's folder and
+// leaves the screen in mode 0x12; a missing one, 6.04's reading and 0x19 leave text mode as it is.
+TEST(LoaderRulesTest, TheCoreShowsADisplayFilesImageInGraphicsMode)
+{
+    LoaderVersion core;
+    core.major = 4;
+    core.minor = 5;
+    // A 16 x 16 image of colour 1 = (1, 2, 3): each row a pixel 1 and a run of 15, its last nybble unread.
+    QByteArray image = QByteArray::fromHex("3df3131410001000"
+                                           "000000"
+                                           "010203")
+        + QByteArray(14 * 3, '\0');
+    for (int row = 0; row < 16; ++row)
+        image += QByteArray::fromHex("110f");
+    const struct {
+        LoaderVersion version;
+        const char* display;
+        bool graphics;
+    } cases[] = {
+        { core, "\x18pic.lss\nab", true },
+        { core, "\x18 pic.lss\n\x19", false },
+        { core, "\x18nothere.lss\nab", false },
+        { LoaderVersion::Debian(), "\x18pic.lss\nab", false },
+    };
+    for (const auto& test : cases) {
+        Played played("DISPLAY boot.msg\nPROMPT 1\n", {}, test.version);
+        WriteInTree(played.tree, QStringLiteral("isolinux/pic.lss"), image);
+        WriteInTree(played.tree, QStringLiteral("isolinux/boot.msg"), test.display);
+        played.loader->Restart();
+        const GraphicsScreen* screen = played.loader->CoreGraphicsScreen();
+        ASSERT_EQ(screen != nullptr, test.graphics) << test.display;
+        if (!screen)
+            continue;
+        EXPECT_EQ(screen->Shown()[15 * GraphicsScreen::Width + 15], 0x07080fu) << "the image's colour, widened";
+        EXPECT_EQ(screen->Shown()[16 * GraphicsScreen::Width], 0u) << "below the image";
+        EXPECT_EQ(std::pair(screen->column, screen->row), std::pair(2, 1)) << "on the row below it";
+    }
 }
