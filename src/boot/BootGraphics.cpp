@@ -75,4 +75,30 @@ void ScrollUp(GraphicsScreen& screen, int attribute)
     Fill(screen, GraphicsScreen::Height - 16, GraphicsScreen::Height, attribute);
 }
 
+void LineBreak(GraphicsScreen& screen)
+{
+    screen.column = 0;
+    if (++screen.row >= GraphicsScreen::Rows) {
+        screen.row = GraphicsScreen::Rows - 1;
+        ScrollUp(screen, 0x00);
+    }
+}
+
+void Teletype(GraphicsScreen& screen, const PcFont& font, std::string_view text, int attribute)
+{
+    for (char byte : text) {
+        if (byte == '\r') {
+            screen.column = 0;
+        } else if (byte == '\n') {
+            LineBreak(screen);
+        } else if (byte == '\b') {
+            screen.column = std::max(screen.column - 1, 0);
+        } else {
+            WriteGlyph(screen, font, static_cast<std::uint8_t>(byte), attribute);
+            if (++screen.column >= GraphicsScreen::Cols)
+                LineBreak(screen);
+        }
+    }
+}
+
 }

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <string_view>
 
 // VGA mode 0x12 as the 3.x/4.x core leaves it after 0x18 NAME
 // (core/graphics.inc vgadisplayfile): 640 x 480 in 16 colours, the LSS16
@@ -63,5 +64,11 @@ void WriteGlyph(GraphicsScreen& screen, const PcFont& font, std::uint8_t glyph, 
 // attribute's low nibble as a colour.
 void Clear(GraphicsScreen& screen, int attribute);
 void ScrollUp(GraphicsScreen& screen, int attribute);
+// Text written at the cursor as the core writes it in graphics mode
+// (msg_normal, msg_line_wrap): each glyph in the attribute, the line
+// wrapped past the last column, a scroll filled with 00; CR goes to the
+// first column, LF to the next row's first, BS a column back.
+void Teletype(GraphicsScreen& screen, const PcFont& font, std::string_view text, int attribute);
+void LineBreak(GraphicsScreen& screen);
 
 }

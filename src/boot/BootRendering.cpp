@@ -268,24 +268,11 @@ void BootScreen::ImageLine(char byte)
 // the last column.
 void BootScreen::GraphicsText(std::string_view text, int attribute)
 {
-    GraphicsScreen& graphics = *Graphics();
-    for (char byte : text) {
-        BiosGraphics::WriteGlyph(graphics, m_graphics->font, static_cast<std::uint8_t>(byte), attribute);
-        if (++graphics.column >= GraphicsScreen::Cols)
-            GraphicsLineBreak();
-    }
+    BiosGraphics::Teletype(*Graphics(), m_graphics->font, text, attribute);
 }
 
 // msg_line_wrap: a scroll fills with ScrollAttribute, 00 in graphics mode.
-void BootScreen::GraphicsLineBreak()
-{
-    GraphicsScreen& graphics = *Graphics();
-    graphics.column = 0;
-    if (++graphics.row >= GraphicsScreen::Rows) {
-        graphics.row = GraphicsScreen::Rows - 1;
-        BiosGraphics::ScrollUp(graphics, 0x00);
-    }
-}
+void BootScreen::GraphicsLineBreak() { BiosGraphics::LineBreak(*Graphics()); }
 
 }
 

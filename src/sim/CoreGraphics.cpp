@@ -1,4 +1,5 @@
 #include "CoreGraphics.h"
+#include "LoaderSim.h"
 
 #include "vesa/VesaDecoders.h"
 #include "vesa/VesaMenu.h"
@@ -25,4 +26,25 @@ BootGraphics CoreGraphics(std::function<std::optional<QByteArray>(const QByteArr
     return {
         .open = std::move(open), .decode = CoreLss16Image, .font = Vesa::BiosFont().value_or(PcFont {}), .screen = {}
     };
+}
+
+// The 3.x/4.x core left in graphics mode by a display file writes what
+// follows (its prompt, messages, typing) into the picture, in 07.
+void LoaderSim::CoreGraphicsText(std::string_view text)
+{
+    if (m_coreGraphics.screen)
+        BiosGraphics::Teletype(*m_coreGraphics.screen, m_coreGraphics.font, text, 0x07);
+}
+
+std::optional<Vesa::Picture> LoaderSim::CoreGraphicsPicture() const
+{
+    if (!m_coreGraphics.screen)
+        return std::nullopt;
+    GraphicsScreen screen = *m_coreGraphics.screen;
+    // The core draws its own cursor in graphics mode (vgashowcursor).
+    if (m_state == State::Prompt)
+        BiosGraphics::WriteGlyph(screen, m_coreGraphics.font, '_', 0x07);
+    Vesa::Picture picture(GraphicsScreen::Width, GraphicsScreen::Height);
+    picture.pixels = screen.Shown();
+    return picture;
 }

@@ -55,6 +55,7 @@ void LoaderSim::Print(std::string_view text)
         DrawTeletypeText(m_console, text);
     else
         DrawLoaderText(m_console, text);
+    CoreGraphicsText(text);
     for (char byte : text)
         m_serial += byte == '\n' ? QByteArray("\r\n") : QByteArray(1, byte);
 }
@@ -70,6 +71,7 @@ void LoaderSim::Emit(const QByteArray& bytes)
 {
     if (VersionRules::AssemblyPrompt(m_version)) {
         DrawTeletypeText(m_console, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+        CoreGraphicsText(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
     } else {
         AnsiConsole console(m_console);
         console.Write(bytes);

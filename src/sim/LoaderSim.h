@@ -65,6 +65,9 @@ public:
     // The 3.x/4.x core in VGA mode 0x12 after a display file's 0x18 image;
     // nothing in text mode. What the loader prints after the file is not
     // drawn into it yet.
+    // The picture QEMU shows while the core is in graphics mode, its
+    // cursor drawn at the prompt; nothing in text mode.
+    std::optional<Vesa::Picture> CoreGraphicsPicture() const;
     const GraphicsScreen* CoreGraphicsScreen() const
     {
         return m_coreGraphics.screen ? &*m_coreGraphics.screen : nullptr;
@@ -85,6 +88,7 @@ private:
     void ReadConfiguration(const QByteArray& path, const QByteArray& folder);
     void ReadAndStart(const QByteArray& path, const QByteArray& folder);
     void Print(std::string_view text);
+    void CoreGraphicsText(std::string_view text);
     void PrintBytes(const QByteArray& text);
     void Emit(const QByteArray& bytes);
     void ShowFile(const QByteArray& imagePath);

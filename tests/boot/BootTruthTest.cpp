@@ -2,12 +2,14 @@
 // one case per recorded display file, so a new recording is a new case.
 #include "ConsoleInvariants.h"
 #include "FakeMeasurer.h"
+#include "FileTree.h"
 #include "RecordedScreen.h"
 #include "RecordedVersions.h"
 #include "SharedMaterial.h"
 #include "boot/BootRendering.h"
 #include "preview/ScreenSnapshot.h"
 #include "sim/CoreGraphics.h"
+#include "sim/LoaderSim.h"
 #include "vesa/VesaPixels.h"
 
 #include <QFile>
@@ -16,6 +18,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 
 namespace {
 
@@ -107,6 +110,18 @@ std::vector<Replayed> Replays()
 
 // The probes that leave the 3.x/4.x core in VGA graphics mode: QEMU's
 // picture of it, pixel for pixel, and the cursor.
+int DifferingPixels(const std::vector<std::uint32_t>& shown, const QString& png)
+{
+    const std::optional<Vesa::Picture> recorded = Vesa::DecodePng(Read(png));
+    if (!recorded || recorded->width != GraphicsScreen::Width || recorded->height != GraphicsScreen::Height
+        || shown.size() != recorded->pixels.size())
+        return -1;
+    int differing = 0;
+    for (std::size_t i = 0; i < shown.size(); ++i)
+        differing += shown[i] != recorded->pixels[i];
+    return differing;
+}
+
 void ExpectRecordedPicture(const GraphicsScreen& screen, const QJsonObject& truth, const QString& png)
 {
     const std::optional<Vesa::Picture> recorded = Vesa::DecodePng(Read(png));
@@ -147,11 +162,21 @@ TEST_P(ProbeVersions, DrawsTheRecordedScreen)
     });
     RenderBootScreen(console, shown, { .prompt = true, .core = version.AssemblyCore(), .graphics = &graphics });
     EXPECT_EQ(graphics.screen.has_value(), truth[u"video_mode"].toInt() == 0x12);
-    if (graphics.screen)
-        ExpectRecordedPicture(
-            *graphics.screen, truth, VersionsFolder(replayed.version, "probes").filePath(replayed.probe + ".png"));
-    else
-        ExpectRecordedScreen(ScreenSnapshot::Of(console), truth);
+    const QString png = VersionsFolder(replayed.version, "probes").filePath(replayed.probe + ".png");
+    if (!graphics.screen)
+        return ExpectRecordedScreen(ScreenSnapshot::Of(console), truth);
+    ExpectRecordedPicture(*graphics.screen, truth, png);
+    // The loader itself, DISPLAY then its prompt and cursor drawn into the
+    // picture, is what Run Configuration and glimra-render show.
+    QTemporaryDir tree;
+    WriteInTree(tree, "isolinux/probe.lss", Read(probes.filePath(QStringLiteral("probe.lss"))));
+    WriteInTree(tree, "isolinux/boot.msg", Read(probes.filePath(replayed.probe)));
+    const QString config = WriteInTree(tree, "isolinux/isolinux.cfg", "DISPLAY boot.msg\nPROMPT 1\n");
+    TColorConsole played(measurer);
+    const LoaderSim loader(played, BootFiles::ForConfiguration(config), LoaderSim::Start::Banner, version);
+    const std::optional<Vesa::Picture> picture = loader.CoreGraphicsPicture();
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(DifferingPixels(picture->pixels, png), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -1,6 +1,8 @@
 // Run Configuration as the loader's screen: the BIOS cursor, the keyboard
 // that stays with the screen, and a window that fits its screen and scales
 // the picture by whole numbers.
+#include "RecordedSteps.h"
+#include "SharedMaterial.h"
 #include "TreeFixture.h"
 #include "editor/widgets/ScreenView.h"
 
@@ -113,4 +115,21 @@ TEST_F(RunWindowTest, TheWindowFitsItsScreenAndScalesByWholeNumbers)
         EXPECT_SOON(screen->Scale() == std::floor(wanted * ratio)) << wanted;
         EXPECT_EQ(screen->PictureRect().size(), QSizeF(natural) * std::floor(wanted * ratio) / ratio) << wanted;
     }
+}
+
+// A 3.x/4.x tree whose DISPLAY file shows an LSS16 image: the window shows
+// the core's graphics screen, prompt and cursor drawn into it, as QEMU
+// showed it.
+TEST_F(RunWindowTest, TheOlderCoresGraphicsScreenIsThePicture)
+{
+    const QDir probes = SharedFolder("boottruth/probes");
+    const QString recorded = SharedFolder("boottruth/versions").filePath("out/4.05/probes/image_clear.msg.png");
+    REQUIRE_SHARED(QFile::exists(recorded), "the 4.05 probe recordings");
+    Write("isolinux/isolinux.bin", ReadBytes(SharedFolder("boottruth/versions").filePath("bin/4.05/isolinux.bin")));
+    Write("isolinux/probe.lss", ReadBytes(probes.filePath("probe.lss")));
+    Write("isolinux/boot.msg", ReadBytes(probes.filePath("image_clear.msg")));
+    Play("DISPLAY boot.msg\nPROMPT 1\n");
+    ASSERT_NE(window->Picture(), nullptr);
+    EXPECT_EQ(*window->Picture(), QImage(recorded).convertToFormat(QImage::Format_RGB32));
+    EXPECT_FALSE(screen->isVisibleTo(window));
 }

@@ -319,6 +319,6 @@ TEST(LoaderRulesTest, TheCoreShowsADisplayFilesImageInGraphicsMode)
             continue;
         EXPECT_EQ(screen->Shown()[15 * GraphicsScreen::Width + 15], 0x07080fu) << "the image's colour, widened";
         EXPECT_EQ(screen->Shown()[16 * GraphicsScreen::Width], 0u) << "below the image";
-        EXPECT_EQ(std::pair(screen->column, screen->row), std::pair(2, 1)) << "on the row below it";
+        EXPECT_EQ(std::pair(screen->column, screen->row), std::pair(8, 1)) << "ab and boot: on the row below it";
     }
 }

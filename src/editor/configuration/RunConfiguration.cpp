@@ -162,30 +162,41 @@ void RunConfigurationWindow::Give(const LoaderInput& input)
     ShowNote();
 }
 
-// The text screen, or vesamenu.c32's picture while it runs, in its font and
-// with its background read as the loader reads it.
+// A picture the loader shows, as the window shows it.
+static QImage PictureImage(const Vesa::Picture& drawn)
+{
+    QImage image(drawn.width, drawn.height, QImage::Format_RGB32);
+    for (int y = 0; y < drawn.height; ++y) {
+        auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < drawn.width; ++x)
+            row[x] = 0xFF000000u | drawn.At(x, y);
+    }
+    return image;
+}
+
+// The text screen, vesamenu.c32's picture while it runs (in its font and
+// with its background read as the loader reads it), or the picture the
+// 3.x/4.x core shows in graphics mode.
 void RunConfigurationWindow::ShowScreen()
 {
     const std::optional<LoaderSim::Graphics> graphics = m_loader ? m_loader->GraphicalMenu() : std::nullopt;
+    const std::optional<Vesa::Picture> core = m_loader ? m_loader->CoreGraphicsPicture() : std::nullopt;
     m_pictureNote.clear();
     std::optional<Vesa::Font> font;
     if (graphics)
         font = MenuFont(m_pictureNote);
-    const bool picture = graphics && font;
-    if (picture) {
+    const bool picture = (graphics && font) || core;
+    if (core) {
+        m_picture = PictureImage(*core);
+        m_pictureView->Show(m_picture);
+    } else if (picture) {
         // Per file: the folder and name the menu looks the picture up by.
         const QByteArray file = graphics->folder + '\0' + graphics->background;
         const Vesa::MenuScreen screen
             = Vesa::DrawLoaderMenu(*graphics, *font, [&](QByteArrayView bytes, int width, int height) {
                   return m_backgrounds.Read(file, bytes, width, height);
               });
-        const Vesa::Picture& drawn = screen.picture;
-        m_picture = QImage(drawn.width, drawn.height, QImage::Format_RGB32);
-        for (int y = 0; y < drawn.height; ++y) {
-            auto* row = reinterpret_cast<QRgb*>(m_picture.scanLine(y));
-            for (int x = 0; x < drawn.width; ++x)
-                row[x] = 0xFF000000u | drawn.At(x, y);
-        }
+        m_picture = PictureImage(screen.picture);
         m_pictureView->Show(m_picture);
         if (!screen.problem.isEmpty())
             m_pictureNote += u' ' + screen.problem + u'.';

@@ -90,8 +90,14 @@ int Play(const RenderArguments& arguments, const BootFiles& files, const LoaderV
     const BlinkPhase blink = arguments.Blinks() ? BlinkPhase::Shown : BlinkPhase::Bright;
     if (arguments.format == RenderArguments::Format::Serial)
         return Write(arguments.output, loader.Serial());
-    if (arguments.format == RenderArguments::Format::Png)
+    if (arguments.format == RenderArguments::Format::Png) {
+        // The 3.x/4.x core left in graphics mode by a display file's 0x18.
+        if (const std::optional<Vesa::Picture> picture = loader.CoreGraphicsPicture())
+            return Write(arguments.output, PicturePng(*picture));
         return Write(arguments.output, ConsolePng(console, blink, arguments.dots));
+    }
+    if (loader.CoreGraphicsPicture())
+        Tell(QStringLiteral("the loader shows a picture in graphics mode: --format png draws it"));
     const QByteArray text = ScreenText(arguments, ScreenSnapshot::Of(console), true);
     return Write(arguments.output,
         arguments.format == RenderArguments::Format::Json ? WithLoader(text, loader.Version()) : text);
