@@ -30,14 +30,6 @@ protected:
         }
         return entries;
     }
-    QStringList Codes() const
-    {
-        QStringList codes;
-        const QTreeWidget* list = Find<QTreeWidget>(glavna, "ProblemList");
-        for (int index = 0; index < list->topLevelItemCount(); ++index)
-            codes << list->topLevelItem(index)->text(3);
-        return codes;
-    }
     QTemporaryDir tree;
 };
 
@@ -59,8 +51,8 @@ TEST_F(ConfigurationSetTest, TheDockAndProblemsFollowWhatTheMenusRead)
         (QStringList { "Configuration /isolinux/isolinux.cfg", "UI /isolinux/menu.c32", "Menu file /isolinux/menu.cfg",
             "CONFIG /isolinux/arch.cfg" }));
     EXPECT_EQ(Entries("Menu: From menu.cfg"), (QStringList { "One (default) a", "Other b" }));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return Codes().contains("menu-duplicate-hotkey"); }, 5000))
-        << Codes().join(u' ').toStdString();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ProblemCodes().contains("menu-duplicate-hotkey"); }, 5000))
+        << ProblemCodes().join(u' ').toStdString();
 
     const QString graphical = Write("isolinux/vesa.cfg", "PROMPT 0\nDEFAULT vesamenu.c32\nMENU TITLE Vesa\nLABEL v\n");
     glavna.OpenAtStart(graphical, QFile::encodeName(graphical));

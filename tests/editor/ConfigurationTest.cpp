@@ -34,6 +34,18 @@ protected:
     {
         return QString::fromLatin1(window.Console().ScreenRow(row)).trimmed();
     }
+    // isolinux/isolinux.cfg of the tree opened and played with a
+    // vesamenu.c32 beside it, as Run Configuration shows it.
+    RunConfigurationWindow* RunGraphicalMenu()
+    {
+        Write("isolinux/vesamenu.c32",
+            "\x7f"
+            "ELF");
+        const QString config = tree.filePath("isolinux/isolinux.cfg");
+        glavna.OpenAtStart(config, QFile::encodeName(config));
+        Find<QAction>(glavna, "RunConfiguration1")->trigger();
+        return glavna.findChild<RunConfigurationWindow*>();
+    }
     QTemporaryDir tree;
 };
 
@@ -198,13 +210,7 @@ TEST_F(ConfigurationTest, TheGraphicalMenuIsItsPicture)
     const QString source = recorded + "/cases/v12_shadow_modes/iso/isolinux/";
     for (const QString& name : QDir(source).entryList(QDir::Files))
         Write("isolinux/" + name, ReadBytes(source + name));
-    Write("isolinux/vesamenu.c32",
-        "\x7f"
-        "ELF");
-    const QString config = tree.filePath("isolinux/isolinux.cfg");
-    glavna.OpenAtStart(config, QFile::encodeName(config));
-    Find<QAction>(glavna, "RunConfiguration1")->trigger();
-    auto* window = glavna.findChild<RunConfigurationWindow*>();
+    RunConfigurationWindow* window = RunGraphicalMenu();
     ASSERT_NE(window, nullptr);
     QWidget* picture = Find<QWidget>(*window, "Picture");
     ASSERT_NE(window->Picture(), nullptr);
@@ -232,13 +238,7 @@ TEST_F(ConfigurationTest, TheBackgroundIsDecodedOncePerFileAndBytes)
     const QString cases = recorded + "/cases/";
     Write("isolinux/isolinux.cfg", ReadBytes(cases + "v04_bg_jpg/iso/isolinux/isolinux.cfg"));
     Write("isolinux/pat.jpg", ReadBytes(cases + "v04_bg_jpg/iso/isolinux/pat.jpg"));
-    Write("isolinux/vesamenu.c32",
-        "\x7f"
-        "ELF");
-    const QString config = tree.filePath("isolinux/isolinux.cfg");
-    glavna.OpenAtStart(config, QFile::encodeName(config));
-    Find<QAction>(glavna, "RunConfiguration1")->trigger();
-    auto* window = glavna.findChild<RunConfigurationWindow*>();
+    RunConfigurationWindow* window = RunGraphicalMenu();
     ASSERT_NE(window, nullptr);
     ASSERT_NE(window->Picture(), nullptr);
     EXPECT_EQ(

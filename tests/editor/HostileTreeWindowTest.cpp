@@ -47,17 +47,7 @@ std::vector<Row> Rows()
     };
 }
 
-class HostileTreeWindowTest : public EditorFixture {
-protected:
-    QStringList Codes() const
-    {
-        QStringList codes;
-        const QTreeWidget* list = Find<QTreeWidget>(glavna, "ProblemList");
-        for (int index = 0; index < list->topLevelItemCount(); ++index)
-            codes << list->topLevelItem(index)->text(3);
-        return codes;
-    }
-};
+class HostileTreeWindowTest : public EditorFixture { };
 
 }
 
@@ -71,8 +61,8 @@ TEST_F(HostileTreeWindowTest, EachOpensIsCheckedAndPlaysToTheRendersNote)
         const QString config = WriteInTree(tree, "isolinux/isolinux.cfg", row.config);
         glavna.OpenAtStart(config, QFile::encodeName(config));
         if (row.code) {
-            EXPECT_TRUE(QTest::qWaitFor([&] { return Codes().contains(QLatin1String(row.code)); }, 5000))
-                << Codes().join(u' ').toStdString();
+            EXPECT_TRUE(QTest::qWaitFor([&] { return ProblemCodes().contains(QLatin1String(row.code)); }, 5000))
+                << ProblemCodes().join(u' ').toStdString();
         }
         Find<QAction>(glavna, "RunConfiguration1")->trigger();
         auto* window = glavna.findChild<RunConfigurationWindow*>();

@@ -16,6 +16,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTextCursor>
+#include <QTreeWidget>
 
 #include <gtest/gtest.h>
 
@@ -45,6 +46,15 @@ protected:
         Editor->setTextCursor(cursor);
     }
     int Caret() const { return Editor->textCursor().position(); }
+    // The codes the Problems dock lists, in its order.
+    QStringList ProblemCodes() const
+    {
+        QStringList codes;
+        const QTreeWidget* list = Find<QTreeWidget>(glavna, "ProblemList");
+        for (int index = 0; index < list->topLevelItemCount(); ++index)
+            codes << list->topLevelItem(index)->text(3);
+        return codes;
+    }
     // Selects from anchor to caret, as a drag would.
     void Select(int anchor, int caret)
     {
