@@ -63,6 +63,10 @@ public:
     QString Decode(Picture& screen);
     int Width() const { return m_width; }
     int Height() const { return m_height; }
+    // The frame's component count as the file gives it (3 for YCbCr, 1
+    // grey, 4 CMYK), and the luma's sampling factors.
+    int FrameComponents() const { return m_frameComponents; }
+    std::pair<int, int> LumaSampling() const { return { m_components[0].h, m_components[0].v }; }
 
 private:
     std::uint8_t At(qsizetype at) const;
@@ -84,6 +88,7 @@ private:
     QByteArrayView m_bytes;
     bool m_huffmanSeen = false;
     int m_otherFrame = 0; // a frame marker other than SOF0
+    int m_frameComponents = 0;
     int m_width = 0, m_height = 0;
     std::array<Component, 3> m_components;
     std::array<std::array<float, 64>, 3> m_quant {};

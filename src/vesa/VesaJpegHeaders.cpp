@@ -155,7 +155,8 @@ QString Decoder::ParseFrame(qsizetype at)
     m_width = At(at + 5) << 8 | At(at + 6);
     if (m_width > 4096 || m_height > 4096)
         return QStringLiteral("it is %1 x %2; the decoder takes at most 4096 a side").arg(m_width).arg(m_height);
-    if (At(at + 7) != 3)
+    m_frameComponents = At(at + 7);
+    if (m_frameComponents != 3)
         return QStringLiteral("it has %1 components; the decoder takes three (YCbCr) only").arg(At(at + 7));
     for (int i = 0; i < 3; ++i) {
         Component& component = m_components[static_cast<std::size_t>(i)];
