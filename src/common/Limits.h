@@ -64,6 +64,10 @@ inline constexpr qint64 PictureBytes = qint64(4096) * 4096 * 4;
 // few. More is a zlib bomb, which libpng would inflate to its end (the
 // loader too, before it shows the menu); 4 KiB inflate to 4 MiB at most.
 inline constexpr qint64 PictureTrailingBytes = 4096;
+// A picture the user picks to fit as a background (a camera's photo, not a
+// tree's file): 32 megapixels decoded, four bytes each, is what a fit can
+// hold beside its resampled copy without the window freezing.
+inline constexpr qint64 FitSourceBytes = qint64(128) << 20;
 // A PSF1 font as the loader reads it (core/font.c): the four-byte header and
 // 256 glyphs of at most 32 rows; the rest of the file is never looked at.
 inline constexpr qint64 FontBytes = 4 + 256 * 32;
