@@ -106,7 +106,7 @@ PictureVerdict BackgroundVerdict(QByteArrayView bytes, int width, int height, bo
     } else if (verdict.kind == Kind::None && read.width == 0) {
         verdict.message = QStringLiteral("it is no PNG, JPEG or LSS16 picture: the loader shows black behind the menu");
     } else if (read.width > width || read.height > height) {
-        verdict.message = read.problem + QStringLiteral("; the menu shows on black. Fit it to %1.").arg(screen);
+        verdict.message = read.problem + QStringLiteral("; the menu shows on black: fit it to %1").arg(screen);
     } else if (!read.problem.isEmpty()) {
         const bool some
             = std::any_of(read.screen.pixels.begin(), read.screen.pixels.end(), [](Rgb p) { return p != 0; });

@@ -152,6 +152,9 @@ TEST(BackgroundPanel, ListsFaintEntriesAndIsReachedByKeyboard)
         << p.panel.ContrastLines()[0].toStdString();
     p.panel.SetScreen(frame, Vesa::Compose(Vesa::Picture(640, 480), Vesa::MenuText(frame), font), font);
     EXPECT_TRUE(p.panel.ContrastLines().value(0).startsWith(u"Every entry"));
+    p.panel.ChooseFile(p.tree.filePath("isolinux/small.png"));
+    ASSERT_TRUE(p.panel.Use());
+    EXPECT_TRUE(p.panel.ContrastLines().value(0).startsWith(u"The picture changed"));
 
     p.panel.ChooseFile(p.Outside("photo.jpg"));
     ShowAndWait(p.panel);

@@ -65,7 +65,7 @@ TEST(BackgroundVerdict, SaysWhatTheLoaderDoes)
         { "PNG of the screen's size", png, 640, 480, true, Shown::Copied, Kind::Png, "shown as it is" },
         { "smaller PNG", Png(320, 240), 640, 480, true, Shown::Tiled, Kind::Png, "repeated" },
         { "smaller PNG before 4.00", Png(320, 240), 640, 480, false, Shown::TopLeft, Kind::Png, "repeats no" },
-        { "larger PNG", Png(800, 600), 640, 480, true, Shown::Rejected, Kind::Png, "Fit it to 640 x 480" },
+        { "larger PNG", Png(800, 600), 640, 480, true, Shown::Rejected, Kind::Png, "fit it to 640 x 480" },
         { "PNG at 800 x 600", Png(800, 600), 800, 600, true, Shown::Copied, Kind::Png, "the screen's size" },
         { "PNG with alpha", Png(640, 480, PNG_COLOR_TYPE_RGB_ALPHA), 640, 480, true, Shown::Copied, Kind::Png,
             "transparency is ignored" },

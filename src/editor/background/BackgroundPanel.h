@@ -52,6 +52,7 @@ signals:
 private:
     void Build();
     void ShowCurrent();
+    void Changed(const QByteArray& background);
     void ShowVerdict(const QByteArray& bytes, const QString& what);
     void Say(const QString& status, bool problem);
     std::optional<Vesa::Picture> ReadChosen();

@@ -41,8 +41,7 @@ bool BackgroundPanel::Use()
         Say(tr("Not used: %1.").arg(problem), true);
         return false;
     }
-    m_background = *name;
-    ShowCurrent();
+    Changed(*name);
     Say(tr("MENU BACKGROUND %1.").arg(QString::fromLatin1(*name)), false);
     emit Chosen(*name);
     return true;
@@ -133,8 +132,7 @@ bool BackgroundPanel::Fit()
     }
     if (!Write(name, fitted.file))
         return false;
-    m_background = name;
-    ShowCurrent();
+    Changed(name);
     Say(tr("Wrote %1: %2 x %3, %4 bytes.")
             .arg(QString::fromUtf8(name))
             .arg(fitted.pixels.width)
@@ -143,6 +141,15 @@ bool BackgroundPanel::Fit()
         false);
     emit Chosen(name);
     return true;
+}
+
+void BackgroundPanel::Changed(const QByteArray& background)
+{
+    m_background = background;
+    ShowCurrent();
+    // The findings were of the old picture.
+    m_contrast->clear();
+    m_contrast->addItem(tr("The picture changed: the entries are checked again when the menu is drawn over it."));
 }
 
 void BackgroundPanel::SetScreen(const Vesa::MenuFrame& frame, const Vesa::Picture& drawn, const Vesa::Font& font)
