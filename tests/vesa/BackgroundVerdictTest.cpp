@@ -167,14 +167,14 @@ TEST(BackgroundName, RefusedBeforeItIsWritten)
 
 namespace {
 
-// Every glyph but the space a box of dots from row 4 to 11, columns 1-6.
+// Every glyph but the space a block of dots in rows 4-11, columns 0-3 (a left half, so a mirrored reading of the dots misses it).
 Font BoxFont()
 {
     Font font;
     font.rows.assign(256 * 16, 0);
     for (std::size_t glyph = 1; glyph < 256; ++glyph) {
         if (glyph != ' ')
-            std::fill_n(font.rows.begin() + std::ptrdiff_t(glyph * 16 + 4), 8, std::uint8_t(0x7E));
+            std::fill_n(font.rows.begin() + std::ptrdiff_t(glyph * 16 + 4), 8, std::uint8_t(0xF0));
     }
     return font;
 }
