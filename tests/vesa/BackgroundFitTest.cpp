@@ -179,3 +179,29 @@ TEST(FitLss16, RunsOfEveryLength)
         ASSERT_EQ(read.pixels[i], indices[i]) << "pixel " << i;
     EXPECT_EQ(Decoders::Lss16Levels(file), levels);
 }
+
+// Two colours for a grey ramp: the diffused pixels keep the mean of every
+// 16 x 16 block that lies between the two.
+TEST(Quantise, ErrorDiffusionKeepsEachBlocksMean)
+{
+    Picture ramp(256, 64);
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 256; ++x)
+            ramp.At(x, y) = Rgb(x) * 0x010101u;
+    const Quantised two = Quantise(ramp, 2);
+    ASSERT_EQ(two.palette.size(), 2u);
+    const Picture out = two.Pixels();
+    const int low = std::min(Channel(two.palette[0], 8), Channel(two.palette[1], 8));
+    const int high = std::max(Channel(two.palette[0], 8), Channel(two.palette[1], 8));
+    for (int bx = 0; bx < 256; bx += 16) {
+        for (int by = 16; by < 64; by += 16) {
+            double source = 0, shown = 0;
+            for (int y = by; y < by + 16; ++y)
+                for (int x = bx; x < bx + 16; ++x)
+                    source += Channel(ramp.At(x, y), 8), shown += Channel(out.At(x, y), 8);
+            if (source / 256 > low + 8 && source / 256 < high - 8) {
+                EXPECT_NEAR(shown / 256, source / 256, 8.0) << "block at " << bx << "," << by;
+            }
+        }
+    }
+}
