@@ -48,15 +48,6 @@ MenuAction TemplateAction(Template kind)
     return actions[static_cast<std::size_t>(kind)];
 }
 
-// A removed or disabled entry may hand the default on: the menu's own rule.
-void TakeDefaults(std::vector<OutlineNode>& expected, const std::vector<OutlineNode>& found)
-{
-    if (expected.size() != found.size())
-        return;
-    for (std::size_t index = 0; index < expected.size(); ++index)
-        expected[index].entry.isDefault = found[index].entry.isDefault;
-}
-
 QString NoMenu() { return QObject::tr("The configuration runs no menu module (UI menu.c32 or vesamenu.c32)."); }
 
 }
@@ -84,8 +75,9 @@ Change MenuDesign::Add(const EntryRef& after, Template kind) const
     } else if (after.menu != MenuConfig::RootMenu) {
         // An empty submenu: before its MENU END.
         lines = Lines(menu.place.file);
-        const std::optional<int> end
-            = menu.place.line >= 1 && menu.place.line <= lines->Count() ? lines->BlockEnd(menu.place.line) : std::nullopt;
+        const std::optional<int> end = menu.place.line >= 1 && menu.place.line <= lines->Count()
+            ? lines->BlockEnd(menu.place.line)
+            : std::nullopt;
         if (!end || lines->Kind(menu.place.line) != LineKind::MenuBegin)
             return { {}, QObject::tr("This menu's MENU BEGIN and MENU END are not in one file.") };
         file = menu.place.file;
@@ -108,8 +100,8 @@ Change MenuDesign::Add(const EntryRef& after, Template kind) const
     return Checked(InsertAfter(file, line, TemplateLines(kind, style, label)), [&](const MenuConfig& read) {
         Outline found = OutlineOf(read);
         std::vector<OutlineNode>& siblings = NodeAt(found, *path).children;
-        if (static_cast<int>(siblings.size()) <= index || siblings[static_cast<std::size_t>(index)].entry.action
-                != TemplateAction(kind))
+        if (static_cast<int>(siblings.size()) <= index
+            || siblings[static_cast<std::size_t>(index)].entry.action != TemplateAction(kind))
             return kind == Template::MenuExit && after.menu == MenuConfig::RootMenu
                 ? QObject::tr("MENU EXIT leaves a submenu; the top menu has none to leave")
                 : QObject::tr("the new entry would not be read as one here");
@@ -205,7 +197,8 @@ Change MenuDesign::Move(const EntryRef& ref, int by) const
     const FileLines& lines = *a->lines;
     const QByteArray& bytes = lines.Bytes();
     const auto text = [&](const Block& block) {
-        QByteArray part = bytes.mid(lines.At(block.first).begin, lines.At(block.last).next - lines.At(block.first).begin);
+        QByteArray part
+            = bytes.mid(lines.At(block.first).begin, lines.At(block.last).next - lines.At(block.first).begin);
         return lines.Break(block.last).isEmpty() ? part + lines.BreakNear(block.first) : part;
     };
     const qsizetype begin = lines.At(a->first).begin;

@@ -164,7 +164,8 @@ std::vector<int> FileLines::OwnLines(int first) const
             && (at == LineKind::Label || at == LineKind::MenuBegin || at == LineKind::MenuEnd
                 || at == LineKind::Separator || at == LineKind::Include))
             break;
-        if (at == LineKind::LabelPart || at == LineKind::TextStart || (at == LineKind::Other && Kind(first) == LineKind::MenuBegin && !MenuWord(Text(line)).isEmpty()))
+        if (at == LineKind::LabelPart || at == LineKind::TextStart
+            || (at == LineKind::Other && Kind(first) == LineKind::MenuBegin && !MenuWord(Text(line)).isEmpty()))
             own.push_back(line);
     }
     return own;

@@ -18,9 +18,7 @@ using Matcher = std::function<bool(const QByteArray&)>;
 Matcher MenuWordIs(std::initializer_list<const char*> words)
 {
     std::vector<QByteArray> list(words.begin(), words.end());
-    return [list](const QByteArray& text) {
-        return std::find(list.begin(), list.end(), MenuWord(text)) != list.end();
-    };
+    return [list](const QByteArray& text) { return std::find(list.begin(), list.end(), MenuWord(text)) != list.end(); };
 }
 
 Matcher FirstWordIs(std::initializer_list<const char*> words)
@@ -66,8 +64,8 @@ QString NoMenu() { return QObject::tr("The configuration runs no menu module (UI
 // The edits that make a block's own line say value: the last such line
 // rewritten (or, empty, every one taken out), else a new line at the
 // block's end; a flag's line is kept as it is when it is there.
-std::vector<FileEdit> MenuDesign::OwnLineEdits(const Block& block, const Matcher& matches, const QByteArray& words,
-    const QByteArray& value, bool flag) const
+std::vector<FileEdit> MenuDesign::OwnLineEdits(
+    const Block& block, const Matcher& matches, const QByteArray& words, const QByteArray& value, bool flag) const
 {
     const FileLines& lines = *block.lines;
     std::vector<int> found;
@@ -99,6 +97,47 @@ std::vector<FileEdit> MenuDesign::OwnLineEdits(const Block& block, const Matcher
     return InsertAfter(block.file, after, { style.Line(words, flag ? QByteArray() : value) });
 }
 
+Matcher MatcherOf(Property property)
+{
+    switch (property) {
+    case Property::MenuLabel: return MenuWordIs({ "label" });
+    case Property::Kernel: return KernelLine();
+    case Property::Append: return FirstWordIs({ "append" });
+    case Property::Initrd: return FirstWordIs({ "initrd" });
+    case Property::Password: return MenuWordIs({ "passwd" });
+    default: return [](const QByteArray&) { return false; };
+    }
+}
+
+QByteArray MenuDesign::Written(const EntryRef& ref, Property property) const
+{
+    QString why;
+    const std::optional<Block> block = m_run ? BlockOf(ref, why) : std::nullopt;
+    if (!block)
+        return {};
+    const FileLines& lines = *block->lines;
+    if (property == Property::Label)
+        return lines.Kind(block->first) == LineKind::Label
+            ? lines.Text(block->first).mid(ArgumentStart(lines.Text(block->first), 1))
+            : QByteArray();
+    QByteArray found;
+    for (const int line : lines.OwnLines(block->first)) {
+        const QByteArray text = lines.Text(line);
+        if (property == Property::HelpText && lines.Kind(line) == LineKind::TextStart) {
+            QByteArrayList help;
+            for (int inside = line + 1; inside <= lines.Count() && lines.Kind(inside) == LineKind::Quiet
+                 && !LookingAt(SkipBlanks(lines.Text(inside).constData()), "endtext");
+                 ++inside)
+                help << lines.Text(inside);
+            found = help.join('\n');
+        } else if (property != Property::HelpText && MatcherOf(property)(text)) {
+            found = text.mid(
+                ArgumentStart(text, property == Property::MenuLabel || property == Property::Password ? 2 : 1));
+        }
+    }
+    return found;
+}
+
 Change MenuDesign::Set(const EntryRef& ref, Property property, const QByteArray& value) const
 {
     if (!m_run)
@@ -124,15 +163,11 @@ Change MenuDesign::Set(const EntryRef& ref, Property property, const QByteArray&
         edits = { { block->file, at.begin + ArgumentStart(text, 1), at.end, value } };
         break;
     }
-    case Property::MenuLabel:
-        edits = OwnLineEdits(*block, MenuWordIs({ "label" }), "menu label", value, false);
-        break;
+    case Property::MenuLabel: edits = OwnLineEdits(*block, MenuWordIs({ "label" }), "menu label", value, false); break;
     case Property::Kernel: edits = OwnLineEdits(*block, KernelLine(), "kernel", value, false); break;
     case Property::Append: edits = OwnLineEdits(*block, FirstWordIs({ "append" }), "append", value, false); break;
     case Property::Initrd: edits = OwnLineEdits(*block, FirstWordIs({ "initrd" }), "initrd", value, false); break;
-    case Property::Password:
-        edits = OwnLineEdits(*block, MenuWordIs({ "passwd" }), "menu passwd", value, false);
-        break;
+    case Property::Password: edits = OwnLineEdits(*block, MenuWordIs({ "passwd" }), "menu passwd", value, false); break;
     case Property::HelpText: edits = HelpEdits(*block, value); break;
     }
     const MenuEntry before = *EntryAt(ref);
@@ -182,7 +217,8 @@ std::vector<FileEdit> MenuDesign::HelpEdits(const Block& block, const QByteArray
     for (const QByteArray& line : value.split('\n'))
         text.push_back(line);
     for (const int line : lines.OwnLines(block.first)) {
-        if (lines.Kind(line) != LineKind::TextStart || !LookingAt(SkipBlanks(lines.Text(line).constData() + ArgumentStart(lines.Text(line), 1)), "help"))
+        if (lines.Kind(line) != LineKind::TextStart
+            || !LookingAt(SkipBlanks(lines.Text(line).constData() + ArgumentStart(lines.Text(line), 1)), "help"))
             continue;
         int end = line;
         while (end < lines.Count() && lines.Kind(end + 1) == LineKind::Quiet
@@ -274,6 +310,8 @@ Change MenuDesign::SetHidden(const EntryRef& ref, bool hidden) const
                                   : TakeLabelled(found.roots.front().children, label);
         if (!taken)
             return hidden ? QObject::tr("the entry would still show") : QObject::tr("the entry would not show");
+        if (hidden)
+            TakeDefaults(SiblingsOf(expected, path), SiblingsOf(found, path));
         return Difference(expected, found);
     });
 }
@@ -288,8 +326,8 @@ Change MenuDesign::SetDisabled(const EntryRef& ref, bool disabled) const
         return { {}, why };
     if (block->lines->Kind(block->first) != LineKind::Label)
         return { {}, QObject::tr("Only a LABEL entry can be disabled.") };
-    std::vector<FileEdit> edits = OwnLineEdits(
-        *block, MenuWordIs({ "disable", "disabled" }), "menu disable", disabled ? "1" : "", true);
+    std::vector<FileEdit> edits
+        = OwnLineEdits(*block, MenuWordIs({ "disable", "disabled" }), "menu disable", disabled ? "1" : "", true);
     const std::vector<int> path = *PathOfEntry(Menus(), ref.menu, ref.entry);
     return Checked(edits, [&](const MenuConfig& read) {
         Outline expected = OutlineOf(Menus());

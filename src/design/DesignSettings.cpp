@@ -47,7 +47,9 @@ QByteArray ReadsAs(const Menu& menu, const Setting& setting, const QByteArray& v
         changed.colours.ReadColour(words.constData(), {});
         break;
     }
-    case Setting::Kind::Param: changed.params[static_cast<std::size_t>(setting.index)] = Number(text.constData()); break;
+    case Setting::Kind::Param:
+        changed.params[static_cast<std::size_t>(setting.index)] = Number(text.constData());
+        break;
     case Setting::Kind::Message: changed.messages[static_cast<std::size_t>(setting.index)] = value; break;
     case Setting::Kind::Timeout: changed.timeoutMs = TimeoutMs(text.constData()); break;
     case Setting::Kind::Background: changed.background = Word(text.constData()); break;
@@ -98,11 +100,17 @@ Change MenuDesign::SetSetting(int menu, const Setting& setting, const QByteArray
         return { {}, QObject::tr("A directive takes one line.") };
     if (setting.kind == Setting::Kind::Background) {
         if (value.trimmed().contains(' ') || value.trimmed().contains('\t'))
-            return { {}, QObject::tr("The menu reads a picture's name up to its first blank: “%1” names “%2”. Rename the file without blanks.")
-                    .arg(QString::fromLatin1(value.trimmed()), QString::fromLatin1(Word(value.trimmed().constData()))) };
-        const std::optional<QByteArray> path = value.isEmpty() ? std::nullopt : BootFiles::Resolve(Config().folder, value);
+            return { {},
+                QObject::tr("The menu reads a picture's name up to its first blank: “%1” names “%2”. Rename the file "
+                            "without blanks.")
+                    .arg(
+                        QString::fromLatin1(value.trimmed()), QString::fromLatin1(Word(value.trimmed().constData()))) };
+        const std::optional<QByteArray> path
+            = value.isEmpty() ? std::nullopt : BootFiles::Resolve(Config().folder, value);
         if (!value.isEmpty() && !path)
-            return { {}, QObject::tr("“%1” leads out of the boot tree; the loader cannot read it. Copy the picture into the tree.")
+            return { {},
+                QObject::tr(
+                    "“%1” leads out of the boot tree; the loader cannot read it. Copy the picture into the tree.")
                     .arg(QString::fromLatin1(value)) };
         if (path && !m_files.Exists(*path))
             return { {}, QObject::tr("There is no file %1 in the boot tree.").arg(QString::fromLatin1(*path)) };

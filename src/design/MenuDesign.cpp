@@ -34,9 +34,10 @@ QByteArray SettingWords(const Setting& setting)
     case Kind::Title: return "menu title";
     case Kind::Colour:
         return "menu color "
-            + (index < MenuColourCount
-                    ? QByteArray(MenuColourNames[index])
-                    : "msg" + QByteArray::number(setting.index - static_cast<int>(MenuColourCount), 16).rightJustified(2, '0'));
+            + (index < MenuColourCount ? QByteArray(MenuColourNames[index])
+                                       : "msg"
+                        + QByteArray::number(setting.index - static_cast<int>(MenuColourCount), 16)
+                              .rightJustified(2, '0'));
     case Kind::Param: return QByteArray("menu ") + MenuParamInfos[index].keyword;
     case Kind::Message: return QByteArray("menu ") + messages[index];
     case Kind::Timeout: return "timeout";

@@ -70,6 +70,10 @@ public:
     QByteArray Bytes(const QByteArray& file) const;
     const MenuEntry* EntryAt(const EntryRef& ref) const;
 
+    // What the entry's line of a property says now, as written (TEXT
+    // HELP's lines joined by LF); empty without one.
+    QByteArray Written(const EntryRef& ref, Property property) const;
+
     // after: the entry the new one follows; entry -1 puts it last in the menu.
     Change Add(const EntryRef& after, Template kind) const;
     Change Remove(const EntryRef& ref) const;

@@ -162,6 +162,14 @@ std::vector<OutlineNode>& SiblingsOf(Outline& outline, const std::vector<int>& p
     return NodeAt(outline, std::vector<int>(path.begin(), path.end() - 1)).children;
 }
 
+void TakeDefaults(std::vector<OutlineNode>& expected, const std::vector<OutlineNode>& found)
+{
+    if (expected.size() != found.size())
+        return;
+    for (std::size_t index = 0; index < expected.size(); ++index)
+        expected[index].entry.isDefault = found[index].entry.isDefault;
+}
+
 QString Difference(const Outline& expected, const Outline& found)
 {
     if (expected.global != found.global)

@@ -37,6 +37,10 @@ OutlineNode& NodeAt(Outline& outline, const std::vector<int>& path);
 // The list a node stands in (its menu's entries).
 std::vector<OutlineNode>& SiblingsOf(Outline& outline, const std::vector<int>& path);
 
+// A removed, hidden or moved entry may hand the default on by the menu's
+// own rule (the first entry without MENU DEFAULT): the found flags taken.
+void TakeDefaults(std::vector<OutlineNode>& expected, const std::vector<OutlineNode>& found);
+
 // What differs, in words, or nothing.
 QString Difference(const Outline& expected, const Outline& found);
 

@@ -1,8 +1,8 @@
 // The designer's operations, each as the bytes it writes: a row gives the
 // files before, the operation, and every file after (or the refusal's
 // words, and then no byte may change).
-#include "FileTree.h"
 #include "design/MenuDesign.h"
+#include "FileTree.h"
 
 #include <functional>
 
@@ -69,7 +69,8 @@ const std::vector<Row>& Rows()
         { "new APPEND with tabs and mixed case",
             { { "isolinux.cfg", "Ui menu.c32\r\nLabel one\r\n\tMenu Label One\r\n\tKernel vmlinuz\r\n" } },
             Rename(First, Property::Append, "quiet"),
-            { { "isolinux.cfg", "Ui menu.c32\r\nLabel one\r\n\tMenu Label One\r\n\tKernel vmlinuz\r\n\tappend quiet\r\n" } } },
+            { { "isolinux.cfg",
+                "Ui menu.c32\r\nLabel one\r\n\tMenu Label One\r\n\tKernel vmlinuz\r\n\tappend quiet\r\n" } } },
         { "kernel and initrd", { { "isolinux.cfg", Menu } },
             [](const MenuDesign& d) { return d.Set(First, Property::Kernel, "/linux"); },
             { { "isolinux.cfg", Swap(Menu, "KERNEL vmlinuz\n  APPEND quiet", "KERNEL /linux\n  APPEND quiet") } } },
@@ -86,14 +87,16 @@ const std::vector<Row>& Rows()
             [](const MenuDesign& d) { return d.Move(Second, -1); },
             { { "isolinux.cfg", "UI menu.c32\nLABEL b\n  KERNEL b\nLABEL a" } } },
         { "remove", { { "isolinux.cfg", Menu } }, [](const MenuDesign& d) { return d.Remove(First); },
-            { { "isolinux.cfg", Swap(Menu, "LABEL linux\n  MENU LABEL ^Linux\n  KERNEL vmlinuz\n  APPEND quiet\n", "") } } },
+            { { "isolinux.cfg",
+                Swap(Menu, "LABEL linux\n  MENU LABEL ^Linux\n  KERNEL vmlinuz\n  APPEND quiet\n", "") } } },
         { "remove refuses a setting among the lines",
             { { "isolinux.cfg", "UI menu.c32\nLABEL a\nMENU WIDTH 40\n  KERNEL a\n" } },
             [](const MenuDesign& d) { return d.Remove(First); }, {}, "sets the menu" },
         { "duplicate drops MENU DEFAULT",
             { { "isolinux.cfg", "UI menu.c32\nLABEL a\n  MENU DEFAULT\n  KERNEL a\nLABEL b\n" } },
             [](const MenuDesign& d) { return d.Duplicate(First); },
-            { { "isolinux.cfg", "UI menu.c32\nLABEL a\n  MENU DEFAULT\n  KERNEL a\nLABEL a-copy\n  KERNEL a\nLABEL b\n" } } },
+            { { "isolinux.cfg",
+                "UI menu.c32\nLABEL a\n  MENU DEFAULT\n  KERNEL a\nLABEL a-copy\n  KERNEL a\nLABEL b\n" } } },
         { "add a Linux entry", { { "isolinux.cfg", Menu } },
             [](const MenuDesign& d) { return d.Add(First, Template::Linux); },
             { { "isolinux.cfg",
@@ -104,19 +107,24 @@ const std::vector<Row>& Rows()
             { { "isolinux.cfg", "UI menu.c32\nlabel a\nmenu separator\n" } } },
         { "local boot", { { "isolinux.cfg", "UI menu.c32\nlabel a" } },
             [](const MenuDesign& d) { return d.Add(First, Template::LocalBoot); },
-            { { "isolinux.cfg", "UI menu.c32\nlabel a\nlabel local\nmenu label Boot from ^local disk\nlocalboot 0" } } },
+            { { "isolinux.cfg",
+                "UI menu.c32\nlabel a\nlabel local\nmenu label Boot from ^local disk\nlocalboot 0" } } },
         { "chain.c32", { { "isolinux.cfg", "UI menu.c32\nLABEL a\n" } },
             [](const MenuDesign& d) { return d.Add(First, Template::Chain); },
             { { "isolinux.cfg",
-                "UI menu.c32\nLABEL a\nLABEL chain\nMENU LABEL Boot from first hard ^disk\nCOM32 chain.c32\nAPPEND hd0\n" } } },
+                "UI menu.c32\nLABEL a\nLABEL chain\nMENU LABEL Boot from first hard ^disk\nCOM32 chain.c32\nAPPEND "
+                "hd0\n" } } },
         { "a submenu", { { "isolinux.cfg", "UI menu.c32\nLABEL a\n" } },
             [](const MenuDesign& d) { return d.Add(First, Template::Submenu); },
             { { "isolinux.cfg",
                 "UI menu.c32\nLABEL a\nMENU BEGIN submenu\nMENU TITLE Submenu\nLABEL submenu-back\nMENU LABEL "
                 "^Back\nMENU EXIT\nMENU END\n" } } },
         { "MENU EXIT last in a submenu", { { "isolinux.cfg", Sub } },
-            [](const MenuDesign& d) { return d.Add({ 2, -1 }, Template::MenuExit); },
-            { { "isolinux.cfg", Swap(Sub, "KERNEL t\n", "KERNEL t\n  LABEL back\n    MENU LABEL ^Back\n    MENU EXIT\n") } } },
+            [](const MenuDesign& d) {
+                return d.Add({ 2, -1 }, Template::MenuExit);
+            },
+            { { "isolinux.cfg",
+                Swap(Sub, "KERNEL t\n", "KERNEL t\n  LABEL back\n    MENU LABEL ^Back\n    MENU EXIT\n") } } },
         { "MENU EXIT refused in the top menu", { { "isolinux.cfg", Sub } },
             [](const MenuDesign& d) { return d.Add(First, Template::MenuExit); }, {}, "top menu" },
         { "make default moves MENU DEFAULT",
@@ -130,14 +138,17 @@ const std::vector<Row>& Rows()
         { "hide", { { "isolinux.cfg", Menu } }, [](const MenuDesign& d) { return d.SetHidden(Second, true); },
             { { "isolinux.cfg", Menu + "  MENU HIDE\n" } } },
         { "show a hidden entry", { { "isolinux.cfg", "UI menu.c32\nLABEL a\nLABEL h\n  menu hide\n  KERNEL h\n" } },
-            [](const MenuDesign& d) { return d.SetHidden({ MenuConfig::HiddenMenu, 0 }, false); },
+            [](const MenuDesign& d) {
+                return d.SetHidden({ MenuConfig::HiddenMenu, 0 }, false);
+            },
             { { "isolinux.cfg", "UI menu.c32\nLABEL a\nLABEL h\n  KERNEL h\n" } } },
         { "disable", { { "isolinux.cfg", Menu } }, [](const MenuDesign& d) { return d.SetDisabled(Second, true); },
             { { "isolinux.cfg", Menu + "  MENU DISABLE\n" } } },
         { "help text replaced, CR LF kept",
             { { "isolinux.cfg", Crlf("UI menu.c32\nLABEL a\n  TEXT HELP\n  old\n  ENDTEXT\n  KERNEL a\n") } },
             Rename(First, Property::HelpText, "new one\nsecond"),
-            { { "isolinux.cfg", Crlf("UI menu.c32\nLABEL a\n  TEXT HELP\nnew one\nsecond\n  ENDTEXT\n  KERNEL a\n") } } },
+            { { "isolinux.cfg",
+                Crlf("UI menu.c32\nLABEL a\n  TEXT HELP\nnew one\nsecond\n  ENDTEXT\n  KERNEL a\n") } } },
         { "help text added", { { "isolinux.cfg", "UI menu.c32\nLABEL a\n  KERNEL a\n" } },
             Rename(First, Property::HelpText, "Boots a"),
             { { "isolinux.cfg", "UI menu.c32\nLABEL a\n  KERNEL a\n  TEXT HELP\nBoots a\n  ENDTEXT\n" } } },
@@ -150,9 +161,9 @@ const std::vector<Row>& Rows()
             { { "isolinux.cfg", Swap(Menu, "TITLE Boot", "TITLE Pick one") } } },
         { "a new colour goes before the first entry", { { "isolinux.cfg", Menu } },
             Look(MenuConfig::RootMenu, Setting::Kind::Colour, 5, "37;41 #ffffffff #ff800000 none"),
-            { { "isolinux.cfg", Swap(Menu, "TIMEOUT 50\n", "TIMEOUT 50\nMENU COLOR sel 37;41 #ffffffff #ff800000 none\n") } } },
-        { "a submenu's own colour", { { "isolinux.cfg", Sub } },
-            Look(2, Setting::Kind::Colour, 3, "31;40"),
+            { { "isolinux.cfg",
+                Swap(Menu, "TIMEOUT 50\n", "TIMEOUT 50\nMENU COLOR sel 37;41 #ffffffff #ff800000 none\n") } } },
+        { "a submenu's own colour", { { "isolinux.cfg", Sub } }, Look(2, Setting::Kind::Colour, 3, "31;40"),
             { { "isolinux.cfg", Swap(Sub, "MENU TITLE Tools\n", "MENU TITLE Tools\n  MENU COLOR unsel 31;40\n") } } },
         { "a colour in the INCLUDEd file",
             { { "isolinux.cfg", "UI menu.c32\nINCLUDE look.cfg\nLABEL a\n" },
@@ -160,7 +171,8 @@ const std::vector<Row>& Rows()
             Look(MenuConfig::RootMenu, Setting::Kind::Colour, 2, "1;33;44"),
             { { "look.cfg", "menu colour  title 1;33;44\n" } } },
         { "a file two submenus read is refused",
-            { { "isolinux.cfg", "UI menu.c32\nMENU BEGIN a\nINCLUDE c.cfg\nMENU END\nMENU BEGIN b\nINCLUDE c.cfg\nMENU END\n" },
+            { { "isolinux.cfg",
+                  "UI menu.c32\nMENU BEGIN a\nINCLUDE c.cfg\nMENU END\nMENU BEGIN b\nINCLUDE c.cfg\nMENU END\n" },
                 { "c.cfg", "MENU COLOR sel 7;37;40\nLABEL x\n" } },
             Look(2, Setting::Kind::Colour, 5, "7;31;40"), {}, "in the menu “b” too" },
         { "layout number and TIMEOUT", { { "isolinux.cfg", Menu } },
@@ -175,10 +187,12 @@ const std::vector<Row>& Rows()
         { "MENU TABMSG", { { "isolinux.cfg", "UI menu.c32\nLABEL a\n" } },
             Look(MenuConfig::RootMenu, Setting::Kind::Message, 1, "Tab edits"),
             { { "isolinux.cfg", "UI menu.c32\nMENU TABMSG Tab edits\nLABEL a\n" } } },
-        { "a background name with a blank", { { "isolinux.cfg", "UI vesamenu.c32\nLABEL a\n" }, { "my splash.png", "x" } },
+        { "a background name with a blank",
+            { { "isolinux.cfg", "UI vesamenu.c32\nLABEL a\n" }, { "my splash.png", "x" } },
             Look(MenuConfig::RootMenu, Setting::Kind::Background, 0, "my splash.png"), {}, "first blank" },
         { "a background outside the tree", { { "isolinux.cfg", "UI vesamenu.c32\nLABEL a\n" } },
-            Look(MenuConfig::RootMenu, Setting::Kind::Background, 0, "../../../etc/splash.png"), {}, "out of the boot tree" },
+            Look(MenuConfig::RootMenu, Setting::Kind::Background, 0, "../../../etc/splash.png"), {},
+            "out of the boot tree" },
         { "a background", { { "isolinux.cfg", "UI vesamenu.c32\nLABEL a\n" }, { "splash.png", "x" } },
             Look(MenuConfig::RootMenu, Setting::Kind::Background, 0, "splash.png"),
             { { "isolinux.cfg", "UI vesamenu.c32\nMENU BACKGROUND splash.png\nLABEL a\n" } } },
@@ -217,7 +231,8 @@ TEST(MenuDesignTest, EachOperationWritesOnlyItsLines)
                 if (changed == name)
                     expected = after;
             }
-            EXPECT_EQ(ApplyEdits(bytes, change.edits, path).toStdString(), expected.toStdString()) << name.toStdString();
+            EXPECT_EQ(ApplyEdits(bytes, change.edits, path).toStdString(), expected.toStdString())
+                << name.toStdString();
         }
     }
 }

@@ -13,8 +13,8 @@ namespace {
 std::vector<QString> SharedConfigurations()
 {
     std::vector<QString> found;
-    QDirIterator it(SharedFolder("boottruth").path(), { QStringLiteral("isolinux.cfg"), QStringLiteral("syslinux.cfg") },
-        QDir::Files, QDirIterator::Subdirectories);
+    QDirIterator it(SharedFolder("boottruth").path(),
+        { QStringLiteral("isolinux.cfg"), QStringLiteral("syslinux.cfg") }, QDir::Files, QDirIterator::Subdirectories);
     while (it.hasNext())
         found.push_back(it.next());
     std::sort(found.begin(), found.end());
@@ -82,7 +82,8 @@ void TryEntry(const MenuDesign& design, const EntryRef& ref, int& tried)
     const int size = last - first + 1;
     // Its own value again: not a byte changes.
     if (lines.Kind(first) == LineKind::Label) {
-        const Change same = design.Set(ref, Property::Label, lines.Text(first).mid(ArgumentStart(lines.Text(first), 1)));
+        const Change same
+            = design.Set(ref, Property::Label, lines.Text(first).mid(ArgumentStart(lines.Text(first), 1)));
         for (const FileEdit& edit : same.edits)
             EXPECT_EQ(ApplyEdits(design.Bytes(edit.file), same.edits, edit.file), design.Bytes(edit.file));
     }
@@ -127,7 +128,8 @@ TEST(RoundTripTest, EveryOperationOnEverySharedConfigurationChangesOnlyItsLines)
                 const Change change = design.SetSetting(menu, setting, "7");
                 ExpectOnly(design, { "setting", change, 1, 1 << 30, 1 });
                 for (const FileEdit& edit : change.edits) {
-                    const Changed changed = Difference(design.Bytes(edit.file), ApplyEdits(design.Bytes(edit.file), change.edits, edit.file));
+                    const Changed changed = Difference(
+                        design.Bytes(edit.file), ApplyEdits(design.Bytes(edit.file), change.edits, edit.file));
                     EXPECT_LE(changed.last - changed.first, 0);
                 }
                 made += change.Refused() ? 0 : 1;
