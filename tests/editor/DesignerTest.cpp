@@ -4,6 +4,7 @@
 // designer and Run Configuration following each other's choice.
 #include "TreeFixture.h"
 #include "editor/designer/DesignerDock.h"
+#include "editor/designer/MenuDesigner.h"
 #include "editor/widgets/ScreenView.h"
 
 #include <QComboBox>
@@ -143,4 +144,30 @@ TEST_F(DesignerTest, RunConfigurationAndTheDesignerFollowEachOther)
     const QPoint title(point.x(), int(picture.top() + (menu.Layout(80, 25).BoxTop() + 0.5) * picture.height() / 25));
     QTest::mouseDClick(screen, Qt::LeftButton, {}, title);
     EXPECT_EQ(QApplication::focusWidget(), Find<QLineEdit>(glavna, "DesignerTitle"));
+}
+
+// The Look page marks a colour that cannot be read while it is chosen, and
+// writes it as one line; "Set password…" writes what its hook gives.
+TEST_F(DesignerTest, TheLookPageMarksUnreadableColoursAndThePasswordHookWrites)
+{
+    Find<QTabWidget>(glavna, "DesignerPages")->setCurrentIndex(1);
+    Find<QComboBox>(glavna, "DesignerElement")->setCurrentIndex(5); // sel
+    auto* contrast = Find<QLabel>(glavna, "DesignerContrast");
+    EXPECT_TRUE(contrast->text().isEmpty());
+    Find<QComboBox>(glavna, "DesignerAnsiBackground")->setCurrentIndex(7); // grey, reversed under grey text
+    EXPECT_TRUE(contrast->text().contains("text screen"));
+    Find<QComboBox>(glavna, "DesignerAnsiForeground")->setCurrentIndex(1);
+    EXPECT_TRUE(contrast->text().isEmpty());
+    Find<QPushButton>(glavna, "DesignerSetColour")->click();
+    EXPECT_EQ(Text("isolinux.cfg"),
+        "UI menu.c32\r\nMENU TITLE Boot\r\nMENU COLOR sel 7;31;47 #e0000000 #20ff8000 all\r\nINCLUDE more.cfg\r\n");
+    Open("isolinux.cfg")->Text().undo();
+    EXPECT_EQ(Text("isolinux.cfg"), QByteArray(Config).replace("\n", "\r\n"));
+
+    glavna.findChild<MenuDesigner*>()->SetPasswordSource([] { return std::optional<QByteArray>("$6$salt$hash"); });
+    Find<QTabWidget>(glavna, "DesignerPages")->setCurrentIndex(0);
+    tree->setCurrentItem(tree->topLevelItem(0)->child(0));
+    Find<QPushButton>(glavna, "DesignerSetPassword")->click();
+    EXPECT_TRUE(Text("more.cfg").contains("  KERNEL one\r\n  MENU PASSWD $6$salt$hash\r\n"));
+    EXPECT_EQ(Find<QLineEdit>(glavna, "DesignerPassword")->text(), "$6$salt$hash");
 }
