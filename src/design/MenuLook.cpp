@@ -54,11 +54,8 @@ QByteArray ColourWords(const QByteArray& ansi, Argb foreground, Argb background,
 
 bool HardToSeeOnText(const AnsiParts& parts)
 {
-    int foreground = parts.foreground + (parts.bright ? 8 : 0);
-    int background = parts.background;
-    if (parts.reverse)
-        std::swap(foreground, background);
-    return foreground == background;
+    // Reverse swaps the two, which leaves them as equal as they were.
+    return parts.foreground + (parts.bright ? 8 : 0) == parts.background;
 }
 
 namespace {
