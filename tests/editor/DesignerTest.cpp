@@ -69,6 +69,12 @@ TEST_F(DesignerTest, EveryOperationByTheKeyboardIsOneUndoStepOfItsFile)
     EXPECT_EQ(tree->currentItem()->text(0), "^One") << "the moved entry stays chosen";
     Open("more.cfg")->Text().undo();
     EXPECT_EQ(Text("more.cfg"), QByteArray(More).replace("\n", "\r\n")) << "one undo step";
+    QTest::qWait(200); // the undo is read again once typing would be over
+    EXPECT_EQ(Entries(), QStringList({ "^One", "^Two" }));
+    emit static_cast<DesignerTree*>(tree)->Dropped({ MenuConfig::RootMenu, 0 }, 1);
+    EXPECT_EQ(Entries(), QStringList({ "^Two", "^One" })) << "a drop moves";
+    Open("more.cfg")->Text().undo();
+    QTest::qWait(200);
 
     // F2: the name's field, chosen whole; Enter writes it.
     tree->setFocus();

@@ -26,18 +26,24 @@ MenuDesigner::MenuDesigner(EditorHost& host)
     entry->setObjectName(QStringLiteral("MenuDesigner1"));
     entry->setShortcut(QKeySequence(Qt::Key_F8));
     ReachDock(entry, m_dock, m_dock->Tree(), [&host] { host.FocusDocument(); });
-    connect(entry, &QAction::triggered, this, [this] {
-        if (m_stale)
+    // A hidden dock reads nothing: the menu is read when it shows.
+    connect(m_dock, &QDockWidget::visibilityChanged, this, [this](bool visible) {
+        if (visible && m_stale)
             Reload();
     });
     host.AddAction(EditorHost::Place::ViewDocks, entry);
+    // Typing comes in bursts; the shown dock reads the menu again once one is over.
+    m_reload.setSingleShot(true);
+    m_reload.setInterval(150);
+    connect(&m_reload, &QTimer::timeout, this, [this] {
+        if (m_stale && m_dock->isVisible())
+            Reload();
+    });
     host.Documents().FollowEdits(this, [this](const Document&) {
         if (m_writing || m_configFile.isEmpty())
             return;
         m_stale = true;
-        // The shown dock follows typing at once; a hidden one when it shows.
-        if (m_dock->isVisible())
-            Reload();
+        m_reload.start();
     });
 }
 
@@ -46,12 +52,15 @@ MenuDesigner::~MenuDesigner() = default;
 void MenuDesigner::SetConfiguration(const QString& configFile)
 {
     m_configFile = configFile.isEmpty() ? QString() : QFileInfo(configFile).absoluteFilePath();
-    Reload();
+    m_stale = true;
+    if (m_dock->isVisible() || m_configFile.isEmpty())
+        Reload();
 }
 
 void MenuDesigner::Reload()
 {
     m_stale = false;
+    m_reload.stop();
     if (m_configFile.isEmpty()) {
         m_model.reset();
         m_dock->Show(nullptr);
@@ -63,6 +72,13 @@ void MenuDesigner::Reload()
         files.SetText(text.key(), text.value());
     m_model = std::make_unique<MenuDesign>(std::move(files));
     m_dock->Show(m_model.get());
+}
+
+const MenuDesign* MenuDesigner::Model()
+{
+    if (m_stale)
+        Reload();
+    return m_model.get();
 }
 
 bool MenuDesigner::Perform(const Operation& operation)

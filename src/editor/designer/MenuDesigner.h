@@ -4,6 +4,7 @@
 #include "editor/document/EditorHost.h"
 
 #include <QObject>
+#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -29,7 +30,8 @@ public:
     // The configuration to design, or none.
     void SetConfiguration(const QString& configFile);
     const QString& ConfigFile() const { return m_configFile; }
-    const Design::MenuDesign* Model() const { return m_model.get(); }
+    // The menu as last read (read first when the dock is hidden and edits came since).
+    const Design::MenuDesign* Model();
     DesignerDock* Dock() const { return m_dock; }
 
     // Makes the change, or says why not; true when it was made.
@@ -61,6 +63,7 @@ private:
     QString m_configFile;
     std::unique_ptr<Design::MenuDesign> m_model;
     std::function<std::optional<QByteArray>()> m_password;
+    QTimer m_reload;
     bool m_writing = false;
     bool m_stale = false;
 };

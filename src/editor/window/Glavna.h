@@ -158,7 +158,7 @@ private:
     // Configuration follow each other's choice of entry.
     void SetUpDesigner();
     void LinkDesigner();
-    bool DesignerPlays() const;
+    bool DesignerPlays();
     // Documents a configuration opened since reads as configurations keep
     // the line breaks of their files from now on.
     void KeepConfigurationBreaks();

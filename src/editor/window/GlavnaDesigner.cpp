@@ -21,7 +21,7 @@ void TGlavna::SetUpDesigner()
 }
 
 // Whether the played menu is the one the designer shows: the same files read.
-bool TGlavna::DesignerPlays() const
+bool TGlavna::DesignerPlays()
 {
     const RunConfigurationWindow* window = m_configuration->Window();
     const MenuSim* menu = window && window->Loader() ? window->Loader()->RunningMenu() : nullptr;
