@@ -10,7 +10,7 @@ set(GLIMRA_LAYERS
   "boot console/qt vm vesa"
   "preview sim"
   "screen"
-  "lint render"
+  "lint render design"
   "editor"
   "render/cli"
   CACHE INTERNAL "")

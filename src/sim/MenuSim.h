@@ -51,6 +51,8 @@ public:
     // The menu shown and its selected entry, for a view of the model.
     int MenuIndex() const { return m_menu; }
     int Entry() const { return m_entry; }
+    // The entry shown on the list's first row.
+    int Top() const { return m_top; }
     // The picture vesamenu.c32 shows behind the text now (empty for its
     // gradient): the menu's, or an F-key screen's while it shows.
     QByteArray Background() const { return m_background.value_or(QByteArray()); }

@@ -89,6 +89,14 @@ void ConfigurationSession::Refresh()
         m_window->Replay();
 }
 
+void ConfigurationSession::FollowNow()
+{
+    m_refresh.stop();
+    Refresh();
+    if (m_window && m_window->isVisible() && !m_host.FollowsEdits())
+        m_window->Replay();
+}
+
 void ConfigurationSession::Run()
 {
     if (m_configFile.isEmpty()) {

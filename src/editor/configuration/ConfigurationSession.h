@@ -37,6 +37,11 @@ public:
     // the shown document, when it is a configuration itself).
     void Run();
 
+    // Reads the set again now, not once a burst of edits is over, and
+    // plays it again with Live Preview or without: after a change made in
+    // one step to see its effect (the Menu Designer's).
+    void FollowNow();
+
     ConfigurationDock* Dock() const { return m_dock; }
     // The build the configuration is played as (View > Loader Version).
     LoaderVersion Loader() const;

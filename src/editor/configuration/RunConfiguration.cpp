@@ -14,6 +14,7 @@
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -264,8 +265,57 @@ void RunConfigurationWindow::ToggleBlink()
     ShowText();
 }
 
+std::optional<std::pair<int, int>> RunConfigurationWindow::EntryAt(QWidget* view, QPointF point) const
+{
+    const MenuSim* menu = m_loader ? m_loader->RunningMenu() : nullptr;
+    const auto* screen = qobject_cast<ScreenView*>(view);
+    if (!menu || !screen || screen->Shown().isNull())
+        return std::nullopt;
+    const QRectF picture = screen->PictureRect();
+    if (!picture.contains(point))
+        return std::nullopt;
+    // Rows of the menu's own screen, whatever its font and resolution.
+    const int rows = menu->Console().Rows();
+    const int row = static_cast<int>((point.y() - picture.top()) * rows / picture.height()) + 1;
+    const Menu& shown = menu->Config().At(menu->MenuIndex());
+    const MenuLayout layout = shown.Layout(menu->Console().Columns(), rows);
+    if (row == layout.BoxTop() + 1)
+        return std::pair(menu->MenuIndex(), -1);
+    const int entry = layout.EntryOf(row, menu->Top());
+    if (row < layout.FirstRow() || row >= layout.FirstRow() + layout.Rows() || entry < 0
+        || entry >= static_cast<int>(shown.entries.size()))
+        return std::nullopt;
+    return std::pair(menu->MenuIndex(), entry);
+}
+
+void RunConfigurationWindow::Highlight(int menu, int entry)
+{
+    const auto running = [this] { return m_loader ? m_loader->RunningMenu() : nullptr; };
+    if (!running() || running()->MenuIndex() != menu || running()->State() != MenuSim::Outcome::Running)
+        return;
+    const std::size_t count = running()->Config().At(menu).entries.size();
+    // Each key moves one entry on, over disabled ones; stop when one moves nothing.
+    for (std::size_t step = 0; step < count && running() && running()->Entry() != entry; ++step) {
+        const int before = running()->Entry();
+        Give({ LoaderInput::Kind::Key, entry > before ? LoaderInput::Key::Down : LoaderInput::Key::Up, 0, 0 });
+        if (!running() || running()->Entry() == before || (entry > before) != (running()->Entry() > before))
+            break;
+    }
+}
+
 bool RunConfigurationWindow::eventFilter(QObject* watched, QEvent* event)
 {
+    const bool press = event->type() == QEvent::MouseButtonPress;
+    if ((watched == m_screen || watched == m_pictureView) && (press || event->type() == QEvent::MouseButtonDblClick)) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (const auto at = EntryAt(static_cast<QWidget*>(watched), mouse->position())) {
+            if (press)
+                emit EntryClicked(at->first, at->second);
+            else
+                emit EntryDoubleClicked(at->first, at->second);
+        }
+        return false;
+    }
     // Every key on the screen is the loader's, F1 and the others too,
     // before any of the main window's shortcuts.
     if ((watched == m_screen || watched == m_pictureView) && event->type() == QEvent::ShortcutOverride) {

@@ -56,6 +56,18 @@ public:
     const BackgroundCache& Backgrounds() const { return m_backgrounds; }
     const LoaderSim* Loader() const { return m_loader.get(); }
 
+    // The entry of the running menu drawn at a point of the screen's view
+    // (entry -1 for the title's row), or nothing.
+    std::optional<std::pair<int, int>> EntryAt(QWidget* view, QPointF point) const;
+    // Moves the running menu's highlight to an entry of the menu shown, by
+    // the keys a user would press; nothing when another menu shows.
+    void Highlight(int menu, int entry);
+
+signals:
+    // A click, or a double click, on an entry of the running menu (entry -1: its title).
+    void EntryClicked(int menu, int entry);
+    void EntryDoubleClicked(int menu, int entry);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 

@@ -61,6 +61,7 @@ TGlavna::TGlavna(QWidget* parent)
     WireHandlers();
     SetUpView();
     SetUpConfiguration();
+    SetUpDesigner();
     m_drawing = new DrawingMode(*this);
     m_art = new AnsiArtCommands(*this);
     FormCreate();

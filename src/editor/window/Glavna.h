@@ -14,6 +14,8 @@ class AnsiArtCommands;
 class ConfigurationSession;
 class DocumentTabs;
 class DrawingMode;
+class MenuDesigner;
+class RunConfigurationWindow;
 class FindReplaceDialog;
 class FormatGuide;
 class ScreenHighlighter;
@@ -152,6 +154,11 @@ private:
     void RunConfiguration1Click();
     void CloseConfiguration1Click();
     void CloseTab(Document* document);
+    // The Menu Designer follows the open configuration, and it and Run
+    // Configuration follow each other's choice of entry.
+    void SetUpDesigner();
+    void LinkDesigner();
+    bool DesignerPlays();
     // Documents a configuration opened since reads as configurations keep
     // the line breaks of their files from now on.
     void KeepConfigurationBreaks();
@@ -174,6 +181,8 @@ private:
     WindowedVm* m_vm = nullptr; // ended with the window
     ConfigurationSession* m_configuration = nullptr;
     DrawingMode* m_drawing = nullptr; // View > Draw on Screen
+    MenuDesigner* m_designer = nullptr; // View > Menu Designer
+    RunConfigurationWindow* m_linkedRun = nullptr; // the Run Configuration window the designer follows
     AnsiArtCommands* m_art = nullptr;
     std::optional<View> m_view; // shown in the editor's place
     // Edits come in bursts: the live preview renders at most once per frame,

@@ -5,6 +5,7 @@
 #include "config/BootConfig.h"
 #include "editor/configuration/ConfigurationDock.h"
 #include "editor/configuration/ConfigurationSession.h"
+#include "editor/designer/MenuDesigner.h"
 #include "editor/document/DocumentEdit.h"
 #include "editor/document/DocumentFile.h"
 #include "editor/document/DocumentTabs.h"
@@ -80,6 +81,7 @@ void TGlavna::RunConfiguration1Click()
         return;
     }
     m_configuration->Run();
+    LinkDesigner();
 }
 
 // One question for every unsaved document but the one shown, which stays.
@@ -102,6 +104,7 @@ void TGlavna::CloseConfiguration1Click()
             m_tabs->Remove(*document);
     }
     m_configuration->Close();
+    m_designer->SetConfiguration({});
 }
 
 void TGlavna::CloseTab(Document* document)
