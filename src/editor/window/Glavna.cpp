@@ -2,6 +2,8 @@
 
 #include "common/ErrorBox.h"
 #include "editor/configuration/ConfigurationDock.h"
+#include "editor/directives/ConfigurationReference.h"
+#include "editor/directives/DirectiveCompletion.h"
 #include "editor/document/CaretCoordinates.h"
 #include "editor/document/DocumentEdit.h"
 #include "editor/document/DocumentTabs.h"
@@ -63,6 +65,8 @@ TGlavna::TGlavna(QWidget* parent)
     SetUpConfiguration();
     m_drawing = new DrawingMode(*this);
     m_art = new AnsiArtCommands(*this);
+    new DirectiveCompletion(*this);
+    ConfigurationReference::AddTo(*this);
     FormCreate();
     // At first the form with the Configuration dock beside it and room for
     // more lines; later the size the user left it at.
