@@ -10,6 +10,7 @@
 #include "editor/document/ScreenHighlighter.h"
 #include "editor/drawing/AnsiArtCommands.h"
 #include "editor/drawing/DrawingMode.h"
+#include "editor/templates/NewConfiguration.h"
 #include "editor/widgets/CharacterTable.h"
 #include "editor/widgets/ColourSelector.h"
 #include "editor/widgets/FocusRing.h"
@@ -67,6 +68,7 @@ TGlavna::TGlavna(QWidget* parent)
     m_art = new AnsiArtCommands(*this);
     new DirectiveCompletion(*this);
     ConfigurationReference::AddTo(*this);
+    NewConfigurationDialog::AddTo(*this);
     FormCreate();
     // At first the form with the Configuration dock beside it and room for
     // more lines; later the size the user left it at.
