@@ -151,6 +151,8 @@ TEST_F(DirectivesHelpTest, ReferenceListsEveryDirectiveAndSearches)
         }
     }
     EXPECT_EQ(shown, 1);
+    table->setCurrentItem(table->topLevelItem(0));
+    EXPECT_TRUE(Find<QLabel>(*reference, "referenceDetail")->text().contains(u"one of the words listed under MENU"));
     EXPECT_GT(reference->Search(QStringLiteral("TIMEOUT")), 3);
     EXPECT_EQ(reference->Search(QStringLiteral("nosuchword")), 0);
     // The same one again, not a second.

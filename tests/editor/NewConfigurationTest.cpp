@@ -1,8 +1,8 @@
 // File > New Configuration in the window: the tree written where asked and
 // opened as the configuration; a folder left out or holding a tree already
 // keeps the dialog open with why.
-#include "EditorFixture.h"
 #include "editor/templates/NewConfiguration.h"
+#include "EditorFixture.h"
 
 #include <QComboBox>
 #include <QFile>

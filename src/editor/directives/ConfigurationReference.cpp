@@ -53,12 +53,24 @@ ConfigurationReference::ConfigurationReference(QWidget* parent)
     m_table->resizeColumnToContents(0);
     m_table->resizeColumnToContents(1);
     connect(m_search, &QLineEdit::textChanged, this, &ConfigurationReference::Search);
+    // The row's whole text, which the table's columns may cut.
+    auto* detail = new QLabel(this);
+    detail->setObjectName(QStringLiteral("referenceDetail"));
+    detail->setWordWrap(true);
+    detail->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    detail->setMinimumHeight(3 * fontMetrics().lineSpacing());
+    connect(m_table, &QTreeWidget::currentItemChanged, detail, [detail](QTreeWidgetItem* item) {
+        detail->setText(item
+                ? QStringLiteral("<b>%1</b><br>%2").arg(item->text(0).toHtmlEscaped(), item->text(2).toHtmlEscaped())
+                : QString());
+    });
     auto* search = new QLabel(tr("&Search:"), this);
     search->setBuddy(m_search);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(search);
     layout->addWidget(m_search);
     layout->addWidget(m_table);
+    layout->addWidget(detail);
     resize(960, 600);
 }
 
