@@ -44,6 +44,8 @@ TEST_F(NewConfigurationTest, WritesTheTreeAndOpensIt)
     auto* action = Find<QAction>(glavna, "NewConfiguration1");
     QTemporaryDir folder;
     EXPECT_TRUE(AnswerNewConfiguration(action, 1, QString()).contains(u"folder"));
+    EXPECT_TRUE(AnswerNewConfiguration(action, 1, QStringLiteral("tree")).contains(u"full path"));
+    EXPECT_FALSE(QFileInfo::exists(QStringLiteral("tree"))); // nothing written beside the test
     EXPECT_EQ(AnswerNewConfiguration(action, 1, folder.path()), QString());
     const QString config = folder.filePath("isolinux/isolinux.cfg");
     QFile written(config);
