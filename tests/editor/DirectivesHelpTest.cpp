@@ -64,6 +64,40 @@ TEST(DirectiveChoiceTest, WordsOfferedAtTheCaret)
     EXPECT_EQ(DirectiveChoiceAt(QStringLiteral("  menu  ma"), 10)->start, 8);
 }
 
+// Inside TEXT HELP only ENDTEXT is a keyword; the block is found from the
+// lines above, nearest first.
+TEST(DirectiveChoiceTest, HelpTextOffersOnlyItsEnd)
+{
+    const struct {
+        const char* above; // the lines above, '|' between them, top first
+        bool inside;
+    } rows[] = {
+        { "LABEL a|  TEXT HELP|  Some words", true },
+        { "text  help", true },
+        { "LABEL a|TEXT HELP|words|  ENDTEXT", false },
+        { "TEXT HELP|ENDTEXT|LABEL b", false },
+        { "TEXT HELPER", false },
+        { "# TEXT HELP", false },
+        { "", false },
+    };
+    for (const auto& row : rows) {
+        QStringList lines = QString::fromLatin1(row.above).split(u'|');
+        const auto previous = [&lines]() -> std::optional<QString> {
+            return lines.isEmpty() ? std::nullopt : std::optional<QString>(lines.takeLast());
+        };
+        EXPECT_EQ(InHelpText(previous), row.inside) << row.above;
+    }
+    const auto offered = [](const char* typed) {
+        const std::optional<DirectiveChoice> choice = DirectiveChoiceAt(QString::fromLatin1(typed), 2, true);
+        return choice ? static_cast<int>(choice->directives.size()) : 0;
+    };
+    EXPECT_EQ(offered("en"), 1);
+    EXPECT_EQ(offered("ti"), 0);
+    int endless = 0; // a document of only text: the look stops
+    EXPECT_FALSE(InHelpText([&endless] { return ++endless, std::optional<QString>(QStringLiteral("words")); }));
+    EXPECT_EQ(endless, HelpTextLook);
+}
+
 class DirectivesHelpTest : public EditorFixture {
 protected:
     QAbstractItemView* Popup() const

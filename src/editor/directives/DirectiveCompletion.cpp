@@ -49,7 +49,23 @@ QString DirectiveChoice::Completed(const ConfigDirectives::Directive& directive)
     return QByteArray(directive.description->syntax).size() > directive.words.size() ? words + u' ' : words;
 }
 
-std::optional<DirectiveChoice> DirectiveChoiceAt(const QString& line, int column)
+bool InHelpText(const std::function<std::optional<QString>()>& previous)
+{
+    static const QRegularExpression start(
+        QStringLiteral("^[\\x01- ]*text[\\x01- ]+help(?:[\\x01- ]|$)"), QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression end(
+        QStringLiteral("^[\\x01- ]*endtext(?:[\\x01- ]|$)"), QRegularExpression::CaseInsensitiveOption);
+    for (int back = 0; back < HelpTextLook; ++back) {
+        const std::optional<QString> line = previous();
+        if (!line || end.match(*line).hasMatch())
+            return false;
+        if (start.match(*line).hasMatch())
+            return true;
+    }
+    return false;
+}
+
+std::optional<DirectiveChoice> DirectiveChoiceAt(const QString& line, int column, bool inHelpText)
 {
     if (column < 0 || column > line.size() || (column < line.size() && IsWordCharacter(line[column])))
         return std::nullopt;
@@ -69,6 +85,8 @@ std::optional<DirectiveChoice> DirectiveChoiceAt(const QString& line, int column
     if (!words.match(typed).hasMatch())
         return std::nullopt;
     DirectiveChoice choice { start, typed, Starting(typed, afterMenu) };
+    if (inHelpText)
+        std::erase_if(choice.directives, [](const auto* directive) { return directive->words != "ENDTEXT"; });
     if (choice.directives.empty())
         return std::nullopt;
     return choice;
@@ -138,8 +156,15 @@ void DirectiveCompletion::Offer(bool asked)
 {
     const QTextCursor caret = m_editor.textCursor();
     std::optional<DirectiveChoice> choice;
-    if (!caret.hasSelection() && m_host.ShowsConfiguration() && !DocumentEdit::ContinuesLine(caret.block()))
-        choice = DirectiveChoiceAt(caret.block().text(), caret.positionInBlock());
+    if (!caret.hasSelection() && m_host.ShowsConfiguration() && !DocumentEdit::ContinuesLine(caret.block())) {
+        const QTextBlock block = caret.block();
+        QTextBlock line = block;
+        const auto previous = [&line]() -> std::optional<QString> {
+            line = line.previous();
+            return line.isValid() ? std::optional<QString>(line.text()) : std::nullopt;
+        };
+        choice = DirectiveChoiceAt(block.text(), caret.positionInBlock(), InHelpText(previous));
+    }
     const bool enough = choice && (asked || choice->typed.size() >= LettersBeforeOffer);
     if (!enough)
         return Hide();

@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -23,7 +24,13 @@ struct DirectiveChoice {
     // begun in, and a blank when something follows them.
     QString Completed(const ConfigDirectives::Directive& directive) const;
 };
-std::optional<DirectiveChoice> DirectiveChoiceAt(const QString& line, int column);
+// In a TEXT HELP block only ENDTEXT ends the text; any other word is text.
+std::optional<DirectiveChoice> DirectiveChoiceAt(const QString& line, int column, bool inHelpText = false);
+// Whether the lines before a line, which previous gives nearest first
+// (nothing at the start), leave it in a TEXT HELP block; only the nearest
+// HelpTextLook lines are read.
+bool InHelpText(const std::function<std::optional<QString>()>& previous);
+inline constexpr int HelpTextLook = 1000;
 
 // Completion of a configuration's keywords in the editor: Ctrl+Space, or on
 // its own once two letters of a keyword are typed; each word with its
