@@ -3,15 +3,9 @@
 #include "MenuSim.h"
 
 #include "KeyCodes.h"
+#include "config/MenuPasswords.h"
 
 using namespace KeyCodes;
-
-namespace {
-
-// Passwords written as crypt hashes start with $n$.
-bool Hashed(const QByteArray& password) { return password.size() > 3 && password[0] == '$' && password[2] == '$'; }
-
-}
 
 void MenuSim::MenuKey(int key)
 {
@@ -196,12 +190,8 @@ void MenuSim::PasswordKey(int key)
     const Menu& menu = Current();
     bool accepted = false;
     for (const std::optional<QByteArray>& password : { menu.masterPassword, m_entryPassword }) {
-        if (!password || m_typed.isEmpty())
-            continue;
-        if (Hashed(*password))
-            m_note = QStringLiteral(
-                "A hashed password ($n$...) cannot be checked here; write it in plain text to try it.");
-        accepted = accepted || *password == m_typed;
+        if (password && !m_typed.isEmpty())
+            accepted = accepted || MenuPasswords::Matches(*password, m_typed);
     }
     m_typed.clear();
     PasswordDone(accepted);

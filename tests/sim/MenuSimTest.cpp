@@ -186,6 +186,18 @@ TEST(MenuSimTest, KeysAndClock)
         { "MENU MASTER PASSWD pw\nLABEL a\n KERNEL k\n", "tab \"pw\" ret", 17, "> k" },
         { "MENU MASTER PASSWD pw\nLABEL a\n KERNEL k\n", "esc \"no\" ret", 23, "  " },
         { "MENU MASTER PASSWD pw\nLABEL a\n KERNEL k\n", "esc \"pw\" ret", 23, "boot:" },
+        // Hashed passwords, of the entry and the master, checked as typed.
+        { "MENU MASTER PASSWD $1$saltsalt$ZliGyAN3DciDHEkDboonh/\nLABEL a\n KERNEL k\n", "tab \"hunter2\" ret", 17,
+            "> k" },
+        { "MENU MASTER PASSWD $1$saltsalt$ZliGyAN3DciDHEkDboonh/\nLABEL a\n KERNEL k\n", "esc \"hunter\" ret", 23,
+            "  " },
+        { "LABEL a\n MENU HELP help.txt\n MENU PASSWD $4$NaCl$2gc3MUnQ0oo5YOx/edEjOXbWFkM\n", "ret \"hunter2\" ret", 1,
+            "second" },
+        { "LABEL a\n MENU HELP help.txt\n MENU PASSWD $4$NaCl$2gc3MUnQ0oo5YOx/edEjOXbWFkM\n", "ret \"hunter\" ret", 3,
+            "          \xB3 a" },
+        // Either password opens an entry: the master's too.
+        { "MENU MASTER PASSWD $4$NaCl$2gc3MUnQ0oo5YOx/edEjOXbWFkM\nLABEL a\n MENU HELP help.txt\n MENU PASSWD x\n",
+            "ret \"hunter2\" ret", 1, "second" },
         { "F1 help.txt\nLABEL a\n", "f1", 0, "Help" },
         { "F1 help.txt\nLABEL a\n", "f1 x", 3, "          \xB3 a" },
         { "F1 help.txt\nF12 help.txt\nLABEL a\n", "f1 f12", 0, "Help" }, // another F-key's screen over it

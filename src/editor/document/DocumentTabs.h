@@ -41,6 +41,8 @@ public:
     // The document names no file any more: the lowest untitled number free.
     void MakeUntitled(Document& document);
     QTabBar* Bar() const { return m_bar; }
+    // The control that shows the current document.
+    DocumentEdit& Editor() const { return m_editor; }
 
     // The tab texts again: a name or a modified state changed.
     void Relabel();

@@ -22,6 +22,8 @@ public:
         FileExchange, // after Save As: the document to or from another kind of file
         ViewScreens, // after Run Configuration: other ways of seeing the screen
         ViewDocks, // before Problems: the docks
+        FileNew, // after New: other ways of starting a document
+        Help, // the Help menu, after the guide
     };
     // The Edit menu's commands, which go to a view shown in the editor's place.
     enum class EditCommand { Undo, Redo, Cut, Copy, Paste, SelectAll };
@@ -59,6 +61,11 @@ public:
     virtual bool FollowsEdits() const = 0;
     // Shows a file at a line: its tab, or a new one (the blank one shown).
     virtual void OpenAt(const QString& file, int line) = 0;
+    // Opens a boot configuration as File > Open Configuration does, its file shown.
+    virtual void OpenConfiguration(const QString& configFile) = 0;
+    // Whether the shown document is a boot configuration (read as one, or
+    // looking like one).
+    virtual bool ShowsConfiguration() const = 0;
 
 protected:
     ~EditorHost() = default;

@@ -2,12 +2,15 @@
 
 #include "common/ErrorBox.h"
 #include "editor/configuration/ConfigurationDock.h"
+#include "editor/directives/ConfigurationReference.h"
+#include "editor/directives/DirectiveCompletion.h"
 #include "editor/document/CaretCoordinates.h"
 #include "editor/document/DocumentEdit.h"
 #include "editor/document/DocumentTabs.h"
 #include "editor/document/ScreenHighlighter.h"
 #include "editor/drawing/AnsiArtCommands.h"
 #include "editor/drawing/DrawingMode.h"
+#include "editor/templates/NewConfiguration.h"
 #include "editor/widgets/CharacterTable.h"
 #include "editor/widgets/ColourSelector.h"
 #include "editor/widgets/FocusRing.h"
@@ -64,6 +67,9 @@ TGlavna::TGlavna(QWidget* parent)
     SetUpDesigner();
     m_drawing = new DrawingMode(*this);
     m_art = new AnsiArtCommands(*this);
+    new DirectiveCompletion(*this);
+    ConfigurationReference::AddTo(*this);
+    NewConfigurationDialog::AddTo(*this);
     FormCreate();
     // At first the form with the Configuration dock beside it and room for
     // more lines; later the size the user left it at.

@@ -77,6 +77,7 @@ private:
     void SetColour(bool foreground, int index) override;
     bool FollowsEdits() const override;
     void OpenAt(const QString& file, int line) override;
+    void OpenConfiguration(const QString& configFile) override;
     // The Edit menu's commands: on the editor, or on the view in its place.
     void Edit(EditCommand command);
     // A colour picked in a selector goes to the view in the editor's place.
@@ -146,7 +147,7 @@ private:
     void ShowImageNotes(const QStringList& notes);
     void ImageNotesClick();
     bool IsConfiguration() const;
-    bool ShowsConfiguration() const;
+    bool ShowsConfiguration() const override;
     // The boot configuration around the document: its dock, Open
     // Configuration and Run Configuration (a class of their own).
     void SetUpConfiguration();

@@ -68,9 +68,14 @@ void TGlavna::OpenConfiguration1Click()
         tr("Boot Configurations (*.cfg *.conf default);;All Files (*)"), nullptr, QFileDialog::DontUseNativeDialog);
     if (name.isEmpty())
         return;
-    m_configuration->Open(name);
-    if (!IsSaveTarget(name))
-        OpenAt(name, 1);
+    OpenConfiguration(name);
+}
+
+void TGlavna::OpenConfiguration(const QString& configFile)
+{
+    m_configuration->Open(configFile);
+    if (!IsSaveTarget(configFile))
+        OpenAt(configFile, 1);
 }
 
 void TGlavna::RunConfiguration1Click()

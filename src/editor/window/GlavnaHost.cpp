@@ -14,6 +14,10 @@
 
 void TGlavna::AddAction(Place place, QAction* action)
 {
+    if (place == Place::Help)
+        return qobject_cast<QMenu*>(m_form.FormatGuide1->parent())->addAction(action);
+    if (place == Place::FileNew)
+        return qobject_cast<QMenu*>(m_form.Open1->parent())->insertAction(m_form.Open1, action);
     QAction* before = place == Place::FileExchange ? m_form.FileExchangeEnd
         : place == Place::ViewScreens              ? m_form.ViewScreensEnd
                                                    : m_form.Problems1;
