@@ -38,7 +38,7 @@ struct Panel {
     QTemporaryDir tree, elsewhere;
     BackgroundPanel panel;
     QSignalSpy chosen { &panel, &BackgroundPanel::Chosen };
-    explicit Panel(const QByteArray& background = "small.png")
+    explicit Panel(const QByteArray& background = "small.png", const LoaderVersion& version = LoaderVersion::Debian())
     {
         const QString config = WriteInTree(tree, "isolinux/isolinux.cfg", "UI vesamenu.c32\n");
         WriteInTree(tree, "isolinux/small.png", Encoded(320, 240, "PNG"));
@@ -46,7 +46,7 @@ struct Panel {
         WriteInTree(elsewhere, "photo.jpg", Encoded(1920, 1080, "JPEG"));
         WriteInTree(elsewhere, "notapicture.png", "\x89PNG but not really one at all");
         const BootFiles files = BootFiles::ForConfiguration(config);
-        panel.SetMenu(files, files.StartFolder(), QSize(640, 480), LoaderVersion::Debian(), background);
+        panel.SetMenu(files, files.StartFolder(), QSize(640, 480), version, background);
     }
     QString Outside(const char* name) const { return elsewhere.filePath(QLatin1String(name)); }
     bool InTree(const char* name) const { return QFileInfo::exists(tree.filePath(QLatin1String(name))); }
@@ -68,6 +68,8 @@ TEST(BackgroundPanel, SaysWhatTheLoaderDoesWithTheMenusPicture)
         Panel p(background);
         EXPECT_TRUE(p.panel.VerdictText().contains(QLatin1String(says))) << p.panel.VerdictText().toStdString();
     }
+    const Panel old("small.png", LoaderVersion::Known().front()); // 3.84 repeats no picture
+    EXPECT_TRUE(old.panel.VerdictText().contains(u"at the top left")) << old.panel.VerdictText().toStdString();
 }
 
 TEST(BackgroundPanel, FitsAPictureFromOutsideIntoTheTree)

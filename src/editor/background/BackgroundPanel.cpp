@@ -80,6 +80,19 @@ void BackgroundPanel::Build()
     buttons->addStretch();
     layout->addLayout(buttons);
 
+    BuildFit(layout);
+    auto* contrastLabel = new QLabel(tr("&Entries over the picture:"), this);
+    m_contrast = new QListWidget(this);
+    m_contrast->setObjectName(QStringLiteral("backgroundContrast"));
+    contrastLabel->setBuddy(m_contrast);
+    layout->addWidget(contrastLabel);
+    layout->addWidget(m_contrast, 1);
+
+    Connect();
+}
+
+void BackgroundPanel::BuildFit(QVBoxLayout* layout)
+{
     auto* form = new QFormLayout;
     m_mode = new QComboBox(this);
     m_mode->setObjectName(QStringLiteral("backgroundMode"));
@@ -106,14 +119,10 @@ void BackgroundPanel::Build()
     m_status->setObjectName(QStringLiteral("backgroundStatus"));
     m_status->setWordWrap(true);
     layout->addWidget(m_status);
+}
 
-    auto* contrastLabel = new QLabel(tr("&Entries over the picture:"), this);
-    m_contrast = new QListWidget(this);
-    m_contrast->setObjectName(QStringLiteral("backgroundContrast"));
-    contrastLabel->setBuddy(m_contrast);
-    layout->addWidget(contrastLabel);
-    layout->addWidget(m_contrast, 1);
-
+void BackgroundPanel::Connect()
+{
     connect(m_choose, &QPushButton::clicked, this, [this] {
         QFileDialog dialog(this, tr("Choose a Background Picture"));
         dialog.setOption(QFileDialog::DontUseNativeDialog);
@@ -168,7 +177,7 @@ void BackgroundPanel::ShowCurrent()
     ShowVerdict(named.fetched.bytes, QString::fromLatin1(m_background));
 }
 
-void BackgroundPanel::ShowVerdict(const QByteArray& bytes, const QString& what)
+Vesa::PictureVerdict BackgroundPanel::ShowVerdict(const QByteArray& bytes, const QString& what)
 {
     const int width = m_resolution.width(), height = m_resolution.height();
     const Vesa::PictureVerdict verdict = Vesa::BackgroundVerdict(bytes, width, height, m_tiles);
@@ -178,11 +187,12 @@ void BackgroundPanel::ShowVerdict(const QByteArray& bytes, const QString& what)
     m_verdict->setText(text);
     m_preview->clear();
     if (verdict.shown == Vesa::PictureVerdict::Shown::TextScreen)
-        return;
+        return verdict;
     const Vesa::Background shown = Vesa::ReadBackground(bytes, width, height);
     if (!shown.screen.pixels.empty())
         m_preview->setPixmap(QPixmap::fromImage(ToImage(shown.screen))
                                  .scaled(m_preview->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    return verdict;
 }
 
 void BackgroundPanel::Say(const QString& status, bool problem)
@@ -205,15 +215,16 @@ void BackgroundPanel::ChooseFile(const QString& path)
     m_chosen = path;
     QFile file(path);
     const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.read(Limits::FileBytes) : QByteArray();
+    Vesa::PictureVerdict verdict;
     if (bytes.isEmpty()) {
         m_verdict->setText(tr("%1 cannot be read: %2.").arg(QFileInfo(path).fileName(), file.errorString()));
         m_preview->clear();
     } else {
-        ShowVerdict(bytes, QFileInfo(path).fileName());
+        verdict = ShowVerdict(bytes, QFileInfo(path).fileName());
     }
     m_target->setText(TargetFor(path, m_kind->currentIndex() == 1));
     const std::optional<QByteArray> name = TreeName(path);
-    const auto shown = Vesa::BackgroundVerdict(bytes, m_resolution.width(), m_resolution.height(), m_tiles).shown;
+    const auto shown = verdict.shown;
     using Shown = Vesa::PictureVerdict::Shown;
     m_use->setEnabled(name && shown != Shown::Rejected && shown != Shown::TextScreen);
     m_fit->setEnabled(m_files.has_value());

@@ -14,6 +14,7 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
+class QVBoxLayout;
 
 // The menu's background picture: what the loader will make of the current
 // one, a new one chosen from anywhere and said of in the same words, fitted
@@ -51,9 +52,11 @@ signals:
 
 private:
     void Build();
+    void BuildFit(QVBoxLayout* layout);
+    void Connect();
     void ShowCurrent();
     void Changed(const QByteArray& background);
-    void ShowVerdict(const QByteArray& bytes, const QString& what);
+    Vesa::PictureVerdict ShowVerdict(const QByteArray& bytes, const QString& what);
     void Say(const QString& status, bool problem);
     std::optional<Vesa::Picture> ReadChosen();
     bool Write(const QByteArray& name, const QByteArray& bytes);
