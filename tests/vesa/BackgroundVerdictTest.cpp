@@ -167,7 +167,8 @@ TEST(BackgroundName, RefusedBeforeItIsWritten)
 
 namespace {
 
-// Every glyph but the space a block of dots in rows 4-11, columns 0-3 (a left half, so a mirrored reading of the dots misses it).
+// Every glyph but the space a block of dots in rows 4-11, columns 0-3: a
+// left half, which a mirrored reading of the dots misses.
 Font BoxFont()
 {
     Font font;
