@@ -138,6 +138,28 @@ QByteArray MenuDesign::Written(const EntryRef& ref, Property property) const
     return found;
 }
 
+// The edits that make a property of the block say value.
+std::vector<FileEdit> MenuDesign::PropertyEdits(const Block& block, Property property, const QByteArray& value) const
+{
+    const FileLines& lines = *block.lines;
+    switch (property) {
+    case Property::Label: {
+        if (value.trimmed().isEmpty())
+            return {};
+        const QByteArray text = lines.Text(block.first);
+        const FileLine& at = lines.At(block.first);
+        return { { block.file, at.begin + ArgumentStart(text, 1), at.end, value } };
+    }
+    case Property::MenuLabel: return OwnLineEdits(block, MenuWordIs({ "label" }), "menu label", value, false);
+    case Property::Kernel: return OwnLineEdits(block, KernelLine(), "kernel", value, false);
+    case Property::Append: return OwnLineEdits(block, FirstWordIs({ "append" }), "append", value, false);
+    case Property::Initrd: return OwnLineEdits(block, FirstWordIs({ "initrd" }), "initrd", value, false);
+    case Property::Password: return OwnLineEdits(block, MenuWordIs({ "passwd" }), "menu passwd", value, false);
+    case Property::HelpText: return HelpEdits(block, value);
+    }
+    return {};
+}
+
 Change MenuDesign::Set(const EntryRef& ref, Property property, const QByteArray& value) const
 {
     if (!m_run)
@@ -153,23 +175,9 @@ Change MenuDesign::Set(const EntryRef& ref, Property property, const QByteArray&
         return { {}, QObject::tr("Only a LABEL entry has that.") };
     if (value.contains('\n') && property != Property::HelpText)
         return { {}, QObject::tr("A directive takes one line.") };
-    std::vector<FileEdit> edits;
-    switch (property) {
-    case Property::Label: {
-        if (value.trimmed().isEmpty())
-            return { {}, QObject::tr("A label needs a name.") };
-        const QByteArray text = lines.Text(block->first);
-        const FileLine& at = lines.At(block->first);
-        edits = { { block->file, at.begin + ArgumentStart(text, 1), at.end, value } };
-        break;
-    }
-    case Property::MenuLabel: edits = OwnLineEdits(*block, MenuWordIs({ "label" }), "menu label", value, false); break;
-    case Property::Kernel: edits = OwnLineEdits(*block, KernelLine(), "kernel", value, false); break;
-    case Property::Append: edits = OwnLineEdits(*block, FirstWordIs({ "append" }), "append", value, false); break;
-    case Property::Initrd: edits = OwnLineEdits(*block, FirstWordIs({ "initrd" }), "initrd", value, false); break;
-    case Property::Password: edits = OwnLineEdits(*block, MenuWordIs({ "passwd" }), "menu passwd", value, false); break;
-    case Property::HelpText: edits = HelpEdits(*block, value); break;
-    }
+    const std::vector<FileEdit> edits = PropertyEdits(*block, property, value);
+    if (property == Property::Label && edits.empty())
+        return { {}, QObject::tr("A label needs a name.") };
     const MenuEntry before = *EntryAt(ref);
     const std::vector<int> path = *PathOfEntry(Menus(), ref.menu, ref.entry);
     const QByteArray lineBreak = lines.BreakNear(block->first);

@@ -92,29 +92,11 @@ std::optional<std::pair<QByteArray, int>> MenuDesign::SettingHome(int menu) cons
     return std::pair(file, after);
 }
 
-Change MenuDesign::SetSetting(int menu, const Setting& setting, const QByteArray& value) const
+// The edits that could set it: each line that says it rewritten (the
+// last read first: the one that wins), then a new line in the menu's home.
+std::vector<std::vector<FileEdit>> MenuDesign::SettingTries(
+    int menu, const Setting& setting, const QByteArray& value) const
 {
-    if (!m_run)
-        return { {}, QObject::tr("The configuration runs no menu module (UI menu.c32 or vesamenu.c32).") };
-    if (value.contains('\n') || value.contains('\r'))
-        return { {}, QObject::tr("A directive takes one line.") };
-    if (setting.kind == Setting::Kind::Background) {
-        if (value.trimmed().contains(' ') || value.trimmed().contains('\t'))
-            return { {},
-                QObject::tr("The menu reads a picture's name up to its first blank: “%1” names “%2”. Rename the file "
-                            "without blanks.")
-                    .arg(
-                        QString::fromLatin1(value.trimmed()), QString::fromLatin1(Word(value.trimmed().constData()))) };
-        const std::optional<QByteArray> path
-            = value.isEmpty() ? std::nullopt : BootFiles::Resolve(Config().folder, value);
-        if (!value.isEmpty() && !path)
-            return { {},
-                QObject::tr(
-                    "“%1” leads out of the boot tree; the loader cannot read it. Copy the picture into the tree.")
-                    .arg(QString::fromLatin1(value)) };
-        if (path && !m_files.Exists(*path))
-            return { {}, QObject::tr("There is no file %1 in the boot tree.").arg(QString::fromLatin1(*path)) };
-    }
     const QByteArray words = SettingWords(setting);
     std::vector<std::vector<FileEdit>> tries;
     // The lines that say it, the last read first: the one that wins.
@@ -149,6 +131,39 @@ Change MenuDesign::SetSetting(int menu, const Setting& setting, const QByteArray
         const QByteArray argument = colour ? words.mid(11) + ' ' + value : value;
         tries.push_back(InsertAfter(home->first, home->second, { style.Line(keyword, argument, false) }));
     }
+    return tries;
+}
+
+// Why a picture's name cannot go into MENU BACKGROUND, or nothing.
+QString MenuDesign::BackgroundRefusal(const QByteArray& value) const
+{
+    const QByteArray name = value.trimmed();
+    if (name.contains(' ') || name.contains('\t'))
+        return QObject::tr("The menu reads a picture's name up to its first blank: “%1” names “%2”. Rename the file "
+                           "without blanks.")
+            .arg(QString::fromLatin1(name), QString::fromLatin1(Word(name.constData())));
+    const std::optional<QByteArray> path = value.isEmpty() ? std::nullopt : BootFiles::Resolve(Config().folder, value);
+    if (!value.isEmpty() && !path)
+        return QObject::tr(
+            "“%1” leads out of the boot tree; the loader cannot read it. Copy the picture into the tree.")
+            .arg(QString::fromLatin1(value));
+    if (path && !m_files.Exists(*path))
+        return QObject::tr("There is no file %1 in the boot tree.").arg(QString::fromLatin1(*path));
+    return {};
+}
+
+Change MenuDesign::SetSetting(int menu, const Setting& setting, const QByteArray& value) const
+{
+    if (!m_run)
+        return { {}, QObject::tr("The configuration runs no menu module (UI menu.c32 or vesamenu.c32).") };
+    if (value.contains('\n') || value.contains('\r'))
+        return { {}, QObject::tr("A directive takes one line.") };
+    if (setting.kind == Setting::Kind::Background) {
+        if (QString refused = BackgroundRefusal(value); !refused.isEmpty())
+            return { {}, refused };
+    }
+    const QByteArray words = SettingWords(setting);
+    const std::vector<std::vector<FileEdit>> tries = SettingTries(menu, setting, value);
     const std::optional<std::vector<int>> path = PathOfMenu(Menus(), menu);
     if (!path)
         return { {}, QObject::tr("This menu is not reached from the top menu.") };
@@ -176,5 +191,4 @@ Change MenuDesign::SetSetting(int menu, const Setting& setting, const QByteArray
         return Difference(expected, found);
     });
 }
-
 }

@@ -105,9 +105,12 @@ private:
     QByteArray NewLabel(const QByteArray& base) const;
     std::vector<FileEdit> OwnLineEdits(const Block& block, const std::function<bool(const QByteArray&)>& matches,
         const QByteArray& words, const QByteArray& value, bool flag) const;
+    std::vector<FileEdit> PropertyEdits(const Block& block, Property property, const QByteArray& value) const;
     std::vector<FileEdit> HelpEdits(const Block& block, const QByteArray& value) const;
     std::vector<FileEdit> InsertAfter(const QByteArray& file, int line, const std::vector<QByteArray>& texts) const;
     std::optional<std::pair<QByteArray, int>> SettingHome(int menu) const;
+    std::vector<std::vector<FileEdit>> SettingTries(int menu, const Setting& setting, const QByteArray& value) const;
+    QString BackgroundRefusal(const QByteArray& value) const;
 
     BootFiles m_files;
     ConfigSet m_set;
