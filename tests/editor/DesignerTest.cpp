@@ -3,14 +3,19 @@
 // file opening in its tab), a refusal that changes nothing, and the
 // designer and Run Configuration following each other's choice.
 #include "TreeFixture.h"
+#include "config/MenuPasswords.h"
+#include "editor/background/BackgroundPanel.h"
 #include "editor/designer/DesignerDock.h"
 #include "editor/designer/MenuDesigner.h"
+#include "editor/widgets/PasswordDialog.h"
 #include "editor/widgets/ScreenView.h"
 
+#include <QBuffer>
 #include <QComboBox>
 #include <QMenu>
 #include <QTest>
 #include <QTextDocument>
+#include <QTimer>
 
 namespace {
 
@@ -176,4 +181,37 @@ TEST_F(DesignerTest, TheLookPageMarksUnreadableColoursAndThePasswordHookWrites)
     Find<QPushButton>(glavna, "DesignerSetPassword")->click();
     EXPECT_TRUE(Text("more.cfg").contains("  KERNEL one\r\n  MENU PASSWD $6$salt$hash\r\n"));
     EXPECT_EQ(Find<QLineEdit>(glavna, "DesignerPassword")->text(), "$6$salt$hash");
+}
+
+// The window's own sources: Set Password asks the dialog, and a picture the
+// Background page takes becomes the menu's MENU BACKGROUND, one undo step.
+TEST_F(DesignerTest, SetPasswordAsksTheDialogAndTheBackgroundPageWritesMenuBackground)
+{
+    tree->setCurrentItem(tree->topLevelItem(0)->child(1));
+    QTimer::singleShot(0, [] {
+        auto* dialog = qobject_cast<PasswordDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        Find<QLineEdit>(*dialog, "password")->setText("secret");
+        Find<QLineEdit>(*dialog, "passwordAgain")->setText("secret");
+        dialog->accept();
+    });
+    Find<QPushButton>(glavna, "DesignerSetPassword")->click();
+    const QByteArray text = Text("more.cfg");
+    const qsizetype at = text.indexOf("  MENU PASSWD $6$");
+    ASSERT_GT(at, text.indexOf("LABEL two")) << text.constData();
+    EXPECT_TRUE(MenuPasswords::Matches(text.mid(at + 14, text.indexOf('\r', at) - at - 14), "secret"));
+
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    QImage(640, 480, QImage::Format_RGB32).save(&buffer, "PNG");
+    const QString picture = Write("isolinux/splash.png", png);
+    Find<QTabWidget>(glavna, "DesignerPages")->setCurrentIndex(2);
+    auto* panel = Find<BackgroundPanel>(glavna, "DesignerBackgroundPanel");
+    panel->ChooseFile(picture);
+    ASSERT_TRUE(panel->Use()) << panel->Status().toStdString();
+    EXPECT_EQ(
+        Text("isolinux.cfg"), "UI menu.c32\r\nMENU TITLE Boot\r\nMENU BACKGROUND splash.png\r\nINCLUDE more.cfg\r\n");
+    Open("isolinux.cfg")->Text().undo();
+    EXPECT_EQ(Text("isolinux.cfg"), QByteArray(Config).replace("\n", "\r\n"));
 }

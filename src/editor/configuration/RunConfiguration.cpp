@@ -201,6 +201,7 @@ void RunConfigurationWindow::ShowScreen()
         m_pictureView->Show(m_picture);
         if (!screen.problem.isEmpty())
             m_pictureNote += u' ' + screen.problem + u'.';
+        emit MenuDrawn(*graphics, screen.picture, *font);
     } else if (graphics) {
         m_pictureNote = tr("The graphical menu runs, but neither QEMU's VGA BIOS (Debian package seabios) nor the "
                            "VGA face (fonts-pc) is there to draw it with.");

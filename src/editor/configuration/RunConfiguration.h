@@ -7,6 +7,7 @@
 #include "keys/QtKeys.h"
 #include "preview/PreviewConsole.h"
 #include "sim/LoaderSim.h"
+#include "vesa/VesaPixels.h"
 
 #include <QHash>
 #include <QImage>
@@ -67,6 +68,8 @@ signals:
     // A click, or a double click, on an entry of the running menu (entry -1: its title).
     void EntryClicked(int menu, int entry);
     void EntryDoubleClicked(int menu, int entry);
+    // The graphical menu drawn anew: its frame, the picture and the font it was drawn in.
+    void MenuDrawn(const Vesa::MenuFrame& frame, const Vesa::Picture& picture, const Vesa::Font& font);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -1,7 +1,9 @@
 #include "editor/designer/DesignerDock.h"
 
 #include "common/Named.h"
+#include "config/LoaderDetection.h"
 #include "design/MenuLook.h"
+#include "editor/background/BackgroundPanel.h"
 #include "editor/designer/DesignerLook.h"
 #include "editor/designer/MenuDesigner.h"
 
@@ -80,7 +82,36 @@ DesignerDock::DesignerDock(MenuDesigner& designer, QWidget* parent)
     m_look = new DesignerLook(designer, m_pages);
     m_pages->addTab(CreateEntries(), tr("&Entries"));
     m_pages->addTab(m_look, tr("&Look"));
+    CreateBackground();
     setWidget(m_pages);
+}
+
+// The picture is the chosen menu's MENU BACKGROUND, written as the Look
+// page writes it, so the same refusals hold.
+void DesignerDock::CreateBackground()
+{
+    m_background = Named(new BackgroundPanel(m_pages), "DesignerBackgroundPanel");
+    m_pages->addTab(m_background, tr("&Background"));
+    connect(m_pages, &QTabWidget::currentChanged, this, [this] { ShowBackground(); });
+    connect(m_background, &BackgroundPanel::Chosen, this, [this](const QByteArray& name) {
+        const int menu = Selected() ? Selected()->menu : MenuConfig::RootMenu;
+        m_designer.Perform([menu, name](const MenuDesign& model) {
+            return model.SetSetting(menu, { Setting::Kind::Background, 0 }, name);
+        });
+    });
+}
+
+// Read only while the page shows: the loader's build is read from its file.
+void DesignerDock::ShowBackground()
+{
+    if (m_pages->currentWidget() != m_background || !m_model || !m_model->HasMenu())
+        return;
+    const int menu = Selected() ? Selected()->menu : MenuConfig::RootMenu;
+    const QByteArray& start = m_model->Run()->place.file;
+    const QByteArray folder = start.left(std::max<qsizetype>(0, start.lastIndexOf('/')));
+    const auto [width, height] = MenuResolution(m_model->Menus());
+    m_background->SetMenu(m_model->Files(), folder, QSize(width, height), DetectLoader(m_model->Files()).version,
+        m_model->Menus().At(menu).background);
 }
 
 QWidget* DesignerDock::CreateEntries()
@@ -237,6 +268,7 @@ void DesignerDock::Show(const MenuDesign* model)
     m_model = model;
     Fill();
     m_look->Show(model, Selected() ? Selected()->menu : MenuConfig::RootMenu);
+    ShowBackground();
 }
 
 QTreeWidgetItem* DesignerDock::AddMenu(QTreeWidgetItem* item, int menu, int depth)

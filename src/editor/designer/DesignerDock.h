@@ -7,6 +7,7 @@
 
 #include <optional>
 
+class BackgroundPanel;
 class DesignerLook;
 class MenuDesigner;
 class QLabel;
@@ -32,7 +33,8 @@ protected:
 
 // The Menu Designer dock: Entries (the tree of menus and entries with
 // their commands, and the chosen entry's properties) and Look (the menu's
-// title, colours, layout numbers and messages). Every control is reached
+// title, colours, layout numbers and messages) and Background (the picture
+// as the loader will show it, fitted into the tree). Every control is reached
 // by the keyboard; the tree's keys: Insert or Ctrl+N adds, Delete removes,
 // F2 renames, Ctrl+Up and Ctrl+Down move.
 class DesignerDock : public QDockWidget {
@@ -46,6 +48,7 @@ public:
     void Show(const Design::MenuDesign* model);
     QTreeWidget* Tree() const { return m_tree; }
     QTabWidget* Pages() const { return m_pages; }
+    BackgroundPanel* Background() const { return m_background; }
     void Select(const Design::EntryRef& ref);
     std::optional<Design::EntryRef> Selected() const;
     // The name's field (the title's for entry -1) with its text chosen.
@@ -57,6 +60,8 @@ private:
     QWidget* CreateEntries();
     QWidget* CreateButtons();
     QWidget* CreateProperties();
+    void CreateBackground();
+    void ShowBackground();
     void AddCommand(QWidget* to, QPushButton* button, const QKeySequence& keys, const std::function<void()>& act);
     void Fill();
     QTreeWidgetItem* AddMenu(QTreeWidgetItem* parent, int menu, int depth);
@@ -82,5 +87,6 @@ private:
     QPlainTextEdit* m_help = nullptr;
     QLineEdit* m_password = nullptr;
     DesignerLook* m_look = nullptr;
+    BackgroundPanel* m_background = nullptr;
     bool m_filling = false;
 };

@@ -1,14 +1,23 @@
 // The Menu Designer beside the configuration: it designs the configuration
 // the session has open, Run Configuration follows its changes at once, and
 // the two follow each other's choice of entry.
+#include "editor/background/BackgroundPanel.h"
 #include "editor/configuration/ConfigurationSession.h"
 #include "editor/configuration/RunConfiguration.h"
+#include "editor/designer/DesignerDock.h"
 #include "editor/designer/MenuDesigner.h"
+#include "editor/widgets/PasswordDialog.h"
 #include "editor/window/Glavna.h"
+
+#include <QTabWidget>
 
 void TGlavna::SetUpDesigner()
 {
     m_designer = new MenuDesigner(*this);
+    m_designer->SetPasswordSource([this]() -> std::optional<QByteArray> {
+        const QByteArray hash = PasswordDialog::Ask(this);
+        return hash.isEmpty() ? std::nullopt : std::optional(hash);
+    });
     connect(m_configuration, &ConfigurationSession::Read, this, [this] {
         if (m_designer->ConfigFile() != m_configuration->ConfigFile())
             m_designer->SetConfiguration(m_configuration->ConfigFile());
@@ -45,6 +54,13 @@ void TGlavna::LinkDesigner()
         if (entry >= 0 && DesignerPlays())
             m_designer->Select({ menu, entry });
     });
+    // The contrast check measures the screen the loader drew, while the page shows.
+    connect(window, &RunConfigurationWindow::MenuDrawn, this,
+        [this](const Vesa::MenuFrame& frame, const Vesa::Picture& picture, const Vesa::Font& font) {
+            DesignerDock* dock = m_designer->Dock();
+            if (dock->isVisible() && dock->Pages()->currentWidget() == dock->Background() && DesignerPlays())
+                dock->Background()->SetScreen(frame, picture, font);
+        });
     connect(window, &RunConfigurationWindow::EntryDoubleClicked, this, [this](int menu, int entry) {
         if (DesignerPlays())
             m_designer->EditName({ menu, entry });
