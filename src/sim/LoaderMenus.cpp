@@ -85,6 +85,21 @@ void LoaderSim::LeaveVideoMode()
 // What the menu's end leads to: the prompt when it is left or a module it
 // runs returns, the command it chose run by the loader; a kernel that fails
 // brings the menu back.
+// The menu's own reading put the entry's IPAPPEND strings after its line.
+QByteArray LoaderSim::WithEntryAppends(const MenuSim& menu) const
+{
+    const Menu& shown = menu.Config().At(menu.MenuIndex());
+    if (menu.Entry() < 0 || menu.Entry() >= static_cast<int>(shown.entries.size()))
+        return menu.Command();
+    const MenuEntry& entry = shown.entries[static_cast<std::size_t>(menu.Entry())];
+    if (entry.commandLine != menu.Command())
+        return menu.Command();
+    QByteArray line = menu.Command();
+    for (const QByteArray& option : SysAppendStrings(entry.ipAppend, m_machine).options)
+        line += ' ' + option;
+    return line;
+}
+
 void LoaderSim::AfterMenu()
 {
     while (m_state == State::Menu && m_menu->State() != MenuSim::Outcome::Running) {
@@ -92,7 +107,7 @@ void LoaderSim::AfterMenu()
         m_state = State::Done;
         std::optional<QByteArray> command;
         if (menu->State() == MenuSim::Outcome::Run)
-            command = menu->Command();
+            command = WithEntryAppends(*menu);
         m_moduleReturned = menu->State() == MenuSim::Outcome::Exit;
         for (int tries = 0; command && tries < 2 && !m_moduleReturned; ++tries) {
             Execute(*command, KindOfCommandName(*command));

@@ -24,11 +24,13 @@ constexpr std::string_view SeaBiosLines = "SeaBIOS (version 1.16.2-debian-1.16.2
 
 }
 
-LoaderSim::LoaderSim(TColorConsole& console, BootFiles files, Start start, LoaderVersion version)
+LoaderSim::LoaderSim(
+    TColorConsole& console, BootFiles files, Start start, LoaderVersion version, std::optional<PxeClient> client)
     : m_console(console)
     , m_files(std::move(files))
     , m_start(start)
     , m_version(std::move(version))
+    , m_machine { m_version, LoaderPlaceOf(m_files.ConfigPath()).pxe, std::move(client) }
     , m_line([this](const QByteArray& bytes) { Emit(bytes); }, TextScreen::Columns, m_version)
 {
     Restart();
@@ -40,6 +42,8 @@ void LoaderSim::Restart()
     ClearLoaderScreen(m_console);
     m_serial.clear();
     m_note.clear();
+    m_kernelLine.reset();
+    m_kernelUnknown.clear();
     m_shownFiles.clear();
     m_coreGraphics.screen.reset();
     m_depth = 0;
@@ -385,8 +389,10 @@ bool LoaderSim::RunOutTimeout()
 // A label's command line, or a command as typed; what it names is run.
 void LoaderSim::Run(const QByteArray& command)
 {
-    if (const std::optional<QByteArray> line = LoadKernelLine(m_config, m_files, command))
-        Execute(*line, KindOfCommandName(*line));
+    m_call = KernelCallOf(m_config, m_files, command, m_machine);
+    if (m_call)
+        Execute(m_call->line, KindOfCommandName(m_call->line));
+    m_call.reset();
 }
 
 // whichsys.c32 runs the command given for the loader it finds itself in:
@@ -467,8 +473,17 @@ void LoaderSim::Execute(QByteArray command, KernelKind kind)
                 kernel, "Loading " + kernel + (quiet ? "" : "...") + " failed: No such file or directory\n");
         PrintBytes("Loading " + kernel + (quiet ? "" : "..."));
         Print(" ok\n");
-        return Leave(QStringLiteral("The loader would boot the kernel %1 with the options \"%2\".")
-                         .arg(QString::fromLatin1(*path), QString::fromLatin1(arguments)));
+        const KernelCall call = m_call && m_call->line == command ? *m_call : KernelCallOfLine(command, m_version);
+        m_kernelLine = call.kernelLine;
+        m_kernelUnknown = call.unknown;
+        QString note = QStringLiteral("The loader would boot the kernel %1 with the options \"%2\".")
+                           .arg(QString::fromLatin1(*path), QString::fromLatin1(arguments));
+        if (m_kernelLine)
+            note += QStringLiteral(" The kernel gets \"%1\".").arg(QString::fromLatin1(*m_kernelLine));
+        if (!m_kernelUnknown.isEmpty())
+            note += QStringLiteral(" The loader adds %1, which no tree tells.")
+                        .arg(m_kernelUnknown.join(QStringLiteral(", ")));
+        return Leave(note);
     }
     }
 }

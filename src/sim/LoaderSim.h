@@ -5,6 +5,7 @@
 #include "MenuSim.h"
 #include "boot/BootGraphics.h"
 #include "config/BootConfig.h"
+#include "config/KernelLine.h"
 #include "config/LoaderVersion.h"
 #include "console/TextMetrics.h"
 #include "format/PcFont.h"
@@ -32,8 +33,10 @@ public:
         Blank,
     };
 
+    // client: the machine a pxelinux.cfg/ configuration boots, for the
+    // strings IPAPPEND and SYSAPPEND give the kernel.
     LoaderSim(TColorConsole& console, BootFiles files, Start start = Start::Banner,
-        LoaderVersion version = LoaderVersion::Debian());
+        LoaderVersion version = LoaderVersion::Debian(), std::optional<PxeClient> client = std::nullopt);
 
     // The build played: its banner and the rules that differ between builds.
     const LoaderVersion& Version() const { return m_version; }
@@ -52,6 +55,11 @@ public:
     // What a menu does that the screen cannot show goes here too.
     QString Note() const;
     const BootConfig& Config() const { return m_config; }
+    // The command line the kernel that would boot is given; nothing before
+    // one would, or for other images. Strings no tree tells (DMI) are named
+    // in KernelUnknown().
+    const std::optional<QByteArray>& KernelLine() const { return m_kernelLine; }
+    const QStringList& KernelUnknown() const { return m_kernelUnknown; }
     // Whether booting on its own ran into CONFIG lines that lead back
     // without end (the real loader reloads them for ever).
     bool ConfigLoops() const { return m_configLoops; }
@@ -112,11 +120,16 @@ private:
     void StartMenu(const QByteArray& arguments, bool graphical);
     void LeaveVideoMode();
     void AfterMenu();
+    QByteArray WithEntryAppends(const MenuSim& menu) const;
 
     TColorConsole& m_console;
     BootFiles m_files;
     Start m_start;
     LoaderVersion m_version;
+    BootMachine m_machine;
+    std::optional<KernelCall> m_call; // the command Run gave Execute, with its kernel's line
+    std::optional<QByteArray> m_kernelLine;
+    QStringList m_kernelUnknown;
     bool m_configLoops = false;
     BootConfig m_config;
     QByteArray m_folder;
