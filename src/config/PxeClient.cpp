@@ -121,7 +121,15 @@ std::optional<PxeClient> PxeClient::Parse(const QString& mac, const QString& ip,
     const std::optional<quint32> address = DottedAddress(ip.trimmed().toLatin1());
     if (!address || *address == 0)
         return fail(QStringLiteral("An IP address is four numbers up to 255, such as 10.0.2.15."));
+    // QEMU's user network is the client's /24: .2 its host (router and
+    // TFTP server), .3 its DNS.
+    const quint32 host = *address & 0xff;
+    if (host == 0 || host == 2 || host == 3 || host == 255)
+        return fail(QStringLiteral("%1 is kept on QEMU's network (.0 and .255 for the network, .2 for its server, "
+                                   ".3 for DNS); take another last number.")
+                        .arg(ip.trimmed()));
     client.ip = *address;
+    client.server = client.gateway = (*address & 0xffffff00) | 2;
     if (!uuid.trimmed().isEmpty()) {
         const QUuid parsed(uuid.trimmed());
         if (parsed.isNull() && uuid.trimmed().count(u'0') != 32)

@@ -26,6 +26,8 @@ struct PxeClient {
 
     // "52:54:00:12:34:56" (or with dashes), "10.0.2.15" and a UUID in its
     // usual text form (empty for none); nothing, and why, when one is not.
+    // The network is the address's /24 with its server at .2, as QEMU's
+    // user network gives it, which keeps .2 and .3 for itself.
     static std::optional<PxeClient> Parse(
         const QString& mac, const QString& ip, const QString& uuid, QString* why = nullptr);
     QString MacText() const; // "52:54:00:12:34:56"

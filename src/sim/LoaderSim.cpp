@@ -468,14 +468,15 @@ void LoaderSim::Execute(QByteArray command, KernelKind kind)
     default: {
         // "..." is left out when the command line says quiet anywhere.
         const bool quiet = command.contains("quiet");
+        // What it would be given is known before the file is looked for.
+        const KernelCall call = m_call && m_call->line == command ? *m_call : KernelCallOfLine(command, m_version);
+        m_kernelLine = call.kernelLine;
+        m_kernelUnknown = call.unknown;
         if (!exists)
             return NotFound(
                 kernel, "Loading " + kernel + (quiet ? "" : "...") + " failed: No such file or directory\n");
         PrintBytes("Loading " + kernel + (quiet ? "" : "..."));
         Print(" ok\n");
-        const KernelCall call = m_call && m_call->line == command ? *m_call : KernelCallOfLine(command, m_version);
-        m_kernelLine = call.kernelLine;
-        m_kernelUnknown = call.unknown;
         QString note = QStringLiteral("The loader would boot the kernel %1 with the options \"%2\".")
                            .arg(QString::fromLatin1(*path), QString::fromLatin1(arguments));
         if (m_kernelLine)

@@ -55,8 +55,8 @@ public:
     // What a menu does that the screen cannot show goes here too.
     QString Note() const;
     const BootConfig& Config() const { return m_config; }
-    // The command line the kernel that would boot is given; nothing before
-    // one would, or for other images. Strings no tree tells (DMI) are named
+    // The command line the last kernel the loader went for is given (also
+    // one that is not there); nothing before one, or for other images. Strings no tree tells (DMI) are named
     // in KernelUnknown().
     const std::optional<QByteArray>& KernelLine() const { return m_kernelLine; }
     const QStringList& KernelUnknown() const { return m_kernelUnknown; }

@@ -153,6 +153,9 @@ TEST(PxeClientParse, WhatTheDialogTakes)
         { "52:54:00:12:34:56", "10.0.2.256", "", false },
         { "52:54:00:12:34:56", "10.0.2", "", false },
         { "52:54:00:12:34:56", "10.0.2.15", "not-a-uuid", false },
+        { "52:54:00:12:34:56", "10.0.2.2", "", false }, // QEMU's own
+        { "52:54:00:12:34:56", "10.0.2.3", "", false },
+        { "52:54:00:12:34:56", "10.0.2.4", "", true },
     };
     for (const auto& row : rows)
         EXPECT_EQ(PxeClient::Parse(row.mac, row.ip, row.uuid).has_value(), row.ok) << row.mac << " " << row.ip;
@@ -161,6 +164,7 @@ TEST(PxeClientParse, WhatTheDialogTakes)
     EXPECT_EQ(client.IpText(), QStringLiteral("192.168.1.200"));
     EXPECT_EQ(client.UuidText(), QStringLiteral("b8945908-d6a6-41a9-611d-74a6ab80b83d"));
     EXPECT_EQ(HexIpName(client), "C0A801C8");
+    EXPECT_EQ(DottedQuad(client.server), "192.168.1.2");
 }
 
 TEST(KernelLines, WhatTheKernelIsGiven)

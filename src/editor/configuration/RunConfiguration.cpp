@@ -143,7 +143,7 @@ void RunConfigurationWindow::Play()
             files.SetText(text.key(), text.value());
     }
     m_loader = std::make_unique<LoaderSim>(m_console, std::move(files),
-        m_blankStart->isChecked() ? LoaderSim::Start::Blank : LoaderSim::Start::Banner, m_version);
+        m_blankStart->isChecked() ? LoaderSim::Start::Blank : LoaderSim::Start::Banner, m_version, m_client);
     for (const LoaderInput& input : m_given)
         m_loader->Give(input);
     ShowScreen();

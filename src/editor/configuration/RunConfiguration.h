@@ -40,6 +40,9 @@ public:
     void SetConfiguration(const QString& configFile);
     void SetUnsavedText(std::function<QHash<QString, QByteArray>()> source) { m_unsaved = std::move(source); }
     const QString& ConfigFile() const { return m_configFile; }
+    // The PXE client a pxelinux.cfg/ configuration is played for (its
+    // IPAPPEND strings); the next start uses it.
+    void SetPxeClient(const std::optional<PxeClient>& client) { m_client = client; }
     // The build played, named in the title; the loader starts anew with it.
     void SetLoader(const LoaderVersion& version);
 
@@ -89,6 +92,7 @@ private:
     std::vector<LoaderInput> m_given; // since the last restart
     QString m_configFile;
     LoaderVersion m_version = LoaderVersion::Debian();
+    std::optional<PxeClient> m_client;
     std::function<QHash<QString, QByteArray>()> m_unsaved;
     QTimer m_blinkTimer;
     QTimer m_clock; // a menu's countdown runs in real time
