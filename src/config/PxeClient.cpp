@@ -168,8 +168,15 @@ std::optional<QByteArray> UuidName(const PxeClient& client, const LoaderVersion&
 {
     if (!client.uuid)
         return std::nullopt;
+    // The loader prints the 16 bytes as the machine's SMBIOS table stores
+    // them: the first three fields little-endian, so they read swapped
+    // against the usual form (seen in QEMU with -uuid, 6.04).
+    std::array<quint8, 16> stored = *client.uuid;
+    std::reverse(stored.begin(), stored.begin() + 4);
+    std::reverse(stored.begin() + 4, stored.begin() + 6);
+    std::reverse(stored.begin() + 6, stored.begin() + 8);
     // sysappend.c is_valid_uuid: 5.x and later take no UUID of version 0 or 15.
-    const quint8 versionByte = (*client.uuid)[6];
+    const quint8 versionByte = stored[6];
     if (!version.AssemblyCore() && (versionByte < 0x10 || versionByte >= 0xf0))
         return std::nullopt;
     static constexpr int dashes[] = { 4, 2, 2, 2, 6 };
@@ -179,7 +186,7 @@ std::optional<QByteArray> UuidName(const PxeClient& client, const LoaderVersion&
         if (!name.isEmpty())
             name += '-';
         for (int byte = 0; byte < bytes; ++byte, ++at)
-            name += QByteArray::number((*client.uuid)[at], 16).rightJustified(2, '0');
+            name += QByteArray::number(stored[at], 16).rightJustified(2, '0');
     }
     return name;
 }

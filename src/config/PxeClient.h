@@ -20,7 +20,7 @@ struct PxeClient {
     quint32 server = 0x0a000202;
     quint32 gateway = 0x0a000202;
     quint32 netmask = 0xffffff00;
-    std::optional<std::array<quint8, 16>> uuid; // as DHCP option 97 carries it
+    std::optional<std::array<quint8, 16>> uuid; // in its usual order, as dmidecode and QEMU's -uuid write it
     QByteArray configFile; // DHCP option 209, tried before any guess
     QByteArray pathPrefix; // DHCP option 210, else the boot file's folder
 
@@ -39,8 +39,9 @@ struct PxeClient {
 QByteArray BootIfName(const PxeClient& client);
 // "0A00020F": the client's address in upper-case hex.
 QByteArray HexIpName(const PxeClient& client);
-// The UUID as the loader writes it, in lower case; nothing when the loader
-// takes none (6.x ignores one whose version digit is 0 or f).
+// The UUID as the loader writes it, in lower case, its first three fields
+// byte-swapped against the usual form; nothing when the loader takes none
+// (5.x and later ignore one whose version digit, as swapped, is 0 or f).
 std::optional<QByteArray> UuidName(const PxeClient& client, const LoaderVersion& version);
 // "a.b.c.d" of an address in host order.
 QByteArray DottedQuad(quint32 address);

@@ -41,6 +41,8 @@ void LoaderSim::Restart()
     m_menu.reset();
     ClearLoaderScreen(m_console);
     m_serial.clear();
+    m_port.clear();
+    m_portOpen = false;
     m_note.clear();
     m_kernelLine.reset();
     m_kernelUnknown.clear();
@@ -62,6 +64,34 @@ void LoaderSim::Print(std::string_view text)
     CoreGraphicsText(text);
     for (char byte : text)
         m_serial += byte == '\n' ? QByteArray("\r\n") : QByteArray(1, byte);
+    // ldlinux.c32 prints the reading's SAY lines on the screen only.
+    if (!m_reading || VersionRules::AssemblyPrompt(m_version))
+        ToPort(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
+}
+
+void LoaderSim::ToPort(QByteArrayView bytes)
+{
+    if (!m_portOpen)
+        return;
+    for (char byte : bytes)
+        m_port += byte == '\n' ? QByteArray("\r\n") : QByteArray(1, byte);
+}
+
+// SERIAL read: ldlinux.c32 says its banner on the port once ("show some
+// life"); the name the banner gives is the loader's, PXELINUX's with the
+// firmware's word in it.
+void LoaderSim::OpenPort()
+{
+    if (m_portOpen || !m_config.serial)
+        return;
+    m_portOpen = true;
+    if (m_version.AssemblyCore())
+        return;
+    const QByteArray date = m_version.banner.mid(m_version.banner.lastIndexOf(' ') + 1);
+    if (LoaderPlaceOf(m_files.ConfigPath()).pxe)
+        m_port += "\r\nPXELINUX " + m_version.Name().toLatin1() + " PXE " + date + ' ' + m_version.copyright + "\r\n";
+    else
+        m_port += "\r\n" + m_version.banner + "  " + m_version.copyright + "\r\n";
 }
 
 void LoaderSim::PrintBytes(const QByteArray& text)
@@ -82,6 +112,7 @@ void LoaderSim::Emit(const QByteArray& bytes)
     }
     for (char byte : bytes)
         m_serial += byte == '\n' ? QByteArray("\r\n") : QByteArray(1, byte);
+    ToPort(bytes);
 }
 
 void LoaderSim::ShowFile(const QByteArray& imagePath)
@@ -93,7 +124,10 @@ void LoaderSim::ShowFile(const QByteArray& imagePath)
         if (core && !m_coreGraphics.open)
             m_coreGraphics = CoreGraphics({});
         m_coreGraphics.open = [this](const QByteArray& name) { return m_files.ReadNamed(m_folder, name); };
-        m_serial += DrawBootFile(m_console, *bytes, core, &m_coreGraphics);
+        const QByteArray serial = DrawBootFile(m_console, *bytes, core, &m_coreGraphics);
+        m_serial += serial;
+        if (m_portOpen)
+            m_port += serial;
     }
 }
 
@@ -121,12 +155,31 @@ void LoaderSim::ReadAndStart(const QByteArray& path, const QByteArray& folder)
     m_config = ReadBootConfig(m_files, path, folder, m_version);
     if (!m_config.defaultCommand && VersionRules::ImplicitLinuxAuto(m_version))
         m_config.defaultCommand = "linux auto";
+    // The port opens where SERIAL stands among the lines that print.
+    const auto at = [this](const ConfigPlace& place) {
+        for (std::size_t index = 0; index < m_config.directives.size(); ++index) {
+            const ConfigPlace& other = m_config.directives[index].place;
+            if (other.line == place.line && other.file == place.file)
+                return index;
+        }
+        return m_config.directives.size();
+    };
+    std::size_t serialAt = m_config.directives.size();
+    for (std::size_t index = 0; index < m_config.directives.size() && serialAt == m_config.directives.size(); ++index) {
+        if (m_config.directives[index].keyword == "serial")
+            serialAt = index;
+    }
+    m_reading = true;
     for (const ConfigOutput& output : m_config.output) {
+        if (at(output.place) > serialAt)
+            OpenPort();
         if (output.kind == ConfigOutput::Kind::Say)
             Print(std::string_view(output.text.constData(), static_cast<std::size_t>(output.text.size())));
         else
             ShowFile(output.text);
     }
+    m_reading = false;
+    OpenPort();
     // The loader hangs where its reading stopped (or Glimra read no further).
     if (m_config.stop)
         return Leave(StopText(*m_config.stop));

@@ -48,8 +48,12 @@ public:
     bool RunOutTimeout();
     void Sleep(long long milliseconds);
 
-    // Everything the loader sent to the serial port so far.
+    // Everything the loader printed so far, as the serial port would get it.
     const QByteArray& Serial() const { return m_serial; }
+    // What a terminal on the SERIAL port receives: nothing before SERIAL is
+    // read; 5.x and later then send their banner (readconfig.c) but not the
+    // SAY lines of the reading, and from then on all the loader prints.
+    const QByteArray& SerialPort() const { return m_port; }
     // What the loader would do now that the simulation cannot show (boot a
     // kernel, run a menu module); empty while it waits at its prompt.
     // What a menu does that the screen cannot show goes here too.
@@ -98,6 +102,8 @@ private:
     void Print(std::string_view text);
     void CoreGraphicsText(std::string_view text);
     void PrintBytes(const QByteArray& text);
+    void ToPort(QByteArrayView bytes);
+    void OpenPort();
     void Emit(const QByteArray& bytes);
     void ShowFile(const QByteArray& imagePath);
     void EnterPrompt();
@@ -144,6 +150,9 @@ private:
     bool m_moduleReturned = false; // a module ran or failed: the loader goes back to its prompt
     bool m_starting = false; // the configuration's own start runs; it goes on to the prompt itself
     QByteArray m_serial;
+    QByteArray m_port;
+    bool m_portOpen = false;
+    bool m_reading = false; // the configuration's SAY lines go out as it is read
     QString m_note;
     std::vector<ShownFile> m_shownFiles;
     BootGraphics m_coreGraphics; // its font read at the first display file of the core

@@ -44,7 +44,9 @@ using Names = std::vector<std::string>;
 
 TEST_F(PxeTest, TheNamesAskedForInTheLoadersOrder)
 {
-    const char* docUuid = "b8945908-d6a6-41a9-611d-74a6ab80b83d";
+    // The machine's UUID in its usual form; PXELINUX asks for pxelinux.txt's name for it, its first three fields
+    // swapped.
+    const char* docUuid = "085994b8-a6d6-a941-611d-74a6ab80b83d";
     const Names ipAndDefault
         = { "/mybootdir/pxelinux.cfg/C000025B", "/mybootdir/pxelinux.cfg/C000025", "/mybootdir/pxelinux.cfg/C00002",
               "/mybootdir/pxelinux.cfg/C0000", "/mybootdir/pxelinux.cfg/C000", "/mybootdir/pxelinux.cfg/C00",
@@ -54,7 +56,7 @@ TEST_F(PxeTest, TheNamesAskedForInTheLoadersOrder)
         return first;
     };
     const std::string mac = "/mybootdir/pxelinux.cfg/01-88-99-aa-bb-cc-dd";
-    const std::string uuidFile = std::string("/mybootdir/pxelinux.cfg/") + docUuid;
+    const std::string uuidFile = "/mybootdir/pxelinux.cfg/b8945908-d6a6-41a9-611d-74a6ab80b83d";
     const char* config = "/mybootdir/pxelinux.cfg/default";
     // pxelinux.txt's own example.
     EXPECT_EQ(
@@ -171,7 +173,7 @@ TEST(KernelLines, WhatTheKernelIsGiven)
 {
     const char* ip = "ip=10.0.2.15:10.0.2.2:10.0.2.2:255.255.255.0";
     const char* bootif = "BOOTIF=01-52-54-00-12-34-56";
-    const QByteArray uuidOption = "SYSUUID=b8945908-d6a6-41a9-611d-74a6ab80b83d";
+    const QByteArray uuidOption = "SYSUUID=085994b8-a6d6-a941-611d-74a6ab80b83d";
     const struct {
         const char* config;
         const char* command;
