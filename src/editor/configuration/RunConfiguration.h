@@ -17,6 +17,7 @@
 #include <memory>
 
 class QCheckBox;
+class QPlainTextEdit;
 class QLabel;
 class QLayout;
 class ScreenView;
@@ -68,6 +69,7 @@ private:
     void Play();
     void ShowTitle();
     void ShowNote();
+    static QString SerialText(const QByteArray& bytes);
     void ShowScreen();
     // The text screen in its blink phase and the cursor, then the window's
     // size for what is shown.
@@ -88,6 +90,8 @@ private:
     BackgroundCache m_backgrounds;
     QLabel* m_note = nullptr;
     QCheckBox* m_blankStart = nullptr;
+    QCheckBox* m_serialShown = nullptr;
+    QPlainTextEdit* m_serialView = nullptr; // what a terminal on SERIAL's port receives
     std::unique_ptr<LoaderSim> m_loader;
     std::vector<LoaderInput> m_given; // since the last restart
     QString m_configFile;
