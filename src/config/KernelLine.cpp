@@ -133,7 +133,8 @@ KernelCall CoreKernelCall(const BootConfig& config, const ConfigLabel* label, co
         append += "initrd=" + label->initrd + ' ';
     const QByteArray kernel = label ? label->kernel : CommandWord(plain);
     const QByteArray options = config.allowOptions ? typed : QByteArray();
-    KernelCall call = KernelCallOfLine(Joined(kernel, { append.trimmed(), options }), machine.version);
+    // What runs is the loader's line as it was; only what the kernel gets is built here.
+    KernelCall call = KernelCallOfLine(plain, machine.version);
     if (call.kernelLine) {
         QByteArray line = append + "BOOT_IMAGE=" + kernel + ' ';
         for (const QByteArray& option : appended.options)
