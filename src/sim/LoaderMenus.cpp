@@ -126,3 +126,26 @@ void LoaderSim::AfterMenu()
         m_menu->Resume();
     }
 }
+
+// whichsys.c32 runs the command given for the loader it finds itself in:
+// on a CD that is always the one after -iso-, up to the next -name-.
+void LoaderSim::WhichSystem(const QByteArray& arguments)
+{
+    const QByteArrayList words = arguments.simplified().split(' ');
+    const qsizetype iso = words.indexOf("-iso-");
+    if (iso < 0)
+        return Leave(QStringLiteral("whichsys.c32 names no command for ISOLINUX (-iso-): what it runs depends on "
+                                    "the loader it finds, which this screen cannot tell."));
+    QByteArrayList command;
+    for (qsizetype at = iso + 1; at < words.size(); ++at) {
+        const QByteArray& word = words[at];
+        if (word.size() > 2 && word.startsWith('-') && word.endsWith('-'))
+            break;
+        command << word;
+    }
+    if (!command.isEmpty() && command.front() == "config")
+        command.removeFirst();
+    else if (command.isEmpty() || !(command.front().endsWith(".cfg") || command.front().endsWith(".conf")))
+        return Run(command.join(' '));
+    return Execute(command.join(' '), KernelKind::Config);
+}

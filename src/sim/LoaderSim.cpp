@@ -69,31 +69,6 @@ void LoaderSim::Print(std::string_view text)
         ToPort(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
 }
 
-void LoaderSim::ToPort(QByteArrayView bytes)
-{
-    if (!m_portOpen)
-        return;
-    for (char byte : bytes)
-        m_port += byte == '\n' ? QByteArray("\r\n") : QByteArray(1, byte);
-}
-
-// SERIAL read: ldlinux.c32 says its banner on the port once ("show some
-// life"); the name the banner gives is the loader's, PXELINUX's with the
-// firmware's word in it.
-void LoaderSim::OpenPort()
-{
-    if (m_portOpen || !m_config.serial)
-        return;
-    m_portOpen = true;
-    if (m_version.AssemblyCore())
-        return;
-    const QByteArray date = m_version.banner.mid(m_version.banner.lastIndexOf(' ') + 1);
-    if (LoaderPlaceOf(m_files.ConfigPath()).pxe)
-        m_port += "\r\nPXELINUX " + m_version.Name().toLatin1() + " PXE " + date + ' ' + m_version.copyright + "\r\n";
-    else
-        m_port += "\r\n" + m_version.banner + "  " + m_version.copyright + "\r\n";
-}
-
 void LoaderSim::PrintBytes(const QByteArray& text)
 {
     Print(std::string_view(text.constData(), static_cast<std::size_t>(text.size())));
@@ -156,22 +131,10 @@ void LoaderSim::ReadAndStart(const QByteArray& path, const QByteArray& folder)
     if (!m_config.defaultCommand && VersionRules::ImplicitLinuxAuto(m_version))
         m_config.defaultCommand = "linux auto";
     // The port opens where SERIAL stands among the lines that print.
-    const auto at = [this](const ConfigPlace& place) {
-        for (std::size_t index = 0; index < m_config.directives.size(); ++index) {
-            const ConfigPlace& other = m_config.directives[index].place;
-            if (other.line == place.line && other.file == place.file)
-                return index;
-        }
-        return m_config.directives.size();
-    };
-    std::size_t serialAt = m_config.directives.size();
-    for (std::size_t index = 0; index < m_config.directives.size() && serialAt == m_config.directives.size(); ++index) {
-        if (m_config.directives[index].keyword == "serial")
-            serialAt = index;
-    }
+    const std::size_t serialAt = SerialDirective();
     m_reading = true;
     for (const ConfigOutput& output : m_config.output) {
-        if (at(output.place) > serialAt)
+        if (DirectiveAt(output.place) > serialAt)
             OpenPort();
         if (output.kind == ConfigOutput::Kind::Say)
             Print(std::string_view(output.text.constData(), static_cast<std::size_t>(output.text.size())));
@@ -446,29 +409,6 @@ void LoaderSim::Run(const QByteArray& command)
     if (m_call)
         Execute(m_call->line, KindOfCommandName(m_call->line));
     m_call.reset();
-}
-
-// whichsys.c32 runs the command given for the loader it finds itself in:
-// on a CD that is always the one after -iso-, up to the next -name-.
-void LoaderSim::WhichSystem(const QByteArray& arguments)
-{
-    const QByteArrayList words = arguments.simplified().split(' ');
-    const qsizetype iso = words.indexOf("-iso-");
-    if (iso < 0)
-        return Leave(QStringLiteral("whichsys.c32 names no command for ISOLINUX (-iso-): what it runs depends on "
-                                    "the loader it finds, which this screen cannot tell."));
-    QByteArrayList command;
-    for (qsizetype at = iso + 1; at < words.size(); ++at) {
-        const QByteArray& word = words[at];
-        if (word.size() > 2 && word.startsWith('-') && word.endsWith('-'))
-            break;
-        command << word;
-    }
-    if (!command.isEmpty() && command.front() == "config")
-        command.removeFirst();
-    else if (command.isEmpty() || !(command.front().endsWith(".cfg") || command.front().endsWith(".conf")))
-        return Run(command.join(' '));
-    return Execute(command.join(' '), KernelKind::Config);
 }
 
 void LoaderSim::Execute(QByteArray command, KernelKind kind)

@@ -104,6 +104,9 @@ private:
     void PrintBytes(const QByteArray& text);
     void ToPort(QByteArrayView bytes);
     void OpenPort();
+    // The index among the directives of the one at a place, and of the first SERIAL.
+    std::size_t DirectiveAt(const ConfigPlace& place) const;
+    std::size_t SerialDirective() const;
     void Emit(const QByteArray& bytes);
     void ShowFile(const QByteArray& imagePath);
     void EnterPrompt();
