@@ -87,6 +87,9 @@ inline constexpr int ModuleNameBytes = 255;
 // ldlinux.sys, ldlinux.c32): the largest build, lpxelinux.0 6.x, is under
 // 200 KiB; a larger file is no loader and is not read.
 inline constexpr qint64 LoaderFileBytes = qint64(1) << 20;
+// Names of pxelinux.cfg/ looked at for misnamed per-client files: a server
+// for thousands of machines has thousands; past this the rest go unchecked.
+inline constexpr int PxeFolderNames = 10'000;
 
 // The loaders played.
 // A menu's layout numbers (MENU WIDTH, MARGIN, ROWS, the rows and shifts,

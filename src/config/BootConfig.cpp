@@ -2,6 +2,7 @@
 
 #include "ConfigReading.h"
 #include "ConfigSyntax.h"
+#include "KernelLine.h"
 
 #include <algorithm>
 #include <array>
@@ -40,8 +41,11 @@ const QByteArray& KeyName(int written)
 
 // core/keywords.inc: what the assembly core's ISOLINUX reads (pxeretry
 // since 4.00); 6.x has more (PATH, SYSAPPEND, IPAPPEND ...).
-bool CoreKeyword(const QByteArray& word, int major)
+bool CoreKeyword(const QByteArray& word, int major, bool pxe)
 {
+    // "%if IS_PXELINUX" in core/keywords.inc.
+    if (word == "ipappend")
+        return pxe;
     static const std::array<const char*, 47> words = { "menu", "text", "include", "append", "initrd", "default", "ui",
         "display", "font", "implicit", "kbdmap", "kernel", "linux", "boot", "bss", "pxe", "fdimage", "comboot", "com32",
         "config", "label", "prompt", "say", "serial", "console", "timeout", "totaltimeout", "ontimeout", "onerror",
@@ -76,10 +80,11 @@ struct LabelData {
 class Reader {
 public:
     // core: the major version of an assembly core's build, else 0.
-    Reader(const BootFiles& files, BootConfig& config, int core)
+    Reader(const BootFiles& files, BootConfig& config, int core, bool pxe)
         : m_reading(files, Limits::LoaderNesting, "ldlinux.c32")
         , m_config(config)
         , m_core(core)
+        , m_pxe(pxe)
     {
     }
     void Parse(const QByteArray& imagePath, const ConfigPlace& from);
@@ -106,6 +111,7 @@ private:
     BootConfig& m_config;
     LabelData m_label;
     int m_core;
+    bool m_pxe;
 };
 
 void Reader::Record()
@@ -184,7 +190,7 @@ bool Reader::CoreTakes(const char* p, const ConfigPlace& place)
     const char* message = nullptr;
     if (!*SkipBlanks(end))
         message = "Missing parameter in configuration file. Keyword: ";
-    else if (!CoreKeyword(word.toLower(), m_core))
+    else if (!CoreKeyword(word.toLower(), m_core, m_pxe))
         message = "Unknown keyword in configuration file: ";
     if (message)
         m_config.output.push_back({ ConfigOutput::Kind::Say, message + word + '\n', place });
@@ -229,6 +235,14 @@ void Reader::Act(const KeywordMatch& match, const char* p, const ConfigPlace& pl
         Record();
         const QByteArray name = Word(argument.constData());
         m_label.label = ConfigLabel { name, name, KernelKind::Kernel, std::nullopt, {}, place };
+        // A label starts with the global IPAPPEND read so far.
+        m_label.label->ipAppend = m_config.sysAppend;
+        break;
+    }
+    case Keyword::IpAppend:
+    case Keyword::SysAppend: {
+        const quint32 bits = SysAppendNumber(argument);
+        (m_label.label ? m_label.label->ipAppend : m_config.sysAppend) = bits;
         break;
     }
     case Keyword::Default:
@@ -367,7 +381,9 @@ BootConfig ReadBootConfig(
 {
     BootConfig config;
     config.folder = folder;
-    Reader reader(files, config, version.AssemblyCore() ? version.major : 0);
+    const qsizetype slash = configPath.lastIndexOf('/');
+    const bool pxe = slash >= 0 && configPath.left(slash).endsWith("pxelinux.cfg");
+    Reader reader(files, config, version.AssemblyCore() ? version.major : 0, pxe);
     reader.Parse(configPath, { configPath, 0 });
     reader.Finish();
     return config;

@@ -62,6 +62,7 @@ struct ConfigLabel {
     std::optional<QByteArray> append;
     QByteArray initrd;
     ConfigPlace place;
+    quint32 ipAppend = 0; // IPAPPEND/SYSAPPEND bits, the global ones unless its own
     // The command line the loader runs: kernel and options, or
     // ".kind kernel options" for an explicit kind.
     QByteArray CommandLine(const QByteArray& globalAppend) const;
@@ -116,6 +117,7 @@ struct BootConfig {
     std::vector<ConfigLabel> labels;
     QHash<QByteArray, int> labelIndex; // the first label of each name
     QByteArray globalAppend;
+    quint32 sysAppend = 0; // the global IPAPPEND/SYSAPPEND, as it stands at the end
     int prompt = 0;
     // TIMEOUT and TOTALTIMEOUT as the loader keeps them: milliseconds in an
     // unsigned int and a long long, wrapped as its arithmetic wraps.

@@ -25,6 +25,14 @@ public:
     explicit BootFiles(const QString& rootFolder, const QByteArray& mountedAt = "/");
 
     const QByteArray& ConfigPath() const { return m_configPath; }
+    // The same files with another configuration of the tree as the one
+    // booted (a PXE client's own under pxelinux.cfg/).
+    BootFiles WithConfigPath(const QByteArray& imagePath) const
+    {
+        BootFiles other = *this;
+        other.m_configPath = imagePath;
+        return other;
+    }
     // The folder the loader starts in: the configuration's.
     QByteArray StartFolder() const;
 

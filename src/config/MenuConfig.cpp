@@ -1,4 +1,5 @@
 #include "ConfigSyntax.h"
+#include "KernelLine.h"
 #include "MenuReader.h"
 
 using namespace ConfigSyntax;
@@ -54,12 +55,15 @@ bool MenuReader::Line(char* raw, const ConfigPlace& place, Text& text)
     } else if (LookingAt(p, "initrd")) {
         if (m_label.label)
             m_label.command.initrd = SkipBlanks(p + 6);
+    } else if ((ep = LookingAt(p, "ipappend")) || (ep = LookingAt(p, "sysappend"))) {
+        (m_label.label ? m_label.command.ipAppend : m_globalIpAppend) = SysAppendNumber(SkipBlanks(ep));
     } else if (LookingAt(p, "label")) {
         Record();
         m_label = {};
         m_label.label = SkipBlanks(p + 5);
         m_label.command.name = *m_label.label;
         m_label.command.kernel = *m_label.label;
+        m_label.command.ipAppend = m_globalIpAppend;
         m_label.place = place;
     } else {
         LoaderLine(p);

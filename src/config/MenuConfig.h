@@ -24,6 +24,7 @@ struct MenuEntry {
     QByteArray displayName; // with its ^ marks
     QByteArray label; // empty for separators and disabled entries
     QByteArray commandLine; // what Enter runs, for a command
+    quint32 ipAppend = 0; // IPAPPEND/SYSAPPEND bits: their strings go after commandLine
     std::optional<QByteArray> password;
     QByteArray helpText; // the TEXT HELP lines as they stand in the file
     QByteArray helpBackground; // MENU HELP's background

@@ -88,7 +88,10 @@ void MenuReader::Record()
         entry.password.reset();
     }
     switch (entry.action) {
-    case MenuAction::Command: entry.commandLine = m_label.command.CommandLine(m_globalAppend); break;
+    case MenuAction::Command:
+        entry.commandLine = m_label.command.CommandLine(m_globalAppend);
+        entry.ipAppend = m_label.command.ipAppend;
+        break;
     case MenuAction::Goto:
     case MenuAction::Exit:
         if (entry.submenu < 0)

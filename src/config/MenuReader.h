@@ -83,6 +83,7 @@ private:
     int m_menu = MenuConfig::RootMenu;
     LabelData m_label;
     QByteArray m_globalAppend;
+    quint32 m_globalIpAppend = 0;
     bool m_hasUi = false;
     std::optional<QByteArray> m_globalDefault;
     std::vector<std::pair<int, int>> m_created; // every entry in the order it was made

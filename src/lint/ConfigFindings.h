@@ -47,6 +47,10 @@ void LintMenuRun(const MenuRun& run, const BootConfig& config, const BootFiles& 
 // The directives of one configuration that the target build does not read
 // (named with the release that brought each); pxe for a PXELINUX tree.
 void LintDirectiveVersions(const BootConfig& config, const LoaderVersion& target, bool pxe, ConfigFindings& findings);
+// A pxelinux.cfg/ tree's per-client files the loader never asks for, and
+// URLs a build without HTTP cannot fetch.
+struct ConfigSet;
+void LintPxeTree(const BootFiles& files, const ConfigSet& set, const LoaderVersion& loader, ConfigFindings& findings);
 // A module of another build than the loader: ELF against flat COM32.
 void LintModuleBuild(const QByteArray& module, const QByteArray& bytes, const LoaderVersion& target,
     const ConfigPlace& place, ConfigFindings& findings);

@@ -19,7 +19,7 @@ const std::vector<const char*> ConfigCheckCodes = { "missing-include", "include-
     "missing-config", "missing-menu-file", "menu-overflow", "menu-colour-ansi", "menu-colour-argb-ignored",
     "menu-invisible-selection", "menu-duplicate-hotkey", "menu-label-cut", "menu-passwd-without-master",
     "missing-background", "background-too-large", "background-unreadable", "background-size", "background-jpeg",
-    "menu-font", "missing-font", "not-psf", "no-video-mode", "config-loop" };
+    "menu-font", "missing-font", "not-psf", "no-video-mode", "config-loop", "pxe-misnamed", "pxe-url-needs-lpxelinux" };
 
 QString Latin(const QByteArray& bytes) { return QString::fromLatin1(bytes); }
 
@@ -397,6 +397,7 @@ std::vector<FileProblem> LintBootConfig(const BootFiles& files, const std::optio
     }
     for (const ConfigSetMember& member : set.members)
         ConfigLint(files, member, shown, loader, findings).Run();
+    LintPxeTree(files, set, loader, findings);
     if (set.stop)
         findings.Report(set.stop->place, Severity::Error, "read-limit", set.stop->message);
     if (loops && loopPlace)

@@ -85,6 +85,21 @@ void LoaderSim::LeaveVideoMode()
 // What the menu's end leads to: the prompt when it is left or a module it
 // runs returns, the command it chose run by the loader; a kernel that fails
 // brings the menu back.
+// The menu's own reading put the entry's IPAPPEND strings after its line.
+QByteArray LoaderSim::WithEntryAppends(const MenuSim& menu) const
+{
+    const Menu& shown = menu.Config().At(menu.MenuIndex());
+    if (menu.Entry() < 0 || menu.Entry() >= static_cast<int>(shown.entries.size()))
+        return menu.Command();
+    const MenuEntry& entry = shown.entries[static_cast<std::size_t>(menu.Entry())];
+    if (entry.commandLine != menu.Command())
+        return menu.Command();
+    QByteArray line = menu.Command();
+    for (const QByteArray& option : SysAppendStrings(entry.ipAppend, m_machine).options)
+        line += ' ' + option;
+    return line;
+}
+
 void LoaderSim::AfterMenu()
 {
     while (m_state == State::Menu && m_menu->State() != MenuSim::Outcome::Running) {
@@ -92,7 +107,7 @@ void LoaderSim::AfterMenu()
         m_state = State::Done;
         std::optional<QByteArray> command;
         if (menu->State() == MenuSim::Outcome::Run)
-            command = menu->Command();
+            command = WithEntryAppends(*menu);
         m_moduleReturned = menu->State() == MenuSim::Outcome::Exit;
         for (int tries = 0; command && tries < 2 && !m_moduleReturned; ++tries) {
             Execute(*command, KindOfCommandName(*command));
@@ -110,4 +125,27 @@ void LoaderSim::AfterMenu()
         m_state = State::Menu;
         m_menu->Resume();
     }
+}
+
+// whichsys.c32 runs the command given for the loader it finds itself in:
+// on a CD that is always the one after -iso-, up to the next -name-.
+void LoaderSim::WhichSystem(const QByteArray& arguments)
+{
+    const QByteArrayList words = arguments.simplified().split(' ');
+    const qsizetype iso = words.indexOf("-iso-");
+    if (iso < 0)
+        return Leave(QStringLiteral("whichsys.c32 names no command for ISOLINUX (-iso-): what it runs depends on "
+                                    "the loader it finds, which this screen cannot tell."));
+    QByteArrayList command;
+    for (qsizetype at = iso + 1; at < words.size(); ++at) {
+        const QByteArray& word = words[at];
+        if (word.size() > 2 && word.startsWith('-') && word.endsWith('-'))
+            break;
+        command << word;
+    }
+    if (!command.isEmpty() && command.front() == "config")
+        command.removeFirst();
+    else if (command.isEmpty() || !(command.front().endsWith(".cfg") || command.front().endsWith(".conf")))
+        return Run(command.join(' '));
+    return Execute(command.join(' '), KernelKind::Config);
 }

@@ -24,11 +24,13 @@ constexpr std::string_view SeaBiosLines = "SeaBIOS (version 1.16.2-debian-1.16.2
 
 }
 
-LoaderSim::LoaderSim(TColorConsole& console, BootFiles files, Start start, LoaderVersion version)
+LoaderSim::LoaderSim(
+    TColorConsole& console, BootFiles files, Start start, LoaderVersion version, std::optional<PxeClient> client)
     : m_console(console)
     , m_files(std::move(files))
     , m_start(start)
     , m_version(std::move(version))
+    , m_machine { m_version, LoaderPlaceOf(m_files.ConfigPath()).pxe, std::move(client) }
     , m_line([this](const QByteArray& bytes) { Emit(bytes); }, TextScreen::Columns, m_version)
 {
     Restart();
@@ -39,7 +41,11 @@ void LoaderSim::Restart()
     m_menu.reset();
     ClearLoaderScreen(m_console);
     m_serial.clear();
+    m_port.clear();
+    m_portOpen = false;
     m_note.clear();
+    m_kernelLine.reset();
+    m_kernelUnknown.clear();
     m_shownFiles.clear();
     m_coreGraphics.screen.reset();
     m_depth = 0;
@@ -58,6 +64,9 @@ void LoaderSim::Print(std::string_view text)
     CoreGraphicsText(text);
     for (char byte : text)
         m_serial += byte == '\n' ? QByteArray("\r\n") : QByteArray(1, byte);
+    // ldlinux.c32 prints the reading's SAY lines on the screen only.
+    if (!m_reading || VersionRules::AssemblyPrompt(m_version))
+        ToPort(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
 }
 
 void LoaderSim::PrintBytes(const QByteArray& text)
@@ -78,6 +87,7 @@ void LoaderSim::Emit(const QByteArray& bytes)
     }
     for (char byte : bytes)
         m_serial += byte == '\n' ? QByteArray("\r\n") : QByteArray(1, byte);
+    ToPort(bytes);
 }
 
 void LoaderSim::ShowFile(const QByteArray& imagePath)
@@ -89,7 +99,10 @@ void LoaderSim::ShowFile(const QByteArray& imagePath)
         if (core && !m_coreGraphics.open)
             m_coreGraphics = CoreGraphics({});
         m_coreGraphics.open = [this](const QByteArray& name) { return m_files.ReadNamed(m_folder, name); };
-        m_serial += DrawBootFile(m_console, *bytes, core, &m_coreGraphics);
+        const QByteArray serial = DrawBootFile(m_console, *bytes, core, &m_coreGraphics);
+        m_serial += serial;
+        if (m_portOpen)
+            m_port += serial;
     }
 }
 
@@ -117,12 +130,19 @@ void LoaderSim::ReadAndStart(const QByteArray& path, const QByteArray& folder)
     m_config = ReadBootConfig(m_files, path, folder, m_version);
     if (!m_config.defaultCommand && VersionRules::ImplicitLinuxAuto(m_version))
         m_config.defaultCommand = "linux auto";
+    // The port opens where SERIAL stands among the lines that print.
+    const std::size_t serialAt = SerialDirective();
+    m_reading = true;
     for (const ConfigOutput& output : m_config.output) {
+        if (DirectiveAt(output.place) > serialAt)
+            OpenPort();
         if (output.kind == ConfigOutput::Kind::Say)
             Print(std::string_view(output.text.constData(), static_cast<std::size_t>(output.text.size())));
         else
             ShowFile(output.text);
     }
+    m_reading = false;
+    OpenPort();
     // The loader hangs where its reading stopped (or Glimra read no further).
     if (m_config.stop)
         return Leave(StopText(*m_config.stop));
@@ -385,31 +405,10 @@ bool LoaderSim::RunOutTimeout()
 // A label's command line, or a command as typed; what it names is run.
 void LoaderSim::Run(const QByteArray& command)
 {
-    if (const std::optional<QByteArray> line = LoadKernelLine(m_config, m_files, command))
-        Execute(*line, KindOfCommandName(*line));
-}
-
-// whichsys.c32 runs the command given for the loader it finds itself in:
-// on a CD that is always the one after -iso-, up to the next -name-.
-void LoaderSim::WhichSystem(const QByteArray& arguments)
-{
-    const QByteArrayList words = arguments.simplified().split(' ');
-    const qsizetype iso = words.indexOf("-iso-");
-    if (iso < 0)
-        return Leave(QStringLiteral("whichsys.c32 names no command for ISOLINUX (-iso-): what it runs depends on "
-                                    "the loader it finds, which this screen cannot tell."));
-    QByteArrayList command;
-    for (qsizetype at = iso + 1; at < words.size(); ++at) {
-        const QByteArray& word = words[at];
-        if (word.size() > 2 && word.startsWith('-') && word.endsWith('-'))
-            break;
-        command << word;
-    }
-    if (!command.isEmpty() && command.front() == "config")
-        command.removeFirst();
-    else if (command.isEmpty() || !(command.front().endsWith(".cfg") || command.front().endsWith(".conf")))
-        return Run(command.join(' '));
-    return Execute(command.join(' '), KernelKind::Config);
+    m_call = KernelCallOf(m_config, m_files, command, m_machine);
+    if (m_call)
+        Execute(m_call->line, KindOfCommandName(m_call->line));
+    m_call.reset();
 }
 
 void LoaderSim::Execute(QByteArray command, KernelKind kind)
@@ -462,13 +461,23 @@ void LoaderSim::Execute(QByteArray command, KernelKind kind)
     default: {
         // "..." is left out when the command line says quiet anywhere.
         const bool quiet = command.contains("quiet");
+        // What it would be given is known before the file is looked for.
+        const KernelCall call = m_call && m_call->line == command ? *m_call : KernelCallOfLine(command, m_version);
+        m_kernelLine = call.kernelLine;
+        m_kernelUnknown = call.unknown;
         if (!exists)
             return NotFound(
                 kernel, "Loading " + kernel + (quiet ? "" : "...") + " failed: No such file or directory\n");
         PrintBytes("Loading " + kernel + (quiet ? "" : "..."));
         Print(" ok\n");
-        return Leave(QStringLiteral("The loader would boot the kernel %1 with the options \"%2\".")
-                         .arg(QString::fromLatin1(*path), QString::fromLatin1(arguments)));
+        QString note = QStringLiteral("The loader would boot the kernel %1 with the options \"%2\".")
+                           .arg(QString::fromLatin1(*path), QString::fromLatin1(arguments));
+        if (m_kernelLine)
+            note += QStringLiteral(" The kernel gets \"%1\".").arg(QString::fromLatin1(*m_kernelLine));
+        if (!m_kernelUnknown.isEmpty())
+            note += QStringLiteral(" The loader adds %1, which no tree tells.")
+                        .arg(m_kernelUnknown.join(QStringLiteral(", ")));
+        return Leave(note);
     }
     }
 }

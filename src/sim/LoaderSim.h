@@ -5,6 +5,7 @@
 #include "MenuSim.h"
 #include "boot/BootGraphics.h"
 #include "config/BootConfig.h"
+#include "config/KernelLine.h"
 #include "config/LoaderVersion.h"
 #include "console/TextMetrics.h"
 #include "format/PcFont.h"
@@ -32,8 +33,10 @@ public:
         Blank,
     };
 
+    // client: the machine a pxelinux.cfg/ configuration boots, for the
+    // strings IPAPPEND and SYSAPPEND give the kernel.
     LoaderSim(TColorConsole& console, BootFiles files, Start start = Start::Banner,
-        LoaderVersion version = LoaderVersion::Debian());
+        LoaderVersion version = LoaderVersion::Debian(), std::optional<PxeClient> client = std::nullopt);
 
     // The build played: its banner and the rules that differ between builds.
     const LoaderVersion& Version() const { return m_version; }
@@ -45,13 +48,22 @@ public:
     bool RunOutTimeout();
     void Sleep(long long milliseconds);
 
-    // Everything the loader sent to the serial port so far.
+    // Everything the loader printed so far, as the serial port would get it.
     const QByteArray& Serial() const { return m_serial; }
+    // What a terminal on the SERIAL port receives: nothing before SERIAL is
+    // read; 5.x and later then send their banner (readconfig.c) but not the
+    // SAY lines of the reading, and from then on all the loader prints.
+    const QByteArray& SerialPort() const { return m_port; }
     // What the loader would do now that the simulation cannot show (boot a
     // kernel, run a menu module); empty while it waits at its prompt.
     // What a menu does that the screen cannot show goes here too.
     QString Note() const;
     const BootConfig& Config() const { return m_config; }
+    // The command line the last kernel the loader went for is given (also
+    // one that is not there); nothing before one, or for other images. Strings no tree tells (DMI) are named
+    // in KernelUnknown().
+    const std::optional<QByteArray>& KernelLine() const { return m_kernelLine; }
+    const QStringList& KernelUnknown() const { return m_kernelUnknown; }
     // Whether booting on its own ran into CONFIG lines that lead back
     // without end (the real loader reloads them for ever).
     bool ConfigLoops() const { return m_configLoops; }
@@ -90,6 +102,11 @@ private:
     void Print(std::string_view text);
     void CoreGraphicsText(std::string_view text);
     void PrintBytes(const QByteArray& text);
+    void ToPort(QByteArrayView bytes);
+    void OpenPort();
+    // The index among the directives of the one at a place, and of the first SERIAL.
+    std::size_t DirectiveAt(const ConfigPlace& place) const;
+    std::size_t SerialDirective() const;
     void Emit(const QByteArray& bytes);
     void ShowFile(const QByteArray& imagePath);
     void EnterPrompt();
@@ -112,11 +129,16 @@ private:
     void StartMenu(const QByteArray& arguments, bool graphical);
     void LeaveVideoMode();
     void AfterMenu();
+    QByteArray WithEntryAppends(const MenuSim& menu) const;
 
     TColorConsole& m_console;
     BootFiles m_files;
     Start m_start;
     LoaderVersion m_version;
+    BootMachine m_machine;
+    std::optional<KernelCall> m_call; // the command Run gave Execute, with its kernel's line
+    std::optional<QByteArray> m_kernelLine;
+    QStringList m_kernelUnknown;
     bool m_configLoops = false;
     BootConfig m_config;
     QByteArray m_folder;
@@ -131,6 +153,9 @@ private:
     bool m_moduleReturned = false; // a module ran or failed: the loader goes back to its prompt
     bool m_starting = false; // the configuration's own start runs; it goes on to the prompt itself
     QByteArray m_serial;
+    QByteArray m_port;
+    bool m_portOpen = false;
+    bool m_reading = false; // the configuration's SAY lines go out as it is read
     QString m_note;
     std::vector<ShownFile> m_shownFiles;
     BootGraphics m_coreGraphics; // its font read at the first display file of the core

@@ -4,6 +4,7 @@
 #include "common/Limits.h"
 #include "config/BootFiles.h"
 #include "config/LoaderVersion.h"
+#include "config/PxeClient.h"
 
 #include <QByteArray>
 #include <QStringList>
@@ -43,6 +44,12 @@ struct ConfigImagePlan {
 // the configuration's copy beside the loader); the tree's own loader files
 // go in as they are.
 ConfigImagePlan PlanConfigImage(const BootFiles& files, const VmTools& tools, qint64 mostBytes = Limits::ImageBytes);
+
+// A pxelinux.cfg/ tree for one client: the plan of the configuration and
+// of each other file PXELINUX asks that client for that is there, so the
+// real loader chooses among them as on the server.
+ConfigImagePlan PlanPxeClientImage(const BootFiles& files, const VmTools& tools, const PxeClient& client,
+    const LoaderVersion& version, qint64 mostBytes = Limits::ImageBytes);
 
 // Writes the plan's tree into workFolder and, for a CD, the image from it
 // with xorriso (Rock Ridge, so that names stay bytes); returns the image's

@@ -77,15 +77,15 @@ private:
     LineSocket m_socket;
 };
 
-HeadlessMachine::HeadlessMachine(
-    const VmTools& tools, const QString& image, bool pxe, const QString& workFolder, std::chrono::milliseconds limit)
+HeadlessMachine::HeadlessMachine(const VmTools& tools, const QString& image, bool pxe, const QString& workFolder,
+    std::chrono::milliseconds limit, const std::optional<PxeClient>& client)
     : m_work(workFolder)
     , m_limit(limit)
 {
     m_clock.start();
     const QDir work(workFolder);
     MachineOptions options { image, pxe, false, {}, work.filePath(QStringLiteral("serial.log")),
-        work.filePath(QStringLiteral("qmp.sock")) };
+        work.filePath(QStringLiteral("qmp.sock")), client };
     m_qemu.setProcessChannelMode(QProcess::MergedChannels);
     // The machine goes with its owner, whatever ends the owner.
     m_qemu.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });

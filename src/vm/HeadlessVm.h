@@ -34,8 +34,9 @@ struct VmScreen {
 // workFolder for the owner to remove.
 class HeadlessMachine {
 public:
+    // client: for PXE, the machine that boots (its MAC, address and UUID).
     HeadlessMachine(const VmTools& tools, const QString& image, bool pxe, const QString& workFolder,
-        std::chrono::milliseconds limit);
+        std::chrono::milliseconds limit, const std::optional<PxeClient>& client = std::nullopt);
     ~HeadlessMachine();
 
     VmScreen Screen(bool withPicture = false);

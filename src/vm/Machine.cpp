@@ -10,7 +10,17 @@ QStringList QemuArguments(const MachineOptions& options)
         arguments << QStringLiteral("-display") << QStringLiteral("none");
     else if (!options.title.isEmpty())
         arguments << QStringLiteral("-name") << QStringLiteral("guest=") + QemuValue(options.title);
-    if (options.pxe) {
+    if (options.pxe && options.client) {
+        const PxeClient& client = *options.client;
+        arguments << QStringLiteral("-netdev")
+                  << QStringLiteral("user,id=net0,net=%1/24,dhcpstart=%2,tftp=%3,bootfile=pxelinux.0")
+                         .arg(QString::fromLatin1(DottedQuad(client.ip & 0xffffff00)), client.IpText(),
+                             QemuValue(options.image))
+                  << QStringLiteral("-device") << QStringLiteral("e1000,netdev=net0,mac=") + client.MacText()
+                  << QStringLiteral("-boot") << QStringLiteral("n");
+        if (client.uuid)
+            arguments << QStringLiteral("-uuid") << client.UuidText();
+    } else if (options.pxe) {
         arguments << QStringLiteral("-netdev")
                   << QStringLiteral("user,id=net0,tftp=%1,bootfile=pxelinux.0").arg(QemuValue(options.image))
                   << QStringLiteral("-device") << QStringLiteral("e1000,netdev=net0") << QStringLiteral("-boot")

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "VmTools.h"
+#include "config/PxeClient.h"
 
 #include <QByteArray>
 #include <QStringList>
@@ -15,6 +16,9 @@ struct MachineOptions {
     QString title; // the window's
     QString serialLog; // a file that receives the serial port, or none
     QString qmpSocket; // QEMU's machine protocol, or none
+    // For PXE: the client's MAC and UUID, and its address handed out by the
+    // user network's DHCP (the client's /24); else QEMU's own.
+    std::optional<PxeClient> client;
 };
 
 // The arguments of a boot, for the windowed and the headless runner alike.

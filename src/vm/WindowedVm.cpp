@@ -18,6 +18,7 @@ struct WindowedVm::Built {
     bool pxe = false;
     QStringList notes;
     QString error, detail;
+    std::optional<PxeClient> client;
 };
 
 WindowedVm::WindowedVm(QObject* parent)
@@ -52,7 +53,7 @@ void WindowedVm::BootDocument(const QByteArray& document, const QString& documen
                              .arg(image.missingImages.join(QStringLiteral(", ")));
             if (!image.refused.isEmpty())
                 notes << tr("Images not taken: %1").arg(image.refused.join(QStringLiteral(", ")));
-            return Built { image.iso, false, notes, {}, {} };
+            return Built { image.iso, false, notes, {}, {}, {} };
         },
         title);
 }
@@ -66,7 +67,22 @@ void WindowedVm::BootConfiguration(const BootFiles& files, const QString& title)
             QStringList notes = plan.notes;
             for (const ConfigImagePlan::Refusal& refused : plan.refused)
                 notes << tr("%1 is not put in the image: %2").arg(QFile::decodeName(refused.name), refused.reason);
-            return Built { BuildConfigImage(tools, plan, work), plan.pxe, notes, {}, {} };
+            return Built { BuildConfigImage(tools, plan, work), plan.pxe, notes, {}, {}, {} };
+        },
+        title);
+}
+
+void WindowedVm::BootPxeClient(
+    const BootFiles& files, const PxeClient& client, const LoaderVersion& version, const QString& title)
+{
+    Boot(
+        [files, client, version](const QString& work) {
+            const VmTools tools = FindVmTools({}, true);
+            const ConfigImagePlan plan = PlanPxeClientImage(files, tools, client, version);
+            QStringList notes = plan.notes;
+            for (const ConfigImagePlan::Refusal& refused : plan.refused)
+                notes << tr("%1 is not put in the image: %2").arg(QFile::decodeName(refused.name), refused.reason);
+            return Built { BuildConfigImage(tools, plan, work), true, notes, {}, {}, client };
         },
         title);
 }
@@ -87,7 +103,8 @@ void WindowedVm::Boot(std::function<Built(const QString& work)> build, const QSt
         try {
             *result = build(work);
         } catch (const EVmError& failure) {
-            *result = { {}, false, {}, QString::fromUtf8(failure.what()), QString::fromStdString(failure.Detail()) };
+            *result
+                = { {}, false, {}, QString::fromUtf8(failure.what()), QString::fromStdString(failure.Detail()), {} };
         }
     });
     QPointer<WindowedVm> self(this);
@@ -135,6 +152,7 @@ void WindowedVm::Start(const Built& built, const QString& title)
     MachineOptions options;
     options.image = built.image;
     options.pxe = built.pxe;
+    options.client = built.client;
     options.window = true;
     options.title = title;
     m_qemu->start(tools.qemu, QemuArguments(options));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "config/BootFiles.h"
+#include "config/PxeClient.h"
 
 #include <QObject>
 #include <QStringList>
@@ -27,6 +28,10 @@ public:
     void BootDocument(const QByteArray& document, const QString& documentFolder, const QString& title);
     // The configuration and its set, unsaved texts included.
     void BootConfiguration(const BootFiles& files, const QString& title);
+    // A pxelinux.cfg/ tree booted by one client over QEMU's TFTP: its MAC,
+    // address and UUID, each file PXELINUX asks it for in the image.
+    void BootPxeClient(
+        const BootFiles& files, const PxeClient& client, const LoaderVersion& version, const QString& title);
     void Stop();
     bool Running() const { return m_qemu != nullptr; }
 

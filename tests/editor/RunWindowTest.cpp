@@ -6,8 +6,12 @@
 #include "TreeFixture.h"
 #include "editor/widgets/ScreenView.h"
 
+#include <QCheckBox>
+#include <QLabel>
+#include <QPlainTextEdit>
 #include <QScreen>
 #include <QTest>
+#include <QTreeWidget>
 
 namespace {
 
@@ -132,4 +136,38 @@ TEST_F(RunWindowTest, TheOlderCoresGraphicsScreenIsThePicture)
     ASSERT_NE(window->Picture(), nullptr);
     EXPECT_EQ(*window->Picture(), QImage(recorded).convertToFormat(QImage::Format_RGB32));
     EXPECT_FALSE(screen->isVisibleTo(window));
+}
+
+// The serial port's view: what a terminal there got, no SAY of the reading.
+TEST_F(RunWindowTest, TheSerialPortsView)
+{
+    Play("SERIAL 0\nSAY screen only\nPROMPT 1\n");
+    auto* shown = Find<QCheckBox>(*window, "SerialShown");
+    auto* port = Find<QPlainTextEdit>(*window, "SerialPort");
+    EXPECT_FALSE(port->isVisible());
+    shown->setChecked(true);
+    EXPECT_TRUE(port->isVisible());
+    QTest::keyClicks(screen, "x");
+    EXPECT_EQ(port->toPlainText(),
+        QStringLiteral("\nISOLINUX 6.04 20200816  Copyright (C) 1994-2015 H. Peter Anvin et al\nboot: x"));
+}
+
+// A pxelinux.cfg/ configuration plays the file PXELINUX loads for the PXE
+// client (QEMU's first unless View > PXE Client set another); the dock says which.
+TEST_F(RunWindowTest, ThePxeClientsOwnFileIsPlayed)
+{
+    Write("k", "a kernel");
+    Write("pxelinux.cfg/01-52-54-00-12-34-56", "SAY the client's own\nPROMPT 1\nLABEL l\n KERNEL k\n IPAPPEND 2\n");
+    OpenAtStart("pxelinux.cfg/default", "SAY the default\nPROMPT 1\n");
+    RunConfigurationWindow& run = Run();
+    EXPECT_TRUE(Shows(run, "the client's own"));
+    EXPECT_FALSE(Shows(run, "the default"));
+    QTest::keyClicks(Find<ScreenView>(run, "Screen"), "l");
+    QTest::keyClick(Find<ScreenView>(run, "Screen"), Qt::Key_Return);
+    EXPECT_TRUE(Find<QLabel>(run, "Note")->text().contains("BOOT_IMAGE=k BOOTIF=01-52-54-00-12-34-56"))
+        << Find<QLabel>(run, "Note")->text().toStdString();
+    const auto loaded
+        = Find<QTreeWidget>(glavna, "ConfigurationTree")
+              ->findItems(QStringLiteral("01-52-54-00-12-34-56 (loaded)"), Qt::MatchContains | Qt::MatchRecursive, 1);
+    EXPECT_EQ(loaded.size(), 1);
 }

@@ -172,7 +172,8 @@ TEST(LineEditorTest, TheMenusEditorAndHelpScreens)
     const QByteArray entry = "UI menu.c32\nF1 help.txt\nLABEL a\n KERNEL k\n APPEND " + QByteArray(3000, 'o') + "\n";
     const Played edited(entry, KeysOf("tab \"x\" ret"));
     EXPECT_EQ(edited.loader->Note(),
-        QStringLiteral("The loader would boot the kernel /isolinux/k with the options \"%1\".")
+        QStringLiteral("The loader would boot the kernel /isolinux/k with the options \"%1\". The kernel gets "
+                       "\"BOOT_IMAGE=k %1\".")
             .arg(QString(2045, u'o')));
     const Played back("UI menu.c32\nLABEL a\n KERNEL k\n", KeysOf("tab up down esc"));
     EXPECT_TRUE(back.Row(17).startsWith("Press [Tab]")) << back.Row(17).toStdString();

@@ -155,8 +155,8 @@ TEST_F(ConfigImageTest, NamesAreBytes)
 
 TEST(MachineTest, NamesReachQemuOnlyInsideOptionValues)
 {
-    const QStringList arguments
-        = QemuArguments({ "/tmp/a,b/boot.iso", false, true, "f1,process=x.msg", "/t,s/serial.log", "/t,q/qmp.sock" });
+    const QStringList arguments = QemuArguments(
+        { "/tmp/a,b/boot.iso", false, true, "f1,process=x.msg", "/t,s/serial.log", "/t,q/qmp.sock", {} });
     EXPECT_TRUE(arguments.contains("file=/tmp/a,,b/boot.iso,media=cdrom,readonly=on,format=raw"));
     EXPECT_TRUE(arguments.contains("guest=f1,,process=x.msg"));
     EXPECT_TRUE(arguments.contains("file,id=serial0,path=/t,,s/serial.log"));
@@ -172,11 +172,18 @@ TEST(MachineTest, ArgumentsOfEachKindOfBoot)
 {
     const QString bare = "-nodefaults -vga std -m 64 -no-reboot";
     const std::pair<MachineOptions, QString> rows[] = {
-        { { "cd.iso", false, false, "t", "", "" },
+        { { "cd.iso", false, false, "t", "", "", {} },
             bare + " -display none -drive file=cd.iso,media=cdrom,readonly=on,format=raw -boot d" },
-        { { "tftp", true, true, "", "", "" },
+        { { "tftp", true, true, "", "", "", {} },
             bare + " -netdev user,id=net0,tftp=tftp,bootfile=pxelinux.0 -device e1000,netdev=net0 -boot n" },
-        { { "cd.iso", false, true, "x.msg", "s.log", "q.sock" },
+        // A PXE client's MAC and UUID, and its address as the first the user network's DHCP hands out.
+        { { "tftp", true, false, "", "", "",
+              PxeClient::Parse("52:54:00:12:34:99", "192.168.7.77", "b8945908-d6a6-41a9-611d-74a6ab80b83d") },
+            bare
+                + " -display none -netdev user,id=net0,net=192.168.7.0/24,dhcpstart=192.168.7.77,tftp=tftp,"
+                  "bootfile=pxelinux.0 -device e1000,netdev=net0,mac=52:54:00:12:34:99 -boot n -uuid "
+                  "b8945908-d6a6-41a9-611d-74a6ab80b83d" },
+        { { "cd.iso", false, true, "x.msg", "s.log", "q.sock", {} },
             bare
                 + " -name guest=x.msg -drive file=cd.iso,media=cdrom,readonly=on,format=raw -boot d -chardev "
                   "file,id=serial0,path=s.log -serial chardev:serial0 -chardev "

@@ -150,6 +150,55 @@ void ConfigurationDock::AddSettings(const BootConfig& config, const LoaderVersio
     }
 }
 
+void ConfigurationDock::ShowPxeClient(const PxeClient& client, const std::vector<PxeCandidate>& candidates)
+{
+    QTreeWidgetItem* group = Group(tr("PXE client"));
+    const QString uuid = client.UuidText().isEmpty() ? tr("no UUID") : client.UuidText();
+    auto* machine = new QTreeWidgetItem(
+        group, { tr("Client"), QStringLiteral("%1, %2, %3").arg(client.MacText(), client.IpText(), uuid) });
+    machine->setToolTip(1, tr("View > PXE Client... sets it"));
+    const std::optional<PxeCandidate> chosen = PxeChosen(candidates);
+    for (const PxeCandidate& candidate : candidates) {
+        static const char* const roles[] = { QT_TR_NOOP("Option 209"), QT_TR_NOOP("UUID"), QT_TR_NOOP("MAC"),
+            QT_TR_NOOP("IP"), QT_TR_NOOP("Default") };
+        const bool loaded = chosen && chosen->imagePath == candidate.imagePath;
+        const QString state = loaded ? tr(" (loaded)")
+            : candidate.exists       ? tr(" (there, not reached)")
+                                     : tr(" (missing)");
+        auto* item = new QTreeWidgetItem(
+            group, { tr(roles[static_cast<int>(candidate.kind)]), Latin(candidate.imagePath) + state });
+        item->setData(0, FileRole, m_files->HostPath(candidate.imagePath).value_or(QString()));
+        item->setData(0, LineRole, 1);
+        if (loaded) {
+            QFont bold = item->font(1);
+            bold.setBold(true);
+            item->setFont(1, bold);
+        } else if (!candidate.exists) {
+            item->setForeground(1, QBrush(Qt::gray));
+        }
+    }
+    if (!chosen)
+        new QTreeWidgetItem(
+            group, { tr("Loaded"), tr("none: \"Unable to locate configuration file\", and it reboots") });
+}
+
+void ConfigurationDock::ShowBoot(const BootOutcome& outcome)
+{
+    QTreeWidgetItem* group = Group(tr("Boot"));
+    if (outcome.kernelLine) {
+        auto* line = new QTreeWidgetItem(group, { tr("Kernel gets"), Latin(*outcome.kernelLine) });
+        line->setToolTip(1, Latin(*outcome.kernelLine));
+    }
+    if (!outcome.unknown.isEmpty())
+        new QTreeWidgetItem(group, { tr("Also appended"), outcome.unknown.join(QStringLiteral(", ")) });
+    if (!outcome.note.isEmpty()) {
+        auto* note = new QTreeWidgetItem(group, { tr("Left alone"), outcome.note });
+        note->setToolTip(1, outcome.note);
+    } else if (!outcome.kernelLine) {
+        new QTreeWidgetItem(group, { tr("Left alone"), tr("waits at its prompt") });
+    }
+}
+
 void ConfigurationDock::AddPlace(QTreeWidgetItem* item, const ConfigPlace& place)
 {
     item->setData(0, FileRole, m_files->HostPath(place.file).value_or(QString()));

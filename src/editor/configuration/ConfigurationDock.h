@@ -4,6 +4,8 @@
 #include "config/ConfigSet.h"
 #include "config/LoaderVersion.h"
 #include "config/MenuConfig.h"
+#include "config/PxeClient.h"
+#include "sim/BootOutcome.h"
 
 #include <QDockWidget>
 
@@ -25,6 +27,12 @@ public:
 
     // The loader played is a row of the settings.
     void Show(const BootFiles& files, const BootConfig& config, const LoaderVersion& loader);
+    // After Show, for a pxelinux.cfg/ configuration: the client and each
+    // name PXELINUX asks for in its order, whether it is there, which loads.
+    void ShowPxeClient(const PxeClient& client, const std::vector<PxeCandidate>& candidates);
+    // After Show: what the loader boots left to itself, and the exact
+    // command line its kernel gets.
+    void ShowBoot(const BootOutcome& outcome);
     QTreeWidget* Tree() const { return m_tree; }
     // The entry column as wide as its texts, leaving the values room.
     void FitColumns();

@@ -3,6 +3,7 @@
 #include "config/ConfigSet.h"
 #include "editor/configuration/ConfigurationDock.h"
 #include "editor/configuration/LoaderChoice.h"
+#include "editor/configuration/PxeClientChoice.h"
 #include "editor/configuration/RunConfiguration.h"
 #include "editor/document/DocumentTabs.h"
 #include "editor/widgets/DockEntry.h"
@@ -21,6 +22,7 @@ ConfigurationSession::ConfigurationSession(EditorHost& host)
     , m_host(host)
     , m_dock(new ConfigurationDock(&host.Window()))
     , m_loader(new LoaderChoice(host))
+    , m_pxe(new PxeClientChoice(host))
 {
     m_dock->setAllowedAreas(Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea);
     host.Window().addDockWidget(Qt::RightDockWidgetArea, m_dock);
@@ -34,6 +36,7 @@ ConfigurationSession::ConfigurationSession(EditorHost& host)
         Refresh();
         emit LoaderChosen();
     });
+    connect(m_pxe, &PxeClientChoice::Changed, this, &ConfigurationSession::Refresh);
     connect(m_dock, &ConfigurationDock::FileChosen, this,
         [this](const QString& file, int line) { m_host.OpenAt(file, line); });
     // Edits come in bursts; the set is read again once one is over.
@@ -58,7 +61,7 @@ void ConfigurationSession::Open(const QString& configFile)
     if (!std::exchange(m_dockSized, true))
         m_host.Window().resizeDocks({ m_dock }, { ConfigurationDock::PreferredWidth }, Qt::Horizontal);
     if (m_window)
-        m_window->SetConfiguration(m_configFile);
+        m_window->SetConfiguration(PlayedFile());
 }
 
 LoaderVersion ConfigurationSession::Loader() const { return m_loader->Loader(); }
@@ -81,10 +84,16 @@ void ConfigurationSession::Refresh()
     m_loader->SetTree(QDir::cleanPath(m_files->HostPath("/").value_or(QFileInfo(m_configFile).absolutePath())),
         DetectLoader(*m_files));
     m_dock->Show(*m_files, ReadBootConfig(*m_files, m_files->ConfigPath(), m_files->StartFolder()), Loader());
+    FindPlayedFile();
+    m_dock->ShowBoot(PlayToBoot(WithTexts(PlayedFile()), Loader(), m_client));
     m_dock->FitColumns();
     emit Read();
-    if (m_window)
+    if (m_window) {
+        m_window->SetPxeClient(m_client);
         m_window->SetLoader(Loader());
+        if (m_window->ConfigFile() != PlayedFile())
+            m_window->SetConfiguration(PlayedFile());
+    }
     if (m_window && m_window->isVisible() && m_host.FollowsEdits())
         m_window->Replay();
 }
@@ -95,6 +104,28 @@ void ConfigurationSession::FollowNow()
     Refresh();
     if (m_window && m_window->isVisible() && !m_host.FollowsEdits())
         m_window->Replay();
+}
+
+void ConfigurationSession::FindPlayedFile()
+{
+    m_client.reset();
+    m_playedFile.clear();
+    if (!LoaderPlaceOf(m_files->ConfigPath()).pxe)
+        return;
+    m_client = PxeClientChoice::Stored();
+    const std::vector<PxeCandidate> candidates = PxeCandidates(*m_files, *m_client, Loader(), m_files->ConfigPath());
+    m_dock->ShowPxeClient(*m_client, candidates);
+    if (const std::optional<PxeCandidate> chosen = PxeChosen(candidates))
+        m_playedFile = QFileInfo(m_files->HostPath(chosen->imagePath).value_or(m_configFile)).absoluteFilePath();
+}
+
+BootFiles ConfigurationSession::WithTexts(const QString& configFile) const
+{
+    BootFiles files = BootFiles::ForConfiguration(configFile);
+    const QHash<QString, QByteArray> texts = m_host.Documents().Texts();
+    for (auto text = texts.begin(); text != texts.end(); ++text)
+        files.SetText(text.key(), text.value());
+    return files;
 }
 
 void ConfigurationSession::Run()
@@ -109,8 +140,9 @@ void ConfigurationSession::Run()
     if (!m_window) {
         m_window = std::make_unique<RunConfigurationWindow>(&m_host.Window());
         m_window->SetUnsavedText([this] { return m_host.Documents().Texts(); });
+        m_window->SetPxeClient(m_client);
         m_window->SetLoader(Loader());
-        m_window->SetConfiguration(m_configFile);
+        m_window->SetConfiguration(PlayedFile());
     } else {
         m_window->Replay();
     }
@@ -129,6 +161,8 @@ bool ConfigurationSession::HoldsConfiguration(const QString& file) const
 void ConfigurationSession::Close()
 {
     m_configFile.clear();
+    m_playedFile.clear();
+    m_client.reset();
     m_configurationFiles.clear();
     m_files.reset();
     m_loader->Clear();

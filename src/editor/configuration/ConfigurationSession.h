@@ -2,6 +2,7 @@
 
 #include "config/BootConfig.h"
 #include "config/LoaderVersion.h"
+#include "config/PxeClient.h"
 #include "editor/document/EditorHost.h"
 
 #include <QObject>
@@ -11,6 +12,7 @@
 
 class ConfigurationDock;
 class LoaderChoice;
+class PxeClientChoice;
 class RunConfigurationWindow;
 
 // The open boot configuration: its dock and its Run Configuration window,
@@ -29,6 +31,11 @@ public:
     // Forgets the configuration: the dock hides, the window closes.
     void Close();
     const QString& ConfigFile() const { return m_configFile; }
+    // What Run Configuration plays: the configuration, or for a
+    // pxelinux.cfg/ one the file PXELINUX loads for the PXE client.
+    const QString& PlayedFile() const { return m_playedFile.isEmpty() ? m_configFile : m_playedFile; }
+    // The PXE client of a pxelinux.cfg/ configuration; nothing for others.
+    const std::optional<PxeClient>& Client() const { return m_client; }
     // Whether a file is one of the set's configuration files (the
     // configuration, what it includes, its menus' files, CONFIG targets):
     // such a file is a configuration whatever its first line says.
@@ -56,10 +63,16 @@ signals:
 
 private:
     void Refresh();
+    // The PXE client's view of a pxelinux.cfg/ configuration: which file loads.
+    void FindPlayedFile();
+    BootFiles WithTexts(const QString& configFile) const;
 
     EditorHost& m_host;
     ConfigurationDock* m_dock;
     LoaderChoice* m_loader;
+    PxeClientChoice* m_pxe;
+    std::optional<PxeClient> m_client;
+    QString m_playedFile;
     std::unique_ptr<RunConfigurationWindow> m_window;
     std::unique_ptr<BootFiles> m_files;
     QString m_configFile;

@@ -11,10 +11,12 @@
 
 #include <QCheckBox>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -43,6 +45,12 @@ RunConfigurationWindow::RunConfigurationWindow(QWidget* parent)
     layout->addLayout(CreateKeys());
     layout->addLayout(CreateControls());
     layout->addWidget(m_note);
+    m_serialView = Named(new QPlainTextEdit(this), "SerialPort");
+    m_serialView->setReadOnly(true);
+    m_serialView->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    m_serialView->setFocusPolicy(Qt::NoFocus);
+    m_serialView->hide();
+    layout->addWidget(m_serialView);
     // The keyboard stays with the screen, as the loader keeps it: a click on
     // a control takes no focus.
     for (QAbstractButton* control : findChildren<QAbstractButton*>())
@@ -86,10 +94,16 @@ QLayout* RunConfigurationWindow::CreateControls()
         Give({ LoaderInput::Kind::Timeout, LoaderInput::Key::None, 0, 0 });
     });
     connect(m_blankStart, &QCheckBox::toggled, this, &RunConfigurationWindow::Restart);
+    m_serialShown = Named(new QCheckBox(tr("&Serial port"), this), "SerialShown");
+    connect(m_serialShown, &QCheckBox::toggled, this, [this](bool on) {
+        m_serialView->setVisible(on);
+        ShowNote();
+    });
     auto* controls = new QHBoxLayout;
     controls->addWidget(restart);
     controls->addWidget(timeout);
     controls->addWidget(m_blankStart);
+    controls->addWidget(m_serialShown);
     controls->addStretch();
     return controls;
 }
@@ -144,7 +158,7 @@ void RunConfigurationWindow::Play()
             files.SetText(text.key(), text.value());
     }
     m_loader = std::make_unique<LoaderSim>(m_console, std::move(files),
-        m_blankStart->isChecked() ? LoaderSim::Start::Blank : LoaderSim::Start::Banner, m_version);
+        m_blankStart->isChecked() ? LoaderSim::Start::Blank : LoaderSim::Start::Banner, m_version, m_client);
     for (const LoaderInput& input : m_given)
         m_loader->Give(input);
     ShowScreen();
@@ -223,6 +237,27 @@ void RunConfigurationWindow::ShowNote()
         note = tr("The loader waits %1 s for a first key, showing no countdown, then boots its default.")
                    .arg(m_loader->Config().timeoutMs / 1000.0);
     m_note->setText(note);
+    if (m_serialView->isVisible())
+        m_serialView->setPlainText(SerialText(m_loader ? m_loader->SerialPort() : QByteArray()));
+}
+
+// What a terminal on the port received, its control bytes shown as
+// symbols (ESC as U+241B) and its CR LF as line breaks.
+QString RunConfigurationWindow::SerialText(const QByteArray& bytes)
+{
+    QString text;
+    for (qsizetype at = 0; at < bytes.size(); ++at) {
+        const auto byte = static_cast<unsigned char>(bytes[at]);
+        if (byte == '\r' && at + 1 < bytes.size() && bytes[at + 1] == '\n')
+            continue;
+        if (byte == '\n')
+            text += u'\n';
+        else if (byte < 0x20 || byte == 0x7f)
+            text += QChar(byte == 0x7f ? 0x2421 : 0x2400 + byte);
+        else
+            text += QChar(byte); // the port's bytes as Latin-1
+    }
+    return text;
 }
 
 void RunConfigurationWindow::ShowText()

@@ -18,6 +18,7 @@
 #include <memory>
 
 class QCheckBox;
+class QPlainTextEdit;
 class QLabel;
 class QLayout;
 class ScreenView;
@@ -41,6 +42,9 @@ public:
     void SetConfiguration(const QString& configFile);
     void SetUnsavedText(std::function<QHash<QString, QByteArray>()> source) { m_unsaved = std::move(source); }
     const QString& ConfigFile() const { return m_configFile; }
+    // The PXE client a pxelinux.cfg/ configuration is played for (its
+    // IPAPPEND strings); the next start uses it.
+    void SetPxeClient(const std::optional<PxeClient>& client) { m_client = client; }
     // The build played, named in the title; the loader starts anew with it.
     void SetLoader(const LoaderVersion& version);
 
@@ -80,6 +84,7 @@ private:
     void Play();
     void ShowTitle();
     void ShowNote();
+    static QString SerialText(const QByteArray& bytes);
     void ShowScreen();
     // The text screen in its blink phase and the cursor, then the window's
     // size for what is shown.
@@ -100,10 +105,13 @@ private:
     BackgroundCache m_backgrounds;
     QLabel* m_note = nullptr;
     QCheckBox* m_blankStart = nullptr;
+    QCheckBox* m_serialShown = nullptr;
+    QPlainTextEdit* m_serialView = nullptr; // what a terminal on SERIAL's port receives
     std::unique_ptr<LoaderSim> m_loader;
     std::vector<LoaderInput> m_given; // since the last restart
     QString m_configFile;
     LoaderVersion m_version = LoaderVersion::Debian();
+    std::optional<PxeClient> m_client;
     std::function<QHash<QString, QByteArray>()> m_unsaved;
     QTimer m_blinkTimer;
     QTimer m_clock; // a menu's countdown runs in real time

@@ -144,6 +144,8 @@ private:
     void FormatGuide1Click();
     void ToggleProblems();
     void BootVm1Click();
+    void BootPxeClientClick();
+    void EnsureVm();
     void ShowImageNotes(const QStringList& notes);
     void ImageNotesClick();
     bool IsConfiguration() const;

@@ -149,7 +149,7 @@ void TGlavna::CurrentDocumentChanged()
     DocumentChanged();
 }
 
-void TGlavna::BootVm1Click()
+void TGlavna::EnsureVm()
 {
     if (!m_vm) {
         m_vm = new WindowedVm(this);
@@ -161,6 +161,31 @@ void TGlavna::BootVm1Click()
             RunCommand(this, [&] { throw EVmError(message.toStdString(), detail.toStdString()); });
         });
     }
+}
+
+// The open pxelinux.cfg/ configuration's tree, booted over TFTP by the
+// client View > PXE Client sets: the file the real PXELINUX picks for it.
+void TGlavna::BootPxeClientClick()
+{
+    if (!m_configuration->IsOpen() || !m_configuration->Client()) {
+        QMessageBox::information(this, tr("Information"),
+            tr("Booting as a PXE client needs a configuration in a pxelinux.cfg/ folder open."));
+        return;
+    }
+    EnsureVm();
+    BootFiles files = BootFiles::ForConfiguration(m_configuration->ConfigFile());
+    const QHash<QString, QByteArray> texts = m_tabs->Texts();
+    for (auto text = texts.begin(); text != texts.end(); ++text)
+        files.SetText(text.key(), text.value());
+    m_vm->BootPxeClient(files, *m_configuration->Client(), m_configuration->Loader(),
+        tr("Glimra: PXE client %1").arg(m_configuration->Client()->MacText()));
+    ShowImageNotes({});
+    statusBar()->showMessage(tr("Building the boot image..."), 5000);
+}
+
+void TGlavna::BootVm1Click()
+{
+    EnsureVm();
     // The open configuration (or the document, when it is one) boots as a
     // whole set, every tab's unsaved text with it; a display file boots alone.
     const QString target = m_tabs->Current().saveTarget;
