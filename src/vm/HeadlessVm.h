@@ -36,6 +36,10 @@ class HeadlessMachine {
 public:
     HeadlessMachine(const VmTools& tools, const QString& image, bool pxe, const QString& workFolder,
         std::chrono::milliseconds limit);
+    // A machine of any kind (a disk, a PXE boot file elsewhere); the serial
+    // log and the protocol's socket are the work folder's.
+    HeadlessMachine(
+        const VmTools& tools, MachineOptions options, const QString& workFolder, std::chrono::milliseconds limit);
     ~HeadlessMachine();
 
     VmScreen Screen(bool withPicture = false);

@@ -15,6 +15,8 @@ struct MachineOptions {
     QString title; // the window's
     QString serialLog; // a file that receives the serial port, or none
     QString qmpSocket; // QEMU's machine protocol, or none
+    bool disk = {}; // the image is a hard disk: a USB disk image, or a hybrid ISO written to a stick
+    QString bootFile = {}; // for PXE: the boot file's path in the TFTP folder; pxelinux.0 when empty
 };
 
 // The arguments of a boot, for the windowed and the headless runner alike.
