@@ -276,6 +276,13 @@ MediaResult Exporter::Run()
 {
     if (const std::optional<QString> problem = MediaRequestProblem(m_request))
         throw EVmError(problem->toStdString());
+    // Its own output would go into the next export, and its staging folder into this one.
+    const QString parent = QFileInfo(m_request.output).absoluteDir().canonicalPath();
+    const QString root = QDir(m_files.Folder()).canonicalPath();
+    if (parent == root || parent.startsWith(root + u'/'))
+        throw EVmError(QStringLiteral("%1 lies inside the tree being exported: put the media elsewhere")
+                           .arg(m_request.output)
+                           .toStdString());
     m_clock.start();
     Plan();
     m_progress.Check();
