@@ -4,15 +4,18 @@
 #include "FileTree.h"
 #include "RecordedSteps.h"
 #include "SharedMaterial.h"
+#include "VmProbes.h"
 #include "vm/BootMedia.h"
 
 #include <QDirIterator>
+#include <QProcess>
 #include <QStandardPaths>
 
 #include <sys/resource.h>
 #include <unistd.h>
 
 #include <csignal>
+#include <variant>
 
 namespace {
 
@@ -224,4 +227,120 @@ TEST_F(MediaExport, AMissingToolNamesItsPackage)
     noLoader.mbrFolders = { programs.path() };
     EXPECT_THROW(FindMediaTools(MediaKind::Usb, noLoader), EVmError) << "mbr.bin";
     EXPECT_NO_THROW(FindMediaTools(MediaKind::Pxe, noLoader)) << "a PXE folder needs no MBR";
+}
+
+TEST_F(MediaExport, TheHybridMbrIsOfTheLoadersBuild)
+{
+    const QByteArray debianLoader = ReadBytes(iso->loader.isolinuxBin);
+    QByteArray otherBuild = debianLoader;
+    otherBuild[200] = static_cast<char>(otherBuild[200] ^ 1);
+    QByteArray noEntry = debianLoader;
+    noEntry[64] = '\0';
+    QByteArray treeMbr = ReadBytes(iso->isohdpfx);
+    treeMbr[300] = static_cast<char>(treeMbr[300] ^ 1); // another build's code
+    struct Row {
+        const char* what;
+        QByteArray loader;
+        QByteArray mbr; // shipped in isolinux/, or none
+        std::variant<QByteArray, const char*> gives; // the MBR, or what is told
+    };
+    const Row rows[] = {
+        { "Debian's loader", debianLoader, {}, ReadBytes(iso->isohdpfx) },
+        { "another build with its MBR", otherBuild, treeMbr, treeMbr },
+        { "another build alone", otherBuild, {}, "the tree holds no isohdpfx.bin of its build" },
+        { "another build, no MBR by that name", otherBuild, QByteArray(432, 'x'),
+            "the tree holds no isohdpfx.bin of its build" },
+        { "a loader without the hybrid entry", noEntry, treeMbr, "has no entry for an isohybrid MBR" },
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        QTemporaryDir staged;
+        const QString cfg = WriteInTree(staged, "isolinux/isolinux.cfg", "PROMPT 1\n");
+        WriteInTree(staged, "isolinux/isolinux.bin", row.loader);
+        if (!row.mbr.isEmpty())
+            WriteInTree(staged, "isolinux/isohdpfx.bin", row.mbr);
+        const BootFiles files = BootFiles::ForConfiguration(cfg);
+        ImageOptions options;
+        options.boot = ImageOptions::Boot::Cd;
+        options.wholeTree = true;
+        const ConfigImagePlan plan = PlanConfigImage(files, iso->loader, options);
+        try {
+            const QByteArray mbr = HybridMbr(files, plan, *iso);
+            ASSERT_TRUE(std::holds_alternative<QByteArray>(row.gives)) << "no refusal";
+            EXPECT_EQ(mbr, std::get<QByteArray>(row.gives));
+        } catch (const EVmError& refused) {
+            ASSERT_TRUE(std::holds_alternative<const char*>(row.gives)) << refused.what();
+            EXPECT_NE(std::string(refused.what()).find(std::get<const char*>(row.gives)), std::string::npos)
+                << refused.what();
+            EXPECT_NE(refused.Detail().find("--no-hybrid"), std::string::npos) << "a CD-only disc is offered";
+            MediaRequest cdOnly = Request(MediaKind::Iso, out.filePath("cd-only.iso"));
+            cdOnly.hybrid = false;
+            EXPECT_NO_THROW(ExportBootMedia(files, cdOnly, *iso));
+            EXPECT_NE(ReadBytes(out.filePath("cd-only.iso")).mid(510, 2), "\x55\xaa") << "no MBR";
+        }
+    }
+}
+
+// A disk boots Debian's SYSLINUX whatever the tree's loader: its
+// configuration is syslinux.cfg in the configuration's folder, and FAT's
+// names are what FAT can hold.
+TEST_F(MediaExport, ADiskIsSyslinuxsAndFatsNames)
+{
+    WriteInTree(tree, "isolinux/extlinux.conf", "DEFAULT other\n");
+    WriteInTree(tree, "isolinux/syslinux.cfg", "DEFAULT stale\n");
+    WriteInTree(tree, "docs/Read.TXT", "1");
+    WriteInTree(tree, "docs/read.txt", "2");
+    WriteInTree(tree, "docs/what?.txt", "3");
+    WriteInTree(tree, "docs/dot.", "4");
+    ASSERT_EQ(Export(Request(MediaKind::Usb, out.filePath("disk.img"))), std::nullopt);
+    QStringList refused;
+    for (const ConfigImagePlan::Refusal& refusal : made.refused)
+        refused << QString::fromLatin1(refusal.name) + QStringLiteral(": ") + refusal.reason;
+    for (const char* expected : { "/isolinux/extlinux.conf: it names the loader's own /isolinux/extlinux.conf, which "
+                                  "stays the loader's",
+             "/docs/read.txt: on FAT it is the same name as /docs/Read.TXT",
+             "/docs/what?.txt: FAT cannot hold the character 0x3f in a name",
+             "/docs/dot.: FAT cannot hold a name that ends in a dot or a blank" })
+        EXPECT_TRUE(refused.contains(QString::fromLatin1(expected))) << expected << "\n"
+                                                                     << refused.join(u'\n').toStdString();
+    EXPECT_TRUE(made.notes.contains(u"the tree's /isolinux/syslinux.cfg is replaced by the image's own"))
+        << made.notes.join(u'\n').toStdString();
+    const auto typed = [&](const char* name) {
+        QProcess mtype;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("MTOOLS_SKIP_CHECK", "1");
+        mtype.setProcessEnvironment(environment);
+        mtype.start(QStandardPaths::findExecutable("mtype"), { "-i", out.filePath("disk.img") + "@@1048576", name });
+        EXPECT_TRUE(mtype.waitForFinished(10000));
+        return mtype.readAllStandardOutput();
+    };
+    EXPECT_EQ(typed("::/isolinux/syslinux.cfg"), ReadBytes(config));
+    EXPECT_TRUE(typed("::/isolinux/ldlinux.sys").contains("SYSLINUX 6.04")) << "ldlinux.sys beside it";
+}
+
+TEST(MediaPlan, ADiskReplacesModulesOfTheTreesOtherBuild)
+{
+    const std::optional<MediaTools> usb = ToolsFor(MediaKind::Usb);
+    const QDir bin = SharedFolder("boottruth/versions/bin/4.05");
+    if (!usb)
+        GTEST_SKIP() << "syslinux or mtools are missing";
+    REQUIRE_SHARED(bin.exists("isolinux.bin"), bin.path().toStdString());
+    QTemporaryDir tree;
+    const QString cfg = WriteInTree(tree, "isolinux/isolinux.cfg", "UI menu.c32\n");
+    for (const char* name : { "isolinux.bin", "menu.c32" })
+        ASSERT_TRUE(QFile::copy(bin.filePath(name), tree.filePath(QStringLiteral("isolinux/") + name)));
+    for (const auto boot : { ImageOptions::Boot::Cd, ImageOptions::Boot::Disk }) {
+        ImageOptions options;
+        options.boot = boot;
+        const ConfigImagePlan plan = PlanConfigImage(BootFiles::ForConfiguration(cfg), usb->loader, options);
+        const bool disk = boot == ImageOptions::Boot::Disk;
+        EXPECT_EQ(plan.loader.Name(), disk ? "6.04" : "4.05");
+        EXPECT_EQ(plan.treeLoader.Name(), "4.05");
+        EXPECT_EQ(Listed(plan).contains(u"debian /isolinux/menu.c32"), disk) << Listed(plan).join(u' ').toStdString();
+        EXPECT_EQ(Listed(plan).contains(u"runner /isolinux/syslinux.cfg"), disk);
+        EXPECT_EQ(plan.notes.contains(
+                      u"the tree's /isolinux/menu.c32 is of 4.05: Debian's 6.04 replaces it, of ldlinux.sys's build"),
+            disk)
+            << plan.notes.join(u'\n').toStdString();
+    }
 }
