@@ -1,9 +1,11 @@
 #include "WindowedVm.h"
 
 #include "BootImage.h"
+#include "BootMedia.h"
 #include "ConfigImage.h"
 #include "Machine.h"
 
+#include <QDir>
 #include <QPointer>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -18,6 +20,7 @@ struct WindowedVm::Built {
     bool pxe = false;
     QStringList notes;
     QString error, detail;
+    bool disk = false;
 };
 
 WindowedVm::WindowedVm(QObject* parent)
@@ -67,6 +70,24 @@ void WindowedVm::BootConfiguration(const BootFiles& files, const QString& title)
             for (const ConfigImagePlan::Refusal& refused : plan.refused)
                 notes << tr("%1 is not put in the image: %2").arg(QFile::decodeName(refused.name), refused.reason);
             return Built { BuildConfigImage(tools, plan, work), plan.pxe, notes, {}, {} };
+        },
+        title);
+}
+
+void WindowedVm::BootConfigurationAsDisk(const BootFiles& files, const QString& title)
+{
+    Boot(
+        [files](const QString& work) {
+            MediaRequest request;
+            request.kind = MediaKind::Usb;
+            request.output = QDir(work).filePath(QStringLiteral("usb.img"));
+            const MediaResult made = ExportBootMedia(files, request, FindMediaTools(MediaKind::Usb));
+            QStringList notes = made.notes;
+            for (const ConfigImagePlan::Refusal& refused : made.refused)
+                notes << tr("%1 is not put in the image: %2").arg(QFile::decodeName(refused.name), refused.reason);
+            Built built { made.output, false, notes, {}, {} };
+            built.disk = true;
+            return built;
         },
         title);
 }
@@ -135,6 +156,7 @@ void WindowedVm::Start(const Built& built, const QString& title)
     MachineOptions options;
     options.image = built.image;
     options.pxe = built.pxe;
+    options.disk = built.disk;
     options.window = true;
     options.title = title;
     m_qemu->start(tools.qemu, QemuArguments(options));

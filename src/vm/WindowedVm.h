@@ -27,6 +27,8 @@ public:
     void BootDocument(const QByteArray& document, const QString& documentFolder, const QString& title);
     // The configuration and its set, unsaved texts included.
     void BootConfiguration(const BootFiles& files, const QString& title);
+    // The configuration's tree as the USB disk image Export makes, on the first hard disk.
+    void BootConfigurationAsDisk(const BootFiles& files, const QString& title);
     void Stop();
     bool Running() const { return m_qemu != nullptr; }
 

@@ -8,6 +8,7 @@
 #include "editor/document/ScreenHighlighter.h"
 #include "editor/drawing/AnsiArtCommands.h"
 #include "editor/drawing/DrawingMode.h"
+#include "editor/export/ExportMediaCommands.h"
 #include "editor/widgets/CharacterTable.h"
 #include "editor/widgets/ColourSelector.h"
 #include "editor/widgets/FocusRing.h"
@@ -63,6 +64,7 @@ TGlavna::TGlavna(QWidget* parent)
     SetUpConfiguration();
     m_drawing = new DrawingMode(*this);
     m_art = new AnsiArtCommands(*this);
+    m_export = new ExportMediaCommands(*this, [this] { return BootSet(); });
     FormCreate();
     // At first the form with the Configuration dock beside it and room for
     // more lines; later the size the user left it at.

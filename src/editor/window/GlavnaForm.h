@@ -59,6 +59,7 @@ struct GlavnaForm {
     QAction* WrapLines1 = nullptr; // checkable, remembered
     QAction* LivePreview1 = nullptr; // checkable, remembered
     QAction* BootVm1 = nullptr; // the document in the real loader, in QEMU
+    QAction* BootVmUsb1 = nullptr; // the configuration's tree as a USB disk image, in QEMU
     QAction* RunConfiguration1 = nullptr; // the configuration played by the loader's simulator
     QMenu* View1 = nullptr;
     QAction* Problems1 = nullptr; // shows or hides the Problems dock
