@@ -126,6 +126,13 @@ private:
     MediaResult m_result;
     std::unique_ptr<QTemporaryDir> m_work;
     QElapsedTimer m_clock;
+    // Milliseconds since the last lap.
+    double Lap()
+    {
+        const double milliseconds = static_cast<double>(m_clock.nsecsElapsed()) / 1e6;
+        m_clock.restart();
+        return milliseconds;
+    }
 };
 
 void Exporter::Plan()
@@ -143,7 +150,7 @@ void Exporter::Plan()
     if (m_request.kind == MediaKind::Usb)
         KeepFatNames(m_plan.files, m_result.refused);
     m_result.files = static_cast<qint64>(m_plan.files.size());
-    m_result.planMs = m_clock.restart();
+    m_result.planMs = Lap();
 }
 
 void Exporter::MakeWork()
@@ -162,14 +169,14 @@ void Exporter::WriteTree(const QString& folder, TreeWriting how)
         throw EVmError("Cannot write the media's files.", Failed(folder));
     const JobProgress part = Part(m_progress, 5, 60);
     WriteImageTree(QFile::encodeName(folder), m_plan.files, &part, how);
-    m_result.copyMs = m_clock.restart();
+    m_result.copyMs = Lap();
 }
 
 QString Exporter::Tool(const QString& program, const QStringList& arguments, const std::string& failure,
     const QProcessEnvironment& environment)
 {
     const QByteArray output = RunTool(program, arguments, failure, &m_progress, 3600, environment);
-    m_result.toolMs += m_clock.restart();
+    m_result.toolMs += Lap();
     return QString::fromLocal8Bit(output);
 }
 

@@ -35,7 +35,7 @@ struct MediaResult {
     QByteArray bootFile; // Pxe: the DHCP server's boot file, from the TFTP root
     qint64 files = 0;
     // Where the time went: the plan, the copies, the tools (xorriso, mtools, syslinux).
-    qint64 planMs = 0, copyMs = 0, toolMs = 0;
+    double planMs = 0, copyMs = 0, toolMs = 0;
 };
 
 // Why the request cannot be made, said before any work: a label the volume

@@ -7,6 +7,7 @@
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -52,7 +53,9 @@ ExportMediaDialog::ExportMediaDialog(QWidget* parent, const QString& suggestedFo
     buttons->button(QDialogButtonBox::Ok)->setText(tr("&Export"));
     auto* form = new QFormLayout(this);
     form->addRow(tr("&Kind:"), Kind);
-    form->addRow(tr("&Target:"), target);
+    auto* targetLabel = new QLabel(tr("&Target:"), this);
+    targetLabel->setBuddy(Target); // a row of a layout has no buddy of its own
+    form->addRow(targetLabel, target);
     form->addRow(tr("Volume &label:"), Label);
     form->addRow(QString(), Hybrid);
     form->addRow(buttons);
