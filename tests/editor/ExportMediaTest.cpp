@@ -66,6 +66,10 @@ TEST_F(EditorFixture, ExportMediaWritesTheOpenSetAndTellsWhatStaysOut)
     QAction* exportMedia = Find<QAction>(glavna, "ExportMedia1");
     EXPECT_EQ(AnswerBox([&] { exportMedia->trigger(); }).text,
         "Open a boot configuration first (File > Open Configuration), or save this one.");
+    EXPECT_TRUE(AnswerBox([&] {
+        Find<QAction>(glavna, "BootVmUsb1")->trigger();
+    }).text.startsWith("A USB disk boots a configuration"))
+        << "a display file alone has no disk image";
     QTemporaryDir tree, out;
     const QString config = WriteInTree(tree, "isolinux/isolinux.cfg", "PROMPT 1\n");
     ::symlink("/etc/shadow", QFile::encodeName(tree.filePath("shadow")).constData());
