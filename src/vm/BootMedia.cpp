@@ -305,8 +305,8 @@ MediaResult Exporter::Run()
         m_result.bootFile = m_plan.bootFile.mid(1);
         m_result.notes << QStringLiteral("the DHCP server's boot file is %1").arg(Shown(m_result.bootFile));
     }
-    m_progress.Check(); // the last moment a cancel leaves nothing
     m_progress.Report(100, QStringLiteral("Putting it in place"));
+    m_progress.Check(); // the last moment a cancel leaves nothing
     const QString target = QFileInfo(m_request.output).absoluteFilePath();
     if (::rename(QFile::encodeName(made).constData(), QFile::encodeName(target).constData()) != 0)
         throw EVmError("Cannot put the media in place.", Failed(target));

@@ -12,6 +12,7 @@
 #include <QStandardPaths>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -145,6 +146,7 @@ TEST_F(MediaExport, BadRequestsAreToldAndLeaveNothing)
         { MediaKind::Iso, out.filePath("x.iso"), "A/B", "the volume label must be 1 to 32" },
         { MediaKind::Iso, out.filePath("x.iso"), "", "the volume label must be 1 to 32" },
         { MediaKind::Iso, tree.filePath("x.iso"), "L", "lies inside the tree being exported" },
+        { MediaKind::Usb, tree.filePath("isolinux/x.img"), "L", "lies inside the tree being exported" },
         { MediaKind::Iso, "", "L", "no target given" },
     };
     const QStringList before = NamesIn(out.path());
@@ -182,7 +184,8 @@ TEST_F(MediaExport, ACancelStopsAtEachStepAndLeavesNothing)
 {
     // The step whose report cancels: the copies, and the tools while they run.
     const std::pair<MediaKind, const char*> rows[] = { { MediaKind::Iso, "Copying" }, { MediaKind::Iso, "xorriso" },
-        { MediaKind::Usb, "mtools" }, { MediaKind::Usb, "SYSLINUX" }, { MediaKind::Pxe, "Copying" } };
+        { MediaKind::Usb, "mtools" }, { MediaKind::Usb, "SYSLINUX" }, { MediaKind::Pxe, "Copying" },
+        { MediaKind::Pxe, "Putting it in place" } };
     for (const auto& [kind, step] : rows) {
         bool cancel = false;
         JobProgress progress;
@@ -202,8 +205,9 @@ TEST_F(MediaExport, AMissingToolNamesItsPackage)
         { MediaKind::Iso, {} }, // xorriso
         { MediaKind::Usb, { "mformat", "mcopy" } }, // syslinux
         { MediaKind::Usb, { "syslinux", "mcopy" } }, // mtools
+        { MediaKind::Usb, { "syslinux", "mformat" } },
     };
-    const char* packages[] = { "xorriso", "syslinux", "mtools" };
+    const char* packages[] = { "xorriso", "syslinux", "mtools", "mtools" };
     for (std::size_t row = 0; row < std::size(rows); ++row) {
         for (const QString& name : NamesIn(programs.path()))
             QFile::remove(programs.filePath(name));
@@ -343,4 +347,22 @@ TEST(MediaPlan, ADiskReplacesModulesOfTheTreesOtherBuild)
             disk)
             << plan.notes.join(u'\n').toStdString();
     }
+}
+
+// A file the configuration names and the walk finds again is listed once.
+TEST(MediaPlan, EachLeftOutFileIsListedOnce)
+{
+    const std::optional<MediaTools> tools = ToolsFor(MediaKind::Pxe);
+    if (!tools)
+        GTEST_SKIP() << "syslinux-common is missing";
+    QTemporaryDir tree;
+    const QString cfg = WriteInTree(tree, "isolinux/isolinux.cfg", "DISPLAY pipe.msg\nPROMPT 1\n");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(tree.filePath("isolinux/pipe.msg")).constData(), 0600), 0);
+    ImageOptions options;
+    options.wholeTree = true;
+    const ConfigImagePlan plan = PlanConfigImage(BootFiles::ForConfiguration(cfg), tools->loader, options);
+    int listed = 0;
+    for (const ConfigImagePlan::Refusal& refusal : plan.refused)
+        listed += refusal.name.endsWith("pipe.msg") ? 1 : 0;
+    EXPECT_EQ(listed, 1);
 }
