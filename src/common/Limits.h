@@ -22,6 +22,15 @@ inline constexpr qsizetype ImagePathBytes = 1024;
 inline constexpr int ImageConfigurations = 32;
 // Names left out of one image that are listed by name; the rest are counted.
 inline constexpr std::size_t ImageRefusals = 100;
+// Exported media (vm/). Entries of the tree walked for a shipped disc: a
+// distribution's disc holds a few thousand; past this the walk stops, said.
+inline constexpr int ExportEntries = 200'000;
+// A file copied to a disc or disk: ISO 9660 and FAT32 both hold up to 4 GiB - 1.
+inline constexpr qint64 ExportFileBytes = (qint64(4) << 30) - 1;
+// A disk image's size: what the tree holds, this share more for FAT's
+// tables and folders, and never less than FAT32's smallest.
+inline constexpr int ExportDiskSlackPercent = 10;
+inline constexpr qint64 ExportDiskLeastBytes = qint64(64) << 20;
 
 // ANSI art import. No art needs more; moves and wraps beyond stop there.
 inline constexpr int ArtRows = 5000;

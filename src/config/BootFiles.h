@@ -78,11 +78,14 @@ public:
     bool Exists(const QByteArray& imagePath) const;
     // Text that stands for a file's bytes (an open tab's unsaved edits).
     void SetText(const QString& hostPath, const QByteArray& bytes);
+    // The real file on disk an image path means (links followed, never out
+    // of the image), or why Fetch refuses it; nothing is opened.
+    std::variant<QByteArray, Fetched> Locate(const QByteArray& imagePath) const;
+    // The folder on disk and its image path ("/" or "/isolinux").
+    const QString& Folder() const { return m_folder; }
+    const QByteArray& MountedAt() const { return m_mountedAt; }
 
 private:
-    // The real file on disk an image path means, or why Fetch refuses it.
-    std::variant<QByteArray, Fetched> Locate(const QByteArray& imagePath) const;
-
     QString m_folder; // on disk, without a trailing slash
     QByteArray m_mountedAt; // the image path of m_folder, "/" or "/isolinux"
     QByteArray m_configPath;

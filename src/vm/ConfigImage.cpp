@@ -62,16 +62,28 @@ struct Commands {
 
 class Planner {
 public:
-    Planner(const BootFiles& files, const VmTools& tools, ConfigImagePlan& plan, qint64 mostBytes)
+    Planner(const BootFiles& files, const VmTools& tools, ConfigImagePlan& plan, const ImageOptions& options)
         : m_files(files)
         , m_tools(tools)
         , m_plan(plan)
-        , m_mostBytes(mostBytes)
+        , m_options(options)
+        , m_mostBytes(options.mostBytes)
     {
     }
     void Run();
 
 private:
+    using Boot = ImageOptions::Boot;
+    // Where the loader's files go for the image's kind.
+    LoaderPlace PlaceFor(const QByteArray& config) const;
+    // A disk's loader: SYSLINUX's installer writes ldlinux.sys, and ldlinux.c32 is of its build.
+    void AddDiskLoader(const LoaderPlace& place);
+    // A file of the tree too large to read, copied from the disk instead.
+    bool AddFromDisk(const QByteArray& path);
+    // Every file under the root not taken yet, unread.
+    void AddWholeTree();
+    // A disk's loader is Debian's: a module of the tree's other build is replaced by Debian's.
+    bool ReplacedForDisk(const QByteArray& path);
     // The loader's boot file and ldlinux.c32: the tree's, else Debian's.
     void AddLoader(const LoaderPlace& place);
     // Debian's file of that name, when its build is the loader's; a note
@@ -98,6 +110,7 @@ private:
     const BootFiles& m_files;
     const VmTools& m_tools;
     ConfigImagePlan& m_plan;
+    const ImageOptions m_options;
     qint64 m_mostBytes;
     qint64 m_treeBytes = 0; // of the files taken from the tree so far
     QSet<QByteArray> m_taken; // image paths already in the plan, or the loader's own
@@ -147,6 +160,8 @@ std::optional<QByteArray> Planner::Add(const QByteArray& folder, const QByteArra
         Refuse(name, fetched.reason.left(1).toLower() + fetched.reason.mid(1));
         return {};
     case Failure::TooLarge:
+        if (m_options.wholeTree && AddFromDisk(*path))
+            return path;
         Refuse(
             name, QStringLiteral("it is larger than %1 MiB, the most read of one file").arg(Limits::FileBytes >> 20));
         return {};
@@ -154,6 +169,8 @@ std::optional<QByteArray> Planner::Add(const QByteArray& folder, const QByteArra
     case Failure::Unreadable: m_missing = true; return std::nullopt; // the loader says so itself
     }
     if (fetched.bytes.size() > m_mostBytes - m_treeBytes) {
+        if (m_options.wholeTree && AddFromDisk(*path))
+            return path;
         const bool mebibytes = m_mostBytes % (1 << 20) == 0;
         Refuse(name,
             QStringLiteral("the image would hold more than %1 of the tree's files")
@@ -196,6 +213,8 @@ std::optional<size_t> Planner::AddOneModule(const QByteArray& folder, const QByt
     if (path && m_looked.contains(*path))
         return std::nullopt;
     m_missing = false;
+    if (path && ReplacedForDisk(*path))
+        return m_plan.files.size() - 1;
     if (Add(folder, name, false))
         return m_plan.files.size() - 1;
     if (!path || !m_missing || BaseName(*path).isEmpty())
@@ -356,16 +375,23 @@ void Planner::AddCommand(const QByteArray& folder, const QByteArray& command, Ke
 void Planner::Run()
 {
     const QByteArray config = m_files.ConfigPath();
-    const LoaderPlace place = LoaderPlaceOf(config);
+    const LoaderPlace place = PlaceFor(config);
     m_plan.pxe = place.pxe;
     m_plan.loaderFolder = place.folder;
+    m_plan.bootFile = place.bootFile;
+    m_plan.treeLoader = DetectLoader(m_files).version;
     const QByteArray loader = m_plan.loaderFolder == "/" ? QByteArray() : m_plan.loaderFolder;
     // The loader's own files, which no other name from the tree replaces.
-    AddLoader(place);
+    if (m_options.boot == Boot::Disk)
+        AddDiskLoader(place);
+    else
+        AddLoader(place);
 
-    // The loader finds isolinux.cfg (pxelinux.cfg/default) beside itself; a
-    // configuration of another name goes there as a copy too.
-    const QByteArray found = m_plan.pxe ? loader + "/pxelinux.cfg/default" : loader + "/isolinux.cfg";
+    // The loader finds isolinux.cfg (pxelinux.cfg/default, syslinux.cfg)
+    // beside itself; a configuration of another name goes there as a copy too.
+    const QByteArray found = m_plan.pxe ? loader + "/pxelinux.cfg/default"
+        : m_options.boot == Boot::Disk  ? loader + "/syslinux.cfg"
+                                        : loader + "/isolinux.cfg";
     const std::optional<QByteArray> bytes = m_files.Read(config);
     if (!bytes)
         throw EVmError("Cannot read the configuration.", config.toStdString());
@@ -378,41 +404,103 @@ void Planner::Run()
         m_plan.files.push_back({ File::From::Tree, config, *bytes });
     }
     AddConfiguration(config, m_files.StartFolder());
+    if (m_options.wholeTree)
+        AddWholeTree();
     if (m_unlisted > 0)
         m_plan.notes << QStringLiteral("names left out of the image and not listed: %1").arg(m_unlisted);
 }
 
-// Folders and files made from image paths as bytes.
-void WriteTree(const QByteArray& root, const std::vector<File>& files)
+LoaderPlace Planner::PlaceFor(const QByteArray& config) const
 {
-    for (const File& file : files) {
-        const QByteArray path = root + file.imagePath;
-        for (qsizetype slash = root.size() + 1; (slash = path.indexOf('/', slash)) > 0; ++slash) {
-            if (::mkdir(path.left(slash).constData(), 0700) != 0 && errno != EEXIST)
-                throw EVmError("Cannot write the boot image's files.", path.left(slash).toStdString());
+    LoaderPlace place = LoaderPlaceOf(config);
+    const Boot boot = m_options.boot;
+    if (boot == Boot::Own || (boot != Boot::Disk && (boot == Boot::Pxe) == place.pxe))
+        return place;
+    const QByteArray loader = place.folder == "/" ? QByteArray() : place.folder;
+    place.pxe = boot == Boot::Pxe;
+    place.bootFile = loader + (place.pxe ? "/pxelinux.0" : boot == Boot::Disk ? "/ldlinux.sys" : "/isolinux.bin");
+    place.ownFiles = { place.bootFile, loader + "/ldlinux.c32" };
+    if (boot == Boot::Cd)
+        place.ownFiles.push_back(loader + "/boot.cat");
+    if (boot == Boot::Disk) // read before syslinux.cfg
+        place.ownFiles.push_back(loader + "/extlinux.conf");
+    return place;
+}
+
+void Planner::AddDiskLoader(const LoaderPlace& place)
+{
+    m_plan.loader = LoaderVersion::Debian();
+    for (const QByteArray& own : place.ownFiles)
+        m_taken.insert(own);
+    // The installer writes ldlinux.c32 beside ldlinux.sys, of its build.
+    const QByteArray ldlinux = place.ownFiles[1];
+    m_looked.insert(ldlinux);
+    if (m_files.Exists(ldlinux))
+        m_plan.notes << QStringLiteral("the tree's %1 is replaced by SYSLINUX's, of ldlinux.sys's build (%2)")
+                            .arg(Latin(ldlinux), m_plan.loader.Name());
+}
+
+bool Planner::ReplacedForDisk(const QByteArray& path)
+{
+    if (m_options.boot != Boot::Disk || m_plan.treeLoader.SameRelease(m_plan.loader) || m_looked.contains(path)
+        || !m_files.Exists(path))
+        return false;
+    QFile debian(QFileInfo(m_tools.ldlinux).dir().filePath(QFile::decodeName(BaseName(path))));
+    if (!debian.open(QIODevice::ReadOnly))
+        return false;
+    m_looked.insert(path);
+    m_taken.insert(path);
+    m_plan.files.push_back({ File::From::Debian, path, debian.readAll() });
+    m_plan.notes << QStringLiteral("the tree's %1 is of %2: Debian's %3 replaces it, of ldlinux.sys's build")
+                        .arg(Latin(path), m_plan.treeLoader.Name(), m_plan.loader.Name());
+    return true;
+}
+
+bool Planner::AddFromDisk(const QByteArray& path)
+{
+    const std::variant<QByteArray, BootFiles::Fetched> located = m_files.Locate(path);
+    const QByteArray* real = std::get_if<QByteArray>(&located);
+    if (!real || QFileInfo(QFile::decodeName(*real)).size() > Limits::ExportFileBytes)
+        return false;
+    m_taken.insert(path);
+    m_plan.files.push_back({ File::From::Tree, path, {}, *real });
+    return true;
+}
+
+void Planner::AddWholeTree()
+{
+    QHash<QByteArray, File::From> planned;
+    for (const File& file : m_plan.files)
+        planned.insert(file.imagePath, file.from);
+    const TreeWalk walk = WalkTree(m_files);
+    for (const TreeEntry& entry : walk.entries) {
+        if (const auto at = planned.constFind(entry.imagePath); at != planned.constEnd()) {
+            if (*at != File::From::Tree)
+                m_plan.notes
+                    << QStringLiteral("the tree's %1 is replaced by the image's own").arg(Latin(entry.imagePath));
+        } else if (m_looked.contains(entry.imagePath)) {
+            continue; // refused by its name already, and said
+        } else if (!entry.refusal.isEmpty()) {
+            Refuse(entry.imagePath, entry.refusal);
+        } else if (m_taken.contains(entry.imagePath)) {
+            Refuse(entry.imagePath,
+                QStringLiteral("it names the loader's own %1, which stays the loader's").arg(Latin(entry.imagePath)));
+        } else {
+            m_plan.files.push_back({ File::From::Tree, entry.imagePath, {}, entry.realPath });
         }
-        const int descriptor = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
-        bool written = descriptor >= 0;
-        for (qsizetype at = 0; written && at < file.bytes.size();) {
-            const ssize_t count
-                = ::write(descriptor, file.bytes.constData() + at, static_cast<std::size_t>(file.bytes.size() - at));
-            written = count > 0;
-            at += count > 0 ? count : 0;
-        }
-        if (descriptor >= 0)
-            ::close(descriptor);
-        if (!written)
-            throw EVmError("Cannot write the boot image's files.", (path + ": " + std::strerror(errno)).toStdString());
     }
+    if (walk.truncated)
+        m_plan.notes
+            << QStringLiteral("the tree holds more than %1 entries: the rest are left out").arg(Limits::ExportEntries);
 }
 
 }
 
 ConfigImagePlan PlanConfigImage(const BootFiles& files, const VmTools& tools, qint64 mostBytes)
 {
-    ConfigImagePlan plan;
-    Planner(files, tools, plan, mostBytes).Run();
-    return plan;
+    ImageOptions options;
+    options.mostBytes = mostBytes;
+    return PlanConfigImage(files, tools, options);
 }
 
 ConfigImagePlan PlanPxeClientImage(const BootFiles& files, const VmTools& tools, const PxeClient& client,
@@ -443,36 +531,9 @@ ConfigImagePlan PlanPxeClientImage(const BootFiles& files, const VmTools& tools,
     return plan;
 }
 
-QString BuildConfigImage(const VmTools& tools, const ConfigImagePlan& plan, const QString& workFolder)
+ConfigImagePlan PlanConfigImage(const BootFiles& files, const VmTools& tools, const ImageOptions& options)
 {
-    const QString tree = QDir(workFolder).filePath(QStringLiteral("cd"));
-    if (!QDir().mkpath(tree))
-        throw EVmError("Cannot write the boot image's files.", tree.toStdString());
-    WriteTree(QFile::encodeName(tree), plan.files);
-    if (plan.pxe)
-        return tree;
-    const QString iso = QDir(workFolder).filePath(QStringLiteral("boot.iso"));
-    const QString loader = plan.loaderFolder == "/" ? QString() : QString::fromLatin1(plan.loaderFolder.mid(1)) + u'/';
-    QProcess xorriso;
-    xorriso.setProcessChannelMode(QProcess::MergedChannels);
-    // Every path is the program's own: names from the tree are only inside the folder.
-    xorriso.start(tools.xorriso,
-        { QStringLiteral("-as"), QStringLiteral("mkisofs"), QStringLiteral("-quiet"), QStringLiteral("-R"),
-            QStringLiteral("-o"), iso, QStringLiteral("-b"), loader + QStringLiteral("isolinux.bin"),
-            QStringLiteral("-c"), loader + QStringLiteral("boot.cat"), QStringLiteral("-no-emul-boot"),
-            QStringLiteral("-boot-load-size"), QStringLiteral("4"), QStringLiteral("-boot-info-table"), tree });
-    QElapsedTimer clock;
-    clock.start();
-    while (!xorriso.waitForFinished(100) && xorriso.state() != QProcess::NotRunning) {
-        if (StopSignal() || clock.elapsed() > 60000) {
-            xorriso.kill();
-            xorriso.waitForFinished();
-            if (StopSignal())
-                throw EVmStopped(StopSignal());
-            throw EVmError("Cannot build the boot image: xorriso took more than a minute.");
-        }
-    }
-    if (xorriso.exitStatus() != QProcess::NormalExit || xorriso.exitCode() != 0)
-        throw EVmError("Cannot build the boot image.", xorriso.readAll().trimmed().toStdString());
-    return iso;
+    ConfigImagePlan plan;
+    Planner(files, tools, plan, options).Run();
+    return plan;
 }

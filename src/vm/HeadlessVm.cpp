@@ -77,15 +77,36 @@ private:
     LineSocket m_socket;
 };
 
-HeadlessMachine::HeadlessMachine(const VmTools& tools, const QString& image, bool pxe, const QString& workFolder,
-    std::chrono::milliseconds limit, const std::optional<PxeClient>& client)
+namespace {
+
+MachineOptions CdOrPxe(const QString& image, bool pxe, const std::optional<PxeClient>& client)
+{
+    MachineOptions options;
+    options.image = image;
+    options.pxe = pxe;
+    options.client = client;
+    return options;
+}
+
+}
+
+HeadlessMachine::HeadlessMachine(
+    const VmTools& tools, const QString& image, bool pxe, const QString& workFolder, std::chrono::milliseconds limit,
+    const std::optional<PxeClient>& client)
+    : HeadlessMachine(tools, CdOrPxe(image, pxe, client), workFolder, limit)
+{
+}
+
+HeadlessMachine::HeadlessMachine(
+    const VmTools& tools, MachineOptions options, const QString& workFolder, std::chrono::milliseconds limit)
     : m_work(workFolder)
     , m_limit(limit)
 {
     m_clock.start();
     const QDir work(workFolder);
-    MachineOptions options { image, pxe, false, {}, work.filePath(QStringLiteral("serial.log")),
-        work.filePath(QStringLiteral("qmp.sock")), client };
+    options.window = false;
+    options.serialLog = work.filePath(QStringLiteral("serial.log"));
+    options.qmpSocket = work.filePath(QStringLiteral("qmp.sock"));
     m_qemu.setProcessChannelMode(QProcess::MergedChannels);
     // The machine goes with its owner, whatever ends the owner.
     m_qemu.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });

@@ -37,6 +37,10 @@ public:
     // client: for PXE, the machine that boots (its MAC, address and UUID).
     HeadlessMachine(const VmTools& tools, const QString& image, bool pxe, const QString& workFolder,
         std::chrono::milliseconds limit, const std::optional<PxeClient>& client = std::nullopt);
+    // A machine of any kind (a disk, a PXE boot file elsewhere); the serial
+    // log and the protocol's socket are the work folder's.
+    HeadlessMachine(
+        const VmTools& tools, MachineOptions options, const QString& workFolder, std::chrono::milliseconds limit);
     ~HeadlessMachine();
 
     VmScreen Screen(bool withPicture = false);

@@ -22,9 +22,17 @@ QStringList QemuArguments(const MachineOptions& options)
             arguments << QStringLiteral("-uuid") << client.UuidText();
     } else if (options.pxe) {
         arguments << QStringLiteral("-netdev")
-                  << QStringLiteral("user,id=net0,tftp=%1,bootfile=pxelinux.0").arg(QemuValue(options.image))
+                  << QStringLiteral("user,id=net0,tftp=%1,bootfile=%2")
+                         .arg(QemuValue(options.image),
+                             QemuValue(options.bootFile.isEmpty() ? QStringLiteral("pxelinux.0") : options.bootFile))
                   << QStringLiteral("-device") << QStringLiteral("e1000,netdev=net0") << QStringLiteral("-boot")
                   << QStringLiteral("n");
+    } else if (options.disk) {
+        // The first hard disk, as a stick is to a BIOS; writes go to a
+        // snapshot, never to the user's image.
+        arguments << QStringLiteral("-drive")
+                  << QStringLiteral("file=%1,media=disk,format=raw,snapshot=on").arg(QemuValue(options.image))
+                  << QStringLiteral("-boot") << QStringLiteral("c");
     } else {
         arguments << QStringLiteral("-drive")
                   << QStringLiteral("file=%1,media=cdrom,readonly=on,format=raw").arg(QemuValue(options.image))

@@ -19,6 +19,8 @@ struct MachineOptions {
     // For PXE: the client's MAC and UUID, and its address handed out by the
     // user network's DHCP (the client's /24); else QEMU's own.
     std::optional<PxeClient> client;
+    bool disk = {}; // the image is a hard disk: a USB disk image, or a hybrid ISO written to a stick
+    QString bootFile = {}; // for PXE: the boot file's path in the TFTP folder; pxelinux.0 when empty
 };
 
 // The arguments of a boot, for the windowed and the headless runner alike.

@@ -73,6 +73,38 @@ VmTools FindVmTools(const VmSearch& search, bool windowed)
     return tools;
 }
 
+MediaTools FindMediaTools(MediaKind kind, const VmSearch& search)
+{
+    MediaTools tools;
+    tools.loader = { FileIn(search.isolinuxFolders, QStringLiteral("isolinux.bin")),
+        FileIn(search.ldlinuxFolders, QStringLiteral("ldlinux.c32")), Program(search, QStringLiteral("xorriso")), {},
+        FileIn(search.pxelinuxFolders, QStringLiteral("pxelinux.0")) };
+    tools.isohdpfx = FileIn(search.isolinuxFolders, QStringLiteral("isohdpfx.bin"));
+    tools.mbr = FileIn(search.mbrFolders, QStringLiteral("mbr.bin"));
+    tools.syslinux = Program(search, QStringLiteral("syslinux"));
+    tools.mformat = Program(search, QStringLiteral("mformat"));
+    tools.mcopy = Program(search, QStringLiteral("mcopy"));
+    // The package of each missing piece, once.
+    QStringList missing;
+    const auto need = [&](bool lacking, const char* package) {
+        if (lacking && !missing.contains(QLatin1StringView(package)))
+            missing << QString::fromLatin1(package);
+    };
+    need(tools.loader.ldlinux.isEmpty(), "syslinux-common");
+    if (kind == MediaKind::Iso) {
+        need(tools.loader.isolinuxBin.isEmpty() || tools.isohdpfx.isEmpty(), "isolinux");
+        need(tools.loader.xorriso.isEmpty(), "xorriso");
+    } else if (kind == MediaKind::Usb) {
+        need(tools.mbr.isEmpty(), "syslinux-common");
+        need(tools.syslinux.isEmpty(), "syslinux");
+        need(tools.mformat.isEmpty() || tools.mcopy.isEmpty(), "mtools");
+    }
+    if (!missing.isEmpty())
+        throw EVmError("Exporting boot media needs the Debian packages " + missing.join(u", ").toStdString() + ".",
+            "Install them with: sudo apt-get install " + missing.join(u' ').toStdString());
+    return tools;
+}
+
 void StopMachinesOnSignals()
 {
     struct sigaction action { };

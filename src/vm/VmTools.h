@@ -63,8 +63,25 @@ struct VmSearch {
     QStringList pxelinuxFolders = { QStringLiteral("/usr/lib/PXELINUX") };
     QStringList ldlinuxFolders
         = { QStringLiteral("/usr/lib/syslinux/modules/bios"), QStringLiteral("/usr/share/syslinux") };
+    QStringList mbrFolders = { QStringLiteral("/usr/lib/syslinux/mbr"), QStringLiteral("/usr/share/syslinux") };
 };
 
 // The tools, or an EVmError that names the Debian packages to install.
 // A window needs QEMU's graphical front end too (qemu-system-gui).
 VmTools FindVmTools(const VmSearch& search = {}, bool windowed = false);
+
+// What exporting boot media takes besides the loader's files: xorriso and
+// the isohybrid MBR for a disc, SYSLINUX's installer, mtools and the MBR
+// for a disk image. Debian's pxelinux is asked for by the plan, when the
+// tree ships no pxelinux.0 of its own.
+enum class MediaKind { Iso, Usb, Pxe };
+struct MediaTools {
+    VmTools loader; // its qemu unused
+    QString isohdpfx;
+    QString mbr;
+    QString syslinux;
+    QString mformat;
+    QString mcopy;
+};
+// The tools the kind needs, or an EVmError that names the Debian packages to install.
+MediaTools FindMediaTools(MediaKind kind, const VmSearch& search = {});

@@ -1,9 +1,11 @@
 #include "WindowedVm.h"
 
 #include "BootImage.h"
+#include "BootMedia.h"
 #include "ConfigImage.h"
 #include "Machine.h"
 
+#include <QDir>
 #include <QPointer>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -19,6 +21,7 @@ struct WindowedVm::Built {
     QStringList notes;
     QString error, detail;
     std::optional<PxeClient> client;
+    bool disk = false;
 };
 
 WindowedVm::WindowedVm(QObject* parent)
@@ -83,6 +86,24 @@ void WindowedVm::BootPxeClient(
             for (const ConfigImagePlan::Refusal& refused : plan.refused)
                 notes << tr("%1 is not put in the image: %2").arg(QFile::decodeName(refused.name), refused.reason);
             return Built { BuildConfigImage(tools, plan, work), true, notes, {}, {}, client };
+        },
+        title);
+}
+
+void WindowedVm::BootConfigurationAsDisk(const BootFiles& files, const QString& title)
+{
+    Boot(
+        [files](const QString& work) {
+            MediaRequest request;
+            request.kind = MediaKind::Usb;
+            request.output = QDir(work).filePath(QStringLiteral("usb.img"));
+            const MediaResult made = ExportBootMedia(files, request, FindMediaTools(MediaKind::Usb));
+            QStringList notes = made.notes;
+            for (const ConfigImagePlan::Refusal& refused : made.refused)
+                notes << tr("%1 is not put in the image: %2").arg(QFile::decodeName(refused.name), refused.reason);
+            Built built { made.output, false, notes, {}, {} };
+            built.disk = true;
+            return built;
         },
         title);
 }
@@ -153,6 +174,7 @@ void WindowedVm::Start(const Built& built, const QString& title)
     options.image = built.image;
     options.pxe = built.pxe;
     options.client = built.client;
+    options.disk = built.disk;
     options.window = true;
     options.title = title;
     m_qemu->start(tools.qemu, QemuArguments(options));

@@ -32,6 +32,8 @@ public:
     // address and UUID, each file PXELINUX asks it for in the image.
     void BootPxeClient(
         const BootFiles& files, const PxeClient& client, const LoaderVersion& version, const QString& title);
+    // The configuration's tree as the USB disk image Export makes, on the first hard disk.
+    void BootConfigurationAsDisk(const BootFiles& files, const QString& title);
     void Stop();
     bool Running() const { return m_qemu != nullptr; }
 

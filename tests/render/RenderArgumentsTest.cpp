@@ -58,6 +58,24 @@ TEST(RenderArguments, EachCheckIsTold)
         { { "--format", "msg", "f" }, nullptr },
         { { "--mode", "vm", "--format", "serial", "f" }, nullptr },
         { { "--config", "c", "--keys", "f1 \"a\" sleep:5 timeout", "--format", "serial" }, nullptr },
+        { { "--export", "dvd", "--config", "c", "--output", "o" }, "unknown export 'dvd' (iso|usb|pxe)" },
+        { { "--export", "iso", "--config", "c" },
+            "--export makes boot media of a configuration's tree: give --config FILE and --output PATH" },
+        { { "--export", "usb", "--output", "o" },
+            "--export makes boot media of a configuration's tree: give --config FILE and --output PATH" },
+        { { "--export", "iso", "--config", "c", "--output", "o", "--keys", "f1" },
+            "--export takes only --config, --output, --label and --no-hybrid" },
+        { { "--export", "iso", "--config", "c", "--output", "o", "--mode", "vm" },
+            "--export takes only --config, --output, --label and --no-hybrid" },
+        { { "--export", "iso", "--config", "c", "--output", "o", "f" },
+            "--export takes only --config, --output, --label and --no-hybrid" },
+        { { "--config", "c", "--label", "X" }, "--label and --no-hybrid go with --export" },
+        { { "--config", "c", "--no-hybrid" }, "--label and --no-hybrid go with --export" },
+        { { "--export", "pxe", "--config", "c", "--output", "o", "--label", "X" }, "a PXE folder has no volume label" },
+        { { "--export", "usb", "--config", "c", "--output", "o", "--no-hybrid" },
+            "--no-hybrid goes with --export iso" },
+        { { "--export", "iso", "--config", "c", "--output", "o", "--label", "DISC", "--no-hybrid" }, nullptr },
+        { { "--export", "pxe", "--config", "c", "--output", "o" }, nullptr },
     };
     for (const Row& row : rows) {
         const ReadLine line = Read(row.words);
@@ -86,6 +104,11 @@ TEST(RenderArguments, ValuesAndWhatFollowsFromThem)
     line = Read({ "--output=o", "--", "-x", "-" });
     EXPECT_EQ(line.arguments.output, "o");
     EXPECT_EQ(line.arguments.inputs, (QByteArrayList { "-x", "-" }));
+    line = Read({ "--export", "usb", "--config", "c", "--output", "o", "--label", "STICK" });
+    EXPECT_EQ(line.arguments.exportKind, RenderArguments::Export::Usb);
+    EXPECT_EQ(line.arguments.label, "STICK");
+    EXPECT_TRUE(line.arguments.hybrid);
+    EXPECT_FALSE(Read({ "--export", "iso", "--config", "c", "--output", "o", "--no-hybrid" }).arguments.hybrid);
     EXPECT_TRUE(Read({ "-h" }).help);
     EXPECT_TRUE(Read({ "--version", "--bogus" }).mistake) << "an unknown option before all else";
 }

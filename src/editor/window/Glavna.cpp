@@ -11,6 +11,7 @@
 #include "editor/drawing/AnsiArtCommands.h"
 #include "editor/drawing/DrawingMode.h"
 #include "editor/templates/NewConfiguration.h"
+#include "editor/export/ExportMediaCommands.h"
 #include "editor/widgets/CharacterTable.h"
 #include "editor/widgets/ColourSelector.h"
 #include "editor/widgets/FocusRing.h"
@@ -70,6 +71,7 @@ TGlavna::TGlavna(QWidget* parent)
     new DirectiveCompletion(*this);
     ConfigurationReference::AddTo(*this);
     NewConfigurationDialog::AddTo(*this);
+    m_export = new ExportMediaCommands(*this, [this] { return BootSet(); });
     FormCreate();
     // At first the form with the Configuration dock beside it and room for
     // more lines; later the size the user left it at.

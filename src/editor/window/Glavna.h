@@ -1,5 +1,6 @@
 #pragma once
 
+#include "config/BootFiles.h"
 #include "editor/document/Document.h"
 #include "editor/document/EditorHost.h"
 #include "editor/window/GlavnaForm.h"
@@ -12,6 +13,7 @@
 
 class AnsiArtCommands;
 class ConfigurationSession;
+class ExportMediaCommands;
 class DocumentTabs;
 class DrawingMode;
 class MenuDesigner;
@@ -145,7 +147,11 @@ private:
     void ToggleProblems();
     void BootVm1Click();
     void BootPxeClientClick();
-    void EnsureVm();
+    void BootVmUsb1Click();
+    WindowedVm& Machine(); // made on first use
+    // The open configuration (or the document, when it is a saved one) as
+    // a whole set with every tab's unsaved text; none for a display file.
+    std::optional<BootFiles> BootSet() const;
     void ShowImageNotes(const QStringList& notes);
     void ImageNotesClick();
     bool IsConfiguration() const;
@@ -187,6 +193,7 @@ private:
     MenuDesigner* m_designer = nullptr; // View > Menu Designer
     RunConfigurationWindow* m_linkedRun = nullptr; // the Run Configuration window the designer follows
     AnsiArtCommands* m_art = nullptr;
+    ExportMediaCommands* m_export = nullptr; // File > Export Boot Media
     std::optional<View> m_view; // shown in the editor's place
     // Edits come in bursts: the live preview renders at most once per frame,
     // the problems are found once the burst is over.

@@ -149,7 +149,22 @@ void TGlavna::CurrentDocumentChanged()
     DocumentChanged();
 }
 
-void TGlavna::EnsureVm()
+std::optional<BootFiles> TGlavna::BootSet() const
+{
+    const QString target = m_tabs->Current().saveTarget;
+    const QString config = m_configuration->IsOpen() ? m_configuration->ConfigFile()
+        : !target.isEmpty() && IsConfiguration()     ? target
+                                                     : QString();
+    if (config.isEmpty())
+        return std::nullopt;
+    BootFiles files = BootFiles::ForConfiguration(config);
+    const QHash<QString, QByteArray> texts = m_tabs->Texts();
+    for (auto text = texts.begin(); text != texts.end(); ++text)
+        files.SetText(text.key(), text.value());
+    return files;
+}
+
+WindowedVm& TGlavna::Machine()
 {
     if (!m_vm) {
         m_vm = new WindowedVm(this);
@@ -161,6 +176,7 @@ void TGlavna::EnsureVm()
             RunCommand(this, [&] { throw EVmError(message.toStdString(), detail.toStdString()); });
         });
     }
+    return *m_vm;
 }
 
 // The open pxelinux.cfg/ configuration's tree, booted over TFTP by the
@@ -172,12 +188,11 @@ void TGlavna::BootPxeClientClick()
             tr("Booting as a PXE client needs a configuration in a pxelinux.cfg/ folder open."));
         return;
     }
-    EnsureVm();
     BootFiles files = BootFiles::ForConfiguration(m_configuration->ConfigFile());
     const QHash<QString, QByteArray> texts = m_tabs->Texts();
     for (auto text = texts.begin(); text != texts.end(); ++text)
         files.SetText(text.key(), text.value());
-    m_vm->BootPxeClient(files, *m_configuration->Client(), m_configuration->Loader(),
+    Machine().BootPxeClient(files, *m_configuration->Client(), m_configuration->Loader(),
         tr("Glimra: PXE client %1").arg(m_configuration->Client()->MacText()));
     ShowImageNotes({});
     statusBar()->showMessage(tr("Building the boot image..."), 5000);
@@ -185,25 +200,33 @@ void TGlavna::BootPxeClientClick()
 
 void TGlavna::BootVm1Click()
 {
-    EnsureVm();
     // The open configuration (or the document, when it is one) boots as a
     // whole set, every tab's unsaved text with it; a display file boots alone.
-    const QString target = m_tabs->Current().saveTarget;
-    const QString config = m_configuration->IsOpen() ? m_configuration->ConfigFile()
-        : !target.isEmpty() && IsConfiguration()     ? target
-                                                     : QString();
-    if (!config.isEmpty()) {
-        BootFiles files = BootFiles::ForConfiguration(config);
-        const QHash<QString, QByteArray> texts = m_tabs->Texts();
-        for (auto text = texts.begin(); text != texts.end(); ++text)
-            files.SetText(text.key(), text.value());
-        m_vm->BootConfiguration(files, tr("Glimra: %1").arg(QFileInfo(config).fileName()));
+    if (const std::optional<BootFiles> files = BootSet()) {
+        Machine().BootConfiguration(
+            *files, tr("Glimra: %1").arg(QFileInfo(QFile::decodeName(files->ConfigPath())).fileName()));
     } else {
-        m_vm->BootDocument(
+        Machine().BootDocument(
             m_form.Editor->Bytes(), m_tabs->Current().Folder(), tr("Glimra: %1").arg(m_tabs->Title(m_tabs->Current())));
     }
     ShowImageNotes({});
     statusBar()->showMessage(tr("Building the boot image..."), 5000);
+}
+
+// The tree as it boots from a stick: the USB disk image Export makes.
+void TGlavna::BootVmUsb1Click()
+{
+    const std::optional<BootFiles> files = BootSet();
+    if (!files) {
+        QMessageBox::information(this, tr("Information"),
+            tr("A USB disk boots a configuration: open one (File > Open Configuration), or save this one. A "
+               "display file alone boots as a CD (F9)."));
+        return;
+    }
+    Machine().BootConfigurationAsDisk(
+        *files, tr("Glimra: %1 (USB disk)").arg(QFileInfo(QFile::decodeName(files->ConfigPath())).fileName()));
+    ShowImageNotes({});
+    statusBar()->showMessage(tr("Building the USB disk image..."), 5000);
 }
 
 // What the image left out or took from Debian: a count in the status bar,

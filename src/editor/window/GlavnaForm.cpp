@@ -197,8 +197,10 @@ void GlavnaForm::CreateViewMenu(QMainWindow& window)
     LivePreview1 = Checkable(Named(view->addAction(QWidget::tr("&Live Preview")), "LivePreview1"));
     BootVm1 = WithKeys(
         Named(view->addAction(QWidget::tr("&Boot in Virtual Machine")), "BootVm1"), QKeySequence(Qt::Key_F9));
+    BootVmUsb1 = WithKeys(
+        Named(view->addAction(QWidget::tr("Boot as &USB Disk")), "BootVmUsb1"), QKeySequence(Qt::SHIFT | Qt::Key_F9));
     BootPxeClient1 = WithKeys(Named(view->addAction(QWidget::tr("Boot as P&XE Client")), "BootPxeClient1"),
-        QKeySequence(Qt::SHIFT | Qt::Key_F9));
+        QKeySequence(Qt::CTRL | Qt::Key_F9));
     RunConfiguration1 = WithKeys(
         Named(view->addAction(QWidget::tr("&Run Configuration")), "RunConfiguration1"), QKeySequence(Qt::Key_F6));
     View1 = view;

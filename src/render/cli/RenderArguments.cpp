@@ -63,6 +63,7 @@ struct Values {
     std::optional<bool> blink;
     std::optional<VgaDots> font;
     std::optional<RenderArguments::Start> start;
+    std::optional<RenderArguments::Export> exportKind;
     bool timeout = false; // a number
 };
 
@@ -97,6 +98,13 @@ Values ReadValues(const QCommandLineParser& parser, const RenderOptions& options
     arguments.blink = values.blink.value_or(true);
     arguments.dots = values.font.value_or(VgaDots::Nine);
     arguments.start = values.start.value_or(Start::Banner);
+    using Export = RenderArguments::Export;
+    values.exportKind = parser.isSet(options.exportMedia) ? ValueOf<Export>(parser.value(options.exportMedia),
+                            { { "iso", Export::Iso }, { "usb", Export::Usb }, { "pxe", Export::Pxe } })
+                                                          : Export::None;
+    arguments.exportKind = values.exportKind.value_or(Export::None);
+    arguments.label = parser.value(options.label).toLatin1();
+    arguments.hybrid = !parser.isSet(options.noHybrid);
     return values;
 }
 
@@ -113,7 +121,23 @@ std::optional<QString> FirstMistake(
     };
     QString keyError;
     const bool keysBroken = playing && !ParseLoaderKeys(a.keys, keyError);
+    const bool exporting = a.Exporting();
     const std::pair<bool, QString> rules[] = {
+        { !v.exportKind, unknown(o.exportMedia, "iso|usb|pxe") },
+        { exporting && (a.config.isEmpty() || a.output.isEmpty()),
+            QStringLiteral(
+                "--export makes boot media of a configuration's tree: give --config FILE and --output PATH") },
+        { exporting
+                && (a.check || a.clear || a.prompt || !a.inputs.isEmpty() || !a.outputDir.isEmpty()
+                    || parser.isSet(o.keys) || parser.isSet(o.mode) || parser.isSet(o.format) || parser.isSet(o.start)
+                    || parser.isSet(o.timeout) || parser.isSet(o.blink) || parser.isSet(o.font)),
+            QStringLiteral("--export takes only --config, --output, --label and --no-hybrid") },
+        { !exporting && (parser.isSet(o.label) || parser.isSet(o.noHybrid)),
+            QStringLiteral("--label and --no-hybrid go with --export") },
+        { a.exportKind == RenderArguments::Export::Pxe && parser.isSet(o.label),
+            QStringLiteral("a PXE folder has no volume label") },
+        { exporting && a.exportKind != RenderArguments::Export::Iso && parser.isSet(o.noHybrid),
+            QStringLiteral("--no-hybrid goes with --export iso") },
         { !v.mode, unknown(o.mode, "preview|boot|vm") },
         { !v.timeout || a.timeoutSeconds <= 0, QStringLiteral("--timeout takes a number of seconds above 0") },
         { a.Vm() && parser.isSet(o.blink),

@@ -15,6 +15,7 @@ struct RenderArguments {
     enum class Format { Json, Ansi, Png, Serial, Text, Ans, Msg };
     enum class Input { DisplayFile, AnsiArt };
     enum class Start { Banner, Blank };
+    enum class Export { None, Iso, Usb, Pxe };
 
     Mode mode = Mode::Preview;
     Format format = Format::Json; // Text: --check's lines
@@ -33,7 +34,12 @@ struct RenderArguments {
     QByteArray output;
     QByteArrayList inputs;
     QByteArray outputDir;
+    // Boot media made of --config's tree, to --output.
+    Export exportKind = Export::None;
+    QByteArray label; // the volume's; empty for the default
+    bool hybrid = true;
 
+    bool Exporting() const { return exportKind != Export::None; }
     bool Playing() const { return !config.isEmpty(); }
     // The loader's screen as a drawing: ANSI art or a canonical display file.
     bool Drawing() const { return format == Format::Ans || format == Format::Msg; }
@@ -49,7 +55,7 @@ struct RenderOptions {
     QList<QCommandLineOption> All() const;
 
     QCommandLineOption help, version, mode, format, prompt, blink, font, output, outputDir, check, clear, timeout,
-        config, keys, input, start;
+        config, keys, input, start, exportMedia, label, noHybrid;
 };
 
 // The words as read: the values, or what ends the program here.

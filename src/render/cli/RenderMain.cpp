@@ -4,6 +4,7 @@
 #include "RenderArguments.h"
 #include "RenderCheck.h"
 #include "RenderConfig.h"
+#include "RenderExport.h"
 #include "RenderFiles.h"
 #include "RenderInput.h"
 #include "RenderOutput.h"
@@ -44,8 +45,10 @@ int main(int argc, char* argv[])
 #else
     QCoreApplication application(argc, argv);
 #endif
-    if (line.arguments.Vm())
+    if (line.arguments.Vm() || line.arguments.Exporting())
         StopMachinesOnSignals();
+    if (line.arguments.Exporting())
+        return ExportMedia(line.arguments);
     if (line.arguments.Playing())
         return RenderConfiguration(line.arguments);
     int status = 0;

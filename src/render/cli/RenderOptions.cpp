@@ -58,11 +58,23 @@ RenderOptions::RenderOptions()
           QStringLiteral("With --config: the screen the loader starts on, the firmware's and banner's (banner) or "
                          "an empty one (blank)."),
           QStringLiteral("banner|blank"), QStringLiteral("banner"))
+    , exportMedia(QStringLiteral("export"),
+          QStringLiteral("Makes boot media of the --config configuration's whole tree at --output: iso (a disc "
+                         "image that boots as a CD and from a USB stick), usb (a disk image with SYSLINUX on a FAT "
+                         "partition) or pxe (a folder to serve over TFTP). What is left out is named."),
+          QStringLiteral("iso|usb|pxe"))
+    , label(QStringLiteral("label"),
+          QStringLiteral("With --export iso or usb: the volume label (up to 32 or 11 letters, digits, blanks or "
+                         "_-.; GLIMRA when not given)."),
+          QStringLiteral("NAME"))
+    , noHybrid(QStringLiteral("no-hybrid"),
+          QStringLiteral("With --export iso: a disc that boots as a CD only, for a loader that ships no isohybrid "
+                         "MBR of its build."))
 {
 }
 
 QList<QCommandLineOption> RenderOptions::All() const
 {
     return { help, version, mode, format, input, prompt, blink, font, output, outputDir, check, clear, timeout, config,
-        keys, start };
+        keys, start, exportMedia, label, noHybrid };
 }
