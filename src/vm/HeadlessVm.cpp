@@ -90,9 +90,8 @@ MachineOptions CdOrPxe(const QString& image, bool pxe, const std::optional<PxeCl
 
 }
 
-HeadlessMachine::HeadlessMachine(
-    const VmTools& tools, const QString& image, bool pxe, const QString& workFolder, std::chrono::milliseconds limit,
-    const std::optional<PxeClient>& client)
+HeadlessMachine::HeadlessMachine(const VmTools& tools, const QString& image, bool pxe, const QString& workFolder,
+    std::chrono::milliseconds limit, const std::optional<PxeClient>& client)
     : HeadlessMachine(tools, CdOrPxe(image, pxe, client), workFolder, limit)
 {
 }

@@ -101,7 +101,7 @@ void WindowedVm::BootConfigurationAsDisk(const BootFiles& files, const QString& 
             QStringList notes = made.notes;
             for (const ConfigImagePlan::Refusal& refused : made.refused)
                 notes << tr("%1 is not put in the image: %2").arg(QFile::decodeName(refused.name), refused.reason);
-            Built built { made.output, false, notes, {}, {} };
+            Built built { made.output, false, notes, {}, {}, {} };
             built.disk = true;
             return built;
         },
