@@ -22,6 +22,9 @@ inline constexpr qsizetype ImagePathBytes = 1024;
 inline constexpr int ImageConfigurations = 32;
 // Names left out of one image that are listed by name; the rest are counted.
 inline constexpr std::size_t ImageRefusals = 100;
+// The tail of the machine's serial log its console window shows; a loader
+// printing in a loop fills the file without end.
+inline constexpr qint64 SerialConsoleBytes = qint64(1) << 20;
 
 // ANSI art import. No art needs more; moves and wraps beyond stop there.
 inline constexpr int ArtRows = 5000;

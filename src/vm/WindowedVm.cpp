@@ -155,5 +155,8 @@ void WindowedVm::Start(const Built& built, const QString& title)
     options.client = built.client;
     options.window = true;
     options.title = title;
+    options.serialLog = SerialLog();
     m_qemu->start(tools.qemu, QemuArguments(options));
 }
+
+QString WindowedVm::SerialLog() const { return m_work ? m_work->filePath(QStringLiteral("serial.log")) : QString(); }

@@ -34,6 +34,8 @@ public:
         const BootFiles& files, const PxeClient& client, const LoaderVersion& version, const QString& title);
     void Stop();
     bool Running() const { return m_qemu != nullptr; }
+    // The file the running machine's serial port writes; none between machines.
+    QString SerialLog() const;
 
 signals:
     // The machine runs; what the image left out or took from Debian, if anything.

@@ -60,6 +60,9 @@ public:
     const BackgroundCache& Backgrounds() const { return m_backgrounds; }
     const LoaderSim* Loader() const { return m_loader.get(); }
 
+    // What a terminal on the loader's port shows of its bytes.
+    static QString SerialText(const QByteArray& bytes);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -69,7 +72,6 @@ private:
     void Play();
     void ShowTitle();
     void ShowNote();
-    static QString SerialText(const QByteArray& bytes);
     void ShowScreen();
     // The text screen in its blink phase and the cursor, then the window's
     // size for what is shown.

@@ -17,6 +17,7 @@ class DrawingMode;
 class FindReplaceDialog;
 class FormatGuide;
 class ScreenHighlighter;
+class SerialConsole;
 class WindowedVm;
 class QFileDialog;
 class QTextDocument;
@@ -143,6 +144,7 @@ private:
     void BootVm1Click();
     void BootPxeClientClick();
     void EnsureVm();
+    void SerialConsoleClick();
     void ShowImageNotes(const QStringList& notes);
     void ImageNotesClick();
     bool IsConfiguration() const;
@@ -174,6 +176,7 @@ private:
     ScreenHighlighter* m_highlighter = nullptr;
     FormatGuide* m_guide = nullptr; // created on first use
     WindowedVm* m_vm = nullptr; // ended with the window
+    SerialConsole* m_serialConsole = nullptr; // created on first use
     ConfigurationSession* m_configuration = nullptr;
     DrawingMode* m_drawing = nullptr; // View > Draw on Screen
     AnsiArtCommands* m_art = nullptr;

@@ -87,6 +87,7 @@ void TGlavna::SetUpView()
     On(f.FormatGuide1, &QAction::triggered, &TGlavna::FormatGuide1Click);
     On(f.BootVm1, &QAction::triggered, &TGlavna::BootVm1Click);
     On(f.BootPxeClient1, &QAction::triggered, &TGlavna::BootPxeClientClick);
+    On(f.SerialConsole1, &QAction::triggered, &TGlavna::SerialConsoleClick);
     On(f.ProblemCount, &QPushButton::clicked, &TGlavna::ToggleProblems);
     On(f.ImageNotes, &QPushButton::clicked, &TGlavna::ImageNotesClick);
     On(f.ASCIIcode, &QLineEdit::textChanged, &TGlavna::ShowAsciiByte);
