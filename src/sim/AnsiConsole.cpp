@@ -20,8 +20,45 @@ AnsiConsole::AnsiConsole(TColorConsole& console)
 
 void AnsiConsole::Write(QByteArrayView bytes)
 {
-    for (char byte : bytes)
+    // A colour-table code writes its string through here: the port got the code.
+    const bool outer = m_tapped && !std::exchange(m_writing, true);
+    for (char byte : bytes) {
+        if (outer)
+            ToSerial(static_cast<unsigned char>(byte));
         Put(static_cast<unsigned char>(byte));
+    }
+    if (outer)
+        m_writing = false;
+}
+
+// The serial writer's own parse of the colour-table codes: a byte that
+// breaks one is dropped, and it takes any byte below '9' + 1 as a digit
+// (its test is ch - '0' < 10, signed).
+void AnsiConsole::ToSerial(unsigned char byte)
+{
+    switch (m_serialState) {
+    case State::Table:
+        m_serialState = byte == '#' ? State::TableDigits : State::Plain;
+        m_serialIndex = 0;
+        return;
+    case State::TableDigits:
+        m_serialState = State::Plain;
+        if (int digit = byte - '0'; digit < 10) {
+            m_serialIndex = m_serialIndex * 10 + static_cast<unsigned>(digit);
+            if (--m_serialDigits > 0)
+                m_serialState = State::TableDigits;
+            else if (m_serialIndex < m_table.size())
+                m_serial.append("\033[0;").append(m_table[m_serialIndex]).append('m');
+        }
+        return;
+    default:
+        if (byte >= 1 && byte <= 5) {
+            m_serialState = State::Table;
+            m_serialDigits = byte;
+        } else {
+            m_serial += byte == '\n' ? QByteArray("\r\n") : QByteArray(1, static_cast<char>(byte));
+        }
+    }
 }
 
 int SgrState::Attribute() const

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <optional>
+#include <utility>
 #include <vector>
 
 class TColorConsole;
@@ -40,6 +41,12 @@ public:
     // The strings the colour-table codes select, by index.
     void SetColourTable(std::vector<QByteArray> table) { m_table = std::move(table); }
     void Write(QByteArrayView bytes);
+    // The serial port's copy of what is written (xserial_write.c): LF as
+    // CR LF, each colour-table code as "ESC[0;" its string "m" (nothing for
+    // an index past the table), all else as it came. Kept from TapSerial()
+    // on, until taken.
+    void TapSerial() { m_tapped = true; }
+    QByteArray TakeSerial() { return std::exchange(m_serial, {}); }
 
     // The VGA attribute the next character is drawn in.
     int Attribute() const { return m_sgr.Attribute(); }
@@ -65,6 +72,7 @@ private:
     void EraseLine(int mode);
     void Erase(int left, int top, int right, int bottom);
     void SetColours();
+    void ToSerial(unsigned char byte);
 
     TColorConsole& m_console;
     std::vector<QByteArray> m_table;
@@ -84,4 +92,10 @@ private:
     bool m_indices = false;
     unsigned m_cellIndex = 0; // the last colour-table code's
     SgrState m_sgr;
+    bool m_tapped = false;
+    bool m_writing = false;
+    QByteArray m_serial;
+    State m_serialState = State::Plain;
+    int m_serialDigits = 0;
+    unsigned m_serialIndex = 0;
 };

@@ -69,6 +69,8 @@ void LoaderSim::StartMenu(const QByteArray& arguments, bool graphical)
                                 .arg(m_mode.height));
     }
     m_state = State::Menu;
+    if (m_portOpen)
+        m_menu->TapSerial();
     m_menu->Start();
     AfterMenu();
 }
@@ -102,6 +104,7 @@ QByteArray LoaderSim::WithEntryAppends(const MenuSim& menu) const
 
 void LoaderSim::AfterMenu()
 {
+    TakeMenuSerial();
     while (m_state == State::Menu && m_menu->State() != MenuSim::Outcome::Running) {
         std::unique_ptr<MenuSim> menu = std::move(m_menu);
         m_state = State::Done;
@@ -124,6 +127,7 @@ void LoaderSim::AfterMenu()
         m_menu = std::move(menu);
         m_state = State::Menu;
         m_menu->Resume();
+        TakeMenuSerial();
     }
 }
 

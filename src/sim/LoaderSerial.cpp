@@ -11,6 +11,14 @@ void LoaderSim::ToPort(QByteArrayView bytes)
         m_port += byte == '\n' ? QByteArray("\r\n") : QByteArray(1, byte);
 }
 
+// A menu module's console writes the port too; what it sent goes after
+// what the loader sent before it.
+void LoaderSim::TakeMenuSerial()
+{
+    if (m_menu)
+        m_port += m_menu->TakeSerial();
+}
+
 // SERIAL read: ldlinux.c32 says its banner on the port once ("show some
 // life"); the name the banner gives is the loader's, PXELINUX's with the
 // firmware's word in it.

@@ -104,6 +104,7 @@ private:
     void PrintBytes(const QByteArray& text);
     void ToPort(QByteArrayView bytes);
     void OpenPort();
+    void TakeMenuSerial();
     // The index among the directives of the one at a place, and of the first SERIAL.
     std::size_t DirectiveAt(const ConfigPlace& place) const;
     std::size_t SerialDirective() const;

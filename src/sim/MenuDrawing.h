@@ -23,6 +23,7 @@ public:
     void KeepTableIndices() { m_console.KeepTableIndices(); }
     bool CursorShown() const { return m_console.CursorShown(); }
     const AnsiConsole& Console() const { return m_console; }
+    AnsiConsole& Console() { return m_console; }
     void Print(const QByteArray& bytes) { m_console.Write(bytes); }
 
     // The menu drawn from now on.

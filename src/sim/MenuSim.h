@@ -25,6 +25,10 @@ public:
     void KeepTableIndices() { m_draw.KeepTableIndices(); }
     bool CursorShown() const { return m_draw.CursorShown(); }
     const AnsiConsole& Console() const { return m_draw.Console(); }
+    // What the module sends to the serial port (its console writes the
+    // port as well as the screen), from TapSerial() on, until taken.
+    void TapSerial() { m_draw.Console().TapSerial(); }
+    QByteArray TakeSerial() { return m_draw.Console().TakeSerial(); }
     // The module starting: its first menu, or its message when it has no entries.
     void Start();
     // After the loader failed to run the command: the menu again.

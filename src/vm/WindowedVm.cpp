@@ -177,5 +177,8 @@ void WindowedVm::Start(const Built& built, const QString& title)
     options.disk = built.disk;
     options.window = true;
     options.title = title;
+    options.serialLog = SerialLog();
     m_qemu->start(tools.qemu, QemuArguments(options));
 }
+
+QString WindowedVm::SerialLog() const { return m_work ? m_work->filePath(QStringLiteral("serial.log")) : QString(); }

@@ -36,6 +36,8 @@ public:
     void BootConfigurationAsDisk(const BootFiles& files, const QString& title);
     void Stop();
     bool Running() const { return m_qemu != nullptr; }
+    // The file the running machine's serial port writes; none between machines.
+    QString SerialLog() const;
 
 signals:
     // The machine runs; what the image left out or took from Debian, if anything.

@@ -61,6 +61,9 @@ public:
     const BackgroundCache& Backgrounds() const { return m_backgrounds; }
     const LoaderSim* Loader() const { return m_loader.get(); }
 
+    // What a terminal on the loader's port shows of its bytes.
+    static QString SerialText(const QByteArray& bytes);
+
     // The entry of the running menu drawn at a point of the screen's view
     // (entry -1 for the title's row), or nothing.
     std::optional<std::pair<int, int>> EntryAt(QWidget* view, QPointF point) const;
@@ -84,7 +87,6 @@ private:
     void Play();
     void ShowTitle();
     void ShowNote();
-    static QString SerialText(const QByteArray& bytes);
     void ShowScreen();
     // The text screen in its blink phase and the cursor, then the window's
     // size for what is shown.

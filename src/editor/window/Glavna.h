@@ -21,6 +21,7 @@ class RunConfigurationWindow;
 class FindReplaceDialog;
 class FormatGuide;
 class ScreenHighlighter;
+class SerialConsole;
 class WindowedVm;
 class QFileDialog;
 class QTextDocument;
@@ -152,6 +153,7 @@ private:
     // The open configuration (or the document, when it is a saved one) as
     // a whole set with every tab's unsaved text; none for a display file.
     std::optional<BootFiles> BootSet() const;
+    void SerialConsoleClick();
     void ShowImageNotes(const QStringList& notes);
     void ImageNotesClick();
     bool IsConfiguration() const;
@@ -188,6 +190,7 @@ private:
     ScreenHighlighter* m_highlighter = nullptr;
     FormatGuide* m_guide = nullptr; // created on first use
     WindowedVm* m_vm = nullptr; // ended with the window
+    SerialConsole* m_serialConsole = nullptr; // created on first use
     ConfigurationSession* m_configuration = nullptr;
     DrawingMode* m_drawing = nullptr; // View > Draw on Screen
     MenuDesigner* m_designer = nullptr; // View > Menu Designer

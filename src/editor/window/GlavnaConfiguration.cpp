@@ -11,6 +11,7 @@
 #include "editor/document/DocumentTabs.h"
 #include "editor/document/ScreenHighlighter.h"
 #include "editor/window/Glavna.h"
+#include "editor/window/SerialConsole.h"
 #include "vm/VmTools.h"
 #include "vm/WindowedVm.h"
 
@@ -170,6 +171,8 @@ WindowedVm& TGlavna::Machine()
         m_vm = new WindowedVm(this);
         connect(m_vm, &WindowedVm::Started, this, [this](const QStringList& notes) {
             statusBar()->showMessage(tr("The virtual machine runs."), 15000);
+            if (m_serialConsole)
+                m_serialConsole->Follow(m_vm->SerialLog());
             ShowImageNotes(notes);
         });
         connect(m_vm, &WindowedVm::Failed, this, [this](const QString& message, const QString& detail) {
@@ -177,6 +180,16 @@ WindowedVm& TGlavna::Machine()
         });
     }
     return *m_vm;
+}
+
+// The port of the machine that runs, or of the next one booted.
+void TGlavna::SerialConsoleClick()
+{
+    if (!m_serialConsole)
+        m_serialConsole = new SerialConsole(this);
+    m_serialConsole->Follow(m_vm ? m_vm->SerialLog() : QString());
+    m_serialConsole->show();
+    m_serialConsole->raise();
 }
 
 // The open pxelinux.cfg/ configuration's tree, booted over TFTP by the

@@ -201,6 +201,7 @@ void GlavnaForm::CreateViewMenu(QMainWindow& window)
         Named(view->addAction(QWidget::tr("Boot as &USB Disk")), "BootVmUsb1"), QKeySequence(Qt::SHIFT | Qt::Key_F9));
     BootPxeClient1 = WithKeys(Named(view->addAction(QWidget::tr("Boot as P&XE Client")), "BootPxeClient1"),
         QKeySequence(Qt::CTRL | Qt::Key_F9));
+    SerialConsole1 = Named(view->addAction(QWidget::tr("&Serial Console of the Virtual Machine")), "SerialConsole1");
     RunConfiguration1 = WithKeys(
         Named(view->addAction(QWidget::tr("&Run Configuration")), "RunConfiguration1"), QKeySequence(Qt::Key_F6));
     View1 = view;

@@ -61,6 +61,7 @@ struct GlavnaForm {
     QAction* BootVm1 = nullptr; // the document in the real loader, in QEMU
     QAction* BootPxeClient1 = nullptr; // a pxelinux.cfg/ tree booted by View > PXE Client's machine
     QAction* BootVmUsb1 = nullptr; // the configuration's tree as a USB disk image, in QEMU
+    QAction* SerialConsole1 = nullptr; // the booted machine's serial port, as it grows
     QAction* RunConfiguration1 = nullptr; // the configuration played by the loader's simulator
     QMenu* View1 = nullptr;
     QAction* Problems1 = nullptr; // shows or hides the Problems dock
