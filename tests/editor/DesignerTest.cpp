@@ -138,6 +138,7 @@ TEST_F(DesignerTest, RunConfigurationAndTheDesignerFollowEachOther)
     // The second entry's row, from the menu's layout: clicked, it is the designer's.
     const Menu& menu = window.Loader()->RunningMenu()->Config().At(MenuConfig::RootMenu);
     const int row = menu.Layout(80, 25).FirstRow() + 1;
+    const int boxTop = menu.Layout(80, 25).BoxTop(); // the menu is read again by the change below
     const QRectF picture = screen->PictureRect();
     const QPoint point(int(picture.center().x()), int(picture.top() + (row - 0.5) * picture.height() / 25));
     QTest::mouseClick(screen, Qt::LeftButton, {}, point);
@@ -152,7 +153,7 @@ TEST_F(DesignerTest, RunConfigurationAndTheDesignerFollowEachOther)
     Find<QPushButton>(glavna, "DesignerUp")->click();
     EXPECT_TRUE(window.Console().ScreenRow(row - 2).contains("Two"));
     // A double click on the title edits it.
-    const QPoint title(point.x(), int(picture.top() + (menu.Layout(80, 25).BoxTop() + 0.5) * picture.height() / 25));
+    const QPoint title(point.x(), int(picture.top() + (boxTop + 0.5) * picture.height() / 25));
     QTest::mouseDClick(screen, Qt::LeftButton, {}, title);
     EXPECT_EQ(QApplication::focusWidget(), Find<QLineEdit>(glavna, "DesignerTitle"));
 }
