@@ -9,7 +9,7 @@ set(GLIMRA_LAYERS
   "config console"
   "boot console/qt vm vesa"
   "preview sim"
-  "screen"
+  "screen grub"
   "lint render design"
   "editor"
   "render/cli"
