@@ -134,13 +134,13 @@ void Planner::Passwords(const MenuConfig& config)
     m_userNames.insert("master");
     if (!start.masterPassword) {
         if (passwords && start.allowEdit)
-            Find(start.place, "grub-no-master",
+            Find(DirectivePlace("menu passwd"), "grub-no-master",
                 QStringLiteral("with no MENU MASTER PASSWD nobody can edit an entry or reach GRUB's command line"));
         return;
     }
     GrubUser master { "master", std::nullopt };
     if (MenuPasswords::IsHashed(*start.masterPassword))
-        Find(start.place, "grub-hashed-password",
+        Find(DirectivePlace("menu master"), "grub-hashed-password",
             QStringLiteral("the master password is a hash GRUB cannot check: in GRUB nobody can edit an entry or "
                            "open a locked one"));
     else

@@ -52,6 +52,18 @@ private:
     int Screen(const QByteArray& displayFile, const QByteArray& background, const ConfigPlace& place);
     QByteArray Id(const QByteArray& label);
     QByteArray UserFor(const QByteArray& password, const QByteArray& label, const ConfigPlace& place);
+    // The last line of a directive the loader reads, else the line that starts the menu.
+    ConfigPlace DirectivePlace(const char* keyword) const
+    {
+        const BootConfig& config = m_plan.member->config;
+        ConfigPlace place
+            = config.uiPlace.value_or(config.defaultPlace.value_or(ConfigPlace { m_plan.member->path, 1 }));
+        for (const ConfigDirective& directive : config.directives) {
+            if (directive.keyword == keyword)
+                place = directive.place;
+        }
+        return place;
+    }
     void Find(const ConfigPlace& place, const char* code, const QString& message)
     {
         m_plan.findings.push_back({ place, code, message });
