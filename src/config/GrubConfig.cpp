@@ -337,10 +337,7 @@ void CollectItems(const std::vector<GrubCommand>& commands, bool conditional, st
         switch (command.block) {
         case GrubBlock::MenuEntry:
         case GrubBlock::Submenu: {
-            GrubItem item = ItemOf(command, conditional);
-            if (item.submenu)
-                CollectItems(item.body, false, item.items);
-            items.push_back(std::move(item));
+            items.push_back(GrubItemOf(command, conditional));
             break;
         }
         case GrubBlock::If:
@@ -358,6 +355,14 @@ void CollectItems(const std::vector<GrubCommand>& commands, bool conditional, st
 
 bool Bare(char c) { return std::isalnum(static_cast<unsigned char>(c)) || QByteArrayView("-_./,:=+@%").contains(c); }
 
+}
+
+GrubItem GrubItemOf(const GrubCommand& command, bool conditional)
+{
+    GrubItem item = ItemOf(command, conditional);
+    if (item.submenu)
+        CollectItems(item.body, false, item.items);
+    return item;
 }
 
 GrubConfig ReadGrubConfig(QByteArrayView text)
