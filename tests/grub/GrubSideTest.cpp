@@ -1,0 +1,96 @@
+// The whole UEFI side made of real trees: everything grub.cfg and the
+// themes name is among the files, every picture reads, and the folder is
+// written whole or not at all.
+#include "SharedMaterial.h"
+#include "common/Exceptions.h"
+#include "config/BootFiles.h"
+#include "config/GrubConfig.h"
+#include "grub/GrubMenu.h"
+#include "vesa/VesaPixels.h"
+
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const GrubFile* Find(const GrubSideFiles& side, const QByteArray& path)
+{
+    for (const GrubFile& file : side.files) {
+        if (file.path == path)
+            return &file;
+    }
+    return nullptr;
+}
+
+// What a text names under GRUB's folder: $prefix/… in grub.cfg, and a
+// theme's pictures beside it (a pixmap style's * for its slices: GRUB
+// draws those there are, so one at least).
+std::vector<QByteArray> Named(const GrubFile& file)
+{
+    std::vector<QByteArray> names;
+    const QString text = QString::fromUtf8(file.bytes);
+    if (file.path == "grub.cfg") {
+        for (const auto& match : QRegularExpression(QStringLiteral("\\$prefix/([^\\s'\"]+)")).globalMatch(text))
+            names.push_back(match.captured(1).toUtf8());
+        return names;
+    }
+    const QByteArray folder = file.path.left(file.path.lastIndexOf('/') + 1);
+    static const QRegularExpression picture(QStringLiteral("(?:desktop-image|pixmap_style)\\s*[:=]\\s*\"([^\"]+)\""));
+    for (const auto& match : picture.globalMatch(text)) {
+        names.push_back(folder + match.captured(1).toUtf8());
+    }
+    return names;
+}
+
+TEST(GrubSide, EveryNamedFileIsMadeAndEveryPictureReads)
+{
+    const QDir cases = SharedFolder("boottruth/project/vesa/cases");
+    REQUIRE_SHARED(cases.exists(), "boottruth/project/vesa/cases");
+    int themes = 0;
+    for (const QString& name : cases.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        SCOPED_TRACE(name.toStdString());
+        const BootFiles files
+            = BootFiles::ForConfiguration(cases.filePath(name + QStringLiteral("/iso/isolinux/isolinux.cfg")));
+        const GrubSideFiles side = MakeGrubSide(files);
+        const GrubFile* config = Find(side, "grub.cfg");
+        ASSERT_NE(config, nullptr);
+        const GrubConfig read = ReadGrubConfig(config->bytes);
+        EXPECT_FALSE(read.error) << read.error->message.toStdString();
+        EXPECT_FALSE(read.items.empty());
+        for (const GrubFile& file : side.files) {
+            themes += file.path.endsWith("theme.txt");
+            for (const QByteArray& named : Named(file)) {
+                bool found = false;
+                for (const char* slice : { "nw", "n", "ne", "w", "c", "e", "sw", "s", "se" })
+                    found = found || Find(side, QByteArray(named).replace('*', slice));
+                EXPECT_TRUE(found) << file.path.toStdString() << " names " << named.toStdString();
+            }
+            if (file.path.endsWith(".png")) {
+                EXPECT_TRUE(Vesa::DecodePng(file.bytes)) << file.path.toStdString();
+            }
+        }
+    }
+    EXPECT_GE(themes, 15);
+}
+
+TEST(GrubSide, TheFolderIsWrittenWholeAndNothingIsReplaced)
+{
+    QTemporaryDir root;
+    const std::vector<GrubFile> files { { "grub.cfg", "set timeout=5\n" }, { "glimra/menu1/theme.txt", "x" } };
+    const QString target = root.filePath(QStringLiteral("grub"));
+    WriteGrubFolder(files, target);
+    QFile made(target + QStringLiteral("/glimra/menu1/theme.txt"));
+    ASSERT_TRUE(made.open(QIODevice::ReadOnly));
+    EXPECT_EQ(made.readAll(), "x");
+    // A folder that holds files, a file, a path out of the folder: refused, and nothing beside.
+    EXPECT_THROW(WriteGrubFolder(files, target), Exception);
+    QFile(root.filePath(QStringLiteral("file"))).open(QIODevice::WriteOnly);
+    EXPECT_THROW(WriteGrubFolder(files, root.filePath(QStringLiteral("file"))), Exception);
+    EXPECT_THROW(WriteGrubFolder({ { "../out", "x" } }, root.filePath(QStringLiteral("new"))), Exception);
+    EXPECT_EQ(QDir(root.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+        QStringList({ QStringLiteral("file"), QStringLiteral("grub") }));
+}
+
+}
