@@ -106,6 +106,7 @@ HeadlessMachine::HeadlessMachine(
     options.window = false;
     options.serialLog = work.filePath(QStringLiteral("serial.log"));
     options.qmpSocket = work.filePath(QStringLiteral("qmp.sock"));
+    UsePrivateFirmware(tools, workFolder, options);
     m_qemu.setProcessChannelMode(QProcess::MergedChannels);
     // The machine goes with its owner, whatever ends the owner.
     m_qemu.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
