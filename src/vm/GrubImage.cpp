@@ -93,15 +93,10 @@ QByteArray NewMediumMarker()
 
 QByteArray GrubEarlyConfig(const QByteArray& markerPath)
 {
-    return "if search --no-floppy --file --set=root " + markerPath
-        + "; then\n"
-          "    set prefix=($root)"
-        + MediumGrubFolder
-        + "\n"
-          "    configfile $prefix/grub.cfg\n"
-          "else\n"
-          "    echo \"No disk holds this medium's GRUB folder ("
-        + markerPath + ").\"\nfi\n";
+    // GRUB's kernel runs this line by line, before normal mode and its
+    // script: no "if". When no disk holds the marker, search says so and
+    // normal mode, finding no grub.cfg, leaves GRUB at its prompt.
+    return "search --no-floppy --file --set=root " + markerPath + "\nset prefix=($root)" + MediumGrubFolder + "\n";
 }
 
 QString MakeGrubImage(const MediaTools& tools, GrubBoot boot, const QByteArray& markerPath, const QString& workFolder,

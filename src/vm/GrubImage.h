@@ -44,8 +44,8 @@ QStringList GrubCoreModules(GrubBoot boot);
 QByteArray NewMediumMarker();
 
 // The configuration a medium's core image runs first: the medium is the
-// device holding the marker (the disc, or the disk's SYSLINUX partition),
-// the prefix its GRUB folder, then the menu. Said plainly when it is not found.
+// device holding the marker (the disc, or the disk's SYSLINUX partition)
+// and the prefix its GRUB folder, whose grub.cfg normal mode then reads.
 QByteArray GrubEarlyConfig(const QByteArray& markerPath);
 
 // Makes the core image with grub-mkimage (x86_64-efi, Debian's modules)

@@ -83,7 +83,7 @@ TEST_F(UefiExport, TheDiscHasASecondBootEntryForItsOwnGrubFolder)
     const QStringList files = IsoFiles(iso->loader.xorriso, made.output);
     const QStringList markers = files.filter(Marker);
     ASSERT_EQ(markers.size(), 1) << files.join(u' ').toStdString();
-    EXPECT_TRUE(files.contains("/boot/grub/glimra/note.txt"));
+    EXPECT_TRUE(files.contains("/boot/grub/glimra/note.cfg"));
     EXPECT_TRUE(files.contains("/EFI/BOOT/bootx64.efi")) << "a disc's EFI folder is no boot file of UEFI's";
     EXPECT_TRUE(made.notes.contains(u"the tree's /boot/grub/grub.cfg is replaced by the UEFI side's"));
     QProcess xorriso;
@@ -138,7 +138,7 @@ TEST_F(UefiExport, TheDiskHasAnEfiSystemPartitionAfterSyslinuxs)
     EXPECT_EQ(image.mid(446 + 16 * 2, 32), QByteArray(32, '\0')) << "two partitions";
     const QString data = made.output + "@@1048576", system = made.output + QStringLiteral("@@%1").arg(esp.start * 512);
     EXPECT_EQ(FatFile(data, "::/boot/grub/grub.cfg"), HandWrittenGrubMenu()[0].bytes);
-    EXPECT_EQ(FatFile(data, "::/boot/grub/glimra/note.txt"), HandWrittenGrubMenu()[1].bytes);
+    EXPECT_EQ(FatFile(data, "::/boot/grub/glimra/note.cfg"), HandWrittenGrubMenu()[1].bytes);
     const QByteArray listing = Mtools("mdir", { "-i", data, "-b", "::/boot/grub" });
     const QRegularExpressionMatch marker
         = QRegularExpression("glimra-[0-9a-f]{32}\\.id", QRegularExpression::CaseInsensitiveOption)
@@ -165,7 +165,7 @@ TEST_F(UefiExport, ThePxeFolderHasGrubsNetworkImageBesidePxelinux)
     EXPECT_TRUE(image.contains("(tftp)/grub")) << "its prefix";
     EXPECT_EQ(QFileInfo(made.output + "/isolinux/grubnetx64.efi").permissions() & QFile::ReadOther, QFile::ReadOther);
     EXPECT_EQ(ReadBytes(made.output + "/grub/grub.cfg"), HandWrittenGrubMenu()[0].bytes);
-    EXPECT_EQ(ReadBytes(made.output + "/grub/glimra/note.txt"), HandWrittenGrubMenu()[1].bytes);
+    EXPECT_EQ(ReadBytes(made.output + "/grub/glimra/note.cfg"), HandWrittenGrubMenu()[1].bytes);
     EXPECT_EQ(ReadBytes(made.output + "/boot/grub/grub.cfg"), "the tree's own GRUB menu") << "the tree's, untouched";
 }
 

@@ -8,22 +8,27 @@
 #include <vector>
 
 // A hand-written UEFI side: a grub.cfg on the serial console and the
-// screen that shows a menu and says what it found (a file of its own
-// folder, read through $prefix, and the tree's kernel by its path from the
-// media's root), as the generated menu names both.
+// screen that shows a menu and runs what it finds (a file of its own
+// folder, through $prefix, and the tree's /boot/root.cfg by its path from
+// the media's root, as the generated menu names kernels); "test -e" cannot
+// see files over TFTP, "source" can. OVMF copies its console to the serial
+// port too, so each line comes there twice.
 inline std::vector<GrubFolderFile> HandWrittenGrubMenu()
 {
     return { { "grub.cfg",
                  "serial --unit=0 --speed=115200\n"
                  "terminal_input serial console\n"
                  "terminal_output serial console\n"
-                 "cat $prefix/glimra/note.txt\n"
-                 "if [ -e /boot/vmlinuz ]; then echo \"kernel at /boot/vmlinuz\"; fi\n"
+                 "source $prefix/glimra/note.cfg\n"
+                 "source /boot/root.cfg\n"
                  "set timeout=-1\n"
                  "menuentry 'UEFI side first entry' --id first { linux /boot/vmlinuz }\n"
-                 "menuentry 'UEFI side second entry' { echo two }\n" },
-        { "glimra/note.txt", "note from the GRUB folder\n" } };
+                 "menuentry 'UEFI side second entry' { echo \"second entry ran\" }\n" },
+        { "glimra/note.cfg", "echo \"note from the GRUB folder\"\n" } };
 }
+
+// The tree's file GRUB's menu runs by its path from the media's root.
+inline constexpr char RootCheck[] = "echo \"the tree's root is GRUB's root\"\n";
 
 // What an mtools program prints of a FAT drive ("image@@offset").
 inline QByteArray Mtools(const char* program, const QStringList& arguments)
