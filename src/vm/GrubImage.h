@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -19,6 +20,11 @@ struct GrubFolderFile {
     QByteArray path;
     QByteArray bytes;
 };
+
+// What makes the UEFI side's menu of a configuration's tree: GRUB's
+// folder, or an Exception saying why it cannot be made. It runs away from
+// the window's thread.
+using GrubMenuMaker = std::function<std::vector<GrubFolderFile>(const BootFiles& files)>;
 
 // GRUB's folder on a medium and in a TFTP root (image paths).
 inline constexpr char MediumGrubFolder[] = "/boot/grub";
