@@ -55,6 +55,17 @@ std::optional<QString> GrubFolderProblem(const std::vector<GrubFolderFile>& file
     return std::nullopt;
 }
 
+std::vector<GrubFolderFile> MakeGrubMenu(const GrubMenuMaker& maker, const BootFiles& files)
+{
+    try {
+        return maker ? maker(files) : std::vector<GrubFolderFile>();
+    } catch (const EVmError&) {
+        throw;
+    } catch (const Exception& failure) {
+        throw EVmError("The UEFI side's menu cannot be made: " + std::string(failure.what()), failure.Detail());
+    }
+}
+
 QStringList GrubCoreModules(GrubBoot boot)
 {
     QStringList modules { // The menu and its script.

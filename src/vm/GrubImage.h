@@ -25,6 +25,9 @@ struct GrubFolderFile {
 // folder, or an Exception saying why it cannot be made. It runs away from
 // the window's thread.
 using GrubMenuMaker = std::function<std::vector<GrubFolderFile>(const BootFiles& files)>;
+// The maker's folder for the tree (none without a maker); its failure an
+// EVmError that says so.
+std::vector<GrubFolderFile> MakeGrubMenu(const GrubMenuMaker& maker, const BootFiles& files);
 
 // GRUB's folder on a medium and in a TFTP root (image paths).
 inline constexpr char MediumGrubFolder[] = "/boot/grub";

@@ -130,11 +130,7 @@ void WindowedVm::BootUefi(const BootFiles& files, MediaKind kind, const GrubMenu
             request.output = QDir(work).filePath(kind == MediaKind::Iso ? QStringLiteral("uefi.iso")
                     : kind == MediaKind::Usb                            ? QStringLiteral("uefi.img")
                                                                         : QStringLiteral("tftp"));
-            try {
-                request.grub = grub ? grub(files) : std::vector<GrubFolderFile>();
-            } catch (const Exception& failure) {
-                throw EVmError("The UEFI side's menu cannot be made: " + std::string(failure.what()), failure.Detail());
-            }
+            request.grub = MakeGrubMenu(grub, files);
             if (request.grub.empty())
                 throw EVmError("There is no UEFI side's menu (GRUB) to boot.");
             const MediaResult made = ExportBootMedia(files, request, FindMediaTools(kind));

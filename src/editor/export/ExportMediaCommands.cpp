@@ -74,12 +74,12 @@ ExportMediaCommands::Outcome ExportMediaCommands::Run(const BootFiles& files, co
     QThread* thread = QThread::create([files, request, where, grub = grubMenu, job, outcome] {
         try {
             MediaRequest asked = request;
-            if (!asked.biosOnly && grub)
-                asked.grub = grub(files);
+            if (!asked.biosOnly)
+                asked.grub = MakeGrubMenu(grub, files);
             outcome->made = ExportBootMedia(files, asked, FindMediaTools(request.kind, where), job);
         } catch (const EVmCancelled&) {
             outcome->cancelled = true;
-        } catch (const Exception& failure) { // the tools', or the UEFI side's menu's
+        } catch (const EVmError& failure) {
             outcome->error = QString::fromUtf8(failure.what());
             outcome->detail = QString::fromStdString(failure.Detail());
         }
