@@ -28,33 +28,10 @@ std::string Failed(const QString& path)
     return (path + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno))).toStdString();
 }
 
-// isolinux.bin's hybrid entry: the MBR checks this word at offset 64 before
-// it jumps just past it (isohdpfx.S, HYBRID_MAGIC).
-bool HasHybridEntry(const QByteArray& isolinux)
-{
-    return isolinux.size() >= 68 && isolinux.mid(64, 4) == QByteArray("\xfb\xc0\x78\x70", 4);
-}
-
-// An isohybrid MBR: 432 bytes (or a whole sector) of code that says so when
-// isolinux.bin lacks the entry.
-bool IsHybridMbr(const QByteArray& bytes)
-{
-    return (bytes.size() == 432 || bytes.size() == 512) && bytes.contains("isolinux.bin missing or corrupt");
-}
-
 QByteArray ReadSmall(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.read(1 << 20) : QByteArray();
-}
-
-const File* BootFileOf(const ConfigImagePlan& plan)
-{
-    for (const File& file : plan.files) {
-        if (file.imagePath == plan.bootFile)
-            return &file;
-    }
-    return nullptr;
 }
 
 // The names FAT cannot hold, and those it takes for one (case folds): each
@@ -109,12 +86,23 @@ public:
 
 private:
     void Plan();
+    // GRUB's folder (and the medium's marker) in the plan; on a disk the
+    // tree's own removable-media boot file stays out, so UEFI boots ours.
+    void PlanUefi();
     // The staging folder beside the target, hidden, gone unless renamed.
     void MakeWork();
     void WriteTree(const QString& folder, TreeWriting how);
     QString MakeIso();
+    // The disc's EFI system image: its xorriso options.
+    QStringList MakeEfiSystemImage();
     QString MakeUsb();
-    void InstallMbr(const QString& image, qint64 bytes) const;
+    QString MakePxe();
+    struct Partition {
+        char type;
+        bool active;
+        qint64 start, sectors;
+    };
+    void InstallMbr(const QString& image, qint64 bytes, const std::vector<Partition>& partitions) const;
     QString Tool(const QString& program, const QStringList& arguments, const std::string& failure,
         const QProcessEnvironment& environment = {});
 
@@ -124,6 +112,7 @@ private:
     const JobProgress& m_progress;
     ConfigImagePlan m_plan;
     MediaResult m_result;
+    QByteArray m_marker; // the medium's, in its GRUB folder
     std::unique_ptr<QTemporaryDir> m_work;
     QElapsedTimer m_clock;
     // Milliseconds since the last lap.
@@ -145,12 +134,49 @@ void Exporter::Plan()
                                                     : Boot::Disk;
     options.wholeTree = true;
     m_plan = PlanConfigImage(m_files, m_tools.loader, options);
+    if (m_request.Uefi())
+        PlanUefi();
     m_result.notes = m_plan.notes;
     m_result.refused = m_plan.refused;
-    if (m_request.kind == MediaKind::Usb)
+    if (m_request.kind == MediaKind::Usb) {
+        const std::size_t before = m_result.refused.size();
         KeepFatNames(m_plan.files, m_result.refused);
+        for (std::size_t at = before; at < m_result.refused.size(); ++at) {
+            const ConfigImagePlan::Refusal& refusal = m_result.refused[at];
+            if (refusal.name.startsWith(QByteArray(MediumGrubFolder) + '/'))
+                for (const GrubFolderFile& file : m_request.grub) {
+                    if (refusal.name == MediumGrubFolder + ('/' + file.path))
+                        throw EVmError(QStringLiteral("GRUB's %1 cannot go on the disk: %2")
+                                           .arg(Shown(file.path), refusal.reason)
+                                           .toStdString());
+                }
+        }
+    }
     m_result.files = static_cast<qint64>(m_plan.files.size());
     m_result.planMs = Lap();
+}
+
+void Exporter::PlanUefi()
+{
+    m_result.uefi = true;
+    if (m_request.kind == MediaKind::Pxe) {
+        AddGrubFolder(m_plan, m_request.grub, NetworkGrubFolder, {}, false);
+        return;
+    }
+    m_marker = NewMediumMarker();
+    AddGrubFolder(m_plan, m_request.grub, MediumGrubFolder, m_marker, m_request.kind == MediaKind::Usb);
+    if (m_request.kind != MediaKind::Usb)
+        return;
+    std::vector<File> kept;
+    for (File& file : m_plan.files) {
+        if (Shown(file.imagePath).toCaseFolded() == u"/efi/boot/bootx64.efi")
+            m_plan.refused.push_back({ file.imagePath,
+                QStringLiteral("UEFI boots the disk from its EFI system partition, whose BOOTX64.EFI starts the "
+                               "UEFI side's GRUB") });
+        else
+            kept.push_back(std::move(file));
+    }
+    m_plan.files = std::move(kept);
 }
 
 void Exporter::MakeWork()
@@ -192,9 +218,10 @@ QString Exporter::MakeIso()
         mbr << QStringLiteral("-isohybrid-mbr") << file;
     }
     WriteTree(tree, { true, false });
+    const QStringList uefi = m_request.Uefi() ? MakeEfiSystemImage() : QStringList();
     const QString loader = m_plan.loaderFolder == "/" ? QString() : Shown(m_plan.loaderFolder.mid(1)) + u'/';
     const QString iso = m_work->filePath(QStringLiteral("image.iso"));
-    m_progress.Report(60, QStringLiteral("Writing the disc image (xorriso)"));
+    m_progress.Report(65, QStringLiteral("Writing the disc image (xorriso)"));
     // -r: Rock Ridge names with modes every reader may use; -J with long
     // Joliet names for Windows. The tree's names are only inside its folder.
     Tool(m_tools.loader.xorriso,
@@ -204,15 +231,36 @@ QString Exporter::MakeIso()
             loader + QStringLiteral("isolinux.bin"), QStringLiteral("-c"), loader + QStringLiteral("boot.cat"),
             QStringLiteral("-no-emul-boot"), QStringLiteral("-boot-load-size"), QStringLiteral("4"),
             QStringLiteral("-boot-info-table") }
-            + mbr + QStringList { tree },
+            + mbr + uefi + QStringList { tree },
         "Cannot make the disc image.");
     return iso;
+}
+
+QStringList Exporter::MakeEfiSystemImage()
+{
+    m_progress.Report(60, QStringLiteral("Making the EFI system image (grub-mkimage, mtools)"));
+    const QString efi = MakeGrubImage(m_tools, GrubBoot::Medium, m_marker, m_work->path(), &m_progress);
+    const QString image = m_work->filePath(QStringLiteral("efi.img"));
+    const qint64 bytes = EfiSystemBytes(QFileInfo(efi).size());
+    QFile out(image);
+    if (!out.open(QIODevice::WriteOnly) || !out.resize(bytes))
+        throw EVmError("Cannot write the EFI system image.", Failed(image));
+    out.close();
+    WriteEfiSystemFat(m_tools, { image, bytes / 512, 0 }, efi, m_work->path(), &m_progress);
+    m_result.toolMs += Lap();
+    // The second boot entry is the appended partition itself, so the image
+    // is no file of the disc's; hybrid, a GPT names it for a USB stick too.
+    QStringList options { QStringLiteral("-eltorito-alt-boot"), QStringLiteral("-e"),
+        QStringLiteral("--interval:appended_partition_2:all::"), QStringLiteral("-no-emul-boot") };
+    if (m_request.hybrid)
+        options << QStringLiteral("-isohybrid-gpt-basdat");
+    return options << QStringLiteral("-append_partition") << QStringLiteral("2") << QStringLiteral("0xef") << image;
 }
 
 constexpr qint64 PartitionStart = 2048; // sectors: 1 MiB, where partitions start today
 constexpr qint64 Sector = 512;
 
-void Exporter::InstallMbr(const QString& image, qint64 bytes) const
+void Exporter::InstallMbr(const QString& image, qint64 bytes, const std::vector<Partition>& partitions) const
 {
     QByteArray mbr = ReadSmall(m_tools.mbr).left(440).leftJustified(512, '\0');
     const auto put = [&mbr](int at, quint32 value) {
@@ -220,11 +268,16 @@ void Exporter::InstallMbr(const QString& image, qint64 bytes) const
             mbr[at + i] = static_cast<char>(value >> (8 * i) & 0xFF);
     };
     put(440, static_cast<quint32>(QDateTime::currentSecsSinceEpoch())); // the disk's signature
-    // One partition, active, FAT32 with LBA; its CHS fields say "use LBA".
-    const char entry[16] = { '\x80', '\xfe', '\xff', '\xff', '\x0c', '\xfe', '\xff', '\xff' };
-    mbr.replace(446, 16, QByteArray(entry, 16));
-    put(446 + 8, static_cast<quint32>(PartitionStart));
-    put(446 + 12, static_cast<quint32>(bytes / Sector - PartitionStart));
+    for (std::size_t at = 0; at < partitions.size(); ++at) {
+        const Partition& partition = partitions[at];
+        const int entry = 446 + 16 * static_cast<int>(at);
+        // Its CHS fields say "use LBA".
+        const char fields[16]
+            = { partition.active ? '\x80' : '\0', '\xfe', '\xff', '\xff', partition.type, '\xfe', '\xff', '\xff' };
+        mbr.replace(entry, 16, QByteArray(fields, 16));
+        put(entry + 8, static_cast<quint32>(partition.start));
+        put(entry + 12, static_cast<quint32>(partition.sectors));
+    }
     mbr[510] = '\x55';
     mbr[511] = '\xaa';
     const int descriptor = ::open(QFile::encodeName(image).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
@@ -249,16 +302,28 @@ QString Exporter::MakeUsb()
     const qint64 mebibyte = qint64(1) << 20;
     const qint64 partition = std::max(
         Limits::ExportDiskLeastBytes, content * (100 + Limits::ExportDiskSlackPercent) / 100 + 16 * mebibyte);
-    const qint64 bytes = (partition + mebibyte - 1) / mebibyte * mebibyte + PartitionStart * Sector;
+    const qint64 syslinuxBytes = (partition + mebibyte - 1) / mebibyte * mebibyte;
+    // The EFI system partition after SYSLINUX's, which keeps its place.
+    QString efi;
+    if (m_request.Uefi()) {
+        m_progress.Report(58, QStringLiteral("Making GRUB's EFI image (grub-mkimage)"));
+        efi = MakeGrubImage(m_tools, GrubBoot::Medium, m_marker, m_work->path(), &m_progress);
+    }
+    const qint64 espBytes = efi.isEmpty() ? 0 : EfiSystemBytes(QFileInfo(efi).size());
+    const qint64 bytes = PartitionStart * Sector + syslinuxBytes + espBytes;
     const QString image = m_work->filePath(QStringLiteral("disk.img"));
     m_progress.Report(60, QStringLiteral("Writing the disk image (mtools)"));
-    InstallMbr(image, bytes);
+    // SYSLINUX's partition, active, FAT32 with LBA; the ESP, type 0xef.
+    std::vector<Partition> partitions { { '\x0c', true, PartitionStart, syslinuxBytes / Sector } };
+    if (espBytes > 0)
+        partitions.push_back({ '\xef', false, PartitionStart + syslinuxBytes / Sector, espBytes / Sector });
+    InstallMbr(image, bytes, partitions);
     const QString drive = image + QStringLiteral("@@%1").arg(PartitionStart * Sector);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("MTOOLS_SKIP_CHECK"), QStringLiteral("1")); // our geometry is LBA's
     Tool(m_tools.mformat,
         { QStringLiteral("-i"), drive, QStringLiteral("-F"), QStringLiteral("-v"), QString::fromLatin1(m_request.label),
-            QStringLiteral("-T"), QString::number(bytes / Sector - PartitionStart), QStringLiteral("-H"),
+            QStringLiteral("-T"), QString::number(syslinuxBytes / Sector), QStringLiteral("-H"),
             QString::number(PartitionStart), QStringLiteral("-h"), QStringLiteral("64"), QStringLiteral("-s"),
             QStringLiteral("32"), QStringLiteral("::") },
         "Cannot make the disk image's FAT file system.", environment);
@@ -271,6 +336,12 @@ QString Exporter::MakeUsb()
                 QStringLiteral("o") }
                 + top + QStringList { QStringLiteral("::/") },
             "Cannot copy the tree into the disk image.", environment);
+    if (espBytes > 0) {
+        const qint64 start = partitions[1].start;
+        WriteEfiSystemFat(m_tools, { image + QStringLiteral("@@%1").arg(start * Sector), espBytes / Sector, start },
+            efi, m_work->path(), &m_progress);
+        m_result.toolMs += Lap();
+    }
     m_progress.Report(90, QStringLiteral("Installing SYSLINUX"));
     Tool(m_tools.syslinux,
         { QStringLiteral("--install"), QStringLiteral("--offset"), QString::number(PartitionStart * Sector),
@@ -279,10 +350,36 @@ QString Exporter::MakeUsb()
     return image;
 }
 
+QString Exporter::MakePxe()
+{
+    const QString made = m_work->filePath(QStringLiteral("tftp"));
+    m_result.bootFile = m_plan.bootFile.mid(1);
+    if (m_request.Uefi()) {
+        m_progress.Report(2, QStringLiteral("Making GRUB's network image (grub-mkimage)"));
+        const QString image = MakeGrubImage(m_tools, GrubBoot::Network, {}, m_work->path(), &m_progress);
+        QFile file(image);
+        if (!file.open(QIODevice::ReadOnly))
+            throw EVmError("Cannot read GRUB's network image.", Failed(image));
+        // Beside pxelinux.0, so one folder on the server holds both boot files.
+        const QByteArray folder = m_plan.loaderFolder == "/" ? QByteArray() : m_plan.loaderFolder;
+        AddGrubFolder(m_plan, { { "grubnetx64.efi", file.readAll() } }, folder, {}, false);
+        m_result.uefiBootFile = (folder + "/grubnetx64.efi").mid(1);
+        m_result.toolMs += Lap();
+    }
+    WriteTree(made, { false, true });
+    m_result.notes << QStringLiteral("the DHCP server's boot file is %1").arg(Shown(m_result.bootFile));
+    if (m_request.Uefi())
+        m_result.notes << QStringLiteral("for UEFI clients (DHCP client architecture 7) it is %1")
+                              .arg(Shown(m_result.uefiBootFile));
+    return made;
+}
+
 MediaResult Exporter::Run()
 {
     if (const std::optional<QString> problem = MediaRequestProblem(m_request))
         throw EVmError(problem->toStdString());
+    if (m_request.Uefi())
+        RequireUefiMediaTools(m_tools, m_request.kind);
     // Its own output would go into the next export, and its staging folder into this one.
     const QString parent = QFileInfo(m_request.output).absoluteDir().canonicalPath();
     const QString root = QDir(m_files.Folder()).canonicalPath();
@@ -300,10 +397,7 @@ MediaResult Exporter::Run()
     } else if (m_request.kind == MediaKind::Usb) {
         made = MakeUsb();
     } else {
-        made = m_work->filePath(QStringLiteral("tftp"));
-        WriteTree(made, { false, true });
-        m_result.bootFile = m_plan.bootFile.mid(1);
-        m_result.notes << QStringLiteral("the DHCP server's boot file is %1").arg(Shown(m_result.bootFile));
+        made = MakePxe();
     }
     m_progress.Report(100, QStringLiteral("Putting it in place"));
     m_progress.Check(); // the last moment a cancel leaves nothing
@@ -316,84 +410,8 @@ MediaResult Exporter::Run()
 
 }
 
-std::optional<QString> MediaRequestProblem(const MediaRequest& request)
-{
-    const int most = request.kind == MediaKind::Usb ? 11 : 32; // FAT's label, ISO 9660's volume name
-    bool plain = !request.label.isEmpty() && request.label.size() <= most;
-    for (const char byte : request.label)
-        plain = plain && (std::isalnum(static_cast<unsigned char>(byte)) || std::strchr("_-. ", byte));
-    if (request.kind != MediaKind::Pxe && !plain)
-        return QStringLiteral("the volume label must be 1 to %1 letters, digits, blanks or _-.").arg(most);
-    if (request.output.isEmpty())
-        return QStringLiteral("no target given");
-    const QString shown = request.output;
-    const QFileInfo target(request.output);
-    if (!target.absoluteDir().exists())
-        return QStringLiteral("%1: its folder does not exist").arg(shown);
-    struct stat status { };
-    if (::lstat(QFile::encodeName(target.absoluteFilePath()).constData(), &status) != 0)
-        return std::nullopt; // a new name
-    if (S_ISLNK(status.st_mode))
-        return QStringLiteral("%1 is a symbolic link: name the file itself").arg(shown);
-    if (S_ISCHR(status.st_mode) || S_ISBLK(status.st_mode))
-        return QStringLiteral("%1 is a device: Glimra writes an image file; copy that to the stick (dd, or a "
-                              "disk writer)")
-            .arg(shown);
-    if (request.kind == MediaKind::Pxe && !S_ISDIR(status.st_mode))
-        return QStringLiteral("%1 is a file: name the folder to make").arg(shown);
-    if (request.kind == MediaKind::Pxe
-        && !QDir(target.absoluteFilePath())
-                .isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
-        return QStringLiteral("%1 already holds files: name a new or an empty folder").arg(shown);
-    if (request.kind != MediaKind::Pxe && S_ISDIR(status.st_mode))
-        return QStringLiteral("%1 is a folder: name the image file to make").arg(shown);
-    if (request.kind != MediaKind::Pxe && !S_ISREG(status.st_mode))
-        return QStringLiteral("%1 is not a regular file").arg(shown);
-    return std::nullopt;
-}
-
 MediaResult ExportBootMedia(
     const BootFiles& files, const MediaRequest& request, const MediaTools& tools, const JobProgress& progress)
 {
     return Exporter(files, request, tools, progress).Run();
-}
-
-QByteArray HybridMbr(const BootFiles& files, const ConfigImagePlan& plan, const MediaTools& tools)
-{
-    const File* boot = BootFileOf(plan);
-    const QByteArray debian = ReadSmall(tools.isohdpfx);
-    if (boot && (boot->from == File::From::Debian || boot->bytes == ReadSmall(tools.loader.isolinuxBin))) {
-        if (!IsHybridMbr(debian))
-            throw EVmError("Cannot read Debian's isohdpfx.bin.", tools.isohdpfx.toStdString());
-        return debian;
-    }
-    const QString build = plan.treeLoader.origin == LoaderVersion::Origin::Tree
-        ? QStringLiteral("ISOLINUX %1").arg(plan.treeLoader.Name())
-        : QStringLiteral("of an unknown build");
-    const std::string cdOnly = "Export a disc that boots as a CD only (glimra-render --no-hybrid; in the dialog, "
-                               "clear \"Boots from a USB stick too\").";
-    if (!boot || !HasHybridEntry(boot->bytes))
-        throw EVmError(
-            QStringLiteral("The tree's isolinux.bin (%1) has no entry for an isohybrid MBR: it boots as a CD only.")
-                .arg(build)
-                .toStdString(),
-            cdOnly);
-    // The MBR the tree ships with its loader: beside it first.
-    std::vector<QByteArray> candidates;
-    for (const File& file : plan.files) {
-        if (file.imagePath.mid(file.imagePath.lastIndexOf('/') + 1).toLower() == "isohdpfx.bin")
-            candidates.insert(QFileInfo(Shown(file.imagePath)).path() == Shown(plan.loaderFolder) ? candidates.begin()
-                                                                                                  : candidates.end(),
-                file.imagePath);
-    }
-    for (const QByteArray& path : candidates) {
-        const BootFiles::Fetched fetched = files.Fetch(path, 4096);
-        if (fetched.failure == BootFiles::Fetched::Failure::None && IsHybridMbr(fetched.bytes))
-            return fetched.bytes;
-    }
-    throw EVmError(QStringLiteral("The tree's isolinux.bin is %1, and the tree holds no isohdpfx.bin of its build: "
-                                  "Debian's MBR is of another build and may not start it.")
-                       .arg(build)
-                       .toStdString(),
-        "Put the isohdpfx.bin of the same SYSLINUX release beside isolinux.bin, or: " + cdOnly);
 }

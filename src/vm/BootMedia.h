@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ConfigImage.h"
+#include "GrubImage.h"
 #include "ImageTree.h"
 #include "VmTools.h"
 
@@ -21,11 +22,23 @@
 // - Pxe: a TFTP root, pxelinux.0 beside the configuration.
 // Every file under the tree's root goes in, not only those the
 // configuration names; what stays out is listed, never read.
+// Given GRUB's folder, the media boot UEFI machines too, into that menu:
+// - Iso: a second El Torito entry, an EFI system image (FAT holding
+//   EFI/BOOT/BOOTX64.EFI) appended as partition 2 (MBR type 0xef, and a
+//   GPT when hybrid, for a USB stick); GRUB's folder in /boot/grub/;
+// - Usb: an EFI system partition (0xef, FAT) after SYSLINUX's, holding
+//   EFI/BOOT/BOOTX64.EFI; GRUB's folder in /boot/grub/ on SYSLINUX's, where
+//   the tree's kernels are;
+// - Pxe: grubnetx64.efi beside pxelinux.0 and GRUB's folder in /grub/.
+// GRUB finds the disc or partition by a marker file of this export's own.
 struct MediaRequest {
     MediaKind kind = MediaKind::Iso;
     QString output; // the image file, or for Pxe the folder, to make
     QByteArray label = "GLIMRA"; // the volume's (Iso, Usb)
     bool hybrid = true; // Iso: an MBR too
+    std::vector<GrubFolderFile> grub = {}; // the UEFI side's menu; none: BIOS only
+    bool biosOnly = false; // leaves the UEFI side out even when GRUB's folder is given
+    bool Uefi() const { return !biosOnly && !grub.empty(); }
 };
 
 struct MediaResult {
@@ -33,14 +46,16 @@ struct MediaResult {
     QStringList notes; // files taken from Debian or replaced, and what the user must know
     std::vector<ConfigImagePlan::Refusal> refused;
     QByteArray bootFile; // Pxe: the DHCP server's boot file, from the TFTP root
+    bool uefi = false; // the media boot UEFI machines too
+    QByteArray uefiBootFile = {}; // Pxe: the boot file for UEFI clients (DHCP architecture 7)
     qint64 files = 0;
     // Where the time went: the plan, the copies, the tools (xorriso, mtools, syslinux).
     double planMs = 0, copyMs = 0, toolMs = 0;
 };
 
 // Why the request cannot be made, said before any work: a label the volume
-// cannot hold, a target that is a folder, a device or a link; nothing when
-// it can be.
+// cannot hold, a target that is a folder, a device or a link, GRUB's files
+// that cannot be its folder; nothing when it can be.
 std::optional<QString> MediaRequestProblem(const MediaRequest& request);
 
 // Makes the media beside the target under a hidden name and renames it

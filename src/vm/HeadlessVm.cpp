@@ -106,6 +106,7 @@ HeadlessMachine::HeadlessMachine(
     options.window = false;
     options.serialLog = work.filePath(QStringLiteral("serial.log"));
     options.qmpSocket = work.filePath(QStringLiteral("qmp.sock"));
+    UsePrivateFirmware(tools, workFolder, options);
     m_qemu.setProcessChannelMode(QProcess::MergedChannels);
     // The machine goes with its owner, whatever ends the owner.
     m_qemu.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
@@ -160,12 +161,16 @@ VmScreen HeadlessMachine::Screen(bool withPicture)
     screen.cursorColumn = static_cast<std::uint8_t>(cursor[0]);
     screen.cursorRow = static_cast<std::uint8_t>(cursor[1]);
     screen.serial = Serial();
-    if (withPicture) {
-        const QString picture = QDir(m_work).filePath(QStringLiteral("screen.png"));
-        m_qmp->Execute(QStringLiteral("screendump"), { { "filename", picture }, { "format", "png" } });
-        screen.png = ReadAll(picture);
-    }
+    if (withPicture)
+        screen.png = Picture();
     return screen;
+}
+
+QByteArray HeadlessMachine::Picture(bool png)
+{
+    const QString picture = QDir(m_work).filePath(png ? QStringLiteral("screen.png") : QStringLiteral("screen.ppm"));
+    m_qmp->Execute(QStringLiteral("screendump"), { { "filename", picture }, { "format", png ? "png" : "ppm" } });
+    return ReadAll(picture);
 }
 
 void HeadlessMachine::Press(const QStringList& chord)

@@ -44,6 +44,9 @@ public:
     ~HeadlessMachine();
 
     VmScreen Screen(bool withPicture = false);
+    // QEMU's picture of the screen as PNG, or as PPM (quicker to make, for
+    // a loop that watches the screen change).
+    QByteArray Picture(bool png = true);
     QByteArray Serial() const;
     // Keys pressed together, by QEMU's names ("ctrl", "f1").
     void Press(const QStringList& chord);

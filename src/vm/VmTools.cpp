@@ -41,6 +41,33 @@ QString Program(const VmSearch& search, const QString& name)
 }
 
 // Debian splits QEMU's windows into their own package; its modules live here.
+// Each missing package once, in the order asked.
+struct Missing {
+    QStringList packages;
+    void Need(bool lacking, const char* package)
+    {
+        if (lacking && !packages.contains(QLatin1StringView(package)))
+            packages << QString::fromLatin1(package);
+    }
+    void Throw(const char* task) const
+    {
+        if (!packages.isEmpty())
+            throw EVmError(std::string(task) + " needs the Debian packages " + packages.join(u", ").toStdString() + ".",
+                "Install them with: sudo apt-get install " + packages.join(u' ').toStdString());
+    }
+};
+
+// GRUB's modules for UEFI machines: the folder holding its kernel and normal mode.
+QString GrubModules(const VmSearch& search)
+{
+    for (const QString& folder : search.grubModuleFolders) {
+        if (QFileInfo(folder + QStringLiteral("/kernel.img")).isFile()
+            && QFileInfo(folder + QStringLiteral("/normal.mod")).isFile())
+            return folder;
+    }
+    return {};
+}
+
 bool HasQemuWindow()
 {
     return !FileIn({ QStringLiteral("/usr/lib/x86_64-linux-gnu/qemu") }, QStringLiteral("ui-gtk.so")).isEmpty()
@@ -49,27 +76,25 @@ bool HasQemuWindow()
 
 }
 
-VmTools FindVmTools(const VmSearch& search, bool windowed)
+VmTools FindVmTools(const VmSearch& search, bool windowed, Firmware firmware)
 {
     VmTools tools { FileIn(search.isolinuxFolders, QStringLiteral("isolinux.bin")),
         FileIn(search.ldlinuxFolders, QStringLiteral("ldlinux.c32")), Program(search, QStringLiteral("xorriso")),
         Program(search, QStringLiteral("qemu-system-x86_64")),
-        FileIn(search.pxelinuxFolders, QStringLiteral("pxelinux.0")) };
-    QStringList missing;
-    if (tools.qemu.isEmpty())
-        missing << QStringLiteral("qemu-system-x86");
-    if (windowed && search.programFolders.isEmpty() && !HasQemuWindow())
-        missing << QStringLiteral("qemu-system-gui");
-    if (tools.isolinuxBin.isEmpty())
-        missing << QStringLiteral("isolinux");
-    if (tools.ldlinux.isEmpty())
-        missing << QStringLiteral("syslinux-common");
-    if (tools.xorriso.isEmpty())
-        missing << QStringLiteral("xorriso");
-    if (!missing.isEmpty())
-        throw EVmError(
-            "Booting in a virtual machine needs the Debian packages " + missing.join(u", ").toStdString() + ".",
-            "Install them with: sudo apt-get install " + missing.join(u' ').toStdString());
+        FileIn(search.pxelinuxFolders, QStringLiteral("pxelinux.0")),
+        FileIn(search.ovmfFolders, QStringLiteral("OVMF_CODE_4M.fd")),
+        FileIn(search.ovmfFolders, QStringLiteral("OVMF_VARS_4M.fd")) };
+    // Both halves of one build, or neither.
+    if (tools.ovmfCode.isEmpty() || tools.ovmfVars.isEmpty())
+        tools.ovmfCode = tools.ovmfVars = QString();
+    Missing missing;
+    missing.Need(tools.qemu.isEmpty(), "qemu-system-x86");
+    missing.Need(windowed && search.programFolders.isEmpty() && !HasQemuWindow(), "qemu-system-gui");
+    missing.Need(firmware == Firmware::Uefi && tools.ovmfCode.isEmpty(), "ovmf");
+    missing.Need(tools.isolinuxBin.isEmpty(), "isolinux");
+    missing.Need(tools.ldlinux.isEmpty(), "syslinux-common");
+    missing.Need(tools.xorriso.isEmpty(), "xorriso");
+    missing.Throw("Booting in a virtual machine");
     return tools;
 }
 
@@ -84,25 +109,30 @@ MediaTools FindMediaTools(MediaKind kind, const VmSearch& search)
     tools.syslinux = Program(search, QStringLiteral("syslinux"));
     tools.mformat = Program(search, QStringLiteral("mformat"));
     tools.mcopy = Program(search, QStringLiteral("mcopy"));
-    // The package of each missing piece, once.
-    QStringList missing;
-    const auto need = [&](bool lacking, const char* package) {
-        if (lacking && !missing.contains(QLatin1StringView(package)))
-            missing << QString::fromLatin1(package);
-    };
-    need(tools.loader.ldlinux.isEmpty(), "syslinux-common");
+    tools.grubMkimage = Program(search, QStringLiteral("grub-mkimage"));
+    tools.grubModules = GrubModules(search);
+    Missing missing;
+    missing.Need(tools.loader.ldlinux.isEmpty(), "syslinux-common");
     if (kind == MediaKind::Iso) {
-        need(tools.loader.isolinuxBin.isEmpty() || tools.isohdpfx.isEmpty(), "isolinux");
-        need(tools.loader.xorriso.isEmpty(), "xorriso");
+        missing.Need(tools.loader.isolinuxBin.isEmpty() || tools.isohdpfx.isEmpty(), "isolinux");
+        missing.Need(tools.loader.xorriso.isEmpty(), "xorriso");
     } else if (kind == MediaKind::Usb) {
-        need(tools.mbr.isEmpty(), "syslinux-common");
-        need(tools.syslinux.isEmpty(), "syslinux");
-        need(tools.mformat.isEmpty() || tools.mcopy.isEmpty(), "mtools");
+        missing.Need(tools.mbr.isEmpty(), "syslinux-common");
+        missing.Need(tools.syslinux.isEmpty(), "syslinux");
+        missing.Need(tools.mformat.isEmpty() || tools.mcopy.isEmpty(), "mtools");
     }
-    if (!missing.isEmpty())
-        throw EVmError("Exporting boot media needs the Debian packages " + missing.join(u", ").toStdString() + ".",
-            "Install them with: sudo apt-get install " + missing.join(u' ').toStdString());
+    missing.Throw("Exporting boot media");
     return tools;
+}
+
+void RequireUefiMediaTools(const MediaTools& tools, MediaKind kind)
+{
+    Missing missing;
+    missing.Need(tools.grubMkimage.isEmpty(), "grub-common");
+    missing.Need(tools.grubModules.isEmpty(), "grub-efi-amd64-bin");
+    // The EFI system partition's FAT, on a disc and on a disk.
+    missing.Need(kind != MediaKind::Pxe && (tools.mformat.isEmpty() || tools.mcopy.isEmpty()), "mtools");
+    missing.Throw("The UEFI side of boot media (GRUB)");
 }
 
 void StopMachinesOnSignals()

@@ -53,7 +53,14 @@ struct VmTools {
     QString xorriso;
     QString qemu;
     QString pxelinux; // Debian's pxelinux, when installed: PXE boots need it
+    // Debian's ovmf, when installed: UEFI boots run its code image read-only
+    // and a private copy of its variable store.
+    QString ovmfCode = {};
+    QString ovmfVars = {};
 };
+
+// The machine's firmware: SeaBIOS on QEMU's PC, or OVMF (UEFI) on its q35.
+enum class Firmware { Bios, Uefi };
 
 // Where the tools are looked for: programs on a search path, loader files in
 // folders (Debian's by default).
@@ -64,11 +71,14 @@ struct VmSearch {
     QStringList ldlinuxFolders
         = { QStringLiteral("/usr/lib/syslinux/modules/bios"), QStringLiteral("/usr/share/syslinux") };
     QStringList mbrFolders = { QStringLiteral("/usr/lib/syslinux/mbr"), QStringLiteral("/usr/share/syslinux") };
+    QStringList ovmfFolders = { QStringLiteral("/usr/share/OVMF") };
+    QStringList grubModuleFolders = { QStringLiteral("/usr/lib/grub/x86_64-efi") };
 };
 
 // The tools, or an EVmError that names the Debian packages to install.
-// A window needs QEMU's graphical front end too (qemu-system-gui).
-VmTools FindVmTools(const VmSearch& search = {}, bool windowed = false);
+// A window needs QEMU's graphical front end too (qemu-system-gui), a UEFI
+// machine OVMF (ovmf); a BIOS machine boots without it.
+VmTools FindVmTools(const VmSearch& search = {}, bool windowed = false, Firmware firmware = Firmware::Bios);
 
 // What exporting boot media takes besides the loader's files: xorriso and
 // the isohybrid MBR for a disc, SYSLINUX's installer, mtools and the MBR
@@ -82,6 +92,14 @@ struct MediaTools {
     QString syslinux;
     QString mformat;
     QString mcopy;
+    // The UEFI side, when installed: GRUB's image maker and its x86_64-efi modules.
+    QString grubMkimage = {};
+    QString grubModules = {};
 };
-// The tools the kind needs, or an EVmError that names the Debian packages to install.
+// The tools the kind needs, or an EVmError that names the Debian packages
+// to install. The UEFI side's are looked for too, but only their absence
+// is asked about (RequireUefiMediaTools): the BIOS side needs none of them.
 MediaTools FindMediaTools(MediaKind kind, const VmSearch& search = {});
+// An EVmError naming the Debian packages (grub-common, grub-efi-amd64-bin,
+// mtools) when the kind's UEFI side lacks any of its tools.
+void RequireUefiMediaTools(const MediaTools& tools, MediaKind kind);

@@ -22,7 +22,21 @@ struct WindowedVm::Built {
     QString error, detail;
     std::optional<PxeClient> client;
     bool disk = false;
+    Firmware firmware = Firmware::Bios;
+    QString bootFile = {}; // PXE's, in the TFTP folder
 };
+
+namespace {
+
+QStringList NotesOf(const MediaResult& made)
+{
+    QStringList notes = made.notes;
+    for (const ConfigImagePlan::Refusal& refused : made.refused)
+        notes << QObject::tr("%1 is not put in the image: %2").arg(QFile::decodeName(refused.name), refused.reason);
+    return notes;
+}
+
+}
 
 WindowedVm::WindowedVm(QObject* parent)
     : QObject(parent)
@@ -98,11 +112,32 @@ void WindowedVm::BootConfigurationAsDisk(const BootFiles& files, const QString& 
             request.kind = MediaKind::Usb;
             request.output = QDir(work).filePath(QStringLiteral("usb.img"));
             const MediaResult made = ExportBootMedia(files, request, FindMediaTools(MediaKind::Usb));
-            QStringList notes = made.notes;
-            for (const ConfigImagePlan::Refusal& refused : made.refused)
-                notes << tr("%1 is not put in the image: %2").arg(QFile::decodeName(refused.name), refused.reason);
-            Built built { made.output, false, notes, {}, {}, {} };
+            Built built { made.output, false, NotesOf(made), {}, {}, {} };
             built.disk = true;
+            return built;
+        },
+        title);
+}
+
+void WindowedVm::BootUefi(const BootFiles& files, MediaKind kind, const GrubMenuMaker& grub, const QString& title,
+    const std::optional<PxeClient>& client)
+{
+    Boot(
+        [files, kind, grub, client](const QString& work) {
+            FindVmTools({}, true, Firmware::Uefi); // a missing OVMF is said before the media are made
+            MediaRequest request;
+            request.kind = kind;
+            request.output = QDir(work).filePath(kind == MediaKind::Iso ? QStringLiteral("uefi.iso")
+                    : kind == MediaKind::Usb                            ? QStringLiteral("uefi.img")
+                                                                        : QStringLiteral("tftp"));
+            request.grub = MakeGrubMenu(grub, files);
+            if (request.grub.empty())
+                throw EVmError("There is no UEFI side's menu (GRUB) to boot.");
+            const MediaResult made = ExportBootMedia(files, request, FindMediaTools(kind));
+            Built built { made.output, kind == MediaKind::Pxe, NotesOf(made), {}, {}, client };
+            built.disk = kind == MediaKind::Usb;
+            built.firmware = Firmware::Uefi;
+            built.bootFile = QString::fromLatin1(made.uefiBootFile);
             return built;
         },
         title);
@@ -146,9 +181,13 @@ void WindowedVm::Boot(std::function<Built(const QString& work)> build, const QSt
 void WindowedVm::Start(const Built& built, const QString& title)
 {
     VmTools tools;
+    MachineOptions options;
+    options.firmware = built.firmware;
     try {
-        tools = FindVmTools({}, true);
+        tools = FindVmTools({}, true, built.firmware);
+        UsePrivateFirmware(tools, m_work->path(), options);
     } catch (const EVmError& failure) {
+        m_work.reset();
         emit Failed(QString::fromUtf8(failure.what()), QString::fromStdString(failure.Detail()));
         return;
     }
@@ -170,11 +209,11 @@ void WindowedVm::Start(const Built& built, const QString& title)
         emit Failed(tr("Cannot start QEMU."), reason);
     });
     connect(m_qemu, &QProcess::started, this, [this, notes = built.notes] { emit Started(notes); });
-    MachineOptions options;
     options.image = built.image;
     options.pxe = built.pxe;
     options.client = built.client;
     options.disk = built.disk;
+    options.bootFile = built.bootFile;
     options.window = true;
     options.title = title;
     options.serialLog = SerialLog();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "GrubImage.h"
+#include "VmTools.h"
 #include "config/BootFiles.h"
 #include "config/PxeClient.h"
 
@@ -34,6 +36,12 @@ public:
         const BootFiles& files, const PxeClient& client, const LoaderVersion& version, const QString& title);
     // The configuration's tree as the USB disk image Export makes, on the first hard disk.
     void BootConfigurationAsDisk(const BootFiles& files, const QString& title);
+    // The configuration's tree as Export makes the media with their UEFI
+    // side (the menu grub makes), on a UEFI machine: the disc as a CD, the
+    // disk image as a USB stick, the PXE folder over TFTP (as the client,
+    // when given).
+    void BootUefi(const BootFiles& files, MediaKind kind, const GrubMenuMaker& grub, const QString& title,
+        const std::optional<PxeClient>& client = std::nullopt);
     void Stop();
     bool Running() const { return m_qemu != nullptr; }
     // The file the running machine's serial port writes; none between machines.

@@ -5,9 +5,12 @@
 #include "FileTree.h"
 #include "ModalAnswers.h"
 #include "editor/export/ExportMediaDialog.h"
+#include "vm/WindowedVm.h"
 
 #include <QComboBox>
+#include <QProcess>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <unistd.h>
 
@@ -51,6 +54,11 @@ TEST(ExportMediaDialog, TheFieldsFollowTheKind)
         EXPECT_EQ(dialog.Hybrid->isEnabled(), row.hybrid);
         EXPECT_EQ(dialog.Label->maxLength(), row.labelLength);
     }
+    MediaRequest biosOnly = dialog.Request();
+    EXPECT_FALSE(biosOnly.biosOnly) << "both sides by default";
+    biosOnly.biosOnly = true;
+    dialog.SetRequest(biosOnly);
+    EXPECT_TRUE(dialog.Request().biosOnly);
     dialog.Target->setText(QStringLiteral("/srv/mine.iso"));
     dialog.Kind->setCurrentIndex(dialog.Kind->findData(static_cast<int>(MediaKind::Usb)));
     EXPECT_EQ(dialog.Target->text(), QStringLiteral("/srv/mine.iso")) << "the user's own name stays";
@@ -91,4 +99,64 @@ TEST_F(EditorFixture, ExportMediaWritesTheOpenSetAndTellsWhatStaysOut)
     AnswerExport([&] { told = AnswerBox([&] { exportMedia->trigger(); }); }, request);
     EXPECT_EQ(told.icon, QMessageBox::Warning);
     EXPECT_TRUE(told.text.contains("already holds files")) << told.text.toStdString();
+}
+
+// The UEFI side comes from the window's GRUB menu maker, given the open set
+// with its unsaved texts: File > Export Boot Media puts it in unless BIOS
+// only is checked, and View > Boot on UEFI Machine boots that media on
+// OVMF's q35 (PXE here: no disc to build).
+TEST_F(EditorFixture, UefiKindsTakeTheMenuMakersGrubFolder)
+{
+    try {
+        RequireUefiMediaTools(FindMediaTools(MediaKind::Pxe), MediaKind::Pxe);
+        if (FindVmTools({}, true, Firmware::Uefi).pxelinux.isEmpty())
+            GTEST_SKIP() << "pxelinux is missing";
+    } catch (const EVmError& missing) {
+        GTEST_SKIP() << missing.what();
+    }
+    QTemporaryDir tree, out;
+    const QString config = WriteInTree(tree, "isolinux/isolinux.cfg", "PROMPT 1\n");
+    EXPECT_TRUE(AnswerBox([&] {
+        Find<QAction>(glavna, "BootUefiCd1")->trigger();
+    }).text.startsWith("A UEFI machine boots a configuration's GRUB menu"));
+    glavna.OpenAtStart(config, QFile::encodeName(config));
+    SetDocument("PROMPT 1\nSAY unsaved\n");
+    EXPECT_TRUE(AnswerBox([&] {
+        Find<QAction>(glavna, "BootUefiPxe1")->trigger();
+    }).text.startsWith("This build makes no GRUB menu"));
+    QByteArray seen; // the configuration's text as the maker read it
+    glavna.SetGrubMenuMaker([&seen](const BootFiles& files) {
+        seen = files.Read(files.ConfigPath()).value_or("none");
+        return std::vector<GrubFolderFile> { { "grub.cfg", "set timeout=-1\n" } };
+    });
+    MediaRequest request;
+    request.kind = MediaKind::Pxe;
+    for (const bool biosOnly : { false, true }) {
+        request.output = out.filePath(biosOnly ? "bios" : "both");
+        request.biosOnly = biosOnly;
+        AnswerExport([&] { AnswerBox([&] { Find<QAction>(glavna, "ExportMedia1")->trigger(); }); }, request);
+        EXPECT_EQ(QFileInfo::exists(request.output + "/grub/grub.cfg"), !biosOnly);
+        EXPECT_EQ(QFileInfo::exists(request.output + "/isolinux/grubnetx64.efi"), !biosOnly);
+    }
+    EXPECT_EQ(seen, "PROMPT 1\nSAY unsaved\n");
+    Find<QAction>(glavna, "BootUefiPxe1")->trigger();
+    auto* vm = glavna.findChild<WindowedVm*>();
+    ASSERT_NE(vm, nullptr);
+    QStringList notes;
+    QString arguments, store;
+    bool over = false;
+    QObject::connect(vm, &WindowedVm::Started, [&](const QStringList& said) {
+        over = true;
+        notes = said;
+        arguments = vm->findChild<QProcess*>()->arguments().join(u' ');
+        store = QFileInfo(vm->SerialLog()).path() + "/OVMF_VARS.fd";
+    });
+    QObject::connect(vm, &WindowedVm::Failed, [&] { over = true; });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return over; }, 60000));
+    EXPECT_TRUE(notes.contains("for UEFI clients (DHCP client architecture 7) it is isolinux/grubnetx64.efi"))
+        << notes.join(u'\n').toStdString();
+    EXPECT_TRUE(arguments.contains("-M q35")) << arguments.toStdString();
+    EXPECT_TRUE(arguments.contains("bootfile=isolinux/grubnetx64.efi")) << arguments.toStdString();
+    EXPECT_TRUE(arguments.contains("if=pflash,format=raw,file=" + store)) << "its own store";
+    vm->Stop();
 }

@@ -64,18 +64,32 @@ TEST(RenderArguments, EachCheckIsTold)
         { { "--export", "usb", "--output", "o" },
             "--export makes boot media of a configuration's tree: give --config FILE and --output PATH" },
         { { "--export", "iso", "--config", "c", "--output", "o", "--keys", "f1" },
-            "--export takes only --config, --output, --label and --no-hybrid" },
+            "--export takes only --config, --output, --label, --no-hybrid and --bios-only" },
         { { "--export", "iso", "--config", "c", "--output", "o", "--mode", "vm" },
-            "--export takes only --config, --output, --label and --no-hybrid" },
+            "--export takes only --config, --output, --label, --no-hybrid and --bios-only" },
         { { "--export", "iso", "--config", "c", "--output", "o", "f" },
-            "--export takes only --config, --output, --label and --no-hybrid" },
-        { { "--config", "c", "--label", "X" }, "--label and --no-hybrid go with --export" },
-        { { "--config", "c", "--no-hybrid" }, "--label and --no-hybrid go with --export" },
+            "--export takes only --config, --output, --label, --no-hybrid and --bios-only" },
+        { { "--config", "c", "--label", "X" }, "--label, --no-hybrid and --bios-only go with --export" },
+        { { "--config", "c", "--no-hybrid" }, "--label, --no-hybrid and --bios-only go with --export" },
         { { "--export", "pxe", "--config", "c", "--output", "o", "--label", "X" }, "a PXE folder has no volume label" },
         { { "--export", "usb", "--config", "c", "--output", "o", "--no-hybrid" },
             "--no-hybrid goes with --export iso" },
         { { "--export", "iso", "--config", "c", "--output", "o", "--label", "DISC", "--no-hybrid" }, nullptr },
         { { "--export", "pxe", "--config", "c", "--output", "o" }, nullptr },
+        { { "--config", "c", "--bios-only" }, "--label, --no-hybrid and --bios-only go with --export" },
+        { { "--export", "usb", "--config", "c", "--output", "o", "--firmware", "uefi" },
+            "--export takes only --config, --output, --label, --no-hybrid and --bios-only" },
+        { { "--export", "pxe", "--config", "c", "--output", "o", "--bios-only" }, nullptr },
+        { { "--config", "c", "--mode", "vm", "--firmware", "efi" }, "unknown firmware 'efi' (bios|uefi)" },
+        { { "--mode", "vm", "--firmware", "uefi", "--format", "png", "f" },
+            "--firmware uefi boots a configuration's GRUB menu: give --config FILE" },
+        { { "--config", "c", "--firmware", "uefi" }, "--firmware uefi boots GRUB in QEMU: give --mode vm" },
+        { { "--config", "c", "--mode", "vm", "--firmware", "uefi" },
+            "--firmware uefi shows GRUB's picture: --format png or serial" },
+        { { "--config", "c", "--mode", "vm", "--firmware", "uefi", "--format", "ansi" },
+            "--firmware uefi shows GRUB's picture: --format png or serial" },
+        { { "--config", "c", "--mode", "vm", "--firmware", "uefi", "--format", "serial" }, nullptr },
+        { { "--config", "c", "--mode", "vm", "--firmware", "bios", "--format", "ansi" }, nullptr },
     };
     for (const Row& row : rows) {
         const ReadLine line = Read(row.words);
@@ -109,6 +123,12 @@ TEST(RenderArguments, ValuesAndWhatFollowsFromThem)
     EXPECT_EQ(line.arguments.label, "STICK");
     EXPECT_TRUE(line.arguments.hybrid);
     EXPECT_FALSE(Read({ "--export", "iso", "--config", "c", "--output", "o", "--no-hybrid" }).arguments.hybrid);
+    EXPECT_FALSE(line.arguments.biosOnly) << "both sides unless told";
+    EXPECT_TRUE(Read({ "--export", "iso", "--config", "c", "--output", "o", "--bios-only" }).arguments.biosOnly);
+    EXPECT_EQ(line.arguments.firmware, RenderArguments::Firmware::Bios);
+    EXPECT_EQ(Read({ "--config", "c", "--mode", "vm", "--firmware", "uefi", "--format", "png", "--output", "o" })
+                  .arguments.firmware,
+        RenderArguments::Firmware::Uefi);
     EXPECT_TRUE(Read({ "-h" }).help);
     EXPECT_TRUE(Read({ "--version", "--bogus" }).mistake) << "an unknown option before all else";
 }

@@ -71,9 +71,12 @@ ExportMediaCommands::Outcome ExportMediaCommands::Run(const BootFiles& files, co
     };
     job.cancelled = [cancel] { return cancel->load(); };
     const VmSearch where = search;
-    QThread* thread = QThread::create([files, request, where, job, outcome] {
+    QThread* thread = QThread::create([files, request, where, grub = grubMenu, job, outcome] {
         try {
-            outcome->made = ExportBootMedia(files, request, FindMediaTools(request.kind, where), job);
+            MediaRequest asked = request;
+            if (!asked.biosOnly)
+                asked.grub = MakeGrubMenu(grub, files);
+            outcome->made = ExportBootMedia(files, asked, FindMediaTools(request.kind, where), job);
         } catch (const EVmCancelled&) {
             outcome->cancelled = true;
         } catch (const EVmError& failure) {

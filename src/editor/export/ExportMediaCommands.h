@@ -15,7 +15,8 @@ class QAction;
 // disc image, a USB disk image or a PXE folder. The job runs away from the
 // window's thread behind a progress bar whose Cancel stops it (its tools
 // killed, nothing left at the target); then what was left out or replaced
-// is listed, as F9 lists it.
+// is listed, as F9 lists it. The media boot UEFI machines too when
+// grubMenu makes their GRUB folder and the request is not BIOS only.
 class ExportMediaCommands : public QObject {
     Q_OBJECT
 
@@ -36,6 +37,7 @@ public:
 
     QAction* ExportMedia1 = nullptr;
     VmSearch search; // where the tools are looked for
+    GrubMenuMaker grubMenu; // the UEFI side's menu, made in the job unless BIOS only; none: BIOS only
     MediaRequest last; // the dialog starts from the last request
 
 private:

@@ -49,6 +49,9 @@ ExportMediaDialog::ExportMediaDialog(QWidget* parent, const QString& suggestedFo
     Hybrid->setChecked(true);
     Hybrid->setToolTip(
         tr("Clear it for a tree whose own loader ships no isohybrid MBR: the disc then boots as a CD only."));
+    BiosOnly = new QCheckBox(tr("For BIOS machines only (no GRUB for UEFI machines)"), this);
+    BiosOnly->setObjectName(QStringLiteral("BiosOnly"));
+    BiosOnly->setToolTip(tr("Cleared, the media boot UEFI machines too, into GRUB's copy of the menu."));
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->button(QDialogButtonBox::Ok)->setText(tr("&Export"));
     auto* form = new QFormLayout(this);
@@ -58,6 +61,7 @@ ExportMediaDialog::ExportMediaDialog(QWidget* parent, const QString& suggestedFo
     form->addRow(targetLabel, target);
     form->addRow(tr("Volume &label:"), Label);
     form->addRow(QString(), Hybrid);
+    form->addRow(QString(), BiosOnly);
     form->addRow(buttons);
     connect(Kind, &QComboBox::currentIndexChanged, this, &ExportMediaDialog::KindChanged);
     connect(browse, &QPushButton::clicked, this, &ExportMediaDialog::Browse);
@@ -73,6 +77,7 @@ MediaRequest ExportMediaDialog::Request() const
     request.output = Target->text();
     request.label = Label->text().toLatin1();
     request.hybrid = Hybrid->isChecked();
+    request.biosOnly = BiosOnly->isChecked();
     return request;
 }
 
@@ -82,6 +87,7 @@ void ExportMediaDialog::SetRequest(const MediaRequest& request)
     Target->setText(request.output);
     Label->setText(QString::fromLatin1(request.label));
     Hybrid->setChecked(request.hybrid);
+    BiosOnly->setChecked(request.biosOnly);
 }
 
 // The label and the MBR belong to images; a suggested name follows the kind.

@@ -8,8 +8,9 @@ class QCheckBox;
 class QComboBox;
 class QLineEdit;
 
-// What to export and where: the kind, the target, the volume label and,
-// for a disc, whether it boots from a USB stick too.
+// What to export and where: the kind, the target, the volume label, for a
+// disc whether it boots from a USB stick too, and whether the UEFI side
+// (GRUB) is left out.
 class ExportMediaDialog : public QDialog {
     Q_OBJECT
 
@@ -23,6 +24,7 @@ public:
     QLineEdit* Target = nullptr;
     QLineEdit* Label = nullptr;
     QCheckBox* Hybrid = nullptr;
+    QCheckBox* BiosOnly = nullptr;
 
 private:
     void KindChanged();

@@ -4,6 +4,7 @@
 #include "editor/document/Document.h"
 #include "editor/document/EditorHost.h"
 #include "editor/window/GlavnaForm.h"
+#include "vm/GrubImage.h"
 
 #include <QDateTime>
 #include <QMainWindow>
@@ -47,6 +48,11 @@ public:
     // Opens the file a command line names, as File > Open does; rawName is
     // the name as the system gave it, which Qt's file names may not reach.
     void OpenAtStart(const QString& fileName, const QByteArray& rawName);
+
+    // What makes the UEFI side's menu (GRUB's folder) for View > Boot on
+    // UEFI Machine and File > Export Boot Media; without it the media are
+    // BIOS only and a UEFI boot says why it cannot start.
+    void SetGrubMenuMaker(GrubMenuMaker maker);
 
     // Above this the editor refuses a file: "Text exceeds memo capacity".
     static constexpr qsizetype MemoCapacity = 16 << 20;
@@ -149,6 +155,10 @@ private:
     void BootVm1Click();
     void BootPxeClientClick();
     void BootVmUsb1Click();
+    void BootUefiCd1Click() { BootUefi(MediaKind::Iso); }
+    void BootUefiUsb1Click() { BootUefi(MediaKind::Usb); }
+    void BootUefiPxe1Click() { BootUefi(MediaKind::Pxe); }
+    void BootUefi(MediaKind kind);
     WindowedVm& Machine(); // made on first use
     // The open configuration (or the document, when it is a saved one) as
     // a whole set with every tab's unsaved text; none for a display file.
@@ -197,6 +207,7 @@ private:
     RunConfigurationWindow* m_linkedRun = nullptr; // the Run Configuration window the designer follows
     AnsiArtCommands* m_art = nullptr;
     ExportMediaCommands* m_export = nullptr; // File > Export Boot Media
+    GrubMenuMaker m_grubMenu; // the UEFI side's, when set
     std::optional<View> m_view; // shown in the editor's place
     // Edits come in bursts: the live preview renders at most once per frame,
     // the problems are found once the burst is over.

@@ -10,6 +10,7 @@
 #include "editor/document/DocumentFile.h"
 #include "editor/document/DocumentTabs.h"
 #include "editor/document/ScreenHighlighter.h"
+#include "editor/export/ExportMediaCommands.h"
 #include "editor/window/Glavna.h"
 #include "editor/window/SerialConsole.h"
 #include "vm/VmTools.h"
@@ -240,6 +241,33 @@ void TGlavna::BootVmUsb1Click()
         *files, tr("Glimra: %1 (USB disk)").arg(QFileInfo(QFile::decodeName(files->ConfigPath())).fileName()));
     ShowImageNotes({});
     statusBar()->showMessage(tr("Building the USB disk image..."), 5000);
+}
+
+void TGlavna::SetGrubMenuMaker(GrubMenuMaker maker)
+{
+    m_grubMenu = maker;
+    m_export->grubMenu = std::move(maker);
+}
+
+// The tree as a UEFI machine boots it: the media Export makes, with GRUB's
+// copy of the menu; a pxelinux.cfg/ tree as View > PXE Client's machine.
+void TGlavna::BootUefi(MediaKind kind)
+{
+    const std::optional<BootFiles> files = BootSet();
+    if (!files || !m_grubMenu) {
+        QMessageBox::information(this, tr("Information"),
+            !files ? tr("A UEFI machine boots a configuration's GRUB menu: open one (File > Open Configuration), or "
+                        "save this one.")
+                   : tr("This build makes no GRUB menu for UEFI machines; boot the BIOS side (F9)."));
+        return;
+    }
+    const QString kinds[] = { tr("CD"), tr("USB disk"), tr("PXE client") };
+    Machine().BootUefi(*files, kind, m_grubMenu,
+        tr("Glimra: %1 (UEFI %2)")
+            .arg(QFileInfo(QFile::decodeName(files->ConfigPath())).fileName(), kinds[static_cast<int>(kind)]),
+        kind == MediaKind::Pxe && m_configuration->IsOpen() ? m_configuration->Client() : std::nullopt);
+    ShowImageNotes({});
+    statusBar()->showMessage(tr("Building the UEFI boot media..."), 5000);
 }
 
 // What the image left out or took from Debian: a count in the status bar,

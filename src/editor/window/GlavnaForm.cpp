@@ -201,6 +201,14 @@ void GlavnaForm::CreateViewMenu(QMainWindow& window)
         Named(view->addAction(QWidget::tr("Boot as &USB Disk")), "BootVmUsb1"), QKeySequence(Qt::SHIFT | Qt::Key_F9));
     BootPxeClient1 = WithKeys(Named(view->addAction(QWidget::tr("Boot as P&XE Client")), "BootPxeClient1"),
         QKeySequence(Qt::CTRL | Qt::Key_F9));
+    // Ctrl+Alt+F9 is the system's: it switches to a text console.
+    BootUefi1 = Named(view->addMenu(QWidget::tr("Boot on U&EFI Machine")), "BootUefi1");
+    BootUefiCd1 = WithKeys(
+        Named(BootUefi1->addAction(QWidget::tr("As a &CD")), "BootUefiCd1"), QKeySequence(Qt::ALT | Qt::Key_F9));
+    BootUefiUsb1 = WithKeys(Named(BootUefi1->addAction(QWidget::tr("As a &USB Disk")), "BootUefiUsb1"),
+        QKeySequence(Qt::ALT | Qt::SHIFT | Qt::Key_F9));
+    BootUefiPxe1 = WithKeys(Named(BootUefi1->addAction(QWidget::tr("As a &PXE Client")), "BootUefiPxe1"),
+        QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F9));
     SerialConsole1 = Named(view->addAction(QWidget::tr("&Serial Console of the Virtual Machine")), "SerialConsole1");
     RunConfiguration1 = WithKeys(
         Named(view->addAction(QWidget::tr("&Run Configuration")), "RunConfiguration1"), QKeySequence(Qt::Key_F6));

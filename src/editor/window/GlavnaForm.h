@@ -61,6 +61,10 @@ struct GlavnaForm {
     QAction* BootVm1 = nullptr; // the document in the real loader, in QEMU
     QAction* BootPxeClient1 = nullptr; // a pxelinux.cfg/ tree booted by View > PXE Client's machine
     QAction* BootVmUsb1 = nullptr; // the configuration's tree as a USB disk image, in QEMU
+    QMenu* BootUefi1 = nullptr; // the tree's media with their UEFI side, on a UEFI machine:
+    QAction* BootUefiCd1 = nullptr; // the disc as a CD
+    QAction* BootUefiUsb1 = nullptr; // the USB disk image as a stick
+    QAction* BootUefiPxe1 = nullptr; // the PXE folder over TFTP
     QAction* SerialConsole1 = nullptr; // the booted machine's serial port, as it grows
     QAction* RunConfiguration1 = nullptr; // the configuration played by the loader's simulator
     QMenu* View1 = nullptr;

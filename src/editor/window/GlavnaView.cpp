@@ -88,6 +88,9 @@ void TGlavna::SetUpView()
     On(f.BootVm1, &QAction::triggered, &TGlavna::BootVm1Click);
     On(f.BootPxeClient1, &QAction::triggered, &TGlavna::BootPxeClientClick);
     On(f.BootVmUsb1, &QAction::triggered, &TGlavna::BootVmUsb1Click);
+    On(f.BootUefiCd1, &QAction::triggered, &TGlavna::BootUefiCd1Click);
+    On(f.BootUefiUsb1, &QAction::triggered, &TGlavna::BootUefiUsb1Click);
+    On(f.BootUefiPxe1, &QAction::triggered, &TGlavna::BootUefiPxe1Click);
     On(f.SerialConsole1, &QAction::triggered, &TGlavna::SerialConsoleClick);
     On(f.ProblemCount, &QPushButton::clicked, &TGlavna::ToggleProblems);
     On(f.ImageNotes, &QPushButton::clicked, &TGlavna::ImageNotesClick);

@@ -64,6 +64,7 @@ struct Values {
     std::optional<VgaDots> font;
     std::optional<RenderArguments::Start> start;
     std::optional<RenderArguments::Export> exportKind;
+    std::optional<RenderArguments::Firmware> firmware;
     bool timeout = false; // a number
 };
 
@@ -105,6 +106,11 @@ Values ReadValues(const QCommandLineParser& parser, const RenderOptions& options
     arguments.exportKind = values.exportKind.value_or(Export::None);
     arguments.label = parser.value(options.label).toLatin1();
     arguments.hybrid = !parser.isSet(options.noHybrid);
+    arguments.biosOnly = parser.isSet(options.biosOnly);
+    using Firmware = RenderArguments::Firmware;
+    values.firmware
+        = ValueOf<Firmware>(parser.value(options.firmware), { { "bios", Firmware::Bios }, { "uefi", Firmware::Uefi } });
+    arguments.firmware = values.firmware.value_or(Firmware::Bios);
     return values;
 }
 
@@ -122,6 +128,7 @@ std::optional<QString> FirstMistake(
     QString keyError;
     const bool keysBroken = playing && !ParseLoaderKeys(a.keys, keyError);
     const bool exporting = a.Exporting();
+    const bool uefi = a.firmware == RenderArguments::Firmware::Uefi && !exporting;
     const std::pair<bool, QString> rules[] = {
         { !v.exportKind, unknown(o.exportMedia, "iso|usb|pxe") },
         { exporting && (a.config.isEmpty() || a.output.isEmpty()),
@@ -130,15 +137,21 @@ std::optional<QString> FirstMistake(
         { exporting
                 && (a.check || a.clear || a.prompt || !a.inputs.isEmpty() || !a.outputDir.isEmpty()
                     || parser.isSet(o.keys) || parser.isSet(o.mode) || parser.isSet(o.format) || parser.isSet(o.start)
-                    || parser.isSet(o.timeout) || parser.isSet(o.blink) || parser.isSet(o.font)),
-            QStringLiteral("--export takes only --config, --output, --label and --no-hybrid") },
-        { !exporting && (parser.isSet(o.label) || parser.isSet(o.noHybrid)),
-            QStringLiteral("--label and --no-hybrid go with --export") },
+                    || parser.isSet(o.timeout) || parser.isSet(o.blink) || parser.isSet(o.font)
+                    || parser.isSet(o.firmware)),
+            QStringLiteral("--export takes only --config, --output, --label, --no-hybrid and --bios-only") },
+        { !exporting && (parser.isSet(o.label) || parser.isSet(o.noHybrid) || a.biosOnly),
+            QStringLiteral("--label, --no-hybrid and --bios-only go with --export") },
         { a.exportKind == RenderArguments::Export::Pxe && parser.isSet(o.label),
             QStringLiteral("a PXE folder has no volume label") },
         { exporting && a.exportKind != RenderArguments::Export::Iso && parser.isSet(o.noHybrid),
             QStringLiteral("--no-hybrid goes with --export iso") },
         { !v.mode, unknown(o.mode, "preview|boot|vm") },
+        { !v.firmware, unknown(o.firmware, "bios|uefi") },
+        { uefi && !playing, QStringLiteral("--firmware uefi boots a configuration's GRUB menu: give --config FILE") },
+        { uefi && !a.Vm(), QStringLiteral("--firmware uefi boots GRUB in QEMU: give --mode vm") },
+        { uefi && a.Vm() && v.format && a.format != Format::Png && a.format != Format::Serial,
+            QStringLiteral("--firmware uefi shows GRUB's picture: --format png or serial") },
         { !v.timeout || a.timeoutSeconds <= 0, QStringLiteral("--timeout takes a number of seconds above 0") },
         { a.Vm() && parser.isSet(o.blink),
             QStringLiteral("--blink has no meaning in vm mode: QEMU's picture shows backgrounds 8-f bright") },

@@ -16,6 +16,7 @@ struct RenderArguments {
     enum class Input { DisplayFile, AnsiArt };
     enum class Start { Banner, Blank };
     enum class Export { None, Iso, Usb, Pxe };
+    enum class Firmware { Bios, Uefi };
 
     Mode mode = Mode::Preview;
     Format format = Format::Json; // Text: --check's lines
@@ -38,6 +39,9 @@ struct RenderArguments {
     Export exportKind = Export::None;
     QByteArray label; // the volume's; empty for the default
     bool hybrid = true;
+    bool biosOnly = false; // the media without their UEFI side
+    // The machine's: SeaBIOS and ISOLINUX, or OVMF and GRUB's copy of the menu.
+    Firmware firmware = Firmware::Bios;
 
     bool Exporting() const { return exportKind != Export::None; }
     bool Playing() const { return !config.isEmpty(); }
@@ -55,7 +59,7 @@ struct RenderOptions {
     QList<QCommandLineOption> All() const;
 
     QCommandLineOption help, version, mode, format, prompt, blink, font, output, outputDir, check, clear, timeout,
-        config, keys, input, start, exportMedia, label, noHybrid;
+        config, keys, input, start, exportMedia, label, noHybrid, biosOnly, firmware;
 };
 
 // The words as read: the values, or what ends the program here.

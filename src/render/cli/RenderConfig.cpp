@@ -105,7 +105,7 @@ int Play(const RenderArguments& arguments, const BootFiles& files, const LoaderV
 
 }
 
-int RenderConfiguration(const RenderArguments& arguments)
+int RenderConfiguration(const RenderArguments& arguments, const GrubMenuMaker& grub)
 {
     const QString name = ShownName(arguments.config);
     const ReadOutcome top = ReadFileNative(arguments.config, InputLimit, ReadableKinds::RegularFiles);
@@ -123,9 +123,12 @@ int RenderConfiguration(const RenderArguments& arguments)
     const LoaderDetection loader = DetectLoader(files);
     for (const QString& note : loader.notes)
         Tell(note);
-    Tell(QStringLiteral("%1 %2").arg(arguments.Vm() ? u"booting" : u"playing", DescribeLoader(loader.version)));
+    if (arguments.firmware == RenderArguments::Firmware::Uefi)
+        Tell(QStringLiteral("booting the UEFI side (GRUB) on OVMF"));
+    else
+        Tell(QStringLiteral("%1 %2").arg(arguments.Vm() ? u"booting" : u"playing", DescribeLoader(loader.version)));
     if (arguments.Vm())
-        return InVm([&] { return Write(arguments.output, RenderConfigurationInVm(arguments, files)); });
+        return InVm([&] { return Write(arguments.output, RenderConfigurationInVm(arguments, files, grub)); });
     if (arguments.format == RenderArguments::Format::Png)
         return Play<PngMeasurer>(arguments, files, loader.version);
     return Play<FixedCellMeasurer>(arguments, files, loader.version);

@@ -7,7 +7,7 @@
 
 #include <QFile>
 
-int ExportMedia(const RenderArguments& arguments)
+int ExportMedia(const RenderArguments& arguments, const GrubMenuMaker& grub)
 {
     using Export = RenderArguments::Export;
     const ReadOutcome top = ReadFileNative(arguments.config, Limits::ConfigBytes, ReadableKinds::RegularFiles);
@@ -22,14 +22,20 @@ int ExportMedia(const RenderArguments& arguments)
     if (!arguments.label.isEmpty())
         request.label = arguments.label;
     request.hybrid = arguments.hybrid;
+    request.biosOnly = arguments.biosOnly;
     return InVm([&] {
         const BootFiles files = BootFiles::ForConfiguration(QFile::decodeName(arguments.config));
+        if (!request.biosOnly)
+            request.grub = MakeGrubMenu(grub, files);
         const MediaResult result = ExportBootMedia(files, request, FindMediaTools(kind));
         for (const QString& note : result.notes)
             Tell(note);
         for (const ConfigImagePlan::Refusal& refused : result.refused)
             Tell(QStringLiteral("%1 is left out: %2").arg(ShownName(refused.name), refused.reason));
-        Tell(QStringLiteral("wrote %1: %2 files").arg(result.output).arg(result.files));
+        Tell(QStringLiteral("wrote %1: %2 files%3")
+                 .arg(result.output)
+                 .arg(result.files)
+                 .arg(result.uefi ? QStringLiteral(", for BIOS and UEFI machines") : QString()));
         return 0;
     });
 }

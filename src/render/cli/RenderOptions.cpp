@@ -70,11 +70,18 @@ RenderOptions::RenderOptions()
     , noHybrid(QStringLiteral("no-hybrid"),
           QStringLiteral("With --export iso: a disc that boots as a CD only, for a loader that ships no isohybrid "
                          "MBR of its build."))
+    , biosOnly(QStringLiteral("bios-only"),
+          QStringLiteral("With --export: media for BIOS machines only, without the UEFI side (GRUB's copy of the "
+                         "menu, its EFI boot image and partition)."))
+    , firmware(QStringLiteral("firmware"),
+          QStringLiteral("The machine's firmware: bios (SeaBIOS, the tree's ISOLINUX) or uefi (OVMF on q35, GRUB's "
+                         "copy of the menu; with --mode vm, --format png or serial)."),
+          QStringLiteral("bios|uefi"), QStringLiteral("bios"))
 {
 }
 
 QList<QCommandLineOption> RenderOptions::All() const
 {
     return { help, version, mode, format, input, prompt, blink, font, output, outputDir, check, clear, timeout, config,
-        keys, start, exportMedia, label, noHybrid };
+        keys, start, firmware, exportMedia, label, noHybrid, biosOnly };
 }

@@ -5,6 +5,7 @@
 #include "keys/KeyWords.h"
 #include "preview/ScreenSnapshot.h"
 #include "vm/BootImage.h"
+#include "vm/BootMedia.h"
 #include "vm/ConfigImage.h"
 #include "vm/HeadlessVm.h"
 
@@ -41,6 +42,35 @@ void PlayKeys(HeadlessMachine& machine, const std::vector<KeyPress>& keys, bool 
     }
 }
 
+// The disc Export makes, its UEFI side the menu grub makes, on OVMF; the
+// screen once GRUB has started (OVMF copies its console's greeting to the
+// serial port) and its picture holds still.
+QByteArray RenderUefiInVm(const RenderArguments& arguments, const BootFiles& files, const GrubMenuMaker& grub)
+{
+    const VmTools tools = FindVmTools({}, false, Firmware::Uefi);
+    const std::unique_ptr<QTemporaryDir> work = MakeWorkFolder();
+    MediaRequest request;
+    request.output = work->filePath(QStringLiteral("uefi.iso"));
+    request.grub = MakeGrubMenu(grub, files);
+    if (request.grub.empty())
+        throw EVmError("This build makes no GRUB menu for UEFI machines: boot with --firmware bios.");
+    const MediaResult made = ExportBootMedia(files, request, FindMediaTools(MediaKind::Iso));
+    for (const QString& note : made.notes)
+        Tell(note);
+    for (const ConfigImagePlan::Refusal& refused : made.refused)
+        Tell(QStringLiteral("%1 is not put in the image: %2").arg(ShownName(refused.name), refused.reason));
+    MachineOptions options;
+    options.image = made.output;
+    options.firmware = Firmware::Uefi;
+    HeadlessMachine machine(tools, options, work->path(), std::chrono::seconds(arguments.timeoutSeconds));
+    while (!machine.Serial().contains("Welcome to GRUB!"))
+        machine.Sleep(50);
+    const VmScreen screen = machine.WaitStable(1500, true);
+    QString error;
+    PlayKeys(machine, ReadKeys(arguments.keys, error).value_or(std::vector<KeyPress> {}), true, screen);
+    return VmOutput(arguments, machine.Screen(true));
+}
+
 }
 
 QByteArray RenderInVm(const RenderArguments& arguments, const QByteArray& bytes, const QString& folder)
@@ -57,8 +87,10 @@ QByteArray RenderInVm(const RenderArguments& arguments, const QByteArray& bytes,
     return VmOutput(arguments, vm);
 }
 
-QByteArray RenderConfigurationInVm(const RenderArguments& arguments, const BootFiles& files)
+QByteArray RenderConfigurationInVm(const RenderArguments& arguments, const BootFiles& files, const GrubMenuMaker& grub)
 {
+    if (arguments.firmware == RenderArguments::Firmware::Uefi)
+        return RenderUefiInVm(arguments, files, grub);
     const VmTools tools = FindVmTools();
     const ConfigImagePlan plan = PlanConfigImage(files, tools);
     for (const QString& note : plan.notes)
