@@ -113,6 +113,20 @@ inline constexpr int MenuLayout = 2048;
 // of the wait keeps only its phase.
 inline constexpr int TimeoutsPerWait = 1000;
 
+// GRUB's side (grub.cfg read and written).
+// A grub.cfg read: GRUB reads any size, but no real one is near 1 MiB.
+inline constexpr qsizetype GrubConfigBytes = qsizetype(4) << 20;
+// Blocks inside blocks (if, for, function, menuentry, submenu): real files nest
+// a handful; the reader recurses once a level.
+inline constexpr int GrubNesting = 64;
+// Commands and menu items one grub.cfg may hold (a loopback ISO menu has hundreds).
+inline constexpr int GrubCommands = 100'000;
+// PBKDF2 iterations of a password checked: grub-mkpasswd-pbkdf2 makes 10000;
+// a count past this would freeze the simulator's prompt for minutes.
+inline constexpr qulonglong GrubPbkdf2Iterations = 1'000'000;
+// Salt or hash bytes of one password_pbkdf2 text (64 each by default).
+inline constexpr qsizetype GrubPbkdf2Bytes = 1024;
+
 // Findings and other lists shown to the user.
 
 // Findings one file, or one configuration's set, lists: past this many,
