@@ -126,6 +126,9 @@ inline constexpr int GrubCommands = 100'000;
 inline constexpr qulonglong GrubPbkdf2Iterations = 1'000'000;
 // Salt or hash bytes of one password_pbkdf2 text (64 each by default).
 inline constexpr qsizetype GrubPbkdf2Bytes = 1024;
+// Files the GRUB menu's simulator follows inside each other through source
+// and configfile: GRUB recurses until its stack runs out; Glimra writes one.
+inline constexpr int GrubFilesNested = 32;
 
 // Findings and other lists shown to the user.
 
