@@ -76,6 +76,17 @@ TEST(RenderArguments, EachCheckIsTold)
             "--no-hybrid goes with --export iso" },
         { { "--export", "iso", "--config", "c", "--output", "o", "--label", "DISC", "--no-hybrid" }, nullptr },
         { { "--export", "pxe", "--config", "c", "--output", "o" }, nullptr },
+        { { "--config", "c", "--firmware", "efi" }, "unknown firmware 'efi' (bios|uefi)" },
+        { { "--firmware", "uefi", "f" }, "--firmware picks the side of a configuration played: give --config FILE" },
+        { { "--config", "c", "--firmware", "uefi", "--format", "ansi" },
+            "--firmware uefi draws GRUB's screen: --format png or json" },
+        { { "--config", "c", "--firmware", "uefi", "--start", "blank" },
+            "--start has no meaning with --firmware uefi: GRUB starts on its own screen" },
+        { { "--export", "iso", "--config", "c", "--output", "o", "--firmware", "uefi" },
+            "--export takes only --config, --output, --label and --no-hybrid" },
+        { { "--config", "c", "--firmware", "uefi", "--keys", "down e ctrl-x", "--format", "png", "--output", "o" },
+            nullptr },
+        { { "--config", "c", "--firmware", "bios", "--format", "ansi" }, nullptr },
     };
     for (const Row& row : rows) {
         const ReadLine line = Read(row.words);
@@ -109,6 +120,8 @@ TEST(RenderArguments, ValuesAndWhatFollowsFromThem)
     EXPECT_EQ(line.arguments.label, "STICK");
     EXPECT_TRUE(line.arguments.hybrid);
     EXPECT_FALSE(Read({ "--export", "iso", "--config", "c", "--output", "o", "--no-hybrid" }).arguments.hybrid);
+    EXPECT_EQ(Read({ "--config", "c" }).arguments.firmware, RenderArguments::Firmware::Bios);
+    EXPECT_TRUE(Read({ "--config", "c", "--firmware", "uefi" }).arguments.Uefi());
     EXPECT_TRUE(Read({ "-h" }).help);
     EXPECT_TRUE(Read({ "--version", "--bogus" }).mistake) << "an unknown option before all else";
 }

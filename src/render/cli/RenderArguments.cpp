@@ -64,6 +64,7 @@ struct Values {
     std::optional<VgaDots> font;
     std::optional<RenderArguments::Start> start;
     std::optional<RenderArguments::Export> exportKind;
+    std::optional<RenderArguments::Firmware> firmware;
     bool timeout = false; // a number
 };
 
@@ -105,6 +106,10 @@ Values ReadValues(const QCommandLineParser& parser, const RenderOptions& options
     arguments.exportKind = values.exportKind.value_or(Export::None);
     arguments.label = parser.value(options.label).toLatin1();
     arguments.hybrid = !parser.isSet(options.noHybrid);
+    using Firmware = RenderArguments::Firmware;
+    values.firmware
+        = ValueOf<Firmware>(parser.value(options.firmware), { { "bios", Firmware::Bios }, { "uefi", Firmware::Uefi } });
+    arguments.firmware = values.firmware.value_or(Firmware::Bios);
     return values;
 }
 
@@ -130,7 +135,8 @@ std::optional<QString> FirstMistake(
         { exporting
                 && (a.check || a.clear || a.prompt || !a.inputs.isEmpty() || !a.outputDir.isEmpty()
                     || parser.isSet(o.keys) || parser.isSet(o.mode) || parser.isSet(o.format) || parser.isSet(o.start)
-                    || parser.isSet(o.timeout) || parser.isSet(o.blink) || parser.isSet(o.font)),
+                    || parser.isSet(o.timeout) || parser.isSet(o.blink) || parser.isSet(o.font)
+                    || parser.isSet(o.firmware)),
             QStringLiteral("--export takes only --config, --output, --label and --no-hybrid") },
         { !exporting && (parser.isSet(o.label) || parser.isSet(o.noHybrid)),
             QStringLiteral("--label and --no-hybrid go with --export") },
@@ -164,6 +170,13 @@ std::optional<QString> FirstMistake(
         { playing && (a.check || !a.inputs.isEmpty() || !a.outputDir.isEmpty()),
             QStringLiteral("--config renders one screen: no FILE, --check or --output-dir with it") },
         { !v.start, unknown(o.start, "banner|blank") },
+        { !v.firmware, unknown(o.firmware, "bios|uefi") },
+        { !playing && parser.isSet(o.firmware) && !exporting,
+            QStringLiteral("--firmware picks the side of a configuration played: give --config FILE") },
+        { a.Uefi() && !a.Vm() && a.format != Format::Png && a.format != Format::Json,
+            QStringLiteral("--firmware uefi draws GRUB's screen: --format png or json") },
+        { a.Uefi() && !a.Vm() && parser.isSet(o.start),
+            QStringLiteral("--start has no meaning with --firmware uefi: GRUB starts on its own screen") },
         { keysBroken, keyError },
         { a.inputs.isEmpty() && !playing, QStringLiteral("no file to render") },
         { !a.output.isEmpty() && !a.outputDir.isEmpty(),

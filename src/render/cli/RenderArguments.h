@@ -16,6 +16,7 @@ struct RenderArguments {
     enum class Input { DisplayFile, AnsiArt };
     enum class Start { Banner, Blank };
     enum class Export { None, Iso, Usb, Pxe };
+    enum class Firmware { Bios, Uefi };
 
     Mode mode = Mode::Preview;
     Format format = Format::Json; // Text: --check's lines
@@ -38,6 +39,8 @@ struct RenderArguments {
     Export exportKind = Export::None;
     QByteArray label; // the volume's; empty for the default
     bool hybrid = true;
+    // The machine's firmware: BIOS plays ISOLINUX's side, UEFI GRUB's.
+    Firmware firmware = Firmware::Bios;
 
     bool Exporting() const { return exportKind != Export::None; }
     bool Playing() const { return !config.isEmpty(); }
@@ -45,6 +48,7 @@ struct RenderArguments {
     bool Drawing() const { return format == Format::Ans || format == Format::Msg; }
     bool Boot() const { return mode == Mode::Boot || Playing() || Drawing(); }
     bool Vm() const { return mode == Mode::Vm; }
+    bool Uefi() const { return firmware == Firmware::Uefi; }
     // Blinking shows only in boot mode; the preview shows digits 8-f bright.
     bool Blinks() const { return Boot() && blink; }
 };
@@ -55,7 +59,7 @@ struct RenderOptions {
     QList<QCommandLineOption> All() const;
 
     QCommandLineOption help, version, mode, format, prompt, blink, font, output, outputDir, check, clear, timeout,
-        config, keys, input, start, exportMedia, label, noHybrid;
+        config, keys, input, start, exportMedia, label, noHybrid, firmware;
 };
 
 // The words as read: the values, or what ends the program here.

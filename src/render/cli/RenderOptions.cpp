@@ -70,11 +70,15 @@ RenderOptions::RenderOptions()
     , noHybrid(QStringLiteral("no-hybrid"),
           QStringLiteral("With --export iso: a disc that boots as a CD only, for a loader that ships no isohybrid "
                          "MBR of its build."))
+    , firmware(QStringLiteral("firmware"),
+          QStringLiteral("With --config: the machine's firmware. bios plays ISOLINUX's side; uefi the GRUB menu "
+                         "Glimra makes of the same tree (--format png or json)."),
+          QStringLiteral("bios|uefi"), QStringLiteral("bios"))
 {
 }
 
 QList<QCommandLineOption> RenderOptions::All() const
 {
     return { help, version, mode, format, input, prompt, blink, font, output, outputDir, check, clear, timeout, config,
-        keys, start, exportMedia, label, noHybrid };
+        keys, start, firmware, exportMedia, label, noHybrid };
 }

@@ -1,0 +1,61 @@
+#include "RenderGrub.h"
+
+#include "RenderOutput.h"
+#include "keys/KeyWords.h"
+#include "render/ScreenPng.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace {
+
+QJsonObject Summary(const GrubSim& sim)
+{
+    static const char* const outcomes[] = { "running", "boot", "exit" };
+    static const char* const screens[] = { "blank", "menu", "editor", "command line", "username", "password" };
+    QJsonObject summary { { "firmware", "uefi" }, { "state", outcomes[static_cast<int>(sim.State())] },
+        { "screen", screens[static_cast<int>(sim.Shown())] }, { "width", sim.Width() }, { "height", sim.Height() } };
+    const GrubMenuView view = sim.MenuView();
+    QJsonArray titles;
+    for (const QByteArray& title : view.titles)
+        titles.append(QString::fromUtf8(title));
+    summary.insert(u"menu",
+        QJsonObject { { "depth", sim.Depth() }, { "theme", QString::fromUtf8(sim.ThemePath()) }, { "titles", titles },
+            { "selected", view.selected }, { "first", view.first }, { "secondsLeft", view.secondsLeft } });
+    if (sim.State() == GrubSim::Outcome::Boot) {
+        const GrubBoot& boot = sim.Boot();
+        summary.insert(u"boot",
+            QJsonObject { { "title", QString::fromUtf8(boot.title) }, { "linux", QString::fromUtf8(boot.LinuxLine()) },
+                { "initrd", boot.initrds.empty() ? QString() : QString::fromUtf8(boot.InitrdLine()) } });
+    }
+    if (sim.Shown() != GrubSim::Screen::Menu) {
+        QJsonArray rows;
+        for (int row = 0; row < sim.Text().Rows(); ++row)
+            rows.append(sim.Text().Row(row));
+        summary.insert(u"text", rows);
+    }
+    if (!sim.Note().isEmpty())
+        summary.insert(u"note", sim.Note());
+    return summary;
+}
+
+}
+
+int RenderGrub(const RenderArguments& arguments, const BootFiles& files, const GrubSide& side)
+{
+    if (!side)
+        return Fail(QStringLiteral("this build of glimra-render makes no GRUB side of a tree"));
+    QString problem;
+    const std::unique_ptr<GrubSim> sim = PlayGrubSide(side(files), {}, &problem);
+    if (!sim)
+        return Fail(problem);
+    QString error;
+    for (const LoaderInput& key : ParseLoaderKeys(arguments.keys, error).value_or(std::vector<LoaderInput> {}))
+        sim->Give(key);
+    if (!sim->Note().isEmpty())
+        Tell(sim->Note());
+    if (arguments.format == RenderArguments::Format::Png)
+        return Write(arguments.output, PicturePng(sim->Draw()));
+    return Write(arguments.output, QJsonDocument(Summary(*sim)).toJson(QJsonDocument::Compact) + '\n');
+}
