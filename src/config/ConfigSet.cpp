@@ -339,3 +339,10 @@ QString OwningConfiguration(const QString& file)
     }
     return file;
 }
+
+const MenuRun* FirstMenuRun(const ConfigSet& set)
+{
+    if (set.members.empty() || set.members.front().runs.empty())
+        return nullptr;
+    return &set.members.front().runs.front();
+}

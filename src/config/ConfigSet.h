@@ -115,6 +115,11 @@ struct ConfigSet {
 };
 ConfigSet ReadConfigSet(const BootFiles& files);
 
+// The menu the configuration runs first (its UI, or DEFAULT without UI):
+// what the designer changes and the UEFI side is made from; nothing when
+// it runs no menu module.
+const MenuRun* FirstMenuRun(const ConfigSet& set);
+
 // The configuration a file belongs to: a loader's own configuration
 // (isolinux.cfg, syslinux.cfg, extlinux.conf, pxelinux.cfg/default, also in
 // isolinux/, syslinux/, boot/...) in the file's folder or one of the three

@@ -76,12 +76,19 @@ QByteArray Unbase64(const char* text, int size)
     return bytes;
 }
 
+bool IsHashed(const QByteArray& password)
+{
+    // A C string to menu.c32: nothing past a NUL counts.
+    const QByteArray stored(password.constData());
+    return stored.size() >= 3 && stored[0] == '$' && stored[2] == '$';
+}
+
 bool Matches(const QByteArray& password, const QByteArray& typed)
 {
     // Both are C strings to menu.c32: nothing past a NUL counts.
     const QByteArray stored(password.constData());
     const QByteArray entered(typed.constData());
-    if (stored.size() < 3 || stored[0] != '$' || stored[2] != '$')
+    if (!IsHashed(stored))
         return stored == entered;
     switch (stored[1]) {
     case '1':

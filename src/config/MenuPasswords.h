@@ -12,6 +12,10 @@ namespace MenuPasswords {
 // else is plain text compared byte for byte.
 bool Matches(const QByteArray& password, const QByteArray& typed);
 
+// Whether Matches takes the value as a hash ("$" a byte "$" …) rather
+// than as the plain password itself.
+bool IsHashed(const QByteArray& password);
+
 // A "$6$" hash of plain with a fresh random salt, through the system's
 // crypt; empty when the system cannot make one.
 QByteArray HashPassword(const QByteArray& plain);

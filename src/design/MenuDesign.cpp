@@ -57,9 +57,7 @@ void MenuDesign::Read()
 {
     m_lines.clear();
     m_set = ReadConfigSet(m_files);
-    m_run = nullptr;
-    if (!m_set.members.empty() && !m_set.members.front().runs.empty())
-        m_run = &m_set.members.front().runs.front();
+    m_run = FirstMenuRun(m_set);
 }
 
 QByteArray MenuDesign::Bytes(const QByteArray& file) const { return m_files.Fetch(file).bytes; }
