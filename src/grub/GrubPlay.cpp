@@ -1,6 +1,18 @@
 #include "GrubPlay.h"
 
+#include "format/Pf2Font.h"
+#include "grub/GrubScript.h"
+#include "vesa/VesaMenu.h"
+
 #include <algorithm>
+
+std::vector<GrubFile> MadeGrubSide(const BootFiles& files)
+{
+    std::vector<GrubFile> side { { "grub.cfg", MakeGrubScript(files).grubCfg } };
+    if (const std::optional<Vesa::Font> font = Vesa::BiosFont())
+        side.push_back({ "glimra/vga16.pf2", WritePf2(Pf2FromPcFont(*font, "VGA")) });
+    return side;
+}
 
 GrubFileReader GrubFilesReader(std::shared_ptr<const std::vector<GrubFile>> files)
 {

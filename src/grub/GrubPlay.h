@@ -15,6 +15,10 @@
 // What makes a tree's UEFI side: its GRUB files from the tree's own menu.
 using GrubSide = std::function<std::vector<GrubFile>(const BootFiles& files)>;
 
+// The GRUB side Glimra makes of a tree as far as its makers are joined
+// here: grub.cfg and the VGA font.
+std::vector<GrubFile> MadeGrubSide(const BootFiles& files);
+
 // A tree's GRUB files as the simulated GRUB reads them, by their names in
 // GRUB's folder.
 GrubFileReader GrubFilesReader(std::shared_ptr<const std::vector<GrubFile>> files);

@@ -2,6 +2,7 @@
 // after them (the menu shown, a prompt, or what it boots).
 #include "sim/grub/GrubSim.h"
 #include "config/GrubPasswords.h"
+#include "render/ScreenPng.h"
 #include "sim/grub/GrubKeys.h"
 
 #include <gtest/gtest.h>
@@ -35,13 +36,14 @@ struct Played {
 // What GRUB is doing, in a few words.
 std::string StateOf(const GrubSim& sim)
 {
-    if (sim.State() == GrubSim::Outcome::Exit)
-        return "exit";
+    static const char* const ends[] = { "", "", "exit", "reboot", "halt" };
+    if (sim.State() != GrubSim::Outcome::Running && sim.State() != GrubSim::Outcome::Boot)
+        return ends[static_cast<int>(sim.State())];
     if (sim.State() == GrubSim::Outcome::Boot) {
-        const GrubBoot& boot = sim.Boot();
+        const GrubLoaded& boot = sim.Boot();
         return (boot.LinuxLine() + (boot.initrds.empty() ? "" : " | " + boot.InitrdLine())).toStdString();
     }
-    static const char* const screens[] = { "blank", "menu", "editor", "command line", "username", "password" };
+    static const char* const screens[] = { "blank", "menu", "editor", "command line", "username", "password", "read" };
     std::string state = screens[static_cast<int>(sim.Shown())];
     if (sim.Shown() == GrubSim::Screen::Menu) {
         const GrubMenuView view = sim.MenuView();
@@ -236,7 +238,7 @@ TEST(GrubSimTest, Scrolling)
     for (int entry = 0; entry < 20; ++entry)
         entries += "menuentry 'Entry " + QByteArray::number(entry) + "' { linux /k }\n";
     GrubSim::Options options;
-    options.themeRows = [](const QByteArray&, int, int) { return std::optional(3); };
+    options.themeLayout = [](const QByteArray&, int, int) { return GrubThemeLayout { 3, std::nullopt }; };
     const auto firstAfter = [&](const char* keys, bool themed) {
         return Play(Menu("set timeout=-1\n", entries), keys, options,
             themed ? std::map<QByteArray, QByteArray> { { Theme, "" } } : std::map<QByteArray, QByteArray> {})
@@ -255,6 +257,54 @@ TEST(GrubSimTest, Scrolling)
     EXPECT_TRUE(text.sim->Text().Row(21).isEmpty());
     EXPECT_TRUE(text.sim->Text().Row(22).contains("keys to select which entry is highlighted."));
     EXPECT_EQ(text.sim->Text().Row(25).trimmed(), "The highlighted entry will be executed automatically in 3s.");
+}
+
+// The other commands the generator writes: a screen shown until Enter,
+// reboot and halt, CONFIG's configfile, IPAPPEND's network variables split
+// with regexp, a sourced file's entries.
+TEST(GrubSimTest, GeneratedCommands)
+{
+    const QByteArray entries
+        = "menuentry 'Help' { background_image $prefix/glimra/screens/f1.png ; clear ; read ; background_image }\n"
+          "menuentry 'Reboot' { reboot }\nmenuentry 'Halt' { halt }\n"
+          "menuentry 'Other' { configfile $prefix/other.cfg }\n"
+          "menuentry 'Net' { regexp --set=1:m1 --set=2:m2 '^([^:]*):([^:]*)$' \"$net_default_mac\" ; "
+          "linux /k BOOTIF=01-${m1}-${m2} ip=${net_default_ip} }\n"
+          "source $prefix/more.cfg\n";
+    const std::map<QByteArray, QByteArray> files { { "glimra/screens/f1.png",
+                                                       PicturePng(Vesa::Picture(2, 2, 0xFF0000)) },
+        { "other.cfg", "set timeout=-1\nmenuentry 'In other' { linux /o }\n" },
+        { "more.cfg", "menuentry 'More' { linux /more }\n" } };
+    GrubSim::Options options;
+    options.values = { { "net_default_mac", "52:54" }, { "net_default_ip", "10.0.2.15" } };
+    const struct {
+        const char* keys;
+        std::string state;
+    } cases[] = {
+        { "ret", "read" },
+        { "ret \"any\" sleep:60000", "read" },
+        { "ret \"any\" ret", "menu 0:0" },
+        { "down ret", "reboot" },
+        { "down down ret", "halt" },
+        { "down down down ret", "menu 1:0" },
+        { "down down down ret ret", "linux /o" },
+        { "down down down ret esc", "menu 0:0" },
+        { "down down down down ret", "linux /k BOOTIF=01-52-54 ip=10.0.2.15" },
+        { "end ret", "linux /more" },
+    };
+    for (const auto& each : cases)
+        EXPECT_EQ(Play(Menu("set timeout=-1\n", entries), each.keys, options, files).state, each.state) << each.keys;
+    // The picture fills gfxterm's window while read waits, and goes after.
+    const Played shown = Play(Menu("set timeout=-1\n", entries), "ret", options, files);
+    EXPECT_EQ(shown.sim->Draw().At(320, 240), 0xFF0000u);
+    EXPECT_EQ(shown.sim->Draw().At(0, 0), 0xFF0000u) << "the window's border too";
+    shown.sim->Give(LoaderInput::Of(Keys::Key::Named(Keys::Name::Enter)));
+    EXPECT_EQ(StateOf(*shown.sim), "menu 0:0");
+    EXPECT_EQ(shown.sim->Draw().At(0, 0), 0u) << "background_image without a file took it away";
+    shown.sim->Give(LoaderInput::Of(Keys::Key::Named(Keys::Name::Enter)));
+    EXPECT_EQ(StateOf(*shown.sim), "read") << "the entry again";
+    const Played unknown = Play(Menu("set timeout=-1\n", entries), "end up ret", {}, files);
+    EXPECT_EQ(unknown.state, "linux /k BOOTIF=01-${m1}-${m2} ip=${net_default_ip}") << "variables no one set stay";
 }
 
 // GRUB's key codes from the keys given and a --hotkey's words.

@@ -12,8 +12,8 @@ namespace {
 
 QJsonObject Summary(const GrubSim& sim)
 {
-    static const char* const outcomes[] = { "running", "boot", "exit" };
-    static const char* const screens[] = { "blank", "menu", "editor", "command line", "username", "password" };
+    static const char* const outcomes[] = { "running", "boot", "exit", "reboot", "halt" };
+    static const char* const screens[] = { "blank", "menu", "editor", "command line", "username", "password", "read" };
     QJsonObject summary { { "firmware", "uefi" }, { "state", outcomes[static_cast<int>(sim.State())] },
         { "screen", screens[static_cast<int>(sim.Shown())] }, { "width", sim.Width() }, { "height", sim.Height() } };
     const GrubMenuView view = sim.MenuView();
@@ -24,14 +24,18 @@ QJsonObject Summary(const GrubSim& sim)
         QJsonObject { { "depth", sim.Depth() }, { "theme", QString::fromUtf8(sim.ThemePath()) }, { "titles", titles },
             { "selected", view.selected }, { "first", view.first }, { "secondsLeft", view.secondsLeft } });
     if (sim.State() == GrubSim::Outcome::Boot) {
-        const GrubBoot& boot = sim.Boot();
+        const GrubLoaded& boot = sim.Boot();
         summary.insert(u"boot",
             QJsonObject { { "title", QString::fromUtf8(boot.title) }, { "linux", QString::fromUtf8(boot.LinuxLine()) },
                 { "initrd", boot.initrds.empty() ? QString() : QString::fromUtf8(boot.InitrdLine()) } });
     }
     if (sim.Shown() != GrubSim::Screen::Menu) {
+        // The terminal's rows down to the last one written.
+        int shown = sim.Text().Rows();
+        while (shown > 0 && sim.Text().Row(shown - 1).isEmpty())
+            --shown;
         QJsonArray rows;
-        for (int row = 0; row < sim.Text().Rows(); ++row)
+        for (int row = 0; row < shown; ++row)
             rows.append(sim.Text().Row(row));
         summary.insert(u"text", rows);
     }

@@ -50,7 +50,7 @@ int main(int argc, char* argv[])
     if (line.arguments.Exporting())
         return ExportMedia(line.arguments);
     if (line.arguments.Playing())
-        return RenderConfiguration(line.arguments);
+        return RenderConfiguration(line.arguments, MadeGrubSide);
     int status = 0;
     for (const QByteArray& input : line.arguments.inputs)
         status = std::max(status, RenderOne(line.arguments, input));

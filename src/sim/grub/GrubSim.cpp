@@ -65,7 +65,7 @@ std::optional<QByteArray> InnerDefault(const QByteArray& spec)
 
 }
 
-QByteArray GrubBoot::InitrdLine() const
+QByteArray GrubLoaded::InitrdLine() const
 {
     QByteArray line = "initrd";
     for (const QByteArray& initrd : initrds)
@@ -283,6 +283,7 @@ void GrubSim::Key(int key)
     case Screen::CommandLine: CommandLineKey(key); break;
     case Screen::Username:
     case Screen::Password: PromptKey(key); break;
+    case Screen::Read: ReadKey(key); break;
     }
 }
 
@@ -387,10 +388,11 @@ void GrubSim::Execute(int entry, bool autoBoot)
 void GrubSim::Proceed(int entry, bool autoBoot)
 {
     const GrubItem& item = *Top().entries[static_cast<std::size_t>(entry)];
-    Loaded loaded;
+    auto loaded = std::make_unique<Loaded>();
+    loaded->title = item.title;
     if (!item.submenu) {
-        RunScript(item.body, item.items, Top(), loaded);
-        Finish(loaded, item.title);
+        RunScript(item.body, item.items, Top(), *loaded);
+        Finish(std::move(loaded));
         return;
     }
     // A submenu's own context: exported variables only, the default's part
@@ -401,23 +403,33 @@ void GrubSim::Proceed(int entry, bool autoBoot)
     if (autoBoot)
         menu->env.values["timeout"] = "0";
     menu->autoBoot = autoBoot;
-    RunScript(item.body, item.items, *menu, loaded);
-    loaded.menu = std::move(menu);
-    Finish(loaded, item.title);
+    RunScript(item.body, item.items, *menu, *loaded);
+    loaded->menu = std::move(menu);
+    Finish(std::move(loaded));
 }
 
-void GrubSim::Finish(Loaded& loaded, const QByteArray& title)
+void GrubSim::Finish(std::unique_ptr<Loaded> loaded)
 {
+    static const char* const ends[] = { "", "", "GRUB exits: the firmware boots its next boot option.",
+        "GRUB restarts the machine.", "GRUB switches the machine off." };
     m_wait = Wait::None;
-    if (loaded.exit) {
-        m_outcome = Outcome::Exit;
-        m_note = QStringLiteral("GRUB exits: the firmware boots the next boot option.");
-    } else if (loaded.boot) {
+    if (loaded->resume) {
+        // Waiting at read: Enter goes on with the rest.
+        m_reading = std::move(loaded);
+        m_screen = Screen::Read;
+        m_text.ShowCursor(true);
+        Refresh();
+        return;
+    }
+    if (loaded->end) {
+        m_outcome = *loaded->end;
+        m_note = QString::fromLatin1(ends[static_cast<int>(*loaded->end)]);
+    } else if (loaded->boot) {
         m_outcome = Outcome::Boot;
-        m_boot = *loaded.boot;
-        m_boot.title = title;
-    } else if (loaded.menu && !loaded.menu->entries.empty()) {
-        m_frames.push_back(std::move(loaded.menu));
+        m_boot = *loaded->boot;
+        m_boot.title = loaded->title;
+    } else if (loaded->menu && !loaded->menu->entries.empty()) {
+        m_frames.push_back(std::move(loaded->menu));
         RunMenu();
         return;
     } else {
@@ -434,6 +446,23 @@ void GrubSim::Finish(Loaded& loaded, const QByteArray& title)
     m_screen = Screen::Blank;
     ClearText();
     Refresh();
+}
+
+// read's line: Enter ends it, what is typed echoes.
+void GrubSim::ReadKey(int key)
+{
+    if (key != GrubKey::Enter && key != '\n') {
+        if (GrubKey::Printable(key)) {
+            m_text.Put(char32_t(key));
+            Refresh();
+        }
+        return;
+    }
+    std::unique_ptr<Loaded> loaded = std::move(m_reading);
+    const Resume resume = *loaded->resume;
+    loaded->resume.reset();
+    RunScript(*resume.commands, *resume.items, Top(), *loaded, resume.depth, resume.next);
+    Finish(std::move(loaded));
 }
 
 // Esc in a submenu, once a superuser is known if there are superusers.

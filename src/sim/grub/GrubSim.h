@@ -17,7 +17,7 @@
 
 // What an entry run would boot: its linux and initrd lines with the
 // variables GRUB knows put in (the others left as ${name}).
-struct GrubBoot {
+struct GrubLoaded {
     QByteArray title;
     QByteArray kernel;
     QByteArray arguments; // the kernel's command line
@@ -26,9 +26,19 @@ struct GrubBoot {
     QByteArray InitrdLine() const;
 };
 
+// What a gfxmenu theme sets of the screen beyond its picture: how many
+// entries its list shows at once (for its scrolling) and the terminal
+// window it gives the editor, the command line and gfxterm's pictures;
+// nothing for what it leaves to GRUB's defaults.
+struct GrubThemeLayout {
+    std::optional<int> rows;
+    std::optional<GrubWindow> terminal;
+};
+
 // GRUB 2.06's normal mode played on a grub.cfg of the commands Glimra
-// writes (set, export, password_pbkdf2, source, configfile, menuentry and
-// submenu with their options, and in an entry linux, initrd, exit), key by
+// writes (set, export, password_pbkdf2, source, configfile, regexp,
+// menuentry and submenu with their options, and in an entry linux, initrd,
+// exit, reboot, halt, background_image, clear and read), key by
 // key on a simulated clock, as normal/menu.c, menu_entry.c and auth.c run
 // it: the countdown and its hidden and countdown styles, the default by
 // number, title or id, hotkeys, submenus with their own variables (only
@@ -37,17 +47,19 @@ struct GrubBoot {
 // kernel or leaving GRUB (exit).
 class GrubSim {
 public:
-    enum class Outcome { Running, Boot, Exit };
-    enum class Screen { Blank, Menu, Editor, CommandLine, Username, Password };
+    enum class Outcome { Running, Boot, Exit, Reboot, Halt };
+    // Read: an entry's read waits for Enter (over a picture it shows).
+    enum class Screen { Blank, Menu, Editor, CommandLine, Username, Password, Read };
 
     struct Options {
         // What $prefix reads as; the files are read by their names after it.
         QByteArray prefix = "(cd0)/boot/grub";
         // Variables GRUB sets itself (net_default_ip ...), when they are known.
         std::map<QByteArray, QByteArray> values;
-        // How many entries a theme's list shows at once, for its scrolling;
-        // nothing when that is not known (the list then never scrolls).
-        std::function<std::optional<int>(const QByteArray& themePath, int width, int height)> themeRows;
+        // A theme's layout on a screen of that size; without it (or where it
+        // says nothing) the list never scrolls and the terminal takes
+        // GRUB's default window.
+        std::function<GrubThemeLayout(const QByteArray& themePath, int width, int height)> themeLayout;
     };
 
     GrubSim(GrubConfig config, GrubFileReader files, Options options);
@@ -69,7 +81,7 @@ public:
 
     Outcome State() const { return m_outcome; }
     Screen Shown() const { return m_screen; }
-    const GrubBoot& Boot() const { return m_boot; }
+    const GrubLoaded& Boot() const { return m_boot; }
     const QString& Note() const { return m_note; }
     // The menu shown: its depth (0 at the top), titles, highlight and countdown.
     int Depth() const { return static_cast<int>(m_frames.size()) - 1; }
@@ -97,11 +109,21 @@ private:
         int first = 0;
         int timeout = -1;
     };
-    // What a run of commands did: loaded a kernel, left GRUB, opened a menu.
+    // Where a script stopped to read a line, to go on from.
+    struct Resume {
+        const std::vector<GrubCommand>* commands = nullptr;
+        const std::vector<GrubItem>* items = nullptr;
+        std::size_t next = 0;
+        int depth = 0;
+    };
+    // What a run of commands did: loaded a kernel, left GRUB, opened a menu,
+    // or waits at a read.
     struct Loaded {
-        std::optional<GrubBoot> boot;
-        bool exit = false;
+        std::optional<GrubLoaded> boot;
+        std::optional<Outcome> end; // Exit, Reboot or Halt
         std::unique_ptr<Frame> menu;
+        std::optional<Resume> resume;
+        QByteArray title;
     };
     enum class Wait { None, Hidden, Menu, Delay };
     enum class Ask { Entry, Edit, CommandLine, Leave };
@@ -115,8 +137,11 @@ private:
 
     // Running scripts (GrubSimRun.cpp).
     void RunScript(const std::vector<GrubCommand>& commands, const std::vector<GrubItem>& items, Frame& frame,
-        Loaded& loaded, int depth = 0);
-    bool RunCommand(const GrubCommand& command, Frame& frame, Loaded& loaded, int depth);
+        Loaded& loaded, int depth = 0, std::size_t from = 0);
+    enum class Next { Go, Stop, Read };
+    Next RunCommand(const GrubCommand& command, Frame& frame, Loaded& loaded, int depth);
+    void Regexp(const std::vector<QByteArray>& args, Env& env);
+    void BackgroundImage(const std::vector<QByteArray>& args);
     void RunFile(const QByteArray& path, bool newMenu, Frame& frame, Loaded& loaded, int depth);
     const GrubConfig* ReadFile(const QByteArray& path);
     std::unique_ptr<Frame> NewContext(const Env& from) const;
@@ -135,7 +160,8 @@ private:
     void KeepInView();
     void Execute(int entry, bool autoBoot);
     void Proceed(int entry, bool autoBoot);
-    void Finish(Loaded& loaded, const QByteArray& title);
+    void Finish(std::unique_ptr<Loaded> loaded);
+    void ReadKey(int key);
     void Leave();
     void Left();
 
@@ -154,6 +180,7 @@ private:
 
     // The drawing (GrubSimScreen.cpp).
     bool ThemeLoads() const;
+    GrubThemeLayout Layout() const;
     const Pf2Font* Font() const;
     int MenuRows() const;
     void ClearText();
@@ -172,11 +199,13 @@ private:
 
     Outcome m_outcome = Outcome::Running;
     Screen m_screen = Screen::Blank;
-    GrubBoot m_boot;
+    GrubLoaded m_boot;
     QString m_note;
     GrubTerminal m_text { 80, 30 };
     GrubWindow m_window;
     bool m_themeShown = false; // the text window lies over the menu's picture
+    std::optional<Vesa::Picture> m_background; // background_image's, at the window's size
+    std::unique_ptr<Loaded> m_reading; // an entry waiting at read
 
     Wait m_wait = Wait::None;
     long long m_tick = 0; // milliseconds into the running second

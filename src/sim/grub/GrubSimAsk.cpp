@@ -160,15 +160,16 @@ void GrubSim::RunEdited()
 {
     m_read.push_back(ReadGrubConfig(m_editor->Script()));
     const GrubConfig& script = m_read.back();
-    Loaded loaded;
+    auto loaded = std::make_unique<Loaded>();
+    loaded->title = m_editorTitle;
     if (m_editorSubmenu) {
         std::unique_ptr<Frame> menu = NewContext(Top().env);
-        RunScript(script.commands, script.items, *menu, loaded);
-        loaded.menu = std::move(menu);
+        RunScript(script.commands, script.items, *menu, *loaded);
+        loaded->menu = std::move(menu);
     } else {
-        RunScript(script.commands, script.items, Top(), loaded);
+        RunScript(script.commands, script.items, Top(), *loaded);
     }
-    Finish(loaded, m_editorTitle);
+    Finish(std::move(loaded));
 }
 
 void GrubSim::OpenCommandLine()

@@ -5,6 +5,8 @@
 
 #include "common/Limits.h"
 
+#include <QRegularExpression>
+
 #include <algorithm>
 
 namespace {
@@ -14,8 +16,7 @@ namespace {
 bool Silent(const QByteArray& name)
 {
     static const char* const silent[] = { "insmod", "terminal_output", "terminal_input", "echo", "setparams", "boot",
-        "set_background_image", "background_image", "search", "clear", "sleep", "true", "false", "[", "test",
-        "gfxpayload", "serial", "terminal" };
+        "search", "sleep", "true", "false", "[", "test", "serial", "terminal" };
     return std::any_of(std::begin(silent), std::end(silent), [&](const char* word) { return name == word; });
 }
 
@@ -117,25 +118,75 @@ void GrubSim::RunFile(const QByteArray& path, bool newMenu, Frame& frame, Loaded
 }
 
 void GrubSim::RunScript(const std::vector<GrubCommand>& commands, const std::vector<GrubItem>& items, Frame& frame,
-    Loaded& loaded, int depth)
+    Loaded& loaded, int depth, std::size_t from)
 {
-    for (const GrubCommand& command : commands) {
+    for (std::size_t at = from; at < commands.size(); ++at) {
+        const GrubCommand& command = commands[at];
         if (command.block == GrubBlock::MenuEntry || command.block == GrubBlock::Submenu) {
             const auto item = std::find_if(items.begin(), items.end(),
                 [&](const GrubItem& each) { return each.line == command.line && !each.conditional; });
             if (item != items.end())
                 frame.entries.push_back(&*item);
-        } else if (command.block != GrubBlock::None) {
+            continue;
+        }
+        if (command.block != GrubBlock::None) {
             m_note = QStringLiteral("Line %1 holds a block GRUB would run; the simulator leaves it out.")
                          .arg(command.line);
-        } else if (!RunCommand(command, frame, loaded, depth)) {
-            return;
+            continue;
         }
+        const Next next = RunCommand(command, frame, loaded, depth);
+        if (next == Next::Read)
+            loaded.resume = Resume { &commands, &items, at + 1, depth };
+        if (next != Next::Go)
+            return;
     }
 }
 
-// One simple command; false when what follows it does not run.
-bool GrubSim::RunCommand(const GrubCommand& command, Frame& frame, Loaded& loaded, int depth)
+// regexp [--set=[N:]VAR]... REGEXP STRING: the groups of the match into
+// the variables (the whole match without N); nothing set when it fails.
+void GrubSim::Regexp(const std::vector<QByteArray>& args, Env& env)
+{
+    std::vector<std::pair<int, QByteArray>> sets;
+    std::vector<QByteArray> words;
+    for (const QByteArray& arg : args) {
+        if (arg.startsWith("--set=")) {
+            const QByteArray set = arg.sliced(6);
+            const qsizetype colon = set.indexOf(':');
+            sets.emplace_back(colon < 0 ? 1 : set.first(colon).toInt(), colon < 0 ? set : set.sliced(colon + 1));
+        } else {
+            words.push_back(arg);
+        }
+    }
+    if (words.size() < 2)
+        return;
+    const QRegularExpressionMatch match
+        = QRegularExpression(QString::fromUtf8(words[0])).match(QString::fromUtf8(words[1]));
+    for (const auto& [group, name] : sets) {
+        if (match.hasMatch() && group <= match.lastCapturedIndex())
+            env.values[name] = match.captured(group).toUtf8();
+    }
+}
+
+// background_image FILE: gfxterm's picture behind its text, stretched to
+// the window; without a file, none.
+void GrubSim::BackgroundImage(const std::vector<QByteArray>& args)
+{
+    m_background.reset();
+    const std::vector<QByteArray> files(
+        std::find_if(args.begin(), args.end(), [](const QByteArray& arg) { return !arg.startsWith('-'); }), args.end());
+    if (files.empty())
+        return;
+    const std::optional<QByteArray> bytes = m_files(Relative(files.front()));
+    const std::optional<Vesa::Picture> picture = bytes ? Vesa::DecodePng(*bytes) : std::nullopt;
+    if (!picture) {
+        m_note = QStringLiteral("GRUB cannot show %1.").arg(QString::fromUtf8(files.front()));
+        return;
+    }
+    m_background = *picture;
+}
+
+// One simple command; whether what follows it runs.
+GrubSim::Next GrubSim::RunCommand(const GrubCommand& command, Frame& frame, Loaded& loaded, int depth)
 {
     Env& env = frame.env;
     const QByteArray name = command.Name();
@@ -143,6 +194,14 @@ bool GrubSim::RunCommand(const GrubCommand& command, Frame& frame, Loaded& loade
     for (std::size_t at = 1; at < command.words.size(); ++at)
         args.push_back(Expand(env, command.words[at]));
     const QByteArray first = args.empty() ? QByteArray() : args.front();
+    static const std::pair<const char*, Outcome> ends[]
+        = { { "exit", Outcome::Exit }, { "reboot", Outcome::Reboot }, { "halt", Outcome::Halt } };
+    for (const auto& [word, outcome] : ends) {
+        if (name == word) {
+            loaded.end = outcome;
+            return Next::Stop;
+        }
+    }
     if (name == "set" && !args.empty()) {
         const qsizetype equals = first.indexOf('=');
         env.values[equals < 0 ? first : first.first(equals)] = equals < 0 ? QByteArray() : first.sliced(equals + 1);
@@ -157,11 +216,20 @@ bool GrubSim::RunCommand(const GrubCommand& command, Frame& frame, Loaded& loade
         // gfxterm draws in the first font loaded.
         if (const std::optional<QByteArray> bytes = m_font ? std::nullopt : m_files(Relative(first)))
             m_font = ReadPf2(*bytes);
+    } else if (name == "regexp") {
+        Regexp(args, env);
+    } else if (name == "background_image") {
+        BackgroundImage(args);
+    } else if (name == "clear") {
+        ClearText();
+    } else if (name == "read") {
+        return Next::Read;
     } else if ((name == "source" || name == "configfile") && !args.empty()) {
+        // A read inside a sourced file goes on to that file's end only.
         RunFile(first, name == "configfile", frame, loaded, depth);
-        return !loaded.menu;
+        return loaded.menu || loaded.resume || loaded.end ? Next::Stop : Next::Go;
     } else if ((name == "linux" || name == "linuxefi") && !args.empty()) {
-        loaded.boot = GrubBoot { {}, first, {}, {} };
+        loaded.boot = GrubLoaded { {}, first, {}, {} };
         for (std::size_t at = 1; at < args.size(); ++at)
             loaded.boot->arguments += (at > 1 ? " " : "") + args[at];
     } else if ((name == "initrd" || name == "initrdefi") && !args.empty()) {
@@ -169,11 +237,8 @@ bool GrubSim::RunCommand(const GrubCommand& command, Frame& frame, Loaded& loade
             m_note = QStringLiteral("GRUB says \"you need to load the kernel first\" at initrd.");
         else
             loaded.boot->initrds = args;
-    } else if (name == "exit") {
-        loaded.exit = true;
-        return false;
     } else if (!Silent(name)) {
         m_note = QStringLiteral("GRUB would run %1 here; the simulator does not play it.").arg(QString::fromUtf8(name));
     }
-    return true;
+    return Next::Go;
 }

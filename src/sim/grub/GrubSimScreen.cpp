@@ -35,20 +35,23 @@ GrubMenuView GrubSim::MenuView() const
 
 const Pf2Font* GrubSim::Font() const { return m_font ? &*m_font : nullptr; }
 
+GrubThemeLayout GrubSim::Layout() const
+{
+    return m_options.themeLayout ? m_options.themeLayout(ThemePath(), m_width, m_height) : GrubThemeLayout();
+}
+
 int GrubSim::MenuRows() const
 {
-    if (ThemeLoads()) {
-        const std::optional<int> rows
-            = m_options.themeRows ? m_options.themeRows(ThemePath(), m_width, m_height) : std::nullopt;
-        return rows.value_or(INT_MAX / 2);
-    }
+    if (ThemeLoads())
+        return Layout().rows.value_or(INT_MAX / 2);
     GrubTerminal scratch = TerminalFor(FullScreenWindow(m_width, m_height), Font());
     return GrubPage::Init(scratch, Top().nested, false).rows;
 }
 
 void GrubSim::ClearText()
 {
-    m_window = m_themeShown ? ThemeWindow(m_width, m_height, Font()) : FullScreenWindow(m_width, m_height);
+    m_window = m_themeShown ? Layout().terminal.value_or(ThemeWindow(m_width, m_height, Font()))
+                            : FullScreenWindow(m_width, m_height);
     m_text = TerminalFor(m_window, Font());
     m_text.Clear();
     m_text.ShowCursor(true);
@@ -86,10 +89,10 @@ Vesa::Picture GrubSim::Draw() const
             view.secondsLeft = -1;
         Vesa::Picture screen = DrawGrubMenu(m_files, ThemePath(), view, m_width, m_height);
         if (m_screen != Screen::Menu)
-            DrawTerminal(screen, m_window, m_text, Font());
+            DrawTerminal(screen, m_window, m_text, Font(), m_background ? &*m_background : nullptr);
         return screen;
     }
     Vesa::Picture screen(m_width, m_height);
-    DrawTerminal(screen, m_window, m_text, Font());
+    DrawTerminal(screen, m_window, m_text, Font(), m_background ? &*m_background : nullptr);
     return screen;
 }

@@ -170,11 +170,20 @@ void DrawGlyph(const Pen& pen, const Pf2Glyph& glyph, int x, int baseline, Vesa:
 
 }
 
-void DrawTerminal(Vesa::Picture& screen, const GrubWindow& window, const GrubTerminal& text, const Pf2Font* font)
+void DrawTerminal(Vesa::Picture& screen, const GrubWindow& window, const GrubTerminal& text, const Pf2Font* font,
+    const Vesa::Picture* background)
 {
     const Pen frame { screen, std::max(window.x, 0), std::max(window.y, 0),
         std::min(window.x + window.width, screen.width), std::min(window.y + window.height, screen.height) };
     frame.Fill(window.x, window.y, window.width, window.height, 0);
+    if (background && background->width > 0 && background->height > 0) {
+        // Stretched to the window (GRUB scales smoothly; the nearest pixel here).
+        for (int y = 0; y < window.height; ++y) {
+            for (int x = 0; x < window.width; ++x)
+                frame.Dot(window.x + x, window.y + y,
+                    background->At(x * background->width / window.width, y * background->height / window.height));
+        }
+    }
     const int cellWidth = CellWidth(font);
     const int cellHeight = CellHeight(font);
     const int ascent = font ? font->ascent : 12;

@@ -91,6 +91,8 @@ GrubTerminal TerminalFor(const GrubWindow& window, const Pf2Font* font);
 // GRUB's sixteen text colours.
 Vesa::Rgb GrubColour(int index);
 
-// The window drawn on the screen: black, then each cell's background and
-// glyph (a box for a code point the font lacks) and the cursor.
-void DrawTerminal(Vesa::Picture& screen, const GrubWindow& window, const GrubTerminal& text, const Pf2Font* font);
+// The window drawn on the screen: black, or background_image's picture
+// stretched to it, then each cell's background and glyph (a box for a code
+// point the font lacks) and the cursor.
+void DrawTerminal(Vesa::Picture& screen, const GrubWindow& window, const GrubTerminal& text, const Pf2Font* font,
+    const Vesa::Picture* background = nullptr);
