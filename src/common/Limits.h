@@ -112,6 +112,9 @@ inline constexpr int MenuLayout = 2048;
 // that fails): past this many the screen only repeats itself, and the rest
 // of the wait keeps only its phase.
 inline constexpr int TimeoutsPerWait = 1000;
+// Files the GRUB menu's simulator follows inside each other through source
+// and configfile: GRUB recurses until its stack runs out; Glimra writes one.
+inline constexpr int GrubFilesNested = 32;
 
 // GRUB's side (grub.cfg read and written).
 // A grub.cfg read: GRUB reads any size, but no real one is near 1 MiB.

@@ -82,14 +82,20 @@ TEST(RenderArguments, EachCheckIsTold)
         { { "--export", "pxe", "--config", "c", "--output", "o", "--bios-only" }, nullptr },
         { { "--config", "c", "--mode", "vm", "--firmware", "efi" }, "unknown firmware 'efi' (bios|uefi)" },
         { { "--mode", "vm", "--firmware", "uefi", "--format", "png", "f" },
-            "--firmware uefi boots a configuration's GRUB menu: give --config FILE" },
-        { { "--config", "c", "--firmware", "uefi" }, "--firmware uefi boots GRUB in QEMU: give --mode vm" },
+            "--firmware picks the side of a configuration played: give --config FILE" },
         { { "--config", "c", "--mode", "vm", "--firmware", "uefi" },
             "--firmware uefi shows GRUB's picture: --format png or serial" },
         { { "--config", "c", "--mode", "vm", "--firmware", "uefi", "--format", "ansi" },
             "--firmware uefi shows GRUB's picture: --format png or serial" },
         { { "--config", "c", "--mode", "vm", "--firmware", "uefi", "--format", "serial" }, nullptr },
         { { "--config", "c", "--mode", "vm", "--firmware", "bios", "--format", "ansi" }, nullptr },
+        { { "--firmware", "uefi", "f" }, "--firmware picks the side of a configuration played: give --config FILE" },
+        { { "--config", "c", "--firmware", "uefi", "--format", "ansi" },
+            "--firmware uefi draws GRUB's screen: --format png or json" },
+        { { "--config", "c", "--firmware", "uefi", "--start", "blank" },
+            "--start has no meaning with --firmware uefi: GRUB starts on its own screen" },
+        { { "--config", "c", "--firmware", "uefi", "--keys", "down e ctrl-x", "--format", "png", "--output", "o" },
+            nullptr },
     };
     for (const Row& row : rows) {
         const ReadLine line = Read(row.words);
@@ -129,6 +135,7 @@ TEST(RenderArguments, ValuesAndWhatFollowsFromThem)
     EXPECT_EQ(Read({ "--config", "c", "--mode", "vm", "--firmware", "uefi", "--format", "png", "--output", "o" })
                   .arguments.firmware,
         RenderArguments::Firmware::Uefi);
+    EXPECT_TRUE(Read({ "--config", "c", "--firmware", "uefi" }).arguments.Uefi());
     EXPECT_TRUE(Read({ "-h" }).help);
     EXPECT_TRUE(Read({ "--version", "--bogus" }).mistake) << "an unknown option before all else";
 }

@@ -101,7 +101,7 @@ Values ReadValues(const QCommandLineParser& parser, const RenderOptions& options
     arguments.start = values.start.value_or(Start::Banner);
     using Export = RenderArguments::Export;
     values.exportKind = parser.isSet(options.exportMedia) ? ValueOf<Export>(parser.value(options.exportMedia),
-                            { { "iso", Export::Iso }, { "usb", Export::Usb }, { "pxe", Export::Pxe } })
+                            { { "iso", Export::Iso }, { "usb", Export::Usb }, { "pxe", Export::Pxe }, { "grub", Export::Grub } })
                                                           : Export::None;
     arguments.exportKind = values.exportKind.value_or(Export::None);
     arguments.label = parser.value(options.label).toLatin1();
@@ -130,7 +130,10 @@ std::optional<QString> FirstMistake(
     const bool exporting = a.Exporting();
     const bool uefi = a.firmware == RenderArguments::Firmware::Uefi && !exporting;
     const std::pair<bool, QString> rules[] = {
-        { !v.exportKind, unknown(o.exportMedia, "iso|usb|pxe") },
+        { !v.exportKind, unknown(o.exportMedia, "iso|usb|pxe|grub") },
+        { a.exportKind == RenderArguments::Export::Grub
+                && (parser.isSet(o.label) || parser.isSet(o.noHybrid) || a.biosOnly),
+            QStringLiteral("--export grub writes GRUB's folder alone: no --label, --no-hybrid or --bios-only") },
         { exporting && (a.config.isEmpty() || a.output.isEmpty()),
             QStringLiteral(
                 "--export makes boot media of a configuration's tree: give --config FILE and --output PATH") },
@@ -148,8 +151,6 @@ std::optional<QString> FirstMistake(
             QStringLiteral("--no-hybrid goes with --export iso") },
         { !v.mode, unknown(o.mode, "preview|boot|vm") },
         { !v.firmware, unknown(o.firmware, "bios|uefi") },
-        { uefi && !playing, QStringLiteral("--firmware uefi boots a configuration's GRUB menu: give --config FILE") },
-        { uefi && !a.Vm(), QStringLiteral("--firmware uefi boots GRUB in QEMU: give --mode vm") },
         { uefi && a.Vm() && v.format && a.format != Format::Png && a.format != Format::Serial,
             QStringLiteral("--firmware uefi shows GRUB's picture: --format png or serial") },
         { !v.timeout || a.timeoutSeconds <= 0, QStringLiteral("--timeout takes a number of seconds above 0") },
@@ -177,6 +178,12 @@ std::optional<QString> FirstMistake(
         { playing && (a.check || !a.inputs.isEmpty() || !a.outputDir.isEmpty()),
             QStringLiteral("--config renders one screen: no FILE, --check or --output-dir with it") },
         { !v.start, unknown(o.start, "banner|blank") },
+        { !playing && parser.isSet(o.firmware) && !exporting,
+            QStringLiteral("--firmware picks the side of a configuration played: give --config FILE") },
+        { a.Uefi() && !a.Vm() && a.format != Format::Png && a.format != Format::Json,
+            QStringLiteral("--firmware uefi draws GRUB's screen: --format png or json") },
+        { a.Uefi() && !a.Vm() && parser.isSet(o.start),
+            QStringLiteral("--start has no meaning with --firmware uefi: GRUB starts on its own screen") },
         { keysBroken, keyError },
         { a.inputs.isEmpty() && !playing, QStringLiteral("no file to render") },
         { !a.output.isEmpty() && !a.outputDir.isEmpty(),

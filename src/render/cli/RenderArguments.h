@@ -15,7 +15,7 @@ struct RenderArguments {
     enum class Format { Json, Ansi, Png, Serial, Text, Ans, Msg };
     enum class Input { DisplayFile, AnsiArt };
     enum class Start { Banner, Blank };
-    enum class Export { None, Iso, Usb, Pxe };
+    enum class Export { None, Iso, Usb, Pxe, Grub };
     enum class Firmware { Bios, Uefi };
 
     Mode mode = Mode::Preview;
@@ -49,6 +49,7 @@ struct RenderArguments {
     bool Drawing() const { return format == Format::Ans || format == Format::Msg; }
     bool Boot() const { return mode == Mode::Boot || Playing() || Drawing(); }
     bool Vm() const { return mode == Mode::Vm; }
+    bool Uefi() const { return firmware == Firmware::Uefi; }
     // Blinking shows only in boot mode; the preview shows digits 8-f bright.
     bool Blinks() const { return Boot() && blink; }
 };

@@ -1,5 +1,6 @@
 #include "RenderConfig.h"
 
+#include "RenderGrub.h"
 #include "RenderInput.h"
 #include "RenderOutput.h"
 #include "RenderVm.h"
@@ -105,7 +106,7 @@ int Play(const RenderArguments& arguments, const BootFiles& files, const LoaderV
 
 }
 
-int RenderConfiguration(const RenderArguments& arguments, const GrubMenuMaker& grub)
+int RenderConfiguration(const RenderArguments& arguments, const GrubSide& side)
 {
     const QString name = ShownName(arguments.config);
     const ReadOutcome top = ReadFileNative(arguments.config, InputLimit, ReadableKinds::RegularFiles);
@@ -120,6 +121,9 @@ int RenderConfiguration(const RenderArguments& arguments, const GrubMenuMaker& g
     const BootConfig config = ReadBootConfig(files, files.ConfigPath(), files.StartFolder());
     if (const std::optional<QString> problem = ReadingProblem(files, config))
         return Fail(*problem);
+    // The UEFI side is GRUB's, made of the tree: no loader of the tree plays it.
+    if (arguments.Uefi() && !arguments.Vm())
+        return RenderGrub(arguments, files, side);
     const LoaderDetection loader = DetectLoader(files);
     for (const QString& note : loader.notes)
         Tell(note);
@@ -128,7 +132,7 @@ int RenderConfiguration(const RenderArguments& arguments, const GrubMenuMaker& g
     else
         Tell(QStringLiteral("%1 %2").arg(arguments.Vm() ? u"booting" : u"playing", DescribeLoader(loader.version)));
     if (arguments.Vm())
-        return InVm([&] { return Write(arguments.output, RenderConfigurationInVm(arguments, files, grub)); });
+        return InVm([&] { return Write(arguments.output, RenderConfigurationInVm(arguments, files, GrubMaker(side))); });
     if (arguments.format == RenderArguments::Format::Png)
         return Play<PngMeasurer>(arguments, files, loader.version);
     return Play<FixedCellMeasurer>(arguments, files, loader.version);

@@ -47,10 +47,12 @@ int main(int argc, char* argv[])
 #endif
     if (line.arguments.Vm() || line.arguments.Exporting())
         StopMachinesOnSignals();
+    if (line.arguments.exportKind == RenderArguments::Export::Grub)
+        return ExportGrubFolder(line.arguments, MadeGrubSide);
     if (line.arguments.Exporting())
-        return ExportMedia(line.arguments);
+        return ExportMedia(line.arguments, GrubMaker(MadeGrubSide));
     if (line.arguments.Playing())
-        return RenderConfiguration(line.arguments);
+        return RenderConfiguration(line.arguments, MadeGrubSide);
     int status = 0;
     for (const QByteArray& input : line.arguments.inputs)
         status = std::max(status, RenderOne(line.arguments, input));

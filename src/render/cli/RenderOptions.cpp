@@ -61,8 +61,9 @@ RenderOptions::RenderOptions()
     , exportMedia(QStringLiteral("export"),
           QStringLiteral("Makes boot media of the --config configuration's whole tree at --output: iso (a disc "
                          "image that boots as a CD and from a USB stick), usb (a disk image with SYSLINUX on a FAT "
-                         "partition) or pxe (a folder to serve over TFTP). What is left out is named."),
-          QStringLiteral("iso|usb|pxe"))
+                         "partition) or pxe (a folder to serve over TFTP), each for BIOS and UEFI machines; or grub (GRUB's "
+                         "folder alone: grub.cfg and its theme). What is left out is named."),
+          QStringLiteral("iso|usb|pxe|grub"))
     , label(QStringLiteral("label"),
           QStringLiteral("With --export iso or usb: the volume label (up to 32 or 11 letters, digits, blanks or "
                          "_-.; GLIMRA when not given)."),
@@ -74,8 +75,9 @@ RenderOptions::RenderOptions()
           QStringLiteral("With --export: media for BIOS machines only, without the UEFI side (GRUB's copy of the "
                          "menu, its EFI boot image and partition)."))
     , firmware(QStringLiteral("firmware"),
-          QStringLiteral("The machine's firmware: bios (SeaBIOS, the tree's ISOLINUX) or uefi (OVMF on q35, GRUB's "
-                         "copy of the menu; with --mode vm, --format png or serial)."),
+          QStringLiteral("With --config: the machine's firmware. bios plays ISOLINUX's side; uefi the GRUB menu "
+                         "Glimra makes of the same tree (--format png or json), or with --mode vm boots it on OVMF "
+                         "(--format png or serial)."),
           QStringLiteral("bios|uefi"), QStringLiteral("bios"))
 {
 }
