@@ -8,6 +8,16 @@
 
 std::vector<GrubFile> MadeGrubSide(const BootFiles& files) { return MakeGrubSide(files).files; }
 
+GrubMenuMaker GrubMaker(const GrubSide& side)
+{
+    return [side](const BootFiles& files) {
+        std::vector<GrubFolderFile> folder;
+        for (GrubFile& file : side(files))
+            folder.push_back({ std::move(file.path), std::move(file.bytes) });
+        return folder;
+    };
+}
+
 GrubFileReader GrubFilesReader(std::shared_ptr<const std::vector<GrubFile>> files)
 {
     return [files = std::move(files)](const QByteArray& path) -> std::optional<QByteArray> {

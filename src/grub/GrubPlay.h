@@ -4,6 +4,7 @@
 #include "config/PxeClient.h"
 #include "grub/GrubMenu.h"
 #include "sim/grub/GrubSim.h"
+#include "vm/GrubImage.h"
 
 #include <QString>
 
@@ -17,6 +18,9 @@ using GrubSide = std::function<std::vector<GrubFile>(const BootFiles& files)>;
 
 // The GRUB side Glimra makes of a tree (MakeGrubSide's files).
 std::vector<GrubFile> MadeGrubSide(const BootFiles& files);
+
+// The same side as the media exports and UEFI boots take it.
+GrubMenuMaker GrubMaker(const GrubSide& side);
 
 // A tree's GRUB files as the simulated GRUB reads them, by their names in
 // GRUB's folder.

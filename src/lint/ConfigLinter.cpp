@@ -19,7 +19,8 @@ const std::vector<const char*> ConfigCheckCodes = { "missing-include", "include-
     "missing-config", "missing-menu-file", "menu-overflow", "menu-colour-ansi", "menu-colour-argb-ignored",
     "menu-invisible-selection", "menu-duplicate-hotkey", "menu-label-cut", "menu-passwd-without-master",
     "missing-background", "background-too-large", "background-unreadable", "background-size", "background-jpeg",
-    "menu-font", "missing-font", "not-psf", "no-video-mode", "config-loop", "pxe-misnamed", "pxe-url-needs-lpxelinux" };
+    "menu-font", "missing-font", "not-psf", "no-video-mode", "config-loop", "pxe-misnamed", "pxe-url-needs-lpxelinux",
+    "uefi-cannot-carry", "uefi-own-grub-differs", "uefi-own-grub-unreadable" };
 
 QString Latin(const QByteArray& bytes) { return QString::fromLatin1(bytes); }
 

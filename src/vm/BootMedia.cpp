@@ -239,7 +239,7 @@ QString Exporter::MakeIso()
 QStringList Exporter::MakeEfiSystemImage()
 {
     m_progress.Report(60, QStringLiteral("Making the EFI system image (grub-mkimage, mtools)"));
-    const QString efi = MakeGrubImage(m_tools, GrubBoot::Medium, m_marker, m_work->path(), &m_progress);
+    const QString efi = MakeGrubImage(m_tools, GrubCoreKind::Medium, m_marker, m_work->path(), &m_progress);
     const QString image = m_work->filePath(QStringLiteral("efi.img"));
     const qint64 bytes = EfiSystemBytes(QFileInfo(efi).size());
     QFile out(image);
@@ -307,7 +307,7 @@ QString Exporter::MakeUsb()
     QString efi;
     if (m_request.Uefi()) {
         m_progress.Report(58, QStringLiteral("Making GRUB's EFI image (grub-mkimage)"));
-        efi = MakeGrubImage(m_tools, GrubBoot::Medium, m_marker, m_work->path(), &m_progress);
+        efi = MakeGrubImage(m_tools, GrubCoreKind::Medium, m_marker, m_work->path(), &m_progress);
     }
     const qint64 espBytes = efi.isEmpty() ? 0 : EfiSystemBytes(QFileInfo(efi).size());
     const qint64 bytes = PartitionStart * Sector + syslinuxBytes + espBytes;
@@ -356,7 +356,7 @@ QString Exporter::MakePxe()
     m_result.bootFile = m_plan.bootFile.mid(1);
     if (m_request.Uefi()) {
         m_progress.Report(2, QStringLiteral("Making GRUB's network image (grub-mkimage)"));
-        const QString image = MakeGrubImage(m_tools, GrubBoot::Network, {}, m_work->path(), &m_progress);
+        const QString image = MakeGrubImage(m_tools, GrubCoreKind::Network, {}, m_work->path(), &m_progress);
         QFile file(image);
         if (!file.open(QIODevice::ReadOnly))
             throw EVmError("Cannot read GRUB's network image.", Failed(image));

@@ -66,7 +66,7 @@ std::vector<GrubFolderFile> MakeGrubMenu(const GrubMenuMaker& maker, const BootF
     }
 }
 
-QStringList GrubCoreModules(GrubBoot boot)
+QStringList GrubCoreModules(GrubCoreKind boot)
 {
     QStringList modules { // The menu and its script.
         QStringLiteral("normal"), QStringLiteral("configfile"), QStringLiteral("echo"), QStringLiteral("test"),
@@ -88,7 +88,7 @@ QStringList GrubCoreModules(GrubBoot boot)
         QStringLiteral("serial"), QStringLiteral("terminal"), QStringLiteral("terminfo"), QStringLiteral("linux"),
         QStringLiteral("chain"), QStringLiteral("boot"), QStringLiteral("gzio"), QStringLiteral("xzio")
     };
-    if (boot == GrubBoot::Network)
+    if (boot == GrubCoreKind::Network)
         modules << QStringLiteral("net") << QStringLiteral("efinet") << QStringLiteral("tftp")
                 << QStringLiteral("http");
     return modules;
@@ -110,11 +110,11 @@ QByteArray GrubEarlyConfig(const QByteArray& markerPath)
     return "search --no-floppy --file --set=root " + markerPath + "\nset prefix=($root)" + MediumGrubFolder + "\n";
 }
 
-QString MakeGrubImage(const MediaTools& tools, GrubBoot boot, const QByteArray& markerPath, const QString& workFolder,
+QString MakeGrubImage(const MediaTools& tools, GrubCoreKind boot, const QByteArray& markerPath, const QString& workFolder,
     const JobProgress* progress)
 {
     const QDir work(workFolder);
-    const bool medium = boot == GrubBoot::Medium;
+    const bool medium = boot == GrubCoreKind::Medium;
     const QString image = work.filePath(medium ? QStringLiteral("BOOTX64.EFI") : QStringLiteral("grubnetx64.efi"));
     QStringList arguments { QStringLiteral("-O"), QStringLiteral("x86_64-efi"), QStringLiteral("-d"), tools.grubModules,
         QStringLiteral("-o"), image, QStringLiteral("-p"),

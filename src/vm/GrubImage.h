@@ -41,12 +41,12 @@ std::optional<QString> GrubFolderProblem(const std::vector<GrubFolderFile>& file
 
 // A core image started from a disc or disk (found by its marker), or over
 // the network (its folder on the TFTP server it came from).
-enum class GrubBoot { Medium, Network };
+enum class GrubCoreKind { Medium, Network };
 
 // The modules the core image holds: every command and driver the menu's
 // grub.cfg may use is there already, so nothing is loaded from a folder a
 // tree could fill with another build's modules.
-QStringList GrubCoreModules(GrubBoot boot);
+QStringList GrubCoreModules(GrubCoreKind boot);
 
 // A marker file's image path in GRUB's folder on a medium, new for each
 // export: 128 random bits, so no other disk the machine holds has it.
@@ -60,7 +60,7 @@ QByteArray GrubEarlyConfig(const QByteArray& markerPath);
 // Makes the core image with grub-mkimage (x86_64-efi, Debian's modules)
 // in workFolder: BOOTX64.EFI for a medium, grubnetx64.efi with the prefix
 // (tftp)/grub for the network. Returns its path; EVmError when it fails.
-QString MakeGrubImage(const MediaTools& tools, GrubBoot boot, const QByteArray& markerPath, const QString& workFolder,
+QString MakeGrubImage(const MediaTools& tools, GrubCoreKind boot, const QByteArray& markerPath, const QString& workFolder,
     const JobProgress* progress = nullptr);
 
 // The bytes an EFI system partition needs for this image: the image, FAT's

@@ -3,6 +3,7 @@
 #include "config/ConfigSet.h"
 #include "editor/document/Document.h"
 #include "lint/ConfigLinter.h"
+#include "lint/UefiLint.h"
 
 #include <QFileInfo>
 
@@ -18,7 +19,10 @@ std::vector<Problem> DocumentProblems(const Document& document, bool configurati
     files.SetText(document.saveTarget, bytes);
     const QString self = QFileInfo(document.saveTarget).absoluteFilePath();
     std::vector<Problem> problems;
-    for (const FileProblem& found : LintBootConfig(files, openConfiguration.isEmpty() ? std::nullopt : loader)) {
+    std::vector<FileProblem> both = LintBootConfig(files, openConfiguration.isEmpty() ? std::nullopt : loader);
+    for (FileProblem& uefi : LintUefiSide(files))
+        both.push_back(std::move(uefi));
+    for (const FileProblem& found : both) {
         Problem problem = found.problem;
         if (QFileInfo(found.file).absoluteFilePath() == self) {
             // Lines as the document has them, each from its first byte.

@@ -150,6 +150,27 @@ void ConfigurationDock::AddSettings(const BootConfig& config, const LoaderVersio
     }
 }
 
+void ConfigurationDock::ShowUefiSide(const std::vector<FileProblem>& findings)
+{
+    QTreeWidgetItem* group = Group(tr("UEFI side (GRUB)"));
+    int differs = 0;
+    for (const FileProblem& found : findings)
+        differs += found.problem.code != u"uefi-cannot-carry";
+    const qsizetype lost = static_cast<qsizetype>(findings.size()) - differs;
+    new QTreeWidgetItem(group,
+        { tr("Carries over"),
+            lost == 0 ? tr("everything") : tr("all but %n thing(s): GRUB cannot do them the same way", "", lost) });
+    for (const FileProblem& found : findings) {
+        auto* item = new QTreeWidgetItem(group,
+            { found.problem.code == u"uefi-cannot-carry" ? tr("Not in GRUB") : tr("Its own grub.cfg"),
+                found.problem.message });
+        item->setToolTip(1, found.problem.message);
+        item->setData(0, FileRole, found.file);
+        item->setData(0, LineRole, found.problem.line);
+    }
+    group->setExpanded(!findings.empty() && findings.size() <= 12);
+}
+
 void ConfigurationDock::ShowPxeClient(const PxeClient& client, const std::vector<PxeCandidate>& candidates)
 {
     QTreeWidgetItem* group = Group(tr("PXE client"));

@@ -5,6 +5,7 @@
 #include "config/LoaderVersion.h"
 #include "config/MenuConfig.h"
 #include "config/PxeClient.h"
+#include "lint/ConfigLinter.h"
 #include "sim/BootOutcome.h"
 
 #include <QDockWidget>
@@ -29,6 +30,9 @@ public:
     void Show(const BootFiles& files, const BootConfig& config, const LoaderVersion& loader);
     // After Show, for a pxelinux.cfg/ configuration: the client and each
     // name PXELINUX asks for in its order, whether it is there, which loads.
+    // What the UEFI side (the GRUB menu every export carries) does not do
+    // as this side does, and where the tree's own grub.cfg differs.
+    void ShowUefiSide(const std::vector<FileProblem>& findings);
     void ShowPxeClient(const PxeClient& client, const std::vector<PxeCandidate>& candidates);
     // After Show: what the loader boots left to itself, and the exact
     // command line its kernel gets.

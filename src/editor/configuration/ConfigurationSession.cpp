@@ -1,3 +1,4 @@
+#include "lint/UefiLint.h"
 #include "editor/configuration/ConfigurationSession.h"
 
 #include "config/ConfigSet.h"
@@ -85,6 +86,7 @@ void ConfigurationSession::Refresh()
         DetectLoader(*m_files));
     m_dock->Show(*m_files, ReadBootConfig(*m_files, m_files->ConfigPath(), m_files->StartFolder()), Loader());
     FindPlayedFile();
+    m_dock->ShowUefiSide(LintUefiSide(*m_files));
     m_dock->ShowBoot(PlayToBoot(WithTexts(PlayedFile()), Loader(), m_client));
     m_dock->FitColumns();
     emit Read();

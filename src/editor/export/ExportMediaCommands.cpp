@@ -1,9 +1,11 @@
 #include "ExportMediaCommands.h"
 
 #include "ExportMediaDialog.h"
+#include "grub/GrubMenu.h"
 
 #include <QAction>
 #include <QEventLoop>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QMainWindow>
 #include <QMessageBox>
@@ -23,6 +25,10 @@ ExportMediaCommands::ExportMediaCommands(EditorHost& host, BootSet set)
     ExportMedia1->setObjectName(QStringLiteral("ExportMedia1"));
     connect(ExportMedia1, &QAction::triggered, this, &ExportMediaCommands::Clicked);
     host.AddAction(EditorHost::Place::FileExchange, ExportMedia1);
+    ExportGrub1 = new QAction(tr("Export &GRUB Menu..."), &host.Window());
+    ExportGrub1->setObjectName(QStringLiteral("ExportGrub1"));
+    connect(ExportGrub1, &QAction::triggered, this, &ExportMediaCommands::GrubClicked);
+    host.AddAction(EditorHost::Place::FileExchange, ExportGrub1);
     last.output.clear();
 }
 
@@ -116,5 +122,51 @@ void ExportMediaCommands::Tell(const Outcome& outcome)
     if (!lines.isEmpty())
         box.setInformativeText(QStringLiteral("\u2022 ") + lines.join(QStringLiteral("\n\u2022 ")));
     m_host.Say(tr("Boot media written: %1").arg(outcome.made->output));
+    box.exec();
+}
+
+ExportMediaCommands::GrubOutcome ExportMediaCommands::ExportGrub(const BootFiles& files, const QString& folder)
+{
+    GrubOutcome outcome;
+    try {
+        const GrubSideFiles side = MakeGrubSide(files);
+        WriteGrubFolder(side.files, folder);
+        outcome.made = true;
+        outcome.text = tr("Written: %1 (%2 files). Put it in the medium's boot/grub/ (grub/ on a TFTP server), "
+                          "beside an EFI boot image; Export Boot Media does all of it.")
+                           .arg(folder)
+                           .arg(side.files.size());
+        QStringList lines = side.notes;
+        for (const GrubFinding& finding : side.findings)
+            lines << finding.message;
+        if (!lines.isEmpty())
+            outcome.detail = QStringLiteral("\u2022 ") + lines.join(QStringLiteral("\n\u2022 "));
+    } catch (const Exception& failure) {
+        outcome.text = tr("The GRUB menu was not written: %1").arg(QString::fromStdString(failure.what()));
+    }
+    return outcome;
+}
+
+void ExportMediaCommands::GrubClicked()
+{
+    const std::optional<BootFiles> files = m_set();
+    if (!files) {
+        QMessageBox::information(&m_host.Window(), tr("Information"),
+            tr("Open a boot configuration first (File > Open Configuration), or save this one."));
+        return;
+    }
+    const QString folder = QFileDialog::getExistingDirectory(&m_host.Window(),
+        tr("Export GRUB Menu: a new or empty folder"), QFileInfo(files->Folder()).absolutePath());
+    if (folder.isEmpty())
+        return;
+    const GrubOutcome outcome = ExportGrub(*files, folder);
+    QMessageBox box(&m_host.Window());
+    box.setWindowTitle(outcome.made ? tr("Information") : tr("Error"));
+    box.setIcon(outcome.made ? QMessageBox::Information : QMessageBox::Warning);
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse);
+    box.setText(outcome.text);
+    box.setInformativeText(outcome.detail);
+    if (outcome.made)
+        m_host.Say(tr("GRUB menu written: %1").arg(folder));
     box.exec();
 }

@@ -35,13 +35,24 @@ public:
     // The outcome told: a list of what the media hold not as the tree has it, or why there are none.
     void Tell(const Outcome& outcome);
 
+    // File > Export GRUB Menu...: the UEFI side alone, grub.cfg and its
+    // theme, into a new or empty folder; what did not carry over is listed.
+    // The message to show, or the error.
+    struct GrubOutcome {
+        QString text, detail;
+        bool made = false;
+    };
+    GrubOutcome ExportGrub(const BootFiles& files, const QString& folder);
+
     QAction* ExportMedia1 = nullptr;
+    QAction* ExportGrub1 = nullptr;
     VmSearch search; // where the tools are looked for
     GrubMenuMaker grubMenu; // the UEFI side's menu, made in the job unless BIOS only; none: BIOS only
     MediaRequest last; // the dialog starts from the last request
 
 private:
     void Clicked();
+    void GrubClicked();
 
     EditorHost& m_host;
     BootSet m_set;

@@ -25,6 +25,8 @@
 #include "preview/Preview.h"
 
 #include <QApplication>
+#include "grub/GrubPlay.h"
+
 #include <QCheckBox>
 #include <QClipboard>
 #include <QDropEvent>
@@ -72,6 +74,7 @@ TGlavna::TGlavna(QWidget* parent)
     ConfigurationReference::AddTo(*this);
     NewConfigurationDialog::AddTo(*this);
     m_export = new ExportMediaCommands(*this, [this] { return BootSet(); });
+    SetGrubMenuMaker(GrubMaker(MadeGrubSide)); // the UEFI side of every export and UEFI boot
     FormCreate();
     // At first the form with the Configuration dock beside it and room for
     // more lines; later the size the user left it at.

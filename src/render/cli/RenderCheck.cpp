@@ -5,6 +5,7 @@
 #include "common/FileAccess.h"
 #include "config/ConfigSet.h"
 #include "lint/ConfigLinter.h"
+#include "lint/UefiLint.h"
 
 #include <QFileInfo>
 #include <QJsonArray>
@@ -41,7 +42,10 @@ void CheckOne(const QByteArray& input, const QByteArray& bytes, Report& report)
     const QString name = ShownName(input);
     if (input != "-" && LooksLikeBootConfig(bytes)) {
         const QString self = QFileInfo(name).absoluteFilePath();
-        for (const FileProblem& found : LintBootConfig(BootFiles::ForConfiguration(OwningConfiguration(self))))
+        const BootFiles files = BootFiles::ForConfiguration(OwningConfiguration(self));
+        for (const FileProblem& found : LintBootConfig(files))
+            Add(found.file == self ? name : found.file, found.problem, report);
+        for (const FileProblem& found : LintUefiSide(files))
             Add(found.file == self ? name : found.file, found.problem, report);
         return;
     }

@@ -67,16 +67,6 @@ int RenderGrub(const RenderArguments& arguments, const BootFiles& files, const G
     return Write(arguments.output, QJsonDocument(Summary(*sim)).toJson(QJsonDocument::Compact) + '\n');
 }
 
-GrubMenuMaker GrubMaker(const GrubSide& side)
-{
-    return [side](const BootFiles& files) {
-        std::vector<GrubFolderFile> folder;
-        for (GrubFile& file : side(files))
-            folder.push_back({ std::move(file.path), std::move(file.bytes) });
-        return folder;
-    };
-}
-
 int ExportGrubFolder(const RenderArguments& arguments, const GrubSide& side)
 {
     const ReadOutcome top = ReadFileNative(arguments.config, Limits::ConfigBytes, ReadableKinds::RegularFiles);

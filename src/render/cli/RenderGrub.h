@@ -2,13 +2,9 @@
 
 #include "RenderArguments.h"
 #include "grub/GrubPlay.h"
-#include "vm/GrubImage.h"
 
 // --config with --firmware uefi: the GRUB menu made of the tree (by side)
 // played after the keys, its screen as PNG or what GRUB is doing as JSON.
-// The same side as the media exports take it.
-GrubMenuMaker GrubMaker(const GrubSide& side);
-
 // --export grub: the side written into --output, a new or empty folder.
 int ExportGrubFolder(const RenderArguments& arguments, const GrubSide& side);
 

@@ -5,6 +5,7 @@
 #include "RenderCheck.h"
 #include "RenderConfig.h"
 #include "RenderExport.h"
+#include "RenderGrub.h"
 #include "RenderFiles.h"
 #include "RenderInput.h"
 #include "RenderOutput.h"
