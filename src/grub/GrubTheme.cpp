@@ -128,22 +128,20 @@ std::optional<Bar> BarOf(const Shown& shown)
     return bar.Cells() >= 3 ? std::optional(bar) : std::nullopt;
 }
 
-bool Moving(std::uint16_t colour)
-{
-    using enum MenuColourName;
-    return colour == Index(Timeout) || colour == Index(TimeoutMsg) || colour == Index(Help);
-}
-
 // What stays while GRUB runs the menu: the selection shown as any other
-// entry, the countdown and the help text gone; without exact entries the
-// list's rows blank and the scroll bar's column a border.
+// entry, the countdown gone, the help area without its text (GRUB has no
+// place for an entry's help; the area's colours stay as the first screen
+// has them); without exact entries the list's rows blank and the scroll
+// bar's column a border.
 Vesa::MenuFrame DesktopFrame(const Shown& shown, const Bar& bar, bool exact)
 {
     using enum MenuColourName;
     Shown desktop = shown;
     for (Cell& cell : desktop.frame.cells) {
-        if (Moving(cell.colour))
+        if (cell.colour == Index(Timeout) || cell.colour == Index(TimeoutMsg))
             cell = { ' ', Index(Screen) };
+        else if (cell.colour == Index(Help))
+            cell.byte = ' ';
         else if (cell.colour == Index(Sel))
             cell.colour = Index(Unsel);
         else if (cell.colour == Index(Hotsel))
