@@ -113,6 +113,12 @@ inline constexpr int MenuLayout = 2048;
 // of the wait keeps only its phase.
 inline constexpr int TimeoutsPerWait = 1000;
 
+// The GRUB side.
+// Components nested in a gfxmenu theme's containers: GRUB's loader recurses
+// without a bound; past this many the theme is refused rather than the
+// stack run out.
+inline constexpr int GrubThemeNesting = 64;
+
 // Findings and other lists shown to the user.
 
 // Findings one file, or one configuration's set, lists: past this many,

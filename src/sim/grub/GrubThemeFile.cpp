@@ -1,5 +1,7 @@
 #include "GrubThemeFile.h"
 
+#include "common/Limits.h"
+
 #include <cstdint>
 
 namespace {
@@ -64,7 +66,7 @@ public:
         return m_text.mid(start, m_at - start);
     }
     std::optional<QByteArray> Expression();
-    bool Object(std::vector<GrubThemeComponent>& into, QString& problem);
+    bool Object(std::vector<GrubThemeComponent>& into, QString& problem, int depth = 0);
 
 private:
     const QByteArray& m_text;
@@ -92,8 +94,12 @@ std::optional<QByteArray> Parser::Expression()
     return m_text.mid(start, m_at - start);
 }
 
-bool Parser::Object(std::vector<GrubThemeComponent>& into, QString& problem)
+bool Parser::Object(std::vector<GrubThemeComponent>& into, QString& problem, int depth)
 {
+    if (depth >= Limits::GrubThemeNesting) {
+        problem = QStringLiteral("components nested more than %1 deep").arg(Limits::GrubThemeNesting);
+        return false;
+    }
     GrubThemeComponent component { Identifier(), {}, {} };
     if (!KnownType(component.type)) {
         problem = QStringLiteral("unknown object type `%1'").arg(QString::fromUtf8(component.type));
@@ -120,7 +126,7 @@ bool Parser::Object(std::vector<GrubThemeComponent>& into, QString& problem)
                 problem = QStringLiteral("attempted to add object to non-container");
                 return false;
             }
-            if (!Object(component.children, problem))
+            if (!Object(component.children, problem, depth + 1))
                 return false;
             continue;
         }
