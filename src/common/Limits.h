@@ -31,6 +31,9 @@ inline constexpr qint64 ExportFileBytes = (qint64(4) << 30) - 1;
 // tables and folders, and never less than FAT32's smallest.
 inline constexpr int ExportDiskSlackPercent = 10;
 inline constexpr qint64 ExportDiskLeastBytes = qint64(64) << 20;
+// A path inside the UEFI side's GRUB folder: with the folder's own path it
+// stays an image path.
+inline constexpr qsizetype GrubPathBytes = ImagePathBytes / 2;
 // The tail of the machine's serial log its console window shows; a loader
 // printing in a loop fills the file without end.
 inline constexpr qint64 SerialConsoleBytes = qint64(1) << 20;

@@ -21,10 +21,10 @@ std::optional<QString> PathProblem(const QByteArray& path)
 {
     if (path.isEmpty() || path.startsWith('/'))
         return QStringLiteral("GRUB's file \"%1\" must be named inside its folder").arg(Shown(path));
-    if (path.size() > Limits::ImagePathBytes / 2)
+    if (path.size() > Limits::GrubPathBytes)
         return QStringLiteral("GRUB's file %1 has a path longer than %2 bytes")
             .arg(Shown(path.left(64)) + QStringLiteral("..."))
-            .arg(Limits::ImagePathBytes / 2);
+            .arg(Limits::GrubPathBytes);
     for (const QByteArray& part : path.split('/')) {
         if (part.isEmpty() || part == "." || part == "..")
             return QStringLiteral("GRUB's file %1 leaves its folder or names an empty one").arg(Shown(path));

@@ -178,7 +178,7 @@ TEST_F(ViewTest, ManualPagesListEveryOptionAndShortcut)
                 EXPECT_TRUE(text.contains(roff((name.size() == 1 ? "-" : "--") + name))) << name.toStdString();
         }
     }
-    EXPECT_EQ(RenderOptions().All().size(), 19);
+    EXPECT_EQ(RenderOptions().All().size(), 21);
     const std::vector<FormatGuide::Shortcut> shortcuts = FormatGuide::Shortcuts(FormatGuide::ActionsOf(glavna));
     EXPECT_GE(shortcuts.size(), 18u);
     for (const FormatGuide::Shortcut& shortcut : shortcuts) {

@@ -126,7 +126,10 @@ TEST_F(UefiExport, TheDiscHasASecondBootEntryForItsOwnGrubFolder)
 // SYSLINUX's, beside the kernels; the tree's own BOOTX64.EFI stays out.
 TEST_F(UefiExport, TheDiskHasAnEfiSystemPartitionAfterSyslinuxs)
 {
+    WriteInTree(tree, "boot/grub/GLIMRA/Note.CFG", "on FAT the same name as GRUB's glimra/note.cfg");
     const MediaResult made = Export(MediaKind::Usb, "uefi.img");
+    EXPECT_TRUE(made.notes.contains(u"the tree's /boot/grub/GLIMRA/Note.CFG is replaced by the UEFI side's"))
+        << made.notes.join(u'\n').toStdString();
     const QByteArray image = ReadBytes(made.output);
     const MbrEntry syslinux = MbrPartition(image, 0), esp = MbrPartition(image, 1);
     EXPECT_EQ(image.mid(446, 1), "\x80");
