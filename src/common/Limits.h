@@ -124,6 +124,8 @@ inline constexpr qsizetype GrubConfigBytes = qsizetype(4) << 20;
 inline constexpr int GrubNesting = 64;
 // Commands and menu items one grub.cfg may hold (a loopback ISO menu has hundreds).
 inline constexpr int GrubCommands = 100'000;
+// Files a tree's own grub.cfg brings in through source lines when its menu is compared.
+inline constexpr int GrubSourcedFiles = 64;
 // PBKDF2 iterations of a password checked: grub-mkpasswd-pbkdf2 makes 10000;
 // a count past this would freeze the simulator's prompt for minutes.
 inline constexpr qulonglong GrubPbkdf2Iterations = 1'000'000;

@@ -50,17 +50,10 @@ private:
     int commands_ = 0;
     Token end_ {};
 
-    const Token& At() const
-    {
-        if (next_ < tokens_.size())
-            return tokens_[next_];
-        return end_;
-    }
+    const Token& At() const { return next_ < tokens_.size() ? tokens_[next_] : end_; }
     bool AtEnd() const { return next_ >= tokens_.size(); }
-    bool AtKeyword(QByteArrayView word) const
-    {
-        return !AtEnd() && At().kind == TokenKind::Word && At().plain && At().word.text == word;
-    }
+    bool AtWord() const { return !AtEnd() && At().kind == TokenKind::Word; }
+    bool AtKeyword(QByteArrayView word) const { return AtWord() && At().plain && At().word.text == word; }
     int LastLine() const { return tokens_.empty() ? 1 : tokens_.back().line; }
 
     void Fail(int line, QByteArray message)
@@ -70,20 +63,21 @@ private:
             errorAtEnd = AtEnd();
         }
     }
-    void SkipSeparators()
-    {
-        while (!AtEnd() && At().kind == TokenKind::Separator)
-            ++next_;
-    }
 
     // Commands up to a keyword that ends a block (then, fi, done …), a '}'
-    // or the end; that token is left for the caller.
+    // or the end; that token is left for the caller. A ; ends a command:
+    // one with none before it is an empty command, which GRUB refuses.
     std::vector<GrubCommand> List()
     {
         std::vector<GrubCommand> commands;
+        bool afterCommand = false;
         while (!error) {
-            SkipSeparators();
-            if (AtEnd() || At().kind == TokenKind::Close || (At().plain && Opener(At().word.text)))
+            for (; !AtEnd() && At().kind == TokenKind::Separator; ++next_) {
+                if (At().word.raw == ";" && !afterCommand)
+                    Fail(At().line, "a ; with no command before it");
+                afterCommand = false;
+            }
+            if (error || AtEnd() || At().kind == TokenKind::Close || (At().plain && Opener(At().word.text)))
                 break;
             if (++commands_ > Limits::GrubCommands) {
                 Fail(At().line, "more commands than Glimra reads in one grub.cfg");
@@ -92,20 +86,34 @@ private:
             GrubCommand command = Command();
             if (!error)
                 commands.push_back(std::move(command));
+            afterCommand = true;
         }
         return commands;
+    }
+
+    // What GRUB's grammar wants at least one command in.
+    bool Filled(const std::vector<GrubCommand>& commands, const char* part, const char* opener, int openedOn)
+    {
+        if (error || !commands.empty())
+            return !error;
+        Fail(At().line,
+            QByteArray("GRUB refuses the empty ") + part + " of the " + opener + " on line "
+                + QByteArray::number(openedOn));
+        return false;
     }
 
     // A block's keyword where its opener does not stand.
     void Stray()
     {
-        if (!AtEnd() && At().plain && Opener(At().word.text))
+        if (!error && !AtEnd() && At().plain && Opener(At().word.text))
             Fail(At().line, "a " + At().word.text + " without its " + Opener(At().word.text));
     }
 
     // Expects the keyword at a command's start, after the list before it.
     bool Expect(QByteArrayView keyword, const char* opener, int openedOn)
     {
+        if (error)
+            return false;
         if (AtKeyword(keyword)) {
             ++next_;
             return true;
@@ -122,12 +130,14 @@ private:
         GrubCommand command;
         command.line = first.line;
         if (first.kind == TokenKind::Open) {
-            Fail(first.line, "a { outside menuentry, submenu or function");
+            Fail(first.line, "a { where a command's name should stand");
             return command;
         }
+        // menuentry and submenu are commands taking a block, not keywords.
         const QByteArray name = first.plain ? first.word.text : QByteArray();
-        const bool block = name == "if" || name == "for" || name == "while" || name == "until" || name == "function"
-            || name == "menuentry" || name == "submenu";
+        const bool item = first.word.text == "menuentry" || first.word.text == "submenu";
+        const bool block
+            = item || name == "if" || name == "for" || name == "while" || name == "until" || name == "function";
         if (block && ++depth_ > Limits::GrubNesting) {
             Fail(first.line, "blocks nested deeper than Glimra reads");
             return command;
@@ -140,23 +150,37 @@ private:
             Loop(command, name == "while" ? GrubBlock::While : GrubBlock::Until);
         else if (name == "function")
             Function(command);
-        else if (name == "menuentry" || name == "submenu")
-            Item(command, name == "submenu" ? GrubBlock::Submenu : GrubBlock::MenuEntry);
         else
-            Simple(command);
+            Simple(command,
+                item ? (first.word.text == "submenu" ? GrubBlock::Submenu : GrubBlock::MenuEntry) : GrubBlock::None);
         depth_ -= block ? 1 : 0;
         command.endLine = next_ > 0 ? tokens_[next_ - 1].endLine : command.line;
         return command;
     }
 
-    void Simple(GrubCommand& command)
+    // Words, and { … } blocks, which GRUB's grammar lets any command take as
+    // an argument; a menuentry's or submenu's is its body.
+    void Simple(GrubCommand& command, GrubBlock item)
     {
-        while (!AtEnd() && At().kind == TokenKind::Word) {
-            command.words.push_back(At().word);
-            ++next_;
+        while (!error && !AtEnd() && (At().kind == TokenKind::Word || At().kind == TokenKind::Open)) {
+            if (At().kind == TokenKind::Word) {
+                command.words.push_back(At().word);
+                ++next_;
+                continue;
+            }
+            const qsizetype begin = At().begin;
+            GrubBranch branch;
+            QByteArray source;
+            if (!Block(branch.body, source, command.Name().constData()))
+                return;
+            if (item != GrubBlock::None && command.branches.empty()) {
+                command.block = item;
+                command.source = source;
+                command.branches.push_back(std::move(branch));
+            } else {
+                command.words.push_back({ text_.sliced(begin, tokens_[next_ - 1].end - begin).toByteArray(), source });
+            }
         }
-        if (!AtEnd() && At().kind == TokenKind::Open)
-            Fail(At().line, "a { after " + command.Name() + ": only menuentry, submenu and function take a block");
     }
 
     void If(GrubCommand& command)
@@ -166,9 +190,11 @@ private:
         for (bool arm = true; arm && !error;) {
             GrubBranch branch;
             branch.condition = List();
-            if (!Expect("then", "if", command.line))
+            if (!Filled(branch.condition, "condition", "if", command.line) || !Expect("then", "if", command.line))
                 return;
             branch.body = List();
+            if (!Filled(branch.body, "then part", "if", command.line))
+                return;
             command.branches.push_back(std::move(branch));
             arm = AtKeyword("elif");
             if (arm)
@@ -177,26 +203,28 @@ private:
         if (!error && AtKeyword("else")) {
             ++next_;
             command.branches.push_back(GrubBranch { {}, List() });
+            if (!Filled(command.branches.back().body, "else part", "if", command.line))
+                return;
         }
-        if (!error)
-            Expect("fi", "if", command.line);
+        Expect("fi", "if", command.line);
     }
 
-    // The words up to the line's end or ;, then "do", the body and "done".
+    // After "do": the body and "done".
     void DoDone(GrubCommand& command, const char* opener)
     {
         GrubBranch branch;
         branch.body = List();
+        if (!Filled(branch.body, "body", opener, command.line))
+            return;
         command.branches.push_back(std::move(branch));
-        if (!error)
-            Expect("done", opener, command.line);
+        Expect("done", opener, command.line);
     }
 
     void For(GrubCommand& command)
     {
         command.block = GrubBlock::For;
         ++next_;
-        if (AtEnd() || At().kind != TokenKind::Word) {
+        if (!AtWord()) {
             Fail(command.line, "a for without a variable's name");
             return;
         }
@@ -207,11 +235,12 @@ private:
             return;
         }
         ++next_;
-        while (!AtEnd() && At().kind == TokenKind::Word) {
+        while (AtWord()) {
             command.words.push_back(At().word);
             ++next_;
         }
-        SkipSeparators();
+        while (!AtEnd() && At().kind == TokenKind::Separator)
+            ++next_;
         if (Expect("do", "for", command.line))
             DoDone(command, "for");
     }
@@ -222,24 +251,19 @@ private:
         const char* opener = block == GrubBlock::While ? "while" : "until";
         ++next_;
         std::vector<GrubCommand> condition = List();
-        if (!Expect("do", opener, command.line))
+        if (!Filled(condition, "condition", opener, command.line) || !Expect("do", opener, command.line))
             return;
         DoDone(command, opener);
-        command.branches.front().condition = std::move(condition);
+        if (!error)
+            command.branches.front().condition = std::move(condition);
     }
 
-    // Newlines may stand before the block's {; its text is kept as written.
-    bool Block(GrubCommand& command, const char* opener)
+    // { commands } at the next token, on the same line; its text is kept as written.
+    bool Block(std::vector<GrubCommand>& body, QByteArray& source, const char* opener)
     {
-        SkipSeparators();
-        if (AtEnd() || At().kind != TokenKind::Open) {
-            Fail(command.line, QByteArray("the ") + opener + " has no { … } block");
-            return false;
-        }
         const Token& open = At();
         ++next_;
-        GrubBranch branch;
-        branch.body = List();
+        body = List();
         Stray();
         if (error)
             return false;
@@ -247,8 +271,9 @@ private:
             Fail(open.line, QByteArray("the { of this ") + opener + " is never closed");
             return false;
         }
-        command.source = text_.sliced(open.end, At().begin - open.end).toByteArray();
-        command.branches.push_back(std::move(branch));
+        if (!Filled(body, "{ } block", opener, open.line))
+            return false;
+        source = text_.sliced(open.end, At().begin - open.end).toByteArray();
         ++next_;
         return true;
     }
@@ -257,23 +282,19 @@ private:
     {
         command.block = GrubBlock::Function;
         ++next_;
-        if (AtEnd() || At().kind != TokenKind::Word) {
+        if (!AtWord()) {
             Fail(command.line, "a function without a name");
             return;
         }
         command.words.push_back(At().word);
         ++next_;
-        Block(command, "function");
-    }
-
-    void Item(GrubCommand& command, GrubBlock block)
-    {
-        command.block = block;
-        while (!AtEnd() && At().kind == TokenKind::Word) {
-            command.words.push_back(At().word);
-            ++next_;
+        if (AtEnd() || At().kind != TokenKind::Open) {
+            Fail(command.line, "the function has no { … } block on its line");
+            return;
         }
-        Block(command, block == GrubBlock::Submenu ? "submenu" : "menuentry");
+        GrubBranch branch;
+        if (Block(branch.body, command.source, "function"))
+            command.branches.push_back(std::move(branch));
     }
 };
 
@@ -337,10 +358,7 @@ void CollectItems(const std::vector<GrubCommand>& commands, bool conditional, st
         switch (command.block) {
         case GrubBlock::MenuEntry:
         case GrubBlock::Submenu: {
-            GrubItem item = ItemOf(command, conditional);
-            if (item.submenu)
-                CollectItems(item.body, false, item.items);
-            items.push_back(std::move(item));
+            items.push_back(GrubItemOf(command, conditional));
             break;
         }
         case GrubBlock::If:
@@ -358,6 +376,14 @@ void CollectItems(const std::vector<GrubCommand>& commands, bool conditional, st
 
 bool Bare(char c) { return std::isalnum(static_cast<unsigned char>(c)) || QByteArrayView("-_./,:=+@%").contains(c); }
 
+}
+
+GrubItem GrubItemOf(const GrubCommand& command, bool conditional)
+{
+    GrubItem item = ItemOf(command, conditional);
+    if (item.submenu)
+        CollectItems(item.body, false, item.items);
+    return item;
 }
 
 GrubConfig ReadGrubConfig(QByteArrayView text)

@@ -85,6 +85,9 @@ struct GrubConfig {
 // Reads grub.cfg text. Past the bounds of Limits.h it stops with an error.
 GrubConfig ReadGrubConfig(QByteArrayView text);
 
+// A menuentry or submenu command read as an item (its own items too).
+GrubItem GrubItemOf(const GrubCommand& command, bool conditional = false);
+
 // The item an item path leads to (indexes into items, then into a
 // submenu's items), or nothing when it leads nowhere.
 const GrubItem* GrubItemAt(const GrubConfig& config, const std::vector<int>& path);

@@ -20,7 +20,7 @@ struct Reader {
     char At(qsizetype i) const { return i < text.size() ? text[i] : '\0'; }
 
     // $name ${name} $12 $? … at pos (a '$'): as written, or its value.
-    void Variable(QByteArray& out)
+    bool Variable(QByteArray& out)
     {
         const qsizetype start = pos;
         qsizetype nameBegin = pos + 1, nameEnd = pos + 1;
@@ -37,14 +37,14 @@ struct Reader {
             ++nameEnd;
         }
         if (nameEnd == nameBegin || (braced && At(nameEnd) != '}')) {
-            // Not a variable: the $ stands for itself.
-            out.append('$');
-            ++pos;
-            return;
+            // GRUB's reader refuses a $ that names no variable, in quotes too.
+            error = GrubConfigError { line, "a $ that names no variable (write \\$ for the sign itself)" };
+            return false;
         }
         pos = nameEnd + (braced ? 1 : 0);
         const QByteArray name = text.sliced(nameBegin, nameEnd - nameBegin).toByteArray();
         out.append(lookup ? (*lookup)(name) : text.sliced(start, pos - start).toByteArray());
+        return true;
     }
 
     void Unclosed(char quote, int openedOn)
@@ -85,7 +85,8 @@ struct Reader {
                     out.append(text.sliced(pos, 2));
                 pos += 2;
             } else if (c == '$') {
-                Variable(out);
+                if (!Variable(out))
+                    return false;
             } else {
                 if (c == '\n')
                     ++line;
@@ -110,12 +111,14 @@ struct Reader {
             const char c = text[pos];
             if (c == '\\') {
                 plain = false;
+                if (pos + 1 >= text.size()) {
+                    error = GrubConfigError { line, "a \\ at the end of the file escapes nothing" };
+                    return false;
+                }
                 if (At(pos + 1) == '\n')
                     ++line;
-                else if (pos + 1 < text.size())
-                    out.append(text[pos + 1]);
                 else
-                    out.append('\\');
+                    out.append(text[pos + 1]);
                 pos += 2;
             } else if (c == '\'') {
                 plain = false;
@@ -128,7 +131,8 @@ struct Reader {
                     return false;
             } else if (c == '$') {
                 plain = false;
-                Variable(out);
+                if (!Variable(out))
+                    return false;
             } else {
                 out.append(c);
                 ++pos;
@@ -184,7 +188,9 @@ std::optional<GrubConfigError> Cut(QByteArrayView text, std::vector<Token>& toke
                 ++reader.pos;
             continue;
         }
-        if (c == '\n' || c == ';') {
+        if (c == ';' && reader.At(reader.pos + 1) == ';') {
+            return GrubConfigError { reader.line, "GRUB's script has no ;; (case is not part of it)" };
+        } else if (c == '\n' || c == ';') {
             token.kind = TokenKind::Separator;
             reader.line += c == '\n' ? 1 : 0;
             ++reader.pos;

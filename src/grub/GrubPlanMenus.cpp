@@ -67,6 +67,13 @@ std::optional<GrubPlanEntry> Planner::EntryOf(const MenuConfig& config, const Me
             return std::nullopt;
         entry.id = Id(config.At(source.submenu).label);
         entry.submenu = MenuOf(config, source.submenu);
+        if (m_plan.menus[static_cast<std::size_t>(entry.submenu)].entries.empty()) {
+            // Kept in the list (its index stays), never written.
+            Find(source.place, "grub-empty-submenu",
+                QStringLiteral("nothing in the submenu %1 carries over, so GRUB leaves it out")
+                    .arg(QString::fromUtf8(entry.title)));
+            return std::nullopt;
+        }
         break;
     case MenuAction::Help: {
         const std::optional<QByteArray> file = BootFiles::Resolve(m_folder, source.commandLine);

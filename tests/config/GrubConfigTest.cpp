@@ -5,6 +5,9 @@
 #include "config/GrubConfig.h"
 
 #include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -42,11 +45,10 @@ TEST(GrubConfigTest, WordsAsGrubCutsThem)
         // Variables kept as written, in and out of quotes.
         { "linux /k ip=${net_default_ip} $x \"$y z\" ${1}b $? $#",
             "linux|/k|ip=${net_default_ip}|$x|$y z|${1}b|$?|$#" },
-        { "echo $ a$ $-", "echo|$|a$|$-" },
         { "echo $\"translated\"", "echo|translated" },
         // Comments start at a word's start only.
         { "echo a#b # a comment\n#echo no", "echo|a#b" },
-        { "a;b\nc ; ;d", "a/b/c/d" },
+        { "a;b\nc ;\n\nd", "a/b/c/d" },
         { "x=1 \\\n y", "x=1|y" },
         { "echo ''", "echo|" },
         { "echo a\r\nb", "echo|a/b" },
@@ -74,9 +76,9 @@ TEST(GrubConfigTest, BlocksKeepTheirArmsBodiesAndLines)
                             "function fn {\n t\n}\n"
                             "menuentry 'One' --class a --class=b --id one --hotkey=o --users alice,bob x y {\n"
                             "\tlinux /vmlinuz quiet\n\tinitrd /a /b\n}\n"
-                            "submenu --unrestricted -- \"--More\"\n{\n menuentry Inner { true }\n"
+                            "submenu --unrestricted -- \"--More\" {\n menuentry Inner { true }\n"
                             " if u; then menuentry Maybe { v; }; fi\n}\n"
-                            "menuentry '' { }\n";
+                            "menuentry '' { true; }\n";
     const GrubConfig config = ReadGrubConfig(text);
     ASSERT_FALSE(config.error) << config.error->message.constData() << " on " << config.error->line;
     ASSERT_EQ(config.commands.size(), 8u);
@@ -135,11 +137,26 @@ TEST(GrubConfigTest, WhereItStops)
         { "echo 'abc\n\n", 1, "the ' opened here is never closed" },
         { "echo ok\necho \"abc\\\"\n", 2, "the \" opened here is never closed" },
         { "menuentry x {\n linux /a\n", 1, "the { of this menuentry is never closed" },
-        { "menuentry x\necho\n", 1, "the menuentry has no { … } block" },
-        { "function f\n", 1, "the function has no { … } block" },
+        { "menuentry x\n{\n echo\n}\n", 2, "a { where a command's name should stand" },
+        { "function f\n{ a; }\n", 1, "the function has no { … } block on its line" },
+        { "menuentry x { }", 1, "GRUB refuses the empty { } block of the menuentry on line 1" },
+        { "function f {\n}", 2, "GRUB refuses the empty { } block of the function on line 1" },
+        { "if a; then fi", 1, "GRUB refuses the empty then part of the if on line 1" },
+        { "if a; then b; else\nfi", 2, "GRUB refuses the empty else part of the if on line 1" },
+        { "while a; do done", 1, "GRUB refuses the empty body of the while on line 1" },
+        { "until\ndo b; done", 2, "GRUB refuses the empty condition of the until on line 1" },
+        { ";", 1, "a ; with no command before it" },
+        { "a;\n;b", 2, "a ; with no command before it" },
+        { "a;;b", 1, "GRUB's script has no ;;" },
+        { "echo $", 1, "a $ that names no variable" },
+        { "echo \"a$\"", 1, "a $ that names no variable" },
+        { "echo ${a b}", 1, "a $ that names no variable" },
+        { "echo ${}", 1, "a $ that names no variable" },
+        { "echo $-", 1, "a $ that names no variable" },
+        { "echo a\\", 1, "a \\ at the end of the file escapes nothing" },
         { "echo\n}\n", 2, "a } that closes nothing" },
-        { "{ echo; }", 1, "a { outside menuentry, submenu or function" },
-        { "linux /a {\n}", 1, "a { after linux: only menuentry, submenu and function take a block" },
+        { "{ echo; }", 1, "a { where a command's name should stand" },
+        { "linux /a {\n}", 2, "GRUB refuses the empty { } block of the linux on line 1" },
         { "if true; then\n echo\n", 2, "the if on line 1 has no fi" },
         { "if true\n echo\nfi", 3, "the if on line 1 has no then" },
         { "if a; then b; fi; done", 1, "a done without its for, while or until" },
@@ -153,7 +170,7 @@ TEST(GrubConfigTest, WhereItStops)
         { "echo a > b", 1, "GRUB's script has no >" },
         // A quote left open inside a block: the quote is the reason.
         { "if a; then\n echo\n echo \"oops\nfi\n", 3, "the \" opened here is never closed" },
-        { QByteArray("if a; then ").repeated(65) + QByteArray("fi; ").repeated(65), 1,
+        { QByteArray("if a; then ").repeated(65) + "b; " + QByteArray("fi; ").repeated(65), 1,
             "blocks nested deeper than Glimra reads" },
     };
     for (const auto& row : rows) {
@@ -165,7 +182,8 @@ TEST(GrubConfigTest, WhereItStops)
     }
     // What came before the fault is kept; 64 levels still read.
     EXPECT_EQ(ReadGrubConfig("set a=1\nmenuentry x {\n").commands.size(), 1u);
-    EXPECT_FALSE(ReadGrubConfig(QByteArray("if a; then ").repeated(64) + QByteArray("fi; ").repeated(64)).error);
+    EXPECT_FALSE(
+        ReadGrubConfig(QByteArray("if a; then ").repeated(64) + "b; " + QByteArray("fi; ").repeated(64)).error);
     EXPECT_TRUE(ReadGrubConfig(QByteArray(5 << 20, ' ')).error);
 }
 
@@ -243,4 +261,91 @@ TEST(GrubConfigTest, QuotingAndExpandingRoundTrip)
     EXPECT_EQ(ExpandGrubWord(words[3], value), "$prefix");
     EXPECT_EQ(ExpandGrubWord(words[4], value), "$prefix");
     EXPECT_EQ(ExpandGrubWord(words[5], value), "<1>");
+}
+
+// GRUB's own grub-script-check (grub-common) says whether each reads; so
+// must the reader.
+TEST(GrubConfigTest, AgreesWithGrubScriptCheck)
+{
+    const QString check = QStandardPaths::findExecutable("grub-script-check");
+    if (check.isEmpty()) {
+        if (qEnvironmentVariable("CI") == "true")
+            FAIL() << "grub-script-check (grub-common) is missing";
+        GTEST_SKIP() << "grub-script-check (grub-common) is missing";
+    }
+    const char* const snippets[] = {
+        "function f\n{\n echo\n}\n",
+        "for x in a b\ndo\n echo\ndone\n",
+        "if a\nthen\n b\nfi\n",
+        "a;;b\n",
+        ";\n",
+        "a\n\n;\n",
+        "if true then b; fi\n",
+        "echo fi then done do in\n",
+        "menuentry x {\n}\n",
+        "menuentry x { }\n",
+        "menuentry {\n echo\n}\n",
+        "menuentry x\n{\n echo\n}\n",
+        "menuentry x\necho\n",
+        "function f { }\n",
+        "function f { a; }\nf\n",
+        "while a; do done\n",
+        "for x; do b; done\n",
+        "for x in; do b; done\n",
+        "echo a&&b\n",
+        "echo a|b\n",
+        "echo $\n",
+        "echo ${a b}\n",
+        "echo ${}\n",
+        "echo \"$\"\n",
+        "echo '$'\n",
+        "echo 'a\n",
+        "echo a\\",
+        "{ echo; }\n",
+        "if a; then fi\n",
+        "if ; then b; fi\n",
+        "menuentry x { echo }\n",
+        "menuentry x --id=y { echo; }; echo\n",
+        "echo a{b}\n",
+        "echo a}b\n",
+        "echo }\n",
+        "echo \\}\n",
+        "echo \"}\"\n",
+        "set a=b;echo $a\n",
+        "! true\n",
+        "if ! true; then a; fi\n",
+        "echo [ a ]\n",
+        "echo #x\n",
+        "echo a#x\n",
+        "submenu x {\n menuentry y {\n }\n}\n",
+        "submenu x {\n menuentry y { a; }\n}\n",
+        "if a; then menuentry x { b; }; fi\n",
+        "until a; do b; done\n",
+        "for x in a; do echo; done; for\n",
+        "echo $1 $? $# $@ $* ${1} ${?}\n",
+        "echo \"a\\\nb\" \\\n c\n",
+        "echo $\"i18n\"\n",
+        "if a; then b; elif c; then d; "
+        "else e; fi\n",
+        "if a; then b; elif c; then fi\n",
+        "linux /a { b; }\n",
+        "echo a\nfi\n",
+        "a; ;\n",
+        "x=1 y=2\n",
+        "echo ${a-b}\n",
+        "echo $a-b\n",
+    };
+    QTemporaryDir folder;
+    for (const char* snippet : snippets) {
+        QFile file(folder.filePath("grub.cfg"));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(snippet);
+        file.close();
+        QProcess process;
+        process.start(check, { file.fileName() });
+        ASSERT_TRUE(process.waitForFinished(10000));
+        const bool grubReads = process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+        const GrubConfig config = ReadGrubConfig(snippet);
+        EXPECT_EQ(!config.error, grubReads) << snippet << (config.error ? config.error->message.constData() : "");
+    }
 }

@@ -6,7 +6,9 @@
 #include "config/GrubConfig.h"
 #include "config/GrubPasswords.h"
 
+#include <QProcess>
 #include <QSet>
+#include <QStandardPaths>
 
 namespace {
 
@@ -34,6 +36,19 @@ Made Make(const Files& files, bool carryConfig = false, const QString& config = 
     for (const QByteArray& line : made.result.grubCfg.split('\n'))
         made.lines.insert(line.trimmed());
     return made;
+}
+
+// Whether GRUB's grub-script-check takes the file (true without it).
+bool GrubReads(const QByteArray& cfg)
+{
+    const QString check = QStandardPaths::findExecutable("grub-script-check");
+    QTemporaryDir folder;
+    const QString name = WriteInTree(folder, "grub.cfg", cfg);
+    if (check.isEmpty())
+        return true;
+    QProcess process;
+    process.start(check, { name });
+    return process.waitForFinished(10000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
 }
 
 QByteArray UiMenu(const QByteArray& body) { return "UI menu.c32\n" + body; }
@@ -164,6 +179,9 @@ TEST(GrubScriptTest, MappingTable)
                 UiMenu("LABEL r\n COM32 reboot.c32\nLABEL p\n KERNEL poweroff.c32\nLABEL c\n COM32 chain.c32\n APPEND "
                        "hd0\n") } },
             { "reboot", "halt" }, { "menuentry 'c' --id c {" }, { "grub-module" } },
+        { "an empty submenu",
+            { { "isolinux/isolinux.cfg", UiMenu(two + "MENU BEGIN e\n LABEL m\n  KERNEL memdisk\nMENU END\n") } }, {},
+            { "submenu 'e' --id e {" }, { "grub-memdisk", "grub-empty-submenu" } },
         { "MEMDISK", { { "isolinux/isolinux.cfg", UiMenu("LABEL m\n KERNEL memdisk\n INITRD fd.img\n" + two) } }, {},
             { "menuentry 'm' --id m {" }, { "grub-memdisk" } },
         { "a boot sector", { { "isolinux/isolinux.cfg", UiMenu("LABEL b\n BOOT bs.bin\n" + two) } }, {}, {},
@@ -188,6 +206,7 @@ TEST(GrubScriptTest, MappingTable)
         if (row.codes.empty()) {
             EXPECT_TRUE(codes.isEmpty()) << row.name << ": " << made.result.findings.front().message.toStdString();
         }
+        EXPECT_TRUE(GrubReads(cfg)) << row.name << "\n" << cfg.constData();
         const GrubConfig read = ReadGrubConfig(cfg);
         EXPECT_FALSE(read.error) << row.name << ": " << (read.error ? read.error->message.constData() : "");
         EXPECT_FALSE(read.items.empty()) << row.name;
