@@ -9,25 +9,31 @@
 #include "config/ConfigSet.h"
 #include "console/ColorConsole.h"
 
+Vesa::MenuFrame MenuGrid(const TColorConsole& grid, const MenuSim& menu)
+{
+    Vesa::MenuFrame frame;
+    frame.cols = grid.Cols();
+    frame.rows = grid.Rows();
+    const AnsiConsole& console = menu.Console();
+    for (int row = 0; row < frame.rows; ++row) {
+        for (int column = 0; column < frame.cols; ++column)
+            frame.cells.push_back({ static_cast<std::uint8_t>(grid.CharAt(column, row)),
+                static_cast<std::uint16_t>(console.TableIndexAt(column, row)) });
+    }
+    if (menu.CursorShown())
+        frame.cursor = std::pair(grid.Cursor().x, grid.Cursor().y);
+    frame.colours = menu.Config().At(menu.MenuIndex()).colours;
+    frame.background = menu.Background();
+    return frame;
+}
+
 std::optional<LoaderSim::Graphics> LoaderSim::GraphicalMenu() const
 {
     if (m_state != State::Menu || !m_graphics || !m_menu)
         return std::nullopt;
-    Graphics frame;
+    Graphics frame = MenuGrid(*m_graphics, *m_menu);
     frame.width = m_mode.width;
     frame.height = m_mode.height;
-    frame.cols = m_graphics->Cols();
-    frame.rows = m_graphics->Rows();
-    const AnsiConsole& console = m_menu->Console();
-    for (int row = 0; row < frame.rows; ++row) {
-        for (int column = 0; column < frame.cols; ++column)
-            frame.cells.push_back({ static_cast<std::uint8_t>(m_graphics->CharAt(column, row)),
-                static_cast<std::uint16_t>(console.TableIndexAt(column, row)) });
-    }
-    if (m_menu->CursorShown())
-        frame.cursor = std::pair(m_graphics->Cursor().x, m_graphics->Cursor().y);
-    frame.colours = m_menu->Config().At(m_menu->MenuIndex()).colours;
-    frame.background = m_menu->Background();
     frame.font = m_font;
     frame.files = &m_files;
     frame.folder = m_folder;

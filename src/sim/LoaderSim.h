@@ -19,6 +19,12 @@
 
 class TColorConsole;
 
+// What a menu kept in table-index mode (KeepTableIndices) shows on its grid
+// now: the cells with their colour-table indices, the cursor, the shown
+// menu's colours and picture; the screen's size, fonts and files are the
+// caller's to fill in.
+Vesa::MenuFrame MenuGrid(const TColorConsole& grid, const MenuSim& menu);
+
 // The loader played on a console: ldlinux.c32 6.04 reading a configuration
 // (its SAY and DISPLAY output as it reads), then its boot: prompt with the
 // command-line editing keys, F1-F12 help screens, Tab's label list, Enter's

@@ -58,5 +58,10 @@ Fitted FitLss16(const Picture& picture, FitMode mode);
 QByteArray WritePalettePng(const Quantised& picture);
 QByteArray WriteLss16(
     int width, int height, const std::vector<std::uint8_t>& indices, const std::array<Rgb, 16>& levels);
+// Truecolour PNGs of 8 bits a channel, not interlaced, as GRUB's reader
+// takes them: the picture as RGB, or as RGBA with an alpha for each pixel;
+// nothing when libpng fails or the alphas do not match the pixels.
+QByteArray WriteRgbPng(const Picture& picture);
+QByteArray WriteRgbaPng(const Picture& picture, const std::vector<std::uint8_t>& alpha);
 
 }

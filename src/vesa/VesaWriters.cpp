@@ -17,8 +17,8 @@ void Append(png_structp png, png_bytep data, std::size_t size)
 }
 
 // libpng's calls alone, with nothing here that its longjmp could skip.
-bool WriteRows(
-    png_uint_32 width, png_uint_32 height, const png_color* palette, int colours, png_bytepp rows, QByteArray* out)
+bool WriteRows(png_uint_32 width, png_uint_32 height, int colourType, const png_color* palette, int colours,
+    png_bytepp rows, QByteArray* out)
 {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
@@ -27,9 +27,10 @@ bool WriteRows(
         return false;
     }
     png_set_write_fn(png, out, Append, nullptr);
-    png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_PALETTE, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+    png_set_IHDR(png, info, width, height, 8, colourType, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
         PNG_FILTER_TYPE_DEFAULT);
-    png_set_PLTE(png, info, palette, colours);
+    if (palette)
+        png_set_PLTE(png, info, palette, colours);
     png_set_compression_level(png, 9);
     png_write_info(png, info);
     png_write_image(png, rows);
@@ -53,10 +54,56 @@ QByteArray WritePalettePng(const Quantised& picture)
     for (int y = 0; y < picture.height; ++y)
         rows.push_back(indices.data() + std::size_t(y) * std::size_t(picture.width));
     QByteArray out;
-    return WriteRows(png_uint_32(picture.width), png_uint_32(picture.height), palette.data(),
+    return WriteRows(png_uint_32(picture.width), png_uint_32(picture.height), PNG_COLOR_TYPE_PALETTE, palette.data(),
                static_cast<int>(palette.size()), rows.data(), &out)
         ? out
         : QByteArray();
+}
+
+namespace {
+
+// Rows of `channels` bytes a pixel through libpng; nothing when it fails.
+QByteArray WriteTruecolour(int width, int height, int channels, std::vector<std::uint8_t> bytes)
+{
+    if (width <= 0 || height <= 0)
+        return {};
+    std::vector<png_bytep> rows;
+    for (int y = 0; y < height; ++y)
+        rows.push_back(bytes.data() + std::size_t(y) * std::size_t(width) * std::size_t(channels));
+    QByteArray out;
+    return WriteRows(png_uint_32(width), png_uint_32(height),
+               channels == 4 ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, nullptr, 0, rows.data(), &out)
+        ? out
+        : QByteArray();
+}
+
+}
+
+QByteArray WriteRgbPng(const Picture& picture)
+{
+    std::vector<std::uint8_t> bytes;
+    bytes.reserve(picture.pixels.size() * 3);
+    for (const Rgb pixel : picture.pixels) {
+        bytes.push_back(std::uint8_t(pixel >> 16));
+        bytes.push_back(std::uint8_t(pixel >> 8));
+        bytes.push_back(std::uint8_t(pixel));
+    }
+    return WriteTruecolour(picture.width, picture.height, 3, std::move(bytes));
+}
+
+QByteArray WriteRgbaPng(const Picture& picture, const std::vector<std::uint8_t>& alpha)
+{
+    if (alpha.size() != picture.pixels.size())
+        return {};
+    std::vector<std::uint8_t> bytes;
+    bytes.reserve(picture.pixels.size() * 4);
+    for (std::size_t at = 0; at < picture.pixels.size(); ++at) {
+        const Rgb pixel = picture.pixels[at];
+        for (const std::uint8_t channel :
+            { std::uint8_t(pixel >> 16), std::uint8_t(pixel >> 8), std::uint8_t(pixel), alpha[at] })
+            bytes.push_back(channel);
+    }
+    return WriteTruecolour(picture.width, picture.height, 4, std::move(bytes));
 }
 
 namespace {

@@ -13,6 +13,10 @@
 // pixmap styles and scrolling, in PF2 fonts, blended as GRUB's blitters
 // blend. Nothing of a theme outside that subset is drawn.
 
+// The font every Glimra theme draws in, as grub.cfg's loadfont names it
+// after $prefix/.
+inline constexpr const char* GrubFontFile = "glimra/vga16.pf2";
+
 // What the theme's files are read through: a path as grub.cfg names it after
 // $prefix/ ("glimra/menu1/theme.txt") to its bytes; nothing when missing.
 using GrubFileReader = std::function<std::optional<QByteArray>(const QByteArray& path)>;
