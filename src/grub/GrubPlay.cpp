@@ -1,7 +1,7 @@
 #include "GrubPlay.h"
 
-#include "format/Pf2Font.h"
 #include "grub/GrubScript.h"
+#include "grub/GrubTheme.h"
 #include "vesa/VesaMenu.h"
 
 #include <algorithm>
@@ -10,7 +10,7 @@ std::vector<GrubFile> MadeGrubSide(const BootFiles& files)
 {
     std::vector<GrubFile> side { { "grub.cfg", MakeGrubScript(files).grubCfg } };
     if (const std::optional<Vesa::Font> font = Vesa::BiosFont())
-        side.push_back({ "glimra/vga16.pf2", WritePf2(Pf2FromPcFont(*font, "VGA")) });
+        side.push_back(GrubFont(*font));
     return side;
 }
 
