@@ -11,10 +11,13 @@
 // '…' taken as it stands, "…" with \ escaping only $ " \ and a newline,
 // \ escaping one byte outside quotes, # starting a comment at a word's
 // start, commands ending at a newline or ;, and the blocks of the script
-// (if/elif/else/fi, for/while/until … do … done, function name { }, and
-// menuentry/submenu title options { }). Variables are never expanded: a
-// word keeps $name as written, for the reader of the model to decide.
-// Nothing is run: source and configfile are commands like any other.
+// (if/elif/else/fi, for/while/until … do … done, function name { }). A
+// { } block on a command's line is one of its arguments, as GRUB's grammar
+// has it; menuentry's and submenu's is their body. What GRUB's grammar
+// refuses is an error here too: an empty block, condition or command, ;;,
+// a $ that names no variable. Variables are never expanded: a word keeps
+// $name as written, for the reader of the model to decide. Nothing is run:
+// source and configfile are commands like any other.
 
 struct GrubWord {
     QByteArray raw; // as written, quotes and escapes included
@@ -36,9 +39,10 @@ struct GrubBranch {
 
 struct GrubCommand {
     GrubBlock block = GrubBlock::None;
-    // A simple command's words, name first. For: the variable, then the
-    // words after "in". Function: its name. Menuentry and submenu: every
-    // word before the brace, the keyword first.
+    // A simple command's words, name first (a { } block argument is one
+    // word: raw with its braces, text what is inside). For: the variable,
+    // then the words after "in". Function: its name. Menuentry and
+    // submenu: every word before the body's brace, the name first.
     std::vector<GrubWord> words;
     std::vector<GrubBranch> branches; // if: one per arm; the other blocks: one
     QByteArray source; // menuentry/submenu: the text between the braces, as GRUB keeps it for editing
