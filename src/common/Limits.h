@@ -132,6 +132,12 @@ inline constexpr qulonglong GrubPbkdf2Iterations = 1'000'000;
 // Salt or hash bytes of one password_pbkdf2 text (64 each by default).
 inline constexpr qsizetype GrubPbkdf2Bytes = 1024;
 
+// The GRUB side.
+// Components nested in a gfxmenu theme's containers: GRUB's loader recurses
+// without a bound; past this many the theme is refused rather than the
+// stack run out.
+inline constexpr int GrubThemeNesting = 64;
+
 // Findings and other lists shown to the user.
 
 // Findings one file, or one configuration's set, lists: past this many,

@@ -128,22 +128,35 @@ std::optional<Bar> BarOf(const Shown& shown)
     return bar.Cells() >= 3 ? std::optional(bar) : std::nullopt;
 }
 
-bool Moving(std::uint16_t colour)
+// A byte the font draws nothing for, for the cells GRUB draws titles over
+// (' ' when it has no such glyph); a space of the module's stays a space.
+std::uint8_t BlankByte(const PcFont& font)
 {
-    using enum MenuColourName;
-    return colour == Index(Timeout) || colour == Index(TimeoutMsg) || colour == Index(Help);
+    for (const int byte : { 0x20, 0x00, 0xFF }) {
+        const auto first = font.rows.begin() + std::ptrdiff_t(byte) * font.height;
+        if (std::all_of(first, first + font.height, [](std::uint8_t row) { return row == 0; }))
+            return std::uint8_t(byte);
+    }
+    return ' ';
+}
+
+void Clear(Cell& cell, std::uint16_t colour, std::uint8_t blank)
+{
+    cell = { cell.byte == ' ' ? std::uint8_t(' ') : blank, colour };
 }
 
 // What stays while GRUB runs the menu: the selection shown as any other
-// entry, the countdown and the help text gone; without exact entries the
+// entry, the countdown's cells and the help area without their text (GRUB
+// draws the countdown itself and has no place for an entry's help; their
+// colours stay as the first screen has them); without exact entries the
 // list's rows blank and the scroll bar's column a border.
-Vesa::MenuFrame DesktopFrame(const Shown& shown, const Bar& bar, bool exact)
+Vesa::MenuFrame DesktopFrame(const Shown& shown, const Bar& bar, bool exact, std::uint8_t blank)
 {
     using enum MenuColourName;
     Shown desktop = shown;
     for (Cell& cell : desktop.frame.cells) {
-        if (Moving(cell.colour))
-            cell = { ' ', Index(Screen) };
+        if (cell.colour == Index(Timeout) || cell.colour == Index(TimeoutMsg) || cell.colour == Index(Help))
+            Clear(cell, cell.colour, blank);
         else if (cell.colour == Index(Sel))
             cell.colour = Index(Unsel);
         else if (cell.colour == Index(Hotsel))
@@ -154,7 +167,7 @@ Vesa::MenuFrame DesktopFrame(const Shown& shown, const Bar& bar, bool exact)
     const int title = shown.firstRow - 2;
     for (int row = shown.firstRow; row < shown.firstRow + shown.rows; ++row) {
         for (int column = bar.first; column <= bar.last; ++column)
-            desktop.At(column, row) = { ' ', Index(Unsel) };
+            Clear(desktop.At(column, row), Index(Unsel), blank);
         if (bar.last + 1 < shown.frame.cols && title >= 0 && desktop.At(bar.last + 1, row).colour == Index(Scrollbar))
             desktop.At(bar.last + 1, row) = shown.At(bar.last + 1, title);
     }
@@ -310,45 +323,45 @@ QByteArray ThemeText(const ThemeLayout& look, const Grid& grid, const QByteArray
     return text;
 }
 
-Picture Cut(const Picture& picture, int left, int top, int width, int height)
-{
-    width = std::min(width, picture.width - left);
-    height = std::min(height, picture.height - top);
-    Picture cut(std::max(0, width), std::max(0, height));
-    for (int y = 0; y < cut.height; ++y)
-        for (int x = 0; x < cut.width; ++x)
-            cut.At(x, y) = picture.At(left + x, top + y);
-    return cut;
-}
-
-// The part of a picture from (left, top), width x height: its pixels
-// opaque where the picture has them, transparent past its edges.
-QByteArray Part(const Picture& picture, int left, int top, int width, int height)
+// The part of a screen from (left, top), width x height, as an RGBA
+// picture: opaque where `opaque` says so of a screen pixel, transparent
+// elsewhere and past the screen's edge.
+template <typename Opaque>
+QByteArray Part(const Picture& screen, int left, int top, int width, int height, Opaque opaque)
 {
     Picture part(width, height);
     std::vector<std::uint8_t> alpha(part.pixels.size());
-    for (int y = 0; y < height && top + y < picture.height; ++y) {
-        for (int x = 0; x < width && left + x < picture.width; ++x) {
-            part.At(x, y) = picture.At(left + x, top + y);
-            alpha[std::size_t(y * width + x)] = 255;
+    for (int y = 0; y < height && top + y < screen.height; ++y) {
+        for (int x = 0; x < width && left + x < screen.width; ++x) {
+            part.At(x, y) = screen.At(left + x, top + y);
+            if (opaque(left + x, top + y))
+                alpha[std::size_t(y * width + x)] = 255;
         }
     }
     return Vesa::WriteRgbaPng(part, alpha);
 }
 
-// The selection box's pixmaps, which GRUB copies pixel for pixel: the bar
-// but its last cell as the centre (the box's content), that cell and the
-// shadow's column as the east side, transparent on to the list's edge (its
-// width is the right pad that keeps the selected title to the module's
-// width), and the shadow's row under both as the south side and corner.
-void AddBarFiles(std::vector<GrubFile>& files, const QByteArray& folder, const Picture& bar, int cellHeight, int east)
+// The selection box's pixmaps, which GRUB copies pixel for pixel, cut from
+// the screen with the bar: the bar but its last cell as the centre (the
+// box's content), that cell and the column its shadow falls on as the east
+// side, transparent on to the list's edge (its width is the right pad that
+// keeps the selected title to the module's width), and the row its shadow
+// falls on as the south side and corner; of the shadow only the pixels the
+// bar changed.
+void AddBarFiles(std::vector<GrubFile>& files, const QByteArray& folder, const Picture& bar, const Picture& desktop,
+    const Grid& grid, const Bar& where, int east)
 {
-    const int centre = bar.width - 8 - (bar.width % 8);
-    files.push_back({ folder + "sel_c.png", Part(bar, 0, 0, centre, cellHeight) });
-    files.push_back({ folder + "sel_e.png", Part(bar, centre, 0, east, cellHeight) });
-    if (bar.height > cellHeight) {
-        files.push_back({ folder + "sel_s.png", Part(bar, 0, cellHeight, centre, 1) });
-        files.push_back({ folder + "sel_se.png", Part(bar, centre, cellHeight, east, 1) });
+    const int left = grid.X(where.first), top = grid.Y(where.row);
+    const int centre = 8 * (where.Cells() - 1);
+    const auto changed = [&](int x, int y) { return grid.graphical && bar.At(x, y) != desktop.At(x, y); };
+    files.push_back(
+        { folder + "sel_c.png", Part(bar, left, top, centre, grid.cellHeight, [](int, int) { return true; }) });
+    files.push_back({ folder + "sel_e.png", Part(bar, left + centre, top, east, grid.cellHeight, [&](int x, int y) {
+                         return x < left + centre + 8 || changed(x, y);
+                     }) });
+    if (grid.graphical && top + grid.cellHeight < bar.height) {
+        files.push_back({ folder + "sel_s.png", Part(bar, left, top + grid.cellHeight, centre, 1, changed) });
+        files.push_back({ folder + "sel_se.png", Part(bar, left + centre, top + grid.cellHeight, east, 1, changed) });
     }
 }
 
@@ -431,21 +444,24 @@ GrubTheme MakeGrubTheme(const GrubLookSource& source, int menu, const std::vecto
     theme.exact = InOrder(entries, shown->count) && shown->count <= shown->rows && shown->top == 0;
     QString problem;
     const Picture first = Draw(shown->frame, source, grid, &problem);
-    const Vesa::MenuFrame desktop = DesktopFrame(*shown, *bar, theme.exact);
+    const std::uint8_t blank = BlankByte(source.font);
+    const Vesa::MenuFrame desktop = DesktopFrame(*shown, *bar, theme.exact, blank);
     Shown selection = *shown;
     selection.frame = desktop;
-    for (int column = bar->first; column <= bar->last; ++column)
-        selection.At(column, bar->row) = { ' ', Index(MenuColourName::Sel) };
-    const int shadow = grid.graphical ? 1 : 0; // the bar's shadow spills a pixel right and down
-    const Picture barPicture = Cut(Draw(selection.frame, source, grid), grid.X(bar->first), grid.Y(bar->row),
-        8 * bar->Cells() + shadow, grid.cellHeight + shadow);
+    for (int column = bar->first; column <= bar->last; ++column) {
+        selection.At(column, bar->row) = shown->At(column, bar->row);
+        Clear(selection.At(column, bar->row), Index(MenuColourName::Sel), blank);
+    }
+    const Picture withBar = Draw(selection.frame, source, grid);
+    const Picture desktopPicture = Draw(desktop, source, grid);
     const ThemeLayout look = LayoutOf(*shown, *bar, first, source, grid, theme.exact);
 
     const QByteArray folder = "glimra/menu" + QByteArray::number(menu) + '/';
     theme.files.push_back({ folder + "theme.txt", ThemeText(look, grid, GrubFontName(source.font)) });
-    theme.files.push_back({ folder + "desktop.png", Vesa::WriteRgbPng(Draw(desktop, source, grid)) });
-    AddBarFiles(theme.files, folder, barPicture, grid.cellHeight, look.selPad);
-    theme.files.push_back({ folder + "item_e.png", Part(Picture(), 0, 0, look.itemPad, 1) });
+    theme.files.push_back({ folder + "desktop.png", Vesa::WriteRgbPng(desktopPicture) });
+    AddBarFiles(theme.files, folder, withBar, desktopPicture, grid, *bar, look.selPad);
+    theme.files.push_back(
+        { folder + "item_e.png", Part(desktopPicture, 0, 0, look.itemPad, 1, [](int, int) { return false; }) });
     if (!problem.isEmpty())
         theme.note += ' ' + problem;
     return theme;

@@ -31,6 +31,8 @@ std::optional<std::pair<int, int>> PngSize(QByteArrayView bytes);
 // A PNG through libpng, set up as background.c sets it up, at most the
 // screen's size (png_set_user_limits); tiled when read whole.
 Outcome ReadPng(QByteArrayView bytes, Picture& screen);
+// The same, keeping each pixel's alpha in `alpha` (the screen's size) too.
+Outcome ReadPngWithAlpha(QByteArrayView bytes, Picture& screen, std::vector<std::uint8_t>* alpha);
 
 // A baseline JPEG as SYSLINUX's decoder (tinyjpeg) decodes it into BGRA32,
 // edge blocks and all; at most the screen's size; tiled once its headers

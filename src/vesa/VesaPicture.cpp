@@ -209,4 +209,16 @@ std::optional<Picture> DecodePng(QByteArrayView bytes)
     return Whole(bytes, Decoders::PngSize(bytes), Decoders::ReadPng);
 }
 
+std::optional<TranslucentPicture> DecodePngWithAlpha(QByteArrayView bytes)
+{
+    const std::optional<std::pair<int, int>> size = Decoders::PngSize(bytes);
+    if (!size || size->first <= 0 || size->second <= 0 || qint64(size->first) * size->second * 4 > Limits::PictureBytes)
+        return std::nullopt;
+    TranslucentPicture picture { Picture(size->first, size->second), {} };
+    picture.alpha.assign(picture.picture.pixels.size(), 255);
+    if (!Decoders::ReadPngWithAlpha(bytes, picture.picture, &picture.alpha).complete)
+        return std::nullopt;
+    return picture;
+}
+
 }

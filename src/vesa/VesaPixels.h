@@ -83,6 +83,13 @@ Background ReadBackground(QByteArrayView bytes, int width, int height);
 // files.
 std::optional<Picture> DecodeLss16(QByteArrayView bytes);
 std::optional<Picture> DecodePng(QByteArrayView bytes);
+// A whole PNG with each pixel's alpha (255 where the file has none), for
+// readers that keep it, as GRUB's does.
+struct TranslucentPicture {
+    Picture picture;
+    std::vector<std::uint8_t> alpha; // a pixel's, row after row
+};
+std::optional<TranslucentPicture> DecodePngWithAlpha(QByteArrayView bytes);
 
 // A decoded background image on a screen of that size, as the loader places
 // it: never scaled; one of the screen's size is copied, a smaller one tiled

@@ -121,20 +121,25 @@ std::optional<std::pair<int, int>> PngSize(QByteArrayView bytes)
 
 namespace {
 
-// libpng's BGRA rows into the screen's pixels.
-void CopyRows(const unsigned char* rows, std::size_t stride, int width, int height, Picture& screen)
+// libpng's BGRA rows into the screen's pixels, and their alphas when asked.
+void CopyRows(const unsigned char* rows, std::size_t stride, int width, int height, Picture& screen,
+    std::vector<std::uint8_t>* alpha)
 {
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
             const unsigned char* pixel = rows + static_cast<std::size_t>(y) * stride + 4 * std::size_t(x);
             screen.At(x, y) = static_cast<Rgb>(pixel[2]) << 16 | static_cast<Rgb>(pixel[1]) << 8 | pixel[0];
+            if (alpha)
+                (*alpha)[std::size_t(y) * std::size_t(screen.width) + std::size_t(x)] = pixel[3];
         }
     }
 }
 
 }
 
-Outcome ReadPng(QByteArrayView bytes, Picture& screen)
+Outcome ReadPng(QByteArrayView bytes, Picture& screen) { return ReadPngWithAlpha(bytes, screen, nullptr); }
+
+Outcome ReadPngWithAlpha(QByteArrayView bytes, Picture& screen, std::vector<std::uint8_t>* alpha)
 {
     Outcome outcome;
     if (bytes.size() < 8 || png_sig_cmp(reinterpret_cast<png_const_bytep>(bytes.data()), 0, 8) != 0)
@@ -171,7 +176,7 @@ Outcome ReadPng(QByteArrayView bytes, Picture& screen)
     }
     outcome.complete = read || session.bomb;
     png_destroy_read_struct(&png, &info, nullptr);
-    CopyRows(buffer.data(), stride, outcome.width, outcome.height, screen);
+    CopyRows(buffer.data(), stride, outcome.width, outcome.height, screen, alpha);
     if (outcome.complete)
         Tile(screen, outcome.width, outcome.height);
     if (session.bomb)

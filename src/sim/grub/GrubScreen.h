@@ -3,6 +3,7 @@
 #include "vesa/VesaPixels.h"
 
 #include <QByteArray>
+#include <QString>
 
 #include <functional>
 #include <optional>
@@ -34,3 +35,20 @@ struct GrubMenuView {
 // The gfxmenu screen (gfxmode's width x height) for the theme at themePath.
 Vesa::Picture DrawGrubMenu(
     const GrubFileReader& files, const QByteArray& themePath, const GrubMenuView& view, int width, int height);
+
+// The same with what GRUB's list did: the first index it showed (view.first
+// moved just far enough to show the selection, which the list then keeps),
+// and why GRUB refuses the theme (nothing drawn then: GRUB shows its text
+// menu instead). fontPaths: the files grub.cfg's loadfont lines load, in
+// their order.
+struct GrubMenuDrawing {
+    Vesa::Picture picture;
+    int first = 0;
+    QString problem;
+};
+GrubMenuDrawing DrawGrubMenuScreen(const GrubFileReader& files, const QByteArray& themePath, const GrubMenuView& view,
+    int width, int height, const std::vector<QByteArray>& fontPaths = { GrubFontFile });
+
+// gui_list.c's scrolling: the first item shown after the selection moved,
+// from the one shown before, for a list of `shown` rows.
+int GrubFirstShown(int first, int selected, int shown);
