@@ -1,7 +1,7 @@
 #include "GrubPlay.h"
 
-#include "format/Pf2Font.h"
 #include "grub/GrubScript.h"
+#include "grub/GrubTheme.h"
 #include "vesa/VesaMenu.h"
 
 #include <algorithm>

@@ -171,3 +171,46 @@ TEST_F(RunWindowTest, ThePxeClientsOwnFileIsPlayed)
               ->findItems(QStringLiteral("01-52-54-00-12-34-56 (loaded)"), Qt::MatchContains | Qt::MatchRecursive, 1);
     EXPECT_EQ(loaded.size(), 1);
 }
+
+// UEFI shows GRUB's menu of the same tree beside ISOLINUX's: keys go to the
+// screen that has the keyboard, the buttons' too; edits reach both; BIOS
+// hides GRUB's again.
+TEST_F(RunWindowTest, TheUefiSideBesideTheBiosSide)
+{
+    Write("isolinux/vmlinuz", "a kernel");
+    Play("UI menu.c32\nTIMEOUT 50\nLABEL a\n MENU LABEL First\n KERNEL vmlinuz\nLABEL b\n MENU LABEL Second\n"
+         " KERNEL vmlinuz\n APPEND two\n");
+    ShowAndWait(*window);
+    auto* grub = Find<ScreenView>(*window, "GrubScreen");
+    auto* uefi = Find<QAbstractButton>(*window, "FirmwareUefi");
+    EXPECT_FALSE(grub->isVisible());
+    ASSERT_TRUE(uefi->isEnabled());
+    QTest::mouseClick(uefi, Qt::LeftButton);
+    ASSERT_TRUE(grub->isVisible());
+    EXPECT_TRUE(screen->isVisible()) << "side by side";
+    EXPECT_EQ(grub->Shown().size(), QSize(640, 480));
+    EXPECT_EQ(window->Grub().Sim()->MenuView().titles, (std::vector<QByteArray> { "First", "Second" }));
+    EXPECT_EQ(window->Grub().Sim()->MenuView().secondsLeft, 5);
+
+    QTest::mouseClick(grub, Qt::LeftButton);
+    QTest::keyClick(grub, Qt::Key_Down);
+    EXPECT_EQ(window->Grub().Sim()->MenuView().selected, 1);
+    EXPECT_EQ(window->Loader()->RunningMenu()->Entry(), 0) << "the BIOS side had no key";
+    QTest::mouseClick(Find<QWidget>(*window, "RunOutTimeout"), Qt::LeftButton);
+    EXPECT_EQ(QApplication::focusWidget(), grub);
+    QTest::keyClick(grub, Qt::Key_Return);
+    EXPECT_EQ(window->Grub().Sim()->State(), GrubSim::Outcome::Boot);
+    EXPECT_TRUE(Find<QLabel>(*window, "Note")->text().contains("GRUB boots linux /isolinux/vmlinuz two"))
+        << Find<QLabel>(*window, "Note")->text().toStdString();
+
+    QTest::mouseClick(screen, Qt::LeftButton);
+    QTest::keyClick(screen, Qt::Key_Down);
+    EXPECT_EQ(window->Loader()->RunningMenu()->Entry(), 1);
+    QTest::mouseClick(Find<QWidget>(*window, "Restart"), Qt::LeftButton);
+    EXPECT_EQ(window->Grub().Sim()->State(), GrubSim::Outcome::Running) << "both start anew";
+
+    Play("UI menu.c32\nLABEL c\n MENU LABEL Third\n KERNEL vmlinuz\n");
+    EXPECT_EQ(window->Grub().Sim()->MenuView().titles, (std::vector<QByteArray> { "Third" })) << "edits reach it";
+    QTest::mouseClick(Find<QAbstractButton>(*window, "FirmwareBios"), Qt::LeftButton);
+    EXPECT_FALSE(grub->isVisible());
+}

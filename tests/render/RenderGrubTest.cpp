@@ -80,6 +80,15 @@ TEST(RenderGrubTest, PngIsTheScreen)
     EXPECT_EQ(std::pair(picture->width, picture->height), std::pair(800, 600));
 }
 
+// What GRUB's network stack says of the PXE client QEMU's network makes.
+TEST(RenderGrubTest, NetworkVariables)
+{
+    const std::map<QByteArray, QByteArray> values = GrubNetworkValues(PxeClient());
+    EXPECT_EQ(values.at("net_default_ip"), "10.0.2.15");
+    EXPECT_EQ(values.at("net_default_mac"), "52:54:00:12:34:56");
+    EXPECT_EQ(values.at("net_default_server"), "10.0.2.2");
+}
+
 TEST(RenderGrubTest, NoSideNoScreen)
 {
     EXPECT_EQ(Render(RenderArguments::Format::Json, QString(), {}).status, 1);

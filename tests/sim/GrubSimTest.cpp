@@ -250,6 +250,13 @@ TEST(GrubSimTest, Scrolling)
     EXPECT_EQ(firstAfter("end", true), 17);
     EXPECT_EQ(firstAfter("end up up up", true), 16);
     EXPECT_EQ(firstAfter("end home", true), 0);
+    const auto selectedAfter = [&](const char* keys) {
+        return Play(Menu("set timeout=-1\n", entries), keys, options).sim->MenuView().selected;
+    };
+    EXPECT_EQ(selectedAfter("end pgup"), 9) << "ten up";
+    EXPECT_EQ(selectedAfter("down pgup"), 0);
+    EXPECT_EQ(selectedAfter("pgdn"), 10);
+    EXPECT_EQ(selectedAfter("pgdn pgdn"), 19);
     EXPECT_EQ(firstAfter("end", false), 4) << "16 rows at 640 x 480 in 8 x 16 cells";
     const Played text = Play(Menu("set timeout=3\n", entries), "", options, {});
     EXPECT_EQ(text.sim->Text().Row(4).mid(2, 9), "*Entry 0 ");
@@ -305,6 +312,48 @@ TEST(GrubSimTest, GeneratedCommands)
     EXPECT_EQ(StateOf(*shown.sim), "read") << "the entry again";
     const Played unknown = Play(Menu("set timeout=-1\n", entries), "end up ret", {}, files);
     EXPECT_EQ(unknown.state, "linux /k BOOTIF=01-${m1}-${m2} ip=${net_default_ip}") << "variables no one set stay";
+}
+
+// How GRUB reads what grub.cfg sets: numbers as strtoul does, defaults
+// naming titles with '>' in them, lists of users, bare theme names, and
+// entries that load nothing.
+TEST(GrubSimTest, ReadingTheSettings)
+{
+    const QByteArray entries = "menuentry 'a>b' { linux /ab }\nmenuentry 'Two' { linux /two }\n"
+                               "menuentry 'Three' --users 'amy,bob' { linux /three }\n"
+                               "menuentry 'Initrd first' { initrd /i ; linux /k }\n"
+                               "menuentry 'Nothing' { echo hello }\n"
+                               "menuentry 'Loop' { source $prefix/loop.cfg }\n"
+                               "menuentry 'Sixsix' { linux /66 }\nmenuentry 'Six' { linux /6 }\n";
+    const QByteArray bob = GrubPasswords::MakePbkdf2("b", 100);
+    const std::map<QByteArray, QByteArray> files { { "loop.cfg", "source $prefix/loop.cfg\n" } };
+    const struct {
+        QByteArray settings;
+        const char* keys;
+        std::string state;
+        const char* note; // part of what the simulator says, if anything
+    } cases[] = {
+        { "set default=0x1\n", "", "menu 0:1", "" },
+        { "set default=02\n", "", "menu 0:2", "" },
+        { "set default=1st\n", "", "menu 0:1", "" },
+        { "set default='a>>b'\n", "", "menu 0:0", "" },
+        { "set default=Three\n", "", "menu 0:2", "" },
+        { "set default='Six>x'\n", "", "menu 0:7", "" }, // the submenu's title whole, not a longer one
+        { "set default=1\nset timeout=five\n", "sleep:10000", "menu 0:1", "" },
+        { "set superusers=root\npassword_pbkdf2 bob " + bob + "\n", "down down ret \"bob\" ret \"b\" ret",
+            "linux /three", "" },
+        { "", "down down down ret", "linux /k", "load the kernel first" },
+        { "", "down down down down ret", "menu 0:0", "loads no kernel" },
+        { "", "down down down down down ret", "menu 0:0", "deeper than 32" },
+        { "set theme=starfield/theme.txt\n", "", "menu 0:0", "" },
+    };
+    for (const auto& each : cases) {
+        const Played played = Play(Menu(each.settings, entries), each.keys, {}, files);
+        EXPECT_EQ(played.state, each.state) << each.settings.toStdString() << each.keys;
+        EXPECT_TRUE(played.sim->Note().contains(QLatin1StringView(each.note))) << played.sim->Note().toStdString();
+    }
+    EXPECT_EQ(Play(Menu("set theme=starfield/theme.txt\n", entries), "").sim->ThemePath(), "themes/starfield/theme.txt")
+        << "a bare name is one of $prefix/themes";
 }
 
 // GRUB's key codes from the keys given and a --hotkey's words.

@@ -8,6 +8,7 @@
 #include "editor/configuration/RunConfiguration.h"
 #include "editor/document/DocumentTabs.h"
 #include "editor/widgets/DockEntry.h"
+#include "grub/GrubPlay.h"
 
 #include <QAction>
 #include <QDir>
@@ -142,6 +143,7 @@ void ConfigurationSession::Run()
     if (!m_window) {
         m_window = std::make_unique<RunConfigurationWindow>(&m_host.Window());
         m_window->SetUnsavedText([this] { return m_host.Documents().Texts(); });
+        m_window->SetGrubSide(MadeGrubSide);
         m_window->SetPxeClient(m_client);
         m_window->SetLoader(Loader());
         m_window->SetConfiguration(PlayedFile());

@@ -18,7 +18,20 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QVBoxLayout>
+
+// A picture the loader shows, as the window shows it.
+static QImage PictureImage(const Vesa::Picture& drawn)
+{
+    QImage image(drawn.width, drawn.height, QImage::Format_RGB32);
+    for (int y = 0; y < drawn.height; ++y) {
+        auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < drawn.width; ++x)
+            row[x] = 0xFF000000u | drawn.At(x, y);
+    }
+    return image;
+}
 
 RunConfigurationWindow::RunConfigurationWindow(QWidget* parent)
     : QWidget(parent, Qt::Window)
@@ -34,14 +47,21 @@ RunConfigurationWindow::RunConfigurationWindow(QWidget* parent)
     m_pictureView->setFocusPolicy(Qt::StrongFocus);
     m_pictureView->installEventFilter(this);
     m_pictureView->hide();
+    m_grubView = Named(new ScreenView(this), "GrubScreen");
+    m_grubView->setFocusPolicy(Qt::StrongFocus);
+    m_grubView->installEventFilter(this);
+    m_grubView->hide();
     m_note = Named(new QLabel(this), "Note");
     m_note->setWordWrap(true);
     m_note->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_note->setFocusPolicy(Qt::NoFocus);
 
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(m_screen, 1);
-    layout->addWidget(m_pictureView, 1);
+    auto* screens = new QHBoxLayout;
+    screens->addWidget(m_screen, 1);
+    screens->addWidget(m_pictureView, 1);
+    screens->addWidget(m_grubView, 1);
+    layout->addLayout(screens, 1);
     layout->addLayout(CreateKeys());
     layout->addLayout(CreateControls());
     layout->addWidget(m_note);
@@ -75,7 +95,9 @@ QLayout* RunConfigurationWindow::CreateKeys()
         auto* button = Named(new QPushButton(QStringLiteral("F%1").arg(index + 1), this),
             QStringLiteral("F%1").arg(index + 1).toLatin1().constData());
         const Key key = static_cast<Key>(static_cast<int>(Key::F1) + index);
-        connect(button, &QPushButton::clicked, this, [this, key] { Give({ LoaderInput::Kind::Key, key, 0, 0 }); });
+        connect(button, &QPushButton::clicked, this, [this, key] {
+            GiveFocused({ LoaderInput::Kind::Key, key, 0, 0 });
+        });
         // Twelve in a row no wider than the screen at its smallest.
         button->setFixedWidth(button->fontMetrics().horizontalAdvance(QStringLiteral("F12")) * 2);
         keys->addWidget(button, 0, index);
@@ -91,7 +113,7 @@ QLayout* RunConfigurationWindow::CreateControls()
     m_blankStart = Named(new QCheckBox(tr("Start from a &blank screen"), this), "BlankStart");
     connect(restart, &QPushButton::clicked, this, &RunConfigurationWindow::Restart);
     connect(timeout, &QPushButton::clicked, this, [this] {
-        Give({ LoaderInput::Kind::Timeout, LoaderInput::Key::None, 0, 0 });
+        GiveFocused({ LoaderInput::Kind::Timeout, LoaderInput::Key::None, 0, 0 });
     });
     connect(m_blankStart, &QCheckBox::toggled, this, &RunConfigurationWindow::Restart);
     m_serialShown = Named(new QCheckBox(tr("&Serial port"), this), "SerialShown");
@@ -105,13 +127,83 @@ QLayout* RunConfigurationWindow::CreateControls()
     controls->addWidget(m_blankStart);
     controls->addWidget(m_serialShown);
     controls->addStretch();
+    controls->addLayout(CreateFirmware());
     return controls;
+}
+
+// BIOS: ISOLINUX's side alone; UEFI: GRUB's beside it.
+QLayout* RunConfigurationWindow::CreateFirmware()
+{
+    m_bios = Named(new QRadioButton(tr("B&IOS"), this), "FirmwareBios");
+    m_uefi = Named(new QRadioButton(tr("&UEFI"), this), "FirmwareUefi");
+    m_bios->setChecked(true);
+    m_uefi->setEnabled(false);
+    m_uefi->setToolTip(tr("GRUB's menu of the same tree beside ISOLINUX's, as a UEFI machine shows it"));
+    connect(m_uefi, &QRadioButton::toggled, this, &RunConfigurationWindow::ShowUefi);
+    auto* firmware = new QHBoxLayout;
+    firmware->addWidget(m_bios);
+    firmware->addWidget(m_uefi);
+    return firmware;
+}
+
+void RunConfigurationWindow::SetGrubSide(GrubSide side)
+{
+    m_grub.SetSide(std::move(side));
+    m_uefi->setEnabled(m_grub.Available());
+}
+
+bool RunConfigurationWindow::UefiShown() const { return m_uefi->isChecked() && m_grub.Available(); }
+
+void RunConfigurationWindow::ShowUefi(bool shown)
+{
+    if (m_uefi->isChecked() != shown) {
+        (shown ? m_uefi : m_bios)->setChecked(true); // which comes back here
+        return;
+    }
+    const bool wasShown = !m_grubView->isHidden();
+    m_grubView->setVisible(UefiShown());
+    m_grubFocused = m_grubFocused && UefiShown();
+    if (UefiShown() && !wasShown && !m_configFile.isEmpty()) {
+        m_grub.Restart(Files(), m_client);
+        ShowGrub();
+    }
+    if (!UefiShown() && m_grubView->hasFocus())
+        (m_pictureShown ? m_pictureView : m_screen)->setFocus();
+    m_fittedTo = QSize();
+    FitToScreen();
+    ShowNote();
+}
+
+void RunConfigurationWindow::GiveFocused(const LoaderInput& input)
+{
+    if (UefiShown() && m_grubFocused)
+        GiveGrub(input);
+    else
+        Give(input);
+}
+
+void RunConfigurationWindow::GiveGrub(const LoaderInput& input)
+{
+    m_grub.Give(input);
+    ShowGrub();
+    ShowNote();
+}
+
+void RunConfigurationWindow::ShowGrub()
+{
+    if (!UefiShown())
+        return;
+    const std::optional<Vesa::Picture> picture = m_grub.Picture();
+    m_grubView->Show(picture ? PictureImage(*picture) : QImage());
+    FitToScreen();
 }
 
 void RunConfigurationWindow::Tick()
 {
     if (m_loader && m_loader->RunningMenu() && m_loader->RunningMenu()->Counting() && isVisible())
         Give({ LoaderInput::Kind::Sleep, LoaderInput::Key::None, 0, 1000 });
+    if (UefiShown() && m_grub.Counting() && isVisible())
+        GiveGrub({ LoaderInput::Kind::Sleep, LoaderInput::Key::None, 0, 1000 });
 }
 
 RunConfigurationWindow::~RunConfigurationWindow() = default;
@@ -142,25 +234,36 @@ void RunConfigurationWindow::ShowTitle()
 void RunConfigurationWindow::Restart()
 {
     m_given.clear();
+    if (UefiShown() && !m_configFile.isEmpty())
+        m_grub.Restart(Files(), m_client);
     Play();
 }
 
 void RunConfigurationWindow::Replay() { Play(); }
 
-void RunConfigurationWindow::Play()
+BootFiles RunConfigurationWindow::Files() const
 {
-    if (m_configFile.isEmpty())
-        return;
     BootFiles files = BootFiles::ForConfiguration(m_configFile);
     if (m_unsaved) {
         const QHash<QString, QByteArray> texts = m_unsaved();
         for (auto text = texts.begin(); text != texts.end(); ++text)
             files.SetText(text.key(), text.value());
     }
-    m_loader = std::make_unique<LoaderSim>(m_console, std::move(files),
+    return files;
+}
+
+void RunConfigurationWindow::Play()
+{
+    if (m_configFile.isEmpty())
+        return;
+    m_loader = std::make_unique<LoaderSim>(m_console, Files(),
         m_blankStart->isChecked() ? LoaderSim::Start::Blank : LoaderSim::Start::Banner, m_version, m_client);
     for (const LoaderInput& input : m_given)
         m_loader->Give(input);
+    // The GRUB side follows edits too, its own keys given again.
+    if (UefiShown())
+        m_grub.Play(Files(), m_client);
+    ShowGrub();
     ShowScreen();
     ShowText();
     ShowNote();
@@ -175,18 +278,6 @@ void RunConfigurationWindow::Give(const LoaderInput& input)
     ShowScreen();
     ShowText();
     ShowNote();
-}
-
-// A picture the loader shows, as the window shows it.
-static QImage PictureImage(const Vesa::Picture& drawn)
-{
-    QImage image(drawn.width, drawn.height, QImage::Format_RGB32);
-    for (int y = 0; y < drawn.height; ++y) {
-        auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < drawn.width; ++x)
-            row[x] = 0xFF000000u | drawn.At(x, y);
-    }
-    return image;
 }
 
 // The text screen, vesamenu.c32's picture while it runs (in its font and
@@ -236,6 +327,8 @@ void RunConfigurationWindow::ShowNote()
     if (m_loader && m_loader->AtPrompt() && m_loader->Config().timeoutMs > 0 && m_given.empty())
         note = tr("The loader waits %1 s for a first key, showing no countdown, then boots its default.")
                    .arg(m_loader->Config().timeoutMs / 1000.0);
+    if (UefiShown() && !m_grub.Note().isEmpty())
+        note = (note + u'\n' + m_grub.Note()).trimmed();
     m_note->setText(note);
     if (m_serialView->isVisible())
         m_serialView->setPlainText(SerialText(m_loader ? m_loader->SerialPort() : QByteArray()));
@@ -279,20 +372,29 @@ void RunConfigurationWindow::ShowText()
 }
 
 // The largest whole scale at which the window fits the screen it is on, up
-// to one picture pixel per point; again whenever the picture's size changes
-// (text, or a graphical menu's resolution).
+// to one picture pixel per point; again whenever a picture's size changes
+// (text, a graphical menu's resolution, GRUB's screen shown beside).
 void RunConfigurationWindow::FitToScreen()
 {
     const ScreenView* shown = m_pictureShown ? m_pictureView : m_screen;
-    if (shown->Shown().size() == m_fittedTo)
+    const bool both = !m_grubView->isHidden();
+    const QSize pictures = shown->Shown().size() + (both ? QSize(m_grubView->Shown().width(), 0) : QSize(0, 0));
+    if (pictures == m_fittedTo)
         return;
-    m_fittedTo = shown->Shown().size();
+    m_fittedTo = pictures;
+    // The screens side by side at one scale, and the window around them.
+    const auto row = [&](int scale) {
+        const QSize grub = both ? m_grubView->SizeAt(scale) : QSize(0, 0);
+        return QSize(
+            shown->SizeAt(scale).width() + grub.width(), std::max(shown->SizeAt(scale).height(), grub.height()));
+    };
     const QSize room = WindowRoom(screen());
-    const QSize around = sizeHint() - shown->sizeHint();
+    const QSize around = sizeHint() - row(1) + shown->SizeAt(1) - shown->sizeHint()
+        + (both ? m_grubView->SizeAt(1) - m_grubView->sizeHint() : QSize(0, 0));
     int scale = std::max(1, int(std::lround(devicePixelRatioF())));
-    while (scale > 1 && !QRect(QPoint(), room).contains(QRect(QPoint(), shown->SizeAt(scale) + around)))
+    while (scale > 1 && !QRect(QPoint(), room).contains(QRect(QPoint(), row(scale) + around)))
         --scale;
-    resize((shown->SizeAt(scale) + around).boundedTo(room));
+    resize((row(scale) + around).boundedTo(room));
 }
 
 void RunConfigurationWindow::ToggleBlink()
@@ -352,18 +454,22 @@ bool RunConfigurationWindow::eventFilter(QObject* watched, QEvent* event)
         }
         return false;
     }
+    const bool grub = watched == m_grubView;
+    const bool screen = watched == m_screen || watched == m_pictureView || grub;
+    if (screen && event->type() == QEvent::FocusIn)
+        m_grubFocused = grub; // the buttons' keys follow the keyboard
     // Every key on the screen is the loader's, F1 and the others too,
     // before any of the main window's shortcuts.
-    if ((watched == m_screen || watched == m_pictureView) && event->type() == QEvent::ShortcutOverride) {
+    if (screen && event->type() == QEvent::ShortcutOverride) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (LoaderInputOf(key->key(), key->modifiers(), key->text()))
             event->accept();
         return false;
     }
-    if ((watched == m_screen || watched == m_pictureView) && event->type() == QEvent::KeyPress) {
+    if (screen && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (const std::optional<LoaderInput> input = LoaderInputOf(key->key(), key->modifiers(), key->text()))
-            Give(*input);
+            grub ? GiveGrub(*input) : Give(*input);
         return true; // Tab too: the screen keeps the focus, as the loader keeps the keyboard
     }
     return QWidget::eventFilter(watched, event);

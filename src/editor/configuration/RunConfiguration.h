@@ -4,6 +4,7 @@
 #include "console/qt/GlyphCache.h"
 #include "console/qt/QtFonts.h"
 #include "editor/configuration/BackgroundCache.h"
+#include "editor/configuration/GrubRun.h"
 #include "keys/QtKeys.h"
 #include "preview/PreviewConsole.h"
 #include "sim/LoaderSim.h"
@@ -18,6 +19,7 @@
 #include <memory>
 
 class QCheckBox;
+class QRadioButton;
 class QPlainTextEdit;
 class QLabel;
 class QLayout;
@@ -29,7 +31,9 @@ class ScreenView;
 // window, which opens to fit its screen. Keys typed on the screen go
 // to the loader's prompt as at the real one; buttons press F1-F12, start
 // anew and let the timeout run out. What the loader would then boot is
-// said below the screen, which stays as the loader leaves it.
+// said below the screen, which stays as the loader leaves it. The UEFI
+// switch shows GRUB's menu of the same tree beside it, played the same
+// way: keys go to the screen that has the keyboard, and so do the buttons.
 class RunConfigurationWindow : public QWidget {
     Q_OBJECT
 
@@ -47,6 +51,12 @@ public:
     void SetPxeClient(const std::optional<PxeClient>& client) { m_client = client; }
     // The build played, named in the title; the loader starts anew with it.
     void SetLoader(const LoaderVersion& version);
+    // What makes the tree's GRUB side; without it the UEFI switch is off.
+    void SetGrubSide(GrubSide side);
+    // Shows GRUB's side beside ISOLINUX's (UEFI), or ISOLINUX's alone.
+    void ShowUefi(bool shown);
+    bool UefiShown() const;
+    const GrubRun& Grub() const { return m_grub; }
 
     // Starts the loader anew and gives it again the keys given so far:
     // the screen follows edits.
@@ -54,6 +64,7 @@ public:
     // Starts the loader anew without keys.
     void Restart();
     void Give(const LoaderInput& input);
+    void GiveGrub(const LoaderInput& input);
 
     const TColorConsole& Console() const { return m_console; }
     // The graphical menu's picture while one runs; null otherwise.
@@ -84,7 +95,12 @@ protected:
 private:
     QLayout* CreateKeys();
     QLayout* CreateControls();
+    QLayout* CreateFirmware();
+    // A button's key, to the screen that has (or last had) the keyboard.
+    void GiveFocused(const LoaderInput& input);
+    BootFiles Files() const;
     void Play();
+    void ShowGrub();
     void ShowTitle();
     void ShowNote();
     void ShowScreen();
@@ -100,7 +116,12 @@ private:
     GlyphCache m_glyphs { VgaDots::Nine };
     ScreenView* m_screen = nullptr;
     ScreenView* m_pictureView = nullptr;
-    QSize m_fittedTo; // the picture size the window was last fitted to
+    ScreenView* m_grubView = nullptr; // the UEFI side's
+    QRadioButton* m_bios = nullptr;
+    QRadioButton* m_uefi = nullptr;
+    bool m_grubFocused = false; // GRUB's screen had the keyboard last
+    GrubRun m_grub;
+    QSize m_fittedTo; // the pictures' size the window was last fitted to
     QImage m_picture;
     bool m_pictureShown = false;
     QString m_pictureNote; // what the picture cannot show exactly

@@ -44,7 +44,7 @@ struct GrubThemeLayout {
 // number, title or id, hotkeys, submenus with their own variables (only
 // exported ones carry into them), the entry editor, the command line's
 // prompt and the superusers' username and password. It ends booting a
-// kernel or leaving GRUB (exit).
+// kernel, leaving GRUB (exit), restarting or switching off the machine.
 class GrubSim {
 public:
     enum class Outcome { Running, Boot, Exit, Reboot, Halt };
@@ -69,7 +69,8 @@ public:
     }
     ~GrubSim();
 
-    // Runs grub.cfg and shows its menu (or waits hidden, or boots at once).
+    // Runs grub.cfg and shows its menu (or waits hidden, or boots at once);
+    // nothing of the menu is there before.
     void Start();
     void Give(const LoaderInput& input);
     // Time passing; what is left of it when the menu ends on the way.

@@ -7,6 +7,8 @@
 
 QByteArray GrubSim::ThemePath() const
 {
+    if (m_frames.empty())
+        return {};
     const std::optional<QByteArray> theme = Get(Top().env, "theme");
     if (!theme || theme->isEmpty())
         return {};
@@ -25,6 +27,8 @@ bool GrubSim::ThemeLoads() const
 GrubMenuView GrubSim::MenuView() const
 {
     GrubMenuView view;
+    if (m_frames.empty())
+        return view;
     for (const GrubItem* item : Top().entries)
         view.titles.push_back(item->title);
     view.selected = Top().selected;

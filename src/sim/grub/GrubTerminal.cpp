@@ -114,9 +114,9 @@ GrubWindow ThemeWindow(int width, int height, const Pf2Font* font)
     if (width <= leastWidth || height <= leastHeight) {
         window.width = width - 6 * border;
         window.height = height - 6 * border;
-    } else {
-        window.width = std::max(window.width, leastWidth);
-        window.height = std::max(window.height, leastHeight);
+    } else if (window.width < leastWidth || window.height < leastHeight) {
+        window.width = leastWidth;
+        window.height = leastHeight;
     }
     window.x = (width - window.width) / 2;
     window.y = (height - window.height) / 2;
