@@ -1,5 +1,5 @@
-#include "ConfigFindings.h"
 #include "UefiLint.h"
+#include "ConfigFindings.h"
 #include "config/ConfigSet.h"
 #include "grub/GrubCompare.h"
 #include "grub/GrubParity.h"

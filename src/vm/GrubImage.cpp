@@ -110,8 +110,8 @@ QByteArray GrubEarlyConfig(const QByteArray& markerPath)
     return "search --no-floppy --file --set=root " + markerPath + "\nset prefix=($root)" + MediumGrubFolder + "\n";
 }
 
-QString MakeGrubImage(const MediaTools& tools, GrubCoreKind boot, const QByteArray& markerPath, const QString& workFolder,
-    const JobProgress* progress)
+QString MakeGrubImage(const MediaTools& tools, GrubCoreKind boot, const QByteArray& markerPath,
+    const QString& workFolder, const JobProgress* progress)
 {
     const QDir work(workFolder);
     const bool medium = boot == GrubCoreKind::Medium;

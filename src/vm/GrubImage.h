@@ -60,8 +60,8 @@ QByteArray GrubEarlyConfig(const QByteArray& markerPath);
 // Makes the core image with grub-mkimage (x86_64-efi, Debian's modules)
 // in workFolder: BOOTX64.EFI for a medium, grubnetx64.efi with the prefix
 // (tftp)/grub for the network. Returns its path; EVmError when it fails.
-QString MakeGrubImage(const MediaTools& tools, GrubCoreKind boot, const QByteArray& markerPath, const QString& workFolder,
-    const JobProgress* progress = nullptr);
+QString MakeGrubImage(const MediaTools& tools, GrubCoreKind boot, const QByteArray& markerPath,
+    const QString& workFolder, const JobProgress* progress = nullptr);
 
 // The bytes an EFI system partition needs for this image: the image, FAT's
 // tables and folders, rounded up to whole MiB, at least 4 MiB.

@@ -1,5 +1,5 @@
-#include "lint/UefiLint.h"
 #include "editor/configuration/ConfigurationSession.h"
+#include "lint/UefiLint.h"
 
 #include "config/ConfigSet.h"
 #include "editor/configuration/ConfigurationDock.h"

@@ -155,8 +155,8 @@ void ExportMediaCommands::GrubClicked()
             tr("Open a boot configuration first (File > Open Configuration), or save this one."));
         return;
     }
-    const QString folder = QFileDialog::getExistingDirectory(&m_host.Window(),
-        tr("Export GRUB Menu: a new or empty folder"), QFileInfo(files->Folder()).absolutePath());
+    const QString folder = QFileDialog::getExistingDirectory(
+        &m_host.Window(), tr("Export GRUB Menu: a new or empty folder"), QFileInfo(files->Folder()).absolutePath());
     if (folder.isEmpty())
         return;
     const GrubOutcome outcome = ExportGrub(*files, folder);

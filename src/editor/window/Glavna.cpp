@@ -22,10 +22,10 @@
 #include "editor/window/ProgramIcon.h"
 #include "format/Cp437.h"
 #include "format/DisplayCodes.h"
+#include "grub/GrubPlay.h"
 #include "preview/Preview.h"
 
 #include <QApplication>
-#include "grub/GrubPlay.h"
 
 #include <QCheckBox>
 #include <QClipboard>

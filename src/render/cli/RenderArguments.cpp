@@ -100,9 +100,10 @@ Values ReadValues(const QCommandLineParser& parser, const RenderOptions& options
     arguments.dots = values.font.value_or(VgaDots::Nine);
     arguments.start = values.start.value_or(Start::Banner);
     using Export = RenderArguments::Export;
-    values.exportKind = parser.isSet(options.exportMedia) ? ValueOf<Export>(parser.value(options.exportMedia),
-                            { { "iso", Export::Iso }, { "usb", Export::Usb }, { "pxe", Export::Pxe }, { "grub", Export::Grub } })
-                                                          : Export::None;
+    values.exportKind = parser.isSet(options.exportMedia)
+        ? ValueOf<Export>(parser.value(options.exportMedia),
+            { { "iso", Export::Iso }, { "usb", Export::Usb }, { "pxe", Export::Pxe }, { "grub", Export::Grub } })
+        : Export::None;
     arguments.exportKind = values.exportKind.value_or(Export::None);
     arguments.label = parser.value(options.label).toLatin1();
     arguments.hybrid = !parser.isSet(options.noHybrid);

@@ -132,7 +132,8 @@ int RenderConfiguration(const RenderArguments& arguments, const GrubSide& side)
     else
         Tell(QStringLiteral("%1 %2").arg(arguments.Vm() ? u"booting" : u"playing", DescribeLoader(loader.version)));
     if (arguments.Vm())
-        return InVm([&] { return Write(arguments.output, RenderConfigurationInVm(arguments, files, GrubMaker(side))); });
+        return InVm(
+            [&] { return Write(arguments.output, RenderConfigurationInVm(arguments, files, GrubMaker(side))); });
     if (arguments.format == RenderArguments::Format::Png)
         return Play<PngMeasurer>(arguments, files, loader.version);
     return Play<FixedCellMeasurer>(arguments, files, loader.version);

@@ -59,10 +59,11 @@ RenderOptions::RenderOptions()
                          "an empty one (blank)."),
           QStringLiteral("banner|blank"), QStringLiteral("banner"))
     , exportMedia(QStringLiteral("export"),
-          QStringLiteral("Makes boot media of the --config configuration's whole tree at --output: iso (a disc "
-                         "image that boots as a CD and from a USB stick), usb (a disk image with SYSLINUX on a FAT "
-                         "partition) or pxe (a folder to serve over TFTP), each for BIOS and UEFI machines; or grub (GRUB's "
-                         "folder alone: grub.cfg and its theme). What is left out is named."),
+          QStringLiteral(
+              "Makes boot media of the --config configuration's whole tree at --output: iso (a disc "
+              "image that boots as a CD and from a USB stick), usb (a disk image with SYSLINUX on a FAT "
+              "partition) or pxe (a folder to serve over TFTP), each for BIOS and UEFI machines; or grub (GRUB's "
+              "folder alone: grub.cfg and its theme). What is left out is named."),
           QStringLiteral("iso|usb|pxe|grub"))
     , label(QStringLiteral("label"),
           QStringLiteral("With --export iso or usb: the volume label (up to 32 or 11 letters, digits, blanks or "
