@@ -87,6 +87,7 @@ TEST_F(EditorFixture, ExportMediaWritesTheOpenSetAndTellsWhatStaysOut)
     MediaRequest request;
     request.kind = MediaKind::Pxe;
     request.output = out.filePath("tftp");
+    request.biosOnly = true; // the window's own GRUB side would add its files
     ShownBox told;
     AnswerExport([&] { told = AnswerBox([&] { exportMedia->trigger(); }); }, request);
     EXPECT_EQ(told.text, "Written: " + request.output + " (4 files).");
@@ -121,6 +122,7 @@ TEST_F(EditorFixture, UefiKindsTakeTheMenuMakersGrubFolder)
     }).text.startsWith("A UEFI machine boots a configuration's GRUB menu"));
     glavna.OpenAtStart(config, QFile::encodeName(config));
     SetDocument("PROMPT 1\nSAY unsaved\n");
+    glavna.SetGrubMenuMaker({}); // as a build without the GRUB side
     EXPECT_TRUE(AnswerBox([&] {
         Find<QAction>(glavna, "BootUefiPxe1")->trigger();
     }).text.startsWith("This build makes no GRUB menu"));
