@@ -69,10 +69,10 @@ void DrawLabel(Screen& screen, const GrubThemeComponent& label, const Rect& boun
 // against the screen, at least its minimal size, kept inside the screen.
 Rect BoundsOf(const GrubThemeComponent& component, const Rect& screen, std::pair<int, int> minimal)
 {
-    const auto spec
+    const auto edge
         = [&](const char* name, int size) { return GrubProportional(component.Value(name).value_or("0"), size); };
-    Rect r { spec("left", screen.width), spec("top", screen.height), spec("width", screen.width),
-        spec("height", screen.height) };
+    Rect r { edge("left", screen.width), edge("top", screen.height), edge("width", screen.width),
+        edge("height", screen.height) };
     r.width = std::max(r.width, minimal.first);
     r.height = std::max(r.height, minimal.second);
     if (r.width <= 0)

@@ -32,19 +32,19 @@ std::optional<unsigned long long> GrubNumber(const QByteArray& text)
 
 // Whether an entry's title or id is what a default names: the whole of it,
 // or the part before a '>' that goes into a submenu ('>>' stands for '>').
-bool NamedBy(const QByteArray& name, const QByteArray& spec)
+bool NamedBy(const QByteArray& name, const QByteArray& wanted)
 {
     qsizetype at = 0;
     qsizetype in = 0;
     while (true) {
-        const bool step = in < spec.size() && spec[in] == '>' && !(in + 1 < spec.size() && spec[in + 1] == '>');
+        const bool step = in < wanted.size() && wanted[in] == '>' && !(in + 1 < wanted.size() && wanted[in + 1] == '>');
         if (step)
             return at == name.size();
-        if (in < spec.size() && spec[in] == '>')
+        if (in < wanted.size() && wanted[in] == '>')
             ++in;
-        if (in >= spec.size() || at >= name.size())
-            return in >= spec.size() && at >= name.size();
-        if (name[at] != spec[in])
+        if (in >= wanted.size() || at >= name.size())
+            return in >= wanted.size() && at >= name.size();
+        if (name[at] != wanted[in])
             return false;
         ++at;
         ++in;
@@ -52,13 +52,13 @@ bool NamedBy(const QByteArray& name, const QByteArray& spec)
 }
 
 // What a default names inside the submenu it goes into, if anything.
-std::optional<QByteArray> InnerDefault(const QByteArray& spec)
+std::optional<QByteArray> InnerDefault(const QByteArray& wanted)
 {
-    for (qsizetype at = 0; at < spec.size(); ++at) {
-        if (spec[at] == '>' && at + 1 < spec.size() && spec[at + 1] == '>')
+    for (qsizetype at = 0; at < wanted.size(); ++at) {
+        if (wanted[at] == '>' && at + 1 < wanted.size() && wanted[at + 1] == '>')
             ++at;
-        else if (spec[at] == '>')
-            return at + 1 < spec.size() ? std::optional(spec.sliced(at + 1)) : std::nullopt;
+        else if (wanted[at] == '>')
+            return at + 1 < wanted.size() ? std::optional(wanted.sliced(at + 1)) : std::nullopt;
     }
     return std::nullopt;
 }
@@ -119,16 +119,16 @@ void GrubSim::Start()
 
 int GrubSim::DefaultEntry(const Frame& frame) const
 {
-    const std::optional<QByteArray> spec = Get(frame.env, "default");
+    const std::optional<QByteArray> wanted = Get(frame.env, "default");
     const int count = static_cast<int>(frame.entries.size());
     int entry = -1;
-    if (spec) {
-        if (const std::optional<unsigned long long> number = GrubNumber(*spec)) {
+    if (wanted) {
+        if (const std::optional<unsigned long long> number = GrubNumber(*wanted)) {
             entry = static_cast<int>(*number);
         } else {
             for (int at = 0; at < count && entry < 0; ++at) {
                 const GrubItem& item = *frame.entries[static_cast<std::size_t>(at)];
-                if (NamedBy(item.title, *spec) || NamedBy(item.id.isEmpty() ? item.title : item.id, *spec))
+                if (NamedBy(item.title, *wanted) || NamedBy(item.id.isEmpty() ? item.title : item.id, *wanted))
                     entry = at;
             }
         }
