@@ -238,6 +238,17 @@ TEST_F(UefiExport, BadGrubFoldersAreToldAndLeaveNothing)
     EXPECT_FALSE(QFileInfo::exists(request.output));
 }
 
+// An EFI system partition holds the image and at least 1 MiB for FAT's
+// tables and folders, in whole MiB, never less than 4 MiB.
+TEST(UefiMedia, TheEfiSystemPartitionsRoom)
+{
+    const qint64 mebibyte = 1 << 20;
+    const std::pair<qint64, qint64> rows[]
+        = { { 0, 4 }, { 950'000, 4 }, { 3 * mebibyte + 1, 5 }, { 10 * mebibyte, 11 }, { 10 * mebibyte + 1, 12 } };
+    for (const auto& [image, mebibytes] : rows)
+        EXPECT_EQ(EfiSystemBytes(image), mebibytes * mebibyte) << image;
+}
+
 // Each missing piece of the UEFI side names its Debian package; the BIOS
 // side needs none of them.
 TEST(UefiTools, MissingPackagesAreNamed)
@@ -327,7 +338,10 @@ TEST(UefiMachine, ArgumentsOfEachKindOfBoot)
     EXPECT_EQ(options.firmwareCode, tools.ovmfCode);
     EXPECT_EQ(options.firmwareVars, work.filePath("OVMF_VARS.fd"));
     EXPECT_EQ(ReadBytes(options.firmwareVars), ReadBytes(tools.ovmfVars));
-    EXPECT_TRUE(QFileInfo(options.firmwareVars).isWritable());
+    // Owner, group and others' bits (Qt's "user" ones are whoever runs this).
+    EXPECT_EQ(
+        QFileInfo(options.firmwareVars).permissions().toInt() & 0xf0ff, (QFile::ReadOwner | QFile::WriteOwner).toInt())
+        << "writable by this user alone";
     MachineOptions bios;
     UsePrivateFirmware(tools, work.path(), bios);
     EXPECT_TRUE(bios.firmwareVars.isEmpty());
