@@ -130,6 +130,7 @@ void WindowedVm::BootUefi(const BootFiles& files, MediaKind kind, const GrubMenu
             request.output = QDir(work).filePath(kind == MediaKind::Iso ? QStringLiteral("uefi.iso")
                     : kind == MediaKind::Usb                            ? QStringLiteral("uefi.img")
                                                                         : QStringLiteral("tftp"));
+            request.hybrid = false; // a CD boots without the MBR, so a loader with none of its build boots too
             request.grub = MakeGrubMenu(grub, files);
             if (request.grub.empty())
                 throw EVmError("There is no UEFI side's menu (GRUB) to boot.");

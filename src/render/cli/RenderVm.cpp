@@ -51,6 +51,7 @@ QByteArray RenderUefiInVm(const RenderArguments& arguments, const BootFiles& fil
     const std::unique_ptr<QTemporaryDir> work = MakeWorkFolder();
     MediaRequest request;
     request.output = work->filePath(QStringLiteral("uefi.iso"));
+    request.hybrid = false; // a CD boots without the MBR, so a loader with none of its build boots too
     request.grub = MakeGrubMenu(grub, files);
     if (request.grub.empty())
         throw EVmError("This build makes no GRUB menu for UEFI machines: boot with --firmware bios.");
