@@ -46,7 +46,7 @@ depends=$(grep "^ Depends:" <<<"$info")
 grep -q "qt6-qpa-plugins" <<<"$depends" && grep -q "libqt6widgets6" <<<"$depends" || fail "$depends"
 grep -q "^ Recommends: fonts-pc$" <<<"$info" || fail "no Recommends: fonts-pc"
 grep -q "^ Maintainer: .* <.*@.*>$" <<<"$info" || fail "$(grep Maintainer <<<"$info")"
-grep -q "^ Suggests: qemu-system-x86, qemu-system-gui, isolinux, pxelinux, syslinux-common, xorriso$" <<<"$info" \
+grep -q "^ Suggests: qemu-system-x86, qemu-system-gui, isolinux, pxelinux, syslinux-common, xorriso, ovmf, grub-common, grub-efi-amd64-bin$" <<<"$info" \
     || fail "Suggests: $(grep Suggests <<<"$info")"
 contents=$(dpkg-deb -c "$deb")
 for file in usr/bin/glimra usr/bin/glimra-render usr/share/applications/glimra.desktop \
