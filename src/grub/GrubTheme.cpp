@@ -346,19 +346,17 @@ QByteArray Part(const Picture& screen, int left, int top, int width, int height,
 // box's content), that cell and the column its shadow falls on as the east
 // side, transparent on to the list's edge (its width is the right pad that
 // keeps the selected title to the module's width), and the row its shadow
-// falls on as the south side and corner; of the shadow only the pixels the
-// bar changed.
+// falls on as the south side and corner; of all but the centre only the
+// pixels the bar changed, so that elsewhere the row it moves to shows.
 void AddBarFiles(std::vector<GrubFile>& files, const QByteArray& folder, const Picture& bar, const Picture& desktop,
     const Grid& grid, const Bar& where, int east)
 {
     const int left = grid.X(where.first), top = grid.Y(where.row);
     const int centre = 8 * (where.Cells() - 1);
-    const auto changed = [&](int x, int y) { return grid.graphical && bar.At(x, y) != desktop.At(x, y); };
+    const auto changed = [&](int x, int y) { return bar.At(x, y) != desktop.At(x, y); };
     files.push_back(
         { folder + "sel_c.png", Part(bar, left, top, centre, grid.cellHeight, [](int, int) { return true; }) });
-    files.push_back({ folder + "sel_e.png", Part(bar, left + centre, top, east, grid.cellHeight, [&](int x, int y) {
-                         return x < left + centre + 8 || changed(x, y);
-                     }) });
+    files.push_back({ folder + "sel_e.png", Part(bar, left + centre, top, east, grid.cellHeight, changed) });
     if (grid.graphical && top + grid.cellHeight < bar.height) {
         files.push_back({ folder + "sel_s.png", Part(bar, left, top + grid.cellHeight, centre, 1, changed) });
         files.push_back({ folder + "sel_se.png", Part(bar, left + centre, top + grid.cellHeight, east, 1, changed) });

@@ -128,6 +128,8 @@ TEST(Pf2FontTest, WhatGrubsLoaderRefuses)
         { "FILE not first", Patched(good, 0, "FILX"), false },
         { "a short ASCE", Patched(good, good.indexOf("ASCE") + 4, QByteArray("\0\0\0\3", 4)), false },
         { "codes not ascending", Patched(good, chix + 8 + 9, QByteArray("\0\0\0\0", 4)), false },
+        { "a code twice", Patched(good, chix + 8 + 9, good.mid(chix + 8, 4)), false },
+        { "two NAME sections", Patched(good, good.indexOf("FAMI"), "NAME"), false },
         { "an index of 8-byte entries", Patched(good, chix + 4, QByteArray("\0\0\0\x10", 4)), false },
         { "no descent", Patched(good, good.indexOf("DESC") + 8, QByteArray("\0\0", 2)), false },
         { "a glyph wider than MAXW", Patched(good, good.indexOf("MAXW") + 8, QByteArray("\0\7", 2)), false },

@@ -160,6 +160,7 @@ TEST(GrubThemeTest, ListBarAndCountdownOnTheModulesGrid)
             "MENU MARGIN 2\nMENU WIDTH 60\nMENU VSHIFT 2\nMENU HSHIFT 3\nMENU ROWS 5\n" + Entries(3), true, {},
             8 + 8 * 6, 8 + 16 * 5, 16 * 5 + 1, 640 - 56, true, 640 },
         { "800 x 600", "MENU RESOLUTION 800 600\n" + Entries(2), true, {}, 96, 56, 193, 800 - 96, true, 800 },
+        { "as many entries as rows", "MENU ROWS 4\n" + Entries(4), true, {}, 96, 56, 65, 544, true, 640 },
         { "more entries than rows: GRUB draws the titles", "MENU ROWS 5\n" + Entries(9), true, {}, 96, 56, 81, 544,
             false, 640 },
         { "an entry GRUB does not have", Entries(3), true, { 0, 2 }, 96, 56, 193, 544, false, 640 },

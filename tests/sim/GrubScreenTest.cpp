@@ -126,6 +126,12 @@ TEST(GrubScreenTest, PlacesAndScrolling)
     EXPECT_EQ(drawing.picture.At(0, 0), 0xFF0000u); // "ABA", the second entry, on the first row
     EXPECT_EQ(drawing.picture.At(8, 2), Desk); // its "B" has only a dot
     EXPECT_EQ(drawing.picture.At(0, 32), 0x00FF00u); // the selection on the last row
+    // Padding on every side: 68 pixels hold three rows, from 4 down.
+    const GrubMenuDrawing padded = theme.Draw(
+        List("").replace("item_padding = 0", "item_padding = 4").replace("height = 48", "height = 68"), 64, 80);
+    EXPECT_EQ(padded.first, 1);
+    EXPECT_EQ(padded.picture.At(4, 4), 0xFF0000u);
+    EXPECT_EQ(padded.picture.At(4, 3), Desk);
 }
 
 TEST(GrubScreenTest, BoxPiecesAndPads)
@@ -171,6 +177,13 @@ TEST(GrubScreenTest, CanvasBoundsAndTextViewports)
     picture = theme.Draw(List("selected_item_pixmap_style = \"sel_*.png\"").replace("left = 0", "left = 24")).picture;
     EXPECT_EQ(picture.At(24 + 23, 0), 0x00FF00u);
     EXPECT_EQ(picture.At(24 + 24, 0), Desk);
+    // A right pad wider than what the screen leaves the list: GRUB's
+    // viewport width wraps below zero and the title runs to the screen's edge.
+    theme.files["t/item_e.png"] = Png(100, 1, 0, 0);
+    theme.view.selected = 1;
+    picture = theme.Draw(List("item_pixmap_style = \"item_*.png\"").replace("left = 0", "left = 40")).picture;
+    EXPECT_EQ(picture.At(63, 0), 0xFF0000u);
+    theme.view.selected = 0;
     // The scroll bar's default east slice keeps 2 pixels off the items.
     picture = theme.Draw(List("").replace("scrollbar_left_pad = 0", "")).picture;
     EXPECT_EQ(picture.At(61, 0), 0x00FF00u);
