@@ -230,18 +230,20 @@ TEST(GrubSimTest, EditorAndCommandLineTexts)
     EXPECT_TRUE(prompt);
 }
 
-// The list scrolls to keep the highlight in view: a theme's rows as its
-// drawing says, the text menu's (no theme) as its page leaves.
+// The list scrolls to keep the highlight in view: a theme's rows as GRUB's
+// list draws them, the text menu's (no theme) as its page leaves.
 TEST(GrubSimTest, Scrolling)
 {
     QByteArray entries;
     for (int entry = 0; entry < 20; ++entry)
         entries += "menuentry 'Entry " + QByteArray::number(entry) + "' { linux /k }\n";
-    GrubSim::Options options;
-    options.themeLayout = [](const QByteArray&, int, int) { return GrubThemeLayout { 3, std::nullopt }; };
+    const GrubSim::Options options;
+    // Three rows of 20 pixels.
+    const QByteArray theme = "+ boot_menu { left = 0 top = 0 width = 640 height = 60 item_height = 20 item_padding = 0 "
+                             "item_spacing = 0 }\n";
     const auto firstAfter = [&](const char* keys, bool themed) {
         return Play(Menu("set timeout=-1\n", entries), keys, options,
-            themed ? std::map<QByteArray, QByteArray> { { Theme, "" } } : std::map<QByteArray, QByteArray> {})
+            themed ? std::map<QByteArray, QByteArray> { { Theme, theme } } : std::map<QByteArray, QByteArray> {})
             .sim->MenuView()
             .first;
     };

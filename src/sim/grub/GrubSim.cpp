@@ -181,15 +181,7 @@ void GrubSim::ShowMenu()
 {
     m_screen = Screen::Menu;
     const int timeout = static_cast<int>(GrubNumber(Get(Top().env, "timeout").value_or("")).value_or(0));
-    KeepInView();
     Await(timeout > 0 ? Wait::Menu : Wait::None, timeout);
-}
-
-void GrubSim::KeepInView()
-{
-    Frame& frame = Top();
-    const int rows = std::max(1, MenuRows());
-    frame.first = std::clamp(frame.first, frame.selected - rows + 1, std::max(frame.selected, 0));
 }
 
 void GrubSim::Tick()
@@ -327,6 +319,7 @@ void GrubSim::MenuKey(int key)
         frame.env.values.erase("timeout");
         frame.env.values.erase("fallback");
         m_wait = Wait::None;
+        Refresh(); // the countdown goes from the screen at once
     }
     int& selected = frame.selected;
     switch (key) {
@@ -361,7 +354,6 @@ void GrubSim::MenuKey(int key)
         }
         break;
     }
-    KeepInView();
     Refresh();
 }
 
@@ -390,6 +382,7 @@ void GrubSim::Proceed(int entry, bool autoBoot)
     const GrubItem& item = *Top().entries[static_cast<std::size_t>(entry)];
     auto loaded = std::make_unique<Loaded>();
     loaded->title = item.title;
+    m_note.clear(); // what this entry does is said from here
     if (!item.submenu) {
         RunScript(item.body, item.items, Top(), *loaded);
         Finish(std::move(loaded));

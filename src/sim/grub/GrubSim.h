@@ -26,15 +26,6 @@ struct GrubLoaded {
     QByteArray InitrdLine() const;
 };
 
-// What a gfxmenu theme sets of the screen beyond its picture: how many
-// entries its list shows at once (for its scrolling) and the terminal
-// window it gives the editor, the command line and gfxterm's pictures;
-// nothing for what it leaves to GRUB's defaults.
-struct GrubThemeLayout {
-    std::optional<int> rows;
-    std::optional<GrubWindow> terminal;
-};
-
 // GRUB 2.06's normal mode played on a grub.cfg of the commands Glimra
 // writes (set, export, password_pbkdf2, source, configfile, regexp,
 // menuentry and submenu with their options, and in an entry linux, initrd,
@@ -56,10 +47,6 @@ public:
         QByteArray prefix = "(cd0)/boot/grub";
         // Variables GRUB sets itself (net_default_ip ...), when they are known.
         std::map<QByteArray, QByteArray> values;
-        // A theme's layout on a screen of that size; without it (or where it
-        // says nothing) the list never scrolls and the terminal takes
-        // GRUB's default window.
-        std::function<GrubThemeLayout(const QByteArray& themePath, int width, int height)> themeLayout;
     };
 
     GrubSim(GrubConfig config, GrubFileReader files, Options options);
@@ -158,7 +145,6 @@ private:
     void Tick();
     void HiddenKey(int key);
     void MenuKey(int key);
-    void KeepInView();
     void Execute(int entry, bool autoBoot);
     void Proceed(int entry, bool autoBoot);
     void Finish(std::unique_ptr<Loaded> loaded);
@@ -180,10 +166,8 @@ private:
     void CommandLineKey(int key);
 
     // The drawing (GrubSimScreen.cpp).
-    bool ThemeLoads() const;
-    GrubThemeLayout Layout() const;
     const Pf2Font* Font() const;
-    int MenuRows() const;
+    GrubWindow ThemeTerminal() const;
     void ClearText();
     void Refresh();
 
@@ -195,6 +179,7 @@ private:
     std::map<QByteArray, QByteArray> m_passwords; // password_pbkdf2's users
     std::set<QByteArray> m_authenticated;
     std::optional<Pf2Font> m_font;
+    std::vector<QByteArray> m_fontPaths; // loadfont's, in their order
     int m_width = 640;
     int m_height = 480;
 
@@ -204,7 +189,8 @@ private:
     QString m_note;
     GrubTerminal m_text { 80, 30 };
     GrubWindow m_window;
-    bool m_themeShown = false; // the text window lies over the menu's picture
+    bool m_themeShown = false; // the theme's picture shows, the text window over it
+    Vesa::Picture m_menuPicture; // the theme's, as last drawn
     std::optional<Vesa::Picture> m_background; // background_image's, at the window's size
     std::unique_ptr<Loaded> m_reading; // an entry waiting at read
 

@@ -162,6 +162,7 @@ void GrubSim::RunEdited()
     const GrubConfig& script = m_read.back();
     auto loaded = std::make_unique<Loaded>();
     loaded->title = m_editorTitle;
+    m_note.clear();
     if (m_editorSubmenu) {
         std::unique_ptr<Frame> menu = NewContext(Top().env);
         RunScript(script.commands, script.items, *menu, *loaded);

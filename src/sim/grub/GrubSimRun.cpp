@@ -213,7 +213,8 @@ GrubSim::Next GrubSim::RunCommand(const GrubCommand& command, Frame& frame, Load
     } else if (name == "password_pbkdf2" && args.size() >= 2) {
         m_passwords[args[0]] = args[1];
     } else if (name == "loadfont" && !args.empty()) {
-        // gfxterm draws in the first font loaded.
+        // gfxterm draws in the first font loaded; the theme names any.
+        m_fontPaths.push_back(Relative(first));
         if (const std::optional<QByteArray> bytes = m_font ? std::nullopt : m_files(Relative(first)))
             m_font = ReadPf2(*bytes);
     } else if (name == "regexp") {

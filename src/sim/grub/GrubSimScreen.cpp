@@ -1,9 +1,9 @@
 // What the simulated GRUB shows: the gfxmenu screen of the menu's theme, or
-// without one GRUB's text menu, and the terminal's text in its window, over
-// the menu's picture once a theme has shown.
+// without one (or one GRUB refuses) GRUB's text menu, and the terminal's
+// text in its window, over the menu's picture once a theme has shown.
 #include "GrubSim.h"
 
-#include <climits>
+#include "GrubThemeFile.h"
 
 QByteArray GrubSim::ThemePath() const
 {
@@ -16,12 +16,6 @@ QByteArray GrubSim::ThemePath() const
     if (!theme->startsWith('/') && !theme->startsWith('('))
         return Relative(m_options.prefix + "/themes/" + *theme);
     return Relative(*theme);
-}
-
-bool GrubSim::ThemeLoads() const
-{
-    const QByteArray path = ThemePath();
-    return !path.isEmpty() && m_files(path).has_value();
 }
 
 GrubMenuView GrubSim::MenuView() const
@@ -39,29 +33,37 @@ GrubMenuView GrubSim::MenuView() const
 
 const Pf2Font* GrubSim::Font() const { return m_font ? &*m_font : nullptr; }
 
-GrubThemeLayout GrubSim::Layout() const
+// The window the theme asks for with its terminal-* properties.
+GrubWindow GrubSim::ThemeTerminal() const
 {
-    return m_options.themeLayout ? m_options.themeLayout(ThemePath(), m_width, m_height) : GrubThemeLayout();
-}
-
-int GrubSim::MenuRows() const
-{
-    if (ThemeLoads())
-        return Layout().rows.value_or(INT_MAX / 2);
-    GrubTerminal scratch = TerminalFor(FullScreenWindow(m_width, m_height), Font());
-    return GrubPage::Init(scratch, Top().nested, false).rows;
+    GrubWindow asked { (m_width - m_width * 7 / 10) / 2, (m_height - m_height * 7 / 10) / 2, m_width * 7 / 10,
+        m_height * 7 / 10, 3 };
+    const std::optional<QByteArray> text = m_files(ThemePath());
+    const GrubThemeReading reading = text ? ReadGrubTheme(*text) : GrubThemeReading();
+    if (!reading.theme)
+        return ThemeWindow(m_width, m_height, Font(), asked);
+    const auto value = [&](const char* name, int size, int& field) {
+        if (const std::optional<QByteArray> given = reading.theme->Value(name))
+            field = std::max(0, size < 0 ? given->trimmed().toInt() : GrubProportional(*given, size));
+    };
+    value("terminal-left", m_width, asked.x);
+    value("terminal-top", m_height, asked.y);
+    value("terminal-width", m_width, asked.width);
+    value("terminal-height", m_height, asked.height);
+    value("terminal-border", -1, asked.border);
+    return ThemeWindow(m_width, m_height, Font(), asked);
 }
 
 void GrubSim::ClearText()
 {
-    m_window = m_themeShown ? Layout().terminal.value_or(ThemeWindow(m_width, m_height, Font()))
-                            : FullScreenWindow(m_width, m_height);
+    m_window = m_themeShown ? ThemeTerminal() : FullScreenWindow(m_width, m_height);
     m_text = TerminalFor(m_window, Font());
     m_text.Clear();
     m_text.ShowCursor(true);
 }
 
-// The terminal brought up to date with the menu's state.
+// The screen brought up to date with the menu's state: the theme's picture
+// (its list scrolled as GRUB's scrolls), or the terminal's text.
 void GrubSim::Refresh()
 {
     if (m_screen == Screen::Blank && m_wait == Wait::Hidden) {
@@ -74,29 +76,39 @@ void GrubSim::Refresh()
     }
     if (m_screen != Screen::Menu)
         return;
-    m_themeShown = ThemeLoads();
-    if (m_themeShown)
-        return;
-    // No theme: the text menu on the whole screen.
+    Frame& frame = Top();
+    const QByteArray theme = ThemePath();
+    if (!theme.isEmpty()) {
+        GrubMenuDrawing drawn = DrawGrubMenuScreen(m_files, theme, MenuView(), m_width, m_height, m_fontPaths);
+        m_themeShown = drawn.problem.isEmpty();
+        if (m_themeShown) {
+            frame.first = drawn.first;
+            m_menuPicture = std::move(drawn.picture);
+            return;
+        }
+        if (m_note.isEmpty()) // what an entry said comes first
+            m_note = QStringLiteral("GRUB refuses the theme (%1) and shows its text menu.").arg(drawn.problem);
+    }
+    // The text menu on the whole screen.
+    m_themeShown = false;
     ClearText();
     m_text.ShowCursor(false);
-    const GrubPage::Geometry page = GrubPage::Init(m_text, Top().nested, false);
+    const GrubPage::Geometry page = GrubPage::Init(m_text, frame.nested, false);
+    frame.first = std::clamp(frame.first, frame.selected - std::max(page.rows, 1) + 1, std::max(frame.selected, 0));
     const GrubMenuView view = MenuView();
     GrubPage::DrawMenu(m_text, page, view.titles, view.selected, view.first, view.secondsLeft);
 }
 
 Vesa::Picture GrubSim::Draw() const
 {
+    const Vesa::Picture* background = m_background ? &*m_background : nullptr;
     if (m_themeShown) {
-        GrubMenuView view = MenuView();
+        Vesa::Picture screen = m_menuPicture;
         if (m_screen != Screen::Menu)
-            view.secondsLeft = -1;
-        Vesa::Picture screen = DrawGrubMenu(m_files, ThemePath(), view, m_width, m_height);
-        if (m_screen != Screen::Menu)
-            DrawTerminal(screen, m_window, m_text, Font(), m_background ? &*m_background : nullptr);
+            DrawTerminal(screen, m_window, m_text, Font(), background);
         return screen;
     }
     Vesa::Picture screen(m_width, m_height);
-    DrawTerminal(screen, m_window, m_text, Font(), m_background ? &*m_background : nullptr);
+    DrawTerminal(screen, m_window, m_text, Font(), background);
     return screen;
 }

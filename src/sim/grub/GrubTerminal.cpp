@@ -105,21 +105,27 @@ int CellWidth(const Pf2Font* font)
 
 int CellHeight(const Pf2Font* font) { return font && font->maxHeight > 0 ? font->maxHeight : 16; }
 
-GrubWindow ThemeWindow(int width, int height, const Pf2Font* font)
+GrubWindow ThemeWindow(int width, int height, const Pf2Font* font, std::optional<GrubWindow> asked)
 {
-    int border = 3;
-    const int leastWidth = CellWidth(font) * 80 + 2 * border;
-    const int leastHeight = CellHeight(font) * 24 + 2 * border;
-    GrubWindow window { 0, 0, width * 7 / 10, height * 7 / 10, border };
-    if (width <= leastWidth || height <= leastHeight) {
-        window.width = width - 6 * border;
-        window.height = height - 6 * border;
-    } else if (window.width < leastWidth || window.height < leastHeight) {
-        window.width = leastWidth;
-        window.height = leastHeight;
+    GrubWindow window = asked.value_or(GrubWindow {
+        (width - width * 7 / 10) / 2, (height - height * 7 / 10) / 2, width * 7 / 10, height * 7 / 10, 3 });
+    const auto least = [&] {
+        return std::pair(CellWidth(font) * 80 + 2 * window.border, CellHeight(font) * 24 + 2 * window.border);
+    };
+    if (window.border > 3 && (least().first >= width || least().second >= height))
+        window.border = 3;
+    const auto [leastWidth, leastHeight] = least();
+    window.width = std::min(window.width, width);
+    window.height = std::min(window.height, height);
+    const bool small = width <= leastWidth || height <= leastHeight;
+    if (small || window.width < leastWidth || window.height < leastHeight) {
+        window.width = small ? width - 6 * window.border : leastWidth;
+        window.height = small ? height - 6 * window.border : leastHeight;
+        window.x = (width - window.width) / 2;
+        window.y = (height - window.height) / 2;
     }
-    window.x = (width - window.width) / 2;
-    window.y = (height - window.height) / 2;
+    window.x = std::min(window.x, width - window.width);
+    window.y = std::min(window.y, height - window.height);
     return window;
 }
 

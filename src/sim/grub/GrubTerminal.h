@@ -77,11 +77,12 @@ struct GrubWindow {
 
 // The whole screen, as gfxterm takes it without a menu theme.
 GrubWindow FullScreenWindow(int width, int height);
-// The terminal a gfxmenu theme leaves for the editor and command line when
-// it places none itself: seven tenths of the screen, centred, grown to 80 x
-// 24 cells or, where the screen is too small for that, all of it but a
-// small frame.
-GrubWindow ThemeWindow(int width, int height, const Pf2Font* font);
+// The terminal a gfxmenu theme gives the editor, the command line and
+// gfxterm's pictures, as GRUB's view checks it: what the theme asks for
+// (by default seven tenths of the screen, centred, in a border of 3),
+// grown to 80 x 24 cells or, where the screen is too small for that, all
+// of it but a small frame.
+GrubWindow ThemeWindow(int width, int height, const Pf2Font* font, std::optional<GrubWindow> asked = std::nullopt);
 // The cell size in a font (GRUB's 8 x 16 when there is none).
 int CellWidth(const Pf2Font* font);
 int CellHeight(const Pf2Font* font);
