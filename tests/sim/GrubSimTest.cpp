@@ -358,6 +358,30 @@ TEST(GrubSimTest, ReadingTheSettings)
         << "a bare name is one of $prefix/themes";
 }
 
+// Under a theme the editor and the pictures take the theme's terminal
+// window: GRUB's default (all of 640 x 480 but a 9-pixel frame), or what
+// the theme's terminal-* properties ask for.
+TEST(GrubSimTest, TheThemesTerminal)
+{
+    const QByteArray entries
+        = "menuentry 'Help' { background_image $prefix/f1.png ; clear ; read ; background_image }\n";
+    const QByteArray whole = "desktop-color: \"#00f\"\nterminal-left: \"0\"\nterminal-top: \"0\"\n"
+                             "terminal-width: \"100%\"\nterminal-height: \"100%\"\nterminal-border: \"0\"\n";
+    const auto played = [&](const QByteArray& theme, const char* keys) {
+        return Play(Menu("set timeout=-1\n", entries), keys, {},
+            { { Theme, theme }, { "f1.png", PicturePng(Vesa::Picture(640, 480, 0xFF0000)) } });
+    };
+    const Played framed = played("desktop-color: \"#00f\"\n", "e");
+    EXPECT_EQ(std::pair(framed.sim->Text().Columns(), framed.sim->Text().Rows()), std::pair(77, 28));
+    const Played full = played(whole, "e");
+    EXPECT_EQ(std::pair(full.sim->Text().Columns(), full.sim->Text().Rows()), std::pair(80, 30));
+    const Vesa::Picture small = played("desktop-color: \"#00f\"\n", "ret").sim->Draw();
+    EXPECT_EQ(small.At(4, 4), 0x0000FFu) << "the menu's picture around the window";
+    EXPECT_EQ(small.At(9, 9), 0xFF0000u);
+    const Vesa::Picture screen = played(whole, "ret").sim->Draw();
+    EXPECT_EQ(screen.At(0, 0), 0xFF0000u) << "the whole screen";
+}
+
 // GRUB's key codes from the keys given and a --hotkey's words.
 TEST(GrubSimTest, Keys)
 {
