@@ -380,6 +380,12 @@ TEST(GrubSimTest, TheThemesTerminal)
     EXPECT_EQ(small.At(9, 9), 0xFF0000u);
     const Vesa::Picture screen = played(whole, "ret").sim->Draw();
     EXPECT_EQ(screen.At(0, 0), 0xFF0000u) << "the whole screen";
+    const Played large = Play(Menu("set timeout=-1\nset gfxmode=1024x768\n", entries), "e", {},
+        { { Theme,
+            "terminal-left: \"1%\"\nterminal-top: \"20\"\nterminal-width: \"700\"\nterminal-height: \"50%+116\"\n"
+            "terminal-border: \"2\"\n" } });
+    EXPECT_EQ(std::pair(large.sim->Text().Columns(), large.sim->Text().Rows()), std::pair(87, 31))
+        << "696 x 496 pixels inside the border";
 }
 
 // GRUB's key codes from the keys given and a --hotkey's words.

@@ -149,6 +149,16 @@ TEST(GrubTextTest, WindowsAndPages)
     EXPECT_EQ(window(800, 600), (std::vector<int> { 77, 105, 646, 390, 3 })) << "both sides grow";
     EXPECT_EQ(window(1024, 768), (std::vector<int> { 154, 115, 716, 537, 3 }));
     EXPECT_EQ(window(1920, 1080), (std::vector<int> { 288, 162, 1344, 756, 3 }));
+    const auto asked = [](GrubWindow wanted) {
+        const GrubWindow shown = ThemeWindow(1024, 768, nullptr, wanted);
+        return std::vector<int> { shown.x, shown.y, shown.width, shown.height, shown.border };
+    };
+    EXPECT_EQ(asked({ 10, 20, 700, 500, 0 }), (std::vector<int> { 10, 20, 700, 500, 0 })) << "as asked";
+    EXPECT_EQ(asked({ 10, 20, 700, 300, 0 }), (std::vector<int> { 192, 192, 640, 384, 0 }))
+        << "too low: 80 x 24, centred";
+    EXPECT_EQ(asked({ 900, 700, 700, 400, 0 }), (std::vector<int> { 324, 368, 700, 400, 0 }))
+        << "moved onto the screen";
+    EXPECT_EQ(ThemeWindow(640, 480, nullptr, GrubWindow { 0, 0, 640, 480, 10 }).border, 3) << "a wide border given up";
     EXPECT_EQ(TerminalFor(FullScreenWindow(640, 480), nullptr).Columns(), 77);
     EXPECT_EQ(TerminalFor(FullScreenWindow(640, 480), nullptr).Rows(), 28);
     GrubTerminal large(77, 28);
