@@ -197,6 +197,36 @@ TEST(GrubSimTest, LockedEntries)
             << each.what;
 }
 
+// With no master, Glimra's submenus hold no superusers and a locked entry
+// asks for its user itself: authenticate in an if, superusers set only
+// while it asks, so Esc leaves the submenu even after a refusal.
+TEST(GrubSimTest, EntriesThatAskThemselves)
+{
+    const QByteArray config
+        = Menu("set timeout=-1\nset superusers=\"\"\npassword_pbkdf2 t " + GrubPasswords::MakePbkdf2("pw", 100) + "\n",
+            "submenu 'S' --id s --unrestricted {\n"
+            "\tmenuentry 'T' --id t {\n\t\tset superusers=\"\"\n\t\tif authenticate t; then\n\t\t\tlinux /t\n"
+            "\t\telse\n\t\t\tset refused=yes\n\t\tfi\n\t\tunset superusers\n\t\tlinux /after-$refused\n\t}\n"
+            "\tmenuentry 'U' --id u { linux /u }\n}\n");
+    const struct {
+        const char* keys;
+        std::string state;
+    } cases[] = {
+        { "ret ret", "username" },
+        { "ret ret \"t\" ret \"pw\" ret", "linux /after-${refused}" },
+        { "ret ret \"t\" ret \"no\" ret sleep:1000", "linux /after-yes" },
+        { "ret esc", "menu 0:0" },
+        { "ret down ret", "linux /u" },
+    };
+    for (const auto& each : cases)
+        EXPECT_EQ(Play(config, QString::fromLatin1(each.keys)).state, each.state) << each.keys;
+    // Refused, nothing loads: the submenu comes back and Esc leaves it.
+    const QByteArray plain = QByteArray(config).replace("\t\tlinux /after-$refused\n", "");
+    EXPECT_EQ(Play(plain, "ret ret esc sleep:1000").state, "menu 1:0");
+    EXPECT_EQ(Play(plain, "ret ret esc sleep:1000 esc").state, "menu 0:0");
+    EXPECT_EQ(Play(plain, "ret ret \"t\" ret \"pw\" ret").state, "linux /t");
+}
+
 // The prompts as GRUB prints them: the login echoed, the password not.
 TEST(GrubSimTest, PromptTexts)
 {

@@ -406,6 +406,13 @@ void GrubSim::Finish(std::unique_ptr<Loaded> loaded)
     static const char* const ends[] = { "", "", "GRUB exits: the firmware boots its next boot option.",
         "GRUB restarts the machine.", "GRUB switches the machine off." };
     m_wait = Wait::None;
+    if (loaded->resume && loaded->resume->authenticate) {
+        // Waiting for authenticate's user: the prompt's answer goes on.
+        const QByteArray users = loaded->resume->users;
+        m_reading = std::move(loaded);
+        AskUser(Ask::Script, users);
+        return;
+    }
     if (loaded->resume) {
         // Waiting at read: Enter goes on with the rest.
         m_reading = std::move(loaded);

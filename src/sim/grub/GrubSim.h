@@ -29,7 +29,8 @@ struct GrubLoaded {
 // GRUB 2.06's normal mode played on a grub.cfg of the commands Glimra
 // writes (set, export, password_pbkdf2, source, configfile, regexp,
 // menuentry and submenu with their options, and in an entry linux, initrd,
-// exit, reboot, halt, background_image, clear and read), key by
+// exit, reboot, halt, background_image, clear, read and an if on
+// authenticate), key by
 // key on a simulated clock, as normal/menu.c, menu_entry.c and auth.c run
 // it: the countdown and its hidden and countdown styles, the default by
 // number, title or id, hotkeys, submenus with their own variables (only
@@ -103,6 +104,9 @@ private:
         const std::vector<GrubItem>* items = nullptr;
         std::size_t next = 0;
         int depth = 0;
+        // An if whose condition is authenticate: its users, asked for before it goes on.
+        const GrubCommand* authenticate = nullptr;
+        QByteArray users;
     };
     // What a run of commands did: loaded a kernel, left GRUB, opened a menu,
     // or waits at a read.
@@ -114,7 +118,7 @@ private:
         QByteArray title;
     };
     enum class Wait { None, Hidden, Menu, Delay };
-    enum class Ask { Entry, Edit, CommandLine, Leave };
+    enum class Ask { Entry, Edit, CommandLine, Leave, Script };
 
     Frame& Top() { return *m_frames.back(); }
     const Frame& Top() const { return *m_frames.back(); }
@@ -127,6 +131,9 @@ private:
     void RunScript(const std::vector<GrubCommand>& commands, const std::vector<GrubItem>& items, Frame& frame,
         Loaded& loaded, int depth = 0, std::size_t from = 0);
     enum class Next { Go, Stop, Read };
+    // if authenticate USERS; then ...; [else ...;] fi, once answered.
+    void Authenticate(const GrubCommand& command, Frame& frame, Loaded& loaded, int depth);
+    void AuthenticateAnswered(bool accepted);
     Next RunCommand(const GrubCommand& command, Frame& frame, Loaded& loaded, int depth);
     void Regexp(const std::vector<QByteArray>& args, Env& env);
     void BackgroundImage(const std::vector<QByteArray>& args);

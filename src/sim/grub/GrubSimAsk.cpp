@@ -105,7 +105,9 @@ void GrubSim::Deny()
 void GrubSim::Refused()
 {
     m_note = QStringLiteral("GRUB refused the user: \"error: access denied.\"");
-    if (m_ask == Ask::Entry || m_ask == Ask::Leave)
+    if (m_ask == Ask::Script)
+        AuthenticateAnswered(false);
+    else if (m_ask == Ask::Entry || m_ask == Ask::Leave)
         RunMenu(); // the menu again from its default (a submenu stays open)
     else if (m_before == Screen::Editor)
         OpenEditor();
@@ -118,6 +120,7 @@ void GrubSim::Accepted()
     switch (m_ask) {
     case Ask::Entry: Proceed(m_askEntry, m_askAutoBoot); break;
     case Ask::Leave: Left(); break;
+    case Ask::Script: AuthenticateAnswered(true); return;
     case Ask::CommandLine: OpenCommandLine(); break;
     case Ask::Edit: {
         const GrubItem& item = *Top().entries[static_cast<std::size_t>(Top().selected)];

@@ -20,6 +20,13 @@ bool Silent(const QByteArray& name)
     return std::any_of(std::begin(silent), std::end(silent), [&](const char* word) { return name == word; });
 }
 
+// The items of an arm's body: the simulator makes no entries inside an if.
+const std::vector<GrubItem>& NoItems()
+{
+    static const std::vector<GrubItem> none;
+    return none;
+}
+
 // Whether name is one of the words of a list as GRUB's strword splits it.
 bool WordIn(const QByteArray& list, const QByteArray& name)
 {
@@ -129,6 +136,19 @@ void GrubSim::RunScript(const std::vector<GrubCommand>& commands, const std::vec
                 frame.entries.push_back(&*item);
             continue;
         }
+        if (command.block == GrubBlock::If && !command.branches.empty()
+            && command.branches.front().condition.size() == 1
+            && command.branches.front().condition.front().Name() == "authenticate") {
+            Authenticate(command, frame, loaded, depth);
+            if (loaded.resume && loaded.resume->authenticate == &command) {
+                loaded.resume->commands = &commands;
+                loaded.resume->items = &items;
+                loaded.resume->next = at + 1;
+            }
+            if (loaded.resume || loaded.end)
+                return;
+            continue;
+        }
         if (command.block != GrubBlock::None) {
             m_note = QStringLiteral("Line %1 holds a block GRUB would run; the simulator leaves it out.")
                          .arg(command.line);
@@ -136,10 +156,39 @@ void GrubSim::RunScript(const std::vector<GrubCommand>& commands, const std::vec
         }
         const Next next = RunCommand(command, frame, loaded, depth);
         if (next == Next::Read)
-            loaded.resume = Resume { &commands, &items, at + 1, depth };
+            loaded.resume = Resume { &commands, &items, at + 1, depth, nullptr, {} };
         if (next != Next::Go)
             return;
     }
+}
+
+// authenticate passes at once for a user known (or with no superusers);
+// otherwise the script waits for the prompt's answer. A refusal runs the
+// else arm: the condition's error is dropped, as an if drops it.
+void GrubSim::Authenticate(const GrubCommand& command, Frame& frame, Loaded& loaded, int depth)
+{
+    const GrubCommand& condition = command.branches.front().condition.front();
+    const QByteArray users = condition.words.size() > 1 ? Expand(frame.env, condition.words[1]) : QByteArray();
+    if (!Authenticated(users, frame.env)) {
+        loaded.resume = Resume { nullptr, nullptr, 0, depth, &command, users };
+        return;
+    }
+    RunScript(command.branches.front().body, NoItems(), frame, loaded, depth);
+}
+
+void GrubSim::AuthenticateAnswered(bool accepted)
+{
+    std::unique_ptr<Loaded> loaded = std::move(m_reading);
+    const Resume resume = *loaded->resume;
+    loaded->resume.reset();
+    const std::vector<GrubBranch>& arms = resume.authenticate->branches;
+    if (accepted)
+        RunScript(arms.front().body, NoItems(), Top(), *loaded, resume.depth);
+    else if (arms.size() > 1 && arms.back().condition.empty())
+        RunScript(arms.back().body, NoItems(), Top(), *loaded, resume.depth);
+    if (!loaded->resume && !loaded->end)
+        RunScript(*resume.commands, *resume.items, Top(), *loaded, resume.depth, resume.next);
+    Finish(std::move(loaded));
 }
 
 // regexp [--set=[N:]VAR]... REGEXP STRING: the groups of the match into
