@@ -15,6 +15,16 @@ void Planner::Menus(const MenuConfig& config)
     m_plan.mode = m_plan.run->kind == MenuKind::Graphical ? MenuResolution(config) : std::pair(640, 480);
     Passwords(config);
     MenuOf(config, config.start);
+    if (m_plan.locked && m_plan.menus.size() > 1) {
+        if (start.masterPassword)
+            Find(DirectivePlace("menu master"), "grub-submenu-leave",
+                QStringLiteral("in GRUB only the master may leave a submenu while entries are locked: Esc there "
+                               "asks for the master password"));
+        else
+            Find(DirectivePlace("menu passwd"), "grub-submenu-open",
+                QStringLiteral("with no MENU MASTER PASSWD GRUB locks only the entries inside a submenu: there "
+                               "any entry can be edited and the command line reached"));
+    }
 }
 
 // A menu and, depth first, the submenus its entries open.

@@ -33,8 +33,9 @@ public:
 private:
     void Line(const QByteArray& indent, const QByteArray& text) { m_out += indent + text + '\n'; }
     void Head();
-    void Menu(int index, const QByteArray& indent);
-    void Entry(const GrubPlanEntry& entry, const QByteArray& indent);
+    void Menu(int index, const QByteArray& indent, const std::optional<QByteArray>& inherited = {});
+    void Entry(
+        const GrubPlanEntry& entry, const QByteArray& indent, bool nested, const std::optional<QByteArray>& inherited);
     void Body(const GrubBoot& boot, const QByteArray& indent);
     QByteArray Theme(int sourceMenu) const
     {
@@ -44,6 +45,7 @@ private:
     }
     bool Uses(GrubBoot::Kind kind) const;
     bool UsesMac() const;
+    bool Master() const { return !m_plan.users.empty() && m_plan.users.front().name == "master"; }
 
     const GrubPlan& m_plan;
     const GrubScriptOptions& m_options;
@@ -107,9 +109,11 @@ void Writer::Head()
     Line({}, QByteArray("set timeout_style=") + (m_plan.hidden ? "hidden" : "menu"));
     Line({}, "set timeout=" + QByteArray::number(m_plan.timeoutSeconds));
     if (m_plan.locked) {
-        const bool master = !m_plan.users.empty() && m_plan.users.front().name == "master";
-        Line({}, QByteArray("set superusers=\"") + (master ? "master" : "") + '"');
-        Line({}, "export superusers");
+        Line({}, QByteArray("set superusers=\"") + (Master() ? "master" : "") + '"');
+        // Exported, a submenu is left only by a superuser: with no master
+        // nobody could, so then its entries lock themselves instead.
+        if (Master())
+            Line({}, "export superusers");
         for (const GrubUser& user : m_plan.users) {
             if (user.pbkdf2)
                 Line({}, "password_pbkdf2 " + user.name + ' ' + *user.pbkdf2);
@@ -117,7 +121,7 @@ void Writer::Head()
     }
 }
 
-void Writer::Menu(int index, const QByteArray& indent)
+void Writer::Menu(int index, const QByteArray& indent, const std::optional<QByteArray>& inherited)
 {
     const GrubPlanMenu& menu = m_plan.menus[static_cast<std::size_t>(index)];
     if (index > 0) {
@@ -127,21 +131,35 @@ void Writer::Menu(int index, const QByteArray& indent)
     if (menu.defaultEntry >= 0)
         Line(indent, "set default=" + menu.entries[static_cast<std::size_t>(menu.defaultEntry)].id);
     for (const GrubPlanEntry& entry : menu.entries)
-        Entry(entry, indent);
+        Entry(entry, indent, index > 0, inherited);
 }
 
-void Writer::Entry(const GrubPlanEntry& entry, const QByteArray& indent)
+// In a submenu of a tree without a master password superusers is not
+// there, so a locked entry asks for its user itself, with superusers set
+// only while it asks; a locked submenu there hands its user to its entries.
+void Writer::Entry(
+    const GrubPlanEntry& entry, const QByteArray& indent, bool nested, const std::optional<QByteArray>& inherited)
 {
+    const bool selfLocked = m_plan.locked && nested && !Master();
+    const std::optional<QByteArray> user = entry.user ? entry.user : inherited;
     QByteArray head = (entry.submenu >= 0 ? "submenu " : "menuentry ") + Title(entry.title) + " --id " + entry.id;
     if (!entry.hotkey.isEmpty())
         head += " --hotkey " + GrubQuote(entry.hotkey);
-    if (m_plan.locked)
+    if (m_plan.locked && !selfLocked)
         head += entry.user ? " --users " + *entry.user : QByteArray(" --unrestricted");
     Line(indent, head + " {");
-    if (entry.submenu >= 0)
-        Menu(entry.submenu, indent + '\t');
-    else
-        Body(entry.boot, indent + '\t');
+    const QByteArray inner = indent + '\t';
+    if (entry.submenu >= 0) {
+        Menu(entry.submenu, inner, selfLocked ? user : std::nullopt);
+    } else if (selfLocked && user && entry.boot.kind != GrubBoot::Kind::Screen) {
+        Line(inner, "set superusers=\"\"");
+        Line(inner, "if authenticate " + *user + "; then");
+        Body(entry.boot, inner + '\t');
+        Line(inner, "fi");
+        Line(inner, "unset superusers");
+    } else {
+        Body(entry.boot, inner);
+    }
     Line(indent, "}");
 }
 

@@ -15,8 +15,12 @@
 // for Enter:
 //     background_image $prefix/glimra/screens/<name>.png ; clear ; read ; background_image
 // While superusers is set, an entry with a password names its user with
-// --users and every other entry is --unrestricted; superusers is exported,
-// or GRUB would forget it inside submenus and run their entries freely.
+// --users and every other entry is --unrestricted. With a master password
+// superusers is exported, or GRUB would forget it inside submenus and run
+// their entries freely. Without one it is not (GRUB lets only a superuser
+// leave a submenu while it is set), and a locked entry inside a submenu
+// asks for its user itself:
+//     set superusers="" ; if authenticate <user>; then linux ... ; fi ; unset superusers
 struct GrubScriptOptions {
     GrubPlanOptions plan;
     // The theme a shown menu sets, by its index in MenuConfig::menus (-1

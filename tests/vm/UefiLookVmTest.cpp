@@ -3,9 +3,11 @@
 // SeaBIOS and under OVMF. The first screens agree to within 0.5 % of the
 // pixels, the countdown's row aside, and Glimra's own drawing of the GRUB
 // side agrees with OVMF's screen as closely.
+#include "FileTree.h"
 #include "RecordedCaseInVm.h"
 #include "grub/GrubMenu.h"
 #include "grub/GrubPlay.h"
+#include "keys/KeyWords.h"
 #include "vm/BootMedia.h"
 #include "vm/Machine.h"
 
@@ -141,3 +143,74 @@ TEST_P(OneMenuBothFirmwares, FirstScreensAgree)
 
 INSTANTIATE_TEST_SUITE_P(SharedVesamenuCases, OneMenuBothFirmwares, ::testing::ValuesIn(Cases),
     [](const ::testing::TestParamInfo<const char*>& shared) { return std::string(shared.param).substr(0, 3); });
+
+// A text menu with locked entries, Glimra's own UEFI side of it in a PXE
+// folder, booted under OVMF over TFTP: each screen the keys lead to is the
+// one Glimra's GRUB draws, the password prompts and Esc out of a submenu
+// after a refusal included.
+TEST(OneMenuBothFirmwares, LockedMenuOverPxe)
+{
+    std::optional<VmTools> uefi;
+    std::optional<MediaTools> media;
+    try {
+        uefi = FindVmTools({}, false, Firmware::Uefi);
+        media = FindMediaTools(MediaKind::Pxe);
+        RequireUefiMediaTools(*media, MediaKind::Pxe);
+    } catch (const EVmError& missing) {
+        if (qgetenv("CI") == "true")
+            FAIL() << missing.what();
+        GTEST_SKIP() << missing.what();
+    }
+    QTemporaryDir tree, out;
+    const QString config = WriteInTree(tree, "boot/isolinux/isolinux.cfg",
+        "UI menu.c32\nMENU TITLE Locked menu\nLABEL open\n MENU LABEL Open entry\n KERNEL /boot/vmlinuz\n"
+        "LABEL locked\n MENU LABEL Locked entry\n KERNEL /boot/vmlinuz\n MENU PASSWD secret\n"
+        "MENU BEGIN tools\n MENU TITLE Tools\n LABEL inner\n  MENU LABEL Inner locked\n  KERNEL /boot/vmlinuz\n"
+        "  MENU PASSWD inner\nMENU END\n");
+    WriteInTree(tree, "boot/vmlinuz", QByteArray(1 << 16, 'k'));
+    const BootFiles files = BootFiles::ForConfiguration(config);
+    const GrubSideFiles side = MakeGrubSide(files);
+    MediaRequest request;
+    request.kind = MediaKind::Pxe;
+    request.output = out.filePath(QStringLiteral("tftp"));
+    for (const GrubFile& file : side.files)
+        request.grub.push_back({ file.path, file.bytes });
+    const MediaResult made = ExportBootMedia(files, request, *media);
+
+    const std::unique_ptr<GrubSim> sim = PlayGrubSide(side.files);
+    ASSERT_TRUE(sim);
+    const std::unique_ptr<QTemporaryDir> work = MakeWorkFolder();
+    MachineOptions options;
+    options.image = made.output;
+    options.pxe = true;
+    options.firmware = Firmware::Uefi;
+    options.bootFile = QString::fromLatin1(made.uefiBootFile);
+    HeadlessMachine machine(*uefi, options, work->path(), std::chrono::seconds(240));
+    using Shown = GrubSim::Screen;
+    const struct {
+        const char* keys;
+        Shown shown;
+        int depth;
+        const char* what;
+    } steps[] = {
+        { "", Shown::Menu, 0, "the menu" },
+        { "down ret", Shown::Username, 0, "the locked entry asks for its user" },
+        { "esc", Shown::Menu, 0, "refused, the menu again" },
+        { "down down ret", Shown::Menu, 1, "the submenu" },
+        { "ret", Shown::Username, 1, "its locked entry asks" },
+        { "esc", Shown::Menu, 1, "refused, the submenu again" },
+        { "esc", Shown::Menu, 0, "Esc leaves it" },
+    };
+    for (const auto& step : steps) {
+        QString error;
+        const std::optional<std::vector<KeyPress>> presses = ReadKeys(QString::fromLatin1(step.keys), error);
+        ASSERT_TRUE(presses) << error.toStdString();
+        for (const KeyPress& press : *presses) {
+            sim->Give(press.input);
+            machine.Press(press.qemu);
+        }
+        sim->Sleep(1000); // a refusal's wait
+        EXPECT_EQ(std::pair(sim->Shown(), sim->Depth()), std::pair(step.shown, step.depth)) << step.what;
+        EXPECT_LE(Closest(machine, ImageOf(sim->Draw()), { 0, 0 }), 0.005) << step.what;
+    }
+}
