@@ -202,8 +202,47 @@ std::array<unsigned char, 64> HmacSha512(QByteArrayView key, QByteArrayView data
     return Sha512Of(outer, View(innerDigest));
 }
 
+namespace {
+
+// SHA-512 going on from a state that has taken one 128-byte block (an
+// HMAC pad) through a 64-byte message: that message's one last block.
+std::array<unsigned char, 64> AfterPad(std::array<std::uint64_t, 8> state, const std::array<unsigned char, 64>& message)
+{
+    std::array<unsigned char, 128> block {};
+    std::copy(message.begin(), message.end(), block.begin());
+    block[64] = 0x80;
+    constexpr std::uint64_t bits = (128 + 64) * 8;
+    for (int b = 0; b < 8; ++b)
+        block[127 - b] = static_cast<unsigned char>(bits >> (8 * b));
+    Compress(state, block.data());
+    std::array<unsigned char, 64> digest {};
+    for (int i = 0; i < 64; ++i)
+        digest[i] = static_cast<unsigned char>(state[i / 8] >> (56 - 8 * (i % 8)));
+    return digest;
+}
+
+}
+
+// Every round after the first is HMAC of a 64-byte digest: the key's two
+// padded blocks are taken into SHA-512's state once, so a round costs two
+// blocks instead of four.
 QByteArray Pbkdf2Sha512(QByteArrayView password, QByteArrayView salt, int iterations, int length)
 {
+    std::array<unsigned char, 128> inner {}, outer {};
+    if (password.size() > 128) {
+        const auto digest = Sha512(password);
+        std::copy(digest.begin(), digest.end(), inner.begin());
+    } else {
+        std::copy(password.begin(), password.end(), inner.begin());
+    }
+    outer = inner;
+    for (std::size_t i = 0; i < inner.size(); ++i) {
+        inner[i] ^= 0x36;
+        outer[i] ^= 0x5c;
+    }
+    std::array<std::uint64_t, 8> innerState = InitialState, outerState = InitialState;
+    Compress(innerState, inner.data());
+    Compress(outerState, outer.data());
     QByteArray key;
     for (quint32 index = 1; key.size() < length; ++index) {
         QByteArray first(salt.data(), salt.size());
@@ -212,7 +251,7 @@ QByteArray Pbkdf2Sha512(QByteArrayView password, QByteArrayView salt, int iterat
         auto u = HmacSha512(password, first);
         auto block = u;
         for (int i = 1; i < iterations; ++i) {
-            u = HmacSha512(password, View(u));
+            u = AfterPad(outerState, AfterPad(innerState, u));
             for (int b = 0; b < 64; ++b)
                 block[b] ^= u[b];
         }
