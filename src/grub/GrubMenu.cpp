@@ -1,5 +1,6 @@
 #include "GrubMenu.h"
 
+#include "GrubPictures.h"
 #include "GrubScript.h"
 #include "GrubTheme.h"
 #include "boot/BootRendering.h"
@@ -59,7 +60,7 @@ QByteArray ScreenPicture(const BootFiles& files, const GrubScreenFile& screen, c
             }
         }
     }
-    return Vesa::WriteRgbPng(picture);
+    return GrubPictures::RgbPng(picture);
 }
 
 std::optional<PcFont> MenuFontOf(const BootFiles& files, const ConfigSet& set)

@@ -1,5 +1,6 @@
 #include "GrubTheme.h"
 
+#include "GrubPictures.h"
 #include "config/BootFiles.h"
 #include "console/ColorConsole.h"
 #include "console/TextMetrics.h"
@@ -204,7 +205,7 @@ Picture Draw(const Vesa::MenuFrame& frame, const GrubLookSource& source, const G
 {
     if (!grid.graphical)
         return TextScreen(frame, source.font, grid);
-    Vesa::MenuScreen screen = Vesa::DrawLoaderMenu(frame, source.font);
+    Vesa::MenuScreen screen = Vesa::DrawLoaderMenu(frame, source.font, GrubPictures::Background);
     if (problem)
         *problem = screen.problem;
     return std::move(screen.picture);
@@ -389,7 +390,7 @@ QByteArray GrubThemePath(int menu) { return "glimra/menu" + QByteArray::number(m
 
 QByteArray GrubFontName(const PcFont& font) { return Pf2FromPcFont(font, FontFamily).name; }
 
-GrubFile GrubFont(const PcFont& font) { return { GrubFontFile, WritePf2(Pf2FromPcFont(font, FontFamily)) }; }
+GrubFile GrubFont(const PcFont& font) { return { GrubFontFile, GrubPictures::Pf2(font, FontFamily) }; }
 
 namespace {
 
@@ -456,7 +457,7 @@ GrubTheme MakeGrubTheme(const GrubLookSource& source, int menu, const std::vecto
 
     const QByteArray folder = "glimra/menu" + QByteArray::number(menu) + '/';
     theme.files.push_back({ folder + "theme.txt", ThemeText(look, grid, GrubFontName(source.font)) });
-    theme.files.push_back({ folder + "desktop.png", Vesa::WriteRgbPng(desktopPicture) });
+    theme.files.push_back({ folder + "desktop.png", GrubPictures::RgbPng(desktopPicture) });
     AddBarFiles(theme.files, folder, withBar, desktopPicture, grid, *bar, look.selPad);
     theme.files.push_back(
         { folder + "item_e.png", Part(desktopPicture, 0, 0, look.itemPad, 1, [](int, int) { return false; }) });

@@ -5,7 +5,11 @@
 #include "common/Exceptions.h"
 #include "config/BootFiles.h"
 #include "config/GrubConfig.h"
+#include "format/Pf2Font.h"
 #include "grub/GrubMenu.h"
+#include "grub/GrubPictures.h"
+#include "vesa/BackgroundFit.h"
+#include "vesa/VesaMenu.h"
 #include "vesa/VesaPixels.h"
 
 #include <QRegularExpression>
@@ -93,4 +97,32 @@ TEST(GrubSide, TheFolderIsWrittenWholeAndNothingIsReplaced)
         QStringList({ QStringLiteral("file"), QStringLiteral("grub") }));
 }
 
+}
+
+// What the side keeps for the next time is found again only by the whole of
+// what made it: a pixel, a size, a picture's bytes or a font's dots apart
+// give a new answer, each the one making it anew gives.
+TEST(GrubSide, KeptPiecesAreThoseMadeAnew)
+{
+    Vesa::Picture wide(2, 1, 0x123456), tall(1, 2, 0x123456), other = wide;
+    other.pixels.back() = 0x123457;
+    for (const Vesa::Picture* picture : { &wide, &tall, &other, &wide })
+        EXPECT_EQ(GrubPictures::RgbPng(*picture), Vesa::WriteRgbPng(*picture));
+    EXPECT_NE(GrubPictures::RgbPng(wide), GrubPictures::RgbPng(tall));
+
+    const QByteArray one = Vesa::WriteRgbPng(Vesa::Picture(4, 4, 0xff0000));
+    const QByteArray two = Vesa::WriteRgbPng(Vesa::Picture(4, 4, 0x00ff00));
+    for (const auto& [bytes, width] : { std::pair(one, 640), std::pair(two, 640), std::pair(one, 800) }) {
+        const Vesa::Background kept = GrubPictures::Background(bytes, width, 480);
+        const Vesa::Background made = Vesa::ReadBackground(bytes, width, 480);
+        EXPECT_EQ(kept.screen.width, width);
+        EXPECT_EQ(kept.screen.pixels, made.screen.pixels) << width;
+    }
+
+    PcFont font = Vesa::BiosFont().value_or(PcFont { 16, std::vector<std::uint8_t>(256 * 16) });
+    const QByteArray first = GrubPictures::Pf2(font, "Glimra VGA");
+    font.rows['A' * 16 + 3] ^= 0x81;
+    EXPECT_EQ(GrubPictures::Pf2(font, "Glimra VGA"), WritePf2(Pf2FromPcFont(font, "Glimra VGA")));
+    EXPECT_NE(GrubPictures::Pf2(font, "Glimra VGA"), first);
+    EXPECT_NE(GrubPictures::Pf2(font, "Other"), GrubPictures::Pf2(font, "Glimra VGA"));
 }
