@@ -78,9 +78,9 @@ QByteArray RgbPng(const Vesa::Picture& picture)
 QByteArray Pf2(const PcFont& font, const QByteArray& family)
 {
     static Recent<QByteArray, QByteArray> kept(2);
-    const QByteArray key = QByteArray(reinterpret_cast<const char*>(font.rows.data()),
-                               static_cast<qsizetype>(font.rows.size()))
-        + '@' + QByteArray::number(font.height) + family;
+    const QByteArray key
+        = QByteArray(reinterpret_cast<const char*>(font.rows.data()), static_cast<qsizetype>(font.rows.size())) + '@'
+        + QByteArray::number(font.height) + family;
     return kept.Get(key, [&] { return WritePf2(Pf2FromPcFont(font, family)); });
 }
 

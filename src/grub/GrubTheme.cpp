@@ -303,7 +303,11 @@ QByteArray ThemeText(const ThemeLayout& look, const Grid& grid, const QByteArray
     const auto number = [](int value) { return QByteArray::number(value); };
     const auto quoted = [](const QByteArray& value) { return '"' + value + '"'; };
     QByteArray text = "title-text: \"\"\ndesktop-image: \"desktop.png\"\ndesktop-color: \"#000000\"\n";
-    text += "terminal-font: " + quoted(font) + "\n+ boot_menu {\n";
+    // The terminal on the whole screen, as the module's pictures and prompts
+    // are: a smaller window would scale the F-key pictures into it.
+    text += "terminal-font: " + quoted(font)
+        + "\nterminal-left: \"0\"\nterminal-top: \"0\"\nterminal-width: \"100%\"\nterminal-height: \"100%\"\n"
+          "terminal-border: \"0\"\n+ boot_menu {\n";
     text += line("left", number(look.left)) + line("top", number(look.top)) + line("width", number(look.width))
         + line("height", number(look.height));
     text += line("item_font", quoted(font)) + line("selected_item_font", quoted(font));

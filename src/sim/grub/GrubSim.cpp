@@ -417,7 +417,6 @@ void GrubSim::Finish(std::unique_ptr<Loaded> loaded)
         // Waiting at read: Enter goes on with the rest.
         m_reading = std::move(loaded);
         m_screen = Screen::Read;
-        m_text.ShowCursor(true);
         Refresh();
         return;
     }
@@ -454,6 +453,7 @@ void GrubSim::ReadKey(int key)
     if (key != GrubKey::Enter && key != '\n') {
         if (GrubKey::Printable(key)) {
             m_text.Put(char32_t(key));
+            m_text.ShowCursor(true);
             Refresh();
         }
         return;

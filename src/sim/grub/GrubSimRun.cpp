@@ -271,7 +271,9 @@ GrubSim::Next GrubSim::RunCommand(const GrubCommand& command, Frame& frame, Load
     } else if (name == "background_image") {
         BackgroundImage(args);
     } else if (name == "clear") {
+        // gfxterm draws its cursor with the next character, not at a clear.
         ClearText();
+        m_text.ShowCursor(false);
     } else if (name == "read") {
         return Next::Read;
     } else if ((name == "source" || name == "configfile") && !args.empty()) {
