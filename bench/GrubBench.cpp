@@ -56,8 +56,8 @@ void BM_MakeGrubSide(benchmark::State& state)
             bytes += file.bytes.size();
         benchmark::DoNotOptimize(bytes);
     }
-    state.SetLabel(QFileInfo(config).absolutePath().section(u'/', -3).toStdString() + ", "
-        + std::to_string(entries) + " entries, " + std::to_string(first.files.size()) + " files");
+    state.SetLabel(QFileInfo(config).absolutePath().section(u'/', -3).toStdString() + ", " + std::to_string(entries)
+        + " entries, " + std::to_string(first.files.size()) + " files");
 }
 BENCHMARK(BM_MakeGrubSide)->Unit(benchmark::kMillisecond);
 

@@ -139,6 +139,15 @@ void Compress(std::array<std::uint64_t, 8>& state, const unsigned char* block)
         state[i] += v[i];
 }
 
+// The state's words, big-endian, as the digest.
+std::array<unsigned char, 64> DigestOf(const std::array<std::uint64_t, 8>& state)
+{
+    std::array<unsigned char, 64> digest {};
+    for (int i = 0; i < 64; ++i)
+        digest[i] = static_cast<unsigned char>(state[i / 8] >> (56 - 8 * (i % 8)));
+    return digest;
+}
+
 // SHA-512 of the bytes of two views one after the other (HMAC's key pad and message).
 std::array<unsigned char, 64> Sha512Of(QByteArrayView first, QByteArrayView second)
 {
@@ -167,10 +176,7 @@ std::array<unsigned char, 64> Sha512Of(QByteArrayView first, QByteArrayView seco
     for (int b = 0; b < 8; ++b)
         block[127 - b] = static_cast<unsigned char>(bits >> (8 * b));
     Compress(state, block.data());
-    std::array<unsigned char, 64> digest {};
-    for (int i = 0; i < 64; ++i)
-        digest[i] = static_cast<unsigned char>(state[i / 8] >> (56 - 8 * (i % 8)));
-    return digest;
+    return DigestOf(state);
 }
 
 QByteArrayView View(const std::array<unsigned char, 64>& digest)
@@ -215,10 +221,7 @@ std::array<unsigned char, 64> AfterPad(std::array<std::uint64_t, 8> state, const
     for (int b = 0; b < 8; ++b)
         block[127 - b] = static_cast<unsigned char>(bits >> (8 * b));
     Compress(state, block.data());
-    std::array<unsigned char, 64> digest {};
-    for (int i = 0; i < 64; ++i)
-        digest[i] = static_cast<unsigned char>(state[i / 8] >> (56 - 8 * (i % 8)));
-    return digest;
+    return DigestOf(state);
 }
 
 }

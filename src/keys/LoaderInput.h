@@ -29,3 +29,16 @@ struct LoaderInput {
         return std::nullopt;
     }
 };
+
+// Time passing as a simulator takes it: its clock run on (Sleep) or its
+// countdown run out (RunOutTimeout). False for a key, which it reads itself.
+template <typename Simulator> bool GiveTime(Simulator& simulator, const LoaderInput& input)
+{
+    if (input.kind == LoaderInput::Kind::Sleep)
+        simulator.Sleep(input.milliseconds);
+    else if (input.kind == LoaderInput::Kind::Timeout)
+        simulator.RunOutTimeout();
+    else
+        return false;
+    return true;
+}

@@ -210,12 +210,8 @@ void LoaderSim::Leave(const QString& note)
 
 void LoaderSim::Give(const LoaderInput& input)
 {
-    if (input.kind == LoaderInput::Kind::Sleep)
-        return Sleep(input.milliseconds);
-    if (input.kind == LoaderInput::Kind::Timeout) {
-        RunOutTimeout();
+    if (GiveTime(*this, input))
         return;
-    }
     if (m_state == State::Kaboom) {
         Restart();
         return;

@@ -78,14 +78,8 @@ void MenuSim::Give(const LoaderInput& input)
 {
     if (m_outcome != Outcome::Running)
         return;
-    if (input.kind == LoaderInput::Kind::Sleep) {
-        Sleep(input.milliseconds);
+    if (GiveTime(*this, input))
         return;
-    }
-    if (input.kind == LoaderInput::Kind::Timeout) {
-        RunOutTimeout();
-        return;
-    }
     const int key = KeyCodeOf(input);
     if (key == KeyNone)
         return;

@@ -246,14 +246,8 @@ void GrubSim::Give(const LoaderInput& input)
 {
     if (m_outcome != Outcome::Running)
         return;
-    if (input.kind == LoaderInput::Kind::Sleep) {
-        Sleep(input.milliseconds);
+    if (GiveTime(*this, input))
         return;
-    }
-    if (input.kind == LoaderInput::Kind::Timeout) {
-        RunOutTimeout();
-        return;
-    }
     const int key = GrubKey::Of(input);
     if (key == GrubKey::None)
         return;
