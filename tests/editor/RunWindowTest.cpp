@@ -187,6 +187,7 @@ TEST_F(RunWindowTest, TheUefiSideBesideTheBiosSide)
     ASSERT_TRUE(uefi->isEnabled());
     QTest::mouseClick(uefi, Qt::LeftButton);
     ASSERT_TRUE(grub->isVisible());
+    EXPECT_EQ(QApplication::focusWidget(), grub) << "the side asked for has the keyboard";
     EXPECT_TRUE(screen->isVisible()) << "side by side";
     EXPECT_EQ(grub->Shown().size(), QSize(640, 480));
     EXPECT_EQ(window->Grub().Sim()->MenuView().titles, (std::vector<QByteArray> { "First", "Second" }));

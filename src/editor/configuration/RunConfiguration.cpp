@@ -167,6 +167,9 @@ void RunConfigurationWindow::ShowUefi(bool shown)
         m_grub.Restart(Files(), m_client);
         ShowGrub();
     }
+    // The side just asked for takes the keyboard, so the keys alone play it.
+    if (UefiShown() && !wasShown)
+        m_grubView->setFocus();
     if (!UefiShown() && m_grubView->hasFocus())
         (m_pictureShown ? m_pictureView : m_screen)->setFocus();
     m_fittedTo = QSize();
