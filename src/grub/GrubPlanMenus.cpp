@@ -152,7 +152,9 @@ void Planner::Passwords(const MenuConfig& config)
     if (!start.masterPassword) {
         if (passwords && start.allowEdit)
             Find(DirectivePlace("menu passwd"), "grub-no-master",
-                QStringLiteral("with no MENU MASTER PASSWD nobody can edit an entry or reach GRUB's command line"));
+                QStringLiteral(
+                    "with no MENU MASTER PASSWD nobody can edit the top menu's entries or reach GRUB's command line "
+                    "from there"));
         return;
     }
     GrubUser master { "master", std::nullopt };
