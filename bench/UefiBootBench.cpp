@@ -1,15 +1,17 @@
 // A UEFI machine's boot of an exported disc, from OVMF's first frame (the
 // first picture that is not QEMU's own "not initialized" one) to GRUB's
-// menu on the screen: a themed menu as the generated one is made (gfxterm
-// at 640 x 480, a desktop picture, a boot_menu, a PF2 font), beside the
-// floor measured in the same run: the same disc and core image with GRUB's
-// own text menu in the same mode and font, the least GRUB draws a menu
-// with (its text menu on OVMF's console is slower: the firmware draws
-// every glyph). Both boots alternate, so the machine's load falls on both.
+// menu on the screen: the UEFI side Glimra makes of a shared vesamenu tree
+// (its theme, desktop picture and PF2 font), on the screen once the picture
+// is the one Glimra's GRUB draws of it; beside the floor measured in the
+// same run: the same disc with GRUB's own text menu of the same entries in
+// the same mode and font, the least GRUB draws a menu with (its text menu
+// on OVMF's console is slower: the firmware draws every glyph). Both boots
+// alternate, so the machine's load falls on both.
+#include "grub/GrubMenu.h"
+#include "grub/GrubPlay.h"
 #include "vm/BootMedia.h"
 #include "vm/HeadlessVm.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -21,80 +23,52 @@
 
 namespace {
 
-constexpr QRgb Desktop = qRgb(0x1e, 0x3c, 0x78);
-const QRect MenuBox(80, 120, 480, 120);
+const QString Case
+    = QStringLiteral(GLIMRA_SHARED_DIR "/boottruth/project/vesa/cases/v17_glyphs_rom_font/iso/isolinux/isolinux.cfg");
 
-QString Tree(const QTemporaryDir& tree)
+std::vector<GrubFolderFile> FolderFiles(const std::vector<GrubFile>& files)
 {
-    const QString config = tree.filePath("isolinux/isolinux.cfg");
-    QDir().mkpath(tree.filePath("isolinux"));
-    QFile file(config);
-    if (file.open(QIODevice::WriteOnly))
-        file.write("PROMPT 1\n");
-    return config;
+    std::vector<GrubFolderFile> folder;
+    for (const GrubFile& file : files)
+        folder.push_back({ file.path, file.bytes });
+    return folder;
 }
 
-QByteArray DesktopPng()
+// GRUB's own text menu of the same entries in the same mode and font: no
+// theme, no picture.
+std::vector<GrubFolderFile> PlainMenu(const std::vector<GrubFile>& side)
 {
-    QImage desktop(640, 480, QImage::Format_RGB32);
-    desktop.fill(Desktop);
-    QBuffer png;
-    png.open(QIODevice::WriteOnly);
-    desktop.save(&png, "PNG");
-    return png.data();
+    std::vector<GrubFolderFile> plain;
+    for (const GrubFile& file : side) {
+        if (file.path == "grub.cfg")
+            plain.push_back({ file.path, QByteArray(file.bytes).replace("set theme=", "# set theme=") });
+        else if (file.path.endsWith(".pf2"))
+            plain.push_back({ file.path, file.bytes });
+    }
+    return plain;
 }
 
-const char Entries[] = "set timeout=-1\n"
-                       "menuentry 'Boot the kernel' { linux /boot/vmlinuz }\n"
-                       "menuentry 'Second entry' { true }\n";
-
-QByteArray Font()
+QImage ImageOf(const Vesa::Picture& picture)
 {
-    QFile font(QStringLiteral("/usr/share/grub/ascii.pf2")); // grub-common's
-    return font.open(QIODevice::ReadOnly) ? font.readAll() : QByteArray();
+    QImage image(picture.width, picture.height, QImage::Format_RGB32);
+    for (int y = 0; y < picture.height; ++y)
+        for (int x = 0; x < picture.width; ++x)
+            image.setPixel(x, y, 0xff000000u | picture.At(x, y));
+    return image;
 }
 
-const char Graphics[] = "insmod all_video\ninsmod gfxterm\nloadfont $prefix/glimra/ascii.pf2\nset gfxmode=640x480\n"
-                        "terminal_output gfxterm\n";
-
-// GRUB's own text menu in the same graphics mode and font: no theme, no picture.
-std::vector<GrubFolderFile> PlainMenu()
+// A menu is on the screen: Glimra's drawing of it exactly, or for GRUB's
+// own, entry text (anything not black) in GRUB's mode.
+bool MenuShown(const QImage& picture, const QImage& expected)
 {
-    return { { "grub.cfg", Graphics + QByteArray(Entries) }, { "glimra/ascii.pf2", Font() } };
-}
-
-std::vector<GrubFolderFile> ThemedMenu()
-{
-    return { { "grub.cfg",
-                 Graphics
-                     + QByteArray("insmod gfxmenu\ninsmod png\nset theme=$prefix/glimra/menu0/theme.txt\n"
-                                  "set timeout_style=menu\n")
-                     + Entries },
-        { "glimra/ascii.pf2", Font() }, { "glimra/menu0/desktop.png", DesktopPng() },
-        { "glimra/menu0/theme.txt",
-            QStringLiteral("desktop-image: \"desktop.png\"\ntitle-text: \"\"\n+ boot_menu {\n  left = %1\n  top = %2\n"
-                           "  width = %3\n  height = %4\n  item_color = \"#ffffff\"\n  selected_item_color = "
-                           "\"#ffff00\"\n  item_height = 16\n}\n")
-                .arg(MenuBox.left())
-                .arg(MenuBox.top())
-                .arg(MenuBox.width())
-                .arg(MenuBox.height())
-                .toLatin1() } };
-}
-
-// A menu is on the screen: in GRUB's mode, over the desktop when themed,
-// with entry text (white in the theme's box, anything not black in GRUB's own).
-bool MenuShown(const QImage& picture, bool themed)
-{
-    if (picture.size() != QSize(640, 480) || (themed && picture.pixel(2, 2) != Desktop))
+    if (picture.size() != QSize(640, 480))
         return false;
-    const QRect area = themed ? MenuBox : picture.rect();
+    if (!expected.isNull())
+        return picture.convertToFormat(QImage::Format_RGB32) == expected;
     int text = 0;
-    for (int y = area.top(); y < area.bottom(); ++y) {
-        for (int x = area.left(); x < area.right(); x += 2) {
-            const QRgb pixel = picture.pixel(x, y);
-            text += (themed ? pixel == qRgb(255, 255, 255) : qGray(pixel) > 64) ? 1 : 0;
-        }
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); x += 2)
+            text += qGray(picture.pixel(x, y)) > 64 ? 1 : 0;
     }
     return text > 50;
 }
@@ -109,8 +83,8 @@ double Milliseconds(const QElapsedTimer& clock) { return static_cast<double>(clo
 // Boots the disc made of the tree with the menu. The menu is on the screen
 // at the last change of the picture before it holds still, once it shows
 // the menu (both wait for ever, and nothing blinks): the same for both.
-Times Boot(
-    const VmTools& vm, const MediaTools& media, const BootFiles& files, std::vector<GrubFolderFile> menu, bool themed)
+Times Boot(const VmTools& vm, const MediaTools& media, const BootFiles& files, std::vector<GrubFolderFile> menu,
+    const QImage& expected)
 {
     const std::unique_ptr<QTemporaryDir> work = MakeWorkFolder();
     MediaRequest request;
@@ -129,7 +103,7 @@ Times Boot(
     times.firstFrame = Milliseconds(clock);
     double changed = times.firstFrame;
     // Past the menu's first stroke, until the picture holds still.
-    while (!MenuShown(QImage::fromData(picture, "PPM"), themed) || Milliseconds(clock) - changed < 1500) {
+    while (!MenuShown(QImage::fromData(picture, "PPM"), expected) || Milliseconds(clock) - changed < 1500) {
         machine.Sleep(10);
         QByteArray next = machine.Picture(false);
         if (next != picture)
@@ -152,14 +126,19 @@ void UefiBootToMenu(benchmark::State& state)
         state.SkipWithError(missing.what());
         return;
     }
-    QTemporaryDir tree;
-    const BootFiles files = BootFiles::ForConfiguration(Tree(tree));
-    const std::vector<GrubFolderFile> themed = ThemedMenu();
-    const std::vector<GrubFolderFile> plain = PlainMenu();
+    if (!QFile::exists(Case)) {
+        state.SkipWithError("needs the shared boot trees");
+        return;
+    }
+    const BootFiles files = BootFiles::ForConfiguration(Case);
+    const GrubSideFiles side = MakeGrubSide(files);
+    const std::vector<GrubFolderFile> themed = FolderFiles(side.files);
+    const std::vector<GrubFolderFile> plain = PlainMenu(side.files);
+    const QImage expected = ImageOf(PlayGrubSide(side.files)->Draw());
     double menu = 0, floor = 0, frame = 0;
     for (auto _ : state) {
-        const Times ours = Boot(vm, media, files, themed, true);
-        const Times least = Boot(vm, media, files, plain, false);
+        const Times ours = Boot(vm, media, files, themed, expected);
+        const Times least = Boot(vm, media, files, plain, QImage());
         menu += ours.menu;
         floor += least.menu;
         frame += (ours.firstFrame + least.firstFrame) / 2;
@@ -178,7 +157,7 @@ BENCHMARK(UefiBootToMenu)->Iterations(3)->Unit(benchmark::kMillisecond);
 int main(int argc, char* argv[])
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication application(argc, argv); // QImage's PNG and PPM
+    QGuiApplication application(argc, argv); // QImage's PPM
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
