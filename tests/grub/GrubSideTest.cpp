@@ -126,3 +126,24 @@ TEST(GrubSide, KeptPiecesAreThoseMadeAnew)
     EXPECT_NE(GrubPictures::Pf2(font, "Glimra VGA"), first);
     EXPECT_NE(GrubPictures::Pf2(font, "Other"), GrubPictures::Pf2(font, "Glimra VGA"));
 }
+
+// A background the module cannot read is black on both sides: the side is
+// made whole, its desktop picture reads, and the note names the file.
+TEST(GrubSide, ABackgroundNobodyReadsIsSaid)
+{
+    QTemporaryDir tree;
+    QDir().mkpath(tree.filePath("isolinux"));
+    QFile config(tree.filePath("isolinux/isolinux.cfg")), picture(tree.filePath("isolinux/broken.png"));
+    ASSERT_TRUE(config.open(QIODevice::WriteOnly) && picture.open(QIODevice::WriteOnly));
+    config.write("UI vesamenu.c32\nMENU BACKGROUND broken.png\nLABEL a\n KERNEL vmlinuz\n");
+    picture.write("\x89PNG\r\n\x1a\n not a picture");
+    config.close();
+    picture.close();
+    const GrubSideFiles side = MakeGrubSide(BootFiles::ForConfiguration(config.fileName()));
+    const GrubFile* desktop = Find(side, "glimra/menu1/desktop.png");
+    ASSERT_NE(desktop, nullptr);
+    const std::optional<Vesa::Picture> drawn = Vesa::DecodePng(desktop->bytes);
+    ASSERT_TRUE(drawn);
+    EXPECT_EQ(drawn->At(2, 470), 0u) << "black where the picture would be";
+    EXPECT_TRUE(side.notes.join(' ').contains("MENU BACKGROUND broken.png")) << side.notes.join('\n').toStdString();
+}

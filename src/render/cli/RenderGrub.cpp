@@ -77,6 +77,15 @@ int ExportGrubFolder(const RenderArguments& arguments, const GrubSide& side)
         const std::vector<GrubFile> made = side(files);
         WriteGrubFolder(made, QFile::decodeName(arguments.output));
         Tell(QStringLiteral("wrote %1: %2 files").arg(QFile::decodeName(arguments.output)).arg(made.size()));
+        // What GRUB shows differently, as the folder's reader should know.
+        const GrubSideFiles said = MakeGrubSide(files);
+        for (const QString& note : said.notes)
+            Tell(note);
+        for (const GrubFinding& finding : said.findings)
+            Tell(QStringLiteral("%1:%2: %3")
+                     .arg(QString::fromUtf8(finding.place.file))
+                     .arg(finding.place.line)
+                     .arg(finding.message));
     } catch (const Exception& failure) {
         return Fail(QString::fromStdString(failure.what()));
     }
