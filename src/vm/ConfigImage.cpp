@@ -1,4 +1,4 @@
-#include "ConfigImage.h"
+#include "ConfigImagePlanner.h"
 
 #include "config/BootConfig.h"
 #include "config/ConfigSet.h"
@@ -21,14 +21,9 @@
 #include <cerrno>
 #include <cstring>
 
+namespace ConfigImagePlanning {
+
 namespace {
-
-using File = ConfigImagePlan::File;
-using Failure = BootFiles::Fetched::Failure;
-
-QString Latin(const QByteArray& bytes) { return QString::fromLatin1(bytes); }
-
-QByteArray BaseName(const QByteArray& path) { return path.mid(path.lastIndexOf('/') + 1); }
 
 // What a command line runs when it is a COM32 module, by the loader's
 // rules: ".com32 name", or a name ending in .c32.
@@ -44,83 +39,7 @@ std::optional<QByteArray> ModuleOf(const QByteArray& command, KernelKind kind)
     return std::nullopt;
 }
 
-// The commands a configuration can run, each once: thousands of labels
-// often boot one kernel.
-struct Commands {
-    std::vector<std::pair<QByteArray, KernelKind>> list;
-    QSet<QByteArray> seen;
-
-    void Add(const QByteArray& command, KernelKind kind)
-    {
-        const QByteArray key = command + '\0' + QByteArray::number(static_cast<int>(kind));
-        if (!seen.contains(key)) {
-            seen.insert(key);
-            list.emplace_back(command, kind);
-        }
-    }
-};
-
-class Planner {
-public:
-    Planner(const BootFiles& files, const VmTools& tools, ConfigImagePlan& plan, const ImageOptions& options)
-        : m_files(files)
-        , m_tools(tools)
-        , m_plan(plan)
-        , m_options(options)
-        , m_mostBytes(options.mostBytes)
-    {
-    }
-    void Run();
-
-private:
-    using Boot = ImageOptions::Boot;
-    // Where the loader's files go for the image's kind.
-    LoaderPlace PlaceFor(const QByteArray& config) const;
-    // A disk's loader: SYSLINUX's installer writes ldlinux.sys, and ldlinux.c32 is of its build.
-    void AddDiskLoader(const LoaderPlace& place);
-    // A file of the tree too large to read, copied from the disk instead.
-    bool AddFromDisk(const QByteArray& path);
-    // Every file under the root not taken yet, unread.
-    void AddWholeTree();
-    // A disk's loader is Debian's: a module of the tree's other build is replaced by Debian's.
-    bool ReplacedForDisk(const QByteArray& path);
-    // The loader's boot file and ldlinux.c32: the tree's, else Debian's.
-    void AddLoader(const LoaderPlace& place);
-    // Debian's file of that name, when its build is the loader's; a note
-    // when it is not and the loader needs it (or Debian has one).
-    bool FromDebian(const QString& file, const QByteArray& imagePath, bool needed = false);
-    QString TreeBuild() const
-    {
-        return m_knownBuild ? QStringLiteral("the tree's %1").arg(m_plan.loader.Name())
-                            : QStringLiteral("the tree's loader of an unknown build");
-    }
-    bool DebiansBuild() const { return m_knownBuild && m_plan.loader.SameRelease(LoaderVersion::Debian()); }
-    // A name the loader would look up from a folder, added with what it names.
-    std::optional<QByteArray> Add(const QByteArray& folder, const QByteArray& name, bool display);
-    void AddModule(const QByteArray& folder, const QByteArray& name);
-    // One module, from the tree or Debian: its index in the plan, if it went in now.
-    std::optional<size_t> AddOneModule(const QByteArray& folder, const QByteArray& name);
-    void AddConfiguration(const QByteArray& path, const QByteArray& folder);
-    // The files menu.c32 reads, and the commands its entries run.
-    void AddMenus(const MenuConfig& menus, const QByteArray& folder, Commands& commands);
-    void AddCommand(const QByteArray& folder, const QByteArray& command, KernelKind kind);
-    // Each name and reason once; past Limits::ImageRefusals they are only counted.
-    void Refuse(const QByteArray& name, const QString& reason);
-
-    const BootFiles& m_files;
-    const VmTools& m_tools;
-    ConfigImagePlan& m_plan;
-    const ImageOptions m_options;
-    qint64 m_mostBytes;
-    qint64 m_treeBytes = 0; // of the files taken from the tree so far
-    QSet<QByteArray> m_taken; // image paths already in the plan, or the loader's own
-    QSet<QByteArray> m_looked; // names already looked up, refused or missing too
-    QSet<QByteArray> m_configurations;
-    QSet<QByteArray> m_refused; // names and reasons
-    int m_unlisted = 0; // names refused past the ones listed
-    bool m_missing = false; // the last name added was not there
-    bool m_knownBuild = true; // the boot file says its version
-};
+}
 
 void Planner::Refuse(const QByteArray& name, const QString& reason)
 {
@@ -410,91 +329,9 @@ void Planner::Run()
         m_plan.notes << QStringLiteral("names left out of the image and not listed: %1").arg(m_unlisted);
 }
 
-LoaderPlace Planner::PlaceFor(const QByteArray& config) const
-{
-    LoaderPlace place = LoaderPlaceOf(config);
-    const Boot boot = m_options.boot;
-    if (boot == Boot::Own || (boot != Boot::Disk && (boot == Boot::Pxe) == place.pxe))
-        return place;
-    const QByteArray loader = place.folder == "/" ? QByteArray() : place.folder;
-    place.pxe = boot == Boot::Pxe;
-    place.bootFile = loader + (place.pxe ? "/pxelinux.0" : boot == Boot::Disk ? "/ldlinux.sys" : "/isolinux.bin");
-    place.ownFiles = { place.bootFile, loader + "/ldlinux.c32" };
-    if (boot == Boot::Cd)
-        place.ownFiles.push_back(loader + "/boot.cat");
-    if (boot == Boot::Disk) // read before syslinux.cfg
-        place.ownFiles.push_back(loader + "/extlinux.conf");
-    return place;
 }
 
-void Planner::AddDiskLoader(const LoaderPlace& place)
-{
-    m_plan.loader = LoaderVersion::Debian();
-    for (const QByteArray& own : place.ownFiles)
-        m_taken.insert(own);
-    // The installer writes ldlinux.c32 beside ldlinux.sys, of its build.
-    const QByteArray ldlinux = place.ownFiles[1];
-    m_looked.insert(ldlinux);
-    if (m_files.Exists(ldlinux))
-        m_plan.notes << QStringLiteral("the tree's %1 is replaced by SYSLINUX's, of ldlinux.sys's build (%2)")
-                            .arg(Latin(ldlinux), m_plan.loader.Name());
-}
-
-bool Planner::ReplacedForDisk(const QByteArray& path)
-{
-    if (m_options.boot != Boot::Disk || m_plan.treeLoader.SameRelease(m_plan.loader) || m_looked.contains(path)
-        || !m_files.Exists(path))
-        return false;
-    QFile debian(QFileInfo(m_tools.ldlinux).dir().filePath(QFile::decodeName(BaseName(path))));
-    if (!debian.open(QIODevice::ReadOnly))
-        return false;
-    m_looked.insert(path);
-    m_taken.insert(path);
-    m_plan.files.push_back({ File::From::Debian, path, debian.readAll() });
-    m_plan.notes << QStringLiteral("the tree's %1 is of %2: Debian's %3 replaces it, of ldlinux.sys's build")
-                        .arg(Latin(path), m_plan.treeLoader.Name(), m_plan.loader.Name());
-    return true;
-}
-
-bool Planner::AddFromDisk(const QByteArray& path)
-{
-    const std::variant<QByteArray, BootFiles::Fetched> located = m_files.Locate(path);
-    const QByteArray* real = std::get_if<QByteArray>(&located);
-    if (!real || QFileInfo(QFile::decodeName(*real)).size() > Limits::ExportFileBytes)
-        return false;
-    m_taken.insert(path);
-    m_plan.files.push_back({ File::From::Tree, path, {}, *real });
-    return true;
-}
-
-void Planner::AddWholeTree()
-{
-    QHash<QByteArray, File::From> planned;
-    for (const File& file : m_plan.files)
-        planned.insert(file.imagePath, file.from);
-    const TreeWalk walk = WalkTree(m_files);
-    for (const TreeEntry& entry : walk.entries) {
-        if (const auto at = planned.constFind(entry.imagePath); at != planned.constEnd()) {
-            if (*at != File::From::Tree)
-                m_plan.notes
-                    << QStringLiteral("the tree's %1 is replaced by the image's own").arg(Latin(entry.imagePath));
-        } else if (m_looked.contains(entry.imagePath)) {
-            continue; // refused by its name already, and said
-        } else if (!entry.refusal.isEmpty()) {
-            Refuse(entry.imagePath, entry.refusal);
-        } else if (m_taken.contains(entry.imagePath)) {
-            Refuse(entry.imagePath,
-                QStringLiteral("it names the loader's own %1, which stays the loader's").arg(Latin(entry.imagePath)));
-        } else {
-            m_plan.files.push_back({ File::From::Tree, entry.imagePath, {}, entry.realPath });
-        }
-    }
-    if (walk.truncated)
-        m_plan.notes
-            << QStringLiteral("the tree holds more than %1 entries: the rest are left out").arg(Limits::ExportEntries);
-}
-
-}
+using ConfigImagePlanning::Planner;
 
 ConfigImagePlan PlanConfigImage(const BootFiles& files, const VmTools& tools, qint64 mostBytes)
 {
